@@ -1,0 +1,110 @@
+#include "foundation/conn_str_dialog.h"
+
+#include "foundation/connection_string.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/help.h"
+#include "foundation/messages.h"
+#include "foundation/settings_store.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kApp = QStringLiteral("vorna");
+const QString kSection = QStringLiteral("DB");
+} // namespace
+
+ConnStrDialog::ConnStrDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmConnStr"));
+    setWindowTitle(QStringLiteral("ＤＢ接続パラメタ編集"));
+    Help::setTopic(this, 6);
+
+    m_dbName = new QLineEdit(this);
+    m_dbName->setObjectName(QStringLiteral("txtDBName"));
+    m_userID = new QLineEdit(this);
+    m_userID->setObjectName(QStringLiteral("txtUserID"));
+    m_passwd = new QLineEdit(this);
+    m_passwd->setObjectName(QStringLiteral("txtPasswd"));
+    m_passwd->setEchoMode(QLineEdit::Password);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("DB名"), m_dbName);
+    form->addRow(QStringLiteral("ユーザ名"), m_userID);
+    form->addRow(QStringLiteral("パスワード"), m_passwd);
+
+    auto* check = new QPushButton(QStringLiteral("接続確認"), this);
+    check->setObjectName(QStringLiteral("cmbChk"));
+    check->setAutoDefault(false);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    cancel->setAutoDefault(false);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addSpacing(12);
+    buttons->addWidget(check);
+    buttons->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(form, 1);
+    layout->addLayout(buttons);
+    resize(420, sizeHint().height());
+
+    const ConnSettings s = ConnSettings::fromStore();
+    m_dbName->setText(s.dbName);
+    m_userID->setText(s.userID);
+    m_passwd->setText(s.passwd);
+
+    connect(check, &QPushButton::clicked, this, &ConnStrDialog::testConnection);
+    connect(ok, &QPushButton::clicked, this, &ConnStrDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &ConnStrDialog::reject);
+}
+
+void ConnStrDialog::testConnection()
+{
+    const QString base = GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate);
+    const ConnectionSpec spec =
+        ConnectionSpec::resolve(base, m_userID->text(), m_passwd->text(), m_dbName->text());
+    try {
+        std::unique_ptr<DbConnection> trial = DbConnection::open(spec);
+        const bool isOpen = trial->database().isOpen();
+        trial.reset();
+        if (isOpen) {
+            Messages::information(this, QStringLiteral("確認"), QStringLiteral("接続に成功しました。"));
+        } else {
+            Messages::exclamation(
+                this, QStringLiteral("エラー"),
+                QStringLiteral("接続に失敗しました。ADO 2.5がインストールされていない可能性があります。"));
+        }
+    } catch (const DbError& e) {
+        Messages::exclamation(this, QStringLiteral("エラー"),
+                              QStringLiteral("接続に失敗しました。\n") + e.description());
+    }
+}
+
+void ConnStrDialog::accept()
+{
+    if (m_dbName->text().isEmpty() || m_userID->text().isEmpty() || m_passwd->text().isEmpty()) {
+        Messages::exclamation(this, QStringLiteral("必須エラー"),
+                              QStringLiteral("全ての項目を入力してください。"));
+        return;
+    }
+    SaveSetting(kApp, kSection, QStringLiteral("ConnStr_Base"),
+                GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate));
+    SaveSetting(kApp, kSection, QStringLiteral("DBName"), m_dbName->text());
+    SaveSetting(kApp, kSection, QStringLiteral("UserID"), m_userID->text());
+    SaveSetting(kApp, kSection, QStringLiteral("Passwd"), m_passwd->text());
+    Messages::information(this, QStringLiteral("確認"),
+                          QStringLiteral("DB接続情報を更新しました。次回起動時に有効になります。"));
+    QDialog::accept();
+}

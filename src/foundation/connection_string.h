@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// The connection settings of section "DB" and the connection string built from them.
+
+extern const QString kDefaultConnStrTemplate; // the embedded database: one SQLite file per name
+extern const QString kDefaultDBName;
+extern const QString kDefaultUserID;
+extern const QString kDefaultPasswd;
+
+struct ConnSettings {
+    QString base; // the template, "ConnStr_Base"
+    QString dbName;
+    QString userID;
+    QString passwd;
+
+    static ConnSettings fromStore();
+};
+
+// Every "$UserID$", then every "$PASSWD$", then every "$DBName$" replaced: the text form.
+QString ReplacePlaceholders(const QString& base, const QString& userID, const QString& passwd,
+                            const QString& dbName);
+QString GetConnStr();
+
+// A finished connection string as keys (lower case) and values. The template is split into
+// its keys before the placeholders are replaced inside each value, so a password holding ";"
+// or "=" cannot add or change a setting.
+struct ConnectionSpec {
+    QMap<QString, QString> keys;
+    QString error; // non-empty when the template is malformed
+
+    QString value(const QString& key) const { return keys.value(key.toLower()); }
+    bool has(const QString& key) const { return keys.contains(key.toLower()); }
+
+    static ConnectionSpec parse(const QString& text);
+    static ConnectionSpec resolve(const QString& base, const QString& userID, const QString& passwd,
+                                  const QString& dbName);
+    static ConnectionSpec fromStore();
+};
+
+// The per-user data folder in which a relative SQLite file lives (~/.local/share/vorna).
+QString DataFolder();
+void SetDataFolder(const QString& path); // tests

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+
+struct Policy;
+
+// A text that should be a number and is not. Raised by ToDbl and FormatAmount; the savers
+// catch it like a database error.
+class ConversionError : public std::runtime_error {
+public:
+    explicit ConversionError(const QString& text);
+    QString text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// Numbers follow the Japanese conventions whatever the machine's locale: "," groups
+// thousands and "." marks the decimals.
+
+// True when the whole text reads as a number: optional blanks, one optional sign, digits
+// (with "," allowed after the first digit) and an optional decimal part.
+bool ParseNumber(const QString& text, double* value = nullptr);
+
+// The shortest text that reads back as exactly this number, never in exponent notation
+// and without grouping ("1234567", "0.1", "-12.5").
+QString PlainNumber(double value);
+
+// The number rounded (half away from zero) to the given decimals, with "," grouping when asked.
+QString FormatNumber(double value, int decimals, bool grouping = true);
+
+// Full-width digits and signs typed through an input method, taken as their half-width forms.
+QString ToHalfWidth(const QString& text);
+
+// Key filters: the key (character code) to keep, or 0 to drop it.
+int KeyDigitsOnly(int key, bool allowSignAndComma);
+int KeyDateChars(int key, int& lastKey);
+
+// Clean-up of a numeric box's whole text (pasted text).
+QString StripNonNumeric(const QString& text);
+
+// Date boxes are typed as yyyy/mm/dd: the slashes are put in as the digits arrive. caret
+// receives the new caret position, or -1 when the caret is to stay where it is.
+QString AutoSlashDate(const QString& text, int lastKey, int* caret = nullptr);
+
+// A yyyy/mm/dd text (one or two digit month and day accepted) that names a real date.
+bool IsDateText(const QString& text);
+
+// Conversions of texts and database values. Empty texts and NULL count as 0 (or "").
+int ToInt(const QVariant& value);    // 16-bit range, half to even; overflow warning and 0
+qint32 ToLng(const QVariant& value); // 32-bit range, half to even; overflow warning and 0
+double ToDbl(const QVariant& value); // raises ConversionError for a text that is not a number
+QString ToText(const QVariant& value, int width = -1);
+QString FormatAmount(const QVariant& value); // whole yen, "," grouping; raises like ToDbl
+QString RoundDownPlace(double amount, int place, const Policy& policy);
+
+// Live totals read a box that may hold a half-typed number ("-"): such a text counts as 0.
+double NumberOrZero(const QString& text);
+
+// The one fixed overflow warning.
+void ShowOverflow();

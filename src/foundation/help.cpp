@@ -1,0 +1,105 @@
+#include "foundation/help.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace {
+
+const char* const kTopicProperty = "vornaHelpTopic";
+
+QString& folderOverride()
+{
+    static QString path;
+    return path;
+}
+
+std::function<bool(const QUrl&)>& opener()
+{
+    static std::function<bool(const QUrl&)> open;
+    return open;
+}
+
+bool openPage(const QString& file)
+{
+    const QString path = QDir(Help::folder()).filePath(file);
+    if (!QFileInfo::exists(path)) {
+        return false;
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    return opener() ? opener()(url) : QDesktopServices::openUrl(url);
+}
+
+class HelpKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget) {
+                const int t = Help::topic(widget->window());
+                if (t > 0) {
+                    Help::showTopic(t);
+                    return true;
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+namespace Help {
+
+QString folder()
+{
+    if (!folderOverride().isEmpty()) {
+        return folderOverride();
+    }
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help"));
+}
+
+void setFolder(const QString& path)
+{
+    folderOverride() = path;
+}
+
+void setTopic(QWidget* window, int topicNumber)
+{
+    window->setProperty(kTopicProperty, topicNumber);
+}
+
+int topic(const QWidget* window)
+{
+    return window ? window->property(kTopicProperty).toInt() : 0;
+}
+
+bool showContents()
+{
+    return openPage(QStringLiteral("index.html"));
+}
+
+bool showTopic(int topicNumber)
+{
+    return openPage(QStringLiteral("%1.html").arg(topicNumber));
+}
+
+void setOpener(std::function<bool(const QUrl&)> open)
+{
+    opener() = std::move(open);
+}
+
+void install(QApplication& app)
+{
+    app.installEventFilter(new HelpKeyFilter(&app));
+}
+
+} // namespace Help

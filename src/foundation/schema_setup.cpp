@@ -1,0 +1,183 @@
+#include "foundation/schema_setup.h"
+
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+
+namespace {
+
+const QStringList& programTables()
+{
+    static const QStringList tables = {
+        QStringLiteral("MDIV"),     QStringLiteral("MLANG"),     QStringLiteral("MCUSTOMER"),
+        QStringLiteral("MPRIBASE"), QStringLiteral("MPRIPROG"),  QStringLiteral("MMEMBER"),
+        QStringLiteral("MITEM"),    QStringLiteral("MFPMATRIX"), QStringLiteral("MCOCOMO"),
+        QStringLiteral("TPROJECT"), QStringLiteral("TFUNCTION"), QStringLiteral("TFP"),
+        QStringLiteral("TFPADJ"),   QStringLiteral("TCOCOMO"),   QStringLiteral("TCHARGE"),
+        QStringLiteral("THOUR"),    QStringLiteral("TCONTRACT"), QStringLiteral("TDELIV"),
+        QStringLiteral("TEXPENSE"), QStringLiteral("TMEMBER"),   QStringLiteral("TDATE")};
+    return tables;
+}
+
+QString engineFolder(Engine engine)
+{
+    switch (engine) {
+    case Engine::SQLite:
+        return QStringLiteral("sqlite");
+    case Engine::PostgreSQL:
+        return QStringLiteral("postgresql");
+    case Engine::SQLServer:
+        return QStringLiteral("sqlserver");
+    }
+    return QString();
+}
+
+QString readResource(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw DbError(DbError::Other, QStringLiteral("セットアップスクリプトを読めません: %1").arg(path));
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+void runScript(DbConnection& connection, const QString& name, const QString& text,
+               const std::function<void(const QString&)>& report)
+{
+    const QStringList statements = SplitSqlScript(text);
+    for (const QString& statement : statements) {
+        ExecSql(connection, statement);
+    }
+    if (report) {
+        report(QStringLiteral("%1: %2 statements").arg(name).arg(statements.size()));
+    }
+}
+
+} // namespace
+
+QString SetupScriptText(Engine engine, SetupScript script)
+{
+    switch (script) {
+    case SetupScript::Schema:
+        return readResource(QStringLiteral(":/database/%1/schema.sql").arg(engineFolder(engine)));
+    case SetupScript::ReferenceData:
+        return readResource(QStringLiteral(":/database/reference_data.sql"));
+    case SetupScript::DemoData:
+        return readResource(QStringLiteral(":/database/demo_data.sql"));
+    }
+    return QString();
+}
+
+QStringList SplitSqlScript(const QString& script)
+{
+    QStringList statements;
+    QString current;
+    bool inLiteral = false;
+    const QStringList lines = script.split(QLatin1Char('\n'));
+    for (const QString& rawLine : lines) {
+        const QString line = rawLine.endsWith(QLatin1Char('\r')) ? rawLine.chopped(1) : rawLine;
+        if (!inLiteral && line.trimmed().startsWith(QStringLiteral("--"))) {
+            continue;
+        }
+        for (const QChar c : line) {
+            if (c == QLatin1Char('\'')) {
+                inLiteral = !inLiteral; // a doubled quote toggles twice
+            }
+            if (c == QLatin1Char(';') && !inLiteral) {
+                if (!current.trimmed().isEmpty()) {
+                    statements.append(current.trimmed());
+                }
+                current.clear();
+                continue;
+            }
+            current += c;
+        }
+        current += QLatin1Char('\n');
+    }
+    if (!current.trimmed().isEmpty()) {
+        statements.append(current.trimmed());
+    }
+    return statements;
+}
+
+QStringList ExistingTables(DbConnection& connection)
+{
+    QStringList found;
+    const QStringList present = connection.database().tables(QSql::Tables);
+    for (const QString& table : programTables()) {
+        for (const QString& name : present) {
+            if (name.compare(table, Qt::CaseInsensitive) == 0 ||
+                name.endsWith(QLatin1Char('.') + table, Qt::CaseInsensitive)) {
+                found.append(table);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+void ApplySetup(DbConnection& connection, bool withDemo, const std::function<void(const QString&)>& report)
+{
+    const QStringList existing = ExistingTables(connection);
+    if (!existing.isEmpty()) {
+        throw DbError(DbError::Other, QStringLiteral("データベースには既にテーブルがあります: %1")
+                                          .arg(existing.join(QStringLiteral(", "))));
+    }
+    Transaction transaction(connection);
+    if (connection.engine() == Engine::SQLServer) {
+        // The scripts write dates as 'YYYY-MM-DD', which SQL Server reads by the session's
+        // date format.
+        ExecSql(connection, QStringLiteral("SET DATEFORMAT ymd"));
+    }
+    runScript(connection, QStringLiteral("schema (%1)").arg(EngineName(connection.engine())),
+              SetupScriptText(connection.engine(), SetupScript::Schema), report);
+    runScript(connection, QStringLiteral("reference data"),
+              SetupScriptText(connection.engine(), SetupScript::ReferenceData), report);
+    if (withDemo) {
+        runScript(connection, QStringLiteral("demo data"),
+                  SetupScriptText(connection.engine(), SetupScript::DemoData), report);
+    }
+    transaction.commit();
+}
+
+void CreateEmbeddedDatabase(const QString& path, bool withDemo)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        throw DbError(DbError::ConnectionFailed,
+                      QStringLiteral("フォルダを作成できません: %1").arg(QFileInfo(path).absolutePath()));
+    }
+    // Built under a temporary name and renamed at the end, so that an interrupted set-up
+    // never leaves a half-built database where the program would open it.
+    const QString building = path + QStringLiteral(".building");
+    QFile::remove(building);
+    try {
+        {
+            ConnectionSpec spec;
+            spec.keys.insert(QStringLiteral("provider"), QStringLiteral("SQLite"));
+            spec.keys.insert(QStringLiteral("data source"), building);
+            QFile create(building);
+            if (!create.open(QIODevice::WriteOnly)) {
+                throw DbError(DbError::ConnectionFailed,
+                              QStringLiteral("データベースファイルを作成できません: %1").arg(building));
+            }
+            create.close();
+            auto connection = DbConnection::open(spec);
+            ApplySetup(*connection, withDemo);
+        }
+        QFile::remove(building + QStringLiteral("-wal"));
+        QFile::remove(building + QStringLiteral("-shm"));
+        if (!QFile::rename(building, path)) {
+            throw DbError(DbError::ConnectionFailed,
+                          QStringLiteral("データベースファイルを作成できません: %1").arg(path));
+        }
+    } catch (...) {
+        QFile::remove(building);
+        QFile::remove(building + QStringLiteral("-wal"));
+        QFile::remove(building + QStringLiteral("-shm"));
+        throw;
+    }
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The SQL literal of a value for a column. The type code is the upper-cased first letter of
+// the type name, which callers give as the column name ("NPRICE", "CSFUNC") or as one letter:
+// "N" numeric, "C" character, "D" date. Raises ConversionError for a text that is to be a
+// number and is not.
+QString SqlLiteral(const QVariant& value, const QString& typeName);

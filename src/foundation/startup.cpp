@@ -1,0 +1,43 @@
+#include "foundation/startup.h"
+
+#include "foundation/app_state.h"
+#include "foundation/conn_str_dialog.h"
+#include "foundation/connection_string.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/messages.h"
+
+#include <QWidget>
+
+QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow)
+{
+    QString errorText;
+    try {
+        DbConnection::OpenOptions options;
+        options.createMissingFile = true;
+        state.Conn = DbConnection::open(ConnectionSpec::fromStore(), options);
+        QWidget* window = createMainWindow(state);
+        window->show();
+        return window;
+    } catch (const DbError& e) {
+        errorText = e.description();
+    } catch (const PolicyError& e) {
+        errorText = e.message();
+    } catch (const std::exception& e) {
+        errorText = QString::fromUtf8(e.what());
+    }
+    ReportStartupFailure(errorText);
+    return nullptr;
+}
+
+void ReportStartupFailure(const QString& errorText)
+{
+    const auto answer = Messages::question(nullptr, QStringLiteral("接続失敗"),
+                                           QStringLiteral("ＤＢの接続に失敗しました。\n") + errorText +
+                                               QStringLiteral("\n接続パラメタを編集しますか？"),
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) {
+        ConnStrDialog dialog;
+        dialog.exec();
+    }
+}

@@ -1,0 +1,33 @@
+#include "workspace/editors.h"
+
+#include <QHash>
+
+namespace {
+
+QHash<int, EditorOpener>& registry()
+{
+    static QHash<int, EditorOpener> openers;
+    return openers;
+}
+
+} // namespace
+
+void RegisterEditor(Editor editor, EditorOpener opener)
+{
+    registry().insert(static_cast<int>(editor), std::move(opener));
+}
+
+bool IsEditorRegistered(Editor editor)
+{
+    return registry().contains(static_cast<int>(editor));
+}
+
+bool OpenEditor(Editor editor, AppState& state, QWidget* parent)
+{
+    const auto it = registry().constFind(static_cast<int>(editor));
+    if (it == registry().constEnd() || !it.value()) {
+        return false;
+    }
+    it.value()(state, parent);
+    return true;
+}

@@ -1,0 +1,233 @@
+#include "foundation/db_connection.h"
+#include "foundation/schema_setup.h"
+#include "test_support.h"
+
+#include <QRegularExpression>
+#include <QSqlRecord>
+
+namespace {
+
+// Table → column names in order, read from a schema script.
+QMap<QString, QStringList> scriptTables(const QString& script)
+{
+    QMap<QString, QStringList> tables;
+    static const QRegularExpression createTable(
+        QStringLiteral("^CREATE\\s+TABLE\\s+(\\w+)\\s*\\((.*)\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    for (const QString& statement : SplitSqlScript(script)) {
+        const QRegularExpressionMatch m = createTable.match(statement);
+        if (!m.hasMatch()) {
+            continue;
+        }
+        QStringList columns;
+        int depth = 0;
+        QString current;
+        const QString body = m.captured(2) + QLatin1Char(',');
+        for (const QChar c : body) {
+            if (c == QLatin1Char('('))
+                ++depth;
+            if (c == QLatin1Char(')'))
+                --depth;
+            if (c == QLatin1Char(',') && depth == 0) {
+                const QString first =
+                    current.trimmed().section(QRegularExpression(QStringLiteral("\\s+")), 0, 0).toUpper();
+                static const QStringList notColumns = {QStringLiteral("CONSTRAINT"),
+                                                       QStringLiteral("PRIMARY"), QStringLiteral("FOREIGN"),
+                                                       QStringLiteral("UNIQUE"), QStringLiteral("CHECK")};
+                if (!first.isEmpty() && !notColumns.contains(first)) {
+                    columns << first;
+                }
+                current.clear();
+                continue;
+            }
+            current += c;
+        }
+        tables.insert(m.captured(1).toUpper(), columns);
+    }
+    return tables;
+}
+
+QStringList scriptViews(const QString& script)
+{
+    QStringList views;
+    static const QRegularExpression createView(QStringLiteral("^CREATE\\s+VIEW\\s+(\\w+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    for (const QString& statement : SplitSqlScript(script)) {
+        const QRegularExpressionMatch m = createView.match(statement);
+        if (m.hasMatch()) {
+            views << m.captured(1).toUpper();
+        }
+    }
+    views.sort();
+    return views;
+}
+
+QStringList fieldsOf(DbConnection& conn, const QString& table)
+{
+    const QSqlRecord record =
+        conn.database().record(conn.engine() == Engine::PostgreSQL ? table.toLower() : table);
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i) {
+        names << record.fieldName(i).toUpper();
+    }
+    return names;
+}
+
+} // namespace
+
+class TestSchemaScripts : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    void scriptsAreInStep()
+    {
+        const auto lite = scriptTables(SetupScriptText(Engine::SQLite, SetupScript::Schema));
+        const auto pg = scriptTables(SetupScriptText(Engine::PostgreSQL, SetupScript::Schema));
+        const auto ms = scriptTables(SetupScriptText(Engine::SQLServer, SetupScript::Schema));
+        QCOMPARE(lite.size(), 21);
+        QCOMPARE(pg, lite);
+        QCOMPARE(ms, lite);
+        QCOMPARE(scriptViews(SetupScriptText(Engine::SQLite, SetupScript::Schema)),
+                 (QStringList{"VCHARGE", "VFP"}));
+        QCOMPARE(scriptViews(SetupScriptText(Engine::PostgreSQL, SetupScript::Schema)),
+                 (QStringList{"VCHARGE", "VFP"}));
+        QCOMPARE(scriptViews(SetupScriptText(Engine::SQLServer, SetupScript::Schema)),
+                 (QStringList{"VCHARGE", "VFP"}));
+    }
+
+    void positionalColumnOrders_data() { addEngineRows(); }
+    void positionalColumnOrders()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto conn = db->connect();
+        const QMap<QString, QStringList> orders = {
+            {"TFP", {"NPROJECT", "NFUNCTION", "NADD", "CTITLE", "NKIND", "NCOMPLEX"}},
+            {"TFPADJ", {"NPROJECT", "NFUNCTION", "NKIND", "NFPADJ"}},
+            {"TCOCOMO", {"NPROJECT", "NFUNCTION", "NDKIND", "NDRIVER", "NDRANK"}},
+            {"TCHARGE", {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR"}},
+            {"TCONTRACT", {"NPROJECT", "NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
+            {"TDELIV", {"NPROJECT", "NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
+            {"TEXPENSE", {"NPROJECT", "NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
+            {"TMEMBER", {"NPROJECT", "NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
+            {"TDATE", {"NPROJECT", "NFUNCTION", "NDKIND", "DDATE"}},
+        };
+        for (auto it = orders.cbegin(); it != orders.cend(); ++it) {
+            QCOMPARE(fieldsOf(*conn, it.key()), it.value());
+        }
+        QCOMPARE(fieldsOf(*conn, QStringLiteral("VFP")),
+                 (QStringList{"NPROJECT", "NFUNCTION", "NADD", "NKIND", "NCOMPLEX", "CTITLE", "NFP"}));
+        const QStringList vcharge = fieldsOf(*conn, QStringLiteral("VCHARGE"));
+        for (const char* column :
+             {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR", "CMEMBER", "NPRIKIND", "NDPRI"}) {
+            QVERIFY2(vcharge.contains(QLatin1String(column)), column);
+        }
+    }
+
+    void referenceData_data() { addEngineRows(); }
+    void referenceData()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto conn = db->connect();
+        QCOMPARE(scalar(*conn, QStringLiteral(
+                                   "SELECT SUM(NVALUE) AS V FROM MCOCOMO WHERE NDKIND = 1 AND NDRANK = 2"))
+                     .toDouble(),
+                 18.97);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MCOCOMO"), QStringLiteral("NDKIND = 1")), 30);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MCOCOMO"),
+                          QStringLiteral("NDKIND = 2 AND NDRANK = 2 AND NVALUE = 1")),
+                 17);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MFPMATRIX")), 15);
+        QCOMPARE(
+            scalar(*conn, QStringLiteral("SELECT NFP AS V FROM MFPMATRIX WHERE NKIND = 1 AND NCOMPLEX = 3"))
+                .toInt(),
+            15);
+        for (int division = 1; division <= 5; ++division) {
+            const QString where = QStringLiteral("NDID = %1 AND CDEF = '1'").arg(division);
+            QCOMPARE(rowCount(*conn, QStringLiteral("MDIV"), where), 1);
+            QCOMPARE(scalar(*conn, QStringLiteral("SELECT NCOEF AS V FROM MDIV WHERE ") + where).toDouble(),
+                     1.0);
+        }
+        const int processes =
+            rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 7 AND CDEF = '1'"));
+        QVERIFY(processes >= 1 && processes <= 9);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 16 AND NVAL IN (0, 1, 2)")),
+                 3);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 15")), 6);
+        QVERIFY(rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 17")) > 0);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MPRIBASE")), 1);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MPRIPROG"), QStringLiteral("CCKIND = '1'")), processes);
+        QVERIFY(rowCount(*conn, QStringLiteral("MLANG")) >= 8);
+        QCOMPARE(rowCount(*conn, QStringLiteral("MCUSTOMER")), 0);
+        QCOMPARE(rowCount(*conn, QStringLiteral("TPROJECT")), 0);
+    }
+
+    void chargeViewKeepsEveryAssignment_data() { addEngineRows(); }
+    void chargeViewKeepsEveryAssignment()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto conn = db->connect();
+        ExecSql(*conn, QStringLiteral("INSERT INTO MPRIBASE (NSORT,CPRINAME,NBASE) VALUES (2, 'second', 0)"));
+        const int secondKind = GetIdentity(*conn, QStringLiteral("MPRIBASE"));
+        ExecSql(*conn, QStringLiteral("INSERT INTO MMEMBER (CMEMBER,NMKIND,NMEMBPRI) VALUES ('a', 1, 5000)"));
+        const int member = GetIdentity(*conn, QStringLiteral("MMEMBER"));
+        ExecSql(*conn, QStringLiteral("INSERT INTO TMEMBER VALUES (7, 1, %1, 1, 5000, 100, 0)").arg(member));
+        ExecSql(*conn, QStringLiteral("INSERT INTO TCHARGE VALUES (7, 3, 1, 1, %1, 8)").arg(member));
+        ExecSql(*conn, QStringLiteral("INSERT INTO TCHARGE VALUES (7, 3, 2, 1, %1, 4)").arg(member));
+        QCOMPARE(rowCount(*conn, QStringLiteral("VCHARGE")), 4);
+        QCOMPARE(rowCount(*conn, QStringLiteral("VCHARGE"),
+                          QStringLiteral("NPRIKIND = %1 AND NDPRI = 0").arg(secondKind)),
+                 2);
+        const double price =
+            scalar(*conn,
+                   QStringLiteral(
+                       "SELECT NDPRI AS V FROM MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '0' AND NDKIND = 1"))
+                .toDouble();
+        QVERIFY(price > 0);
+        QCOMPARE(
+            scalar(*conn, QStringLiteral("SELECT SUM(NHOUR * NDPRI) AS V FROM VCHARGE WHERE NPRIKIND = 1"))
+                .toDouble(),
+            12 * price);
+        QCOMPARE(
+            scalar(*conn, QStringLiteral("SELECT CMEMBER AS V FROM VCHARGE WHERE NPRIKIND = 1 AND NPROC = 2"))
+                .toString(),
+            QStringLiteral("a"));
+    }
+
+    void demoDataIsConsistent_data() { addEngineRows(); }
+    void demoDataIsConsistent()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine, true);
+        auto conn = db->connect();
+        QVERIFY(rowCount(*conn, QStringLiteral("TPROJECT")) >= 3);
+        QVERIFY(rowCount(*conn, QStringLiteral("TFUNCTION")) >= 2);
+        // Stored hours and prices are what the member assignments give.
+        Recordset rs =
+            OpenRs(*conn, QStringLiteral(
+                              "SELECT F.NPROJECT, F.NFUNCTION, F.NHTOTAL, F.NTOTAL, "
+                              "(SELECT SUM(V.NHOUR) FROM VCHARGE V WHERE V.NPROJECT = F.NPROJECT AND "
+                              "V.NFUNCTION = F.NFUNCTION AND V.NPRIKIND = P.NPRIKIND) AS HOUR, "
+                              "(SELECT SUM(V.NHOUR * V.NDPRI) FROM VCHARGE V WHERE V.NPROJECT = F.NPROJECT "
+                              "AND V.NFUNCTION = F.NFUNCTION AND V.NPRIKIND = P.NPRIKIND) AS PRI "
+                              "FROM TFUNCTION F, TPROJECT P WHERE F.NPROJECT = P.NPROJECT"));
+        int functions = 0;
+        for (; !rs.eof(); rs.moveNext(), ++functions) {
+            QCOMPARE(rs.field(QStringLiteral("NHTOTAL")).toDouble(),
+                     rs.field(QStringLiteral("HOUR")).toDouble());
+            QCOMPARE(rs.field(QStringLiteral("NTOTAL")).toDouble(),
+                     rs.field(QStringLiteral("PRI")).toDouble());
+        }
+        QVERIFY(functions >= 2);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(TestSchemaScripts)
+#include "test_schema_scripts.moc"

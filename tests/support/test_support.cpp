@@ -1,0 +1,150 @@
+#include "test_support.h"
+
+#include "foundation/app_state.h"
+#include "foundation/db_error.h"
+#include "foundation/help.h"
+#include "foundation/messages.h"
+#include "foundation/schema_setup.h"
+#include "foundation/settings_store.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <atomic>
+
+TestEnvironment::TestEnvironment()
+{
+    SettingsStore::setFilePath(m_dir.filePath(QStringLiteral("config/vorna.ini")));
+    SetDataFolder(m_dir.filePath(QStringLiteral("data")));
+    Messages::setAutoAnswer(true);
+    Messages::clearShown();
+    DbConnection::setStatementHook(nullptr);
+    Help::setOpener([](const QUrl&) { return true; });
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    DbConnection::setStatementHook(nullptr);
+    Messages::clearShown();
+    SettingsStore::setFilePath(QString());
+    SetDataFolder(QString());
+}
+
+QString TestEnvironment::path(const QString& name) const
+{
+    return m_dir.filePath(name);
+}
+
+QString PostgresServerConnStr(const QString& database)
+{
+    const QString info = QProcessEnvironment::systemEnvironment().value(QStringLiteral("VORNA_TEST_PG"));
+    QFile file(info);
+    if (info.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        return QString();
+    }
+    QString host, port, user, password;
+    const QStringList parts = QString::fromUtf8(file.readAll()).simplified().split(QLatin1Char(' '));
+    for (const QString& part : parts) {
+        const QString key = part.section(QLatin1Char('='), 0, 0);
+        const QString value = part.section(QLatin1Char('='), 1);
+        if (key == QLatin1String("host"))
+            host = value;
+        if (key == QLatin1String("port"))
+            port = value;
+        if (key == QLatin1String("user"))
+            user = value;
+        if (key == QLatin1String("password"))
+            password = value;
+    }
+    return QStringLiteral("Provider=PostgreSQL;Host=%1;Port=%2;Initial Catalog=%3;User ID=%4;Password=%5")
+        .arg(host, port, database, user, password);
+}
+
+std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool withDemo)
+{
+    std::unique_ptr<TestDatabase> db(new TestDatabase);
+    db->m_engine = engine;
+    if (engine == Engine::SQLite) {
+        db->m_dir = std::make_unique<QTemporaryDir>();
+        const QString file = db->m_dir->filePath(QStringLiteral("test.sqlite"));
+        CreateEmbeddedDatabase(file, withDemo);
+        db->m_connStr = QStringLiteral("Provider=SQLite;Data Source=") + file;
+        return db;
+    }
+    if (engine != Engine::PostgreSQL) {
+        qFatal("no live test server for this engine");
+    }
+    const QString admin = PostgresServerConnStr(QStringLiteral("postgres"));
+    if (admin.isEmpty()) {
+        qFatal("the PostgreSQL test server was not started (run the tests through ctest)");
+    }
+    static std::atomic<int> counter{0};
+    db->m_pgName = QStringLiteral("vorna_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    {
+        auto server = DbConnection::open(ConnectionSpec::parse(admin));
+        ExecSql(*server, QStringLiteral("DROP DATABASE IF EXISTS ") + db->m_pgName);
+        ExecSql(*server,
+                QStringLiteral("CREATE DATABASE ") + db->m_pgName + QStringLiteral(" ENCODING 'UTF8'"));
+    }
+    db->m_connStr = PostgresServerConnStr(db->m_pgName);
+    auto connection = db->connect();
+    ApplySetup(*connection, withDemo);
+    return db;
+}
+
+TestDatabase::~TestDatabase()
+{
+    if (!m_pgName.isEmpty()) {
+        try {
+            auto server =
+                DbConnection::open(ConnectionSpec::parse(PostgresServerConnStr(QStringLiteral("postgres"))));
+            ExecSql(*server,
+                    QStringLiteral("DROP DATABASE IF EXISTS ") + m_pgName + QStringLiteral(" WITH (FORCE)"));
+        } catch (const DbError& e) {
+            qWarning("could not drop %s: %s", qPrintable(m_pgName), e.what());
+        }
+    }
+}
+
+std::unique_ptr<DbConnection> TestDatabase::connect() const
+{
+    return DbConnection::open(spec());
+}
+
+void TestDatabase::makeProgramDatabase() const
+{
+    SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("ConnStr_Base"), m_connStr);
+}
+
+std::unique_ptr<AppState> TestDatabase::makeState() const
+{
+    makeProgramDatabase();
+    auto state = std::make_unique<AppState>();
+    state->Conn = connect();
+    return state;
+}
+
+void addEngineRows(const char* column)
+{
+    QTest::addColumn<int>(column);
+    QTest::newRow("sqlite") << static_cast<int>(Engine::SQLite);
+    QTest::newRow("postgresql") << static_cast<int>(Engine::PostgreSQL);
+}
+
+QVariant scalar(DbConnection& connection, const QString& sql)
+{
+    Recordset rs = OpenRs(connection, sql);
+    if (rs.eof()) {
+        return QVariant();
+    }
+    return rs.field(QStringLiteral("V"));
+}
+
+int rowCount(DbConnection& connection, const QString& table, const QString& where)
+{
+    QString sql = QStringLiteral("SELECT COUNT(*) AS V FROM ") + table;
+    if (!where.isEmpty()) {
+        sql += QStringLiteral(" WHERE ") + where;
+    }
+    return scalar(connection, sql).toInt();
+}
