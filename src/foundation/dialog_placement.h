@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+struct Policy;
+
+// Editor dialogs open where the last of them was closed ("SubLeft", "SubTop" in twips, section
+// "Settings"); with no stored place, centred on the screen. A stored place that would put the
+// dialog out of reach (another monitor, a larger screen) is pulled back inside the screen.
+void RestoreSubPos(QWidget* dialog);
+void SaveSubPos(const QWidget* dialog);
+
+// Asks before an editor closes without saving when the policy "Cancel" is on: "変更せずに終了
+// します。" (updating != 0) or "保存せずに終了します。", then "よろしいですか。". true when the
+// dialog may close.
+bool ConfirmClose(const Policy& policy, int updating, QWidget* parent);
+
+// A modal editor placed by RestoreSubPos when first shown and stored by SaveSubPos when it
+// closes.
+class PlacedDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PlacedDialog(QWidget* parent = nullptr);
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool m_placed = false;
+};
+
+// An editor that asks through ConfirmClose before it closes without saving: its cancel
+// button, Esc and the window's close button all come through reject().
+class GuardedDialog : public PlacedDialog {
+    Q_OBJECT
+public:
+    GuardedDialog(const Policy& policy, QWidget* parent = nullptr);
+    void reject() override;
+
+protected:
+    // Non-zero when an existing record is being edited.
+    virtual int updatingMode() const = 0;
+    // Closes after a save, without asking.
+    void closeSaved() { accept(); }
+
+private:
+    const Policy& m_policy;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class DbConnection;
+
+// Deletes everything a function (function != 0) or a whole project (function == 0) owns, in
+// the fixed order TCOCOMO, TFPADJ, TFP, TCHARGE, THOUR, TFUNCTION and, for a project, TEXPENSE,
+// TDELIV, TCONTRACT, TDATE, TMEMBER, TPROJECT. Runs inside the caller's transaction; errors
+// propagate. Descendant projects are not touched.
+void DeleteProjectRows(DbConnection& connection, int project, int function);
+
+// ", 4, 9, 5": every descendant of the project, depth first, each preceded by ", "; empty
+// for a project without children.
+QString ChildProjectIds(DbConnection& connection, int project);
