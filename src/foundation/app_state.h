@@ -45,6 +45,9 @@ struct AppState {
     int CurProject = 0;
     int CurPriKind = 0;
     int CurFunction = 0;
+    // New project: the project selected in the tree, proposed as the new project's parent.
+    // CurProject stays 0 inside the editor until the insert.
+    int ProposedParent = 0;
     int EditMode = 0;
     int FuncEditMode = 0;
     bool Updated = false;
