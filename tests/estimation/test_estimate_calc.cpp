@@ -1,0 +1,365 @@
+#include "estimation/estimate_calc.h"
+#include "foundation/conversions.h"
+#include "foundation/db_connection.h"
+#include "foundation/messages.h"
+#include "test_support.h"
+
+namespace {
+
+EstimateInput nominalInput()
+{
+    EstimateInput in;
+    in.adjustDegrees.fill(2);
+    // Nominal COCOMO II.2000 values.
+    in.scaleValues = {3.72, 3.04, 4.24, 3.29, 4.68};
+    in.costValues.fill(1.0);
+    in.langCoef = 50;
+    in.rowVisible.fill(true);
+    return in;
+}
+
+} // namespace
+
+// The estimate figures of one function, compared with the worked examples.
+class TestEstimateCalc : public QObject {
+    Q_OBJECT
+private slots:
+    void sizeFromThreeRows()
+    {
+        EstimateInput in = nominalInput();
+        in.fpWeights = {7, 5, 4};
+        in.adjustDegrees = {5, 5, 5, 5, 5, 5, 3, 3, 2, 2, 1, 1, 0, 0}; // 42: VAF 1.07
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.ufpText, QStringLiteral("16"));
+        QCOMPARE(r.adjustTotalText, QStringLiteral("42"));
+        QCOMPARE(r.vafText, QStringLiteral("1.07"));
+        QCOMPARE(r.fpText, QStringLiteral("17.12"));
+        QCOMPARE(r.kStep, 0.8); // the adjustment does not enter the size
+        QCOMPARE(r.kStepText, QStringLiteral("0.80"));
+        QCOMPARE(r.langText, QStringLiteral("50"));
+    }
+
+    void adjustmentFactor_data()
+    {
+        QTest::addColumn<int>("degree");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("factor");
+        QTest::newRow("all 0") << 0 << QStringLiteral("0") << QStringLiteral("0.65");
+        QTest::newRow("all 2 (new function)") << 2 << QStringLiteral("28") << QStringLiteral("0.93");
+        QTest::newRow("all 5") << 5 << QStringLiteral("70") << QStringLiteral("1.35");
+    }
+    void adjustmentFactor()
+    {
+        QFETCH(int, degree);
+        QFETCH(QString, total);
+        QFETCH(QString, factor);
+        EstimateInput in = nominalInput();
+        in.adjustDegrees.fill(degree);
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.adjustTotalText, total);
+        QCOMPARE(r.vafText, factor);
+        QCOMPARE(AdjustmentFactor(in.adjustDegrees), factor.toDouble());
+    }
+
+    // The adjusted points come from the shown factor; binary noise is not shown.
+    void adjustedPointsShownPlainly()
+    {
+        EstimateInput in = nominalInput();
+        in.fpWeights = {3};
+        in.adjustDegrees.fill(0);
+        in.adjustDegrees[0] = 5;
+        in.adjustDegrees[1] = 5;
+        in.adjustDegrees[2] = 5;
+        in.adjustDegrees[3] = 5;
+        in.adjustDegrees[4] = 5;
+        in.adjustDegrees[5] = 5;
+        in.adjustDegrees[6] = 5;
+        in.adjustDegrees[7] = 5;
+        in.adjustDegrees[8] = 5; // 45: 1.10
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.vafText, QStringLiteral("1.10"));
+        QCOMPARE(r.fpText, QStringLiteral("3.3"));
+    }
+
+    // The exponent sums the values as their labels show them but is not itself rounded.
+    void scaleExponent()
+    {
+        EstimateInput in = nominalInput();
+        in.fpWeights = {200};
+        in.scaleValues = {3.724, 3.036, 4.24, 3.29, 4.68}; // shown 3.72 + 3.04 + ... = 18.97
+        const EstimateResult r = CalculateEstimate(in);
+        QVERIFY(qAbs(r.scaleExp - 1.0997) < 1e-12);
+        QCOMPARE(r.scaleExpText, QStringLiteral("1.10"));
+        QCOMPARE(r.kStepText, QStringLiteral("10.00"));
+        // 10 ^ 1.0997 = 12.581..., not 10 ^ 1.10 = 12.589...
+        const double expected = std::pow(10.0, 1.0997) * 2.94 * 160;
+        QVERIFY(qAbs(r.cocomoHours - expected) < 1e-6);
+        QCOMPARE(r.cocomoHoursText, QStringLiteral("5918"));
+        QVERIFY(r.cocomoHoursText != QString::number(std::round(std::pow(10.0, 1.10) * 2.94 * 160)));
+    }
+
+    void effortMultiplierFromShownValues()
+    {
+        EstimateInput in = nominalInput();
+        in.fpWeights = {100};
+        in.costValues[0] = 1.104; // RELY shown 1.10
+        in.costValues[2] = 1.17;  // CPLX high
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.effortMult, 1.10 * 1.17);
+        QCOMPARE(r.effortMultText, QStringLiteral("1.29"));
+        const double expected = std::pow(5.0, 1.0997) * 2.94 * (1.10 * 1.17) * 160;
+        QVERIFY(qAbs(r.cocomoHours - expected) < 1e-6);
+    }
+
+    void correctionAndDiscount()
+    {
+        EstimateInput in = nominalInput();
+        in.hourTexts[0] = QStringLiteral("100");
+        in.unitPriceTexts[0] = QStringLiteral("10,000");
+        in.classCoefficients = {1.10, 1.00, 1.00, 1.00, 1.00};
+        in.discountText = QStringLiteral("50,000");
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.processPriceText[0], QStringLiteral("1,000,000"));
+        QCOMPARE(r.correctionText, QStringLiteral("1.10"));
+        QCOMPARE(r.totalText, QStringLiteral("1,000,000"));
+        QCOMPARE(r.correctedTotalText, QStringLiteral("1,100,000"));
+        QCOMPARE(r.priceText, QStringLiteral("1,050,000"));
+        QCOMPARE(r.savedTotal(), 1000000.0);
+        QCOMPARE(r.savedPrice(), 1050000.0);
+        QCOMPARE(r.plannedHoursText, QStringLiteral("100"));
+        QCOMPARE(r.savedHours(), 100.0);
+    }
+
+    // The saved totals are the shown ones: whole yen, the price from the unrounded total.
+    void savedTotalsAsShown_data()
+    {
+        QTest::addColumn<QStringList>("hours");
+        QTest::addColumn<QStringList>("units");
+        QTest::addColumn<double>("coefficient");
+        QTest::addColumn<QString>("discount");
+        QTest::addColumn<QString>("totalText");
+        QTest::addColumn<QString>("priceText");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<double>("price");
+        QTest::newRow("fractional unit")
+            << QStringList{"3", "1"} << QStringList{"1000.5", "0.4"} << 1.0 << QString() << "3,002"
+            << "3,002" << 3002.0 << 3002.0;
+        QTest::newRow("correction rounds")
+            << QStringList{"7"} << QStringList{"333"} << 0.85 << QStringLiteral("0") << "2,331"
+            << "1,981" << 2331.0 << 1981.0; // 2331 x 0.85 = 1981.35
+        QTest::newRow("discount above price")
+            << QStringList{"1"} << QStringList{"1000"} << 1.0 << QStringLiteral("1,500") << "1,000"
+            << "-500" << 1000.0 << -500.0;
+        QTest::newRow("half-typed discount counts 0")
+            << QStringList{"2"} << QStringList{"500"} << 1.0 << QStringLiteral("-") << "1,000"
+            << "1,000" << 1000.0 << 1000.0;
+    }
+    void savedTotalsAsShown()
+    {
+        QFETCH(QStringList, hours);
+        QFETCH(QStringList, units);
+        QFETCH(double, coefficient);
+        QFETCH(QString, discount);
+        QFETCH(QString, totalText);
+        QFETCH(QString, priceText);
+        QFETCH(double, total);
+        QFETCH(double, price);
+        EstimateInput in = nominalInput();
+        for (int i = 0; i < hours.size(); ++i) {
+            in.hourTexts[i] = hours[i];
+            in.unitPriceTexts[i] = units[i];
+        }
+        in.classCoefficients[0] = coefficient;
+        in.discountText = discount;
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.totalText, totalText);
+        QCOMPARE(r.priceText, priceText);
+        QCOMPARE(r.savedTotal(), total);
+        QCOMPARE(r.savedPrice(), price);
+    }
+
+    void hoursOverflow()
+    {
+        EstimateInput in = nominalInput();
+        in.hourTexts[0] = QStringLiteral("40000");
+        in.unitPriceTexts[0] = QStringLiteral("5,000");
+        in.hourTexts[1] = QStringLiteral("32767");
+        in.unitPriceTexts[1] = QStringLiteral("1");
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.overflowRows, QVector<int>{0});
+        QVERIFY(r.overflow());
+        QCOMPARE(r.processPrice[0], 0.0);
+        QCOMPARE(r.processPriceText[0], QStringLiteral("0"));
+        QCOMPARE(r.processPriceText[1], QStringLiteral("32,767"));
+        QCOMPARE(r.plannedHoursText, QStringLiteral("72767")); // the total still counts 40000
+        QVERIFY(Messages::shown().isEmpty());                  // the window warns, not the calculation
+    }
+
+    void plannedTotalBeyond32Bits()
+    {
+        EstimateInput in = nominalInput();
+        in.hourTexts[0] = QStringLiteral("2147483647");
+        in.hourTexts[1] = QStringLiteral("1");
+        const EstimateResult r = CalculateEstimate(in);
+        QVERIFY(r.totalOverflow);
+        QCOMPARE(r.plannedHoursText, QStringLiteral("0"));
+    }
+
+    void hiddenRowsAreNotPlanned()
+    {
+        EstimateInput in = nominalInput();
+        in.rowVisible.fill(false);
+        in.rowVisible[0] = true;
+        in.hourTexts[0] = QStringLiteral("10");
+        in.hourTexts[5] = QStringLiteral("20");
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.plannedHoursText, QStringLiteral("10"));
+    }
+
+    void emptyFunctionPointList()
+    {
+        EstimateInput in = nominalInput();
+        in.costValues.fill(1.46);
+        in.hourTexts[0] = QStringLiteral("120");
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.ufpText, QStringLiteral("0"));
+        QCOMPARE(r.kStep, 0.0);
+        QCOMPARE(r.cocomoHoursText, QStringLiteral("0"));
+        QCOMPARE(r.remainingHoursText, QStringLiteral("-120"));
+    }
+
+    void morePlannedThanCocomo()
+    {
+        EstimateInput in = nominalInput();
+        in.fpWeights = {10}; // 0.5 KStep
+        in.hourTexts[3] = QStringLiteral("1000");
+        const EstimateResult r = CalculateEstimate(in);
+        const double cocomo = std::round(std::pow(0.5, 1.0997) * 2.94 * 160);
+        QCOMPARE(r.cocomoHoursText, QString::number(cocomo));
+        QCOMPARE(r.remainingHoursText, QString::number(cocomo - 1000));
+        QVERIFY(r.remainingHoursText.startsWith(QLatin1Char('-')));
+    }
+
+    void chargeModeStopsAtEmptySlot()
+    {
+        ChargeTable table{};
+        table[1][1] = {1, 3, QStringLiteral("a"), 10, 7500};
+        table[1][2] = {2, 4, QStringLiteral("b"), 2.5, 5500};
+        // Process 2 has an empty first slot: the assignment after it does not count.
+        table[2][2] = {2, 3, QStringLiteral("a"), 8, 7500};
+        EstimateInput in = nominalInput();
+        in.chargeMode = true;
+        in.charges = &table;
+        in.hourTexts[0] = QStringLiteral("999"); // hidden boxes play no part in charge mode
+        in.unitPriceTexts[0] = QStringLiteral("999");
+        EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.processHoursText[0], QStringLiteral("12.5"));
+        QCOMPARE(r.processPriceText[0], QStringLiteral("88,750"));
+        QCOMPARE(r.processHoursText[1], QStringLiteral("0"));
+        QCOMPARE(r.processPrice[1], 0.0);
+        QCOMPARE(r.totalText, QStringLiteral("88,750"));
+        QCOMPARE(r.plannedHoursText, QStringLiteral("12")); // 12.5 as a whole number, half to even
+
+        // The last assignment of process 1 removed.
+        table[1][1].NADD = 0;
+        r = CalculateEstimate(in);
+        QCOMPARE(r.processHoursText[0], QStringLiteral("0"));
+        QCOMPARE(r.totalText, QStringLiteral("0"));
+    }
+
+    void languageCoefficient_data()
+    {
+        QTest::addColumn<QVariant>("ncoef");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("coefficient");
+        QTest::newRow("53") << QVariant(53.0) << true << 53;
+        QTest::newRow("52.5 to even") << QVariant(52.5) << true << 52;
+        QTest::newRow("53.5 to even") << QVariant(53.5) << true << 54;
+        QTest::newRow("32767") << QVariant(32767) << true << 32767;
+        QTest::newRow("40000") << QVariant(40000.0) << false << 0;
+        QTest::newRow("0") << QVariant(0) << false << 0;
+        QTest::newRow("negative") << QVariant(-5) << false << 0;
+        QTest::newRow("NULL") << QVariant() << false << 0;
+    }
+    void languageCoefficient()
+    {
+        QFETCH(QVariant, ncoef);
+        QFETCH(bool, ok);
+        QFETCH(int, coefficient);
+        int value = -1;
+        QCOMPARE(LanguageCoefficient(ncoef, &value), ok);
+        QCOMPARE(value, coefficient);
+    }
+
+    void processHours_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("hours");
+        QTest::newRow("empty") << QString() << true << 0;
+        QTest::newRow("32767") << QStringLiteral("32767") << true << 32767;
+        QTest::newRow("32768") << QStringLiteral("32768") << false << 0;
+        QTest::newRow("grouped") << QStringLiteral("1,200") << true << 1200;
+        QTest::newRow("half to even") << QStringLiteral("2.5") << true << 2;
+        QTest::newRow("lone minus") << QStringLiteral("-") << true << 0;
+    }
+    void processHours()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, hours);
+        int value = -1;
+        QCOMPARE(ProcessHours(text, &value), ok);
+        QCOMPARE(value, hours);
+    }
+
+    // The published COCOMO II check with the reference data: 10 KStep, every driver nominal.
+    void publishedCocomoCheck_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("mtoH");
+        QTest::addColumn<QString>("hours");
+        QTest::newRow("sqlite 152") << static_cast<int>(Engine::SQLite) << 152 << QStringLiteral("5622");
+        QTest::newRow("sqlite 160") << static_cast<int>(Engine::SQLite) << 160 << QStringLiteral("5918");
+        QTest::newRow("postgresql 152")
+            << static_cast<int>(Engine::PostgreSQL) << 152 << QStringLiteral("5622");
+    }
+    void publishedCocomoCheck()
+    {
+        FETCH_ENGINE();
+        QFETCH(int, mtoH);
+        QFETCH(QString, hours);
+        TestEnvironment env;
+        auto db = TestDatabase::create(dbEngine);
+        auto conn = db->connect();
+        EstimateInput in;
+        in.rowVisible.fill(true);
+        in.adjustDegrees.fill(2);
+        Recordset rs =
+            OpenRs(*conn, QStringLiteral("SELECT NDKIND, NDRIVER, NVALUE FROM MCOCOMO WHERE NDRANK = 2"));
+        int drivers = 0;
+        for (; !rs.eof(); rs.moveNext(), ++drivers) {
+            const int index = rs.field(QStringLiteral("NDRIVER")).toInt() - 1;
+            const double value = rs.field(QStringLiteral("NVALUE")).toDouble();
+            if (rs.field(QStringLiteral("NDKIND")).toInt() == 1) {
+                in.scaleValues[index] = value;
+            } else {
+                in.costValues[index] = value;
+            }
+        }
+        QCOMPARE(drivers, kScaleDrivers + kCostDrivers);
+        in.fpWeights = {200};
+        in.langCoef = 50;
+        in.mtoH = mtoH;
+        const EstimateResult r = CalculateEstimate(in);
+        QCOMPARE(r.kStepText, QStringLiteral("10.00"));
+        QCOMPARE(r.scaleExpText, QStringLiteral("1.10"));
+        QCOMPARE(r.effortMultText, QStringLiteral("1.00"));
+        QCOMPARE(FormatNumber(r.cocomoHours / mtoH, 2), QStringLiteral("36.99")); // person-months
+        QCOMPARE(r.cocomoHoursText, hours);
+        QCOMPARE(r.mtoHText, QString::number(mtoH));
+    }
+};
+
+QTEST_MAIN(TestEstimateCalc)
+#include "test_estimate_calc.moc"
