@@ -14,7 +14,8 @@ class QComboBox;
 // Appends one entry per row of the division (ordered by NSORT, NVAL) and selects the entry of
 // defaultCode, or, when it is null, the row marked CDEF '1' (the last such row wins). The
 // combo is not cleared first.
-void FillDivCombo(DbConnection& connection, QComboBox* combo, int division, const QVariant& defaultCode = QVariant());
+void FillDivCombo(DbConnection& connection, QComboBox* combo, int division,
+                  const QVariant& defaultCode = QVariant());
 
 // The code's label, "" when there is no such row.
 QString DivName(DbConnection& connection, int division, int code);

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "foundation/app_state.h"
+#include "foundation/code_divisions.h"
 #include "foundation/db_error.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
@@ -19,6 +20,7 @@ TestEnvironment::TestEnvironment()
     Messages::setAutoAnswer(true);
     Messages::clearShown();
     DbConnection::setStatementHook(nullptr);
+    ClearDivisionCache();
     Help::setOpener([](const QUrl&) { return true; });
 }
 

@@ -1,0 +1,125 @@
+#include "foundation/dialog_placement.h"
+#include "foundation/messages.h"
+#include "foundation/settings_store.h"
+#include "pricing/policy.h"
+#include "test_support.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+class Editor : public GuardedDialog {
+public:
+    Editor(const Policy& policy, int updating) : GuardedDialog(policy), m_updating(updating)
+    {
+        resize(300, 200);
+    }
+
+protected:
+    int updatingMode() const override { return m_updating; }
+
+private:
+    int m_updating;
+};
+
+QString setting(const QString& key)
+{
+    return GetSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), key);
+}
+
+} // namespace
+
+class TestDialogPlacement : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    void firstDialogCentredThenEveryDialogWhereTheLastClosed()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        PlacedDialog first;
+        first.resize(300, 200);
+        first.show();
+        const QRect frame = first.frameGeometry();
+        QVERIFY(qAbs(frame.center().x() - area.center().x()) <= 2);
+        QVERIFY(qAbs(frame.center().y() - area.center().y()) <= 2);
+        first.move(40, 60);
+        first.accept();
+        QCOMPARE(setting(QStringLiteral("SubLeft")), QStringLiteral("600"));
+        QCOMPARE(setting(QStringLiteral("SubTop")), QStringLiteral("900"));
+
+        PlacedDialog second;
+        second.resize(500, 100);
+        second.show();
+        QCOMPARE(second.pos(), QPoint(40, 60));
+        second.reject();
+    }
+
+    void storedPlaceOffScreenIsPulledBack()
+    {
+        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), QStringLiteral("SubLeft"),
+                    QStringLiteral("99000"));
+        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), QStringLiteral("SubTop"),
+                    QStringLiteral("-3000"));
+        PlacedDialog dialog;
+        dialog.resize(300, 200);
+        dialog.show();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(area.contains(dialog.frameGeometry()));
+    }
+
+    void confirmClose_data()
+    {
+        QTest::addColumn<bool>("ask");
+        QTest::addColumn<int>("updating");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("policy off") << false << 1 << int(QMessageBox::Cancel) << true << QString();
+        QTest::newRow("update, ok") << true << 1 << int(QMessageBox::Ok) << true
+                                    << QStringLiteral("変更せずに終了します。\nよろしいですか。");
+        QTest::newRow("new, cancel") << true << 0 << int(QMessageBox::Cancel) << false
+                                     << QStringLiteral("保存せずに終了します。\nよろしいですか。");
+    }
+    void confirmClose()
+    {
+        QFETCH(bool, ask);
+        QFETCH(int, updating);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(QString, text);
+        Policy policy;
+        policy.Cancel = ask;
+        Editor editor(policy, updating);
+        editor.show();
+        Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        // Esc comes through reject(), as do the cancel button and the window's close button.
+        QTest::keyClick(&editor, Qt::Key_Escape);
+        QCOMPARE(editor.isVisible(), !closes);
+        if (ask) {
+            QCOMPARE(Messages::last().title, QStringLiteral("確認"));
+            QCOMPARE(Messages::last().text, text);
+            QCOMPARE(Messages::last().icon, Messages::Question);
+        } else {
+            QVERIFY(Messages::shown().isEmpty());
+        }
+        if (editor.isVisible()) {
+            Messages::setNextAnswer(QMessageBox::Cancel);
+            editor.close();
+            QVERIFY(editor.isVisible());
+            Messages::setNextAnswer(QMessageBox::Ok);
+            editor.close();
+            QVERIFY(!editor.isVisible());
+        }
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_MAIN(TestDialogPlacement)
+#include "test_dialog_placement.moc"
