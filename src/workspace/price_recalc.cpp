@@ -1,0 +1,172 @@
+#include "workspace/price_recalc.h"
+
+#include "estimation/function_price.h"
+#include "foundation/app_state.h"
+#include "foundation/code_divisions.h"
+#include "foundation/conversions.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QProgressDialog>
+#include <memory>
+
+namespace {
+
+// The bar appears only when the work runs long enough to be noticed.
+constexpr int kProgressDelayMs = 400;
+
+qint64 functionKey(int project, int function)
+{
+    return (static_cast<qint64>(project) << 32) | static_cast<quint32>(function);
+}
+
+// NULL sums (a group whose hours are all NULL) count as 0.
+double numberOrZero(const QVariant& value)
+{
+    return value.isValid() ? value.toDouble() : 0.0;
+}
+
+class Progress {
+public:
+    Progress(bool wanted, QWidget* parent)
+        : m_wanted(wanted && qobject_cast<QApplication*>(qApp)), m_parent(parent)
+    {
+    }
+
+    void start(int steps)
+    {
+        if (!m_wanted || steps <= 0) {
+            return;
+        }
+        m_dialog = std::make_unique<QProgressDialog>(m_parent);
+        m_dialog->setWindowTitle(QStringLiteral("VORNA"));
+        m_dialog->setLabelText(QStringLiteral("全プロジェクトの機能項目の価格を再計算しています..."));
+        m_dialog->setCancelButton(nullptr);
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setMinimumDuration(kProgressDelayMs);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setRange(0, steps);
+        m_dialog->setValue(0);
+    }
+
+    void step()
+    {
+        if (m_dialog && (++m_done % 64) == 0) {
+            m_dialog->setValue(m_done);
+        }
+    }
+
+private:
+    bool m_wanted;
+    QWidget* m_parent;
+    std::unique_ptr<QProgressDialog> m_dialog;
+    int m_done = 0;
+};
+
+QString functionWhere(int project, int function)
+{
+    return QStringLiteral(" WHERE NPROJECT = ") + QString::number(project) +
+           QStringLiteral(" AND NFUNCTION = ") + QString::number(function);
+}
+
+} // namespace
+
+void RecalcFunctionPrices(AppState& state, int project, QWidget* parent)
+{
+    const QString where =
+        project != 0 ? QStringLiteral(" WHERE NPROJECT = ") + QString::number(project) : QString();
+    DbConnection& shared = *state.Conn;
+    WaitCursor wait;
+    Progress progress(project == 0, parent);
+    QString sql;
+    try {
+        const std::unique_ptr<DbConnection> own = shared.openSecond();
+        Transaction transaction(*own);
+
+        sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NHTOTAL = 0,") +
+              QStringLiteral(" NTOTAL = 0,") + QStringLiteral(" NPRICE = 0") + where;
+        ExecSql(*own, sql);
+
+        if (state.policy.Charge) {
+            sql =
+                QStringLiteral(
+                    "SELECT V.NPROJECT, V.NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NDPRI) AS PRI") +
+                QStringLiteral(" FROM VCHARGE V, TPROJECT P") +
+                QStringLiteral(" WHERE V.NPROJECT = P.NPROJECT") +
+                QStringLiteral(" AND V.NPRIKIND = P.NPRIKIND") +
+                (project != 0 ? QStringLiteral(" AND V.NPROJECT = ") + QString::number(project) : QString()) +
+                QStringLiteral(" GROUP BY V.NPROJECT, V.NFUNCTION") +
+                QStringLiteral(" ORDER BY V.NPROJECT, V.NFUNCTION");
+        } else {
+            sql = QStringLiteral("SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NPRI) AS PRI") +
+                  QStringLiteral(" FROM THOUR") + where + QStringLiteral(" GROUP BY NPROJECT, NFUNCTION") +
+                  QStringLiteral(" ORDER BY NPROJECT, NFUNCTION");
+        }
+        Recordset sums = OpenRs(shared, sql);
+
+        // The price of every function in scope follows from its new total, its five class
+        // coefficients and its discount, exactly as the function editor saves it.
+        sql = QStringLiteral(
+                  "SELECT NPROJECT, NFUNCTION, NNUP, NIMP, NDEF, NRSK, NTRM, NDISCOUNT FROM TFUNCTION") +
+              where + QStringLiteral(" ORDER BY NPROJECT, NFUNCTION");
+        Recordset functions = OpenRs(shared, sql);
+
+        progress.start(sums.recordCount() + functions.recordCount());
+
+        QHash<qint64, double> totals;
+        totals.reserve(sums.recordCount());
+        for (; !sums.eof(); sums.moveNext()) {
+            const int p = sums.field(QStringLiteral("NPROJECT")).toInt();
+            const int f = sums.field(QStringLiteral("NFUNCTION")).toInt();
+            const double hours = numberOrZero(sums.field(QStringLiteral("HOUR")));
+            const double total = numberOrZero(sums.field(QStringLiteral("PRI")));
+            sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NHTOTAL = ") +
+                  PlainNumber(hours) + QStringLiteral(",") + QStringLiteral(" NTOTAL = ") +
+                  PlainNumber(total) + functionWhere(p, f);
+            ExecSql(*own, sql);
+            totals.insert(functionKey(p, f), total);
+            progress.step();
+        }
+        sums.close();
+
+        static const char* const kClassColumns[5] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
+        for (; !functions.eof(); functions.moveNext()) {
+            const int p = functions.field(QStringLiteral("NPROJECT")).toInt();
+            const int f = functions.field(QStringLiteral("NFUNCTION")).toInt();
+            double coefficients[5];
+            for (int i = 0; i < 5; ++i) {
+                const QVariant code = functions.field(QLatin1String(kClassColumns[i]));
+                coefficients[i] = DivNumber(shared, i + 1, code.toInt(), QStringLiteral("NCOEF"));
+            }
+            const double price =
+                FunctionPrice(totals.value(functionKey(p, f), 0.0), CorrectionProduct(coefficients),
+                              numberOrZero(functions.field(QStringLiteral("NDISCOUNT"))));
+            // The reset has already written 0.
+            if (price != 0.0) {
+                sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NPRICE = ") +
+                      PlainNumber(price) + functionWhere(p, f);
+                ExecSql(*own, sql);
+            }
+            progress.step();
+        }
+        functions.close();
+
+        sql = QStringLiteral("COMMIT TRANSACTION");
+        transaction.commit();
+    } catch (const DbError& e) {
+        ShowDbError(e, e.statement().isEmpty() ? sql : e.statement(), parent);
+    } catch (const std::exception& e) {
+        ShowDbError(e, sql, parent);
+    }
+}
+
+double ProjectWorkTotal(AppState& state)
+{
+    Recordset rs = OpenRs(*state.Conn, QStringLiteral("SELECT SUM(NPRICE) AS NWORK FROM TFUNCTION") +
+                                           QStringLiteral(" WHERE CVALID IS NOT NULL AND NPROJECT = ") +
+                                           QString::number(state.CurProject));
+    return rs.eof() ? 0.0 : numberOrZero(rs.field(QStringLiteral("NWORK")));
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+class QWidget;
+struct AppState;
+
+// Rebuilds the stored totals of the functions of one project (0: of every project) from their
+// stored hours: NHTOTAL and NTOTAL from the member assignments priced under the project's
+// price kind (policy "Charge" on) or from the per-process hour rows (off), and NPRICE by the
+// price rule of the function editor. Runs in one transaction on a private second connection;
+// call it only after the caller's own transaction has ended. A failure is reported to the
+// user and leaves every total as it was.
+void RecalcFunctionPrices(AppState& state, int project, QWidget* parent = nullptr);
+
+// The sum of the prices of the counted (not on hold) functions of CurProject; 0 when none.
+double ProjectWorkTotal(AppState& state);

@@ -1,0 +1,218 @@
+#include "foundation/app_state.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/messages.h"
+#include "small_tree.h"
+#include "test_support.h"
+#include "workspace/price_recalc.h"
+
+#include <QApplication>
+
+namespace {
+
+struct Totals {
+    double hours;
+    double total;
+    double price;
+};
+
+Totals readTotals(DbConnection& c, int function)
+{
+    Recordset rs =
+        OpenRs(c, QStringLiteral("SELECT NHTOTAL, NTOTAL, NPRICE FROM TFUNCTION WHERE NFUNCTION = ") +
+                      QString::number(function));
+    return {rs.field(QStringLiteral("NHTOTAL")).toDouble(), rs.field(QStringLiteral("NTOTAL")).toDouble(),
+            rs.field(QStringLiteral("NPRICE")).toDouble()};
+}
+
+// A value no recalculation writes, so that an untouched function shows.
+void markStale(DbConnection& c)
+{
+    ExecSql(c, QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 7, NTOTAL = 7, NPRICE = 7"));
+}
+
+} // namespace
+
+class TestPriceRecalc : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    // The figures of the small tree in both modes, for one project and for all of them.
+    void recalculates_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("charge");
+        QTest::addColumn<bool>("allProjects");
+        for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
+            const char* name = e == Engine::SQLite ? "sqlite" : "postgresql";
+            for (const bool charge : {true, false}) {
+                for (const bool all : {false, true}) {
+                    QTest::addRow("%s/%s/%s", name, charge ? "members" : "processes", all ? "all" : "one")
+                        << static_cast<int>(e) << charge << all;
+                }
+            }
+        }
+    }
+    void recalculates()
+    {
+        FETCH_ENGINE();
+        QFETCH(bool, charge);
+        QFETCH(bool, allProjects);
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        markStale(*state->Conn);
+        state->policy.Charge = charge;
+
+        QStringList statements;
+        QList<const DbConnection*> writers;
+        DbConnection::setStatementHook([&](const DbConnection& c, const QString& sql) {
+            statements << sql;
+            if (sql.startsWith(QStringLiteral("UPDATE"))) {
+                writers << &c;
+            } else if (sql.startsWith(QStringLiteral("SELECT"))) {
+                QCOMPARE(&c, state->Conn.get());
+            }
+        });
+        RecalcFunctionPrices(*state, allProjects ? 0 : t.sales);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(Messages::shown().isEmpty());
+        // Every write went through the private connection.
+        QVERIFY(!writers.isEmpty());
+        for (const DbConnection* w : writers) {
+            QVERIFY(w != state->Conn.get());
+        }
+
+        const QString s = QString::number(t.sales);
+        const QString where = allProjects ? QString() : QStringLiteral(" WHERE NPROJECT = ") + s;
+        QCOMPARE(statements.first(),
+                 QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0, NPRICE = 0") + where);
+        if (charge) {
+            QVERIFY(statements.contains(
+                QStringLiteral(
+                    "SELECT V.NPROJECT, V.NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NDPRI) AS PRI FROM "
+                    "VCHARGE V, TPROJECT P WHERE V.NPROJECT = P.NPROJECT AND V.NPRIKIND = P.NPRIKIND") +
+                (allProjects ? QString() : QStringLiteral(" AND V.NPROJECT = ") + s) +
+                QStringLiteral(" GROUP BY V.NPROJECT, V.NFUNCTION ORDER BY V.NPROJECT, V.NFUNCTION")));
+            QVERIFY(
+                statements.contains(QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 50, NTOTAL = 340000 WHERE "
+                                                   "NPROJECT = %1 AND NFUNCTION = %2")
+                                        .arg(t.sales)
+                                        .arg(t.order)));
+        } else {
+            QVERIFY(statements.contains(
+                QStringLiteral("SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * "
+                               "NPRI) AS PRI FROM THOUR") +
+                where + QStringLiteral(" GROUP BY NPROJECT, NFUNCTION ORDER BY NPROJECT, NFUNCTION")));
+            QVERIFY(statements.contains(
+                QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 52.5, NTOTAL = 352500 WHERE "
+                               "NPROJECT = %1 AND NFUNCTION = %2")
+                    .arg(t.sales)
+                    .arg(t.order)));
+        }
+        // A group whose hours are all NULL writes 0, not an invalid statement.
+        QVERIFY(statements.contains(
+            QStringLiteral(
+                "UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0 WHERE NPROJECT = %1 AND NFUNCTION = %2")
+                .arg(t.sales)
+                .arg(t.reports)));
+
+        DbConnection& c = *state->Conn;
+        auto check = [&](int function, Totals expected) {
+            const Totals got = readTotals(c, function);
+            QCOMPARE(got.hours, expected.hours);
+            QCOMPARE(got.total, expected.total);
+            QCOMPARE(got.price, expected.price);
+        };
+        // Price = total x the five class coefficients - discount, in whole yen.
+        if (charge) {
+            check(t.order, {50, 340000, 401400});   // 340,000 x 1.1 x 1.1 - 10,000
+            check(t.shipping, {20, 110000, 93500}); // on hold, recalculated all the same
+        } else {
+            check(t.order, {52.5, 352500, 416525});
+            check(t.shipping, {20, 120000, 102000});
+        }
+        check(t.closing, {0, 0, -5000}); // no hour rows: minus the discount
+        check(t.reports, {0, 0, 0});
+        if (allProjects) {
+            // Each assignment priced under its own project's price kind (SE 9,000, PG 7,000).
+            check(t.inquiry, charge ? Totals{8, 72000, 72000} : Totals{8, 60000, 60000});
+            check(t.invoice, charge ? Totals{10, 70000, 69000} : Totals{10, 65000, 64000});
+        } else {
+            check(t.inquiry, {7, 7, 7});
+            check(t.invoice, {7, 7, 7});
+        }
+    }
+
+    // Whatever statement fails, no total changes and the failure is reported with it.
+    void failureChangesNothing_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("failing");
+        for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
+            const char* name = e == Engine::SQLite ? "sqlite" : "postgresql";
+            QTest::addRow("%s/reset", name)
+                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 0,");
+            QTest::addRow("%s/sums", name) << static_cast<int>(e) << QStringLiteral("SELECT V.NPROJECT");
+            QTest::addRow("%s/total", name)
+                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 10,");
+            QTest::addRow("%s/price", name)
+                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NPRICE = 69000");
+        }
+    }
+    void failureChangesNothing()
+    {
+        FETCH_ENGINE();
+        QFETCH(QString, failing);
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        SmallTree::build(*state->Conn);
+        markStale(*state->Conn);
+
+        QString failed;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (sql.startsWith(failing)) {
+                failed = sql;
+                throw DbError(DbError::Other, QStringLiteral("injected failure"));
+            }
+        });
+        RecalcFunctionPrices(*state, 0);
+        DbConnection::setStatementHook(nullptr);
+
+        QVERIFY(!failed.isEmpty());
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QCOMPARE(Messages::last().text, QStringLiteral("injected failure\n") + failed);
+        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION")), 6);
+        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"),
+                          QStringLiteral("NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7")),
+                 6);
+        // The private connection is gone: nothing holds a lock on the functions.
+        ExecSql(*state->Conn, QStringLiteral("UPDATE TFUNCTION SET NPRICE = 8"));
+        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"), QStringLiteral("NPRICE = 8")), 6);
+    }
+
+    void workTotalCountsOnlyCountedFunctions_data() { addEngineRows(); }
+    void workTotalCountsOnlyCountedFunctions()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        state->CurProject = t.sales;
+        // 401,400 - 5,000; the function on hold and the NULL price count nowhere.
+        QCOMPARE(ProjectWorkTotal(*state), 396400.0);
+        state->CurProject = t.head;
+        QCOMPARE(ProjectWorkTotal(*state), 0.0);
+        state->CurProject = 0;
+        QCOMPARE(ProjectWorkTotal(*state), 0.0);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_MAIN(TestPriceRecalc)
+#include "test_price_recalc.moc"

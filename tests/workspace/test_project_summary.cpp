@@ -1,0 +1,221 @@
+#include "foundation/app_state.h"
+#include "foundation/db_connection.h"
+#include "small_tree.h"
+#include "test_support.h"
+#include "workspace/project_summary.h"
+
+namespace {
+
+enum Which { None, Maintenance, Head, Sales, Stock, Billing, Missing };
+
+int projectId(const SmallTree& t, int which)
+{
+    switch (which) {
+    case Maintenance:
+        return t.maintenance;
+    case Head:
+        return t.head;
+    case Sales:
+        return t.sales;
+    case Stock:
+        return t.stock;
+    case Billing:
+        return t.billing;
+    case Missing:
+        return 999;
+    default:
+        return 0;
+    }
+}
+
+void addRowsForBothEngines(const char* name, const std::function<void(QTestData&)>& values)
+{
+    for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
+        QTestData& row = QTest::addRow("%s/%s", e == Engine::SQLite ? "sqlite" : "postgresql", name);
+        row << static_cast<int>(e);
+        values(row);
+    }
+}
+
+} // namespace
+
+class TestProjectSummary : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    void listTitle_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("project");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("kind2");
+        const QString tail = QStringLiteral(" 機能項目一覧： ");
+        addRowsForBothEngines("third level", [&](QTestData& r) {
+            r << int(Billing) << QStringLiteral("本社システム - 販売管理 - 請求") + tail << true;
+        });
+        addRowsForBothEngines("second level", [&](QTestData& r) {
+            r << int(Sales) << QStringLiteral("本社システム - 販売管理") + tail << false;
+        });
+        addRowsForBothEngines("top level", [&](QTestData& r) {
+            r << int(Maintenance) << QStringLiteral("保守案件") + tail << false;
+        });
+        addRowsForBothEngines(
+            "root", [&](QTestData& r) { r << int(None) << QStringLiteral("[未選択]") + tail << false; });
+        addRowsForBothEngines("deleted", [&](QTestData& r) {
+            r << int(Missing) << QStringLiteral("[未選択]") + tail << false;
+        });
+    }
+    void listTitle()
+    {
+        FETCH_ENGINE();
+        QFETCH(int, project);
+        QFETCH(QString, title);
+        QFETCH(bool, kind2);
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        state->CurPriKind = 55;
+        state->CurProject = projectId(t, project);
+        QCOMPARE(UpdateListTitle(*state), title);
+        const int expectedKind = project == None || project == Missing ? 0 : (kind2 ? t.priceKind2 : 1);
+        QCOMPARE(state->CurPriKind, expectedKind);
+    }
+
+    void pathNameEndsOnACircle()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        QCOMPARE(ProjectPathName(*state->Conn, t.sales, QStringLiteral("x")),
+                 QStringLiteral("本社システム - 販売管理 - x"));
+        // A parent chain edited into a circle outside the program.
+        ExecSql(*state->Conn, QStringLiteral("UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2")
+                                  .arg(t.billing)
+                                  .arg(t.head));
+        QCOMPARE(ProjectPathName(*state->Conn, t.sales, QStringLiteral("x")),
+                 QStringLiteral("請求 - 本社システム - 販売管理 - x"));
+    }
+
+    void remainingHours_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("project");
+        QTest::addColumn<bool>("hour");
+        QTest::addColumn<bool>("charge");
+        QTest::addColumn<QString>("text");
+        // 450 hours occupied, 30 indirect; 50 hours assigned to counted functions (the 20 of
+        // the function on hold do not count), 52.5 typed per process.
+        addRowsForBothEngines("assignments", [](QTestData& r) {
+            r << int(Sales) << false << true << QStringLiteral("残工数：370/420時間");
+        });
+        addRowsForBothEngines("with indirect hours", [](QTestData& r) {
+            r << int(Sales) << true << true << QStringLiteral("残工数：400/450時間");
+        });
+        addRowsForBothEngines("per process", [](QTestData& r) {
+            r << int(Sales) << false << false << QStringLiteral("残工数：367.5/420時間");
+        });
+        addRowsForBothEngines("overbooked", [](QTestData& r) {
+            r << int(Billing) << false << true << QStringLiteral("残工数：-4.5/5.5時間");
+        });
+        addRowsForBothEngines("no members, no hours", [](QTestData& r) {
+            r << int(Head) << false << true << QStringLiteral("残工数：0/0時間");
+        });
+        addRowsForBothEngines("nothing selected", [](QTestData& r) {
+            r << int(None) << false << true << QStringLiteral("残工数：[未選択]");
+        });
+    }
+    void remainingHours()
+    {
+        FETCH_ENGINE();
+        QFETCH(int, project);
+        QFETCH(bool, hour);
+        QFETCH(bool, charge);
+        QFETCH(QString, text);
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        state->CurProject = projectId(t, project);
+        state->policy.Hour = hour;
+        state->policy.Charge = charge;
+        QCOMPARE(RemainingHoursText(*state), text);
+    }
+
+    // 販売管理: P 5,000,000, B 100,000, W 1,850,000, I 160,000, O 250,000, D 130,000,
+    // E0 80,000, E1 120,000 (E2 999,000 counts nowhere); work total 396,400.
+    void profit_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<int>("project");
+        QTest::addColumn<QString>("switches");
+        QTest::addColumn<QString>("money");
+        QTest::addColumn<QString>("rate");
+        const auto add = [](const char* name, int project, const char* switches, const char* money,
+                            const char* rate) {
+            addRowsForBothEngines(name, [=](QTestData& r) {
+                r << project << QString::fromUtf8(switches)
+                  << QStringLiteral("純利益：") + QString::fromUtf8(money)
+                  << QStringLiteral("利益率：") + QString::fromUtf8(rate);
+            });
+        };
+        add("defaults", Sales, "", "2,470,000円", "49.40％");
+        add("direct labour only", Sales, "Indirect=0", "2,630,000円", "52.60％");
+        add("own expenses not subtracted", Sales, "Expe0=0", "2,550,000円", "51.00％");
+        add("all switches off", Sales, "Work=0 Base=0 Opt=0 Deliv=0 Expe0=0 Expe1=0", "5,000,000円",
+            "100.00％");
+        add("rate on work total", Sales, "Rate=1", "2,470,000円", "623.11％");
+        add("rate on outlay", Sales, "Rate=2", "2,470,000円", "97.63％");
+        add("outlay without indirect", Sales, "Rate=2 IndirectR=0", "2,470,000円", "104.22％");
+        add("outlay without labour", Sales, "Rate=2 WorkR=0 IndirectR=0", "2,470,000円", "363.24％");
+        add("outlay of customer expenses", Sales, "Rate=2 WorkR=0 BaseR=0 OptR=0 DelivR=0 Expe0R=0",
+            "2,470,000円", "2,058.33％");
+        add("outlay all off", Sales, "Rate=2 WorkR=0 BaseR=0 OptR=0 DelivR=0 Expe0R=0 Expe1R=0",
+            "2,470,000円", "[計算不能]");
+        add("other rate kind", Sales, "Rate=7", "2,470,000円", "97.63％");
+        add("loss with no contract price", Stock, "", "-370,000円", "[計算不能]");
+        add("no counted functions", Maintenance, "Rate=1", "800,000円", "[計算不能]");
+        add("nothing selected", None, "", "[未選択]", "[未選択]");
+        add("deleted project", Missing, "", "[未選択]", "[未選択]");
+    }
+    void profit()
+    {
+        FETCH_ENGINE();
+        QFETCH(int, project);
+        QFETCH(QString, switches);
+        QFETCH(QString, money);
+        QFETCH(QString, rate);
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        state->CurProject = projectId(t, project);
+        Policy& p = state->policy;
+        const QHash<QString, bool*> flags = {
+            {QStringLiteral("Work"), &p.Work},           {QStringLiteral("Indirect"), &p.Indirect},
+            {QStringLiteral("Base"), &p.Base},           {QStringLiteral("Opt"), &p.Opt},
+            {QStringLiteral("Deliv"), &p.Deliv},         {QStringLiteral("Expe0"), &p.Expe0},
+            {QStringLiteral("Expe1"), &p.Expe1},         {QStringLiteral("WorkR"), &p.WorkR},
+            {QStringLiteral("IndirectR"), &p.IndirectR}, {QStringLiteral("BaseR"), &p.BaseR},
+            {QStringLiteral("OptR"), &p.OptR},           {QStringLiteral("DelivR"), &p.DelivR},
+            {QStringLiteral("Expe0R"), &p.Expe0R},       {QStringLiteral("Expe1R"), &p.Expe1R}};
+        for (const QString& s : switches.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString key = s.section(QLatin1Char('='), 0, 0);
+            const int value = s.section(QLatin1Char('='), 1).toInt();
+            if (key == QLatin1String("Rate")) {
+                p.Rate = value;
+            } else {
+                QVERIFY2(flags.contains(key), qPrintable(key));
+                *flags.value(key) = value != 0;
+            }
+        }
+        const ProfitTexts texts = ProfitPanelTexts(*state);
+        QCOMPARE(texts.money, money);
+        QCOMPARE(texts.rate, rate);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(TestProjectSummary)
+#include "test_project_summary.moc"
