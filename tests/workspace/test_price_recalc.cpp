@@ -25,6 +25,12 @@ Totals readTotals(DbConnection& c, int function)
             rs.field(QStringLiteral("NPRICE")).toDouble()};
 }
 
+// Clears the statement hook when a check leaves the test early, before the database (whose
+// clean-up runs statements) goes and before the hook's captures do.
+struct HookGuard {
+    ~HookGuard() { DbConnection::setStatementHook(nullptr); }
+};
+
 // A value no recalculation writes, so that an untouched function shows.
 void markStale(DbConnection& c)
 {
@@ -68,6 +74,7 @@ private slots:
 
         QStringList statements;
         QList<const DbConnection*> writers;
+        HookGuard guard;
         DbConnection::setStatementHook([&](const DbConnection& c, const QString& sql) {
             statements << sql;
             if (sql.startsWith(QStringLiteral("UPDATE"))) {
@@ -172,6 +179,7 @@ private slots:
         markStale(*state->Conn);
 
         QString failed;
+        HookGuard guard;
         DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
             if (sql.startsWith(failing)) {
                 failed = sql;
