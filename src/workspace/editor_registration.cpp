@@ -1,6 +1,10 @@
 #include "workspace/editors.h"
 
+#include "estimation/member_replacement.h"
 #include "foundation/conn_str_dialog.h"
+#include "masters/about_box.h"
+#include "masters/master_editors.h"
+#include "pricing/price_kinds.h"
 
 // One line per editor: each subsystem exposes how its editor is opened.
 void RegisterAllEditors()
@@ -8,5 +12,33 @@ void RegisterAllEditors()
     RegisterEditor(Editor::ConnectionSettings, [](AppState&, QWidget* parent) {
         ConnStrDialog dialog(parent);
         dialog.exec();
+    });
+    RegisterEditor(Editor::PriceKinds, [](AppState& s, QWidget* parent) {
+        PriceKindEditor d(s, parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::Customers, [](AppState& s, QWidget* parent) {
+        CustomerEditor d(s, parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::Languages, [](AppState& s, QWidget* parent) {
+        LanguageEditor d(s, parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::Members, [](AppState& s, QWidget* parent) {
+        MemberEditor d(s, parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::Items, [](AppState& s, QWidget* parent) {
+        ItemEditor d(s, parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::MemberReplacement, [](AppState& s, QWidget* parent) {
+        MemberReplacementDialog d(s, parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::About, [](AppState&, QWidget* parent) {
+        AboutBox d(parent);
+        d.exec();
     });
 }

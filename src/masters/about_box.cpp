@@ -1,0 +1,204 @@
+#include "masters/about_box.h"
+
+#include "foundation/messages.h"
+
+#include "version.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTextWidth = 440;
+
+QPixmap programIcon(int size)
+{
+    const QIcon appIcon = QGuiApplication::windowIcon();
+    if (!appIcon.isNull() && !appIcon.availableSizes().isEmpty()) {
+        return appIcon.pixmap(size, size);
+    }
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient gradient(0, 0, 0, size);
+    gradient.setColorAt(0, QColor(0x2f, 0x6f, 0xb8));
+    gradient.setColorAt(1, QColor(0x1b, 0x3f, 0x73));
+    QPainterPath frame;
+    frame.addRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);
+    painter.fillPath(frame, gradient);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(size * 5 / 8);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("V"));
+    return pixmap;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    // Wrapped texts need a fixed width for the dialog to take its height from them.
+    label->setFixedWidth(kTextWidth);
+    return label;
+}
+
+QFrame* makeLine(QWidget* parent, int index)
+{
+    auto* line = new QFrame(parent);
+    line->setObjectName(QStringLiteral("Line1_%1").arg(index));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+} // namespace
+
+QString VersionText()
+{
+    return QStringLiteral("Ver.%1.%2.%3")
+        .arg(VORNA_VERSION_MAJOR)
+        .arg(VORNA_VERSION_MINOR)
+        .arg(VORNA_VERSION_PATCH);
+}
+
+QString HomePageUrl()
+{
+    return QStringLiteral("https://vorna.example.jp/");
+}
+
+QString SupportAddress()
+{
+    return QStringLiteral("support@vorna.example.jp");
+}
+
+QStringList SystemInfoTools()
+{
+    return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
+            QStringLiteral("gnome-system-monitor")};
+}
+
+bool StartSysInfo()
+{
+    for (const QString& tool : SystemInfoTools()) {
+        const QString path = QStandardPaths::findExecutable(tool);
+        if (!path.isEmpty()) {
+            return QProcess::startDetached(path, {});
+        }
+    }
+    return false;
+}
+
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("VORNAについて"));
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("picIcon"));
+    icon->setPixmap(programIcon(64));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    icon->setFixedWidth(80);
+
+    auto* title = makeLabel(this, QStringLiteral("lblTitle"), QStringLiteral("ＶＯＲＮＡ"));
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 2.0);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+
+    auto* version = makeLabel(this, QStringLiteral("lblVersion"), QStringLiteral("Ver 1.0"));
+    version->setText(VersionText());
+
+    auto* description =
+        makeLabel(this, QStringLiteral("lblDescription"),
+                  QStringLiteral("プロジェクトマネージャの初期工程をサポートするツールのクライアントです。"));
+
+    auto* notice = makeLabel(this, QStringLiteral("Label1"),
+                             QStringLiteral("Copyright (C) 2025 VORNA 開発チーム. All rights reserved."));
+    auto* contact = makeLabel(this, QStringLiteral("Label2"),
+                              QStringLiteral("ご質問・不具合のご連絡： ") + SupportAddress());
+    auto* homeCaption = new QLabel(QStringLiteral("ホームページ："), this);
+    homeCaption->setObjectName(QStringLiteral("Label3"));
+    auto* home = new QLabel(HomePageUrl(), this);
+    home->setObjectName(QStringLiteral("Label4"));
+    home->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* disclaimer = makeLabel(
+        this, QStringLiteral("lblDisclaimer"),
+        QStringLiteral(
+            "本ソフトウェアが算出する工数・価格・利益は、入力された規模・単価・ポリシーに基づく見積りの"
+            "参考値です。契約・入札の判断は利用者ご自身の責任で行ってください。本ソフトウェアの使用"
+            "または使用不能により生じたいかなる損害についても、作成者は責任を負いません。"));
+    QFont small = disclaimer->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    disclaimer->setFont(small);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    auto* sysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
+    sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    sysInfo->setAutoDefault(false);
+    for (QPushButton* button : {ok, sysInfo}) {
+        button->setMinimumWidth(120);
+    }
+
+    auto* homeRow = new QHBoxLayout;
+    homeRow->addWidget(homeCaption);
+    homeRow->addWidget(home);
+    homeRow->addStretch();
+
+    auto* text = new QVBoxLayout;
+    text->setSpacing(6);
+    text->addWidget(title);
+    text->addWidget(version);
+    text->addSpacing(4);
+    text->addWidget(description);
+    text->addSpacing(6);
+    text->addWidget(makeLine(this, 0));
+    text->addWidget(notice);
+    text->addWidget(contact);
+    text->addLayout(homeRow);
+    text->addWidget(makeLine(this, 1));
+    text->addWidget(disclaimer);
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(icon);
+    top->addLayout(text, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(sysInfo);
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(18, 18, 18, 14);
+    main->setSpacing(14);
+    main->addLayout(top);
+    main->addLayout(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Enter (the default button) and Esc (reject) both close.
+    connect(ok, &QPushButton::clicked, this, &AboutBox::accept);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutBox::showSystemInfo);
+}
+
+void AboutBox::showSystemInfo()
+{
+    if (!StartSysInfo()) {
+        Messages::show(this, Messages::NoIcon, QStringLiteral("VORNA"),
+                       QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
+    }
+}

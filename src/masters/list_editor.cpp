@@ -1,0 +1,192 @@
+#include "masters/list_editor.h"
+
+#include "foundation/app_state.h"
+#include "foundation/help.h"
+#include "foundation/list_helpers.h"
+#include "foundation/twips.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    // Enter in a box must not add or delete a row.
+    button->setAutoDefault(false);
+    button->setMinimumWidth(88);
+    return button;
+}
+
+QPushButton* makeArrow(QWidget* parent, const QString& name, QStyle::StandardPixmap icon, const QString& tip)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolTip(tip);
+    button->setAutoDefault(false);
+    button->setFixedSize(34, 30);
+    button->setEnabled(false);
+    return button;
+}
+
+} // namespace
+
+ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layout, QWidget* parent)
+    : PlacedDialog(parent), m_state(state), m_layout(layout)
+{
+    setObjectName(layout.formName);
+    setWindowTitle(layout.caption);
+    Help::setTopic(this, layout.helpTopic);
+
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(layout.listName);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setAlternatingRowColors(true);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionsMovable(false);
+    m_list->setFixedSize(TwipsToPixels(layout.listWidthTwips), TwipsToPixels(layout.listHeightTwips));
+
+    m_up = makeArrow(this, layout.upName, QStyle::SP_ArrowUp, QStringLiteral("上へ移動"));
+    m_down = makeArrow(this, layout.downName, QStyle::SP_ArrowDown, QStringLiteral("下へ移動"));
+    auto* arrows = new QVBoxLayout;
+    arrows->addWidget(m_up);
+    arrows->addWidget(m_down);
+    arrows->addStretch();
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_list);
+    top->addLayout(arrows);
+
+    auto* buttons = new QHBoxLayout;
+    if (layout.hasAdd) {
+        m_add = makeButton(this, QStringLiteral("cmdOK"), QStringLiteral("行追加"));
+        buttons->addWidget(m_add);
+    }
+    m_update = makeButton(this, QStringLiteral("cmdUp"), QStringLiteral("行更新"));
+    m_delete = makeButton(this, QStringLiteral("cmdDel"), QStringLiteral("行削除"));
+    m_close = makeButton(this, QStringLiteral("cmdCancel"), QStringLiteral("閉じる"));
+    m_update->setEnabled(false);
+    m_delete->setEnabled(false);
+    buttons->addWidget(m_update);
+    buttons->addWidget(m_delete);
+    buttons->addStretch();
+    buttons->addWidget(m_close);
+
+    m_editSlot = new QVBoxLayout;
+    m_editSlot->setContentsMargins(0, 4, 0, 4);
+
+    auto* main = new QVBoxLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->setSpacing(10);
+    main->addLayout(top);
+    main->addLayout(m_editSlot);
+    main->addLayout(buttons);
+
+    connect(m_list, &QTreeWidget::itemClicked, this, &ListEditorDialog::onRowClicked);
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &ListEditorDialog::onCurrentChanged);
+    if (m_add) {
+        connect(m_add, &QPushButton::clicked, this, [this] { saveRow(0); });
+    }
+    connect(m_update, &QPushButton::clicked, this, [this] { saveRow(1); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { saveRow(2); });
+    connect(m_close, &QPushButton::clicked, this, &ListEditorDialog::reject);
+    connect(m_up, &QPushButton::clicked, this, [this] { moveRow(-1); });
+    connect(m_down, &QPushButton::clicked, this, [this] { moveRow(1); });
+}
+
+void ListEditorDialog::setEditArea(QLayout* area)
+{
+    m_editSlot->addLayout(area);
+}
+
+void ListEditorDialog::resetList(const QList<ListColumn>& columns)
+{
+    m_list->clear();
+    m_list->setColumnCount(0);
+    // Read while the list has no columns, so that the defaults apply.
+    QList<int> widths;
+    QStringList captions;
+    for (int i = 0; i < columns.size(); ++i) {
+        widths << ColumnWidthOr(m_list, i, columns.at(i).widthTwips);
+        captions << columns.at(i).caption;
+    }
+    m_list->setColumnCount(static_cast<int>(columns.size()));
+    m_list->setHeaderLabels(captions);
+    // A text column at the end takes what is left; a number column keeps its width so that its
+    // figures stay next to the others.
+    m_list->header()->setStretchLastSection(!columns.isEmpty() && !columns.last().numeric);
+    const QFontMetrics metrics(m_list->header()->font());
+    for (int i = 0; i < columns.size(); ++i) {
+        const ListColumn& column = columns.at(i);
+        const int fitted = metrics.horizontalAdvance(column.caption) + 20;
+        m_list->setColumnWidth(i, qMax(TwipsToPixels(widths.at(i)), fitted));
+        if (column.numeric) {
+            m_list->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+}
+
+QTreeWidgetItem* ListEditorDialog::addRow(const QString& key, const QStringList& texts)
+{
+    auto* item = new QTreeWidgetItem(m_list, texts);
+    SetItemKey(item, key);
+    for (int i = 0; i < m_list->columnCount(); ++i) {
+        if (m_list->headerItem()->textAlignment(i) & Qt::AlignRight) {
+            item->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+    return item;
+}
+
+void ListEditorDialog::finishList()
+{
+    m_list->clearSelection();
+    m_list->setCurrentItem(nullptr);
+    m_update->setEnabled(false);
+    m_delete->setEnabled(false);
+    m_list->viewport()->update();
+}
+
+void ListEditorDialog::onRowClicked(QTreeWidgetItem* item)
+{
+    if (!item || m_quiet) {
+        return;
+    }
+    if (!rowClicked(item)) {
+        return;
+    }
+    m_update->setEnabled(true);
+    m_delete->setEnabled(true);
+    const bool several = m_list->topLevelItemCount() > 1;
+    m_up->setEnabled(several);
+    m_down->setEnabled(several);
+}
+
+void ListEditorDialog::onCurrentChanged(QTreeWidgetItem* current)
+{
+    // A mouse press also moves the current row; the click that follows does the work.
+    if (QApplication::mouseButtons() != Qt::NoButton) {
+        return;
+    }
+    onRowClicked(current);
+}
+
+void ListEditorDialog::moveRow(int offset)
+{
+    m_quiet = true;
+    if (SwapSortOrder(m_state.conn(), m_list, offset, orderTable(), orderKeyColumn(), this)) {
+        MoveListRow(m_list, offset);
+    }
+    m_quiet = false;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "foundation/dialog_placement.h"
+
+#include <QList>
+#include <QString>
+
+class QLayout;
+class QVBoxLayout;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct AppState;
+
+// The names and sizes that tell one list editor's window from another's.
+struct ListEditorLayout {
+    QString formName;  // "frmLang"
+    QString caption;   // "開発言語編集"
+    int helpTopic = 0; // F1
+    QString listName;  // "lvwLList"
+    QString upName;    // "cmdLUp"
+    QString downName;  // "cmdLDown"
+    bool hasAdd = true;
+    int listWidthTwips = 6000;
+    int listHeightTwips = 3000;
+};
+
+// A list heading: caption, default width in twips, right-aligned for numbers.
+struct ListColumn {
+    QString caption;
+    int widthTwips = 0;
+    bool numeric = false;
+};
+
+// The window every master editor shares: the table's rows in display order, the edit boxes
+// below them, "行追加" / "行更新" / "行削除" / "閉じる" and the two arrows that move the
+// selected row. Every change is written at once and the list is read again, so the window
+// keeps nothing unsaved. Subclasses supply the boxes, the rows and the save.
+class ListEditorDialog : public PlacedDialog {
+    Q_OBJECT
+public:
+    QTreeWidget* list() const { return m_list; }
+
+protected:
+    ListEditorDialog(AppState& state, const ListEditorLayout& layout, QWidget* parent);
+
+    AppState& state() const { return m_state; }
+    const ListEditorLayout& layoutSpec() const { return m_layout; }
+
+    // The boxes between the list and the buttons.
+    void setEditArea(QLayout* area);
+
+    // Clears the list's columns and rows and adds the columns. A heading is never cut: a
+    // column is at least as wide as its caption.
+    void resetList(const QList<ListColumn>& columns);
+    QTreeWidgetItem* addRow(const QString& key, const QStringList& texts);
+    // After a rebuild: no selection, "行更新" and "行削除" disabled; the arrows keep their state.
+    void finishList();
+
+    QPushButton* addButton() const { return m_add; } // nullptr when the editor cannot add
+    QPushButton* updateButton() const { return m_update; }
+    QPushButton* deleteButton() const { return m_delete; }
+
+    // A row was clicked (or reached with the keyboard): fill the boxes. false when the row
+    // cannot be edited (its key is unreadable, or the database failed); the buttons then stay.
+    virtual bool rowClicked(QTreeWidgetItem* item) = 0;
+    // 0 add, 1 update, 2 delete.
+    virtual void saveRow(int mode) = 0;
+    // The table and key column whose NSORT the arrows exchange.
+    virtual QString orderTable() const = 0;
+    virtual QString orderKeyColumn() const = 0;
+
+private:
+    void onRowClicked(QTreeWidgetItem* item);
+    void onCurrentChanged(QTreeWidgetItem* current);
+    void moveRow(int offset);
+
+    AppState& m_state;
+    ListEditorLayout m_layout;
+    QTreeWidget* m_list;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_update;
+    QPushButton* m_delete;
+    QPushButton* m_close;
+    QPushButton* m_up;
+    QPushButton* m_down;
+    QVBoxLayout* m_editSlot;
+    bool m_quiet = false; // moving a row: its selection is not a click
+};

@@ -1,0 +1,316 @@
+#include "masters/master_editors.h"
+
+#include "foundation/app_state.h"
+#include "foundation/conversions.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/input_filters.h"
+#include "foundation/list_helpers.h"
+#include "foundation/twips.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+MasterEditor::MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidget* parent)
+    : ListEditorDialog(state, spec.layout, parent), m_spec(spec)
+{
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(12);
+    for (int i = 0; i < spec.fields.size(); ++i) {
+        const MasterField& field = spec.fields.at(i);
+        auto* label = new QLabel(field.caption, this);
+        label->setObjectName(field.labelName);
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(field.boxName);
+        edit->setFixedWidth(field.boxWidth);
+        label->setBuddy(edit);
+        if (field.numeric) {
+            edit->setAlignment(Qt::AlignRight);
+            AttachNumericFilter(edit, true, false);
+        }
+        grid->addWidget(label, i, 0);
+        grid->addWidget(edit, i, 1, Qt::AlignLeft);
+        m_boxes << edit;
+    }
+    grid->setColumnStretch(1, 1);
+
+    auto* area = new QVBoxLayout;
+    area->addLayout(grid);
+    if (!spec.explanation.isEmpty()) {
+        auto* note = new QLabel(spec.explanation, this);
+        note->setObjectName(QStringLiteral("lblNote"));
+        note->setWordWrap(true);
+        note->setFixedWidth(TwipsToPixels(spec.layout.listWidthTwips));
+        note->setContentsMargins(0, 6, 0, 0);
+        area->addWidget(note);
+    }
+    setEditArea(area);
+
+    try {
+        FillMasterList();
+    } catch (const DbError& error) {
+        ShowDbError(error, error.statement(), this);
+    }
+}
+
+int MasterEditor::listWidthTwips() const
+{
+    // The width the rows can use: inside the frame, beside the vertical scroll bar.
+    const int inside = list()->width() - 2 * list()->frameWidth() -
+                       list()->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list());
+    return PixelsToTwips(inside);
+}
+
+void MasterEditor::FillMasterList()
+{
+    QList<ListColumn> columns;
+    const int width = listWidthTwips();
+    for (const MasterField& field : m_spec.fields) {
+        int twips = field.widthTwips;
+        if (field.width == MasterField::ListMinus) {
+            twips = width - field.widthTwips;
+        } else if (field.width == MasterField::HalfList) {
+            twips = width / 2;
+        }
+        columns << ListColumn{field.caption, twips, field.numeric};
+    }
+    resetList(columns);
+
+    Recordset rs = OpenRs(state().conn(), m_spec.listSql);
+    for (; !rs.eof(); rs.moveNext()) {
+        QStringList texts;
+        for (const QString& column : m_spec.table.columns) {
+            texts << ToText(rs.field(column));
+        }
+        addRow(m_spec.keyLetter + ToText(rs.field(m_spec.table.keyColumn)), texts);
+    }
+    finishList();
+}
+
+bool MasterEditor::rowClicked(QTreeWidgetItem* item)
+{
+    int id = 0;
+    if (!KeyNumber(ItemKey(item), &id, this)) {
+        return false;
+    }
+    m_selId = id;
+    if (!m_spec.fillFromDatabase) {
+        m_boxes.first()->setText(item->text(0));
+        return true;
+    }
+    const QString sql = QStringLiteral("SELECT * FROM ") + m_spec.table.table + QStringLiteral(" WHERE ") +
+                        m_spec.table.keyColumn + QStringLiteral(" = ") + QString::number(m_selId);
+    try {
+        Recordset rs = OpenRs(state().conn(), sql);
+        if (!rs.eof()) {
+            for (int i = 0; i < m_boxes.size(); ++i) {
+                m_boxes.at(i)->setText(ToText(rs.field(m_spec.table.columns.at(i))));
+            }
+        }
+    } catch (const DbError& error) {
+        ShowDbError(error, sql, this);
+        return false;
+    }
+    return true;
+}
+
+bool MasterEditor::nameTaken(int mode, const QString& name)
+{
+    const MasterEditorSpec::Duplicates rule = mode == 0 ? m_spec.onAdd : m_spec.onUpdate;
+    switch (rule) {
+    case MasterEditorSpec::InDatabase:
+        return MasterNameTaken(state().conn(), m_spec.table, name, mode == 1 ? m_selId : 0);
+    case MasterEditorSpec::InList:
+        return !ListTextFree(list(), name, mode);
+    case MasterEditorSpec::NoCheck:
+        break;
+    }
+    return false;
+}
+
+void MasterEditor::SaveMasterRow(int mode)
+{
+    QStringList values;
+    for (QLineEdit* edit : m_boxes) {
+        values << edit->text();
+    }
+    if (mode != 2) {
+        for (int i = 0; i < m_spec.fields.size(); ++i) {
+            if (m_spec.fields.at(i).required && values.at(i).trimmed().isEmpty()) {
+                Messages::required(this, m_spec.fields.at(i).caption);
+                m_boxes.at(i)->setFocus();
+                return;
+            }
+        }
+        if (!validate()) {
+            return;
+        }
+    }
+
+    // No transaction: each of these is a single statement.
+    try {
+        if (mode != 2 && nameTaken(mode, values.first())) {
+            Messages::show(this, m_spec.duplicateIcon, QStringLiteral("重複"), m_spec.duplicateMessage);
+            return;
+        }
+        switch (mode) {
+        case 0:
+            InsertMasterRow(state().conn(), m_spec.table, values);
+            break;
+        case 1:
+            UpdateMasterRow(state().conn(), m_spec.table, m_selId, values);
+            break;
+        default:
+            DeleteMasterRow(state().conn(), m_spec.table, m_selId);
+            updateButton()->setEnabled(false);
+            deleteButton()->setEnabled(false);
+            break;
+        }
+        FillMasterList();
+    } catch (const DbError& error) {
+        ShowDbError(error, error.statement(), this);
+    } catch (const ConversionError& error) {
+        ShowDbError(error, QString(), this);
+    }
+}
+
+namespace {
+
+MasterEditorSpec customerSpec()
+{
+    MasterEditorSpec spec;
+    spec.layout = {QStringLiteral("frmCust"),
+                   QStringLiteral("顧客編集"),
+                   14,
+                   QStringLiteral("lvwCList"),
+                   QStringLiteral("cmdCUp"),
+                   QStringLiteral("cmdCDown"),
+                   true,
+                   12300,
+                   3600};
+    spec.table = {QStringLiteral("MCUSTOMER"),
+                  QStringLiteral("NCUSTOMER"),
+                  QStringLiteral("CCUSTNAME"),
+                  {QStringLiteral("CCUSTNAME"), QStringLiteral("CMEMO")}};
+    spec.listSql = QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER");
+    spec.keyLetter = QStringLiteral("C");
+    spec.fields = {
+        {QStringLiteral("lblCust"), QStringLiteral("顧客名称"), QStringLiteral("txtCustName"),
+         MasterField::HalfList, 0, false, true, 360},
+        {QStringLiteral("lblCmnt"), QStringLiteral("コメント"), QStringLiteral("txtMemo"), MasterField::Fixed,
+         6000, false, false, 560},
+    };
+    spec.fillFromDatabase = true;
+    spec.onAdd = MasterEditorSpec::InDatabase;
+    spec.duplicateMessage = QStringLiteral("同一顧客が既に登録されています。");
+    return spec;
+}
+
+MasterEditorSpec languageSpec()
+{
+    MasterEditorSpec spec;
+    spec.layout = {QStringLiteral("frmLang"),
+                   QStringLiteral("開発言語編集"),
+                   16,
+                   QStringLiteral("lvwLList"),
+                   QStringLiteral("cmdLUp"),
+                   QStringLiteral("cmdLDown"),
+                   true,
+                   6600,
+                   3600};
+    spec.table = {QStringLiteral("MLANG"),
+                  QStringLiteral("NLANG"),
+                  QStringLiteral("CLANG"),
+                  {QStringLiteral("CLANG"), QStringLiteral("NCOEF")},
+                  QStringLiteral(",  ")};
+    spec.listSql = QStringLiteral("SELECT * FROM MLANG ORDER BY NSORT,NLANG");
+    spec.keyLetter = QStringLiteral("L");
+    spec.fields = {
+        {QStringLiteral("lblLangName"), QStringLiteral("言語名称"), QStringLiteral("txtLangName"),
+         MasterField::ListMinus, 2000, false, true, 300},
+        {QStringLiteral("lblLangCoef"), QStringLiteral("FP-LOC変換係数"), QStringLiteral("txtLangCoef"),
+         MasterField::Fixed, 1800, true, true, 100},
+    };
+    spec.fillFromDatabase = true;
+    spec.onAdd = MasterEditorSpec::InDatabase;
+    spec.onUpdate = MasterEditorSpec::InDatabase;
+    spec.duplicateMessage = QStringLiteral("同名の開発言語が既に登録されています。");
+    spec.explanation =
+        QStringLiteral("「FP-LOC変換係数」にはその開発言語でファンクションポイント１ポイントを実現するのに"
+                       "必要なステップ数を指定します。COCOMOで工数を算出するために使用します。");
+    return spec;
+}
+
+// Members and expense items share everything but their names.
+MasterEditorSpec renameOnlySpec(const QString& form, const QString& caption, int help,
+                                const QString& listName, const QString& table, const QString& key,
+                                const QString& column, const QString& letter, const QString& labelName,
+                                const QString& label, const QString& listSql, const QString& duplicate)
+{
+    MasterEditorSpec spec;
+    spec.layout = {form,  caption, help, listName, QStringLiteral("cmdCUp"), QStringLiteral("cmdCDown"),
+                   false, 5400,    3600};
+    spec.table = {table, key, column, {column}};
+    spec.listSql = listSql;
+    spec.keyLetter = letter;
+    spec.fields = {
+        {labelName, label, QStringLiteral("txtName"), MasterField::ListMinus, 100, false, true, 300}};
+    spec.onUpdate = MasterEditorSpec::InList;
+    spec.duplicateMessage = duplicate;
+    spec.duplicateIcon = Messages::Exclamation;
+    return spec;
+}
+
+} // namespace
+
+CustomerEditor::CustomerEditor(AppState& state, QWidget* parent) : MasterEditor(state, customerSpec(), parent)
+{
+}
+
+LanguageEditor::LanguageEditor(AppState& state, QWidget* parent) : MasterEditor(state, languageSpec(), parent)
+{
+}
+
+bool LanguageEditor::validate()
+{
+    // Source steps per function point: a whole number that fits the 16-bit figures using it.
+    double value = 0;
+    if (!ParseNumber(box(1)->text(), &value) || value != std::floor(value) || value < 1 || value > 32767) {
+        Messages::information(this, QStringLiteral("入力確認"),
+                              QStringLiteral("FP-LOC変換係数は1～32767の範囲で入力してください。"));
+        box(1)->setFocus();
+        return false;
+    }
+    return true;
+}
+
+MemberEditor::MemberEditor(AppState& state, QWidget* parent)
+    : MasterEditor(state,
+                   renameOnlySpec(QStringLiteral("frmMember"), QStringLiteral("作業メンバ名編集"), 20,
+                                  QStringLiteral("lvwMbList"), QStringLiteral("MMEMBER"),
+                                  QStringLiteral("NMEMBER"), QStringLiteral("CMEMBER"), QStringLiteral("M"),
+                                  QStringLiteral("lblMember"), QStringLiteral("メンバ名称"),
+                                  QStringLiteral("SELECT * FROM MMEMBER ORDER BY NSORT, NMEMBPRI, NMEMBER"),
+                                  QStringLiteral("同名のメンバが既に存在します。")),
+                   parent)
+{
+}
+
+ItemEditor::ItemEditor(AppState& state, QWidget* parent)
+    : MasterEditor(state,
+                   renameOnlySpec(QStringLiteral("frmItem"), QStringLiteral("経費項目名編集"), 22,
+                                  QStringLiteral("lvwItList"), QStringLiteral("MITEM"),
+                                  QStringLiteral("NITEM"), QStringLiteral("CITEM"), QStringLiteral("I"),
+                                  QStringLiteral("lblItem"), QStringLiteral("項目名称"),
+                                  QStringLiteral("SELECT * FROM MITEM ORDER BY NSORT, NITEM"),
+                                  QStringLiteral("同名の項目が既に存在します。")),
+                   parent)
+{
+}

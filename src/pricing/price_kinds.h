@@ -1,0 +1,69 @@
+#pragma once
+
+#include "masters/list_editor.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+class DbConnection;
+class QLabel;
+class QLineEdit;
+struct MasterTable;
+
+// CCKIND of the prices the policy "Charge" uses, as a literal: '0' per member kind, '1' per
+// process.
+QString PriKindLiteral(bool charge);
+
+// A price kind as typed: name, base fee and the unit prices of the slots in use (slot k holds
+// the price of division code k).
+struct PriceKindValues {
+    QString name;
+    QString base;
+    QStringList prices;
+};
+
+const MasterTable& PriceKindTable();
+
+// These run inside the caller's transaction; errors propagate (DbError, ConversionError).
+// Only the prices of the current mode are written; the other mode's stay as they are.
+int AddPriceKind(DbConnection& connection, bool charge, const PriceKindValues& values); // the new key
+void UpdatePriceKind(DbConnection& connection, bool charge, int kind, const PriceKindValues& values);
+// Removes the prices of both modes and the kind itself.
+void DeletePriceKind(DbConnection& connection, int kind);
+
+// frmPri: price kinds with their base fee and hourly unit prices for the current mode.
+class PriceKindEditor : public ListEditorDialog {
+    Q_OBJECT
+public:
+    static constexpr int kSlots = 9;
+
+    explicit PriceKindEditor(AppState& state, QWidget* parent = nullptr);
+
+    void FillPriceList();
+    void SavePriceKind(int mode); // 0 add, 1 update, 2 delete
+    int SelPriKind() const { return m_selPriKind; }
+    int slotsInUse() const { return m_slotCount; }
+
+protected:
+    bool rowClicked(QTreeWidgetItem* item) override;
+    void saveRow(int mode) override;
+    QString orderTable() const override { return QStringLiteral("MPRIBASE"); }
+    QString orderKeyColumn() const override { return QStringLiteral("NPRIKIND"); }
+
+private:
+    void loadSlots();
+    bool validate();
+    PriceKindValues typedValues() const;
+
+    bool m_charge;
+    int m_slotCount = 0;
+    int m_selPriKind = 0;
+    QLabel* m_nameLabel;
+    QLabel* m_baseLabel;
+    QLineEdit* m_name;
+    QLineEdit* m_base;
+    std::array<QLabel*, kSlots> m_procLabels{};
+    std::array<QLineEdit*, kSlots> m_prices{};
+    QLabel* m_help;
+};
