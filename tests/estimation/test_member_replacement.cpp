@@ -1,0 +1,279 @@
+#include "estimation/member_replacement.h"
+#include "foundation/app_state.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/help.h"
+#include "foundation/messages.h"
+#include "gui_helpers.h"
+#include "test_support.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+
+// Project 1 has the members 1 (佐藤), 2 (鈴木) and 3 (高橋) and two functions; project 2 has
+// member 1 only. Member 1 is to be released in favour of member 2:
+//   function 1, process 2: member 1 8 h beside member 2 5 h   (merge: member 2 13 h)
+//   function 1, process 3: member 1 4 h alone                   (moves, keeps position 1)
+//   function 2, process 2: member 3 6 h, member 1 2.5 h         (moves, keeps position 2)
+//   project 2: member 1 7 h                                     (untouched)
+void seed(DbConnection& c)
+{
+    const QStringList statements{
+        "INSERT INTO MCUSTOMER (CCUSTNAME, NSORT) VALUES ('顧客', 1)",
+        "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) VALUES (0, '一', 1, 1, 1)",
+        "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) VALUES (0, '二', 1, 1, 1)",
+        "INSERT INTO TFUNCTION (NPROJECT, CSFUNC, NLNG) VALUES (1, 'A', 1)",
+        "INSERT INTO TFUNCTION (NPROJECT, CSFUNC, NLNG) VALUES (1, 'B', 1)",
+        "INSERT INTO TFUNCTION (NPROJECT, CSFUNC, NLNG) VALUES (2, 'C', 1)",
+        "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('佐藤', 1, 6500, 1)",
+        "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('鈴木', 3, 4800, 2)",
+        "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('高橋', 4, 3500, 3)",
+        "INSERT INTO TMEMBER VALUES (1, 1, 1, 1, 6500, 100, 0)",
+        "INSERT INTO TMEMBER VALUES (1, 2, 2, 3, 4800, 100, 0)",
+        "INSERT INTO TMEMBER VALUES (1, 3, 3, 4, 3500, 100, 0)",
+        "INSERT INTO TMEMBER VALUES (2, 1, 1, 1, 6500, 100, 0)",
+        "INSERT INTO TCHARGE VALUES (1, 1, 2, 1, 1, 8)",
+        "INSERT INTO TCHARGE VALUES (1, 1, 2, 2, 2, 5)",
+        "INSERT INTO TCHARGE VALUES (1, 1, 3, 1, 1, 4)",
+        "INSERT INTO TCHARGE VALUES (1, 2, 2, 1, 3, 6)",
+        "INSERT INTO TCHARGE VALUES (1, 2, 2, 2, 1, 2.5)",
+        "INSERT INTO TCHARGE VALUES (2, 3, 1, 1, 1, 7)",
+    };
+    for (const QString& sql : statements) {
+        ExecSql(c, sql);
+    }
+}
+
+// "project/function/process/position member=hours" for every assignment, in key order.
+QStringList assignments(DbConnection& c)
+{
+    QStringList rows;
+    Recordset rs =
+        OpenRs(c, QStringLiteral("SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"));
+    for (; !rs.eof(); rs.moveNext()) {
+        rows << QStringLiteral("%1/%2/%3/%4 m%5=%6")
+                    .arg(rs.field(QStringLiteral("NPROJECT")).toInt())
+                    .arg(rs.field(QStringLiteral("NFUNCTION")).toInt())
+                    .arg(rs.field(QStringLiteral("NPROC")).toInt())
+                    .arg(rs.field(QStringLiteral("NADD")).toInt())
+                    .arg(rs.field(QStringLiteral("NMEMBER")).toInt())
+                    .arg(rs.field(QStringLiteral("NHOUR")).toDouble());
+    }
+    return rows;
+}
+
+const QStringList kBefore{"1/1/2/1 m1=8", "1/1/2/2 m2=5",   "1/1/3/1 m1=4",
+                          "1/2/2/1 m3=6", "1/2/2/2 m1=2.5", "2/3/1/1 m1=7"};
+const QStringList kAfter{"1/1/2/2 m2=13", "1/1/3/1 m2=4", "1/2/2/1 m3=6", "1/2/2/2 m2=2.5", "2/3/1/1 m1=7"};
+
+std::unique_ptr<MemberReplacementDialog> openDialog(AppState& state)
+{
+    auto dialog = std::make_unique<MemberReplacementDialog>(state);
+    dialog->show();
+    if (!QTest::qWaitForWindowExposed(dialog.get())) {
+        qFatal("dialog not shown");
+    }
+    return dialog;
+}
+
+} // namespace
+
+class TestMemberReplacement : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    void mergesAndMoves_data() { addEngineRows(); }
+    void mergesAndMoves()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto conn = db->connect();
+        seed(*conn);
+        QCOMPARE(assignments(*conn), kBefore);
+
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::Replaced);
+        QCOMPARE(assignments(*conn), kAfter);
+
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::NothingToReplace);
+        QCOMPARE(assignments(*conn), kAfter);
+        // The member stays a member of the project.
+        QCOMPARE(rowCount(*conn, QStringLiteral("TMEMBER"), QStringLiteral("NPROJECT = 1 AND NMEMBER = 1")),
+                 1);
+    }
+
+    void replacingByItselfChangesNothing()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto conn = db->connect();
+        seed(*conn);
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 1), ReplacementResult::NothingToReplace);
+        QCOMPARE(assignments(*conn), kBefore);
+    }
+
+    void readsFirstThenWritesOnItsOwnConnection()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto conn = db->connect();
+        seed(*conn);
+        QStringList statements;
+        bool ownConnection = true;
+        const DbConnection* shared = conn.get();
+        DbConnection::setStatementHook([&](const DbConnection& used, const QString& sql) {
+            statements << sql;
+            ownConnection = ownConnection && &used != shared;
+        });
+        ReplaceMember(*conn, 1, 1, 2);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(ownConnection);
+        const QString inner =
+            QStringLiteral(" WHERE NPROJECT = 1 AND NFUNCTION = %1 AND NPROC = %2 AND NMEMBER = ");
+        const QStringList expected{
+            "SELECT * FROM TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1",
+            "SELECT * FROM TCHARGE" + inner.arg(1).arg(2) + "2",
+            "UPDATE TCHARGE SET NHOUR = 13" + inner.arg(1).arg(2) + "2",
+            "SELECT * FROM TCHARGE" + inner.arg(1).arg(3) + "2",
+            "UPDATE TCHARGE SET NMEMBER = 2" + inner.arg(1).arg(3) + "1",
+            "SELECT * FROM TCHARGE" + inner.arg(2).arg(2) + "2",
+            "UPDATE TCHARGE SET NMEMBER = 2" + inner.arg(2).arg(2) + "1",
+            "DELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1",
+        };
+        QCOMPARE(statements, expected);
+    }
+
+    void failureChangesNothing_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("failing");
+        const QList<QPair<const char*, Engine>> engines{{"sqlite", Engine::SQLite},
+                                                        {"postgresql", Engine::PostgreSQL}};
+        for (const auto& engine : engines) {
+            const QByteArray name(engine.first);
+            QTest::newRow(name + "/second lookup")
+                << int(engine.second) << "NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2";
+            QTest::newRow(name + "/second update") << int(engine.second) << "UPDATE TCHARGE SET NMEMBER = 2";
+            QTest::newRow(name + "/last update")
+                << int(engine.second) << "NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1";
+            QTest::newRow(name + "/final delete") << int(engine.second) << "DELETE TCHARGE";
+        }
+    }
+    void failureChangesNothing()
+    {
+        QFETCH(int, engine);
+        QFETCH(QString, failing);
+        auto db = TestDatabase::create(static_cast<Engine>(engine));
+        auto conn = db->connect();
+        seed(*conn);
+        int runs = 0;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (sql.contains(failing)) {
+                ++runs;
+                throw DbError(DbError::Other, QStringLiteral("injected"), sql);
+            }
+        });
+        QVERIFY_THROWS_EXCEPTION(DbError, ReplaceMember(*conn, 1, 1, 2));
+        DbConnection::setStatementHook(nullptr);
+        QCOMPARE(runs, 1);
+        QCOMPARE(assignments(*conn), kBefore);
+        // Nothing is left locked: the next run goes through.
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::Replaced);
+        QCOMPARE(assignments(*conn), kAfter);
+    }
+
+    void dialogReplaces()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        seed(*state->Conn);
+        state->CurProject = 1;
+        auto dialog = openDialog(*state);
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmMembChg"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("メンバ入替え"));
+        QCOMPARE(Help::topic(dialog.get()), 66);
+        QVERIFY(Messages::shown().isEmpty());
+        auto* source = control<QComboBox>(dialog.get(), QStringLiteral("cmbMembSrc"));
+        auto* target = control<QComboBox>(dialog.get(), QStringLiteral("cmbMembDis"));
+        QStringList names;
+        for (int i = 0; i < source->count(); ++i) {
+            names << source->itemText(i);
+        }
+        QCOMPARE(names, (QStringList{"佐藤", "鈴木", "高橋"}));
+        QCOMPARE(target->count(), 3);
+        QCOMPARE(source->currentIndex(), 0);
+        QCOMPARE(target->currentIndex(), 0);
+
+        clickButton(dialog.get(), QStringLiteral("cmdOK"));
+        QCOMPARE(Messages::last().title, QStringLiteral("メンバ重複"));
+        QCOMPARE(Messages::last().text,
+                 QStringLiteral("同じメンバが指定されています。\nメンバの指定を確認してください。"));
+        QCOMPARE(Messages::last().icon, Messages::Information);
+        QCOMPARE(assignments(*state->Conn), kBefore);
+        QVERIFY(!state->Updated);
+
+        target->setCurrentIndex(1);
+        clickButton(dialog.get(), QStringLiteral("cmdOK"));
+        QCOMPARE(Messages::last().title, QStringLiteral("完了"));
+        QCOMPARE(Messages::last().text, QStringLiteral("処理が完了しました。"));
+        QVERIFY(state->Updated);
+        QCOMPARE(assignments(*state->Conn), kAfter);
+        QVERIFY(dialog->isVisible());
+
+        state->Updated = false;
+        clickButton(dialog.get(), QStringLiteral("cmdOK"));
+        QCOMPARE(Messages::last().title, QStringLiteral("対象なし"));
+        QCOMPARE(Messages::last().text, QStringLiteral("処理する対象がありませんでした。"));
+        QVERIFY(!state->Updated);
+
+        clickButton(dialog.get(), QStringLiteral("cmbCancel"));
+        QVERIFY(!dialog->isVisible());
+    }
+
+    void dialogReportsFailure()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        seed(*state->Conn);
+        state->CurProject = 1;
+        auto dialog = openDialog(*state);
+        control<QComboBox>(dialog.get(), QStringLiteral("cmbMembDis"))->setCurrentIndex(1);
+        DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
+            if (sql.startsWith(QLatin1String("DELETE TCHARGE"))) {
+                throw DbError(DbError::Other, QStringLiteral("injected"), sql);
+            }
+        });
+        clickButton(dialog.get(), QStringLiteral("cmdOK"));
+        DbConnection::setStatementHook(nullptr);
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QCOMPARE(Messages::last().icon, Messages::Critical);
+        QCOMPARE(Messages::last().text,
+                 QStringLiteral("injected\nDELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1"));
+        QVERIFY(!state->Updated);
+        QCOMPARE(assignments(*state->Conn), kBefore);
+    }
+
+    void singleMemberCannotBeReplaced()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        seed(*state->Conn);
+        state->CurProject = 2;
+        auto dialog = openDialog(*state);
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::last().title, QStringLiteral("メンバ不足"));
+        QCOMPARE(Messages::last().text,
+                 QStringLiteral("メンバが１人以下しかいませんのでこの機能は使えません。"));
+        QCOMPARE(Messages::last().icon, Messages::Information);
+        QVERIFY(!control<QPushButton>(dialog.get(), QStringLiteral("cmdOK"))->isEnabled());
+        QCOMPARE(control<QComboBox>(dialog.get(), QStringLiteral("cmbMembSrc"))->count(), 1);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_MAIN(TestMemberReplacement)
+#include "test_member_replacement.moc"
