@@ -248,22 +248,68 @@ MasterEditorSpec languageSpec()
     return spec;
 }
 
-// Members and expense items share everything but their names.
-MasterEditorSpec renameOnlySpec(const QString& form, const QString& caption, int help,
-                                const QString& listName, const QString& table, const QString& key,
-                                const QString& column, const QString& letter, const QString& labelName,
-                                const QString& label, const QString& listSql, const QString& duplicate)
+// Members and expense items are created in the project editor; here they are only renamed,
+// deleted and reordered. They differ in their names alone.
+struct RenameOnly {
+    const char* form;
+    const char* caption;
+    int help;
+    const char* list;
+    const char* table;
+    const char* key;
+    const char* column;
+    const char* letter;
+    const char* labelName;
+    const char* label;
+    const char* listSql;
+    const char* duplicate;
+};
+
+const RenameOnly kMembers{"frmMember",
+                          "作業メンバ名編集",
+                          20,
+                          "lvwMbList",
+                          "MMEMBER",
+                          "NMEMBER",
+                          "CMEMBER",
+                          "M",
+                          "lblMember",
+                          "メンバ名称",
+                          "SELECT * FROM MMEMBER ORDER BY NSORT, NMEMBPRI, NMEMBER",
+                          "同名のメンバが既に存在します。"};
+const RenameOnly kItems{"frmItem",
+                        "経費項目名編集",
+                        22,
+                        "lvwItList",
+                        "MITEM",
+                        "NITEM",
+                        "CITEM",
+                        "I",
+                        "lblItem",
+                        "項目名称",
+                        "SELECT * FROM MITEM ORDER BY NSORT, NITEM",
+                        "同名の項目が既に存在します。"};
+
+MasterEditorSpec renameOnlySpec(const RenameOnly& names)
 {
+    const auto text = [](const char* utf8) { return QString::fromUtf8(utf8); };
     MasterEditorSpec spec;
-    spec.layout = {form,  caption, help, listName, QStringLiteral("cmdCUp"), QStringLiteral("cmdCDown"),
-                   false, 5400,    3600};
-    spec.table = {table, key, column, {column}};
-    spec.listSql = listSql;
-    spec.keyLetter = letter;
-    spec.fields = {
-        {labelName, label, QStringLiteral("txtName"), MasterField::ListMinus, 100, false, true, 300}};
+    spec.layout = {text(names.form),
+                   text(names.caption),
+                   names.help,
+                   text(names.list),
+                   QStringLiteral("cmdCUp"),
+                   QStringLiteral("cmdCDown"),
+                   false,
+                   5400,
+                   3600};
+    spec.table = {text(names.table), text(names.key), text(names.column), {text(names.column)}};
+    spec.listSql = text(names.listSql);
+    spec.keyLetter = text(names.letter);
+    spec.fields = {{text(names.labelName), text(names.label), QStringLiteral("txtName"),
+                    MasterField::ListMinus, 100, false, true, 300}};
     spec.onUpdate = MasterEditorSpec::InList;
-    spec.duplicateMessage = duplicate;
+    spec.duplicateMessage = text(names.duplicate);
     spec.duplicateIcon = Messages::Exclamation;
     return spec;
 }
@@ -292,25 +338,10 @@ bool LanguageEditor::validate()
 }
 
 MemberEditor::MemberEditor(AppState& state, QWidget* parent)
-    : MasterEditor(state,
-                   renameOnlySpec(QStringLiteral("frmMember"), QStringLiteral("作業メンバ名編集"), 20,
-                                  QStringLiteral("lvwMbList"), QStringLiteral("MMEMBER"),
-                                  QStringLiteral("NMEMBER"), QStringLiteral("CMEMBER"), QStringLiteral("M"),
-                                  QStringLiteral("lblMember"), QStringLiteral("メンバ名称"),
-                                  QStringLiteral("SELECT * FROM MMEMBER ORDER BY NSORT, NMEMBPRI, NMEMBER"),
-                                  QStringLiteral("同名のメンバが既に存在します。")),
-                   parent)
+    : MasterEditor(state, renameOnlySpec(kMembers), parent)
 {
 }
 
-ItemEditor::ItemEditor(AppState& state, QWidget* parent)
-    : MasterEditor(state,
-                   renameOnlySpec(QStringLiteral("frmItem"), QStringLiteral("経費項目名編集"), 22,
-                                  QStringLiteral("lvwItList"), QStringLiteral("MITEM"),
-                                  QStringLiteral("NITEM"), QStringLiteral("CITEM"), QStringLiteral("I"),
-                                  QStringLiteral("lblItem"), QStringLiteral("項目名称"),
-                                  QStringLiteral("SELECT * FROM MITEM ORDER BY NSORT, NITEM"),
-                                  QStringLiteral("同名の項目が既に存在します。")),
-                   parent)
+ItemEditor::ItemEditor(AppState& state, QWidget* parent) : MasterEditor(state, renameOnlySpec(kItems), parent)
 {
 }

@@ -206,25 +206,25 @@ private slots:
         QCOMPARE(target->currentIndex(), 0);
 
         clickButton(dialog.get(), QStringLiteral("cmdOK"));
-        QCOMPARE(Messages::last().title, QStringLiteral("メンバ重複"));
-        QCOMPARE(Messages::last().text,
-                 QStringLiteral("同じメンバが指定されています。\nメンバの指定を確認してください。"));
-        QCOMPARE(Messages::last().icon, Messages::Information);
+        COMPARE_LAST_MESSAGE(
+            QStringLiteral("メンバ重複"),
+            QStringLiteral("同じメンバが指定されています。\nメンバの指定を確認してください。"),
+            Messages::Information);
         QCOMPARE(assignments(*state->Conn), kBefore);
         QVERIFY(!state->Updated);
 
         target->setCurrentIndex(1);
         clickButton(dialog.get(), QStringLiteral("cmdOK"));
-        QCOMPARE(Messages::last().title, QStringLiteral("完了"));
-        QCOMPARE(Messages::last().text, QStringLiteral("処理が完了しました。"));
+        COMPARE_LAST_MESSAGE(QStringLiteral("完了"), QStringLiteral("処理が完了しました。"),
+                             Messages::Information);
         QVERIFY(state->Updated);
         QCOMPARE(assignments(*state->Conn), kAfter);
         QVERIFY(dialog->isVisible());
 
         state->Updated = false;
         clickButton(dialog.get(), QStringLiteral("cmdOK"));
-        QCOMPARE(Messages::last().title, QStringLiteral("対象なし"));
-        QCOMPARE(Messages::last().text, QStringLiteral("処理する対象がありませんでした。"));
+        COMPARE_LAST_MESSAGE(QStringLiteral("対象なし"), QStringLiteral("処理する対象がありませんでした。"),
+                             Messages::Information);
         QVERIFY(!state->Updated);
 
         clickButton(dialog.get(), QStringLiteral("cmbCancel"));
@@ -263,10 +263,9 @@ private slots:
         state->CurProject = 2;
         auto dialog = openDialog(*state);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("メンバ不足"));
-        QCOMPARE(Messages::last().text,
-                 QStringLiteral("メンバが１人以下しかいませんのでこの機能は使えません。"));
-        QCOMPARE(Messages::last().icon, Messages::Information);
+        COMPARE_LAST_MESSAGE(QStringLiteral("メンバ不足"),
+                             QStringLiteral("メンバが１人以下しかいませんのでこの機能は使えません。"),
+                             Messages::Information);
         QVERIFY(!control<QPushButton>(dialog.get(), QStringLiteral("cmdOK"))->isEnabled());
         QCOMPARE(control<QComboBox>(dialog.get(), QStringLiteral("cmbMembSrc"))->count(), 1);
     }

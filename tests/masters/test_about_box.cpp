@@ -97,9 +97,8 @@ private slots:
         box.show();
         clickButton(&box, QStringLiteral("cmdSysInfo"));
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("VORNA"));
-        QCOMPARE(Messages::last().text, QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
-        QCOMPARE(Messages::last().icon, Messages::NoIcon);
+        COMPARE_LAST_MESSAGE(QStringLiteral("VORNA"), QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"),
+                             Messages::NoIcon);
         QCOMPARE(Messages::last().buttons, Messages::Buttons(QMessageBox::Ok));
         QVERIFY(box.isVisible());
     }

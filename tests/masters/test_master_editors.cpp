@@ -37,29 +37,43 @@ KindInfo info(int kind)
     }
 }
 
-std::unique_ptr<MasterEditor> openEditor(int kind, AppState& state)
+std::unique_ptr<MasterEditor> makeEditor(int kind, AppState& state)
 {
-    std::unique_ptr<MasterEditor> editor;
     switch (kind) {
     case Customers:
-        editor = std::make_unique<CustomerEditor>(state);
-        break;
+        return std::make_unique<CustomerEditor>(state);
     case Languages:
-        editor = std::make_unique<LanguageEditor>(state);
-        break;
+        return std::make_unique<LanguageEditor>(state);
     case Members:
-        editor = std::make_unique<MemberEditor>(state);
-        break;
+        return std::make_unique<MemberEditor>(state);
     default:
-        editor = std::make_unique<ItemEditor>(state);
-        break;
+        return std::make_unique<ItemEditor>(state);
     }
-    editor->show();
-    if (!QTest::qWaitForWindowExposed(editor.get())) {
-        qFatal("editor not shown");
-    }
-    return editor;
 }
+
+// A database (the demo data unless told otherwise) and the editor of one master shown over it.
+struct World {
+    World(int kind, Engine engine = Engine::SQLite, bool demo = true)
+        : db(TestDatabase::create(engine, demo)), state(db->makeState()), k(info(kind)), kind(kind)
+    {
+    }
+    DbConnection& conn() const { return *state->Conn; }
+    MasterEditor* open()
+    {
+        editor = makeEditor(kind, *state);
+        editor->show();
+        if (!QTest::qWaitForWindowExposed(editor.get())) {
+            qFatal("editor not shown");
+        }
+        return editor.get();
+    }
+
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<AppState> state;
+    KindInfo k;
+    int kind;
+    std::unique_ptr<MasterEditor> editor;
+};
 
 void addKindRows()
 {
@@ -83,11 +97,6 @@ void addEngineKindRows()
                 << int(engine.second) << int(kind.second);
         }
     }
-}
-
-QTreeWidget* listOf(const MasterEditor& editor)
-{
-    return editor.list();
 }
 
 int rowWithKey(const QTreeWidget* list, const QString& key)
@@ -178,42 +187,55 @@ private slots:
         QFETCH(int, help);
         QFETCH(bool, canAdd);
         QFETCH(QStringList, headings);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openEditor(kind, *state);
-        const KindInfo k = info(kind);
+        World w(kind);
+        const KindInfo& k = w.k;
+        MasterEditor* editor = w.open();
         QCOMPARE(editor->objectName(), form);
         QCOMPARE(editor->windowTitle(), caption);
-        QCOMPARE(Help::topic(editor.get()), help);
+        QCOMPARE(Help::topic(editor), help);
         QCOMPARE(editor->findChild<QPushButton*>(QStringLiteral("cmdOK")) != nullptr, canAdd);
         for (const QString& name : {k.up, k.down, QStringLiteral("cmdUp"), QStringLiteral("cmdDel")}) {
-            QVERIFY2(!control<QPushButton>(editor.get(), name)->isEnabled(), qPrintable(name));
+            QVERIFY2(!control<QPushButton>(editor, name)->isEnabled(), qPrintable(name));
         }
-        QCOMPARE(control<QPushButton>(editor.get(), QStringLiteral("cmdCancel"))->text(),
-                 QStringLiteral("閉じる"));
-        QTreeWidget* list = control<QTreeWidget>(editor.get(), k.list);
+        QCOMPARE(control<QPushButton>(editor, QStringLiteral("cmdCancel"))->text(), QStringLiteral("閉じる"));
+        QTreeWidget* list = control<QTreeWidget>(editor, k.list);
         QStringList shown;
         for (int i = 0; i < list->columnCount(); ++i) {
             shown << list->headerItem()->text(i);
         }
         QCOMPARE(shown, headings);
         // Every row of the table, in display order, with its key.
-        QCOMPARE(columnTexts(list), namesInOrder(*state->Conn, k));
+        QCOMPARE(columnTexts(list), namesInOrder(w.conn(), k));
         QVERIFY(list->topLevelItem(0)->data(0, Qt::UserRole).toString().startsWith(k.letter));
         QVERIFY(Messages::shown().isEmpty());
     }
 
     void closeAndEscape()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openEditor(Customers, *state);
-        clickButton(editor.get(), QStringLiteral("cmdCancel"));
+        World customers(Customers);
+        MasterEditor* editor = customers.open();
+        clickButton(editor, QStringLiteral("cmdCancel"));
         QVERIFY(!editor->isVisible());
-        editor = openEditor(Items, *state);
-        QTest::keyClick(editor.get(), Qt::Key_Escape);
+        World items(Items);
+        editor = items.open();
+        QTest::keyClick(editor, Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
         QVERIFY(Messages::shown().isEmpty());
+    }
+
+    void keyboardSelectsRow()
+    {
+        World w(Languages);
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
+        clickRow(list, 0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(control<QLineEdit>(editor, QStringLiteral("txtLangName"))->text(),
+                 list->topLevelItem(1)->text(0));
+        QCOMPARE(control<QLineEdit>(editor, QStringLiteral("txtLangCoef"))->text(),
+                 list->topLevelItem(1)->text(1));
+        QCOMPARE(editor->SelId(), 2);
+        QVERIFY(control<QPushButton>(editor, QStringLiteral("cmdDel"))->isEnabled());
     }
 
     void deleteInUseIsRefused_data() { addEngineKindRows(); }
@@ -221,33 +243,32 @@ private slots:
     {
         QFETCH(int, engine);
         QFETCH(int, kind);
-        auto db = TestDatabase::create(static_cast<Engine>(engine), true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        const int before = rowCount(*state->Conn, k.table);
-        auto editor = openEditor(kind, *state);
-        QTreeWidget* list = listOf(*editor);
+        World w(kind, static_cast<Engine>(engine));
+        const KindInfo& k = w.k;
+        const int before = rowCount(w.conn(), k.table);
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
         const QStringList shownBefore = columnTexts(list);
         // Row 1 of every master is used by the demo project.
         const int row = rowWithKey(list, k.letter + QStringLiteral("1"));
         QVERIFY(row >= 0);
         clickRow(list, row);
-        const QString boxText = control<QLineEdit>(editor.get(), k.nameBox)->text();
-        QCOMPARE(boxText, nameOf(*state->Conn, k, 1));
+        const QString boxText = control<QLineEdit>(editor, k.nameBox)->text();
+        QCOMPARE(boxText, nameOf(w.conn(), k, 1));
 
-        clickButton(editor.get(), QStringLiteral("cmdDel"));
+        clickButton(editor, QStringLiteral("cmdDel"));
 
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("削除不可"));
-        QCOMPARE(Messages::last().text, QStringLiteral("本項目は既に使用されているため削除できません。"));
-        QCOMPARE(Messages::last().icon, Messages::Exclamation);
-        QCOMPARE(rowCount(*state->Conn, k.table), before);
-        QCOMPARE(nameOf(*state->Conn, k, 1), boxText);
+        COMPARE_LAST_MESSAGE(QStringLiteral("削除不可"),
+                             QStringLiteral("本項目は既に使用されているため削除できません。"),
+                             Messages::Exclamation);
+        QCOMPARE(rowCount(w.conn(), k.table), before);
+        QCOMPARE(nameOf(w.conn(), k, 1), boxText);
         QCOMPARE(columnTexts(list), shownBefore);
         QVERIFY(list->topLevelItem(row)->isSelected());
-        QCOMPARE(control<QLineEdit>(editor.get(), k.nameBox)->text(), boxText);
-        QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
-        QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(control<QLineEdit>(editor, k.nameBox)->text(), boxText);
+        QVERIFY(control<QPushButton>(editor, QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(control<QPushButton>(editor, QStringLiteral("cmdDel"))->isEnabled());
     }
 
     void deleteUnusedRow_data()
@@ -258,25 +279,24 @@ private slots:
     void deleteUnusedRow()
     {
         QFETCH(int, kind);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
+        World w(kind);
+        const KindInfo& k = w.k;
         ExecSql(
-            *state->Conn,
+            w.conn(),
             QStringLiteral("INSERT INTO %1 (NSORT, %2) VALUES (99, '未使用')").arg(k.table, k.nameColumn));
-        const int before = rowCount(*state->Conn, k.table);
-        auto editor = openEditor(kind, *state);
-        QTreeWidget* list = listOf(*editor);
+        const int before = rowCount(w.conn(), k.table);
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
         clickRow(list, rowOfText(list, QStringLiteral("未使用")));
-        clickButton(editor.get(), QStringLiteral("cmdDel"));
+        clickButton(editor, QStringLiteral("cmdDel"));
         QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(rowCount(*state->Conn, k.table), before - 1);
+        QCOMPARE(rowCount(w.conn(), k.table), before - 1);
         QCOMPARE(rowOfText(list, QStringLiteral("未使用")), -1);
         QCOMPARE(list->topLevelItemCount(), before - 1);
         QVERIFY(list->selectedItems().isEmpty());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdDel"))->isEnabled());
-        QCOMPARE(control<QLineEdit>(editor.get(), k.nameBox)->text(), QStringLiteral("未使用"));
+        QVERIFY(!control<QPushButton>(editor, QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(!control<QPushButton>(editor, QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(control<QLineEdit>(editor, k.nameBox)->text(), QStringLiteral("未使用"));
     }
 
     void tooLongNameIsRefused_data() { addEngineKindRows(); }
@@ -284,34 +304,32 @@ private slots:
     {
         QFETCH(int, engine);
         QFETCH(int, kind);
-        auto db = TestDatabase::create(static_cast<Engine>(engine), true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        const int before = rowCount(*state->Conn, k.table);
-        auto editor = openEditor(kind, *state);
-        QTreeWidget* list = listOf(*editor);
+        World w(kind, static_cast<Engine>(engine));
+        const KindInfo& k = w.k;
+        const int before = rowCount(w.conn(), k.table);
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
         const QString longName = QString(51, QChar(0x540D)); // 名 × 51
-        const QString original = nameOf(*state->Conn, k, 2);
+        const QString original = nameOf(w.conn(), k, 2);
         clickRow(list, rowWithKey(list, k.letter + QStringLiteral("2")));
-        typeInto(editor.get(), k.nameBox, longName);
+        typeInto(editor, k.nameBox, longName);
         if (kind == Customers || kind == Languages) {
-            clickButton(editor.get(), QStringLiteral("cmdOK"));
+            clickButton(editor, QStringLiteral("cmdOK"));
             QCOMPARE(Messages::shown().size(), 1);
-            QCOMPARE(Messages::last().title, QStringLiteral("サイズオーバ"));
-            QCOMPARE(Messages::last().text, QStringLiteral("名称の文字列が長すぎます。"));
-            QCOMPARE(Messages::last().icon, Messages::Exclamation);
-            QCOMPARE(rowCount(*state->Conn, k.table), before);
+            COMPARE_LAST_MESSAGE(QStringLiteral("サイズオーバ"), QStringLiteral("名称の文字列が長すぎます。"),
+                                 Messages::Exclamation);
+            QCOMPARE(rowCount(w.conn(), k.table), before);
         }
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
-        QCOMPARE(Messages::last().title, QStringLiteral("サイズオーバ"));
-        QCOMPARE(Messages::last().text, QStringLiteral("名称の文字列が長すぎます。"));
-        QCOMPARE(nameOf(*state->Conn, k, 2), original);
-        QCOMPARE(rowCount(*state->Conn, k.table), before);
+        clickButton(editor, QStringLiteral("cmdUp"));
+        COMPARE_LAST_MESSAGE(QStringLiteral("サイズオーバ"), QStringLiteral("名称の文字列が長すぎます。"),
+                             Messages::Exclamation);
+        QCOMPARE(nameOf(w.conn(), k, 2), original);
+        QCOMPARE(rowCount(w.conn(), k.table), before);
         QCOMPARE(rowOfText(list, longName), -1);
         // A name of exactly the column's length fits.
-        typeInto(editor.get(), k.nameBox, longName.left(50));
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
-        QCOMPARE(nameOf(*state->Conn, k, 2), longName.left(50));
+        typeInto(editor, k.nameBox, longName.left(50));
+        clickButton(editor, QStringLiteral("cmdUp"));
+        QCOMPARE(nameOf(w.conn(), k, 2), longName.left(50));
     }
 
     void apostrophesAreStored_data() { addEngineKindRows(); }
@@ -319,26 +337,25 @@ private slots:
     {
         QFETCH(int, engine);
         QFETCH(int, kind);
-        auto db = TestDatabase::create(static_cast<Engine>(engine), true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        auto editor = openEditor(kind, *state);
-        QTreeWidget* list = listOf(*editor);
+        World w(kind, static_cast<Engine>(engine));
+        const KindInfo& k = w.k;
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
         const QString name = QStringLiteral("O'Brien's 'ﾃｽﾄ'');--");
         if (kind == Customers || kind == Languages) {
             typeNewRow(*editor, kind, name);
             if (kind == Customers) {
-                typeInto(editor.get(), QStringLiteral("txtMemo"), QStringLiteral("it's"));
+                typeInto(editor, QStringLiteral("txtMemo"), QStringLiteral("it's"));
             }
-            clickButton(editor.get(), QStringLiteral("cmdOK"));
+            clickButton(editor, QStringLiteral("cmdOK"));
         } else {
             clickRow(list, rowWithKey(list, k.letter + QStringLiteral("3")));
-            typeInto(editor.get(), k.nameBox, name);
-            clickButton(editor.get(), QStringLiteral("cmdUp"));
+            typeInto(editor, k.nameBox, name);
+            clickButton(editor, QStringLiteral("cmdUp"));
         }
         QVERIFY2(Messages::shown().isEmpty(),
                  qPrintable(Messages::shown().isEmpty() ? QString() : Messages::last().text));
-        QCOMPARE(scalar(*state->Conn,
+        QCOMPARE(scalar(w.conn(),
                         QStringLiteral("SELECT COUNT(*) AS V FROM %1 WHERE %2 = 'O''Brien''s ''ﾃｽﾄ'''');--'")
                             .arg(k.table, k.nameColumn))
                      .toInt(),
@@ -350,7 +367,7 @@ private slots:
         }
         // Clicking the row shows it again as stored.
         clickRow(list, row);
-        QCOMPARE(control<QLineEdit>(editor.get(), k.nameBox)->text(), name);
+        QCOMPARE(control<QLineEdit>(editor, k.nameBox)->text(), name);
     }
 
     void duplicateNames_data()
@@ -383,36 +400,33 @@ private slots:
         QFETCH(bool, ownName);
         QFETCH(QString, message);
         QFETCH(int, icon);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        const int before = rowCount(*state->Conn, k.table);
-        const QStringList namesBefore = namesInOrder(*state->Conn, k);
-        auto editor = openEditor(kind, *state);
-        QTreeWidget* list = listOf(*editor);
-        const QString other = nameOf(*state->Conn, k, 1);
+        World w(kind);
+        const KindInfo& k = w.k;
+        const int before = rowCount(w.conn(), k.table);
+        const QStringList namesBefore = namesInOrder(w.conn(), k);
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
+        const QString other = nameOf(w.conn(), k, 1);
         clickRow(list, rowWithKey(list, k.letter + QStringLiteral("2")));
-        const QString own = nameOf(*state->Conn, k, 2);
+        const QString own = nameOf(w.conn(), k, 2);
         const QString target = ownName ? own : other;
         if (mode == 0) {
             typeNewRow(*editor, kind, target);
-            clickButton(editor.get(), QStringLiteral("cmdOK"));
+            clickButton(editor, QStringLiteral("cmdOK"));
         } else {
-            typeInto(editor.get(), k.nameBox, target);
-            clickButton(editor.get(), QStringLiteral("cmdUp"));
+            typeInto(editor, k.nameBox, target);
+            clickButton(editor, QStringLiteral("cmdUp"));
         }
         if (message.isEmpty()) {
             QVERIFY(Messages::shown().isEmpty());
-            QCOMPARE(nameOf(*state->Conn, k, 2), target);
+            QCOMPARE(nameOf(w.conn(), k, 2), target);
             QCOMPARE(list->topLevelItemCount(), before);
             return;
         }
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        QCOMPARE(Messages::last().text, message);
-        QCOMPARE(int(Messages::last().icon), icon);
-        QCOMPARE(rowCount(*state->Conn, k.table), before);
-        QCOMPARE(namesInOrder(*state->Conn, k), namesBefore);
+        COMPARE_LAST_MESSAGE(QStringLiteral("重複"), message, icon);
+        QCOMPARE(rowCount(w.conn(), k.table), before);
+        QCOMPARE(namesInOrder(w.conn(), k), namesBefore);
     }
 
     void requiredFields_data()
@@ -436,19 +450,16 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, box);
         QFETCH(QString, message);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        const QStringList namesBefore = namesInOrder(*state->Conn, k);
-        auto editor = openEditor(kind, *state);
-        clickRow(listOf(*editor), 0);
-        typeInto(editor.get(), box, kind == Items ? QStringLiteral("   ") : QString());
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
+        World w(kind);
+        const KindInfo& k = w.k;
+        const QStringList namesBefore = namesInOrder(w.conn(), k);
+        MasterEditor* editor = w.open();
+        clickRow(editor->list(), 0);
+        typeInto(editor, box, kind == Items ? QStringLiteral("   ") : QString());
+        clickButton(editor, QStringLiteral("cmdUp"));
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
-        QCOMPARE(Messages::last().text, message);
-        QCOMPARE(Messages::last().icon, Messages::Information);
-        QCOMPARE(namesInOrder(*state->Conn, k), namesBefore);
+        COMPARE_LAST_MESSAGE(QStringLiteral("入力確認"), message, Messages::Information);
+        QCOMPARE(namesInOrder(w.conn(), k), namesBefore);
     }
 
     void languageCoefficient_data()
@@ -471,27 +482,26 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
         QFETCH(double, stored);
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        const int before = rowCount(*state->Conn, QStringLiteral("MLANG"));
-        auto editor = openEditor(Languages, *state);
-        typeInto(editor.get(), QStringLiteral("txtLangName"), QStringLiteral("Rust"));
-        QLineEdit* coefficient = control<QLineEdit>(editor.get(), QStringLiteral("txtLangCoef"));
+        World w(Languages, Engine::SQLite, false);
+        const int before = rowCount(w.conn(), QStringLiteral("MLANG"));
+        MasterEditor* editor = w.open();
+        typeInto(editor, QStringLiteral("txtLangName"), QStringLiteral("Rust"));
+        QLineEdit* coefficient = control<QLineEdit>(editor, QStringLiteral("txtLangCoef"));
         coefficient->setText(typed);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        clickButton(editor, QStringLiteral("cmdOK"));
         if (!accepted) {
             QCOMPARE(Messages::shown().size(), 1);
-            QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
-            QCOMPARE(Messages::last().text,
-                     QStringLiteral("FP-LOC変換係数は1～32767の範囲で入力してください。"));
-            QCOMPARE(rowCount(*state->Conn, QStringLiteral("MLANG")), before);
+            COMPARE_LAST_MESSAGE(QStringLiteral("入力確認"),
+                                 QStringLiteral("FP-LOC変換係数は1～32767の範囲で入力してください。"),
+                                 Messages::Information);
+            QCOMPARE(rowCount(w.conn(), QStringLiteral("MLANG")), before);
             return;
         }
         QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(scalar(*state->Conn, QStringLiteral("SELECT NCOEF AS V FROM MLANG WHERE CLANG = 'Rust'"))
-                     .toDouble(),
-                 stored);
-        QTreeWidget* list = listOf(*editor);
+        QCOMPARE(
+            scalar(w.conn(), QStringLiteral("SELECT NCOEF AS V FROM MLANG WHERE CLANG = 'Rust'")).toDouble(),
+            stored);
+        QTreeWidget* list = editor->list();
         QCOMPARE(list->topLevelItem(rowOfText(list, QStringLiteral("Rust")))->text(1),
                  QString::number(stored, 'f', 0));
     }
@@ -505,34 +515,33 @@ private slots:
     void addingAppendsInDisplayOrder()
     {
         QFETCH(int, kind);
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        replaceRows(*state->Conn, k, {});
-        auto editor = openEditor(kind, *state);
+        World w(kind, Engine::SQLite, false);
+        const KindInfo& k = w.k;
+        replaceRows(w.conn(), k, {});
+        MasterEditor* editor = w.open();
         typeNewRow(*editor, kind, QStringLiteral("一番目"));
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        clickButton(editor, QStringLiteral("cmdOK"));
         typeNewRow(*editor, kind, QStringLiteral("二番目"));
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        clickButton(editor, QStringLiteral("cmdOK"));
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(
-            scalar(*state->Conn,
+            scalar(w.conn(),
                    QStringLiteral("SELECT NSORT AS V FROM %1 WHERE %2 = '一番目'").arg(k.table, k.nameColumn))
                 .toInt(),
             1);
         QCOMPARE(
-            scalar(*state->Conn,
+            scalar(w.conn(),
                    QStringLiteral("SELECT NSORT AS V FROM %1 WHERE %2 = '二番目'").arg(k.table, k.nameColumn))
                 .toInt(),
             2);
-        QTreeWidget* list = listOf(*editor);
+        QTreeWidget* list = editor->list();
         QCOMPARE(columnTexts(list), (QStringList{QStringLiteral("一番目"), QStringLiteral("二番目")}));
         // The list is read again: no selection, update and delete wait for a click, the boxes
         // keep the last text.
         QVERIFY(list->selectedItems().isEmpty());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdDel"))->isEnabled());
-        QCOMPARE(control<QLineEdit>(editor.get(), k.nameBox)->text(), QStringLiteral("二番目"));
+        QVERIFY(!control<QPushButton>(editor, QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(!control<QPushButton>(editor, QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(control<QLineEdit>(editor, k.nameBox)->text(), QStringLiteral("二番目"));
     }
 
     void arrows_data()
@@ -543,43 +552,42 @@ private slots:
     void arrows()
     {
         QFETCH(int, kind);
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        replaceRows(*state->Conn, k, {QStringLiteral("甲")});
+        World w(kind, Engine::SQLite, false);
+        const KindInfo& k = w.k;
+        replaceRows(w.conn(), k, {QStringLiteral("甲")});
         {
-            auto editor = openEditor(kind, *state);
-            clickRow(listOf(*editor), 0);
-            QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
-            QVERIFY(!control<QPushButton>(editor.get(), k.up)->isEnabled());
-            QVERIFY(!control<QPushButton>(editor.get(), k.down)->isEnabled());
+            MasterEditor* editor = w.open();
+            clickRow(editor->list(), 0);
+            QVERIFY(control<QPushButton>(editor, QStringLiteral("cmdUp"))->isEnabled());
+            QVERIFY(!control<QPushButton>(editor, k.up)->isEnabled());
+            QVERIFY(!control<QPushButton>(editor, k.down)->isEnabled());
         }
-        replaceRows(*state->Conn, k, {QStringLiteral("甲"), QStringLiteral("乙")});
-        auto editor = openEditor(kind, *state);
-        QTreeWidget* list = listOf(*editor);
+        replaceRows(w.conn(), k, {QStringLiteral("甲"), QStringLiteral("乙")});
+        MasterEditor* editor = w.open();
+        QTreeWidget* list = editor->list();
         clickRow(list, 0);
-        QVERIFY(control<QPushButton>(editor.get(), k.up)->isEnabled());
-        QVERIFY(control<QPushButton>(editor.get(), k.down)->isEnabled());
+        QVERIFY(control<QPushButton>(editor, k.up)->isEnabled());
+        QVERIFY(control<QPushButton>(editor, k.down)->isEnabled());
 
         QStringList statements;
         DbConnection::setStatementHook(
             [&statements](const DbConnection&, const QString& sql) { statements << sql; });
-        clickButton(editor.get(), k.up);
+        clickButton(editor, k.up);
         QVERIFY(statements.isEmpty());
         QCOMPARE(columnTexts(list), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
 
-        clickButton(editor.get(), k.down);
+        clickButton(editor, k.down);
         QCOMPARE(columnTexts(list), (QStringList{QStringLiteral("乙"), QStringLiteral("甲")}));
         QVERIFY(list->topLevelItem(1)->isSelected());
-        QCOMPARE(namesInOrder(*state->Conn, k), (QStringList{QStringLiteral("乙"), QStringLiteral("甲")}));
+        QCOMPARE(namesInOrder(w.conn(), k), (QStringList{QStringLiteral("乙"), QStringLiteral("甲")}));
         QVERIFY(Messages::shown().isEmpty());
         // The moved row is still the one updated.
-        typeInto(editor.get(), k.nameBox, QStringLiteral("丙"));
+        typeInto(editor, k.nameBox, QStringLiteral("丙"));
         if (kind == Languages) {
-            typeInto(editor.get(), QStringLiteral("txtLangCoef"), QStringLiteral("40"));
+            typeInto(editor, QStringLiteral("txtLangCoef"), QStringLiteral("40"));
         }
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
-        QCOMPARE(namesInOrder(*state->Conn, k), (QStringList{QStringLiteral("乙"), QStringLiteral("丙")}));
+        clickButton(editor, QStringLiteral("cmdUp"));
+        QCOMPARE(namesInOrder(w.conn(), k), (QStringList{QStringLiteral("乙"), QStringLiteral("丙")}));
     }
 
     void statements_data()
@@ -622,20 +630,19 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, mode);
         QFETCH(QStringList, expected);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        const KindInfo k = info(kind);
-        auto editor = openEditor(kind, *state);
-        clickRow(listOf(*editor), rowWithKey(listOf(*editor), k.letter + QStringLiteral("2")));
+        World w(kind);
+        const KindInfo& k = w.k;
+        MasterEditor* editor = w.open();
+        clickRow(editor->list(), rowWithKey(editor->list(), k.letter + QStringLiteral("2")));
         typeNewRow(*editor, kind, QStringLiteral("A's"));
         if (kind == Customers) {
-            typeInto(editor.get(), QStringLiteral("txtMemo"), QString());
+            typeInto(editor, QStringLiteral("txtMemo"), QString());
         }
         QStringList statements;
         DbConnection::setStatementHook(
             [&statements](const DbConnection&, const QString& sql) { statements << sql; });
         const QStringList buttons{QStringLiteral("cmdOK"), QStringLiteral("cmdUp"), QStringLiteral("cmdDel")};
-        clickButton(editor.get(), buttons.at(mode));
+        clickButton(editor, buttons.at(mode));
         DbConnection::setStatementHook(nullptr);
         QCOMPARE(statements.mid(0, expected.size()), expected);
         // Nothing else is written: at most the list is read again.

@@ -173,9 +173,8 @@ private slots:
         QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
         // The boxes keep their text, so a second add is a duplicate.
         clickButton(editor.get(), QStringLiteral("cmdOK"));
-        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        QCOMPARE(Messages::last().text, QStringLiteral("同名の価格種別が既に登録されています。"));
-        QCOMPARE(Messages::last().icon, Messages::Information);
+        COMPARE_LAST_MESSAGE(QStringLiteral("重複"), QStringLiteral("同名の価格種別が既に登録されています。"),
+                             Messages::Information);
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIPROG")), 5);
         QVERIFY(!state->Updated);
@@ -282,9 +281,9 @@ private slots:
         clickRow(editor->list(), 0);
         clickButton(editor.get(), QStringLiteral("cmdDel"));
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("削除不可"));
-        QCOMPARE(Messages::last().text, QStringLiteral("本項目は既に使用されているため削除できません。"));
-        QCOMPARE(Messages::last().icon, Messages::Exclamation);
+        COMPARE_LAST_MESSAGE(QStringLiteral("削除不可"),
+                             QStringLiteral("本項目は既に使用されているため削除できません。"),
+                             Messages::Exclamation);
         // The prices deleted first came back with the rollback.
         QCOMPARE(pricesOf(*state->Conn, 1), before);
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
@@ -310,8 +309,8 @@ private slots:
         typeKind(editor.get(), QString(51, QChar(0x5358)), QStringLiteral("0"), kMemberPrices);
         clickButton(editor.get(), QStringLiteral("cmdOK"));
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("サイズオーバ"));
-        QCOMPARE(Messages::last().text, QStringLiteral("名称の文字列が長すぎます。"));
+        COMPARE_LAST_MESSAGE(QStringLiteral("サイズオーバ"), QStringLiteral("名称の文字列が長すぎます。"),
+                             Messages::Exclamation);
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIPROG")), 13);
     }
@@ -373,8 +372,7 @@ private slots:
         control<QLineEdit>(editor.get(), box)->setText(text);
         clickButton(editor.get(), QStringLiteral("cmdOK"));
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
-        QCOMPARE(Messages::last().text, message);
+        COMPARE_LAST_MESSAGE(QStringLiteral("入力確認"), message, Messages::Information);
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
     }
 

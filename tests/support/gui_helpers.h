@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/messages.h"
+
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QStringList>
@@ -71,3 +73,12 @@ inline void typeInto(const QWidget* window, const QString& name, const QString& 
         box->setText(text);
     }
 }
+
+// The last message box shown: title, text and icon.
+#define COMPARE_LAST_MESSAGE(expectedTitle, expectedText, expectedIcon)                                      \
+    do {                                                                                                     \
+        QVERIFY(!Messages::shown().isEmpty());                                                               \
+        QCOMPARE(Messages::last().title, QString(expectedTitle));                                            \
+        QCOMPARE(Messages::last().text, QString(expectedText));                                              \
+        QCOMPARE(int(Messages::last().icon), int(expectedIcon));                                             \
+    } while (false)
