@@ -5,6 +5,7 @@
 #include "masters/about_box.h"
 #include "masters/master_editors.h"
 #include "pricing/price_kinds.h"
+#include "project/project_editor.h"
 
 // One line per editor: each subsystem exposes how its editor is opened.
 void RegisterAllEditors()
@@ -39,6 +40,10 @@ void RegisterAllEditors()
     });
     RegisterEditor(Editor::About, [](AppState&, QWidget* parent) {
         AboutBox d(parent);
+        d.exec();
+    });
+    RegisterEditor(Editor::Project, [](AppState& s, QWidget* parent) {
+        ProjectEditor d(s, parent);
         d.exec();
     });
 }

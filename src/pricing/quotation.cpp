@@ -1,0 +1,172 @@
+#include "pricing/quotation.h"
+
+#include "foundation/app_state.h"
+#include "foundation/conversions.h"
+#include "foundation/help.h"
+#include "foundation/input_filters.h"
+#include "pricing/policy.h"
+#include "workspace/price_recalc.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Check-box values as the policy helpers count them: 0 unticked, 1 ticked, 2 grey.
+int checkValue(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void setCheckValue(QCheckBox* box, int value)
+{
+    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+QLabel* amountLabel(QWidget* parent, const QString& name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setMinimumWidth(130);
+    return label;
+}
+
+} // namespace
+
+QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, QWidget* parent)
+    : QDialog(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmCalc"));
+    setWindowTitle(QStringLiteral("計算"));
+    Help::setTopic(this, 34);
+
+    QuoteBase = NumberOrZero(sources.baseText);
+    QuoteExpe = sources.expenses;
+    QuoteWork = state.EditMode == 1 ? ProjectWorkTotal(state) : 0.0;
+    QuoteDeliv = sources.deliverables;
+    QuoteOpt = sources.options;
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(6);
+    struct Row {
+        const char* check;
+        const char* caption;
+        const char* amount;
+        double value;
+    };
+    const Row rows[6] = {{"chkBase", "基本料金", "lblBase", QuoteBase},
+                         {"chkWork", "作業費計", "lblWork", QuoteWork},
+                         {"chkOpt", "契約ｵﾌﾟｼｮﾝ", "lblOpt", QuoteOpt},
+                         {"chkDeliv", "納品ｵﾌﾟｼｮﾝ", "lblDeliv", QuoteDeliv},
+                         {"chkExpe0", "経費(自社)", "lblExpe0", QuoteExpe[0]},
+                         {"chkExpe1", "経費(顧客)", "lblExpe1", QuoteExpe[1]}};
+    for (int i = 0; i < 6; ++i) {
+        auto* check = new QCheckBox(this);
+        check->setObjectName(QString::fromLatin1(rows[i].check));
+        auto* caption = new QLabel(QString::fromUtf8(rows[i].caption), this);
+        caption->setBuddy(check);
+        QLabel* amount = amountLabel(this, QString::fromLatin1(rows[i].amount));
+        amount->setText(FormatAmount(rows[i].value));
+        grid->addWidget(check, i, 0);
+        grid->addWidget(caption, i, 1);
+        grid->addWidget(amount, i, 2);
+        grid->addWidget(new QLabel(QStringLiteral("円"), this), i, 3);
+        m_checks[i] = check;
+        connect(check, &QCheckBox::clicked, this, &QuotationDialog::RecalcQuote);
+    }
+    m_discount = new QLineEdit(this);
+    m_discount->setObjectName(QStringLiteral("txtDiscount"));
+    m_discount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_discount->setText(QStringLiteral("0"));
+    grid->addWidget(new QLabel(QStringLiteral("値引き"), this), 6, 1);
+    grid->addWidget(m_discount, 6, 2);
+    grid->addWidget(new QLabel(QStringLiteral("円"), this), 6, 3);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(line, 7, 1, 1, 3);
+    auto* totalCaption = new QLabel(QStringLiteral("合計"), this);
+    totalCaption->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    m_total = amountLabel(this, QStringLiteral("lblTotal"));
+    m_total->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    grid->addWidget(totalCaption, 8, 1);
+    grid->addWidget(m_total, 8, 2);
+    grid->addWidget(new QLabel(QStringLiteral("円"), this), 8, 3);
+    grid->setColumnMinimumWidth(1, 110);
+
+    auto* postButton = new QPushButton(QStringLiteral("転記"), this);
+    postButton->setObjectName(QStringLiteral("cmdPost"));
+    postButton->setDefault(true);
+    postButton->setToolTip(QStringLiteral("合計をプロジェクトの受注金額に転記します"));
+    auto* cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    cancelButton->setAutoDefault(false);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(postButton);
+    buttons->addWidget(cancelButton);
+    buttons->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 14);
+    layout->setSpacing(20);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const QuoteSettings& quote = state.ProjQuote;
+    const bool flags[6] = {quote.Base, quote.Work, quote.Opt, quote.Deliv, quote.Expe0, quote.Expe1};
+    for (int i = 0; i < 6; ++i) {
+        setCheckValue(m_checks[i], BoolToCheck(flags[i]));
+    }
+    m_discount->setText(FormatAmount(quote.Discount));
+    AttachNumericFilter(m_discount, true, true);
+    connect(m_discount, &QLineEdit::textChanged, this, &QuotationDialog::discountEdited);
+    connect(postButton, &QPushButton::clicked, this, &QuotationDialog::post);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    RecalcQuote();
+}
+
+void QuotationDialog::RecalcQuote()
+{
+    const double amounts[6] = {QuoteBase, QuoteWork, QuoteOpt, QuoteDeliv, QuoteExpe[0], QuoteExpe[1]};
+    QuoteSub = 0;
+    for (int i = 0; i < 6; ++i) {
+        // A grey box is kept as ticked on post but does not count here.
+        if (checkValue(m_checks[i]) == 1) {
+            QuoteSub += amounts[i];
+        }
+    }
+    discountEdited();
+}
+
+void QuotationDialog::discountEdited()
+{
+    m_total->setText(FormatAmount(QuoteSub - NumberOrZero(m_discount->text())));
+}
+
+void QuotationDialog::post()
+{
+    m_posted = m_total->text();
+    QuoteSettings& quote = m_state.ProjQuote;
+    bool* flags[6] = {&quote.Base, &quote.Work, &quote.Opt, &quote.Deliv, &quote.Expe0, &quote.Expe1};
+    for (int i = 0; i < 6; ++i) {
+        *flags[i] = CheckToBool(checkValue(m_checks[i]));
+    }
+    quote.Discount = NumberOrZero(m_discount->text());
+    accept();
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "foundation/app_state.h"
+#include "foundation/db_connection.h"
+#include "project/project_editor.h"
+#include "test_support.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <memory>
+
+// Helpers of the project editor tests: the real frmProj on a seeded database, its controls
+// found by their documented names.
+
+template <typename T> T* control(QWidget* window, const QString& name)
+{
+    T* widget = window->findChild<T*>(name);
+    if (!widget) {
+        qFatal("no control %s", qPrintable(name));
+    }
+    return widget;
+}
+
+// Opens the editor as the main window does: new mode under a proposed parent, or update mode
+// on a project.
+inline std::unique_ptr<ProjectEditor> openNewProject(AppState& state, int proposedParent)
+{
+    state.EditMode = 0;
+    state.CurProject = 0;
+    state.ProposedParent = proposedParent;
+    state.Updated = false;
+    state.PricesChanged = false;
+    auto editor = std::make_unique<ProjectEditor>(state);
+    editor->show();
+    return editor;
+}
+
+inline std::unique_ptr<ProjectEditor> openProject(AppState& state, int project, int priceKind = 1)
+{
+    state.EditMode = 1;
+    state.CurProject = project;
+    state.CurPriKind = priceKind;
+    state.Updated = false;
+    state.PricesChanged = false;
+    auto editor = std::make_unique<ProjectEditor>(state);
+    editor->show();
+    return editor;
+}
+
+// Picks a combo entry as the user does.
+inline void pick(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text);
+    if (index < 0) {
+        qFatal("no entry %s in %s", qPrintable(text), qPrintable(combo->objectName()));
+    }
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+// Types a name that is not picked from the list.
+inline void typeName(QComboBox* combo, const QString& text)
+{
+    combo->setCurrentIndex(-1);
+    combo->setEditText(text);
+}
+
+inline void clickRow(QTreeWidget* list, int row)
+{
+    QTreeWidgetItem* item = list->topLevelItem(row);
+    list->setCurrentItem(item);
+    emit list->itemClicked(item, 0);
+}
+
+inline QStringList rowTexts(const QTreeWidget* list, int row)
+{
+    QStringList texts;
+    const QTreeWidgetItem* item = list->topLevelItem(row);
+    for (int c = 0; c < list->columnCount(); ++c) {
+        texts << item->text(c);
+    }
+    return texts;
+}
+
+// Every row of the tables a project save or the master registrations can touch, as text, so
+// that a failed save can be shown to have changed nothing.
+inline QString snapshot(DbConnection& connection)
+{
+    const QList<QPair<QString, QStringList>> tables = {
+        {QStringLiteral("TPROJECT"),
+         {"NPROJECT", "NPARPROJ", "CPROJNAME", "NENDCUST", "NCONTCUST", "NPRIKIND", "NBASE", "NPRICE",
+          "COUTLINE", "CSPECIAL", "CBASE", "CWORK", "COPT", "CDELIV", "CEXPE0", "CEXPE1", "NDISCOUNT"}},
+        {QStringLiteral("TFUNCTION"), {"NPROJECT", "NFUNCTION", "CSFUNC", "NHTOTAL", "NTOTAL", "NPRICE"}},
+        {QStringLiteral("TCONTRACT"), {"NPROJECT", "NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
+        {QStringLiteral("TDATE"), {"NPROJECT", "NFUNCTION", "NDKIND", "DDATE"}},
+        {QStringLiteral("TDELIV"), {"NPROJECT", "NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
+        {QStringLiteral("TEXPENSE"),
+         {"NPROJECT", "NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
+        {QStringLiteral("TMEMBER"),
+         {"NPROJECT", "NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
+        {QStringLiteral("TCHARGE"), {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR"}},
+        {QStringLiteral("THOUR"), {"NPROJECT", "NFUNCTION", "NDKIND", "NHOUR", "NPRI"}},
+        {QStringLiteral("TFP"), {"NPROJECT", "NFUNCTION", "NADD"}},
+        {QStringLiteral("MMEMBER"), {"NMEMBER", "CMEMBER", "NMKIND", "NMEMBPRI", "NSORT"}},
+        {QStringLiteral("MITEM"), {"NITEM", "CITEM", "NAPIECE", "NSORT"}},
+    };
+    QStringList lines;
+    for (const auto& [table, columns] : tables) {
+        QStringList rows;
+        for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT * FROM ") + table); !rs.eof();
+             rs.moveNext()) {
+            QStringList cells;
+            for (const QString& column : columns) {
+                cells << rs.field(column).toString();
+            }
+            rows << table + QLatin1Char('|') + cells.join(QLatin1Char('|'));
+        }
+        rows.sort();
+        lines << rows;
+    }
+    return lines.join(QLatin1Char('\n'));
+}

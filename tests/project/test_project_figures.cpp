@@ -1,0 +1,117 @@
+#include "foundation/conversions.h"
+#include "pricing/policy.h"
+#include "project/project_figures.h"
+#include "test_support.h"
+
+class TestProjectFigures : public QObject {
+    Q_OBJECT
+private slots:
+    void rowKeys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("id");
+        QTest::newRow("member") << MemberRowKey(12) << QStringLiteral("M0012") << 12;
+        QTest::newRow("member 10000 and above") << MemberRowKey(12345) << QStringLiteral("M12345") << 12345;
+        QTest::newRow("own company") << ExpenseRowKey(7, 0) << QStringLiteral("E0007O") << 7;
+        QTest::newRow("customer") << ExpenseRowKey(7, 1) << QStringLiteral("E0007C") << 7;
+        QTest::newRow("other buyer shares the own letter")
+            << ExpenseRowKey(7, 2) << QStringLiteral("E0007O") << 7;
+        QTest::newRow("expense 10000 and above")
+            << ExpenseRowKey(10001, 1) << QStringLiteral("E10001C") << 10001;
+        QTest::newRow("no digits") << QStringLiteral("M") << QStringLiteral("M") << 0;
+    }
+    void rowKeys()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QFETCH(int, id);
+        QCOMPARE(key, expected);
+        QCOMPARE(KeyToId(key), id);
+    }
+
+    void memberCost_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<double>("occupied");
+        QTest::addColumn<double>("indirect");
+        QTest::addColumn<bool>("countIndirect");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("indirect off") << 5000.0 << 100.0 << 20.0 << false << 400000.0;
+        QTest::newRow("indirect on") << 5000.0 << 100.0 << 20.0 << true << 500000.0;
+        QTest::newRow("no indirect hours") << 4800.0 << 400.0 << 0.0 << false << 1920000.0;
+    }
+    void memberCost()
+    {
+        QFETCH(double, price);
+        QFETCH(double, occupied);
+        QFETCH(double, indirect);
+        QFETCH(bool, countIndirect);
+        QFETCH(double, expected);
+        QCOMPARE(MemberCost(price, occupied, indirect, countIndirect), expected);
+    }
+
+    void expenseAmount()
+    {
+        QCOMPARE(ExpenseAmount(12000, 3, 1000), 35000.0);
+        QCOMPARE(ExpenseAmount(85000, 4, 20000), 320000.0);
+        QCOMPARE(ExpenseAmount(100, 1, 0), 100.0);
+    }
+
+    void proposedPrice_data()
+    {
+        QTest::addColumn<double>("coefficient");
+        QTest::addColumn<double>("work");
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("1.10 on 1,234,567, place 3") << 1.10 << 1234567.0 << 3 << QStringLiteral("123,000");
+        QTest::newRow("1.15 is exact") << 1.15 << 1000000.0 << 3 << QStringLiteral("150,000");
+        QTest::newRow("1.15 place 0") << 1.15 << 1000000.0 << 0 << QStringLiteral("150,000");
+        QTest::newRow("1.00 proposes nothing") << 1.00 << 5282800.0 << 3 << QStringLiteral("0");
+        QTest::newRow("1.05 on the demo work") << 1.05 << 5282800.0 << 3 << QStringLiteral("264,000");
+        QTest::newRow("missing code proposes minus the work")
+            << 0.0 << 1234567.0 << 3 << QStringLiteral("-1,234,000");
+    }
+    void proposedPrice()
+    {
+        QFETCH(double, coefficient);
+        QFETCH(double, work);
+        QFETCH(int, place);
+        QFETCH(QString, expected);
+        Policy policy;
+        policy.Place = place;
+        QCOMPARE(RoundDownPlace(ProposedSurcharge(coefficient, work), -1, policy), expected);
+    }
+
+    void months_data()
+    {
+        QTest::addColumn<QList<QDate>>("dates");
+        QTest::addColumn<int>("months");
+        QTest::newRow("2003/04/15 to 2003/09/01") << QList<QDate>{QDate(2003, 4, 15), QDate(2003, 9, 1)} << 5;
+        QTest::newRow("order does not matter")
+            << QList<QDate>{QDate(2003, 9, 1), QDate(2003, 6, 30), QDate(2003, 4, 15)} << 5;
+        QTest::newRow("across a year") << QList<QDate>{QDate(2003, 11, 30), QDate(2004, 2, 1)} << 3;
+        QTest::newRow("same month") << QList<QDate>{QDate(2003, 4, 1), QDate(2003, 4, 30)} << 0;
+        QTest::newRow("single date") << QList<QDate>{QDate(2003, 4, 15)} << 0;
+        QTest::newRow("all equal") << QList<QDate>{QDate(2003, 4, 15), QDate(2003, 4, 15)} << 0;
+        QTest::newRow("none") << QList<QDate>{} << 0;
+        QTest::newRow("invalid ignored") << QList<QDate>{QDate(), QDate(2003, 4, 15), QDate(2003, 5, 1)} << 1;
+    }
+    void months()
+    {
+        QFETCH(QList<QDate>, dates);
+        QFETCH(int, months);
+        QCOMPARE(ScheduleMonths(dates), months);
+    }
+
+    void deliverableColumn()
+    {
+        QCOMPARE(DeliverableCoefColumn(true, true), QStringLiteral("NCOEF3"));
+        QCOMPARE(DeliverableCoefColumn(true, false), QStringLiteral("NCOEF"));
+        QCOMPARE(DeliverableCoefColumn(false, true), QStringLiteral("NCOEF2"));
+        QCOMPARE(DeliverableCoefColumn(false, false), QStringLiteral("NCOEF2"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProjectFigures)
+#include "test_project_figures.moc"
