@@ -96,6 +96,9 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool withDemo)
 
 TestDatabase::~TestDatabase()
 {
+    // A test's hook may refer to variables that are already gone; dropping the database is
+    // none of its business.
+    DbConnection::setStatementHook(nullptr);
     if (!m_pgName.isEmpty()) {
         try {
             auto server =
