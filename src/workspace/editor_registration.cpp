@@ -1,5 +1,6 @@
 #include "workspace/editors.h"
 
+#include "estimation/function_editor.h"
 #include "estimation/member_replacement.h"
 #include "foundation/conn_str_dialog.h"
 #include "masters/about_box.h"
@@ -45,5 +46,11 @@ void RegisterAllEditors()
     RegisterEditor(Editor::Project, [](AppState& s, QWidget* parent) {
         ProjectEditor d(s, parent);
         d.exec();
+    });
+    RegisterEditor(Editor::Function, [](AppState& s, QWidget* parent) {
+        FunctionEditor dialog(s, parent);
+        if (dialog.isReady()) {
+            dialog.exec();
+        }
     });
 }

@@ -1,0 +1,402 @@
+#include "estimation/work_assignment.h"
+
+#include "estimation/estimate_calc.h"
+#include "foundation/app_state.h"
+#include "foundation/code_divisions.h"
+#include "foundation/conversions.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/help.h"
+#include "foundation/input_filters.h"
+#include "foundation/list_helpers.h"
+#include "foundation/messages.h"
+#include "foundation/twips.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kMaxAssignments = 10;
+const int kColumnWidths[] = {1800, 900, 1200};
+
+QString num(int value)
+{
+    return QString::number(value);
+}
+
+QPushButton* button(const QString& text, const QString& name, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+QString WorkAssignment::MemberKey(int member)
+{
+    return QStringLiteral("M%1").arg(member, 4, 10, QLatin1Char('0'));
+}
+
+WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmCharge"));
+    setWindowTitle(QStringLiteral("担当入力"));
+    Help::setTopic(this, 54);
+
+    auto* layout = new QVBoxLayout(this);
+    m_process = new QLabel(this);
+    m_process->setObjectName(QStringLiteral("lblProc"));
+    QFont bold = m_process->font();
+    bold.setBold(true);
+    m_process->setFont(bold);
+    layout->addWidget(m_process);
+
+    auto* inputs = new QGridLayout;
+    auto* memberLabel = new QLabel(QStringLiteral("メンバ"), this);
+    memberLabel->setObjectName(QStringLiteral("lblMember"));
+    auto* hourLabel = new QLabel(QStringLiteral("作業時間"), this);
+    hourLabel->setObjectName(QStringLiteral("lblHour"));
+    m_memberBox = new QComboBox(this);
+    m_memberBox->setObjectName(QStringLiteral("cmbMember"));
+    m_memberBox->setMinimumWidth(160);
+    m_hours = new QLineEdit(this);
+    m_hours->setObjectName(QStringLiteral("txtHour"));
+    m_hours->setAlignment(Qt::AlignRight);
+    m_hours->setFixedWidth(80);
+    AttachNumericFilter(m_hours, true, false);
+    m_left = new QLabel(this);
+    m_left->setObjectName(QStringLiteral("lblLeft"));
+    m_left->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_left->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_left->setMinimumWidth(80);
+    m_left->setContentsMargins(4, 1, 4, 1);
+    m_left->setToolTip(QStringLiteral("このメンバがまだ割り当てられる時間"));
+    inputs->addWidget(memberLabel, 0, 0);
+    inputs->addWidget(m_memberBox, 0, 1, 1, 2);
+    inputs->addWidget(new QLabel(QStringLiteral("残工数"), this), 0, 4);
+    inputs->addWidget(m_left, 0, 5);
+    inputs->addWidget(new QLabel(QStringLiteral("時間"), this), 0, 6);
+    inputs->addWidget(hourLabel, 1, 0);
+    inputs->addWidget(m_hours, 1, 1);
+    inputs->addWidget(new QLabel(QStringLiteral("時間"), this), 1, 2);
+    inputs->setColumnStretch(3, 1);
+    layout->addLayout(inputs);
+
+    auto* rowButtons = new QHBoxLayout;
+    m_add = button(QStringLiteral("行追加"), QStringLiteral("cmdChgAdd"), this);
+    m_update = button(QStringLiteral("行更新"), QStringLiteral("cmdChgUp"), this);
+    m_delete = button(QStringLiteral("行削除"), QStringLiteral("cmdChgDel"), this);
+    rowButtons->addWidget(m_add);
+    rowButtons->addWidget(m_update);
+    rowButtons->addWidget(m_delete);
+    rowButtons->addStretch(1);
+    layout->addLayout(rowButtons);
+
+    auto* listRow = new QHBoxLayout;
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("lvwChList"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setHeaderLabels({memberLabel->text(), hourLabel->text(), QStringLiteral("作業費単価")});
+    m_list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_list->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    for (int c = 0; c < 3; ++c) {
+        m_list->setColumnWidth(c, TwipsToPixels(kColumnWidths[c]));
+    }
+    m_list->setMinimumHeight(200);
+    listRow->addWidget(m_list, 1);
+    auto* arrows = new QVBoxLayout;
+    m_up = button(QString(), QStringLiteral("cmdChUp"), this);
+    m_up->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    m_up->setToolTip(QStringLiteral("選択した行を上へ移動"));
+    m_down = button(QString(), QStringLiteral("cmdChDown"), this);
+    m_down->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    m_down->setToolTip(QStringLiteral("選択した行を下へ移動"));
+    arrows->addStretch(1);
+    arrows->addWidget(m_up);
+    arrows->addWidget(m_down);
+    arrows->addStretch(1);
+    listRow->addLayout(arrows);
+    layout->addLayout(listRow, 1);
+
+    auto* closeButtons = new QHBoxLayout;
+    m_fix = button(QStringLiteral("確定"), QStringLiteral("cmdFix"), this);
+    m_cancel = button(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
+    m_fix->setMinimumWidth(90);
+    m_cancel->setMinimumWidth(90);
+    closeButtons->addStretch(1);
+    closeButtons->addWidget(m_fix);
+    closeButtons->addWidget(m_cancel);
+    layout->addLayout(closeButtons);
+
+    m_add->setEnabled(false);
+    m_update->setEnabled(false);
+    m_delete->setEnabled(false);
+    m_up->setEnabled(false);
+    m_down->setEnabled(false);
+
+    connect(m_memberBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_selecting && index >= 0) {
+            selectMember();
+        }
+    });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &WorkAssignment::onRowSelected);
+    connect(m_add, &QPushButton::clicked, this, [this] { editChargeRow(0); });
+    connect(m_update, &QPushButton::clicked, this, [this] { editChargeRow(1); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { editChargeRow(2); });
+    connect(m_up, &QPushButton::clicked, this, [this] { MoveListRow(m_list, -1); });
+    connect(m_down, &QPushButton::clicked, this, [this] { MoveListRow(m_list, +1); });
+    connect(m_fix, &QPushButton::clicked, this, &WorkAssignment::fix);
+    connect(m_cancel, &QPushButton::clicked, this, &WorkAssignment::reject);
+
+    const QString sql = QStringLiteral("SELECT M.CMEMBER, T.NMEMBER FROM TMEMBER T, MMEMBER M") +
+                        QStringLiteral(" WHERE T.NMEMBER = M.NMEMBER") +
+                        QStringLiteral(" AND T.NPROJECT = ") + num(m_state.CurProject) +
+                        QStringLiteral(" ORDER BY NADD");
+    try {
+        m_selecting = true;
+        for (Recordset rs = OpenRs(*m_state.Conn, sql); !rs.eof(); rs.moveNext()) {
+            m_memberBox->addItem(rs.field(QStringLiteral("CMEMBER")).toString(),
+                                 rs.field(QStringLiteral("NMEMBER")).toInt());
+        }
+        m_memberBox->setCurrentIndex(-1);
+        m_selecting = false;
+        m_ready = true;
+    } catch (const DbError& e) {
+        m_selecting = false;
+        ShowDbError(e, QString(), parent);
+    }
+    loadChargeList();
+    resize(480, 420);
+}
+
+void WorkAssignment::setProcessName(const QString& name)
+{
+    m_process->setText(QStringLiteral("工程：") + name);
+}
+
+void WorkAssignment::loadChargeList()
+{
+    int widths[3];
+    for (int c = 0; c < 3; ++c) {
+        widths[c] = ColumnWidthOr(m_list, c, kColumnWidths[c]);
+    }
+    m_selecting = true;
+    m_list->clear();
+    m_selecting = false;
+    for (int c = 0; c < 3; ++c) {
+        m_list->setColumnWidth(c, TwipsToPixels(widths[c]));
+    }
+    const int process = m_state.ChargeProc;
+    if (process < 1 || process > 11) {
+        return;
+    }
+    for (int slot = 1; slot <= kMaxAssignments && m_state.chargeTable[process][slot].NADD != 0; ++slot) {
+        const ChargeSlot& s = m_state.chargeTable[process][slot];
+        auto* item = new QTreeWidgetItem(m_list);
+        SetItemKey(item, MemberKey(s.NMEMBER));
+        item->setText(0, s.CMEMBER);
+        item->setText(1, ToText(s.NHOUR));
+        // The exact unit price rides with the row; the column shows it in whole yen.
+        item->setText(2, FormatAmount(s.NDPRI));
+        item->setData(2, Qt::UserRole, s.NDPRI);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+void WorkAssignment::selectMember()
+{
+    m_add->setEnabled(true);
+    m_member = ComboKey(m_memberBox);
+    const QString member = num(m_member);
+    const QString project = num(m_state.CurProject);
+    QString sql = QStringLiteral("SELECT NMEMBOCCU, NINDIRECT, NMKIND FROM TMEMBER") +
+                  QStringLiteral(" WHERE NPROJECT = ") + project + QStringLiteral(" AND NMEMBER = ") + member;
+    try {
+        int kind = 0;
+        m_memberHours = 0;
+        Recordset rs = OpenRs(*m_state.Conn, sql);
+        if (!rs.eof()) {
+            m_memberHours = ToDbl(rs.field(QStringLiteral("NMEMBOCCU")));
+            if (!m_state.policy.Hour) {
+                m_memberHours -= ToDbl(rs.field(QStringLiteral("NINDIRECT")));
+            }
+            kind = ToInt(rs.field(QStringLiteral("NMKIND")));
+        }
+        sql = QStringLiteral("SELECT SUM(NHOUR) AS HOUR FROM TCHARGE C, TFUNCTION F") +
+              QStringLiteral(" WHERE C.NPROJECT = ") + project +
+              QStringLiteral(" AND C.NPROJECT = F.NPROJECT") +
+              QStringLiteral(" AND C.NFUNCTION = F.NFUNCTION") + QStringLiteral(" AND C.NFUNCTION != ") +
+              num(m_state.CurFunction) + QStringLiteral(" AND F.CVALID IS NOT NULL") +
+              QStringLiteral(" AND C.NMEMBER = ") + member;
+        rs = OpenRs(*m_state.Conn, sql);
+        if (!rs.eof()) {
+            m_memberHours -= ToDbl(rs.field(QStringLiteral("HOUR")));
+        }
+        sql = QStringLiteral("SELECT NDPRI FROM MPRIPROG") + QStringLiteral(" WHERE NPRIKIND = ") +
+              num(m_state.CurPriKind) + QStringLiteral(" AND CCKIND = '0'") +
+              QStringLiteral(" AND NDKIND = ") + num(kind);
+        rs = OpenRs(*m_state.Conn, sql);
+        m_memberPrice = rs.eof() ? 0.0 : ToDbl(rs.field(QStringLiteral("NDPRI")));
+    } catch (const DbError& e) {
+        ShowDbError(e, QString(), this);
+        return;
+    }
+    showMemberLeft();
+}
+
+void WorkAssignment::showMemberLeft()
+{
+    double used = 0;
+    for (int p = 1; p <= 10; ++p) {
+        for (int s = 1; s <= 10; ++s) {
+            const ChargeSlot& slot = m_state.chargeTable[p][s];
+            if (slot.NMEMBER == m_member && slot.NADD >= 1) {
+                used += slot.NHOUR;
+            }
+        }
+    }
+    m_left->setText(ShownText(m_memberHours - used));
+}
+
+void WorkAssignment::onRowSelected()
+{
+    if (m_selecting) {
+        return;
+    }
+    QTreeWidgetItem* item = SelectedItem(m_list);
+    if (!item) {
+        return;
+    }
+    m_curChargeKey = ItemKey(item);
+    int member = 0;
+    if (KeyNumber(m_curChargeKey, &member, this)) {
+        m_selecting = true;
+        SelectComboByKey(m_memberBox, member);
+        m_selecting = false;
+        selectMember();
+    }
+    m_hours->setText(item->text(1));
+    m_update->setEnabled(true);
+    m_delete->setEnabled(true);
+    refreshButtons();
+}
+
+void WorkAssignment::refreshButtons()
+{
+    const bool several = m_list->topLevelItemCount() >= 2;
+    m_up->setEnabled(several);
+    m_down->setEnabled(several);
+}
+
+void WorkAssignment::editChargeRow(int op)
+{
+    if (op == 0 && m_list->topLevelItemCount() >= kMaxAssignments) {
+        Messages::exclamation(this, QStringLiteral("定員オーバー"),
+                              QStringLiteral("担当として登録できるのは") + num(kMaxAssignments) +
+                                  QStringLiteral("人までです。\nこれ以上登録できません"));
+        return;
+    }
+    if (op == 0 || op == 1) {
+        if (m_memberBox->currentIndex() < 0) {
+            Messages::required(this, QStringLiteral("メンバ"));
+            return;
+        }
+        if (!CheckNumberBox(this, QStringLiteral("作業時間"), m_hours)) {
+            return;
+        }
+        const int member = ComboKey(m_memberBox);
+        const QString key = MemberKey(member);
+        if (!ListKeyFree(m_list, key, op)) {
+            Messages::exclamation(this, QStringLiteral("重複エラー"),
+                                  QStringLiteral("その人は既に登録されています。"));
+            return;
+        }
+        QTreeWidgetItem* item = nullptr;
+        if (op == 0) {
+            item = new QTreeWidgetItem(m_list);
+        } else {
+            item = FindItemByKey(m_list, m_curChargeKey);
+            if (!item) {
+                return;
+            }
+        }
+        if (member != m_member) {
+            selectMember();
+        }
+        SetItemKey(item, key);
+        item->setText(0, m_memberBox->currentText());
+        item->setText(1, ShownText(ToDbl(m_hours->text())));
+        item->setText(2, FormatAmount(m_memberPrice));
+        item->setData(2, Qt::UserRole, m_memberPrice);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        m_curChargeKey = key;
+        // The edited row becomes the selected one, so that the next update's duplicate check
+        // lets this row, and only this row, keep its member.
+        m_selecting = true;
+        m_list->clearSelection();
+        m_list->setCurrentItem(item);
+        item->setSelected(true);
+        m_selecting = false;
+        m_update->setEnabled(true);
+        m_delete->setEnabled(true);
+    } else {
+        m_selecting = true;
+        delete FindItemByKey(m_list, m_curChargeKey);
+        m_list->clearSelection();
+        m_list->setCurrentItem(nullptr);
+        m_selecting = false;
+        m_update->setEnabled(false);
+        m_delete->setEnabled(false);
+        m_curChargeKey.clear();
+    }
+    refreshButtons();
+    syncChargeTable();
+    showMemberLeft();
+}
+
+void WorkAssignment::syncChargeTable()
+{
+    const int process = m_state.ChargeProc;
+    if (process < 1 || process > 11) {
+        return;
+    }
+    auto& processSlots = m_state.chargeTable[process];
+    const int rows = m_list->topLevelItemCount();
+    for (int i = 1; i <= rows; ++i) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(i - 1);
+        ChargeSlot& s = processSlots[i];
+        int member = 0;
+        KeyNumber(ItemKey(item), &member, this);
+        s.NADD = i;
+        s.CMEMBER = item->text(0);
+        s.NHOUR = NumberOrZero(item->text(1));
+        s.NMEMBER = member;
+        s.NDPRI = item->data(2, Qt::UserRole).toDouble();
+    }
+    // Whatever followed stays out of every reader, also those that take every used slot.
+    for (int i = rows + 1; i < static_cast<int>(processSlots.size()); ++i) {
+        processSlots[i] = ChargeSlot{};
+    }
+}
+
+void WorkAssignment::fix()
+{
+    syncChargeTable();
+    accept();
+}

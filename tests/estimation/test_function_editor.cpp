@@ -1,0 +1,533 @@
+#include "estimation/function_editor.h"
+#include "estimation/work_assignment.h"
+#include "estimation_fixtures.h"
+#include "foundation/help.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLayout>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+
+// frmFunc on the real widgets, over the embedded database with the demo data.
+class TestFunctionEditor : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<AppState> m_state;
+
+    void open(int function, bool charge)
+    {
+        m_state->CurProject = 2;
+        m_state->CurPriKind = 1;
+        m_state->CurFunction = function;
+        m_state->FuncEditMode = function == 0 ? 0 : 1;
+        m_state->policy.Charge = charge;
+    }
+
+    static QTreeWidget* fpList(const FunctionEditor& e)
+    {
+        return find<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
+    }
+
+    static void addFpRow(FunctionEditor& e, const QString& title, int kind, int complexity)
+    {
+        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(title);
+        SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), kind);
+        SelectComboByKeyIndex(e, QStringLiteral("cmbFpComplex"), complexity);
+        click(&e, QStringLiteral("cmdFpAdd"));
+    }
+
+    static void SelectComboByKeyIndex(FunctionEditor& e, const QString& name, int key)
+    {
+        auto* box = find<QComboBox>(&e, name);
+        box->setCurrentIndex(box->findData(key));
+    }
+
+    static QStringList titles(const FunctionEditor& e)
+    {
+        QStringList out;
+        for (int i = 0; i < fpList(e)->topLevelItemCount(); ++i) {
+            out << fpList(e)->topLevelItem(i)->text(0);
+        }
+        return out;
+    }
+
+    static void selectRow(FunctionEditor& e, int row)
+    {
+        fpList(e)->setCurrentItem(fpList(e)->topLevelItem(row));
+    }
+
+private slots:
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_db = TestDatabase::create(Engine::SQLite, true);
+        m_state = m_db->makeState();
+    }
+    void cleanup()
+    {
+        m_state.reset();
+        m_db.reset();
+        m_env.reset();
+    }
+
+    void newFunctionDefaults()
+    {
+        open(0, false);
+        FunctionEditor e(*m_state);
+        QVERIFY(e.isReady());
+        QCOMPARE(e.objectName(), QStringLiteral("frmFunc"));
+        QCOMPARE(e.windowTitle(), QStringLiteral("機能項目編集"));
+        QCOMPARE(find<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("新規保存"));
+        QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
+        for (int i = 0; i < kAdjustFactors; ++i) {
+            QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpAdj_%1").arg(i))->currentData().toInt(), 2);
+        }
+        QCOMPARE(text(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("28"));
+        QCOMPARE(text(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("0.93"));
+        QCOMPARE(text(&e, QStringLiteral("lblFpCoef")), QStringLiteral("0.93"));
+        for (int i = 0; i < kScaleDrivers; ++i) {
+            auto* box = find<QComboBox>(&e, QStringLiteral("cmbCoScale_%1").arg(i));
+            QCOMPARE(box->currentData().toInt(), 2);
+            QCOMPARE(box->currentText(), QStringLiteral("標準"));
+        }
+        for (int i = 0; i < kCostDrivers; ++i) {
+            QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_%1").arg(i))->currentData().toInt(), 2);
+            QCOMPARE(text(&e, QStringLiteral("lblCoCVal_%1").arg(i)), QStringLiteral("1.00"));
+        }
+        QCOMPARE(text(&e, QStringLiteral("lblCoSVal_0")), QStringLiteral("3.72"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.10"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoMtoH")), QStringLiteral("160"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("53")); // Java, the first language
+        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("0"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
+        // The default classes and their coefficients.
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbNUp"))->currentText(), QStringLiteral("新規"));
+        for (int i = 0; i < kCorrectionClasses; ++i) {
+            QCOMPARE(text(&e, QStringLiteral("lvlCoef_%1").arg(i)), QStringLiteral("1.00"));
+        }
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentText(),
+                 QStringLiteral("内部論理ﾌｧｲﾙ"));
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentText(), QStringLiteral("中"));
+        // Eight processes in use: eight rows with the unit prices of price kind 1, the ninth hidden.
+        QCOMPARE(text(&e, QStringLiteral("lvlHour_0")), QStringLiteral("要件定義"));
+        QCOMPARE(text(&e, QStringLiteral("lvlHour_7")), QStringLiteral("導入"));
+        QCOMPARE(text(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9000"));
+        QCOMPARE(text(&e, QStringLiteral("txtUPrice_7")), QStringLiteral("7000"));
+        QVERIFY(!find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
+        QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_8"))->isHidden());
+        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdHour_0"))->isHidden());
+        QVERIFY(find<QLabel>(&e, QStringLiteral("lblUHour_0"))->isHidden());
+        QCOMPARE(Help::topic(&e), 50);
+        QVERIFY(Messages::shown().isEmpty());
+    }
+
+    void tabsKeysAndHelp()
+    {
+        open(0, false);
+        FunctionEditor e(*m_state);
+        auto* tabs = find<QTabWidget>(&e, QStringLiteral("tbsOptions"));
+        const QStringList captions = {QStringLiteral("基本情報"), QStringLiteral("見積工数"),
+                                      QStringLiteral("ﾌｧﾝｸｼｮﾝﾎﾟｲﾝﾄ"), QStringLiteral("FP調整係数"),
+                                      QStringLiteral("COCOMO")};
+        const QStringList keys = {QStringLiteral("fcBase"), QStringLiteral("fcHour"), QStringLiteral("fcFp"),
+                                  QStringLiteral("ｆｃFpAdj"), QStringLiteral("fcCOCOMO")};
+        const int topics[] = {50, 52, 56, 58, 60};
+        QCOMPARE(tabs->count(), 5);
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(tabs->tabText(i), captions[i]);
+            QCOMPARE(tabs->widget(i)->objectName(), QStringLiteral("picOptions_%1").arg(i));
+            QCOMPARE(tabs->widget(i)->property("key").toString(), keys[i]);
+            tabs->setCurrentIndex(i);
+            QCOMPARE(Help::topic(&e), topics[i]);
+        }
+        QCOMPARE(tabs->tabToolTip(1), QStringLiteral("工程毎の工数を見積り、価格を設定。"));
+        QCOMPARE(tabs->tabToolTip(4), QStringLiteral("COCOMOⅡの要因値を設定。"));
+
+        // Ctrl+Tab on the last tab returns to the first.
+        e.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        QTest::keyClick(find<QComboBox>(&e, QStringLiteral("cmbCoCost_0")), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTest::keyClick(find<QLineEdit>(&e, QStringLiteral("txtSFunc")), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
+        QCOMPARE(Help::topic(&e), 52);
+        e.hide();
+    }
+
+    void driverCaptionsAndTips()
+    {
+        open(0, false);
+        FunctionEditor e(*m_state);
+        QCOMPARE(text(&e, QStringLiteral("lblCoScale_0")), QStringLiteral("PREC"));
+        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblCoScale_4"))->toolTip(),
+                 QStringLiteral("プロセス成熟度"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoCost_16")), QStringLiteral("SCED"));
+        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblCoCost_14"))->toolTip(),
+                 QStringLiteral("使用するソフトウエアツールのレベル"));
+        QVERIFY(
+            text(&e, QStringLiteral("lvlFpAdj_13")).endsWith(QStringLiteral("機能の変更、追加に強い設計")));
+        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblLoc"))->toolTip(), QStringLiteral("単位：KStep"));
+        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblRemHour"))->toolTip(),
+                 QStringLiteral("COCOMO工数 - 予想工数計"));
+        QCOMPARE(find<QCheckBox>(&e, QStringLiteral("chkReserve"))->toolTip(),
+                 QStringLiteral("チェックすると、工数や費用の計算対象外になります。"));
+        // Only the ranks a driver has are offered: DATA starts at "低い", SCED ends at "非常に高い".
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_1"))->itemText(0), QStringLiteral("低い"));
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_16"))->count(), 5);
+        // A rank change shows its value and moves the exponent.
+        find<QComboBox>(&e, QStringLiteral("cmbCoScale_4"))->setCurrentIndex(0); // PMAT very low 7.80
+        QCOMPARE(text(&e, QStringLiteral("lblCoSVal_4")), QStringLiteral("7.80"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.13")); // 22.09 x 0.01 + 0.91
+    }
+
+    void functionPointRows()
+    {
+        open(0, false);
+        FunctionEditor e(*m_state);
+        addFpRow(e, QStringLiteral("顧客ファイル"), 1, 1); // 7
+        addFpRow(e, QStringLiteral("参照ファイル"), 2, 1); // 5
+        addFpRow(e, QStringLiteral("登録画面"), 3, 2);     // 4
+        QCOMPARE(titles(e), (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("参照ファイル"),
+                                         QStringLiteral("登録画面")}));
+        QTreeWidgetItem* third = fpList(e)->topLevelItem(2);
+        QCOMPARE(third->text(1), QStringLiteral("外部入力"));
+        QCOMPARE(third->text(2), QStringLiteral("中"));
+        QCOMPARE(third->text(3), QStringLiteral("4"));
+        QCOMPARE(ItemKey(third), QStringLiteral("f03-02-0003"));
+        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("16"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoUfp")), QStringLiteral("16"));
+        QCOMPARE(text(&e, QStringLiteral("lblFP")), QStringLiteral("14.88")); // 16 x 0.93
+        QCOMPARE(text(&e, QStringLiteral("lblLoc")), QStringLiteral("0.85")); // 53 x 16 / 1000
+
+        // A title already listed is refused when adding...
+        Messages::clearShown();
+        addFpRow(e, QStringLiteral("参照ファイル"), 4, 3);
+        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
+        QCOMPARE(Messages::last().text, QStringLiteral("同名の表題が既に登録されています。"));
+        QCOMPARE(Messages::last().icon, Messages::Exclamation);
+        QCOMPARE(fpList(e)->topLevelItemCount(), 3);
+
+        // ...and when updating another row to it, while a row may keep its own title.
+        selectRow(e, 0);
+        QCOMPARE(text(&e, QStringLiteral("txtFpTitle")), QStringLiteral("顧客ファイル"));
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 1);
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentData().toInt(), 1);
+        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
+        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdFpLUp"))->isEnabled());
+        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("登録画面"));
+        Messages::clearShown();
+        click(&e, QStringLiteral("cmdFpUp"));
+        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
+        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("顧客ファイル"));
+        SelectComboByKeyIndex(e, QStringLiteral("cmbFpComplex"), 3);
+        Messages::clearShown();
+        click(&e, QStringLiteral("cmdFpUp"));
+        QVERIFY(Messages::shown().isEmpty());
+        QTreeWidgetItem* first = fpList(e)->topLevelItem(0);
+        QCOMPARE(FpKeyKind(ItemKey(first)), 1);
+        QCOMPARE(FpKeyComplex(ItemKey(first)), 3);
+        QCOMPARE(first->text(3), QStringLiteral("15"));
+        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("24"));
+        // A second update of the same row finds it by its new key.
+        SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), 5);
+        click(&e, QStringLiteral("cmdFpUp"));
+        QCOMPARE(fpList(e)->topLevelItemCount(), 3);
+        QCOMPARE(fpList(e)->topLevelItem(0)->text(1), QStringLiteral("外部照会"));
+        QCOMPARE(fpList(e)->topLevelItem(0)->text(3), QStringLiteral("6"));
+        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("15"));
+
+        // An empty title is required.
+        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->clear();
+        Messages::clearShown();
+        click(&e, QStringLiteral("cmdFpAdd"));
+        QCOMPARE(Messages::last().text, QStringLiteral("表題は必須入力です。"));
+        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
+        QCOMPARE(Messages::last().icon, Messages::Information);
+        QCOMPARE(fpList(e)->topLevelItemCount(), 3);
+
+        // Moving rows.
+        selectRow(e, 2);
+        click(&e, QStringLiteral("cmdFpLUp"));
+        QCOMPARE(titles(e), (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("登録画面"),
+                                         QStringLiteral("参照ファイル")}));
+        click(&e, QStringLiteral("cmdFpLUp"));
+        click(&e, QStringLiteral("cmdFpLUp")); // already first: nothing
+        QCOMPARE(titles(e), (QStringList{QStringLiteral("登録画面"), QStringLiteral("顧客ファイル"),
+                                         QStringLiteral("参照ファイル")}));
+
+        // Deleting: update and delete stay disabled until a row is chosen again.
+        selectRow(e, 1);
+        click(&e, QStringLiteral("cmdFpDel"));
+        QCOMPARE(titles(e), (QStringList{QStringLiteral("登録画面"), QStringLiteral("参照ファイル")}));
+        QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
+        QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
+        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("9"));
+        selectRow(e, 0);
+        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
+    }
+
+    // After adding a row, an update changes that row and compares against the others only.
+    void updateAfterAddTargetsTheAddedRow()
+    {
+        open(0, false);
+        FunctionEditor e(*m_state);
+        addFpRow(e, QStringLiteral("A"), 1, 1);
+        addFpRow(e, QStringLiteral("B"), 1, 1);
+        selectRow(e, 0);
+        addFpRow(e, QStringLiteral("C"), 1, 1);
+        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("A"));
+        Messages::clearShown();
+        click(&e, QStringLiteral("cmdFpUp"));
+        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
+        QCOMPARE(titles(e), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+    }
+
+    void existingFunctionInProcessMode()
+    {
+        open(1, false);
+        FunctionEditor e(*m_state);
+        QVERIFY(e.isReady());
+        QCOMPARE(find<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("更新保存"));
+        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(text(&e, QStringLiteral("txtSFunc")), QStringLiteral("受注入力"));
+        QVERIFY(!find<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbImp"))->currentText(), QStringLiteral("重要"));
+        QCOMPARE(text(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.10"));
+        QCOMPARE(text(&e, QStringLiteral("txtHour_3")), QStringLiteral("96"));
+        QCOMPARE(text(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9,000"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPrice_3")), QStringLiteral("576,000"));
+        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+        QCOMPARE(text(&e, QStringLiteral("lblHour")), QStringLiteral("304"));
+        QCOMPARE(text(&e, QStringLiteral("lvlTotal")), QStringLiteral("2,056,000"));
+        QCOMPARE(text(&e, QStringLiteral("lvlCofeAll")), QStringLiteral("1.10"));
+        QCOMPARE(text(&e, QStringLiteral("lvlCTotal")), QStringLiteral("2,261,600"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+        QCOMPARE(fpList(e)->topLevelItemCount(), 5);
+        QCOMPARE(fpList(e)->topLevelItem(2)->text(0), QStringLiteral("得意先マスタ参照"));
+        QCOMPARE(fpList(e)->topLevelItem(2)->text(3), QStringLiteral("5"));
+        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("28")); // 4 + 10 + 5 + 4 + 5
+        QCOMPARE(text(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("35"));
+        QCOMPARE(text(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("1.00"));
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 3);
+        QCOMPARE(text(&e, QStringLiteral("lblCoCVal_0")), QStringLiteral("1.10"));
+        // COCOMO: 1.484 KStep, nominal scale, RELY high.
+        const double cocomo = std::round(std::pow(28 * 53 / 1000.0, 1.0997) * 2.94 * 1.10 * 160);
+        QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QString::number(cocomo));
+        QCOMPARE(text(&e, QStringLiteral("lblRemHour")), QString::number(cocomo - 304));
+
+        // A change of class reprices at once.
+        find<QComboBox>(&e, QStringLiteral("cmbImp"))->setCurrentIndex(1); // 普通 1.00
+        QCOMPARE(text(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.00"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,056,000"));
+        find<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("96,000"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("1,960,000"));
+        // A language change changes the size.
+        find<QComboBox>(&e, QStringLiteral("cmbLang"))->setCurrentIndex(3); // C, 97
+        QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("97"));
+        QCOMPARE(text(&e, QStringLiteral("lblLoc")), QStringLiteral("2.72")); // 28 x 97 / 1000
+    }
+
+    void hoursOverflowWarnsOnce()
+    {
+        open(0, false);
+        FunctionEditor e(*m_state);
+        auto* hours = find<QLineEdit>(&e, QStringLiteral("txtHour_0"));
+        hours->setText(QStringLiteral("4000"));
+        QVERIFY(Messages::shown().isEmpty());
+        hours->setText(QStringLiteral("40000"));
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("0"));
+        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40000"));
+        find<QLineEdit>(&e, QStringLiteral("txtHour_1"))->setText(QStringLiteral("10"));
+        find<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(1);
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40010"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPrice_1")), QStringLiteral("85,000"));
+    }
+
+    void chargeModeLayoutAndFigures()
+    {
+        open(1, true);
+        FunctionEditor e(*m_state);
+        QVERIFY(e.isReady());
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_%1").arg(i))->isHidden());
+            QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtUPrice_%1").arg(i))->isHidden());
+            QVERIFY(find<QLabel>(&e, QStringLiteral("lblPri_%1").arg(i))->isHidden());
+            QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->isHidden());
+            QCOMPARE(find<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->text(),
+                     QStringLiteral("担当入力..."));
+            QCOMPARE(text(&e, QStringLiteral("lblE_%1").arg(i)), QStringLiteral("時間"));
+        }
+        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdHour_8"))->isHidden());
+        // Process 1: member 2 (PL, 8,500) 16 hours and member 1 (PM, 10,000) 8 hours.
+        QCOMPARE(text(&e, QStringLiteral("lblUHour_0")), QStringLiteral("24"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("216,000"));
+        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+        QCOMPARE(m_state->chargeTable[4][1].NMEMBER, 5);
+        QCOMPARE(m_state->chargeTable[4][1].NDPRI, 5500.0);
+        QCOMPARE(m_state->chargeTable[4][3].NADD, 0);
+    }
+
+    // A member replacement can leave a gap in a process's positions; the editor renumbers them so
+    // that every assignment is shown and priced.
+    void chargesAfterAGapAreLoaded()
+    {
+        ExecSql(
+            *m_state->Conn,
+            QStringLiteral("DELETE TCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPROC = 1 AND NADD = 1"));
+        ExecSql(*m_state->Conn, QStringLiteral("INSERT INTO TCHARGE VALUES (2, 1, 1, 5, 3, 10)"));
+        open(1, true);
+        FunctionEditor e(*m_state);
+        QCOMPARE(m_state->chargeTable[1][1].NADD, 1);
+        QCOMPARE(m_state->chargeTable[1][1].NMEMBER, 1);
+        QCOMPARE(m_state->chargeTable[1][2].NADD, 2);
+        QCOMPARE(m_state->chargeTable[1][2].NMEMBER, 3);
+        QCOMPARE(text(&e, QStringLiteral("lblUHour_0")), QStringLiteral("18"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")),
+                 QStringLiteral("155,000")); // 8 x 10,000 + 10 x 7,500
+    }
+
+    void assignmentDialogFromTheEditor()
+    {
+        open(1, true);
+        FunctionEditor e(*m_state);
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<WorkAssignment*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            seen = true;
+            QCOMPARE(dialog->objectName(), QStringLiteral("frmCharge"));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("担当入力"));
+            QCOMPARE(m_state->ChargeProc, 3);
+            auto* list = find<QTreeWidget>(dialog, QStringLiteral("lvwChList"));
+            QCOMPARE(list->topLevelItemCount(), 1);
+            list->setCurrentItem(list->topLevelItem(0));
+            click(dialog, QStringLiteral("cmdChgDel"));
+            click(dialog, QStringLiteral("cmdFix"));
+        });
+        click(&e, QStringLiteral("cmdHour_2"));
+        QVERIFY(seen);
+        // The last assignment of the process removed: 0 hours, no price.
+        QCOMPARE(text(&e, QStringLiteral("lblUHour_2")), QStringLiteral("0"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPrice_2")), QStringLiteral("0"));
+        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("264"));
+    }
+
+    void cancelAsksFirst_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<bool>("cancelPolicy");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("new, OK") << 0 << true << int(QMessageBox::Ok)
+                                 << QStringLiteral("保存せずに終了します。\nよろしいですか。") << true;
+        QTest::newRow("existing, cancel")
+            << 1 << true << int(QMessageBox::Cancel)
+            << QStringLiteral("変更せずに終了します。\nよろしいですか。") << false;
+        QTest::newRow("policy off") << 1 << false << 0 << QString() << true;
+    }
+    void cancelAsksFirst()
+    {
+        QFETCH(int, function);
+        QFETCH(bool, cancelPolicy);
+        QFETCH(int, answer);
+        QFETCH(QString, question);
+        QFETCH(bool, closes);
+        open(function, false);
+        m_state->policy.Cancel = cancelPolicy;
+        FunctionEditor e(*m_state);
+        e.show();
+        Messages::clearShown();
+        if (answer != 0) {
+            Messages::setNextAnswer(static_cast<Messages::Button>(answer));
+        }
+        QTest::keyClick(&e, Qt::Key_Escape);
+        QCOMPARE(e.isVisible(), !closes);
+        if (question.isEmpty()) {
+            QVERIFY(Messages::shown().isEmpty());
+        } else {
+            QCOMPARE(Messages::last().title, QStringLiteral("確認"));
+            QCOMPARE(Messages::last().text, question);
+        }
+        QVERIFY(!m_state->Updated);
+    }
+
+    void loadFailureIsReported()
+    {
+        open(1, false);
+        DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
+            if (sql.startsWith(QStringLiteral("SELECT * FROM TFPADJ"))) {
+                throw DbError(DbError::Other, QStringLiteral("接続が切れました"), sql);
+            }
+        });
+        FunctionEditor e(*m_state);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(!e.isReady());
+        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QVERIFY(Messages::last().text.contains(QStringLiteral("接続が切れました")));
+        QVERIFY(Messages::last().text.contains(
+            QStringLiteral("SELECT * FROM TFPADJ WHERE NPROJECT = 2 AND NFUNCTION = 1")));
+    }
+
+    void outOfRangeLanguageCountsZero()
+    {
+        ExecSql(*m_state->Conn, QStringLiteral("UPDATE MLANG SET NCOEF = 40000 WHERE NLANG = 1"));
+        open(1, false);
+        FunctionEditor e(*m_state);
+        QVERIFY(e.isReady());
+        QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("0"));
+        QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
+        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+    }
+
+    // Every page laid out without clipping; with VORNA_SCREENSHOTS set, the pages are saved there.
+    void pagesLayOutCleanly_data()
+    {
+        QTest::addColumn<bool>("charge");
+        QTest::newRow("process mode") << false;
+        QTest::newRow("charge mode") << true;
+    }
+    void pagesLayOutCleanly()
+    {
+        QFETCH(bool, charge);
+        open(1, charge);
+        FunctionEditor e(*m_state);
+        e.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        auto* tabs = find<QTabWidget>(&e, QStringLiteral("tbsOptions"));
+        const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QApplication::processEvents();
+            const QWidget* page = tabs->widget(i);
+            for (QWidget* w : page->findChildren<QWidget*>()) {
+                if (!w->isVisible() || qobject_cast<QTreeWidget*>(w) || w->inherits("QAbstractScrollArea")) {
+                    continue;
+                }
+                if (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w) ||
+                    qobject_cast<QComboBox*>(w)) {
+                    QVERIFY2(w->width() >= w->minimumSizeHint().width(),
+                             qPrintable(w->objectName() + QLatin1Char(' ') + QString::number(i)));
+                    const QRect inPage(w->mapTo(page, QPoint(0, 0)), w->size());
+                    QVERIFY2(page->rect().contains(inPage), qPrintable(w->objectName()));
+                }
+            }
+            if (!folder.isEmpty()) {
+                e.grab().save(QDir(folder).filePath(
+                    QStringLiteral("frmFunc_%1_%2.png").arg(charge ? "charge" : "process").arg(i)));
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestFunctionEditor)
+#include "test_function_editor.moc"
