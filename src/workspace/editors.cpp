@@ -19,7 +19,8 @@ void RegisterEditor(Editor editor, EditorOpener opener)
 
 bool IsEditorRegistered(Editor editor)
 {
-    return registry().contains(static_cast<int>(editor));
+    const auto it = registry().constFind(static_cast<int>(editor));
+    return it != registry().constEnd() && it.value();
 }
 
 bool OpenEditor(Editor editor, AppState& state, QWidget* parent)
