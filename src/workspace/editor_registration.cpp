@@ -5,6 +5,7 @@
 #include "foundation/conn_str_dialog.h"
 #include "masters/about_box.h"
 #include "masters/master_editors.h"
+#include "pricing/policy_dialog.h"
 #include "pricing/price_kinds.h"
 #include "project/project_editor.h"
 
@@ -52,5 +53,9 @@ void RegisterAllEditors()
         if (dialog.isReady()) {
             dialog.exec();
         }
+    });
+    RegisterEditor(Editor::Policy, [](AppState& s, QWidget* parent) {
+        PolicyDialog d(s, parent);
+        d.exec();
     });
 }
