@@ -29,6 +29,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
@@ -1210,9 +1211,20 @@ bool FunctionEditor::checkInputs()
             if (r.code == 0) {
                 continue;
             }
-            if (!CheckNumberBox(this, r.name->text() + QStringLiteral("の工数"), r.hours) ||
+            const QString hoursCaption = r.name->text() + QStringLiteral("の工数");
+            if (!CheckNumberBox(this, hoursCaption, r.hours) ||
                 !CheckNumberBox(this, r.name->text() + QStringLiteral("の単価"), r.unitPrice)) {
                 m_tabs->setCurrentIndex(1);
+                return false;
+            }
+            // Hours are whole: the price counts whole hours, so a pasted fraction would be
+            // stored with hours the price left out.
+            const double hours = NumberOrZero(r.hours->text());
+            if (hours != std::floor(hours)) {
+                Messages::information(this, QStringLiteral("入力確認"),
+                                      hoursCaption + QStringLiteral("の値が正しくありません。"));
+                m_tabs->setCurrentIndex(1);
+                r.hours->setFocus();
                 return false;
             }
         }

@@ -394,6 +394,25 @@ private slots:
                  QStringLiteral("155,000")); // 8 x 10,000 + 10 x 7,500
     }
 
+    // Assignments of a row beyond the processes in use stay on screen and in the figures.
+    void assignedRowBeyondTheProcessesStaysVisible()
+    {
+        ExecSql(*m_state->Conn, QStringLiteral("UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 8"));
+        open(1, true);
+        {
+            FunctionEditor e(*m_state);
+            QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdHour_7"))->isHidden());
+            QCOMPARE(text(&e, QStringLiteral("lvlHour_7")), QStringLiteral("工程８"));
+            QCOMPARE(text(&e, QStringLiteral("lblUHour_7")), QStringLiteral("8"));
+            QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+            QCOMPARE(text(&e, QStringLiteral("lvlTotal")), QStringLiteral("1,996,000"));
+        }
+        open(1, false);
+        FunctionEditor e(*m_state);
+        QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
+        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("296")); // 導入 no longer planned
+    }
+
     void assignmentDialogFromTheEditor()
     {
         open(1, true);

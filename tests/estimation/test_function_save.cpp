@@ -373,6 +373,41 @@ private slots:
                  QStringLiteral("1"));
     }
 
+    // With a retired process the rows close up; each row keeps its own process code.
+    void processCodesWithAGap_data() { addEngineRows(); }
+    void processCodesWithAGap()
+    {
+        FETCH_ENGINE();
+        start(dbEngine);
+        ExecSql(conn(), QStringLiteral("UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 3"));
+        open(0, false);
+        {
+            FunctionEditor e(*m_state);
+            QCOMPARE(text(&e, QStringLiteral("lvlHour_2")), QStringLiteral("製造"));
+            QCOMPARE(text(&e, QStringLiteral("txtUPrice_2")), QStringLiteral("6000"));
+            QVERIFY(!find<QLineEdit>(&e, QStringLiteral("txtHour_6"))->isHidden());
+            QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
+            find<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("工程の抜け"));
+            find<QLineEdit>(&e, QStringLiteral("txtHour_2"))->setText(QStringLiteral("10"));
+            QVERIFY(e.saveFunction(0));
+        }
+        const QString where =
+            QStringLiteral("NPROJECT = 2 AND NFUNCTION = ") + QString::number(m_state->CurFunction);
+        QCOMPARE(rowCount(conn(), QStringLiteral("THOUR"), where), 7);
+        QCOMPARE(rowCount(conn(), QStringLiteral("THOUR"), where + QStringLiteral(" AND NDKIND = 3")), 0);
+        QCOMPARE(
+            value(QStringLiteral("SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 4 AND ") + where).toDouble(),
+            10.0);
+        QCOMPARE(
+            value(QStringLiteral("SELECT NPRI AS V FROM THOUR WHERE NDKIND = 8 AND ") + where).toDouble(),
+            7000.0);
+        open(m_state->CurFunction, false);
+        FunctionEditor again(*m_state);
+        QCOMPARE(text(&again, QStringLiteral("txtHour_2")), QStringLiteral("10"));
+        QCOMPARE(text(&again, QStringLiteral("lvlPrice_2")), QStringLiteral("60,000"));
+        QCOMPARE(text(&again, QStringLiteral("txtUPrice_6")), QStringLiteral("7,000"));
+    }
+
     // Refusals before anything is written.
     void refusals_data()
     {
@@ -396,6 +431,10 @@ private slots:
                                                << "-"
                                                << "入力確認"
                                                << "基本設計の単価の値が正しくありません。";
+        QTest::newRow("pasted fraction of an hour") << "txtHour_4"
+                                                    << "2.5"
+                                                    << "入力確認"
+                                                    << "単体テストの工数の値が正しくありません。";
     }
     void refusals()
     {
