@@ -77,7 +77,13 @@ const char* const kFpComplexities[] = {"低", "中", "高"};
 const char* const kClassCombos[kCorrectionClasses] = {"cmbNUp", "cmbImp", "cmbDef", "cmbRsk", "cmbTrm"};
 const char* const kClassCaptions[kCorrectionClasses] = {"新・改", "重要度", "難易度", "安全性", "期間"};
 
-const int kFpColumnWidths[] = {2350, 1900, 800, 650};
+QVector<RowListColumn> fpColumns()
+{
+    return {{QStringLiteral("表題"), 2350, false},
+            {QStringLiteral("種類"), 1900, false},
+            {QStringLiteral("複雑度"), 800, false},
+            {QStringLiteral("ﾎﾟｲﾝﾄ"), 650, true}};
+}
 
 QString t(const char* text)
 {
@@ -108,14 +114,6 @@ QLabel* valueLabel(const QString& name, QWidget* parent, int minWidth = 70, cons
     l->setMinimumWidth(minWidth);
     l->setContentsMargins(4, 1, 4, 1);
     return l;
-}
-
-QPushButton* button(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 QComboBox* combo(const QString& name, QWidget* parent)
@@ -201,9 +199,9 @@ void FunctionEditor::buildUi()
     outer->addWidget(buildSummary());
 
     auto* buttons = new QHBoxLayout;
-    m_delete = button(QStringLiteral("削除"), QStringLiteral("cmdDel"), this);
-    m_ok = button(QStringLiteral("新規保存"), QStringLiteral("cmdOK"), this);
-    m_cancel = button(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
+    m_delete = DialogButton(QStringLiteral("削除"), QStringLiteral("cmdDel"), this);
+    m_ok = DialogButton(QStringLiteral("新規保存"), QStringLiteral("cmdOK"), this);
+    m_cancel = DialogButton(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
     for (QPushButton* b : {m_delete, m_ok, m_cancel}) {
         b->setMinimumWidth(96);
     }
@@ -300,7 +298,7 @@ QWidget* FunctionEditor::buildHoursPage()
         r.price = valueLabel(QStringLiteral("lvlPrice_%1").arg(i), page, 120);
         r.priceUnit = label(QStringLiteral("円"), page, QStringLiteral("lblPUnit_%1").arg(i));
         r.chargedHours = valueLabel(QStringLiteral("lblUHour_%1").arg(i), page, 80);
-        r.assign = button(QStringLiteral("担当入力..."), QStringLiteral("cmdHour_%1").arg(i), page);
+        r.assign = DialogButton(QStringLiteral("担当入力..."), QStringLiteral("cmdHour_%1").arg(i), page);
         connect(r.hours, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
         connect(r.unitPrice, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
         connect(r.assign, &QPushButton::clicked, this, [this, i] { openAssignments(i); });
@@ -382,55 +380,15 @@ QWidget* FunctionEditor::buildFpPage()
     inputs->setColumnStretch(2, 1);
     layout->addLayout(inputs);
 
-    auto* buttons = new QHBoxLayout;
-    m_fpAdd = button(QStringLiteral("行追加"), QStringLiteral("cmdFpAdd"), page);
-    m_fpUpdate = button(QStringLiteral("行更新"), QStringLiteral("cmdFpUp"), page);
-    m_fpDelete = button(QStringLiteral("行削除"), QStringLiteral("cmdFpDel"), page);
-    buttons->addWidget(m_fpAdd);
-    buttons->addWidget(m_fpUpdate);
-    buttons->addWidget(m_fpDelete);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
-
-    auto* listRow = new QHBoxLayout;
-    m_fpList = new QTreeWidget(page);
-    m_fpList->setObjectName(QStringLiteral("lvwFpList"));
-    m_fpList->setRootIsDecorated(false);
-    m_fpList->setUniformRowHeights(true);
-    m_fpList->setAlternatingRowColors(true);
-    m_fpList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_fpList->setHeaderLabels(
-        {titleLabel->text(), kindLabel->text(), complexLabel->text(), QStringLiteral("ﾎﾟｲﾝﾄ")});
-    m_fpList->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    for (int c = 0; c < 4; ++c) {
-        m_fpList->setColumnWidth(c, TwipsToPixels(kFpColumnWidths[c]));
-    }
-    listRow->addWidget(m_fpList, 1);
-    auto* arrows = new QVBoxLayout;
-    m_fpUp = button(QString(), QStringLiteral("cmdFpLUp"), page);
-    m_fpUp->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    m_fpUp->setToolTip(QStringLiteral("選択した行を上へ移動"));
-    m_fpDown = button(QString(), QStringLiteral("cmdFpLDown"), page);
-    m_fpDown->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-    m_fpDown->setToolTip(QStringLiteral("選択した行を下へ移動"));
-    arrows->addStretch(1);
-    arrows->addWidget(m_fpUp);
-    arrows->addWidget(m_fpDown);
-    arrows->addStretch(1);
-    listRow->addLayout(arrows);
-    layout->addLayout(listRow, 1);
-
-    m_fpUpdate->setEnabled(false);
-    m_fpDelete->setEnabled(false);
-    m_fpUp->setEnabled(false);
-    m_fpDown->setEnabled(false);
-
-    connect(m_fpAdd, &QPushButton::clicked, this, [this] { editFpRow(0); });
-    connect(m_fpUpdate, &QPushButton::clicked, this, [this] { editFpRow(1); });
-    connect(m_fpDelete, &QPushButton::clicked, this, [this] { editFpRow(2); });
-    connect(m_fpUp, &QPushButton::clicked, this, [this] { MoveListRow(m_fpList, -1); });
-    connect(m_fpDown, &QPushButton::clicked, this, [this] { MoveListRow(m_fpList, +1); });
-    connect(m_fpList, &QTreeWidget::itemSelectionChanged, this, &FunctionEditor::onFpSelectionChanged);
+    m_fp = AddRowListPanel(layout, page,
+                           {QStringLiteral("cmdFpAdd"), QStringLiteral("cmdFpUp"), QStringLiteral("cmdFpDel"),
+                            QStringLiteral("lvwFpList"), QStringLiteral("cmdFpLUp"),
+                            QStringLiteral("cmdFpLDown")},
+                           fpColumns());
+    connect(m_fp.add, &QPushButton::clicked, this, [this] { editFpRow(0); });
+    connect(m_fp.update, &QPushButton::clicked, this, [this] { editFpRow(1); });
+    connect(m_fp.remove, &QPushButton::clicked, this, [this] { editFpRow(2); });
+    connect(m_fp.list, &QTreeWidget::itemSelectionChanged, this, &FunctionEditor::onFpSelectionChanged);
     return page;
 }
 
@@ -564,7 +522,7 @@ QWidget* FunctionEditor::buildSummary()
     grid->setVerticalSpacing(4);
     m_ufp = valueLabel(QStringLiteral("lblUFP"), box, 64);
     m_fpCoef = valueLabel(QStringLiteral("lblFpCoef"), box, 64);
-    m_fp = valueLabel(QStringLiteral("lblFP"), box, 64);
+    m_adjustedFp = valueLabel(QStringLiteral("lblFP"), box, 64);
     m_loc = valueLabel(QStringLiteral("lblLoc"), box, 64);
     m_loc->setToolTip(QStringLiteral("単位：KStep"));
     m_cocomoHour = valueLabel(QStringLiteral("lblCoHour"), box, 64);
@@ -581,7 +539,7 @@ QWidget* FunctionEditor::buildSummary()
     } cells[] = {
         {"未調整ファンクションポイント", m_ufp, 0, 0},
         {"ファンクションポイント調整係数", m_fpCoef, 1, 0},
-        {"ファンクションポイント", m_fp, 2, 0},
+        {"ファンクションポイント", m_adjustedFp, 2, 0},
         {"予測ソースステップ数", m_loc, 0, 2},
         {"COCOMO工数：", m_cocomoHour, 0, 4},
         {"見積工数計：", m_plannedHour, 1, 4},
@@ -902,23 +860,16 @@ void FunctionEditor::loadExistingFunction()
 
 void FunctionEditor::loadFpList()
 {
-    int widths[4];
-    for (int c = 0; c < 4; ++c) {
-        widths[c] = ColumnWidthOr(m_fpList, c, kFpColumnWidths[c]);
-    }
     m_selecting = true;
-    m_fpList->clear();
+    ClearListRows(m_fp.list, fpColumns());
     m_selecting = false;
-    for (int c = 0; c < 4; ++c) {
-        m_fpList->setColumnWidth(c, TwipsToPixels(widths[c]));
-    }
     const QString sql = QStringLiteral("SELECT * FROM VFP") + QStringLiteral(" WHERE NPROJECT = ") +
                         num(m_state.CurProject) + QStringLiteral(" AND NFUNCTION = ") +
                         num(m_state.CurFunction) + QStringLiteral(" ORDER BY NADD");
     for (Recordset rs = OpenRs(*m_state.Conn, sql); !rs.eof(); rs.moveNext()) {
         const int kind = rs.field(QStringLiteral("NKIND")).toInt();
         const int complexity = rs.field(QStringLiteral("NCOMPLEX")).toInt();
-        auto* item = new QTreeWidgetItem(m_fpList);
+        auto* item = new QTreeWidgetItem(m_fp.list);
         SetItemKey(item, MakeFpKey(m_fpKeyCounter, kind, complexity));
         item->setText(0, rs.field(QStringLiteral("CTITLE")).toString());
         item->setText(1, m_fpKind->itemText(kind - 1));
@@ -958,8 +909,8 @@ void FunctionEditor::lookupLanguage()
 EstimateInput FunctionEditor::estimateInput() const
 {
     EstimateInput in;
-    for (int i = 0; i < m_fpList->topLevelItemCount(); ++i) {
-        in.fpWeights.append(NumberOrZero(m_fpList->topLevelItem(i)->text(3)));
+    for (int i = 0; i < m_fp.list->topLevelItemCount(); ++i) {
+        in.fpWeights.append(NumberOrZero(m_fp.list->topLevelItem(i)->text(3)));
     }
     for (int i = 0; i < kAdjustFactors; ++i) {
         in.adjustDegrees[i] = ComboKey(m_adjust[i]);
@@ -996,7 +947,7 @@ void FunctionEditor::recalc()
     m_adjustTotal->setText(r.adjustTotalText);
     m_adjustResult->setText(r.vafText);
     m_fpCoef->setText(r.vafText);
-    m_fp->setText(r.fpText);
+    m_adjustedFp->setText(r.fpText);
     m_loc->setText(r.kStepText);
     m_coLang->setText(r.langText);
     m_coScale->setText(r.scaleExpText);
@@ -1078,19 +1029,12 @@ void FunctionEditor::onCostChanged(int index)
     recalc();
 }
 
-void FunctionEditor::refreshMoveButtons()
-{
-    const bool several = m_fpList->topLevelItemCount() >= 2;
-    m_fpUp->setEnabled(several);
-    m_fpDown->setEnabled(several);
-}
-
 void FunctionEditor::onFpSelectionChanged()
 {
     if (m_selecting) {
         return;
     }
-    QTreeWidgetItem* item = SelectedItem(m_fpList);
+    QTreeWidgetItem* item = SelectedItem(m_fp.list);
     if (!item) {
         return;
     }
@@ -1098,23 +1042,23 @@ void FunctionEditor::onFpSelectionChanged()
     m_fpTitle->setText(item->text(0));
     SelectComboByKey(m_fpKind, FpKeyKind(m_curFpKey));
     SelectComboByKey(m_fpComplex, FpKeyComplex(m_curFpKey));
-    m_fpUpdate->setEnabled(true);
-    m_fpDelete->setEnabled(true);
-    refreshMoveButtons();
+    m_fp.update->setEnabled(true);
+    m_fp.remove->setEnabled(true);
+    m_fp.refreshMoveButtons();
 }
 
 void FunctionEditor::editFpRow(int op)
 {
     if (op == 2) {
         m_selecting = true;
-        delete FindItemByKey(m_fpList, m_curFpKey);
-        m_fpList->clearSelection();
-        m_fpList->setCurrentItem(nullptr);
+        delete FindItemByKey(m_fp.list, m_curFpKey);
+        m_fp.list->clearSelection();
+        m_fp.list->setCurrentItem(nullptr);
         m_selecting = false;
         m_curFpKey.clear();
-        m_fpUpdate->setEnabled(false);
-        m_fpDelete->setEnabled(false);
-        refreshMoveButtons();
+        m_fp.update->setEnabled(false);
+        m_fp.remove->setEnabled(false);
+        m_fp.refreshMoveButtons();
         recalc();
         return;
     }
@@ -1123,7 +1067,7 @@ void FunctionEditor::editFpRow(int op)
         Messages::information(this, QStringLiteral("入力確認"), QStringLiteral("表題は必須入力です。"));
         return;
     }
-    if (!ListTextFree(m_fpList, title, op)) {
+    if (!ListTextFree(m_fp.list, title, op)) {
         Messages::exclamation(this, QStringLiteral("重複"),
                               QStringLiteral("同名の表題が既に登録されています。"));
         return;
@@ -1147,9 +1091,9 @@ void FunctionEditor::editFpRow(int op)
 
     QTreeWidgetItem* item = nullptr;
     if (op == 0) {
-        item = new QTreeWidgetItem(m_fpList);
+        item = new QTreeWidgetItem(m_fp.list);
     } else {
-        item = FindItemByKey(m_fpList, m_curFpKey);
+        item = FindItemByKey(m_fp.list, m_curFpKey);
         if (!item) {
             return;
         }
@@ -1165,14 +1109,14 @@ void FunctionEditor::editFpRow(int op)
     // The edited row becomes the selected one, so that the next update's duplicate check
     // skips this row and no other.
     m_selecting = true;
-    m_fpList->clearSelection();
-    m_fpList->setCurrentItem(item);
+    m_fp.list->clearSelection();
+    m_fp.list->setCurrentItem(item);
     item->setSelected(true);
     m_selecting = false;
-    m_fpList->scrollToItem(item);
-    m_fpUpdate->setEnabled(true);
-    m_fpDelete->setEnabled(true);
-    refreshMoveButtons();
+    m_fp.list->scrollToItem(item);
+    m_fp.update->setEnabled(true);
+    m_fp.remove->setEnabled(true);
+    m_fp.refreshMoveButtons();
     recalc();
 }
 
@@ -1252,8 +1196,8 @@ FunctionData FunctionEditor::collect(const EstimateResult& r) const
     d.hoursTotal = r.savedHours();
     d.total = r.savedTotal();
     d.price = r.savedPrice();
-    for (int i = 0; i < m_fpList->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = m_fpList->topLevelItem(i);
+    for (int i = 0; i < m_fp.list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_fp.list->topLevelItem(i);
         const QString key = ItemKey(item);
         d.fpRows.append({item->text(0), FpKeyKind(key), FpKeyComplex(key)});
     }

@@ -2,6 +2,7 @@
 
 #include "estimation/estimate_calc.h"
 #include "estimation/function_save.h"
+#include "estimation/row_list_panel.h"
 #include "foundation/dialog_placement.h"
 
 #include <QString>
@@ -94,7 +95,6 @@ private:
     void onScaleChanged(int index);
     void onCostChanged(int index);
     void onTabChanged(int index);
-    void refreshMoveButtons();
 
     AppState& m_state;
     bool m_ready = false;
@@ -138,12 +138,7 @@ private:
     QLineEdit* m_fpTitle = nullptr;
     QComboBox* m_fpKind = nullptr;
     QComboBox* m_fpComplex = nullptr;
-    QPushButton* m_fpAdd = nullptr;
-    QPushButton* m_fpUpdate = nullptr;
-    QPushButton* m_fpDelete = nullptr;
-    QPushButton* m_fpUp = nullptr;
-    QPushButton* m_fpDown = nullptr;
-    QTreeWidget* m_fpList = nullptr;
+    RowListPanel m_fp;
 
     std::array<QComboBox*, kAdjustFactors> m_adjust{};
     QLabel* m_adjustTotal = nullptr;
@@ -162,7 +157,7 @@ private:
 
     QLabel* m_ufp = nullptr;
     QLabel* m_fpCoef = nullptr;
-    QLabel* m_fp = nullptr;
+    QLabel* m_adjustedFp = nullptr;
     QLabel* m_loc = nullptr;
     QLabel* m_cocomoHour = nullptr;
     QLabel* m_plannedHour = nullptr;

@@ -26,19 +26,17 @@
 namespace {
 
 constexpr int kMaxAssignments = 10;
-const int kColumnWidths[] = {1800, 900, 1200};
+
+QVector<RowListColumn> chargeColumns()
+{
+    return {{QStringLiteral("メンバ"), 1800, false},
+            {QStringLiteral("作業時間"), 900, true},
+            {QStringLiteral("作業費単価"), 1200, true}};
+}
 
 QString num(int value)
 {
     return QString::number(value);
-}
-
-QPushButton* button(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace
@@ -93,48 +91,16 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     inputs->setColumnStretch(3, 1);
     layout->addLayout(inputs);
 
-    auto* rowButtons = new QHBoxLayout;
-    m_add = button(QStringLiteral("行追加"), QStringLiteral("cmdChgAdd"), this);
-    m_update = button(QStringLiteral("行更新"), QStringLiteral("cmdChgUp"), this);
-    m_delete = button(QStringLiteral("行削除"), QStringLiteral("cmdChgDel"), this);
-    rowButtons->addWidget(m_add);
-    rowButtons->addWidget(m_update);
-    rowButtons->addWidget(m_delete);
-    rowButtons->addStretch(1);
-    layout->addLayout(rowButtons);
-
-    auto* listRow = new QHBoxLayout;
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QStringLiteral("lvwChList"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAlternatingRowColors(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setHeaderLabels({memberLabel->text(), hourLabel->text(), QStringLiteral("作業費単価")});
-    m_list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    m_list->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-    for (int c = 0; c < 3; ++c) {
-        m_list->setColumnWidth(c, TwipsToPixels(kColumnWidths[c]));
-    }
-    m_list->setMinimumHeight(200);
-    listRow->addWidget(m_list, 1);
-    auto* arrows = new QVBoxLayout;
-    m_up = button(QString(), QStringLiteral("cmdChUp"), this);
-    m_up->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    m_up->setToolTip(QStringLiteral("選択した行を上へ移動"));
-    m_down = button(QString(), QStringLiteral("cmdChDown"), this);
-    m_down->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-    m_down->setToolTip(QStringLiteral("選択した行を下へ移動"));
-    arrows->addStretch(1);
-    arrows->addWidget(m_up);
-    arrows->addWidget(m_down);
-    arrows->addStretch(1);
-    listRow->addLayout(arrows);
-    layout->addLayout(listRow, 1);
+    m_rows =
+        AddRowListPanel(layout, this,
+                        {QStringLiteral("cmdChgAdd"), QStringLiteral("cmdChgUp"), QStringLiteral("cmdChgDel"),
+                         QStringLiteral("lvwChList"), QStringLiteral("cmdChUp"), QStringLiteral("cmdChDown")},
+                        chargeColumns());
+    m_rows.list->setMinimumHeight(200);
 
     auto* closeButtons = new QHBoxLayout;
-    m_fix = button(QStringLiteral("確定"), QStringLiteral("cmdFix"), this);
-    m_cancel = button(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
+    m_fix = DialogButton(QStringLiteral("確定"), QStringLiteral("cmdFix"), this);
+    m_cancel = DialogButton(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
     m_fix->setMinimumWidth(90);
     m_cancel->setMinimumWidth(90);
     closeButtons->addStretch(1);
@@ -142,23 +108,17 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     closeButtons->addWidget(m_cancel);
     layout->addLayout(closeButtons);
 
-    m_add->setEnabled(false);
-    m_update->setEnabled(false);
-    m_delete->setEnabled(false);
-    m_up->setEnabled(false);
-    m_down->setEnabled(false);
+    m_rows.add->setEnabled(false);
 
     connect(m_memberBox, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_selecting && index >= 0) {
             selectMember();
         }
     });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &WorkAssignment::onRowSelected);
-    connect(m_add, &QPushButton::clicked, this, [this] { editChargeRow(0); });
-    connect(m_update, &QPushButton::clicked, this, [this] { editChargeRow(1); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { editChargeRow(2); });
-    connect(m_up, &QPushButton::clicked, this, [this] { MoveListRow(m_list, -1); });
-    connect(m_down, &QPushButton::clicked, this, [this] { MoveListRow(m_list, +1); });
+    connect(m_rows.list, &QTreeWidget::itemSelectionChanged, this, &WorkAssignment::onRowSelected);
+    connect(m_rows.add, &QPushButton::clicked, this, [this] { editChargeRow(0); });
+    connect(m_rows.update, &QPushButton::clicked, this, [this] { editChargeRow(1); });
+    connect(m_rows.remove, &QPushButton::clicked, this, [this] { editChargeRow(2); });
     connect(m_fix, &QPushButton::clicked, this, &WorkAssignment::fix);
     connect(m_cancel, &QPushButton::clicked, this, &WorkAssignment::reject);
 
@@ -190,23 +150,16 @@ void WorkAssignment::setProcessName(const QString& name)
 
 void WorkAssignment::loadChargeList()
 {
-    int widths[3];
-    for (int c = 0; c < 3; ++c) {
-        widths[c] = ColumnWidthOr(m_list, c, kColumnWidths[c]);
-    }
     m_selecting = true;
-    m_list->clear();
+    ClearListRows(m_rows.list, chargeColumns());
     m_selecting = false;
-    for (int c = 0; c < 3; ++c) {
-        m_list->setColumnWidth(c, TwipsToPixels(widths[c]));
-    }
     const int process = m_state.ChargeProc;
     if (process < 1 || process > 11) {
         return;
     }
     for (int slot = 1; slot <= kMaxAssignments && m_state.chargeTable[process][slot].NADD != 0; ++slot) {
         const ChargeSlot& s = m_state.chargeTable[process][slot];
-        auto* item = new QTreeWidgetItem(m_list);
+        auto* item = new QTreeWidgetItem(m_rows.list);
         SetItemKey(item, MemberKey(s.NMEMBER));
         item->setText(0, s.CMEMBER);
         item->setText(1, ToText(s.NHOUR));
@@ -220,7 +173,7 @@ void WorkAssignment::loadChargeList()
 
 void WorkAssignment::selectMember()
 {
-    m_add->setEnabled(true);
+    m_rows.add->setEnabled(true);
     m_member = ComboKey(m_memberBox);
     const QString member = num(m_member);
     const QString project = num(m_state.CurProject);
@@ -278,7 +231,7 @@ void WorkAssignment::onRowSelected()
     if (m_selecting) {
         return;
     }
-    QTreeWidgetItem* item = SelectedItem(m_list);
+    QTreeWidgetItem* item = SelectedItem(m_rows.list);
     if (!item) {
         return;
     }
@@ -291,21 +244,14 @@ void WorkAssignment::onRowSelected()
         selectMember();
     }
     m_hours->setText(item->text(1));
-    m_update->setEnabled(true);
-    m_delete->setEnabled(true);
-    refreshButtons();
-}
-
-void WorkAssignment::refreshButtons()
-{
-    const bool several = m_list->topLevelItemCount() >= 2;
-    m_up->setEnabled(several);
-    m_down->setEnabled(several);
+    m_rows.update->setEnabled(true);
+    m_rows.remove->setEnabled(true);
+    m_rows.refreshMoveButtons();
 }
 
 void WorkAssignment::editChargeRow(int op)
 {
-    if (op == 0 && m_list->topLevelItemCount() >= kMaxAssignments) {
+    if (op == 0 && m_rows.list->topLevelItemCount() >= kMaxAssignments) {
         Messages::exclamation(this, QStringLiteral("定員オーバー"),
                               QStringLiteral("担当として登録できるのは") + num(kMaxAssignments) +
                                   QStringLiteral("人までです。\nこれ以上登録できません"));
@@ -321,16 +267,16 @@ void WorkAssignment::editChargeRow(int op)
         }
         const int member = ComboKey(m_memberBox);
         const QString key = MemberKey(member);
-        if (!ListKeyFree(m_list, key, op)) {
+        if (!ListKeyFree(m_rows.list, key, op)) {
             Messages::exclamation(this, QStringLiteral("重複エラー"),
                                   QStringLiteral("その人は既に登録されています。"));
             return;
         }
         QTreeWidgetItem* item = nullptr;
         if (op == 0) {
-            item = new QTreeWidgetItem(m_list);
+            item = new QTreeWidgetItem(m_rows.list);
         } else {
-            item = FindItemByKey(m_list, m_curChargeKey);
+            item = FindItemByKey(m_rows.list, m_curChargeKey);
             if (!item) {
                 return;
             }
@@ -349,23 +295,23 @@ void WorkAssignment::editChargeRow(int op)
         // The edited row becomes the selected one, so that the next update's duplicate check
         // lets this row, and only this row, keep its member.
         m_selecting = true;
-        m_list->clearSelection();
-        m_list->setCurrentItem(item);
+        m_rows.list->clearSelection();
+        m_rows.list->setCurrentItem(item);
         item->setSelected(true);
         m_selecting = false;
-        m_update->setEnabled(true);
-        m_delete->setEnabled(true);
+        m_rows.update->setEnabled(true);
+        m_rows.remove->setEnabled(true);
     } else {
         m_selecting = true;
-        delete FindItemByKey(m_list, m_curChargeKey);
-        m_list->clearSelection();
-        m_list->setCurrentItem(nullptr);
+        delete FindItemByKey(m_rows.list, m_curChargeKey);
+        m_rows.list->clearSelection();
+        m_rows.list->setCurrentItem(nullptr);
         m_selecting = false;
-        m_update->setEnabled(false);
-        m_delete->setEnabled(false);
+        m_rows.update->setEnabled(false);
+        m_rows.remove->setEnabled(false);
         m_curChargeKey.clear();
     }
-    refreshButtons();
+    m_rows.refreshMoveButtons();
     syncChargeTable();
     showMemberLeft();
 }
@@ -377,9 +323,9 @@ void WorkAssignment::syncChargeTable()
         return;
     }
     auto& processSlots = m_state.chargeTable[process];
-    const int rows = m_list->topLevelItemCount();
+    const int rows = m_rows.list->topLevelItemCount();
     for (int i = 1; i <= rows; ++i) {
-        const QTreeWidgetItem* item = m_list->topLevelItem(i - 1);
+        const QTreeWidgetItem* item = m_rows.list->topLevelItem(i - 1);
         ChargeSlot& s = processSlots[i];
         int member = 0;
         KeyNumber(ItemKey(item), &member, this);

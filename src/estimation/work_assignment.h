@@ -1,5 +1,7 @@
 #pragma once
 
+#include "estimation/row_list_panel.h"
+
 #include <QDialog>
 
 struct AppState;
@@ -33,7 +35,6 @@ private:
     void loadChargeList();
     void showMemberLeft();
     void onRowSelected();
-    void refreshButtons();
 
     AppState& m_state;
     bool m_ready = false;
@@ -47,12 +48,7 @@ private:
     QComboBox* m_memberBox = nullptr;
     QLineEdit* m_hours = nullptr;
     QLabel* m_left = nullptr;
-    QTreeWidget* m_list = nullptr;
-    QPushButton* m_add = nullptr;
-    QPushButton* m_update = nullptr;
-    QPushButton* m_delete = nullptr;
-    QPushButton* m_up = nullptr;
-    QPushButton* m_down = nullptr;
+    RowListPanel m_rows;
     QPushButton* m_fix = nullptr;
     QPushButton* m_cancel = nullptr;
 };
