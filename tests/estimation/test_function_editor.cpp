@@ -2,7 +2,10 @@
 #include "estimation/work_assignment.h"
 #include "estimation_fixtures.h"
 #include "foundation/help.h"
+#include "workspace/editors.h"
+#include "workspace/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -506,6 +509,62 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("0"));
         QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
         QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+    }
+
+    // The real editor opened from the main window: the list and the panels follow the save.
+    void fromTheMainWindow()
+    {
+        RegisterAllEditors();
+        MainWindow window(*m_state);
+        m_state->policy.Charge = false; // the window has loaded the stored policy
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* tree = find<QTreeWidget>(&window, QStringLiteral("tvwPList"));
+        auto* list = find<QTreeWidget>(&window, QStringLiteral("lvwFList"));
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            if (ItemKey(*it) == QStringLiteral("P2")) {
+                tree->setCurrentItem(*it);
+            }
+        }
+        QCOMPARE(m_state->CurProject, 2);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        const QString hoursBefore = find<QLabel>(&window, QStringLiteral("remHour"))->text();
+
+        bool edited = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* e = qobject_cast<FunctionEditor*>(QApplication::activeModalWidget());
+            QVERIFY(e);
+            find<QLineEdit>(e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("請求書発行"));
+            find<QLineEdit>(e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("20"));
+            click(e, QStringLiteral("cmdOK"));
+            edited = true;
+        });
+        find<QAction>(&window, QStringLiteral("FN"))->trigger();
+        QVERIFY(edited);
+        QCOMPARE(list->topLevelItemCount(), 4);
+        const int added = m_state->CurFunction;
+        QTreeWidgetItem* row = FindItemByKey(list, QStringLiteral("F") + QString::number(added));
+        QVERIFY(row);
+        QCOMPARE(row->text(2), QStringLiteral("請求書発行"));
+        QCOMPARE(row->text(8), QStringLiteral("20"));
+        QCOMPARE(row->text(9), QStringLiteral("120,000"));
+        QVERIFY(find<QLabel>(&window, QStringLiteral("remHour"))->text() != hoursBefore);
+
+        edited = false;
+        list->setCurrentItem(row);
+        QTimer::singleShot(0, this, [&] {
+            auto* e = qobject_cast<FunctionEditor*>(QApplication::activeModalWidget());
+            QVERIFY(e);
+            QCOMPARE(text(e, QStringLiteral("txtSFunc")), QStringLiteral("請求書発行"));
+            find<QLineEdit>(e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("20,000"));
+            click(e, QStringLiteral("cmdOK"));
+            edited = true;
+        });
+        find<QAction>(&window, QStringLiteral("FU"))->trigger();
+        QVERIFY(edited);
+        QCOMPARE(FindItemByKey(list, QStringLiteral("F") + QString::number(added))->text(9),
+                 QStringLiteral("100,000"));
+        window.close();
     }
 
     // Every page laid out without clipping; with VORNA_SCREENSHOTS set, the pages are saved there.
