@@ -1,5 +1,6 @@
 #include "masters/about_box.h"
 
+#include "foundation/help.h"
 #include "foundation/messages.h"
 
 #include "version.h"
@@ -74,16 +75,6 @@ QString VersionText()
         .arg(VORNA_VERSION_PATCH);
 }
 
-QString HomePageUrl()
-{
-    return QStringLiteral("https://vorna.example.jp/");
-}
-
-QString SupportAddress()
-{
-    return QStringLiteral("support@vorna.example.jp");
-}
-
 QStringList SystemInfoTools()
 {
     return {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter"),
@@ -127,13 +118,17 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 
     auto* notice = makeLabel(this, QStringLiteral("Label1"),
                              QStringLiteral("Copyright (C) 2025 VORNA 開発チーム. All rights reserved."));
-    auto* contact = makeLabel(this, QStringLiteral("Label2"),
-                              QStringLiteral("ご質問・不具合のご連絡： ") + SupportAddress());
+    auto* contact =
+        makeLabel(this, QStringLiteral("Label2"),
+                  QStringLiteral("ご質問・不具合のご連絡は、VORNA 開発チームまでお寄せください。"));
     auto* homeCaption = new QLabel(QStringLiteral("ホームページ："), this);
     homeCaption->setObjectName(QStringLiteral("Label3"));
-    auto* home = new QLabel(HomePageUrl(), this);
+    // The program's home page is its documentation, shipped beside it (as the main window's
+    // home-page command opens it).
+    auto* home = new QLabel(QStringLiteral("<a href=\"help\">VORNA ヘルプ（help/index.html）</a>"), this);
     home->setObjectName(QStringLiteral("Label4"));
-    home->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    home->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    connect(home, &QLabel::linkActivated, this, [] { Help::showContents(); });
     auto* disclaimer = makeLabel(
         this, QStringLiteral("lblDisclaimer"),
         QStringLiteral(

@@ -22,7 +22,3 @@ public:
 
     void showSystemInfo(); // ｼｽﾃﾑ情報(&S)...
 };
-
-// The maker's home page and support address, also for the main window's home-page command.
-QString HomePageUrl();
-QString SupportAddress();

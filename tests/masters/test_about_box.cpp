@@ -1,3 +1,4 @@
+#include "foundation/help.h"
 #include "foundation/messages.h"
 #include "gui_helpers.h"
 #include "masters/about_box.h"
@@ -54,8 +55,19 @@ private slots:
         for (const char* name : {"Label1", "Label2", "Label3", "Label4", "lblDisclaimer"}) {
             QVERIFY2(!control<QLabel>(&box, QString::fromLatin1(name))->text().isEmpty(), name);
         }
-        QVERIFY(
-            control<QLabel>(&box, QStringLiteral("Label4"))->text().startsWith(QStringLiteral("https://")));
+        // The home page is the shipped help.
+        QUrl opened;
+        Help::setOpener([&opened](const QUrl& url) {
+            opened = url;
+            return true;
+        });
+        const QString help = m_env->path(QStringLiteral("help"));
+        QVERIFY(QDir().mkpath(help));
+        writeTool(help + QStringLiteral("/index.html"), "<html></html>", false);
+        Help::setFolder(help);
+        emit control<QLabel>(&box, QStringLiteral("Label4"))->linkActivated(QStringLiteral("help"));
+        QCOMPARE(opened.fileName(), QStringLiteral("index.html"));
+        Help::setFolder(QString());
         QVERIFY(!control<QLabel>(&box, QStringLiteral("picIcon"))->pixmap().isNull());
         QCOMPARE(control<QPushButton>(&box, QStringLiteral("cmdSysInfo"))->text(),
                  QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
