@@ -858,15 +858,18 @@ void MainWindow::editProject()
         notSelectedProject(this);
         return;
     }
+    const int edited = m_state.CurProject;
     m_state.EditMode = 1;
     OpenEditor(Editor::Project, m_state, this);
     // Both flags are read before either reload clears them.
     const bool updated = m_state.Updated;
     const bool pricesChanged = m_state.PricesChanged;
-    if (pricesChanged) {
+    // A deleted project leaves CurProject 0: its functions leave the list with it.
+    const bool deleted = m_state.CurProject != edited;
+    if (pricesChanged || deleted) {
         RefreshFunctionList(0);
     }
-    if (updated) {
+    if (updated || deleted) {
         BuildProjectTree();
     }
     refreshSummary();

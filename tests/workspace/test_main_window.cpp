@@ -451,13 +451,24 @@ private slots:
         QVERIFY(!f.state->PricesChanged);
     }
 
+    // Whether or not the editor clears CurProject itself.
+    void deletedProjectLeavesNothingSelected_data()
+    {
+        QTest::addColumn<bool>("editorClears");
+        QTest::newRow("editor clears") << true;
+        QTest::newRow("editor keeps") << false;
+    }
     void deletedProjectLeavesNothingSelected()
     {
+        QFETCH(bool, editorClears);
         Fixture f;
         RegisterEditor(Editor::Project, [&](AppState& s, QWidget*) {
             Transaction transaction(*s.Conn);
             DeleteProjectRows(*s.Conn, s.CurProject, 0);
             transaction.commit();
+            if (editorClears) {
+                s.CurProject = 0;
+            }
             s.Updated = true;
         });
         f.open();
