@@ -9,7 +9,7 @@ namespace {
 
 using Draw = std::function<void(QPainter&)>;
 
-// Everything is drawn on a 32 x 32 grid and rendered at the sizes the toolkit asks for.
+// Everything is drawn on a 32 x 32 grid at the sizes the toolkit asks for, once per run.
 QIcon render(const Draw& draw)
 {
     QIcon icon;
@@ -112,7 +112,7 @@ namespace Icons {
 
 QIcon application()
 {
-    return render([](QPainter& p) {
+    static const QIcon icon = render([](QPainter& p) {
         p.setPen(Qt::NoPen);
         QLinearGradient g(0, 0, 0, 32);
         g.setColorAt(0, QColor(0x4a, 0x86, 0xc8));
@@ -122,11 +122,12 @@ QIcon application()
         p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(QPolygonF({QPointF(8, 8), QPointF(16, 24), QPointF(24, 8)}));
     });
+    return icon;
 }
 
 QIcon projectList()
 {
-    return render([](QPainter& p) {
+    static const QIcon icon = render([](QPainter& p) {
         p.setPen(QPen(QColor(0x23, 0x55, 0x8e), 1.2));
         p.setBrush(QColor(0x4a, 0x86, 0xc8));
         p.drawRoundedRect(QRectF(3, 9, 26, 19), 3, 3);
@@ -137,48 +138,55 @@ QIcon projectList()
         p.setBrush(Qt::white);
         p.drawRect(QRectF(14, 15, 4, 4));
     });
+    return icon;
 }
 
 QIcon project()
 {
-    return render([](QPainter& p) { folder(p, kFolder); });
+    static const QIcon icon = render([](QPainter& p) { folder(p, kFolder); });
+    return icon;
 }
 
 QIcon function()
 {
-    return render([](QPainter& p) { document(p); });
+    static const QIcon icon = render([](QPainter& p) { document(p); });
+    return icon;
 }
 
 QIcon newProject()
 {
-    return render([](QPainter& p) {
+    static const QIcon icon = render([](QPainter& p) {
         folder(p, kFolder);
         plusBadge(p);
     });
+    return icon;
 }
 
 QIcon editProject()
 {
-    return render([](QPainter& p) {
+    static const QIcon icon = render([](QPainter& p) {
         folder(p, kFolder);
         pencilBadge(p);
     });
+    return icon;
 }
 
 QIcon newFunction()
 {
-    return render([](QPainter& p) {
+    static const QIcon icon = render([](QPainter& p) {
         document(p);
         plusBadge(p);
     });
+    return icon;
 }
 
 QIcon editFunction()
 {
-    return render([](QPainter& p) {
+    static const QIcon icon = render([](QPainter& p) {
         document(p);
         pencilBadge(p);
     });
+    return icon;
 }
 
 } // namespace Icons

@@ -8,6 +8,7 @@
 #include "foundation/db_error.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QProgressDialog>
 #include <memory>
@@ -16,6 +17,7 @@ namespace {
 
 // The bar appears only when the work runs long enough to be noticed.
 constexpr int kProgressDelayMs = 400;
+constexpr int kPricesPerStatement = 400;
 
 qint64 functionKey(int project, int function)
 {
@@ -50,12 +52,16 @@ public:
         m_dialog->setAutoReset(false);
         m_dialog->setRange(0, steps);
         m_dialog->setValue(0);
+        m_sinceUpdate.start();
     }
 
+    // Once shown, every update repaints the bar; a few updates a second are enough.
     void step()
     {
-        if (m_dialog && (++m_done % 64) == 0) {
+        ++m_done;
+        if (m_dialog && m_sinceUpdate.elapsed() >= 50) {
             m_dialog->setValue(m_done);
+            m_sinceUpdate.start();
         }
     }
 
@@ -63,7 +69,27 @@ private:
     bool m_wanted;
     QWidget* m_parent;
     std::unique_ptr<QProgressDialog> m_dialog;
+    QElapsedTimer m_sinceUpdate;
     int m_done = 0;
+};
+
+// The class coefficients (divisions 1-5), looked up once per code for the whole run.
+class Coefficients {
+public:
+    explicit Coefficients(DbConnection& connection) : m_connection(connection) {}
+    double of(int division, int code)
+    {
+        const qint64 key = (static_cast<qint64>(division) << 32) | static_cast<quint32>(code);
+        auto it = m_values.constFind(key);
+        if (it == m_values.constEnd()) {
+            it = m_values.insert(key, DivNumber(m_connection, division, code, QStringLiteral("NCOEF")));
+        }
+        return it.value();
+    }
+
+private:
+    DbConnection& m_connection;
+    QHash<qint64, double> m_values;
 };
 
 QString functionWhere(int project, int function)
@@ -132,26 +158,46 @@ void RecalcFunctionPrices(AppState& state, int project, QWidget* parent)
         }
         sums.close();
 
+        // Prices go out a few hundred functions to a statement: one statement per function
+        // would double the round trips of the whole recalculation. NFUNCTION is the key.
         static const char* const kClassColumns[5] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
+        Coefficients classes(shared);
+        QString cases;
+        QStringList ids;
+        const auto flushPrices = [&] {
+            if (ids.isEmpty()) {
+                return;
+            }
+            sql = QStringLiteral("UPDATE TFUNCTION SET NPRICE = CASE NFUNCTION") + cases +
+                  QStringLiteral(" END") +
+                  (project != 0 ? where + QStringLiteral(" AND") : QStringLiteral(" WHERE")) +
+                  QStringLiteral(" NFUNCTION IN (") + ids.join(QStringLiteral(", ")) + QStringLiteral(")");
+            ExecSql(*own, sql);
+            cases.clear();
+            ids.clear();
+        };
         for (; !functions.eof(); functions.moveNext()) {
             const int p = functions.field(QStringLiteral("NPROJECT")).toInt();
             const int f = functions.field(QStringLiteral("NFUNCTION")).toInt();
             double coefficients[5];
             for (int i = 0; i < 5; ++i) {
-                const QVariant code = functions.field(QLatin1String(kClassColumns[i]));
-                coefficients[i] = DivNumber(shared, i + 1, code.toInt(), QStringLiteral("NCOEF"));
+                coefficients[i] = classes.of(i + 1, functions.field(QLatin1String(kClassColumns[i])).toInt());
             }
             const double price =
                 FunctionPrice(totals.value(functionKey(p, f), 0.0), CorrectionProduct(coefficients),
                               numberOrZero(functions.field(QStringLiteral("NDISCOUNT"))));
             // The reset has already written 0.
             if (price != 0.0) {
-                sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NPRICE = ") +
-                      PlainNumber(price) + functionWhere(p, f);
-                ExecSql(*own, sql);
+                const QString id = QString::number(f);
+                cases += QStringLiteral(" WHEN ") + id + QStringLiteral(" THEN ") + PlainNumber(price);
+                ids << id;
+                if (ids.size() >= kPricesPerStatement) {
+                    flushPrices();
+                }
             }
             progress.step();
         }
+        flushPrices();
         functions.close();
 
         sql = QStringLiteral("COMMIT TRANSACTION");

@@ -119,6 +119,18 @@ private slots:
                     .arg(t.sales)
                     .arg(t.order)));
         }
+        if (charge && !allProjects) {
+            // Prices in one statement keyed by function; the function priced 0 is left to the reset.
+            QCOMPARE(
+                statements.last(),
+                QStringLiteral(
+                    "UPDATE TFUNCTION SET NPRICE = CASE NFUNCTION WHEN %1 THEN 401400 WHEN %2 THEN 93500 "
+                    "WHEN %3 THEN -5000 END WHERE NPROJECT = %4 AND NFUNCTION IN (%1, %2, %3)")
+                    .arg(t.order)
+                    .arg(t.shipping)
+                    .arg(t.closing)
+                    .arg(t.sales));
+        }
         // A group whose hours are all NULL writes 0, not an invalid statement.
         QVERIFY(statements.contains(
             QStringLiteral(
@@ -166,7 +178,7 @@ private slots:
             QTest::addRow("%s/total", name)
                 << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 10,");
             QTest::addRow("%s/price", name)
-                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NPRICE = 69000");
+                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NPRICE = CASE");
         }
     }
     void failureChangesNothing()
@@ -200,6 +212,60 @@ private slots:
         // The private connection is gone: nothing holds a lock on the functions.
         ExecSql(*state->Conn, QStringLiteral("UPDATE TFUNCTION SET NPRICE = 8"));
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"), QStringLiteral("NPRICE = 8")), 6);
+    }
+
+    // Many functions: the prices go out in several statements, every one of them right.
+    void manyFunctions()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        DbConnection& c = *state->Conn;
+        for (int i = 1; i <= 900; ++i) {
+            // 重要 1.10 x 難しい 1.15 on every other function, a discount on every third.
+            ExecSql(
+                c, QStringLiteral(
+                       "INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
+                       "NDISCOUNT, NSORT) VALUES (%1, '1', 1, %2, %3, 2, 2, 1, 'f%4', %5, %4)")
+                       .arg(t.maintenance)
+                       .arg(i % 2 ? 3 : 2)
+                       .arg(i % 2 ? 3 : 2)
+                       .arg(i)
+                       .arg(i % 3 ? 0 : 100));
+            const int f = GetIdentity(c, QStringLiteral("TFUNCTION"));
+            ExecSql(c, QStringLiteral(
+                           "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 4, "
+                           "%3, 5000)")
+                           .arg(t.maintenance)
+                           .arg(f)
+                           .arg(i));
+        }
+        state->policy.Charge = false;
+        int priceStatements = 0;
+        HookGuard guard;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (sql.startsWith(QStringLiteral("UPDATE TFUNCTION SET NPRICE"))) {
+                ++priceStatements;
+            }
+        });
+        RecalcFunctionPrices(*state, t.maintenance);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(Messages::shown().isEmpty());
+        QVERIFY(priceStatements > 1);
+        int checked = 0;
+        for (Recordset rs = OpenRs(
+                 c,
+                 QStringLiteral("SELECT NIMP, NTOTAL, NPRICE, NDISCOUNT FROM TFUNCTION WHERE NPROJECT = ") +
+                     QString::number(t.maintenance));
+             !rs.eof(); rs.moveNext()) {
+            const double total = rs.field(QStringLiteral("NTOTAL")).toDouble();
+            const double factor = rs.field(QStringLiteral("NIMP")).toInt() == 3 ? 1.1 * 1.15 : 1.0;
+            QCOMPARE(rs.field(QStringLiteral("NPRICE")).toDouble(),
+                     std::round(total * factor - rs.field(QStringLiteral("NDISCOUNT")).toDouble()));
+            ++checked;
+        }
+        QCOMPARE(checked, 900);
+        QCOMPARE(readTotals(c, t.order).price, 401400.0); // another project: untouched
     }
 
     void workTotalCountsOnlyCountedFunctions_data() { addEngineRows(); }

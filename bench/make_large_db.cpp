@@ -1,0 +1,63 @@
+// Builds the benchmark database: vorna-bench-makedb "<connection string>"
+// The database must be empty (SQLite: the file must not exist yet; PostgreSQL: an empty
+// database); schema and reference data are applied first.
+
+#include "foundation/app_state.h"
+#include "foundation/connection_string.h"
+#include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/messages.h"
+#include "foundation/schema_setup.h"
+#include "large_database.h"
+#include "workspace/price_recalc.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTextStream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Messages::setAutoAnswer(true);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() != 1) {
+        err << "usage: vorna-bench-makedb \"<connection string>\"\n";
+        return 2;
+    }
+    try {
+        const ConnectionSpec spec = ConnectionSpec::parse(args.first());
+        QElapsedTimer clock;
+        clock.start();
+        const auto report = [&](const QString& step) {
+            out << QStringLiteral("%1 ms  %2\n").arg(clock.elapsed(), 7).arg(step);
+            out.flush();
+        };
+        if (spec.value(QStringLiteral("Provider")).compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) ==
+            0) {
+            const QString file = spec.value(QStringLiteral("Data Source"));
+            if (QFileInfo::exists(file)) {
+                err << file << " exists already\n";
+                return 1;
+            }
+            CreateEmbeddedDatabase(QFileInfo(file).absoluteFilePath(), false);
+        } else {
+            auto connection = DbConnection::open(spec);
+            ApplySetup(*connection, false);
+        }
+        report(QStringLiteral("schema and reference data"));
+
+        AppState state;
+        state.Conn = DbConnection::open(spec);
+        FillLargeDatabase(*state.Conn, LargeDatabaseShape(), report);
+        RecalcFunctionPrices(state, 0);
+        report(QStringLiteral("totals of every function"));
+        return 0;
+    } catch (const DbError& e) {
+        err << e.description() << "\n" << e.statement().left(300) << "\n";
+        return 1;
+    }
+}
