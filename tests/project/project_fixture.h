@@ -2,6 +2,7 @@
 
 #include "foundation/app_state.h"
 #include "foundation/db_connection.h"
+#include "gui_helpers.h"
 #include "project/project_editor.h"
 #include "test_support.h"
 
@@ -11,20 +12,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <memory>
 
 // Helpers of the project editor tests: the real frmProj on a seeded database, its controls
 // found by their documented names.
-
-template <typename T> T* control(QWidget* window, const QString& name)
-{
-    T* widget = window->findChild<T*>(name);
-    if (!widget) {
-        qFatal("no control %s", qPrintable(name));
-    }
-    return widget;
-}
 
 // Opens the editor as the main window does: new mode under a proposed parent, or update mode
 // on a project.
@@ -52,6 +45,12 @@ inline std::unique_ptr<ProjectEditor> openProject(AppState& state, int project, 
     return editor;
 }
 
+// Brings a tab of the editor to the front, as a click on it does.
+inline void showTab(QWidget* editor, int index)
+{
+    control<QTabWidget>(editor, QStringLiteral("tbsOptions"))->setCurrentIndex(index);
+}
+
 // Picks a combo entry as the user does.
 inline void pick(QComboBox* combo, const QString& text)
 {
@@ -68,13 +67,6 @@ inline void typeName(QComboBox* combo, const QString& text)
 {
     combo->setCurrentIndex(-1);
     combo->setEditText(text);
-}
-
-inline void clickRow(QTreeWidget* list, int row)
-{
-    QTreeWidgetItem* item = list->topLevelItem(row);
-    list->setCurrentItem(item);
-    emit list->itemClicked(item, 0);
 }
 
 inline QStringList rowTexts(const QTreeWidget* list, int row)

@@ -288,6 +288,7 @@ private slots:
         auto editor = openProject(*state, 2);
         QWidget* e = editor.get();
         control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(QStringLiteral("変更した概要"));
+        showTab(e, 1);
         auto* members = control<QTreeWidget>(e, "lvwMList");
         clickRow(members, 4);
         control<QPushButton>(e, "cmdMUp")->click(); // 渡辺 above 伊藤
