@@ -14,7 +14,6 @@
 #include "project/project_figures.h"
 
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,23 +52,37 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
     m_down->setToolTip(QStringLiteral("選択した行を下へ移動"));
     m_list = ReportList(this, QStringLiteral("lvwMList"));
 
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(6);
-    grid->addWidget(m_memberLabel, 0, 0);
-    grid->addWidget(m_member, 0, 1, 1, 2);
-    grid->addWidget(m_kindLabel, 0, 3);
-    grid->addWidget(m_kind, 0, 4, 1, 2);
     auto unit = [this](const QString& text) { return new QLabel(text, this); };
-    grid->addWidget(m_priceLabel, 1, 0);
-    grid->addWidget(m_price, 1, 1);
-    grid->addWidget(unit(QStringLiteral("円/時間")), 1, 2);
-    grid->addWidget(m_occupiedLabel, 1, 3);
-    grid->addWidget(m_occupied, 1, 4);
-    grid->addWidget(unit(QStringLiteral("時間")), 1, 5);
-    grid->addWidget(m_indirectLabel, 1, 6);
-    grid->addWidget(m_indirect, 1, 7);
-    grid->addWidget(unit(QStringLiteral("時間")), 1, 8);
-    grid->setColumnStretch(9, 1);
+    m_member->setMinimumWidth(220);
+    auto* first = new QHBoxLayout;
+    first->setSpacing(6);
+    first->addWidget(m_memberLabel);
+    first->addWidget(m_member);
+    first->addSpacing(12);
+    first->addWidget(m_kindLabel);
+    first->addWidget(m_kind);
+    first->addStretch();
+    auto* second = new QHBoxLayout;
+    second->setSpacing(6);
+    second->addWidget(m_priceLabel);
+    second->addWidget(m_price);
+    second->addWidget(unit(QStringLiteral("円/時間")));
+    second->addSpacing(12);
+    second->addWidget(m_occupiedLabel);
+    second->addWidget(m_occupied);
+    second->addWidget(unit(QStringLiteral("時間")));
+    second->addSpacing(12);
+    second->addWidget(m_indirectLabel);
+    second->addWidget(m_indirect);
+    second->addWidget(unit(QStringLiteral("時間")));
+    second->addStretch();
+    // The label column lines up the two rows.
+    const int labelWidth = qMax(m_memberLabel->sizeHint().width(), m_priceLabel->sizeHint().width());
+    m_memberLabel->setFixedWidth(labelWidth);
+    m_priceLabel->setFixedWidth(labelWidth);
+    auto* grid = new QVBoxLayout;
+    grid->addLayout(first);
+    grid->addLayout(second);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_add);
