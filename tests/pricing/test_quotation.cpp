@@ -1,0 +1,238 @@
+#include "../project/project_fixture.h"
+#include "foundation/help.h"
+#include "foundation/messages.h"
+#include "pricing/quotation.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+// Acts on the quotation dialog once the editor has opened it modally.
+void whenQuotationShows(std::function<void(QuotationDialog*)> act, int attempts = 100)
+{
+    QTimer::singleShot(10, [act, attempts] {
+        auto* dialog = qobject_cast<QuotationDialog*>(QApplication::activeModalWidget());
+        if (dialog) {
+            act(dialog);
+        } else if (attempts > 0) {
+            whenQuotationShows(act, attempts - 1);
+        }
+    });
+}
+
+QString text(QWidget* dialog, const char* name)
+{
+    return control<QLabel>(dialog, QString::fromLatin1(name))->text();
+}
+
+void setChecks(QWidget* dialog, const QList<Qt::CheckState>& states)
+{
+    const char* names[] = {"chkBase", "chkWork", "chkOpt", "chkDeliv", "chkExpe0", "chkExpe1"};
+    for (int i = 0; i < 6; ++i) {
+        control<QCheckBox>(dialog, QString::fromLatin1(names[i]))->setCheckState(states.at(i));
+    }
+    static_cast<QuotationDialog*>(dialog)->RecalcQuote();
+}
+
+} // namespace
+
+class TestQuotation : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_db = TestDatabase::create(Engine::SQLite, true);
+        m_state = m_db->makeState();
+    }
+    void cleanup()
+    {
+        m_editor.reset();
+        m_state.reset();
+        m_db.reset();
+        m_env.reset();
+    }
+
+    // The figures are those on the editor's screen, saved or not; only the work total comes
+    // from the database.
+    void figuresFromTheScreen()
+    {
+        m_editor = openProject(*m_state, 2);
+        QWidget* e = m_editor.get();
+        control<QLineEdit>(e, "txtBase")->setText(QStringLiteral("200,000"));
+        control<QLineEdit>(e, "txtWritePri")->setText(QStringLiteral("10,000"));
+        showTab(e, 5);
+        pick(control<QComboBox>(e, "cmbItem"), QStringLiteral("クラウド検証環境"));
+        pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("顧客"));
+        clickButton(e, "cmdExpAdd");
+        QStringList seen;
+        whenQuotationShows([&seen](QuotationDialog* d) {
+            seen << d->windowTitle() << QString::number(Help::topic(d));
+            for (const char* name :
+                 {"lblBase", "lblWork", "lblOpt", "lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"}) {
+                seen << text(d, name);
+            }
+            for (const char* name : {"chkBase", "chkWork", "chkOpt", "chkDeliv", "chkExpe0", "chkExpe1"}) {
+                seen << QString::number(control<QCheckBox>(d, QString::fromLatin1(name))->checkState());
+            }
+            seen << control<QLineEdit>(d, "txtDiscount")->text();
+            clickButton(d, "cmdCancel");
+        });
+        clickButton(e, "cmdCalc");
+        QCOMPARE(seen, (QStringList{"計算", "34", "200,000", "5,282,800", "977,000", "1,256,000", "300,000",
+                                    "395,000",
+                                    // 200,000 + 5,282,800 + 977,000 + 1,256,000 + 395,000 - 800
+                                    "8,110,000", "2", "2", "2", "2", "0", "2", "800"}));
+        // Cancel changes neither the order amount nor the quotation settings.
+        QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), QStringLiteral("7,970,000"));
+        QVERIFY(!m_state->ProjQuote.Expe0);
+        QCOMPARE(m_state->ProjQuote.Discount, 800.0);
+    }
+
+    void newProjectHasNoWork()
+    {
+        m_editor = openNewProject(*m_state, 2);
+        QString work;
+        whenQuotationShows([&work](QuotationDialog* d) {
+            work = text(d, "lblWork");
+            d->reject();
+        });
+        clickButton(m_editor.get(), "cmdCalc");
+        QCOMPARE(work, QStringLiteral("0"));
+    }
+
+    void totals_data()
+    {
+        QTest::addColumn<QList<Qt::CheckState>>("checks");
+        QTest::addColumn<QString>("discount");
+        QTest::addColumn<QString>("total");
+        const auto off = Qt::Unchecked;
+        const auto on = Qt::Checked;
+        QTest::newRow("nothing ticked, no discount")
+            << QList<Qt::CheckState>{off, off, off, off, off, off} << QString() << QStringLiteral("0");
+        QTest::newRow("nothing ticked, discount 1,000")
+            << QList<Qt::CheckState>{off, off, off, off, off, off} << QStringLiteral("1,000")
+            << QStringLiteral("-1,000");
+        QTest::newRow("negative discount raises the total")
+            << QList<Qt::CheckState>{on, off, off, off, off, off} << QStringLiteral("-500")
+            << QStringLiteral("100,500");
+        QTest::newRow("grey counts nowhere")
+            << QList<Qt::CheckState>{Qt::PartiallyChecked, on, off, off, off, off} << QStringLiteral("0")
+            << QStringLiteral("5,282,800");
+        QTest::newRow("own-company expenses")
+            << QList<Qt::CheckState>{off, off, off, off, on, off} << QString() << QStringLiteral("300,000");
+    }
+    void totals()
+    {
+        QFETCH(QList<Qt::CheckState>, checks);
+        QFETCH(QString, discount);
+        QFETCH(QString, total);
+        m_editor = openProject(*m_state, 2);
+        QString shown;
+        whenQuotationShows([&](QuotationDialog* d) {
+            setChecks(d, checks);
+            control<QLineEdit>(d, "txtDiscount")->setText(discount);
+            shown = text(d, "lblTotal");
+            d->reject();
+        });
+        clickButton(m_editor.get(), "cmdCalc");
+        QCOMPARE(shown, total);
+    }
+
+    void discountUpdatesAtEveryKey()
+    {
+        m_editor = openProject(*m_state, 2);
+        QStringList totals;
+        QString formatted;
+        whenQuotationShows([&](QuotationDialog* d) {
+            setChecks(
+                d, {Qt::Checked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked});
+            auto* box = control<QLineEdit>(d, "txtDiscount");
+            box->setFocus();
+            box->selectAll();
+            for (const QChar c : QStringLiteral("1500")) {
+                QTest::keyClick(box, c.toLatin1());
+                totals << text(d, "lblTotal");
+            }
+            QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(box, &out);
+            formatted = box->text();
+            d->reject();
+        });
+        clickButton(m_editor.get(), "cmdCalc");
+        QCOMPARE(totals, (QStringList{"99,999", "99,985", "99,850", "98,500"}));
+        QCOMPARE(formatted, QStringLiteral("1,500"));
+    }
+
+    // Only the buyer codes 0 and 1 have a row; a standard deliverable counts with its price
+    // whether ticked or not.
+    void whatCounts()
+    {
+        m_editor = openProject(*m_state, 4);
+        QWidget* e = m_editor.get();
+        control<QLineEdit>(e, "txtDelPri_0")->setText(QStringLiteral("10,000"));
+        control<QLineEdit>(e, "txtDeliv_15")->setText(QStringLiteral("追加資料"));
+        control<QLineEdit>(e, "txtDelPri_15")->setText(QStringLiteral("2,000"));
+        control<QLineEdit>(e, "txtDelPri_16")->setText(QStringLiteral("99,000")); // no name: not counted
+        showTab(e, 5);
+        pick(control<QComboBox>(e, "cmbItem"), QStringLiteral("クラウド検証環境"));
+        pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("その他"));
+        clickButton(e, "cmdExpAdd");
+        QStringList seen;
+        whenQuotationShows([&](QuotationDialog* d) {
+            setChecks(d,
+                      {Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Checked, Qt::Checked, Qt::Checked});
+            seen << text(d, "lblDeliv") << text(d, "lblExpe0") << text(d, "lblExpe1") << text(d, "lblTotal");
+            d->reject();
+        });
+        clickButton(e, "cmdCalc");
+        QCOMPARE(seen, (QStringList{"12,000", "0", "0", "12,000"}));
+    }
+
+    // Post puts the total into the order amount and keeps the ticks and the discount with the
+    // project, which the save then stores.
+    void postAndSave()
+    {
+        m_editor = openProject(*m_state, 3);
+        QWidget* e = m_editor.get();
+        QString total;
+        whenQuotationShows([&](QuotationDialog* d) {
+            setChecks(d, {Qt::PartiallyChecked, Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Checked,
+                          Qt::Unchecked});
+            control<QLineEdit>(d, "txtDiscount")->setText(QStringLiteral("-1,234"));
+            total = text(d, "lblTotal");
+            QTest::keyClick(control<QLineEdit>(d, "txtDiscount"), Qt::Key_Return); // Enter posts
+        });
+        clickButton(e, "cmdCalc");
+        // Work 2,647,490 + deliverables 368,000 + own-company expenses 0 + 1,234.
+        QCOMPARE(total, QStringLiteral("3,016,724"));
+        QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), total);
+        const QuoteSettings& q = m_state->ProjQuote;
+        QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe0 && !q.Expe1);
+        QCOMPARE(q.Discount, -1234.0);
+        clickButton(e, "cmdOK");
+        DbConnection& c = m_state->conn();
+        QCOMPARE(scalar(c, QStringLiteral("SELECT NPRICE AS V FROM TPROJECT WHERE NPROJECT = 3")).toDouble(),
+                 3016724.0);
+        QCOMPARE(
+            scalar(c, QStringLiteral("SELECT NDISCOUNT AS V FROM TPROJECT WHERE NPROJECT = 3")).toDouble(),
+            -1234.0);
+        QCOMPARE(scalar(c, QStringLiteral("SELECT CBASE AS V FROM TPROJECT WHERE NPROJECT = 3")).toString(),
+                 QStringLiteral("1"));
+        QCOMPARE(scalar(c, QStringLiteral("SELECT COPT AS V FROM TPROJECT WHERE NPROJECT = 3")).toString(),
+                 QStringLiteral("0"));
+        QCOMPARE(scalar(c, QStringLiteral("SELECT CEXPE0 AS V FROM TPROJECT WHERE NPROJECT = 3")).toString(),
+                 QStringLiteral("1"));
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<ProjectEditor> m_editor;
+};
+
+QTEST_MAIN(TestQuotation)
+#include "test_quotation.moc"
