@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -378,16 +379,9 @@ void MainWindow::createCentralArea()
     m_tree->installEventFilter(this);
     m_list->installEventFilter(this);
 
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-        if (!m_building) {
-            run([this, current] { projectSelected(current); });
-        }
-    });
-    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-        if (!m_building) {
-            functionSelected(current);
-        }
-    });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { run([this, current] { projectSelected(current); }); });
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &MainWindow::functionSelected);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item && m_list->currentItem() != item) {
             m_list->setCurrentItem(item, kTitleColumn);
@@ -513,42 +507,27 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::BuildProjectTree()
 {
     m_state.Updated = false;
-    m_building = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{m_building};
-
-    m_tree->setUpdatesEnabled(false);
-    m_tree->clear();
-    auto* root = new QTreeWidgetItem(m_tree, QStringList(QStringLiteral("ﾌﾟﾛｼﾞｪｸﾄ一覧")));
-    SetItemKey(root, kRootKey);
-    root->setIcon(0, Icons::projectList());
-    root->setExpanded(true);
-    try {
-        addChildren(root, 0, true);
-    } catch (...) {
+    {
+        const QSignalBlocker quiet(m_tree);
+        m_tree->setUpdatesEnabled(false);
+        m_tree->clear();
+        auto* root = new QTreeWidgetItem(m_tree, QStringList(QStringLiteral("ﾌﾟﾛｼﾞｪｸﾄ一覧")));
+        SetItemKey(root, kRootKey);
+        root->setIcon(0, Icons::projectList());
+        root->setExpanded(true);
+        try {
+            addChildren(root, 0, true);
+        } catch (...) {
+            m_tree->setUpdatesEnabled(true);
+            throw;
+        }
         m_tree->setUpdatesEnabled(true);
-        throw;
     }
-    m_tree->setUpdatesEnabled(true);
-
-    // The selection survives the rebuild; a project that is gone leaves nothing selected.
-    if (m_state.CurProject != 0 && !FindItemByKey(m_tree, projectKey(m_state.CurProject))) {
-        bool found = false;
-        for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
-            if (ItemKey(*it) == projectKey(m_state.CurProject)) {
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
-            m_state.CurProject = 0;
-            m_state.CurFunction = 0;
-            m_building = false;
-            RefreshFunctionList(0);
-            m_building = true;
-        }
+    // A project that is gone (deleted in the project editor) leaves nothing selected.
+    if (m_state.CurProject != 0 && !findNode(projectKey(m_state.CurProject))) {
+        m_state.CurProject = 0;
+        m_state.CurFunction = 0;
+        RefreshFunctionList(0);
     }
     selectProjectNode(m_state.CurProject);
     UpdateListTitle();
@@ -572,27 +551,29 @@ void MainWindow::addChildren(QTreeWidgetItem* node, int parentId, bool isRoot)
     }
 }
 
-void MainWindow::selectProjectNode(int project)
+QTreeWidgetItem* MainWindow::findNode(const QString& key) const
 {
-    QTreeWidgetItem* target = nullptr;
-    const QString key = project != 0 ? projectKey(project) : kRootKey;
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
         if (ItemKey(*it) == key) {
-            target = *it;
-            break;
+            return *it;
         }
     }
+    return nullptr;
+}
+
+// Selects without the reload of a click: the callers reload what they need themselves.
+void MainWindow::selectProjectNode(int project)
+{
+    QTreeWidgetItem* target = findNode(project != 0 ? projectKey(project) : kRootKey);
     if (!target) {
         return;
     }
-    const bool wasBuilding = m_building;
-    m_building = true;
+    const QSignalBlocker quiet(m_tree);
     for (QTreeWidgetItem* p = target->parent(); p; p = p->parent()) {
         p->setExpanded(true);
     }
     m_tree->setCurrentItem(target);
     m_tree->scrollToItem(target);
-    m_building = wasBuilding;
 }
 
 void MainWindow::projectSelected(QTreeWidgetItem* item)
@@ -639,8 +620,7 @@ void MainWindow::RefreshFunctionList(int functionId)
     // Read first: a failing statement leaves the list as it was.
     Recordset rs = OpenRs(*m_state.Conn, sql);
 
-    const bool wasBuilding = m_building;
-    m_building = true;
+    const QSignalBlocker quiet(m_list);
     m_list->setUpdatesEnabled(false);
     QTreeWidgetItem* select = nullptr;
     if (functionId == 0) {
@@ -675,7 +655,6 @@ void MainWindow::RefreshFunctionList(int functionId)
         m_list->scrollToItem(select);
     }
     m_list->setUpdatesEnabled(true);
-    m_building = wasBuilding;
     showSortIndicator();
     UpdateListTitle();
 }

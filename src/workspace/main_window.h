@@ -67,6 +67,7 @@ private:
     void refreshSummary();
 
     void addChildren(QTreeWidgetItem* node, int parentId, bool isRoot);
+    QTreeWidgetItem* findNode(const QString& key) const;
     void selectProjectNode(int project);
     void fillRow(QTreeWidgetItem* item, const class Recordset& rs);
     void fitColumnsToContents();
@@ -76,7 +77,6 @@ private:
     AppState& m_state;
     QString m_sortKey;
     bool m_sortAsc = true;
-    bool m_building = false;
 
     QTreeWidget* m_tree = nullptr;
     QTreeWidget* m_list = nullptr;

@@ -109,6 +109,11 @@ void RecalcFunctionPrices(AppState& state, int project, QWidget* parent)
     Progress progress(project == 0, parent);
     QString sql;
     try {
+        if (shared.inTransaction()) {
+            // Rows the caller has written but not committed would keep the private connection
+            // waiting for ever (a server database) or until it gives up (the embedded one).
+            throw DbError(DbError::Other, QStringLiteral("保存の処理中は価格を再計算できません。"));
+        }
         const std::unique_ptr<DbConnection> own = shared.openSecond();
         Transaction transaction(*own);
 

@@ -268,6 +268,29 @@ private slots:
         QCOMPARE(readTotals(c, t.order).price, 401400.0); // another project: untouched
     }
 
+    // Called inside a transaction of the shared connection, it refuses at once instead of
+    // waiting on the caller's own uncommitted rows.
+    void refusesInsideATransaction_data() { addEngineRows(); }
+    void refusesInsideATransaction()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        const SmallTree t = SmallTree::build(*state->Conn);
+        markStale(*state->Conn);
+        {
+            Transaction transaction(*state->Conn);
+            ExecSql(*state->Conn,
+                    QStringLiteral("UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1").arg(t.order));
+            RecalcFunctionPrices(*state, t.sales);
+            QCOMPARE(Messages::shown().size(), 1);
+            QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+            QVERIFY(
+                Messages::last().text.startsWith(QStringLiteral("保存の処理中は価格を再計算できません。")));
+        }
+        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"), QStringLiteral("NPRICE = 7")), 6);
+    }
+
     void workTotalCountsOnlyCountedFunctions_data() { addEngineRows(); }
     void workTotalCountsOnlyCountedFunctions()
     {
