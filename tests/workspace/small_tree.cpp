@@ -36,6 +36,31 @@ int insertFunction(DbConnection& c, int project, const QString& valid, const QSt
     return GetIdentity(c, QStringLiteral("TFUNCTION"));
 }
 
+// Hours per process, priced per process ("Charge" off).
+void hours(DbConnection& c, int project, int function, int process, const QString& hours, int price)
+{
+    ExecSql(c, QStringLiteral(
+                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, %3, %4, %5)")
+                   .arg(project)
+                   .arg(function)
+                   .arg(process)
+                   .arg(hours)
+                   .arg(price));
+}
+
+// One member assignment ("Charge" on).
+void assign(DbConnection& c, int project, int function, int process, int slot, int member,
+            const QString& hours)
+{
+    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, %3, %4, %5, %6)")
+                   .arg(project)
+                   .arg(function)
+                   .arg(process)
+                   .arg(slot)
+                   .arg(member)
+                   .arg(hours));
+}
+
 } // namespace
 
 SmallTree SmallTree::build(DbConnection& c)
@@ -104,32 +129,17 @@ SmallTree SmallTree::build(DbConnection& c)
         insertFunction(c, t.sales, QStringLiteral("'1'"), QStringLiteral("1, 2, 2, 2, 2"),
                        QStringLiteral("帳票出力"), QStringLiteral("0"), QStringLiteral("NULL, 0, NULL"), 4);
 
-    const QString o = QString::number(t.order);
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 1, 12.5, "
-                   "9000)")
-                   .arg(s, o));
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 4, 40, "
-                   "6000)")
-                   .arg(s, o));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 1, 1, 1, 10)").arg(s, o));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 4, 1, 3, 30)").arg(s, o));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 4, 2, 2, 10)").arg(s, o));
+    hours(c, t.sales, t.order, 1, QStringLiteral("12.5"), 9000);
+    hours(c, t.sales, t.order, 4, QStringLiteral("40"), 6000);
+    assign(c, t.sales, t.order, 1, 1, 1, QStringLiteral("10"));
+    assign(c, t.sales, t.order, 4, 1, 3, QStringLiteral("30"));
+    assign(c, t.sales, t.order, 4, 2, 2, QStringLiteral("10"));
 
-    const QString sh = QString::number(t.shipping);
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 4, 20, "
-                   "6000)")
-                   .arg(s, sh));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 4, 1, 3, 20)").arg(s, sh));
+    hours(c, t.sales, t.shipping, 4, QStringLiteral("20"), 6000);
+    assign(c, t.sales, t.shipping, 4, 1, 3, QStringLiteral("20"));
 
-    const QString r = QString::number(t.reports);
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 2, NULL, "
-                   "8500)")
-                   .arg(s, r));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 2, 1, 2, NULL)").arg(s, r));
+    hours(c, t.sales, t.reports, 2, QStringLiteral("NULL"), 8500);
+    assign(c, t.sales, t.reports, 2, 1, 2, QStringLiteral("NULL"));
 
     // 在庫管理 (price kind 2): one SE with 80 hours; 8 hours assigned, SE at 9,000 under kind 2.
     const QString st = QString::number(t.stock);
@@ -137,12 +147,8 @@ SmallTree SmallTree::build(DbConnection& c)
     t.inquiry =
         insertFunction(c, t.stock, QStringLiteral("'1'"), QStringLiteral("1, 2, 2, 2, 2"),
                        QStringLiteral("在庫照会"), QStringLiteral("0"), QStringLiteral("8, 72000, 72000"), 1);
-    const QString in = QString::number(t.inquiry);
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 3, 8, "
-                   "7500)")
-                   .arg(st, in));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 3, 1, 2, 8)").arg(st, in));
+    hours(c, t.stock, t.inquiry, 3, QStringLiteral("8"), 7500);
+    assign(c, t.stock, t.inquiry, 3, 1, 2, QStringLiteral("8"));
 
     // 請求 (price kind 2): one PG with 5.5 hours, 10 assigned: 4.5 hours short.
     const QString b = QString::number(t.billing);
@@ -150,11 +156,7 @@ SmallTree SmallTree::build(DbConnection& c)
     t.invoice = insertFunction(c, t.billing, QStringLiteral("'1'"), QStringLiteral("1, 2, 2, 2, 2"),
                                QStringLiteral("請求書発行"), QStringLiteral("1000"),
                                QStringLiteral("10, 70000, 69000"), 1);
-    const QString iv = QString::number(t.invoice);
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 4, 10, "
-                   "6500)")
-                   .arg(b, iv));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 4, 1, 3, 10)").arg(b, iv));
+    hours(c, t.billing, t.invoice, 4, QStringLiteral("10"), 6500);
+    assign(c, t.billing, t.invoice, 4, 1, 3, QStringLiteral("10"));
     return t;
 }

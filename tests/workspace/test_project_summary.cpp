@@ -105,26 +105,18 @@ private slots:
         QTest::addColumn<bool>("hour");
         QTest::addColumn<bool>("charge");
         QTest::addColumn<QString>("text");
+        const auto add = [](const char* name, int project, bool hour, bool charge, const char* text) {
+            addRowsForBothEngines(
+                name, [=](QTestData& r) { r << project << hour << charge << QString::fromUtf8(text); });
+        };
         // 450 hours occupied, 30 indirect; 50 hours assigned to counted functions (the 20 of
         // the function on hold do not count), 52.5 typed per process.
-        addRowsForBothEngines("assignments", [](QTestData& r) {
-            r << int(Sales) << false << true << QStringLiteral("残工数：370/420時間");
-        });
-        addRowsForBothEngines("with indirect hours", [](QTestData& r) {
-            r << int(Sales) << true << true << QStringLiteral("残工数：400/450時間");
-        });
-        addRowsForBothEngines("per process", [](QTestData& r) {
-            r << int(Sales) << false << false << QStringLiteral("残工数：367.5/420時間");
-        });
-        addRowsForBothEngines("overbooked", [](QTestData& r) {
-            r << int(Billing) << false << true << QStringLiteral("残工数：-4.5/5.5時間");
-        });
-        addRowsForBothEngines("no members, no hours", [](QTestData& r) {
-            r << int(Head) << false << true << QStringLiteral("残工数：0/0時間");
-        });
-        addRowsForBothEngines("nothing selected", [](QTestData& r) {
-            r << int(None) << false << true << QStringLiteral("残工数：[未選択]");
-        });
+        add("assignments", Sales, false, true, "残工数：370/420時間");
+        add("with indirect hours", Sales, true, true, "残工数：400/450時間");
+        add("per process", Sales, false, false, "残工数：367.5/420時間");
+        add("overbooked", Billing, false, true, "残工数：-4.5/5.5時間");
+        add("no members, no hours", Head, false, true, "残工数：0/0時間");
+        add("nothing selected", None, false, true, "残工数：[未選択]");
     }
     void remainingHours()
     {
