@@ -14,12 +14,16 @@
 #include "workspace/price_recalc.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -643,6 +647,30 @@ private slots:
         QCOMPARE(f.label("remHour"), QStringLiteral("残工数：397.5/450時間"));
     }
 
+    // With the program's own policy dialog: choosing per-process prices there reprices every
+    // function and the list shows the new prices.
+    void realPolicyDialogSwitchesCharge()
+    {
+        Fixture f;
+        RegisterAllEditors();
+        f.open();
+        f.select(f.t.sales);
+        bool acted = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog && dialog->objectName() == QStringLiteral("frmPolicy"));
+            dialog->findChild<QComboBox*>(QStringLiteral("cmbCharge"))->setCurrentIndex(1);
+            dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            acted = true;
+        });
+        f.trigger("mnuPolicy");
+        QVERIFY(acted);
+        QVERIFY(!f.state->policy.Charge);
+        QCOMPARE(f.rowOf(f.t.order)->text(9), QStringLiteral("416,525"));
+        QCOMPARE(f.price(f.t.invoice), 64000.0);
+        QCOMPARE(f.label("remHour"), QStringLiteral("残工数：367.5/420時間"));
+    }
+
     void memberReplacementRecalculatesTheProject()
     {
         Fixture f;
@@ -920,6 +948,7 @@ private slots:
              {6, 10, 14, 16, 18, 20, 22, 26, 28, 30, 34, 36, 38, 40, 42, 44, 50, 52, 54, 56, 58, 60, 66}) {
             QVERIFY2(text.contains(QStringLiteral("href=\"%1.html\"").arg(topic)),
                      qPrintable(QString::number(topic)));
+            QVERIFY2(help.exists(QStringLiteral("%1.html").arg(topic)), qPrintable(QString::number(topic)));
         }
     }
 
