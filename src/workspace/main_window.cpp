@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -389,6 +390,14 @@ void MainWindow::createCentralArea()
         run([this] { editFunction(); });
     });
 
+    // The commands of each pane on its context menu as well.
+    m_tree->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_tree->addActions({findChild<QAction*>(QStringLiteral("mnuProjNew")),
+                        findChild<QAction*>(QStringLiteral("mnuProjUp"))});
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_list->addActions({findChild<QAction*>(QStringLiteral("mnuFuncNew")),
+                        findChild<QAction*>(QStringLiteral("mnuFuncUp"))});
+
     setCentralWidget(central);
 }
 
@@ -498,6 +507,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if ((watched == m_titles || watched == m_tree || watched == m_list) &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show)) {
         SizeControls();
+    }
+    // Enter on a function row opens it, like a double click.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_list->currentItem()) {
+            run([this] { editFunction(); });
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -642,6 +659,9 @@ void MainWindow::RefreshFunctionList(int functionId)
         fitColumnsToContents();
     } else if (rs.eof()) {
         delete FindItemByKey(m_list, functionKey(functionId));
+        if (m_state.CurFunction == functionId) {
+            m_state.CurFunction = 0;
+        }
     } else {
         QTreeWidgetItem* item = FindItemByKey(m_list, functionKey(functionId));
         if (!item) {

@@ -553,11 +553,12 @@ private slots:
         f.select(f.t.sales);
         QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("追加機能"));
 
-        // An update rewrites the row where it is.
+        // An update rewrites the row where it is; Enter opens the current row.
         action = Update;
         const int index = list->indexOfTopLevelItem(f.rowOf(f.t.order));
         list->setCurrentItem(f.rowOf(f.t.order));
-        f.trigger("FU");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(seenFunction, f.t.order);
         QCOMPARE(seenMode, 1);
         QCOMPARE(list->indexOfTopLevelItem(f.rowOf(f.t.order)), index);
@@ -799,6 +800,10 @@ private slots:
             buttons,
             (QStringList{QStringLiteral("PN=プロジェクトの新規作成"), QStringLiteral("PU=プロジェクトの更新"),
                          QStringLiteral("FN=機能項目の新規追加"), QStringLiteral("FU=機能項目の更新")}));
+
+        // Each pane offers its own commands on its context menu.
+        QCOMPARE(f.tree()->actions(), (QList<QAction*>{f.action("mnuProjNew"), f.action("mnuProjUp")}));
+        QCOMPARE(f.list()->actions(), (QList<QAction*>{f.action("mnuFuncNew"), f.action("mnuFuncUp")}));
 
         const auto tip = [&](const char* name) {
             return f.window->findChild<QLabel*>(QString::fromLatin1(name))->toolTip();
