@@ -772,16 +772,28 @@ void MainWindow::UpdateListTitle()
     m_listTitle->setToolTip(title.trimmed());
 }
 
+namespace {
+
+// Overbooked hours and a loss stand out in red.
+void setPanel(QLabel* panel, const QString& text)
+{
+    panel->setText(text);
+    const bool negative = text.section(QStringLiteral("："), 1).startsWith(QLatin1Char('-'));
+    panel->setStyleSheet(negative ? QStringLiteral("QLabel { color: #b3261e; }") : QString());
+}
+
+} // namespace
+
 void MainWindow::ShowRemainingHours()
 {
-    m_remHour->setText(RemainingHoursText(m_state));
+    setPanel(m_remHour, RemainingHoursText(m_state));
 }
 
 void MainWindow::ShowProfit()
 {
     const ProfitTexts texts = ProfitPanelTexts(m_state);
-    m_remMoney->setText(texts.money);
-    m_remRate->setText(texts.rate);
+    setPanel(m_remMoney, texts.money);
+    setPanel(m_remRate, texts.rate);
 }
 
 void MainWindow::refreshSummary()

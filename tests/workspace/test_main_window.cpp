@@ -216,8 +216,18 @@ private slots:
         QCOMPARE(f.label("remMoney"), QStringLiteral("純利益：2,470,000円"));
         QCOMPARE(f.label("remRate"), QStringLiteral("利益率：49.40％"));
 
+        const auto red = [&](const char* panel) {
+            return f.window->findChild<QLabel*>(QString::fromLatin1(panel))
+                ->styleSheet()
+                .contains(QStringLiteral("color"));
+        };
+        QVERIFY(!red("remMoney"));
         f.select(f.t.stock);
         QCOMPARE(f.state->CurPriKind, f.t.priceKind2);
+        // A loss stands out.
+        QCOMPARE(f.label("remMoney"), QStringLiteral("純利益：-370,000円"));
+        QVERIFY(red("remMoney"));
+        QVERIFY(!red("remHour"));
         QCOMPARE(f.titles(), QStringList{QStringLiteral("在庫照会")});
 
         tree->setCurrentItem(root);
