@@ -4,6 +4,7 @@
 #include "foundation/conversions.h"
 #include "foundation/help.h"
 #include "foundation/input_filters.h"
+#include "pricing/check_values.h"
 #include "pricing/policy.h"
 #include "workspace/price_recalc.h"
 
@@ -17,24 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Check-box values as the policy helpers count them: 0 unticked, 1 ticked, 2 grey.
-int checkValue(const QCheckBox* box)
-{
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
-void setCheckValue(QCheckBox* box, int value)
-{
-    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
-}
 
 QLabel* amountLabel(QWidget* parent, const QString& name)
 {
@@ -131,7 +114,7 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
     const QuoteSettings& quote = state.ProjQuote;
     const bool flags[6] = {quote.Base, quote.Work, quote.Opt, quote.Deliv, quote.Expe0, quote.Expe1};
     for (int i = 0; i < 6; ++i) {
-        setCheckValue(m_checks[i], BoolToCheck(flags[i]));
+        SetCheckValue(m_checks[i], BoolToCheck(flags[i]));
     }
     m_discount->setText(FormatAmount(quote.Discount));
     AttachNumericFilter(m_discount, true, true);
@@ -147,7 +130,7 @@ void QuotationDialog::RecalcQuote()
     QuoteSub = 0;
     for (int i = 0; i < 6; ++i) {
         // A grey box is kept as ticked on post but does not count here.
-        if (checkValue(m_checks[i]) == 1) {
+        if (CheckValue(m_checks[i]) == 1) {
             QuoteSub += amounts[i];
         }
     }
@@ -165,7 +148,7 @@ void QuotationDialog::post()
     QuoteSettings& quote = m_state.ProjQuote;
     bool* flags[6] = {&quote.Base, &quote.Work, &quote.Opt, &quote.Deliv, &quote.Expe0, &quote.Expe1};
     for (int i = 0; i < 6; ++i) {
-        *flags[i] = CheckToBool(checkValue(m_checks[i]));
+        *flags[i] = CheckToBool(CheckValue(m_checks[i]));
     }
     quote.Discount = NumberOrZero(m_discount->text());
     accept();

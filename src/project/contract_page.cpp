@@ -110,14 +110,7 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
     m_propose = NamedButton(this, QStringLiteral("cmdContract"), QStringLiteral("標準値計算"));
     m_propose->setToolTip(QStringLiteral("機能項目の作業費と条件の係数から価格を提案します"));
     connect(m_propose, &QPushButton::clicked, this, &ContractPage::proposePrices);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_propose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(buttons);
+    LayOutWithButton(this, grid, m_propose);
 }
 
 void ContractPage::prepare()
@@ -193,9 +186,7 @@ void ContractPage::proposePrices()
     for (QLineEdit* price : m_prices) {
         entered = entered || NumberOrZero(price->text()) != 0;
     }
-    if (entered && Messages::question(this, QStringLiteral("確認"),
-                                      QStringLiteral("設定済みの価格を上書きします。よろしいですか？"),
-                                      QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    if (!ConfirmOverwrite(this, entered)) {
         return;
     }
     try {
@@ -211,8 +202,8 @@ void ContractPage::proposePrices()
         const double monthly = DivNumber(m_state.conn(), kOptions[kMeeting].division,
                                          ComboKey(m_levels[kMeeting]), QStringLiteral("NCOEF2"));
         m_prices[kMeeting]->setText(months > 0 ? FormatAmount(monthly * months) : QStringLiteral("0"));
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
+    } catch (const std::exception& e) {
+        ShowDbError(e, QString(), this);
     }
 }
 

@@ -68,14 +68,7 @@ DeliverablePage::DeliverablePage(AppState& state, QWidget* parent) : QWidget(par
     m_propose = NamedButton(this, QStringLiteral("cmdDeliv"), QStringLiteral("標準値計算"));
     m_propose->setToolTip(QStringLiteral("機能項目の作業費と納品物の係数から価格を提案します"));
     connect(m_propose, &QPushButton::clicked, this, &DeliverablePage::proposePrices);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_propose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(buttons);
+    LayOutWithButton(this, grid, m_propose);
 }
 
 void DeliverablePage::makeKindRow(int row, int kind, const QString& name)
@@ -177,9 +170,7 @@ void DeliverablePage::proposePrices()
     for (int i = 0; i < kRows; ++i) {
         entered = entered || (DelivKind[i] != 0 && NumberOrZero(m_prices[i]->text()) != 0);
     }
-    if (entered && Messages::question(this, QStringLiteral("確認"),
-                                      QStringLiteral("設定済みの価格を上書きします。よろしいですか？"),
-                                      QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+    if (!ConfirmOverwrite(this, entered)) {
         return;
     }
     try {
@@ -194,8 +185,8 @@ void DeliverablePage::proposePrices()
             const double coefficient = DivNumber(m_state.conn(), 8, DelivKind[i], column);
             m_prices[i]->setText(RoundDownPlace(ProposedSurcharge(coefficient, work), -1, m_state.policy));
         }
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
+    } catch (const std::exception& e) {
+        ShowDbError(e, QString(), this);
     }
 }
 

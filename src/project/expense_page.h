@@ -2,17 +2,16 @@
 
 #include "project/project_data.h"
 
-#include <QHash>
 #include <QWidget>
 #include <array>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QScrollBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class RowListControls;
 struct AppState;
 
 // The expenses tab: purchases the development depends on, totalled by who buys them.
@@ -40,8 +39,7 @@ private:
     void rowClicked(QTreeWidgetItem* item);
     void quantityEdited();
     void scrolled(int value);
-    int rowBuyer(const QTreeWidgetItem* item) const;
-    int pickedItem() const;
+    void addOrUpdate(int mode, QTreeWidgetItem* row);
 
     AppState& m_state;
     QComboBox* m_item;
@@ -57,13 +55,7 @@ private:
     QLabel* m_quantityLabel;
     QLabel* m_discountLabel;
     QLabel* m_amountLabel;
-    QPushButton* m_add;
-    QPushButton* m_update;
-    QPushButton* m_delete;
-    QPushButton* m_up;
-    QPushButton* m_down;
+    RowListControls* m_rows;
     QTreeWidget* m_list;
     QString SelectedExpenseKey;
-    // Rows loaded with a buyer code that has no label, by row key.
-    QHash<QString, int> m_unlabelledBuyers;
 };

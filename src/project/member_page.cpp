@@ -8,16 +8,15 @@
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
-#include "foundation/sql_literal.h"
 #include "project/form_parts.h"
 #include "project/master_entry.h"
 #include "project/project_figures.h"
+#include "project/row_list_controls.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -26,12 +25,7 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
 {
     setObjectName(QStringLiteral("picOptions_1"));
 
-    m_member = new QComboBox(this);
-    m_member->setObjectName(QStringLiteral("cmbMember"));
-    m_member->setEditable(true);
-    m_member->setInsertPolicy(QComboBox::NoInsert);
-    m_member->setMinimumContentsLength(14);
-    m_member->lineEdit()->setMaxLength(50);
+    m_member = EntryCombo(this, QStringLiteral("cmbMember"), 220);
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("cmbMKind"));
     m_kind->setMinimumContentsLength(8);
@@ -43,88 +37,25 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
     m_priceLabel = NamedLabel(this, QStringLiteral("lblMembPri"), QStringLiteral("費用"));
     m_occupiedLabel = NamedLabel(this, QStringLiteral("lblMembOccu"), QStringLiteral("占有時間"));
     m_indirectLabel = NamedLabel(this, QStringLiteral("lblIndirect"), QStringLiteral("間接工数"));
-    m_add = NamedButton(this, QStringLiteral("cmdMembAdd"), QStringLiteral("行追加"));
-    m_update = NamedButton(this, QStringLiteral("cmdMembUp"), QStringLiteral("行更新"));
-    m_delete = NamedButton(this, QStringLiteral("cmdMembDel"), QStringLiteral("行削除"));
-    m_up = NamedButton(this, QStringLiteral("cmdMUp"), QStringLiteral("▲"));
-    m_down = NamedButton(this, QStringLiteral("cmdMDown"), QStringLiteral("▼"));
-    m_up->setToolTip(QStringLiteral("選択した行を上へ移動"));
-    m_down->setToolTip(QStringLiteral("選択した行を下へ移動"));
-    m_list = ReportList(this, QStringLiteral("lvwMList"));
+    m_rows = new RowListControls(this,
+                                 {"cmdMembAdd", "cmdMembUp", "cmdMembDel", "cmdMUp", "cmdMDown", "lvwMList"});
+    m_list = m_rows->list();
 
-    auto unit = [this](const QString& text) { return new QLabel(text, this); };
-    m_member->setMinimumWidth(220);
-    auto* first = new QHBoxLayout;
-    first->setSpacing(6);
-    first->addWidget(m_memberLabel);
-    first->addWidget(m_member);
-    first->addSpacing(12);
-    first->addWidget(m_kindLabel);
-    first->addWidget(m_kind);
-    first->addStretch();
-    auto* second = new QHBoxLayout;
-    second->setSpacing(6);
-    second->addWidget(m_priceLabel);
-    second->addWidget(m_price);
-    second->addWidget(unit(QStringLiteral("円/時間")));
-    second->addSpacing(12);
-    second->addWidget(m_occupiedLabel);
-    second->addWidget(m_occupied);
-    second->addWidget(unit(QStringLiteral("時間")));
-    second->addSpacing(12);
-    second->addWidget(m_indirectLabel);
-    second->addWidget(m_indirect);
-    second->addWidget(unit(QStringLiteral("時間")));
-    second->addStretch();
-    // The label column lines up the two rows.
-    const int labelWidth = qMax(m_memberLabel->sizeHint().width(), m_priceLabel->sizeHint().width());
-    m_memberLabel->setFixedWidth(labelWidth);
-    m_priceLabel->setFixedWidth(labelWidth);
-    auto* grid = new QVBoxLayout;
-    grid->addLayout(first);
-    grid->addLayout(second);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_add);
-    buttons->addWidget(m_update);
-    buttons->addWidget(m_delete);
-    buttons->addStretch();
-
-    auto* arrows = new QVBoxLayout;
-    arrows->addWidget(m_up);
-    arrows->addWidget(m_down);
-    arrows->addStretch();
-    m_up->setFixedWidth(32);
-    m_down->setFixedWidth(32);
-    auto* listRow = new QHBoxLayout;
-    listRow->addWidget(m_list, 1);
-    listRow->addLayout(arrows);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    layout->addLayout(listRow, 1);
+    auto* inputs = new QVBoxLayout;
+    inputs->addLayout(FieldRow({m_memberLabel, m_member, nullptr, m_kindLabel, m_kind}));
+    inputs->addLayout(FieldRow({m_priceLabel, m_price, UnitLabel(this, QStringLiteral("円/時間")), nullptr,
+                                m_occupiedLabel, m_occupied, UnitLabel(this, QStringLiteral("時間")), nullptr,
+                                m_indirectLabel, m_indirect, UnitLabel(this, QStringLiteral("時間"))}));
+    AlignLabels({m_memberLabel, m_priceLabel});
+    m_rows->layOut(inputs);
 
     AttachNumericFilter(m_price, true, true);
     AttachNumericFilter(m_occupied, true, false);
     AttachNumericFilter(m_indirect, true, false);
-    m_update->setEnabled(false);
-    m_delete->setEnabled(false);
-    m_up->setEnabled(false);
-    m_down->setEnabled(false);
 
     connect(m_member, &QComboBox::activated, this, &MemberPage::memberPicked);
-    connect(m_list, &QTreeWidget::itemClicked, this, &MemberPage::rowClicked);
-    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-        if (current) {
-            rowClicked(current);
-        }
-    });
-    connect(m_add, &QPushButton::clicked, this, [this] { ApplyMemberRow(0); });
-    connect(m_update, &QPushButton::clicked, this, [this] { ApplyMemberRow(1); });
-    connect(m_delete, &QPushButton::clicked, this, [this] { ApplyMemberRow(2); });
-    connect(m_up, &QPushButton::clicked, this, [this] { moveRow(-1); });
-    connect(m_down, &QPushButton::clicked, this, [this] { moveRow(1); });
+    connect(m_rows, &RowListControls::rowClicked, this, &MemberPage::rowClicked);
+    connect(m_rows, &RowListControls::applyRow, this, &MemberPage::ApplyMemberRow);
 }
 
 void MemberPage::prepare()
@@ -134,23 +65,9 @@ void MemberPage::prepare()
 
 void MemberPage::FillMemberCombo(int id)
 {
-    QSignalBlocker blocker(m_member);
-    m_member->clear();
-    int selected = -1;
-    for (Recordset rs =
-             OpenRs(m_state.conn(),
-                    QStringLiteral("SELECT NMEMBER, CMEMBER FROM MMEMBER ORDER BY NSORT,NMEMBPRI,NMEMBER"));
-         !rs.eof(); rs.moveNext()) {
-        const int key = ToInt(rs.field(QStringLiteral("NMEMBER")));
-        m_member->addItem(ToText(rs.field(QStringLiteral("CMEMBER"))), key);
-        if (key == id) {
-            selected = m_member->count() - 1;
-        }
-    }
-    m_member->setCurrentIndex(selected);
-    if (selected < 0) {
-        m_member->setEditText(QString());
-    }
+    FillEntryCombo(m_state.conn(), m_member,
+                   QStringLiteral("SELECT NMEMBER, CMEMBER FROM MMEMBER ORDER BY NSORT,NMEMBPRI,NMEMBER"),
+                   QStringLiteral("NMEMBER"), QStringLiteral("CMEMBER"), id);
 }
 
 void MemberPage::LoadMemberList()
@@ -161,7 +78,6 @@ void MemberPage::LoadMemberList()
                             {m_priceLabel->text(), 1000, true},
                             {m_occupiedLabel->text(), 1000, true},
                             {m_indirectLabel->text(), 1000, true}});
-    m_unlabelledKinds.clear();
     m_loadedKinds.clear();
     if (m_state.EditMode != 1) {
         return;
@@ -181,18 +97,15 @@ void MemberPage::LoadMemberList()
     QSignalBlocker blocker(m_list);
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
         const int member = ToInt(rs.field(QStringLiteral("NMEMBER")));
-        const QString key = MemberRowKey(member);
+        const int kind = ToInt(rs.field(QStringLiteral("NMKIND")));
         auto* item = new QTreeWidgetItem(m_list);
-        SetItemKey(item, key);
+        SetItemKey(item, MemberRowKey(member));
+        SetRowCode(item, kind);
         item->setText(0, ToText(rs.field(QStringLiteral("CMEMBER"))));
-        const QString kindName = ToText(rs.field(QStringLiteral("CNAME")));
-        SetRowCells(item, {kindName, FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))),
+        SetRowCells(item, {ToText(rs.field(QStringLiteral("CNAME"))),
+                           FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))),
                            ToText(rs.field(QStringLiteral("NMEMBOCCU"))),
                            ToText(rs.field(QStringLiteral("NINDIRECT")))});
-        const int kind = ToInt(rs.field(QStringLiteral("NMKIND")));
-        if (kindName.isEmpty()) {
-            m_unlabelledKinds.insert(key, kind);
-        }
         m_loadedKinds.insert(member, kind);
     }
     FitListColumns(m_list);
@@ -208,43 +121,20 @@ void MemberPage::memberPicked()
             SelectComboByKey(m_kind, rs.field(QStringLiteral("NMKIND")));
             m_price->setText(FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))));
         }
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
+    } catch (const std::exception& e) {
+        ShowDbError(e, QString(), this);
     }
 }
 
 void MemberPage::rowClicked(QTreeWidgetItem* item)
 {
-    if (!item) {
-        return;
-    }
     SelectedMemberKey = ItemKey(item);
-    const int id = KeyToId(SelectedMemberKey);
-    const int index = m_member->findData(id);
-    if (index >= 0) {
-        m_member->setCurrentIndex(index);
-    } else {
-        m_member->setCurrentIndex(-1);
-        m_member->setEditText(item->text(0));
-    }
-    SelectComboByText(m_kind, item->text(1));
+    ShowEntry(m_member, KeyToId(SelectedMemberKey), item->text(0));
+    SelectComboByKey(m_kind, RowCode(item));
     m_price->setText(item->text(2).isEmpty() ? QString() : FormatAmount(NumberOrZero(item->text(2))));
     m_occupied->setText(item->text(3));
     m_indirect->setText(item->text(4));
-    m_update->setEnabled(true);
-    m_delete->setEnabled(true);
-    const bool several = m_list->topLevelItemCount() > 1;
-    m_up->setEnabled(several);
-    m_down->setEnabled(several);
-}
-
-int MemberPage::pickedMember() const
-{
-    const int index = m_member->currentIndex();
-    if (index >= 0 && m_member->itemText(index) == m_member->currentText()) {
-        return m_member->itemData(index).toInt();
-    }
-    return 0;
+    m_rows->rowChosen();
 }
 
 bool MemberPage::MemberIsCharged(int id)
@@ -262,89 +152,77 @@ void MemberPage::ApplyMemberRow(int mode)
     if (mode != 0 && !row) {
         return;
     }
-    const int oldId = KeyToId(SelectedMemberKey);
     try {
-        if (mode == 2) {
-            if (MemberIsCharged(oldId)) {
-                Messages::exclamation(
-                    this, QStringLiteral("使用済み"),
-                    QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"));
-                return;
-            }
-            m_unlabelledKinds.remove(SelectedMemberKey);
+        if (mode != 2) {
+            addOrUpdate(mode, row);
+        } else if (MemberIsCharged(KeyToId(SelectedMemberKey))) {
+            Messages::exclamation(this, QStringLiteral("使用済み"),
+                                  QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"));
+        } else {
             delete row;
             SelectedMemberKey.clear();
-            m_update->setEnabled(false);
-            m_delete->setEnabled(false);
-            m_up->setEnabled(false);
-            m_down->setEnabled(false);
+            m_rows->rowGone();
             UpdateMemberTotal();
-            return;
         }
-
-        const QString name = m_member->currentText().trimmed();
-        if (name.isEmpty()) {
-            Messages::required(this, m_memberLabel->text());
-            return;
-        }
-        if (m_price->text().isEmpty()) {
-            Messages::required(this, m_priceLabel->text());
-            return;
-        }
-        if (m_occupied->text().isEmpty()) {
-            Messages::required(this, m_occupiedLabel->text());
-            return;
-        }
-        if (!CheckNumberBox(this, m_priceLabel->text(), m_price) ||
-            !CheckNumberBox(this, m_occupiedLabel->text(), m_occupied) ||
-            !CheckNumberBox(this, m_indirectLabel->text(), m_indirect)) {
-            return;
-        }
-
-        const int kind = ComboKey(m_kind);
-        const MasterEntry entry = EnterMember(m_state.conn(), pickedMember(), name, kind, m_price->text());
-        if (entry.inserted) {
-            FillMemberCombo(entry.id);
-        }
-        const QString newKey = MemberRowKey(entry.id);
-        if (mode == 1) {
-            QSignalBlocker blocker(m_list);
-            m_list->setCurrentItem(row);
-        }
-        if (!ListKeyFree(m_list, newKey, mode)) {
-            Messages::exclamation(this, QStringLiteral("重複エラー"),
-                                  QStringLiteral("その人は既に登録されています。"));
-            return;
-        }
-        if (mode == 0) {
-            QSignalBlocker blocker(m_list);
-            row = new QTreeWidgetItem(m_list);
-        } else {
-            if (entry.id != oldId && MemberIsCharged(oldId)) {
-                Messages::exclamation(
-                    this, QStringLiteral("使用済み"),
-                    QStringLiteral("更新前のメンバが既に作業分担されています。更新できません。"));
-                return;
-            }
-            m_unlabelledKinds.remove(SelectedMemberKey);
-            SelectedMemberKey = newKey;
-        }
-        SetItemKey(row, newKey);
-        row->setText(0, m_member->currentText());
-        SetRowCells(row, {m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(),
-                          m_indirect->text()});
-        FitListColumns(m_list);
-        UpdateMemberTotal();
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
-    } catch (const ConversionError& e) {
+    } catch (const std::exception& e) {
         ShowDbError(e, QString(), this);
     }
 }
 
-void MemberPage::moveRow(int offset)
+void MemberPage::addOrUpdate(int mode, QTreeWidgetItem* row)
 {
-    MoveListRow(m_list, offset);
+    const QString name = m_member->currentText().trimmed();
+    const std::pair<QLabel*, QLineEdit*> required[] = {{m_priceLabel, m_price},
+                                                       {m_occupiedLabel, m_occupied}};
+    if (name.isEmpty()) {
+        Messages::required(this, m_memberLabel->text());
+        return;
+    }
+    for (const auto& [label, box] : required) {
+        if (box->text().isEmpty()) {
+            Messages::required(this, label->text());
+            return;
+        }
+    }
+    if (!CheckNumberBox(this, m_priceLabel->text(), m_price) ||
+        !CheckNumberBox(this, m_occupiedLabel->text(), m_occupied) ||
+        !CheckNumberBox(this, m_indirectLabel->text(), m_indirect)) {
+        return;
+    }
+
+    const int kind = ComboKey(m_kind);
+    const MasterEntry entry =
+        EnterMember(m_state.conn(), PickedEntryKey(m_member), name, kind, m_price->text());
+    if (entry.inserted) {
+        FillMemberCombo(entry.id);
+    }
+    const QString newKey = MemberRowKey(entry.id);
+    if (mode == 1) {
+        QSignalBlocker blocker(m_list);
+        m_list->setCurrentItem(row);
+    }
+    if (!ListKeyFree(m_list, newKey, mode)) {
+        Messages::exclamation(this, QStringLiteral("重複エラー"),
+                              QStringLiteral("その人は既に登録されています。"));
+        return;
+    }
+    if (mode == 0) {
+        QSignalBlocker blocker(m_list);
+        row = new QTreeWidgetItem(m_list);
+    } else if (entry.id != KeyToId(SelectedMemberKey) && MemberIsCharged(KeyToId(SelectedMemberKey))) {
+        Messages::exclamation(this, QStringLiteral("使用済み"),
+                              QStringLiteral("更新前のメンバが既に作業分担されています。更新できません。"));
+        return;
+    } else {
+        SelectedMemberKey = newKey;
+    }
+    SetItemKey(row, newKey);
+    SetRowCode(row, kind);
+    row->setText(0, m_member->currentText());
+    SetRowCells(
+        row, {m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(), m_indirect->text()});
+    FitListColumns(m_list);
+    UpdateMemberTotal();
 }
 
 void MemberPage::UpdateMemberTotal()
@@ -359,21 +237,12 @@ void MemberPage::UpdateMemberTotal()
     emit totalChanged(total);
 }
 
-int MemberPage::rowKind(const QTreeWidgetItem* item) const
-{
-    const QString key = ItemKey(item);
-    if (item->text(1).isEmpty() && m_unlabelledKinds.contains(key)) {
-        return m_unlabelledKinds.value(key);
-    }
-    return ComboKey(m_kind, item->text(1));
-}
-
 QList<MemberRow> MemberPage::rows() const
 {
     QList<MemberRow> result;
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = m_list->topLevelItem(i);
-        result.append({KeyToId(ItemKey(item)), rowKind(item), item->text(2), item->text(3), item->text(4)});
+        result.append({KeyToId(ItemKey(item)), RowCode(item), item->text(2), item->text(3), item->text(4)});
     }
     return result;
 }

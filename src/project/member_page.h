@@ -8,9 +8,9 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class RowListControls;
 struct AppState;
 
 // The members tab: who works on the project, at what cost, for how many hours.
@@ -38,9 +38,7 @@ private:
     bool MemberIsCharged(int id);
     void memberPicked();
     void rowClicked(QTreeWidgetItem* item);
-    void moveRow(int offset);
-    int rowKind(const QTreeWidgetItem* item) const;
-    int pickedMember() const;
+    void addOrUpdate(int mode, QTreeWidgetItem* row);
 
     AppState& m_state;
     QComboBox* m_member;
@@ -53,17 +51,10 @@ private:
     QLabel* m_priceLabel;
     QLabel* m_occupiedLabel;
     QLabel* m_indirectLabel;
-    QPushButton* m_add;
-    QPushButton* m_update;
-    QPushButton* m_delete;
-    QPushButton* m_up;
-    QPushButton* m_down;
+    RowListControls* m_rows;
     QTreeWidget* m_list;
     QString SelectedMemberKey;
     double m_total = 0;
-    // Rows loaded with a job kind that has no label: their code, by row key, so that a save
-    // does not turn them into another kind.
-    QHash<QString, int> m_unlabelledKinds;
     // The job kind of each member as loaded, by member id.
     QHash<int, int> m_loadedKinds;
 };

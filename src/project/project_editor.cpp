@@ -258,10 +258,7 @@ void ProjectEditor::ProjectSave(int mode)
     try {
         project =
             WriteProject(m_state.conn(), static_cast<SaveMode>(mode), m_state.CurProject, record, components);
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
-        return;
-    } catch (const ConversionError& e) {
+    } catch (const std::exception& e) {
         ShowDbError(e, QString(), this);
         return;
     }

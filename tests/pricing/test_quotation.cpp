@@ -41,26 +41,15 @@ void setChecks(QWidget* dialog, const QList<Qt::CheckState>& states)
 class TestQuotation : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        m_db = TestDatabase::create(Engine::SQLite, true);
-        m_state = m_db->makeState();
-    }
-    void cleanup()
-    {
-        m_editor.reset();
-        m_state.reset();
-        m_db.reset();
-        m_env.reset();
-    }
+    void init() { m_f.init(); }
+    void cleanup() { m_f.cleanup(); }
 
     // The figures are those on the editor's screen, saved or not; only the work total comes
     // from the database.
     void figuresFromTheScreen()
     {
-        m_editor = openProject(*m_state, 2);
-        QWidget* e = m_editor.get();
+        m_f.editor = openProject(*m_f.state, 2);
+        QWidget* e = m_f.editor.get();
         control<QLineEdit>(e, "txtBase")->setText(QStringLiteral("200,000"));
         control<QLineEdit>(e, "txtWritePri")->setText(QStringLiteral("10,000"));
         showTab(e, 5);
@@ -87,19 +76,19 @@ private slots:
                                     "8,110,000", "2", "2", "2", "2", "0", "2", "800"}));
         // Cancel changes neither the order amount nor the quotation settings.
         QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), QStringLiteral("7,970,000"));
-        QVERIFY(!m_state->ProjQuote.Expe0);
-        QCOMPARE(m_state->ProjQuote.Discount, 800.0);
+        QVERIFY(!m_f.state->ProjQuote.Expe0);
+        QCOMPARE(m_f.state->ProjQuote.Discount, 800.0);
     }
 
     void newProjectHasNoWork()
     {
-        m_editor = openNewProject(*m_state, 2);
+        m_f.editor = openNewProject(*m_f.state, 2);
         QString work;
         whenQuotationShows([&work](QuotationDialog* d) {
             work = text(d, "lblWork");
             d->reject();
         });
-        clickButton(m_editor.get(), "cmdCalc");
+        clickButton(m_f.editor.get(), "cmdCalc");
         QCOMPARE(work, QStringLiteral("0"));
     }
 
@@ -129,7 +118,7 @@ private slots:
         QFETCH(QList<Qt::CheckState>, checks);
         QFETCH(QString, discount);
         QFETCH(QString, total);
-        m_editor = openProject(*m_state, 2);
+        m_f.editor = openProject(*m_f.state, 2);
         QString shown;
         whenQuotationShows([&](QuotationDialog* d) {
             setChecks(d, checks);
@@ -137,13 +126,13 @@ private slots:
             shown = text(d, "lblTotal");
             d->reject();
         });
-        clickButton(m_editor.get(), "cmdCalc");
+        clickButton(m_f.editor.get(), "cmdCalc");
         QCOMPARE(shown, total);
     }
 
     void discountUpdatesAtEveryKey()
     {
-        m_editor = openProject(*m_state, 2);
+        m_f.editor = openProject(*m_f.state, 2);
         QStringList totals;
         QString formatted;
         whenQuotationShows([&](QuotationDialog* d) {
@@ -161,7 +150,7 @@ private slots:
             formatted = box->text();
             d->reject();
         });
-        clickButton(m_editor.get(), "cmdCalc");
+        clickButton(m_f.editor.get(), "cmdCalc");
         QCOMPARE(totals, (QStringList{"99,999", "99,985", "99,850", "98,500"}));
         QCOMPARE(formatted, QStringLiteral("1,500"));
     }
@@ -170,8 +159,8 @@ private slots:
     // whether ticked or not.
     void whatCounts()
     {
-        m_editor = openProject(*m_state, 4);
-        QWidget* e = m_editor.get();
+        m_f.editor = openProject(*m_f.state, 4);
+        QWidget* e = m_f.editor.get();
         control<QLineEdit>(e, "txtDelPri_0")->setText(QStringLiteral("10,000"));
         control<QLineEdit>(e, "txtDeliv_15")->setText(QStringLiteral("追加資料"));
         control<QLineEdit>(e, "txtDelPri_15")->setText(QStringLiteral("2,000"));
@@ -195,8 +184,8 @@ private slots:
     // project, which the save then stores.
     void postAndSave()
     {
-        m_editor = openProject(*m_state, 3);
-        QWidget* e = m_editor.get();
+        m_f.editor = openProject(*m_f.state, 3);
+        QWidget* e = m_f.editor.get();
         QString total;
         whenQuotationShows([&](QuotationDialog* d) {
             setChecks(d, {Qt::PartiallyChecked, Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Checked,
@@ -209,11 +198,11 @@ private slots:
         // Work 2,647,490 + deliverables 368,000 + own-company expenses 0 + 1,234.
         QCOMPARE(total, QStringLiteral("3,016,724"));
         QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), total);
-        const QuoteSettings& q = m_state->ProjQuote;
+        const QuoteSettings& q = m_f.state->ProjQuote;
         QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe0 && !q.Expe1);
         QCOMPARE(q.Discount, -1234.0);
         clickButton(e, "cmdOK");
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         QCOMPARE(scalar(c, QStringLiteral("SELECT NPRICE AS V FROM TPROJECT WHERE NPROJECT = 3")).toDouble(),
                  3016724.0);
         QCOMPARE(
@@ -228,10 +217,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<ProjectEditor> m_editor;
+    EditorFixture m_f;
 };
 
 QTEST_MAIN(TestQuotation)

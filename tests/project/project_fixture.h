@@ -2,6 +2,7 @@
 
 #include "foundation/app_state.h"
 #include "foundation/db_connection.h"
+#include "foundation/messages.h"
 #include "gui_helpers.h"
 #include "project/project_editor.h"
 #include "test_support.h"
@@ -78,6 +79,38 @@ inline QStringList rowTexts(const QTreeWidget* list, int row)
     }
     return texts;
 }
+
+// The world of one test case: settings, a seeded SQLite database, the shared state and the
+// editor under test.
+class EditorFixture {
+public:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        db = TestDatabase::create(Engine::SQLite, true);
+        state = db->makeState();
+    }
+    void cleanup()
+    {
+        editor.reset();
+        state.reset();
+        db.reset();
+        env.reset();
+    }
+    // Opens the editor on a project (0: a new one under the root) at a tab.
+    QWidget* open(int project, int tab)
+    {
+        editor = project == 0 ? openNewProject(*state, 0) : openProject(*state, project);
+        showTab(editor.get(), tab);
+        Messages::clearShown();
+        return editor.get();
+    }
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<ProjectEditor> editor;
+};
 
 // Every row of the tables a project save or the master registrations can touch, as text, so
 // that a failed save can be shown to have changed nothing.

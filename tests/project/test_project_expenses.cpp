@@ -38,19 +38,8 @@ void enterExpense(QWidget* e, const ExpenseInput& in, const char* button = "cmdE
 class TestProjectExpenses : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        m_db = TestDatabase::create(Engine::SQLite, true);
-        m_state = m_db->makeState();
-    }
-    void cleanup()
-    {
-        m_editor.reset();
-        m_state.reset();
-        m_db.reset();
-        m_env.reset();
-    }
+    void init() { m_f.init(); }
+    void cleanup() { m_f.cleanup(); }
 
     void rowPrice()
     {
@@ -69,7 +58,7 @@ private slots:
         QCOMPARE(control<QLabel>(e, "lblExpense_0")->text(), QStringLiteral("35,000"));
         QCOMPARE(control<QLabel>(e, "lblExpense_1")->text(), QStringLiteral("0"));
         // The master unit price follows the last price entered.
-        QCOMPARE(scalar(m_state->conn(), QStringLiteral("SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 1"))
+        QCOMPARE(scalar(m_f.state->conn(), QStringLiteral("SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 1"))
                      .toDouble(),
                  12000.0);
     }
@@ -77,7 +66,7 @@ private slots:
     void typedItems()
     {
         QWidget* e = open(0);
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         enterExpense(e, {QStringLiteral("検証用サーバ 'B'"), true, QStringLiteral("顧客"),
                          QStringLiteral("200,000"), QStringLiteral("1"), QString()});
         QCOMPARE(scalar(c, QStringLiteral("SELECT NITEM AS V FROM MITEM WHERE CITEM = '検証用サーバ ''B'''"))
@@ -178,18 +167,18 @@ private slots:
         QFETCH(QString, discount);
         QFETCH(QString, text);
         QWidget* e = open(0);
-        const QString before = snapshot(m_state->conn());
+        const QString before = snapshot(m_f.state->conn());
         control<QComboBox>(e, "cmbItem")->setCurrentIndex(-1);
         enterExpense(e, {item, false, QString(), unitPrice, QStringLiteral("1"), discount});
         COMPARE_LAST_MESSAGE(QStringLiteral("入力確認"), text, Messages::Information);
         QCOMPARE(control<QTreeWidget>(e, "lvwEList")->topLevelItemCount(), 0);
-        QCOMPARE(snapshot(m_state->conn()), before);
+        QCOMPARE(snapshot(m_f.state->conn()), before);
     }
 
     void updateAndDelete()
     {
         QWidget* e = open(2);
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         auto* list = control<QTreeWidget>(e, "lvwEList");
         QCOMPARE(list->topLevelItemCount(), 4);
         clickRow(list, 1); // 検証用ハンディターミナル, 顧客, 85,000 x 4 - 20,000
@@ -238,7 +227,7 @@ private slots:
     // A stored row whose buyer lost its label is shown, counted nowhere and saved back.
     void rowWithUnknownBuyerIsKept()
     {
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("INSERT INTO TEXPENSE VALUES (4, 1, 3, 5, 45000, 1, 0, 45000)"));
         QWidget* e = open(4);
         auto* list = control<QTreeWidget>(e, "lvwEList");
@@ -249,18 +238,9 @@ private slots:
     }
 
 private:
-    QWidget* open(int project)
-    {
-        m_editor = project == 0 ? openNewProject(*m_state, 0) : openProject(*m_state, project);
-        showTab(m_editor.get(), 5);
-        Messages::clearShown();
-        return m_editor.get();
-    }
+    QWidget* open(int project) { return m_f.open(project, 5); }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<ProjectEditor> m_editor;
+    EditorFixture m_f;
 };
 
 QTEST_MAIN(TestProjectExpenses)

@@ -41,19 +41,8 @@ QString keyOfRow(QWidget* e, int row)
 class TestProjectMembers : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        m_db = TestDatabase::create(Engine::SQLite, true);
-        m_state = m_db->makeState();
-    }
-    void cleanup()
-    {
-        m_editor.reset();
-        m_state.reset();
-        m_db.reset();
-        m_env.reset();
-    }
+    void init() { m_f.init(); }
+    void cleanup() { m_f.cleanup(); }
 
     void pickingAMemberFillsKindAndPrice()
     {
@@ -66,7 +55,7 @@ private slots:
     void typedNameIsRegistered()
     {
         QWidget* e = open(0);
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         enterMember(e, {QStringLiteral("新人 O'Hara"), true, QStringLiteral("PG"), QStringLiteral("3,200"),
                         QStringLiteral("100"), QString()});
         const int id =
@@ -90,7 +79,7 @@ private slots:
     void typedExistingNameUsesTheMaster()
     {
         QWidget* e = open(0);
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         enterMember(e, {QStringLiteral("高橋 翔"), true, QStringLiteral("PL"), QStringLiteral("5,200"),
                         QStringLiteral("80"), QStringLiteral("8")});
         QCOMPARE(rowCount(c, QStringLiteral("MMEMBER")), 6);
@@ -194,7 +183,7 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 5);
         QVERIFY(!control<QPushButton>(e, "cmdMembUp")->isEnabled());
         QVERIFY(!control<QPushButton>(e, "cmdMembDel")->isEnabled());
-        QCOMPARE(rowCount(m_state->conn(), QStringLiteral("MMEMBER"), QStringLiteral("NMEMBER = 4")), 1);
+        QCOMPARE(rowCount(m_f.state->conn(), QStringLiteral("MMEMBER"), QStringLiteral("NMEMBER = 4")), 1);
     }
 
     void personnelCost_data()
@@ -208,7 +197,7 @@ private slots:
     {
         QFETCH(bool, indirect);
         QFETCH(QString, total);
-        m_state->policy.Indirect = indirect;
+        m_f.state->policy.Indirect = indirect;
         QWidget* e = open(0);
         enterMember(e, {QStringLiteral("鈴木 美咲"), false, QString(), QStringLiteral("5,000"),
                         QStringLiteral("100"), QStringLiteral("20")});
@@ -274,7 +263,7 @@ private slots:
                  (QStringList{"鈴木 美咲", "高橋 翔", "佐藤 健一", "伊藤 大輔", "渡辺 さくら"}));
         QCOMPARE(ItemKey(SelectedItem(list)), QStringLiteral("M0001"));
         clickButton(e, "cmdOK");
-        QCOMPARE(scalar(m_state->conn(),
+        QCOMPARE(scalar(m_f.state->conn(),
                         QStringLiteral("SELECT NADD AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 1"))
                      .toInt(),
                  3);
@@ -283,7 +272,7 @@ private slots:
     // A stored row whose job kind lost its label is shown and saved back as it was.
     void rowWithUnknownJobKindIsKept()
     {
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (4, 1, 2, 9, 5500, 100, 10)"));
         QWidget* e = open(4);
         auto* list = control<QTreeWidget>(e, "lvwMList");
@@ -293,18 +282,9 @@ private slots:
     }
 
 private:
-    QWidget* open(int project)
-    {
-        m_editor = project == 0 ? openNewProject(*m_state, 0) : openProject(*m_state, project);
-        showTab(m_editor.get(), 1);
-        Messages::clearShown();
-        return m_editor.get();
-    }
+    QWidget* open(int project) { return m_f.open(project, 1); }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<ProjectEditor> m_editor;
+    EditorFixture m_f;
 };
 
 QTEST_MAIN(TestProjectMembers)

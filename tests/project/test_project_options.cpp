@@ -36,19 +36,11 @@ void clearDates(QWidget* e)
 class TestProjectOptions : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        m_db = TestDatabase::create(Engine::SQLite, true);
-        m_state = m_db->makeState();
-    }
+    void init() { m_f.init(); }
     void cleanup()
     {
-        m_editor.reset();
-        m_state.reset();
-        m_db.reset();
+        m_f.cleanup();
         ClearDivisionCache();
-        m_env.reset();
     }
 
     void contractOptionsLoad()
@@ -98,7 +90,7 @@ private slots:
         QCOMPARE(price->text(), QStringLiteral("12,000"));
         QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("0"));
         clickButton(e, "cmdOK");
-        QCOMPARE(rowCount(m_state->conn(), QStringLiteral("TCONTRACT"), QStringLiteral("NPROJECT = 4")), 6);
+        QCOMPARE(rowCount(m_f.state->conn(), QStringLiteral("TCONTRACT"), QStringLiteral("NPROJECT = 4")), 6);
     }
 
     void contractProposal_data()
@@ -128,7 +120,7 @@ private slots:
         QFETCH(QString, writePrice);
         QFETCH(QString, flawPrice);
         QFETCH(QString, meetPrice);
-        setWorkTotal(m_state->conn(), 1234567);
+        setWorkTotal(m_f.state->conn(), 1234567);
         QWidget* e = open(4, 2);
         clearDates(e);
         for (int i = 0; i < dates.size(); ++i) {
@@ -161,7 +153,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QString, box);
-        setWorkTotal(m_state->conn(), 1000000);
+        setWorkTotal(m_f.state->conn(), 1000000);
         QWidget* e = open(4, button == QLatin1String("cmdContract") ? 3 : 4);
         pick(control<QComboBox>(e, "cmbWrite"), QStringLiteral("顧客譲渡"));
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
@@ -181,7 +173,7 @@ private slots:
     // The surcharge is (coefficient - 1) in exact hundredths.
     void proposalIsExact()
     {
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("UPDATE MDIV SET NCOEF = 1.15 WHERE NDID = 12 AND NVAL = 2"));
         setWorkTotal(c, 1000000);
         QWidget* e = open(4, 3);
@@ -192,7 +184,7 @@ private slots:
 
     void newProjectProposesFromNoWork()
     {
-        setWorkTotal(m_state->conn(), 1000000);
+        setWorkTotal(m_f.state->conn(), 1000000);
         QWidget* e = open(0, 3);
         pick(control<QComboBox>(e, "cmbWrite"), QStringLiteral("顧客譲渡"));
         clickButton(e, "cmdContract");
@@ -239,7 +231,7 @@ private slots:
         control<QLineEdit>(e, "txtDelPri_3")->setText(QStringLiteral("1,000"));
         QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("10,000"));
         clickButton(e, "cmdOK");
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         QCOMPARE(rowCount(c, QStringLiteral("TDELIV"), QStringLiteral("NPROJECT = 4")), 9);
         QCOMPARE(scalar(c, QStringLiteral("SELECT CFMT AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"))
                      .toString(),
@@ -267,7 +259,7 @@ private slots:
         QFETCH(bool, delivered);
         QFETCH(bool, format);
         QFETCH(QString, price);
-        setWorkTotal(m_state->conn(), 1234567);
+        setWorkTotal(m_f.state->conn(), 1234567);
         QWidget* e = open(4, 4);
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
         control<QCheckBox>(e, "chkFmt_0")->setChecked(format);
@@ -282,7 +274,7 @@ private slots:
     // With a gap in the kind codes each row still takes its own kind's coefficients.
     void deliverableProposalFollowsTheKindCode()
     {
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 8 AND NVAL = 3"));
         ExecSql(c, QStringLiteral("DELETE TDELIV WHERE NVAL = 3"));
         setWorkTotal(c, 1234567);
@@ -301,7 +293,7 @@ private slots:
     // A stored deliverable whose kind left the division keeps a row and is saved back.
     void deliverableOfARemovedKindIsKept()
     {
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 8 AND NVAL = 8"));
         ExecSql(c,
                 QStringLiteral("UPDATE TDELIV SET CHAVE = '1', NPRI = 4000 WHERE NPROJECT = 4 AND NVAL = 8"));
@@ -370,7 +362,7 @@ private slots:
     // codes have a gap.
     void datesKeepTheirProcessCodes()
     {
-        DbConnection& c = m_state->conn();
+        DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 7 AND NVAL = 3"));
         QWidget* e = open(2, 2);
         QCOMPARE(control<QLabel>(e, "lblDate_2")->text(), QStringLiteral("製造"));
@@ -389,18 +381,9 @@ private slots:
     }
 
 private:
-    QWidget* open(int project, int tab)
-    {
-        m_editor = project == 0 ? openNewProject(*m_state, 0) : openProject(*m_state, project);
-        showTab(m_editor.get(), tab);
-        Messages::clearShown();
-        return m_editor.get();
-    }
+    QWidget* open(int project, int tab) { return m_f.open(project, tab); }
 
-    std::unique_ptr<TestEnvironment> m_env;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<ProjectEditor> m_editor;
+    EditorFixture m_f;
 };
 
 QTEST_MAIN(TestProjectOptions)
