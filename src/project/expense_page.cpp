@@ -53,6 +53,7 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     m_list = m_rows->list();
 
     auto* quantity = new QWidget(this);
+    quantity->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* quantityLayout = new QHBoxLayout(quantity);
     quantityLayout->setContentsMargins(0, 0, 0, 0);
     quantityLayout->setSpacing(0);

@@ -1,6 +1,7 @@
 #include "foundation/code_divisions.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
+#include "pricing/quotation.h"
 #include "project_fixture.h"
 
 #include <QApplication>
@@ -448,39 +449,48 @@ private slots:
         QCOMPARE(editor.exec(), int(QDialog::Rejected));
     }
 
-    // Every caption is shown whole on every tab. With VORNA_SCREENSHOTS set, each tab is also
-    // saved there as a picture.
+    // Every caption is shown whole on every tab and in the quotation. With VORNA_SCREENSHOTS
+    // set, each is also saved there as a picture.
     void everyCaptionFits()
     {
         auto db = TestDatabase::create(Engine::SQLite, true);
         auto state = db->makeState();
         auto editor = openProject(*state, 2);
         auto* tabs = control<QTabWidget>(editor.get(), "tbsOptions");
-        const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
-            QApplication::processEvents();
-            const QList<QWidget*> widgets = editor->findChildren<QWidget*>();
-            for (QWidget* w : widgets) {
-                if (!w->isVisible()) {
-                    continue;
-                }
-                const QString where = QStringLiteral("%1 on tab %2").arg(w->objectName()).arg(i);
-                auto* label = qobject_cast<QLabel*>(w);
-                if (auto* button = qobject_cast<QPushButton*>(w)) {
-                    QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()) + 8,
-                             qPrintable(where));
-                } else if ((label && !label->wordWrap()) || qobject_cast<QCheckBox*>(w)) {
-                    QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(where));
-                }
-            }
-            if (!folder.isEmpty()) {
-                editor->grab().save(QDir(folder).filePath(QStringLiteral("frmProj_%1.png").arg(i)));
-            }
+            checkCaptions(editor.get(), QStringLiteral("frmProj_%1").arg(i));
         }
+        QuotationDialog quotation(
+            *state, QuoteSources{QStringLiteral("100,000"), {300000, 365000, 0}, 967000, 1256000},
+            editor.get());
+        quotation.show();
+        checkCaptions(&quotation, QStringLiteral("frmCalc"));
     }
 
 private:
+    static void checkCaptions(QWidget* window, const QString& picture)
+    {
+        QApplication::processEvents();
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible()) {
+                continue;
+            }
+            const QString where = picture + QLatin1Char(' ') + w->objectName();
+            auto* label = qobject_cast<QLabel*>(w);
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()) + 8,
+                         qPrintable(where));
+            } else if ((label && !label->wordWrap()) || qobject_cast<QCheckBox*>(w)) {
+                QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(where));
+            }
+        }
+        const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+            window->grab().save(QDir(folder).filePath(picture + QStringLiteral(".png")));
+        }
+    }
+
     std::unique_ptr<TestEnvironment> m_env;
 };
 
