@@ -7,6 +7,8 @@
 #include "workspace/price_recalc.h"
 
 #include <QApplication>
+#include <QProgressDialog>
+#include <QThread>
 
 namespace {
 
@@ -212,6 +214,42 @@ private slots:
         // The private connection is gone: nothing holds a lock on the functions.
         ExecSql(*state->Conn, QStringLiteral("UPDATE TFUNCTION SET NPRICE = 8"));
         QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"), QStringLiteral("NPRICE = 8")), 6);
+    }
+
+    // A recalculation of every project that takes noticeably long shows its progress; the
+    // first function's update is held back to make it long.
+    void longRecalculationShowsProgress()
+    {
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        SmallTree::build(*state->Conn);
+        int updates = 0;
+        bool progressShown = false;
+        HookGuard guard;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (!sql.startsWith(QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = ")) ||
+                sql.contains(QStringLiteral("= 0,"))) {
+                return;
+            }
+            if (++updates == 1) {
+                QThread::msleep(700);
+                return;
+            }
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QProgressDialog*>(w) && w->isVisible()) {
+                    progressShown = true;
+                }
+            }
+        });
+        RecalcFunctionPrices(*state, 0);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(updates > 2);
+        QVERIFY(progressShown);
+        QVERIFY(Messages::shown().isEmpty());
+        // Gone when done.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            QVERIFY(!(qobject_cast<QProgressDialog*>(w) && w->isVisible()));
+        }
     }
 
     // Many functions: the prices go out in several statements, every one of them right.
