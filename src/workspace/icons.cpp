@@ -26,48 +26,30 @@ QIcon render(const Draw& draw)
     return icon;
 }
 
+QPainterPath outline(std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(points)));
+    path.closeSubpath();
+    return path;
+}
+
 void folder(QPainter& p, const QColor& body)
 {
     p.setPen(QPen(body.darker(160), 1.2));
     p.setBrush(body.darker(115));
-    QPainterPath back;
-    back.moveTo(3, 8);
-    back.lineTo(12, 8);
-    back.lineTo(15, 11);
-    back.lineTo(29, 11);
-    back.lineTo(29, 27);
-    back.lineTo(3, 27);
-    back.closeSubpath();
-    p.drawPath(back);
+    p.drawPath(outline({{3, 8}, {12, 8}, {15, 11}, {29, 11}, {29, 27}, {3, 27}}));
     p.setBrush(body);
-    QPainterPath front;
-    front.moveTo(3, 14);
-    front.lineTo(29, 14);
-    front.lineTo(29, 27);
-    front.lineTo(3, 27);
-    front.closeSubpath();
-    p.drawPath(front);
+    p.drawPath(outline({{3, 14}, {29, 14}, {29, 27}, {3, 27}}));
 }
 
 void document(QPainter& p)
 {
     p.setPen(QPen(QColor(0x55, 0x66, 0x77), 1.2));
     p.setBrush(Qt::white);
-    QPainterPath page;
-    page.moveTo(7, 3);
-    page.lineTo(20, 3);
-    page.lineTo(26, 9);
-    page.lineTo(26, 29);
-    page.lineTo(7, 29);
-    page.closeSubpath();
-    p.drawPath(page);
+    p.drawPath(outline({{7, 3}, {20, 3}, {26, 9}, {26, 29}, {7, 29}}));
     p.setBrush(QColor(0xdd, 0xe4, 0xec));
-    QPainterPath fold;
-    fold.moveTo(20, 3);
-    fold.lineTo(20, 9);
-    fold.lineTo(26, 9);
-    fold.closeSubpath();
-    p.drawPath(fold);
+    p.drawPath(outline({{20, 3}, {20, 9}, {26, 9}}));
     p.setPen(QPen(QColor(0x3a, 0x6e, 0xa5), 1.6));
     for (const int y : {13, 17, 21, 25}) {
         p.drawLine(QPointF(10, y), QPointF(y == 25 ? 18 : 23, y));
@@ -93,12 +75,7 @@ void pencilBadge(QPainter& p)
     p.setBrush(QColor(0xf0, 0xa8, 0x30));
     p.drawRect(QRectF(-3, -11, 6, 15));
     p.setBrush(QColor(0xf3, 0xd9, 0xb0));
-    QPainterPath tip;
-    tip.moveTo(-3, 4);
-    tip.lineTo(3, 4);
-    tip.lineTo(0, 10);
-    tip.closeSubpath();
-    p.drawPath(tip);
+    p.drawPath(outline({{-3, 4}, {3, 4}, {0, 10}}));
     p.setBrush(QColor(0xd0, 0x50, 0x50));
     p.drawRect(QRectF(-3, -13, 6, 3));
     p.restore();

@@ -832,6 +832,19 @@ void notSelectedProject(QWidget* parent)
 
 } // namespace
 
+// A command on the selected project: its editor is part of the build and a project is selected.
+bool MainWindow::readyForProject(Editor editor)
+{
+    if (!IsEditorRegistered(editor)) {
+        return false;
+    }
+    if (m_state.CurProject == 0) {
+        notSelectedProject(this);
+        return false;
+    }
+    return true;
+}
+
 void MainWindow::newProject()
 {
     if (!IsEditorRegistered(Editor::Project)) {
@@ -862,11 +875,7 @@ void MainWindow::newProject()
 
 void MainWindow::editProject()
 {
-    if (!IsEditorRegistered(Editor::Project)) {
-        return;
-    }
-    if (m_state.CurProject == 0) {
-        notSelectedProject(this);
+    if (!readyForProject(Editor::Project)) {
         return;
     }
     const int edited = m_state.CurProject;
@@ -888,11 +897,7 @@ void MainWindow::editProject()
 
 void MainWindow::newFunction()
 {
-    if (!IsEditorRegistered(Editor::Function)) {
-        return;
-    }
-    if (m_state.CurProject == 0) {
-        notSelectedProject(this);
+    if (!readyForProject(Editor::Function)) {
         return;
     }
     if (!mastersExist({QStringLiteral("MLANG")}, {QStringLiteral("「開発言語」")})) {
@@ -913,11 +918,7 @@ void MainWindow::newFunction()
 
 void MainWindow::editFunction()
 {
-    if (!IsEditorRegistered(Editor::Function)) {
-        return;
-    }
-    if (m_state.CurProject == 0) {
-        notSelectedProject(this);
+    if (!readyForProject(Editor::Function)) {
         return;
     }
     m_state.CurFunction = SelectedFunctionId();

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 struct AppState;
+enum class Editor;
 class QAction;
 class QLabel;
 class QSplitter;
@@ -73,6 +74,7 @@ private:
     void fitColumnsToContents();
     void showSortIndicator();
     bool mastersExist(const QStringList& tables, const QStringList& names);
+    bool readyForProject(Editor editor);
 
     AppState& m_state;
     QString m_sortKey;
