@@ -172,7 +172,7 @@ PolicyDialog::PolicyDialog(AppState& state, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addLayout(buttons);
-    resize(520, 400);
+    resize(500, 340);
 
     InstallCtrlTab(this, m_tabs);
     connect(m_tabs, &QTabWidget::currentChanged, this,
