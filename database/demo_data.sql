@@ -41,16 +41,21 @@ INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE,
 -- 4: no functions of its own, nothing quoted
 INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, NPRICE, COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT) VALUES (3, 'ハンディターミナル連携', 1, 2, 1, 0, 0, 'ハンディターミナル機種選定と通信方式の検証。', '機種未定。', '1', '1', '1', '1', '0', '1', 0);
 
--- Project members (NMKIND and NMEMBPRI as in the master; hours occupied, of which indirect)
-INSERT INTO TMEMBER VALUES (2, 1, 1, 1, 6500, 200, 60);
-INSERT INTO TMEMBER VALUES (2, 2, 2, 2, 5500, 320, 40);
-INSERT INTO TMEMBER VALUES (2, 3, 3, 3, 4800, 400, 20);
-INSERT INTO TMEMBER VALUES (2, 4, 5, 4, 3500, 480, 16);
-INSERT INTO TMEMBER VALUES (2, 5, 6, 5, 3000, 240, 8);
-INSERT INTO TMEMBER VALUES (3, 1, 1, 1, 6500, 120, 40);
-INSERT INTO TMEMBER VALUES (3, 2, 4, 3, 4500, 360, 20);
-INSERT INTO TMEMBER VALUES (3, 3, 5, 4, 3500, 200, 8);
-INSERT INTO TMEMBER VALUES (3, 4, 6, 5, 3000, 160, 8);
+-- Project members (NMKIND and NMEMBPRI as in the master; hours occupied, of which indirect).
+-- Each member's direct hours (occupied - indirect) leave a little room over the hours
+-- assigned in the counted functions, so both projects show remaining hours and a profit
+-- under the default policy: project 2 890 h / 124 indirect for 684 h of work, personnel
+-- cost 3,914,000, net profit 1,068,000; project 3 520 h / 76 indirect for 408 h of work,
+-- personnel cost 2,160,000.
+INSERT INTO TMEMBER VALUES (2, 1, 1, 1, 6500, 80, 50);
+INSERT INTO TMEMBER VALUES (2, 2, 2, 2, 5500, 160, 30);
+INSERT INTO TMEMBER VALUES (2, 3, 3, 3, 4800, 230, 20);
+INSERT INTO TMEMBER VALUES (2, 4, 5, 4, 3500, 300, 16);
+INSERT INTO TMEMBER VALUES (2, 5, 6, 5, 3000, 120, 8);
+INSERT INTO TMEMBER VALUES (3, 1, 1, 1, 6500, 60, 40);
+INSERT INTO TMEMBER VALUES (3, 2, 4, 3, 4500, 200, 20);
+INSERT INTO TMEMBER VALUES (3, 3, 5, 4, 3500, 180, 8);
+INSERT INTO TMEMBER VALUES (3, 4, 6, 5, 3000, 80, 8);
 
 -- Expenses: NBUY 0 bought by us, 1 by the customer; amount = unit price x quantity - discount
 INSERT INTO TEXPENSE VALUES (2, 1, 1, 0, 15000, 6, 0, 90000);

@@ -448,6 +448,14 @@ void MainWindow::restorePlacement()
                  static_cast<int>(storedTwips(QStringLiteral("MainWidth"), 6500) / kTwipsPerPixel),
                  static_cast<int>(storedTwips(QStringLiteral("MainHeight"), 6500) / kTwipsPerPixel));
     wanted.setWidth(qMax(wanted.width(), TwipsToPixels(kMinWindowTwips)));
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary && !HasSetting(kApp, kSettings, QStringLiteral("MainWidth"))) {
+        // First start: 6500 twips square would hide the last menus, cut the status panels and
+        // every list column; the window takes at least two thirds of the screen instead.
+        const QRect area = primary->availableGeometry();
+        wanted.setWidth(qMax(wanted.width(), area.width() * 2 / 3));
+        wanted.setHeight(qMax(wanted.height(), area.height() * 2 / 3));
+    }
     wanted.setHeight(qMax(wanted.height(), 120));
     // A place stored on a larger or second monitor is pulled back onto this screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
