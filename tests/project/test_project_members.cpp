@@ -139,7 +139,7 @@ private slots:
         auto* list = control<QTreeWidget>(e, "lvwMList");
         clickRow(list, 0); // 佐藤 健一, assigned
         QCOMPARE(control<QComboBox>(e, "cmbMember")->currentText(), QStringLiteral("佐藤 健一"));
-        QCOMPARE(control<QLineEdit>(e, "txtMembOccu")->text(), QStringLiteral("200"));
+        QCOMPARE(control<QLineEdit>(e, "txtMembOccu")->text(), QStringLiteral("80"));
         clickButton(e, "cmdMembDel");
         COMPARE_LAST_MESSAGE(QStringLiteral("使用済み"),
                              QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"),

@@ -308,9 +308,9 @@ private slots:
                            "CEXPE1 = '1', NDISCOUNT = 800 WHERE NPROJECT = 2")));
         QCOMPARE(s.at(1), QStringLiteral("DELETE TCONTRACT WHERE NPROJECT = 2"));
         QCOMPARE(s.filter(QStringLiteral("INSERT INTO TMEMBER")).at(3),
-                 QStringLiteral("INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 240, 8)"));
+                 QStringLiteral("INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 120, 8)"));
         QCOMPARE(s.filter(QStringLiteral("INSERT INTO TMEMBER")).at(4),
-                 QStringLiteral("INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 480, 16)"));
+                 QStringLiteral("INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 300, 16)"));
         QCOMPARE(scalar(c, QStringLiteral("SELECT NMEMBER AS V FROM TMEMBER WHERE NPROJECT = 2 AND NADD = 4"))
                      .toInt(),
                  6);
