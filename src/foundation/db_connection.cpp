@@ -325,9 +325,12 @@ QVariant Recordset::field(const QString& name) const
     return m_rows.at(m_pos).at(it.value());
 }
 
-void ExecSql(DbConnection& connection, const QString& sql)
+namespace {
+
+// Shows the statement to the test hook, rewrites it for the engine and runs it; a failure
+// carries the program's own statement text.
+void execute(DbConnection& connection, QSqlQuery& query, const QString& sql)
 {
-    WaitCursor wait;
     connection.runHook(sql);
     QString text;
     try {
@@ -336,28 +339,26 @@ void ExecSql(DbConnection& connection, const QString& sql)
         e.setStatement(sql);
         throw;
     }
-    QSqlQuery query(connection.database());
     if (!query.exec(text)) {
         throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
     }
 }
 
+} // namespace
+
+void ExecSql(DbConnection& connection, const QString& sql)
+{
+    WaitCursor wait;
+    QSqlQuery query(connection.database());
+    execute(connection, query, sql);
+}
+
 Recordset OpenRs(DbConnection& connection, const QString& sql)
 {
     WaitCursor wait;
-    connection.runHook(sql);
-    QString text;
-    try {
-        text = connection.dialect().translate(sql);
-    } catch (DbError& e) {
-        e.setStatement(sql);
-        throw;
-    }
     QSqlQuery query(connection.database());
     query.setForwardOnly(true);
-    if (!query.exec(text)) {
-        throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
-    }
+    execute(connection, query, sql);
     Recordset rs;
     rs.m_sql = sql;
     const QSqlRecord record = query.record();
