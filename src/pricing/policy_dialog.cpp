@@ -264,6 +264,9 @@ void PolicyDialog::save()
                                              "COCOMOを使用しない場合でも適当な数値を入力してください。"));
         return;
     }
+    if (!CheckNumberBox(this, QStringLiteral("１人月あたりの工数"), m_mtoH)) {
+        return;
+    }
     const Policy p = readPolicyFromDialog();
     SavePolicy(p);
     m_state.policy = p;

@@ -197,6 +197,14 @@ private slots:
                                 "COCOMOを使用しない場合でも適当な数値を入力してください。"));
         QVERIFY(!QFile::exists(SettingsStore::filePath()));
         QVERIFY(state.policy.Base);
+
+        // A half-typed number is refused too, instead of being stored as 0.
+        child<QLineEdit>(dialog, "txtMtoH")->setText(QStringLiteral("-"));
+        child<QPushButton>(dialog, "cmdOK")->click();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
+        QCOMPARE(Messages::last().text, QStringLiteral("１人月あたりの工数の値が正しくありません。"));
+        QVERIFY(!QFile::exists(SettingsStore::filePath()));
     }
 
     void keys()
