@@ -95,6 +95,7 @@ ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layo
 
     connect(m_list, &QTreeWidget::itemClicked, this, &ListEditorDialog::onRowClicked);
     connect(m_list, &QTreeWidget::currentItemChanged, this, &ListEditorDialog::onCurrentChanged);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &ListEditorDialog::keepEditedRowSelected);
     if (m_add) {
         connect(m_add, &QPushButton::clicked, this, [this] { saveRow(0); });
     }
@@ -112,6 +113,7 @@ void ListEditorDialog::setEditArea(QLayout* area)
 
 void ListEditorDialog::resetList(const QList<ListColumn>& columns)
 {
+    m_editedKey.clear();
     m_list->clear();
     m_list->setColumnCount(0);
     // Read while the list has no columns, so that the defaults apply.
@@ -151,6 +153,7 @@ QTreeWidgetItem* ListEditorDialog::addRow(const QString& key, const QStringList&
 
 void ListEditorDialog::finishList()
 {
+    m_editedKey.clear();
     m_list->clearSelection();
     m_list->setCurrentItem(nullptr);
     m_update->setEnabled(false);
@@ -166,6 +169,7 @@ void ListEditorDialog::onRowClicked(QTreeWidgetItem* item)
     if (!rowClicked(item)) {
         return;
     }
+    m_editedKey = ItemKey(item);
     m_update->setEnabled(true);
     m_delete->setEnabled(true);
     const bool several = m_list->topLevelItemCount() > 1;
@@ -180,6 +184,18 @@ void ListEditorDialog::onCurrentChanged(QTreeWidgetItem* current)
         return;
     }
     onRowClicked(current);
+}
+
+void ListEditorDialog::keepEditedRowSelected()
+{
+    // A click beside the rows (or a Ctrl+click) would clear the selection while the buttons still
+    // act on the row in the boxes, and the duplicate test would no longer skip that row.
+    if (m_quiet || m_editedKey.isEmpty() || !m_list->selectedItems().isEmpty()) {
+        return;
+    }
+    if (QTreeWidgetItem* item = FindItemByKey(m_list, m_editedKey)) {
+        item->setSelected(true);
+    }
 }
 
 void ListEditorDialog::moveRow(int offset)

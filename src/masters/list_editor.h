@@ -73,6 +73,7 @@ protected:
 private:
     void onRowClicked(QTreeWidgetItem* item);
     void onCurrentChanged(QTreeWidgetItem* current);
+    void keepEditedRowSelected();
     void moveRow(int offset);
 
     AppState& m_state;
@@ -86,4 +87,5 @@ private:
     QPushButton* m_down;
     QVBoxLayout* m_editSlot;
     bool m_quiet = false; // moving a row: its selection is not a click
+    QString m_editedKey;  // the row "行更新" and "行削除" act on, until the list is read again
 };

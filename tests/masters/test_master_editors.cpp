@@ -1,6 +1,7 @@
 #include "foundation/app_state.h"
 #include "foundation/db_connection.h"
 #include "foundation/help.h"
+#include "foundation/list_helpers.h"
 #include "foundation/messages.h"
 #include "gui_helpers.h"
 #include "masters/master_editors.h"
@@ -377,21 +378,29 @@ private slots:
         QTest::addColumn<bool>("ownName");
         QTest::addColumn<QString>("message"); // empty: accepted
         QTest::addColumn<int>("icon");
+        QTest::addColumn<bool>("clickBeside"); // a click on the empty part of the list first
         const QString cust = QStringLiteral("同一顧客が既に登録されています。");
         const QString lang = QStringLiteral("同名の開発言語が既に登録されています。");
         const QString memb = QStringLiteral("同名のメンバが既に存在します。");
         const QString item = QStringLiteral("同名の項目が既に存在します。");
         const int info = Messages::Information;
         const int excl = Messages::Exclamation;
-        QTest::newRow("customer renamed to another's name") << int(Customers) << 1 << false << QString() << 0;
-        QTest::newRow("customer added twice") << int(Customers) << 0 << false << cust << info;
-        QTest::newRow("language renamed to another's name") << int(Languages) << 1 << false << lang << info;
-        QTest::newRow("language renamed to its own name") << int(Languages) << 1 << true << QString() << 0;
-        QTest::newRow("language added twice") << int(Languages) << 0 << false << lang << info;
-        QTest::newRow("member renamed to another's name") << int(Members) << 1 << false << memb << excl;
-        QTest::newRow("member renamed to its own name") << int(Members) << 1 << true << QString() << 0;
-        QTest::newRow("item renamed to another's name") << int(Items) << 1 << false << item << excl;
-        QTest::newRow("item renamed to its own name") << int(Items) << 1 << true << QString() << 0;
+        QTest::newRow("customer renamed to another's name")
+            << int(Customers) << 1 << false << QString() << 0 << false;
+        QTest::newRow("customer added twice") << int(Customers) << 0 << false << cust << info << false;
+        QTest::newRow("language renamed to another's name")
+            << int(Languages) << 1 << false << lang << info << false;
+        QTest::newRow("language renamed to its own name")
+            << int(Languages) << 1 << true << QString() << 0 << false;
+        QTest::newRow("language added twice") << int(Languages) << 0 << false << lang << info << false;
+        QTest::newRow("member renamed to another's name")
+            << int(Members) << 1 << false << memb << excl << false;
+        QTest::newRow("member renamed to its own name")
+            << int(Members) << 1 << true << QString() << 0 << false;
+        QTest::newRow("item renamed to another's name") << int(Items) << 1 << false << item << excl << false;
+        QTest::newRow("item renamed to its own name") << int(Items) << 1 << true << QString() << 0 << false;
+        QTest::newRow("member keeps its name after a click beside the rows")
+            << int(Members) << 1 << true << QString() << 0 << true;
     }
     void duplicateNames()
     {
@@ -400,6 +409,7 @@ private slots:
         QFETCH(bool, ownName);
         QFETCH(QString, message);
         QFETCH(int, icon);
+        QFETCH(bool, clickBeside);
         World w(kind);
         const KindInfo& k = w.k;
         const int before = rowCount(w.conn(), k.table);
@@ -410,6 +420,13 @@ private slots:
         clickRow(list, rowWithKey(list, k.letter + QStringLiteral("2")));
         const QString own = nameOf(w.conn(), k, 2);
         const QString target = ownName ? own : other;
+        if (clickBeside) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(10, list->viewport()->height() - 4));
+            // The row in the boxes stays the chosen one.
+            QCOMPARE(list->selectedItems().size(), 1);
+            QCOMPARE(ItemKey(list->selectedItems().first()), k.letter + QStringLiteral("2"));
+        }
         if (mode == 0) {
             typeNewRow(*editor, kind, target);
             clickButton(editor, QStringLiteral("cmdOK"));

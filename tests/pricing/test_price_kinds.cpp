@@ -55,8 +55,8 @@ void typeKind(const QWidget* editor, const QString& name, const QString& base, c
 
 int kindNamed(DbConnection& connection, const QString& name)
 {
-    return scalar(connection,
-                  QStringLiteral("SELECT NPRIKIND AS V FROM MPRIBASE WHERE CPRINAME = '%1'").arg(name))
+    return scalar(connection, QStringLiteral("SELECT NPRIKIND AS V FROM MPRIBASE WHERE CPRINAME = '%1'")
+                                  .arg(QString(name).replace(QLatin1Char('\''), QStringLiteral("''"))))
         .toInt();
 }
 
@@ -154,19 +154,21 @@ private slots:
         ExecSql(*state->Conn, QStringLiteral("DELETE MPRIPROG WHERE 1 = 1"));
         ExecSql(*state->Conn, QStringLiteral("DELETE MPRIBASE WHERE 1 = 1"));
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("特急単価"), QStringLiteral("1,500"),
+        typeKind(editor.get(), QStringLiteral("O'Hara's 特急"), QStringLiteral("1,500"),
                  {"12,000", "9000", "8000", "6000", "5000"});
         // A hidden slot is neither required nor stored.
         control<QLineEdit>(editor.get(), slotBox(7))->clear();
         clickButton(editor.get(), QStringLiteral("cmdOK"));
         QVERIFY(Messages::shown().isEmpty());
-        const int kind = kindNamed(*state->Conn, QStringLiteral("特急単価"));
+        const int kind = kindNamed(*state->Conn, QStringLiteral("O'Hara's 特急"));
+        QVERIFY(kind > 0);
         QCOMPARE(editor->SelPriKind(), kind);
         QCOMPARE(scalar(*state->Conn, QStringLiteral("SELECT NSORT AS V FROM MPRIBASE")).toInt(), 1);
         QCOMPARE(scalar(*state->Conn, QStringLiteral("SELECT NBASE AS V FROM MPRIBASE")).toDouble(), 1500.0);
         QCOMPARE(pricesOf(*state->Conn, kind),
                  (QStringList{"0:1=12000", "0:2=9000", "0:3=8000", "0:4=6000", "0:5=5000"}));
         QTreeWidget* list = editor->list();
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("O'Hara's 特急"));
         QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("1,500"));
         QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("12,000"));
         QVERIFY(list->selectedItems().isEmpty());
