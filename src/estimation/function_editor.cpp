@@ -254,12 +254,7 @@ QWidget* FunctionEditor::buildBasePage()
     langLabel->setToolTip(m_lang->toolTip());
     grid->addWidget(langLabel, 4, 2);
     grid->addWidget(m_lang, 4, 3);
-    connect(m_lang, &QComboBox::currentIndexChanged, this, [this] {
-        if (m_loaded) {
-            lookupLanguage();
-            recalc();
-        }
-    });
+    connect(m_lang, &QComboBox::currentIndexChanged, this, &FunctionEditor::onLanguageChanged);
 
     m_reserve = new QCheckBox(QStringLiteral("保留"), frame);
     m_reserve->setObjectName(QStringLiteral("chkReserve"));
@@ -389,6 +384,8 @@ QWidget* FunctionEditor::buildFpPage()
     connect(m_fp.update, &QPushButton::clicked, this, [this] { editFpRow(1); });
     connect(m_fp.remove, &QPushButton::clicked, this, [this] { editFpRow(2); });
     connect(m_fp.list, &QTreeWidget::itemSelectionChanged, this, &FunctionEditor::onFpSelectionChanged);
+    // A click on the row already chosen brings its values back over what was typed since.
+    connect(m_fp.list, &QTreeWidget::itemClicked, this, &FunctionEditor::onFpSelectionChanged);
     return page;
 }
 
@@ -407,8 +404,7 @@ QWidget* FunctionEditor::buildAdjustPage()
     for (int i = 0; i < kAdjustFactors; ++i) {
         const int row = i % 7;
         const int column = (i / 7) * 3;
-        auto* name = label(QStringLiteral("%1. %2").arg(i + 1).arg(t(kAdjustNames[i])), page,
-                           QStringLiteral("lvlFpAdj_%1").arg(i));
+        auto* name = label(t(kAdjustNames[i]), page, QStringLiteral("lvlFpAdj_%1").arg(i));
         m_adjust[i] = combo(QStringLiteral("cmbFpAdj_%1").arg(i), page);
         for (int degree = 0; degree <= 5; ++degree) {
             m_adjust[i]->addItem(QString::number(degree), degree);
@@ -611,8 +607,8 @@ void FunctionEditor::load()
     for (int i = 0; i < kCorrectionClasses; ++i) {
         onClassChanged(i);
     }
-    m_loaded = true;
     lookupLanguage();
+    m_loaded = true;
     recalc();
 }
 
@@ -886,21 +882,30 @@ void FunctionEditor::lookupLanguage()
     if (m_lang->currentIndex() < 0) {
         return;
     }
+    Recordset rs =
+        OpenRs(*m_state.Conn, QStringLiteral("SELECT NCOEF FROM MLANG") + QStringLiteral(" WHERE NLANG = ") +
+                                  SqlLiteral(ComboKey(m_lang), QStringLiteral("N")));
+    if (rs.eof()) {
+        return;
+    }
+    int coefficient = 0;
+    if (!LanguageCoefficient(rs.field(QStringLiteral("NCOEF")), &coefficient)) {
+        ShowOverflow();
+    }
+    m_langCoef = coefficient;
+}
+
+void FunctionEditor::onLanguageChanged()
+{
+    if (!m_loaded) {
+        return;
+    }
     try {
-        Recordset rs = OpenRs(*m_state.Conn, QStringLiteral("SELECT NCOEF FROM MLANG") +
-                                                 QStringLiteral(" WHERE NLANG = ") +
-                                                 SqlLiteral(ComboKey(m_lang), QStringLiteral("N")));
-        if (rs.eof()) {
-            return;
-        }
-        int coefficient = 0;
-        if (!LanguageCoefficient(rs.field(QStringLiteral("NCOEF")), &coefficient)) {
-            ShowOverflow();
-        }
-        m_langCoef = coefficient;
+        lookupLanguage();
     } catch (const DbError& e) {
         ShowDbError(e, QString(), this);
     }
+    recalc();
 }
 
 // ---------------------------------------------------------------------------------------

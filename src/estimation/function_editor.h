@@ -92,6 +92,7 @@ private:
 
     void onFpSelectionChanged();
     void onClassChanged(int index);
+    void onLanguageChanged();
     void onScaleChanged(int index);
     void onCostChanged(int index);
     void onTabChanged(int index);

@@ -116,6 +116,16 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
         }
     });
     connect(m_rows.list, &QTreeWidget::itemSelectionChanged, this, &WorkAssignment::onRowSelected);
+    // A click on the row already chosen brings its member and hours back over what was
+    // typed since; a click that chose the row has shown them already.
+    connect(m_rows.list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        const bool shown = m_memberBox->currentIndex() >= 0 &&
+                           MemberKey(ComboKey(m_memberBox)) == ItemKey(item) &&
+                           m_hours->text() == item->text(1);
+        if (!shown) {
+            onRowSelected();
+        }
+    });
     connect(m_rows.add, &QPushButton::clicked, this, [this] { editChargeRow(0); });
     connect(m_rows.update, &QPushButton::clicked, this, [this] { editChargeRow(1); });
     connect(m_rows.remove, &QPushButton::clicked, this, [this] { editChargeRow(2); });

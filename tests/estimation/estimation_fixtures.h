@@ -36,6 +36,14 @@ inline void click(const QObject* window, const QString& name)
     find<QPushButton>(window, name)->click();
 }
 
+// A mouse click on a row of a shown list, as the user chooses it.
+inline void clickRow(QTreeWidget* list, int row)
+{
+    QTreeWidgetItem* item = list->topLevelItem(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
 // Every row of the tables a function owns, in key order: equal snapshots mean nothing changed.
 inline QString FunctionRowsSnapshot(DbConnection& connection)
 {

@@ -172,8 +172,8 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblCoCost_16")), QStringLiteral("SCED"));
         QCOMPARE(find<QLabel>(&e, QStringLiteral("lblCoCost_14"))->toolTip(),
                  QStringLiteral("使用するソフトウエアツールのレベル"));
-        QVERIFY(
-            text(&e, QStringLiteral("lvlFpAdj_13")).endsWith(QStringLiteral("機能の変更、追加に強い設計")));
+        QCOMPARE(text(&e, QStringLiteral("lvlFpAdj_0")), QStringLiteral("データ通信"));
+        QCOMPARE(text(&e, QStringLiteral("lvlFpAdj_13")), QStringLiteral("機能の変更、追加に強い設計"));
         QCOMPARE(find<QLabel>(&e, QStringLiteral("lblLoc"))->toolTip(), QStringLiteral("単位：KStep"));
         QCOMPARE(find<QLabel>(&e, QStringLiteral("lblRemHour"))->toolTip(),
                  QStringLiteral("COCOMO工数 - 予想工数計"));
@@ -206,6 +206,16 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblCoUfp")), QStringLiteral("16"));
         QCOMPARE(text(&e, QStringLiteral("lblFP")), QStringLiteral("14.88")); // 16 x 0.93
         QCOMPARE(text(&e, QStringLiteral("lblLoc")), QStringLiteral("0.85")); // 53 x 16 / 1000
+
+        // A click on the row just added brings its values back into the inputs.
+        e.show();
+        find<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(2);
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("書きかけ"));
+        SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), 5);
+        clickRow(fpList(e), 2);
+        QCOMPARE(text(&e, QStringLiteral("txtFpTitle")), QStringLiteral("登録画面"));
+        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 3);
 
         // A title already listed is refused when adding...
         Messages::clearShown();
@@ -482,21 +492,38 @@ private slots:
         QVERIFY(!m_state->Updated);
     }
 
+    // Whichever statement of the load fails, the error is reported with that statement and the
+    // window does not open half-filled.
+    void loadFailureIsReported_data()
+    {
+        QTest::addColumn<bool>("charge");
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("adjustment degrees")
+            << false
+            << QStringLiteral("SELECT * FROM TFPADJ WHERE NPROJECT = 2 AND NFUNCTION = 1 ORDER BY NKIND");
+        QTest::newRow("language coefficient")
+            << false << QStringLiteral("SELECT NCOEF FROM MLANG WHERE NLANG = 1");
+        QTest::newRow("assignments")
+            << true
+            << QStringLiteral("SELECT * FROM VCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPRIKIND = 1 "
+                              "ORDER BY NPROC, NADD");
+    }
     void loadFailureIsReported()
     {
-        open(1, false);
-        DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
-            if (sql.startsWith(QStringLiteral("SELECT * FROM TFPADJ"))) {
+        QFETCH(bool, charge);
+        QFETCH(QString, statement);
+        open(1, charge);
+        DbConnection::setStatementHook([statement](const DbConnection&, const QString& sql) {
+            if (sql == statement) {
                 throw DbError(DbError::Other, QStringLiteral("接続が切れました"), sql);
             }
         });
         FunctionEditor e(*m_state);
         DbConnection::setStatementHook(nullptr);
         QVERIFY(!e.isReady());
+        QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
-        QVERIFY(Messages::last().text.contains(QStringLiteral("接続が切れました")));
-        QVERIFY(Messages::last().text.contains(
-            QStringLiteral("SELECT * FROM TFPADJ WHERE NPROJECT = 2 AND NFUNCTION = 1")));
+        QCOMPARE(Messages::last().text, QStringLiteral("接続が切れました\n") + statement);
     }
 
     void outOfRangeLanguageCountsZero()

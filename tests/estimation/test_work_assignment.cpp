@@ -149,6 +149,15 @@ private slots:
         QCOMPARE(m_state->chargeTable[3][2].NDPRI, 5500.0); // member 1 is a PG in this project
         QCOMPARE(m_state->chargeTable[3][3].NADD, 0);
 
+        // A click on the row just added brings its member and hours back.
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+        chooseMember(*d, 7);
+        find<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("99"));
+        clickRow(list(*d), 1);
+        QCOMPARE(find<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
+        QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
+
         // Updating a row to a member another row has is refused; to its own member, accepted.
         list(*d)->setCurrentItem(list(*d)->topLevelItem(0));
         QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("1200"));
