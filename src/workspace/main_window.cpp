@@ -29,6 +29,7 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -468,8 +469,18 @@ void MainWindow::restorePlacement()
     move(wanted.topLeft());
     resize(wanted.size());
 
-    const int treeWidth = static_cast<int>(storedTwips(QStringLiteral("MainSplitter"), 0) / kTwipsPerPixel);
-    const int tree = treeWidth > 0 ? treeWidth : qMax(TwipsToPixels(kMinPaneTwips), wanted.width() / 3);
+    int tree = static_cast<int>(storedTwips(QStringLiteral("MainSplitter"), 0) / kTwipsPerPixel);
+    if (tree <= 0) {
+        // A third of the window for the tree, less where the list would otherwise hide its
+        // price column behind a sideways scroll bar.
+        int list = 2 * m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        for (int c = 1; c < kColumnCount; ++c) {
+            list += m_list->columnWidth(c);
+        }
+        const QMargins margins = centralWidget()->layout()->contentsMargins();
+        const int room = wanted.width() - margins.left() - margins.right() - m_splitter->handleWidth() - list;
+        tree = qMax(TwipsToPixels(kMinPaneTwips), qMin(wanted.width() / 3, room));
+    }
     m_splitter->setSizes({tree, qMax(1, wanted.width() - tree)});
 }
 
@@ -612,7 +623,15 @@ void MainWindow::projectSelected(QTreeWidgetItem* item)
         return;
     }
     m_state.CurProject = id;
-    RefreshFunctionList(0);
+    try {
+        RefreshFunctionList(0);
+    } catch (...) {
+        // The rows of the project left behind must not be edited as rows of this one.
+        const QSignalBlocker quiet(m_list);
+        m_list->clear();
+        m_state.CurFunction = 0;
+        throw;
+    }
     ShowRemainingHours();
     ShowProfit();
 }

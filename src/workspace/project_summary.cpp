@@ -1,5 +1,6 @@
 #include "workspace/project_summary.h"
 
+#include "estimation/estimate_calc.h"
 #include "foundation/app_state.h"
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
@@ -208,8 +209,9 @@ QString RemainingHoursText(AppState& state)
         return Summary::kInitialHours;
     }
     const HourFigures f = ReadHourFigures(*state.Conn, state.CurProject, state.policy);
-    return QStringLiteral("残工数：") + PlainNumber(f.capacity - f.used) + QStringLiteral("/") +
-           PlainNumber(f.capacity) + QStringLiteral("時間");
+    // Fractional member hours leave binary noise in the difference (5.5 - 3.7 is not 1.8).
+    return QStringLiteral("残工数：") + ShownText(f.capacity - f.used) + QStringLiteral("/") +
+           ShownText(f.capacity) + QStringLiteral("時間");
 }
 
 ProfitTexts ProfitPanelTexts(AppState& state)

@@ -870,6 +870,21 @@ private slots:
         QCOMPARE(f.window->findChild<QLabel*>(QStringLiteral("lblTitle_1"))->x(), f.list()->x());
     }
 
+    // Without a stored splitter position the tree leaves the list the room for its last column.
+    void listShowsEveryColumnAtFirst()
+    {
+        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), QStringLiteral("MainWidth"),
+                    QStringLiteral("12000"));
+        Fixture f;
+        f.open();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.select(f.t.sales);
+        QTreeWidget* list = f.list();
+        QTRY_VERIFY(list->header()->length() <= list->viewport()->width());
+        QVERIFY(f.tree()->width() > 150);
+    }
+
     void placementIsStoredUnlessMinimised()
     {
         SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), QStringLiteral("MainLeft"),
@@ -978,6 +993,8 @@ private slots:
     void databaseErrorIsReportedNotThrown()
     {
         Fixture f;
+        bool opened = false;
+        RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
         f.open();
         f.select(f.t.sales);
         HookGuard guard;
@@ -991,6 +1008,18 @@ private slots:
         QVERIFY(Messages::last().text.startsWith(QStringLiteral("broken\nSELECT NFUNCTION, CVALID")));
         // The list keeps what it showed.
         QCOMPARE(f.list()->topLevelItemCount(), 4);
+
+        // Another project whose functions cannot be read: the rows of the previous one go, so
+        // that none of them is opened as a function of this project.
+        f.list()->setCurrentItem(f.rowOf(f.t.order));
+        Messages::clearShown();
+        f.select(f.t.billing);
+        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QCOMPARE(f.list()->topLevelItemCount(), 0);
+        QCOMPARE(f.state->CurFunction, 0);
+        f.trigger("FU");
+        QVERIFY(!opened);
+        QCOMPARE(Messages::last().text, QStringLiteral("機能項目が選択されていません。"));
     }
 
 private:

@@ -105,9 +105,13 @@ private slots:
         QTest::addColumn<bool>("hour");
         QTest::addColumn<bool>("charge");
         QTest::addColumn<QString>("text");
-        const auto add = [](const char* name, int project, bool hour, bool charge, const char* text) {
-            addRowsForBothEngines(
-                name, [=](QTestData& r) { r << project << hour << charge << QString::fromUtf8(text); });
+        QTest::addColumn<QString>("billingHours");
+        const auto add = [](const char* name, int project, bool hour, bool charge, const char* text,
+                            const char* billingHours = "") {
+            addRowsForBothEngines(name, [=](QTestData& r) {
+                r << project << hour << charge << QString::fromUtf8(text)
+                  << QString::fromLatin1(billingHours);
+            });
         };
         // 450 hours occupied, 30 indirect; 50 hours assigned to counted functions (the 20 of
         // the function on hold do not count), 52.5 typed per process.
@@ -115,6 +119,8 @@ private slots:
         add("with indirect hours", Sales, true, true, "残工数：400/450時間");
         add("per process", Sales, false, false, "残工数：367.5/420時間");
         add("overbooked", Billing, false, true, "残工数：-4.5/5.5時間");
+        // 5.5 - 3.7 in binary is 1.7999999999999998.
+        add("fractional hours", Billing, false, true, "残工数：1.8/5.5時間", "3.7");
         add("no members, no hours", Head, false, true, "残工数：0/0時間");
         add("nothing selected", None, false, true, "残工数：[未選択]");
     }
@@ -125,9 +131,15 @@ private slots:
         QFETCH(bool, hour);
         QFETCH(bool, charge);
         QFETCH(QString, text);
+        QFETCH(QString, billingHours);
         auto db = TestDatabase::create(dbEngine);
         auto state = db->makeState();
         const SmallTree t = SmallTree::build(*state->Conn);
+        if (!billingHours.isEmpty()) {
+            ExecSql(*state->Conn, QStringLiteral("UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2")
+                                      .arg(billingHours)
+                                      .arg(t.billing));
+        }
         state->CurProject = projectId(t, project);
         state->policy.Hour = hour;
         state->policy.Charge = charge;
