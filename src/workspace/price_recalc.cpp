@@ -114,6 +114,15 @@ void RecalcFunctionPrices(AppState& state, int project, QWidget* parent)
             // waiting for ever (a server database) or until it gives up (the embedded one).
             throw DbError(DbError::Other, QStringLiteral("保存の処理中は価格を再計算できません。"));
         }
+        // The price of every function in scope follows from its new total, its five class
+        // coefficients and its discount, exactly as the function editor saves it. Read before
+        // the private connection writes the functions: a server that locks rows (SQL Server)
+        // would keep this read waiting for a commit that can never come.
+        sql = QStringLiteral(
+                  "SELECT NPROJECT, NFUNCTION, NNUP, NIMP, NDEF, NRSK, NTRM, NDISCOUNT FROM TFUNCTION") +
+              where + QStringLiteral(" ORDER BY NPROJECT, NFUNCTION");
+        Recordset functions = OpenRs(shared, sql);
+
         const std::unique_ptr<DbConnection> own = shared.openSecond();
         Transaction transaction(*own);
 
@@ -137,13 +146,6 @@ void RecalcFunctionPrices(AppState& state, int project, QWidget* parent)
                   QStringLiteral(" ORDER BY NPROJECT, NFUNCTION");
         }
         Recordset sums = OpenRs(shared, sql);
-
-        // The price of every function in scope follows from its new total, its five class
-        // coefficients and its discount, exactly as the function editor saves it.
-        sql = QStringLiteral(
-                  "SELECT NPROJECT, NFUNCTION, NNUP, NIMP, NDEF, NRSK, NTRM, NDISCOUNT FROM TFUNCTION") +
-              where + QStringLiteral(" ORDER BY NPROJECT, NFUNCTION");
-        Recordset functions = OpenRs(shared, sql);
 
         progress.start(sums.recordCount() + functions.recordCount());
 

@@ -78,12 +78,15 @@ private slots:
         QList<const DbConnection*> writers;
         HookGuard guard;
         DbConnection::setStatementHook([&](const DbConnection& c, const QString& sql) {
-            statements << sql;
             if (sql.startsWith(QStringLiteral("UPDATE"))) {
                 writers << &c;
             } else if (sql.startsWith(QStringLiteral("SELECT"))) {
                 QCOMPARE(&c, state->Conn.get());
+                // Once the private connection has written the functions, a read of them on the
+                // shared connection would wait for ever on a server that locks rows.
+                QVERIFY2(writers.isEmpty() || !sql.contains(QStringLiteral("TFUNCTION")), qPrintable(sql));
             }
+            statements << sql;
         });
         RecalcFunctionPrices(*state, allProjects ? 0 : t.sales);
         DbConnection::setStatementHook(nullptr);
@@ -96,7 +99,8 @@ private slots:
 
         const QString s = QString::number(t.sales);
         const QString where = allProjects ? QString() : QStringLiteral(" WHERE NPROJECT = ") + s;
-        QCOMPARE(statements.first(),
+        const QStringList updates = statements.filter(QRegularExpression(QStringLiteral("^UPDATE")));
+        QCOMPARE(updates.first(),
                  QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0, NPRICE = 0") + where);
         if (charge) {
             QVERIFY(statements.contains(
