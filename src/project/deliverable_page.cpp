@@ -114,6 +114,7 @@ void DeliverablePage::LoadDeliverables()
             for (int i = 0; i < kRows && row < 0; ++i) {
                 if (DelivKind[i] == 0 && m_freeNames[i]->text().isEmpty()) {
                     makeKindRow(i, code, QString());
+                    m_retiredKind[i] = true;
                     row = i;
                 }
             }
@@ -147,6 +148,11 @@ void DeliverablePage::freeNameEdited(int row)
     }
 }
 
+bool DeliverablePage::proposable(int row) const
+{
+    return DelivKind[row] != 0 && !m_retiredKind[row];
+}
+
 bool DeliverablePage::counts(int row) const
 {
     return DelivKind[row] != 0 || !m_freeNames[row]->text().isEmpty();
@@ -168,7 +174,7 @@ void DeliverablePage::proposePrices()
 {
     bool entered = false;
     for (int i = 0; i < kRows; ++i) {
-        entered = entered || (DelivKind[i] != 0 && NumberOrZero(m_prices[i]->text()) != 0);
+        entered = entered || (proposable(i) && NumberOrZero(m_prices[i]->text()) != 0);
     }
     if (!ConfirmOverwrite(this, entered)) {
         return;
@@ -176,7 +182,7 @@ void DeliverablePage::proposePrices()
     try {
         const double work = ProjectWorkTotal(m_state);
         for (int i = 0; i < kRows; ++i) {
-            if (DelivKind[i] == 0) {
+            if (!proposable(i)) {
                 continue;
             }
             // Each row's coefficients are those of its own kind, whatever gaps the codes have.

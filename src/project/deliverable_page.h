@@ -33,6 +33,7 @@ signals:
 private:
     void makeKindRow(int row, int kind, const QString& name);
     bool counts(int row) const;
+    bool proposable(int row) const;
     void freeNameEdited(int row);
 
     AppState& m_state;
@@ -42,6 +43,8 @@ private:
     QLineEdit* m_freeNames[kRows];
     QLineEdit* m_prices[kRows];
     int DelivKind[kRows + 1] = {};
+    // Rows kept for a stored kind that has left the division: no coefficients to propose from.
+    bool m_retiredKind[kRows] = {};
     QPushButton* m_propose;
     double m_total = 0;
 };

@@ -202,8 +202,7 @@ void ExpensePage::ApplyExpenseRow(int mode)
         return;
     }
     if (mode == 2) {
-        delete row;
-        m_rows->rowGone();
+        m_rows->removeRow(row);
         SelectedExpenseKey.clear();
     } else {
         try {
@@ -253,7 +252,7 @@ void ExpensePage::addOrUpdate(int mode, QTreeWidgetItem* row)
     SelectedExpenseKey = newKey;
     SetItemKey(row, newKey);
     SetRowCode(row, buyer);
-    row->setText(0, m_item->currentText());
+    row->setText(0, name);
     UpdateExpensePrice();
     SetRowCells(row, {m_buyer->currentText(), FormatAmount(m_unitPrice->text()), m_quantity->text(),
                       FormatAmount(m_discount->text()), FormatAmount(m_amount->text())});

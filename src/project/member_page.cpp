@@ -159,9 +159,8 @@ void MemberPage::ApplyMemberRow(int mode)
             Messages::exclamation(this, QStringLiteral("使用済み"),
                                   QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"));
         } else {
-            delete row;
+            m_rows->removeRow(row);
             SelectedMemberKey.clear();
-            m_rows->rowGone();
             UpdateMemberTotal();
         }
     } catch (const std::exception& e) {
@@ -218,7 +217,7 @@ void MemberPage::addOrUpdate(int mode, QTreeWidgetItem* row)
     }
     SetItemKey(row, newKey);
     SetRowCode(row, kind);
-    row->setText(0, m_member->currentText());
+    row->setText(0, name);
     SetRowCells(
         row, {m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(), m_indirect->text()});
     FitListColumns(m_list);

@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -65,6 +66,17 @@ void RowListControls::rowChosen()
     const bool several = m_list->topLevelItemCount() > 1;
     m_up->setEnabled(several);
     m_down->setEnabled(several);
+}
+
+void RowListControls::removeRow(QTreeWidgetItem* row)
+{
+    {
+        QSignalBlocker blocker(m_list);
+        delete row;
+        m_list->setCurrentItem(nullptr);
+        m_list->clearSelection();
+    }
+    rowGone();
 }
 
 void RowListControls::rowGone()

@@ -30,8 +30,9 @@ public:
     // After a row was clicked: update and delete act on it, the arrows move it when there is
     // another row.
     void rowChosen();
-    // After the chosen row was deleted.
-    void rowGone();
+    // Deletes the chosen row. No other row takes its place: update and delete wait for the next
+    // click.
+    void removeRow(QTreeWidgetItem* row);
 
     QTreeWidget* list() const { return m_list; }
 
@@ -42,6 +43,8 @@ signals:
     void rowClicked(QTreeWidgetItem* item);
 
 private:
+    void rowGone();
+
     QWidget* m_page;
     QPushButton* m_add;
     QPushButton* m_update;

@@ -136,7 +136,7 @@ private slots:
         const QuoteSettings& q = state->ProjQuote;
         QVERIFY(q.Base && q.Work && q.Opt && q.Deliv && !q.Expe0 && q.Expe1);
         QCOMPARE(q.Discount, 800.0);
-        // The summary strip: members 6,500x200 + 5,500x320 + 4,800x400 + 3,500x480 + 3,000x240.
+        // The summary strip: members 6,500x80 + 5,500x160 + 4,800x230 + 3,500x300 + 3,000x120.
         QCOMPARE(control<QLabel>(e, "lblPerExp")->text(), QStringLiteral("3,914,000"));
         QCOMPARE(control<QLabel>(e, "lblExpense_0")->text(), QStringLiteral("300,000"));
         QCOMPARE(control<QLabel>(e, "lblExpense_1")->text(), QStringLiteral("365,000"));

@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(scalar(c, QStringLiteral("SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 5")).toDouble(),
                  200000.0);
         // A typed name the master already has is not registered again.
-        enterExpense(e, {QStringLiteral("SSLサーバ証明書"), true, QStringLiteral("自社"),
+        enterExpense(e, {QStringLiteral("SSLサーバ証明書 "), true, QStringLiteral("自社"),
                          QStringLiteral("48,000"), QStringLiteral("2"), QString()});
         QCOMPARE(rowCount(c, QStringLiteral("MITEM")), 5);
         QCOMPARE(scalar(c, QStringLiteral("SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 3")).toDouble(),
@@ -84,6 +84,7 @@ private slots:
         auto* list = control<QTreeWidget>(e, "lvwEList");
         QCOMPARE(ItemKey(list->topLevelItem(0)), QStringLiteral("E0005C"));
         QCOMPARE(ItemKey(list->topLevelItem(1)), QStringLiteral("E0003O"));
+        QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("SSLサーバ証明書"));
         QCOMPARE(control<QLabel>(e, "lblExpense_0")->text(), QStringLiteral("96,000"));
         QCOMPARE(control<QLabel>(e, "lblExpense_1")->text(), QStringLiteral("200,000"));
     }
@@ -207,6 +208,7 @@ private slots:
             snapshot(c).split(QLatin1Char('\n')).filter(QStringLiteral("MITEM|")).join(QLatin1Char('\n'));
         clickButton(e, "cmdExpDel");
         QCOMPARE(list->topLevelItemCount(), 3);
+        QVERIFY(list->selectedItems().isEmpty());
         QVERIFY(!control<QPushButton>(e, "cmdExpUp")->isEnabled());
         QVERIFY(!control<QPushButton>(e, "cmdExpDel")->isEnabled());
         QCOMPARE(

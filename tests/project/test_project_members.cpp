@@ -80,10 +80,11 @@ private slots:
     {
         QWidget* e = open(0);
         DbConnection& c = m_f.state->conn();
-        enterMember(e, {QStringLiteral("高橋 翔"), true, QStringLiteral("PL"), QStringLiteral("5,200"),
+        enterMember(e, {QStringLiteral(" 高橋 翔 "), true, QStringLiteral("PL"), QStringLiteral("5,200"),
                         QStringLiteral("80"), QStringLiteral("8")});
         QCOMPARE(rowCount(c, QStringLiteral("MMEMBER")), 6);
         QCOMPARE(keyOfRow(e, 0), QStringLiteral("M0003"));
+        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwMList"), 0).first(), QStringLiteral("高橋 翔"));
         QCOMPARE(scalar(c, QStringLiteral("SELECT NMKIND AS V FROM MMEMBER WHERE NMEMBER = 3")).toInt(), 2);
         QCOMPARE(scalar(c, QStringLiteral("SELECT NMEMBPRI AS V FROM MMEMBER WHERE NMEMBER = 3")).toDouble(),
                  5200.0);
@@ -181,6 +182,8 @@ private slots:
         clickButton(e, "cmdMembDel");
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(list->topLevelItemCount(), 5);
+        // No neighbour looks chosen while update and delete wait for a click.
+        QVERIFY(list->selectedItems().isEmpty());
         QVERIFY(!control<QPushButton>(e, "cmdMembUp")->isEnabled());
         QVERIFY(!control<QPushButton>(e, "cmdMembDel")->isEnabled());
         QCOMPARE(rowCount(m_f.state->conn(), QStringLiteral("MMEMBER"), QStringLiteral("NMEMBER = 4")), 1);

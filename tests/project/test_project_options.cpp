@@ -290,17 +290,22 @@ private slots:
             4);
     }
 
-    // A stored deliverable whose kind left the division keeps a row and is saved back.
+    // A stored deliverable whose kind left the division keeps a row and is saved back; having
+    // no coefficients, it keeps its price through a proposal.
     void deliverableOfARemovedKindIsKept()
     {
         DbConnection& c = m_f.state->conn();
         ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 8 AND NVAL = 8"));
         ExecSql(c,
                 QStringLiteral("UPDATE TDELIV SET CHAVE = '1', NPRI = 4000 WHERE NPROJECT = 4 AND NVAL = 8"));
+        setWorkTotal(c, 1234567);
         QWidget* e = open(4, 4);
         QVERIFY(control<QCheckBox>(e, "chkDeliv_7")->isChecked());
         QCOMPARE(control<QLineEdit>(e, "txtDelPri_7")->text(), QStringLiteral("4,000"));
         QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("4,000"));
+        clickButton(e, "cmdDeliv");
+        QVERIFY(Messages::shown().isEmpty()); // no price the proposal would overwrite
+        QCOMPARE(control<QLineEdit>(e, "txtDelPri_7")->text(), QStringLiteral("4,000"));
         clickButton(e, "cmdOK");
         QCOMPARE(scalar(c, QStringLiteral("SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"))
                      .toDouble(),
