@@ -89,7 +89,7 @@ BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(
     };
     grid->addWidget(NamedLabel(this, QStringLiteral("lblBase"), QStringLiteral("基本料金")), 4, 0);
     grid->addLayout(amountRow(m_base), 4, 1);
-    grid->addWidget(NamedLabel(this, QStringLiteral("lblPrice"), QStringLiteral("受注金額")), 4, 2);
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblOrderPrice"), QStringLiteral("受注金額")), 4, 2);
     grid->addLayout(amountRow(m_price), 4, 3, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);

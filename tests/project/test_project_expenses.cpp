@@ -50,6 +50,8 @@ private slots:
         typeInto(e, "txtNum", QStringLiteral("3"));
         typeInto(e, "txtDiscP", QStringLiteral("1000"));
         QCOMPARE(control<QLabel>(e, "lblPriceP")->text(), QStringLiteral("35,000"));
+        // Found by its own name, not the order amount's label on the first tab.
+        QCOMPARE(control<QLabel>(e, "lblPrice")->text(), QStringLiteral("金額"));
         clickButton(e, "cmdExpAdd");
         auto* list = control<QTreeWidget>(e, "lvwEList");
         QCOMPARE(rowTexts(list, 0),

@@ -30,34 +30,6 @@ private slots:
         QCOMPARE(KeyToId(key), id);
     }
 
-    void memberCost_data()
-    {
-        QTest::addColumn<double>("price");
-        QTest::addColumn<double>("occupied");
-        QTest::addColumn<double>("indirect");
-        QTest::addColumn<bool>("countIndirect");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("indirect off") << 5000.0 << 100.0 << 20.0 << false << 400000.0;
-        QTest::newRow("indirect on") << 5000.0 << 100.0 << 20.0 << true << 500000.0;
-        QTest::newRow("no indirect hours") << 4800.0 << 400.0 << 0.0 << false << 1920000.0;
-    }
-    void memberCost()
-    {
-        QFETCH(double, price);
-        QFETCH(double, occupied);
-        QFETCH(double, indirect);
-        QFETCH(bool, countIndirect);
-        QFETCH(double, expected);
-        QCOMPARE(MemberCost(price, occupied, indirect, countIndirect), expected);
-    }
-
-    void expenseAmount()
-    {
-        QCOMPARE(ExpenseAmount(12000, 3, 1000), 35000.0);
-        QCOMPARE(ExpenseAmount(85000, 4, 20000), 320000.0);
-        QCOMPARE(ExpenseAmount(100, 1, 0), 100.0);
-    }
-
     void proposedPrice_data()
     {
         QTest::addColumn<double>("coefficient");
@@ -102,14 +74,6 @@ private slots:
         QFETCH(QList<QDate>, dates);
         QFETCH(int, months);
         QCOMPARE(ScheduleMonths(dates), months);
-    }
-
-    void deliverableColumn()
-    {
-        QCOMPARE(DeliverableCoefColumn(true, true), QStringLiteral("NCOEF3"));
-        QCOMPARE(DeliverableCoefColumn(true, false), QStringLiteral("NCOEF"));
-        QCOMPARE(DeliverableCoefColumn(false, true), QStringLiteral("NCOEF2"));
-        QCOMPARE(DeliverableCoefColumn(false, false), QStringLiteral("NCOEF2"));
     }
 };
 
