@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -96,6 +97,28 @@ QLabel* statusPanel(const QString& name, const QString& text, const QString& tip
     label->setContentsMargins(6, 0, 6, 0);
     return label;
 }
+
+// A project path deeper than the title strip is wide shows its start and its end; the whole
+// title is in the tool tip.
+class TitleLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width());
+        if (shown == text()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(), shown,
+                              foregroundRole());
+    }
+};
 
 // The function list keeps its key column hidden; the cursor keys never land on it, since a
 // current cell in a hidden column leaves the row unselected.
@@ -306,7 +329,7 @@ void MainWindow::createCentralArea()
     m_titles->setObjectName(QStringLiteral("picTitles"));
     m_treeTitle = new QLabel(QStringLiteral("プロジェクト一覧"), m_titles);
     m_treeTitle->setObjectName(QStringLiteral("lblTitle_0"));
-    m_listTitle = new QLabel(Summary::kInitialListTitle, m_titles);
+    m_listTitle = new TitleLabel(Summary::kInitialListTitle, m_titles);
     m_listTitle->setObjectName(QStringLiteral("lblTitle_1"));
     for (QLabel* label : {m_treeTitle, m_listTitle}) {
         label->setStyleSheet(
