@@ -45,14 +45,6 @@ double ShownTwoDecimals(double value)
     return shown;
 }
 
-QString ShownText(double value)
-{
-    if (!std::isfinite(value)) {
-        return QStringLiteral("0");
-    }
-    return PlainNumber(QString::number(value, 'g', 15).toDouble());
-}
-
 double AdjustmentFactor(const std::array<int, kAdjustFactors>& degrees)
 {
     double sum = 0;

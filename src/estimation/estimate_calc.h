@@ -96,10 +96,6 @@ QString TwoDecimals(double value);
 // The number such a label reads back as.
 double ShownTwoDecimals(double value);
 
-// A figure shown as plain text, as the labels show intermediate values: no grouping, no
-// exponent, and no binary noise beyond fifteen significant digits (3 x 1.1 shows 3.3).
-QString ShownText(double value);
-
 // The language coefficient of MLANG.NCOEF: a 16-bit integer (half to even). A value outside
 // 1...32767 gives false (the window warns and counts 0 source steps).
 bool LanguageCoefficient(const QVariant& ncoef, int* coefficient);

@@ -152,6 +152,14 @@ QString PlainNumber(double value)
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
+QString ShownText(double value)
+{
+    if (!std::isfinite(value)) {
+        return QStringLiteral("0");
+    }
+    return PlainNumber(QString::number(value, 'g', 15).toDouble());
+}
+
 QString FormatNumber(double value, int decimals, bool grouping)
 {
     const double rounded = roundHalfAway(value, decimals);
@@ -310,7 +318,7 @@ QString ToText(const QVariant& value, int width)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double:
     case QMetaType::Float:
-        return PlainNumber(value.toDouble());
+        return ShownText(value.toDouble());
     default:
         break;
     }

@@ -28,6 +28,10 @@ bool ParseNumber(const QString& text, double* value = nullptr);
 // and without grouping ("1234567", "0.1", "-12.5").
 QString PlainNumber(double value);
 
+// A figure shown as plain text: no grouping, no exponent, and no binary noise beyond fifteen
+// significant digits (3 x 1.1 shows 3.3). Statements use PlainNumber, which is exact.
+QString ShownText(double value);
+
 // The number rounded (half away from zero) to the given decimals, with "," grouping when asked.
 QString FormatNumber(double value, int decimals, bool grouping = true);
 

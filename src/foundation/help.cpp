@@ -1,5 +1,7 @@
 #include "foundation/help.h"
 
+#include "foundation/messages.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -46,7 +48,7 @@ protected:
             if (widget) {
                 const int t = Help::topic(widget->window());
                 if (t > 0) {
-                    Help::showTopic(t);
+                    Help::openTopic(widget->window(), t);
                     return true;
                 }
             }
@@ -90,6 +92,35 @@ bool showContents()
 bool showTopic(int topicNumber)
 {
     return openPage(QStringLiteral("%1.html").arg(topicNumber));
+}
+
+namespace {
+
+void openOrReport(QWidget* parent, const QString& file)
+{
+    if (!QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("index.html")))) {
+        Messages::information(
+            parent, QStringLiteral("VORNA"),
+            QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
+        return;
+    }
+    if (!openPage(file)) {
+        Messages::exclamation(parent, QStringLiteral("VORNA"),
+                              QStringLiteral("ヘルプを表示できませんでした。\n") +
+                                  QDir::toNativeSeparators(QDir(folder()).filePath(file)));
+    }
+}
+
+} // namespace
+
+void openContents(QWidget* parent)
+{
+    openOrReport(parent, QStringLiteral("index.html"));
+}
+
+void openTopic(QWidget* parent, int topicNumber)
+{
+    openOrReport(parent, QStringLiteral("%1.html").arg(topicNumber));
 }
 
 void setOpener(std::function<bool(const QUrl&)> open)

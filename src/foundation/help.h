@@ -23,6 +23,11 @@ int topic(const QWidget* window);
 bool showContents();
 bool showTopic(int topic);
 
+// The same, telling the user when the help is not there: the contents message when the
+// folder has no contents page, the page's path when it cannot be shown.
+void openContents(QWidget* parent);
+void openTopic(QWidget* parent, int topic);
+
 // Tests catch the pages instead of starting a browser.
 void setOpener(std::function<bool(const QUrl&)> opener);
 

@@ -1049,18 +1049,7 @@ void MainWindow::openPlainEditor(int editor)
 
 void MainWindow::showHelpContents()
 {
-    const QString contents = QDir(Help::folder()).filePath(QStringLiteral("index.html"));
-    if (!QFileInfo::exists(contents)) {
-        Messages::information(
-            this, QStringLiteral("VORNA"),
-            QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
-        return;
-    }
-    if (!Help::showContents()) {
-        Messages::exclamation(this, QStringLiteral("VORNA"),
-                              QStringLiteral("ヘルプを表示できませんでした。\n") +
-                                  QDir::toNativeSeparators(contents));
-    }
+    Help::openContents(this);
 }
 
 void MainWindow::openHomePage()

@@ -1,6 +1,5 @@
 #include "workspace/project_summary.h"
 
-#include "estimation/estimate_calc.h"
 #include "foundation/app_state.h"
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"

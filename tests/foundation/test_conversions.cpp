@@ -135,6 +135,10 @@ private slots:
         QCOMPARE(ToText(QVariant()), QString());
         QCOMPARE(ToText(12.5), QStringLiteral("12.5"));
         QCOMPARE(ToText(8.0), QStringLiteral("8"));
+        // Shown without binary noise; statements keep the exact form.
+        QCOMPARE(ToText(0.1 + 0.2), QStringLiteral("0.3"));
+        QCOMPARE(PlainNumber(0.1 + 0.2), QStringLiteral("0.30000000000000004"));
+        QCOMPARE(ShownText(3 * 1.1), QStringLiteral("3.3"));
         QCOMPARE(ToText(QDate(2003, 4, 5)), QStringLiteral("2003/04/05"));
     }
 

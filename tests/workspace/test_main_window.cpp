@@ -946,12 +946,24 @@ private slots:
             return true;
         });
         f.open();
+        static bool f1Installed = false;
+        if (!f1Installed) {
+            Help::install(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+            f1Installed = true;
+        }
+        const QString missing =
+            QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
         f.trigger("mnuHelpContents");
-        QCOMPARE(
-            Messages::last().text,
-            QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
+        QCOMPARE(Messages::last().text, missing);
         QCOMPARE(Messages::last().icon, Messages::Information);
+        Messages::clearShown();
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QCOMPARE(Messages::last().text, missing);
         QVERIFY(opened.isEmpty());
+
+        QFile topic(folder.filePath(QStringLiteral("10.html")));
+        QVERIFY(topic.open(QIODevice::WriteOnly));
+        topic.close();
 
         QFile page(folder.filePath(QStringLiteral("index.html")));
         QVERIFY(page.open(QIODevice::WriteOnly));
@@ -960,8 +972,11 @@ private slots:
         f.trigger("mnuHelpContents");
         f.trigger("mnuOpenHP");
         QVERIFY(Messages::shown().isEmpty());
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(opened,
-                 (QList<QUrl>{QUrl::fromLocalFile(page.fileName()), QUrl::fromLocalFile(page.fileName())}));
+                 (QList<QUrl>{QUrl::fromLocalFile(page.fileName()), QUrl::fromLocalFile(page.fileName()),
+                              QUrl::fromLocalFile(topic.fileName())}));
         QCOMPARE(Help::topic(f.window.get()), 10);
     }
 
