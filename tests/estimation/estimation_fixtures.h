@@ -5,6 +5,7 @@
 #include "foundation/db_error.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
+#include "gui_helpers.h"
 #include "test_support.h"
 
 #include <QComboBox>
@@ -13,35 +14,17 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-// A control of a window by its documented name; a missing one ends the test run loudly.
-template <typename T> T* find(const QObject* window, const QString& name)
-{
-    T* child = window->findChild<T*>(name);
-    if (!child) {
-        qFatal("no control %s", qPrintable(name));
-    }
-    return child;
-}
-
-inline QString text(const QObject* window, const QString& name)
+inline QString text(const QWidget* window, const QString& name)
 {
     if (auto* l = window->findChild<QLabel*>(name)) {
         return l->text();
     }
-    return find<QLineEdit>(window, name)->text();
+    return control<QLineEdit>(window, name)->text();
 }
 
-inline void click(const QObject* window, const QString& name)
+inline void click(const QWidget* window, const QString& name)
 {
-    find<QPushButton>(window, name)->click();
-}
-
-// A mouse click on a row of a shown list, as the user chooses it.
-inline void clickRow(QTreeWidget* list, int row)
-{
-    QTreeWidgetItem* item = list->topLevelItem(row);
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    control<QPushButton>(window, name)->click();
 }
 
 // Every row of the tables a function owns, in key order: equal snapshots mean nothing changed.

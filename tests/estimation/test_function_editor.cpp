@@ -33,12 +33,12 @@ private:
 
     static QTreeWidget* fpList(const FunctionEditor& e)
     {
-        return find<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
+        return control<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
     }
 
     static void addFpRow(FunctionEditor& e, const QString& title, int kind, int complexity)
     {
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(title);
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(title);
         SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), kind);
         SelectComboByKeyIndex(e, QStringLiteral("cmbFpComplex"), complexity);
         click(&e, QStringLiteral("cmdFpAdd"));
@@ -46,7 +46,7 @@ private:
 
     static void SelectComboByKeyIndex(FunctionEditor& e, const QString& name, int key)
     {
-        auto* box = find<QComboBox>(&e, name);
+        auto* box = control<QComboBox>(&e, name);
         box->setCurrentIndex(box->findData(key));
     }
 
@@ -85,21 +85,21 @@ private slots:
         QVERIFY(e.isReady());
         QCOMPARE(e.objectName(), QStringLiteral("frmFunc"));
         QCOMPARE(e.windowTitle(), QStringLiteral("機能項目編集"));
-        QCOMPARE(find<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("新規保存"));
-        QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("新規保存"));
+        QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
         for (int i = 0; i < kAdjustFactors; ++i) {
-            QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpAdj_%1").arg(i))->currentData().toInt(), 2);
+            QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpAdj_%1").arg(i))->currentData().toInt(), 2);
         }
         QCOMPARE(text(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("28"));
         QCOMPARE(text(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("0.93"));
         QCOMPARE(text(&e, QStringLiteral("lblFpCoef")), QStringLiteral("0.93"));
         for (int i = 0; i < kScaleDrivers; ++i) {
-            auto* box = find<QComboBox>(&e, QStringLiteral("cmbCoScale_%1").arg(i));
+            auto* box = control<QComboBox>(&e, QStringLiteral("cmbCoScale_%1").arg(i));
             QCOMPARE(box->currentData().toInt(), 2);
             QCOMPARE(box->currentText(), QStringLiteral("標準"));
         }
         for (int i = 0; i < kCostDrivers; ++i) {
-            QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_%1").arg(i))->currentData().toInt(), 2);
+            QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_%1").arg(i))->currentData().toInt(), 2);
             QCOMPARE(text(&e, QStringLiteral("lblCoCVal_%1").arg(i)), QStringLiteral("1.00"));
         }
         QCOMPARE(text(&e, QStringLiteral("lblCoSVal_0")), QStringLiteral("3.72"));
@@ -109,22 +109,22 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("0"));
         QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
         // The default classes and their coefficients.
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbNUp"))->currentText(), QStringLiteral("新規"));
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbNUp"))->currentText(), QStringLiteral("新規"));
         for (int i = 0; i < kCorrectionClasses; ++i) {
             QCOMPARE(text(&e, QStringLiteral("lvlCoef_%1").arg(i)), QStringLiteral("1.00"));
         }
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentText(),
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentText(),
                  QStringLiteral("内部論理ﾌｧｲﾙ"));
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentText(), QStringLiteral("中"));
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentText(), QStringLiteral("中"));
         // Eight processes in use: eight rows with the unit prices of price kind 1, the ninth hidden.
         QCOMPARE(text(&e, QStringLiteral("lvlHour_0")), QStringLiteral("要件定義"));
         QCOMPARE(text(&e, QStringLiteral("lvlHour_7")), QStringLiteral("導入"));
         QCOMPARE(text(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9000"));
         QCOMPARE(text(&e, QStringLiteral("txtUPrice_7")), QStringLiteral("7000"));
-        QVERIFY(!find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
-        QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_8"))->isHidden());
-        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdHour_0"))->isHidden());
-        QVERIFY(find<QLabel>(&e, QStringLiteral("lblUHour_0"))->isHidden());
+        QVERIFY(!control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
+        QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_8"))->isHidden());
+        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdHour_0"))->isHidden());
+        QVERIFY(control<QLabel>(&e, QStringLiteral("lblUHour_0"))->isHidden());
         QCOMPARE(Help::topic(&e), 50);
         QVERIFY(Messages::shown().isEmpty());
     }
@@ -133,7 +133,7 @@ private slots:
     {
         open(0, false);
         FunctionEditor e(*m_state);
-        auto* tabs = find<QTabWidget>(&e, QStringLiteral("tbsOptions"));
+        auto* tabs = control<QTabWidget>(&e, QStringLiteral("tbsOptions"));
         const QStringList captions = {QStringLiteral("基本情報"), QStringLiteral("見積工数"),
                                       QStringLiteral("ﾌｧﾝｸｼｮﾝﾎﾟｲﾝﾄ"), QStringLiteral("FP調整係数"),
                                       QStringLiteral("COCOMO")};
@@ -154,9 +154,10 @@ private slots:
         // Ctrl+Tab on the last tab returns to the first.
         e.show();
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        QTest::keyClick(find<QComboBox>(&e, QStringLiteral("cmbCoCost_0")), Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClick(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0")), Qt::Key_Tab,
+                        Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 0);
-        QTest::keyClick(find<QLineEdit>(&e, QStringLiteral("txtSFunc")), Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClick(control<QLineEdit>(&e, QStringLiteral("txtSFunc")), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 1);
         QCOMPARE(Help::topic(&e), 52);
         e.hide();
@@ -167,23 +168,23 @@ private slots:
         open(0, false);
         FunctionEditor e(*m_state);
         QCOMPARE(text(&e, QStringLiteral("lblCoScale_0")), QStringLiteral("PREC"));
-        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblCoScale_4"))->toolTip(),
+        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblCoScale_4"))->toolTip(),
                  QStringLiteral("プロセス成熟度"));
         QCOMPARE(text(&e, QStringLiteral("lblCoCost_16")), QStringLiteral("SCED"));
-        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblCoCost_14"))->toolTip(),
+        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblCoCost_14"))->toolTip(),
                  QStringLiteral("使用するソフトウエアツールのレベル"));
         QCOMPARE(text(&e, QStringLiteral("lvlFpAdj_0")), QStringLiteral("データ通信"));
         QCOMPARE(text(&e, QStringLiteral("lvlFpAdj_13")), QStringLiteral("機能の変更、追加に強い設計"));
-        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblLoc"))->toolTip(), QStringLiteral("単位：KStep"));
-        QCOMPARE(find<QLabel>(&e, QStringLiteral("lblRemHour"))->toolTip(),
+        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblLoc"))->toolTip(), QStringLiteral("単位：KStep"));
+        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblRemHour"))->toolTip(),
                  QStringLiteral("COCOMO工数 - 予想工数計"));
-        QCOMPARE(find<QCheckBox>(&e, QStringLiteral("chkReserve"))->toolTip(),
+        QCOMPARE(control<QCheckBox>(&e, QStringLiteral("chkReserve"))->toolTip(),
                  QStringLiteral("チェックすると、工数や費用の計算対象外になります。"));
         // Only the ranks a driver has are offered: DATA starts at "低い", SCED ends at "非常に高い".
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_1"))->itemText(0), QStringLiteral("低い"));
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_16"))->count(), 5);
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_1"))->itemText(0), QStringLiteral("低い"));
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_16"))->count(), 5);
         // A rank change shows its value and moves the exponent.
-        find<QComboBox>(&e, QStringLiteral("cmbCoScale_4"))->setCurrentIndex(0); // PMAT very low 7.80
+        control<QComboBox>(&e, QStringLiteral("cmbCoScale_4"))->setCurrentIndex(0); // PMAT very low 7.80
         QCOMPARE(text(&e, QStringLiteral("lblCoSVal_4")), QStringLiteral("7.80"));
         QCOMPARE(text(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.13")); // 22.09 x 0.01 + 0.91
     }
@@ -209,13 +210,13 @@ private slots:
 
         // A click on the row just added brings its values back into the inputs.
         e.show();
-        find<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(2);
+        control<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(2);
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("書きかけ"));
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("書きかけ"));
         SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), 5);
         clickRow(fpList(e), 2);
         QCOMPARE(text(&e, QStringLiteral("txtFpTitle")), QStringLiteral("登録画面"));
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 3);
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 3);
 
         // A title already listed is refused when adding...
         Messages::clearShown();
@@ -228,15 +229,15 @@ private slots:
         // ...and when updating another row to it, while a row may keep its own title.
         selectRow(e, 0);
         QCOMPARE(text(&e, QStringLiteral("txtFpTitle")), QStringLiteral("顧客ファイル"));
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 1);
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentData().toInt(), 1);
-        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
-        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdFpLUp"))->isEnabled());
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("登録画面"));
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 1);
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentData().toInt(), 1);
+        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
+        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpLUp"))->isEnabled());
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("登録画面"));
         Messages::clearShown();
         click(&e, QStringLiteral("cmdFpUp"));
         QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("顧客ファイル"));
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("顧客ファイル"));
         SelectComboByKeyIndex(e, QStringLiteral("cmbFpComplex"), 3);
         Messages::clearShown();
         click(&e, QStringLiteral("cmdFpUp"));
@@ -255,7 +256,7 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("15"));
 
         // An empty title is required.
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->clear();
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->clear();
         Messages::clearShown();
         click(&e, QStringLiteral("cmdFpAdd"));
         QCOMPARE(Messages::last().text, QStringLiteral("表題は必須入力です。"));
@@ -277,11 +278,11 @@ private slots:
         selectRow(e, 1);
         click(&e, QStringLiteral("cmdFpDel"));
         QCOMPARE(titles(e), (QStringList{QStringLiteral("登録画面"), QStringLiteral("参照ファイル")}));
-        QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
-        QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
+        QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
+        QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
         QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("9"));
         selectRow(e, 0);
-        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
+        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
     }
 
     // After adding a row, an update changes that row and compares against the others only.
@@ -293,7 +294,7 @@ private slots:
         addFpRow(e, QStringLiteral("B"), 1, 1);
         selectRow(e, 0);
         addFpRow(e, QStringLiteral("C"), 1, 1);
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("A"));
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("A"));
         Messages::clearShown();
         click(&e, QStringLiteral("cmdFpUp"));
         QCOMPARE(Messages::last().title, QStringLiteral("重複"));
@@ -305,11 +306,11 @@ private slots:
         open(1, false);
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
-        QCOMPARE(find<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("更新保存"));
-        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("更新保存"));
+        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
         QCOMPARE(text(&e, QStringLiteral("txtSFunc")), QStringLiteral("受注入力"));
-        QVERIFY(!find<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbImp"))->currentText(), QStringLiteral("重要"));
+        QVERIFY(!control<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbImp"))->currentText(), QStringLiteral("重要"));
         QCOMPARE(text(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.10"));
         QCOMPARE(text(&e, QStringLiteral("txtHour_3")), QStringLiteral("96"));
         QCOMPARE(text(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9,000"));
@@ -326,7 +327,7 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("28")); // 4 + 10 + 5 + 4 + 5
         QCOMPARE(text(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("35"));
         QCOMPARE(text(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("1.00"));
-        QCOMPARE(find<QComboBox>(&e, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 3);
+        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 3);
         QCOMPARE(text(&e, QStringLiteral("lblCoCVal_0")), QStringLiteral("1.10"));
         // COCOMO: 1.484 KStep, nominal scale, RELY high.
         const double cocomo = std::round(std::pow(28 * 53 / 1000.0, 1.0997) * 2.94 * 1.10 * 160);
@@ -334,13 +335,13 @@ private slots:
         QCOMPARE(text(&e, QStringLiteral("lblRemHour")), QString::number(cocomo - 304));
 
         // A change of class reprices at once.
-        find<QComboBox>(&e, QStringLiteral("cmbImp"))->setCurrentIndex(1); // 普通 1.00
+        control<QComboBox>(&e, QStringLiteral("cmbImp"))->setCurrentIndex(1); // 普通 1.00
         QCOMPARE(text(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.00"));
         QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,056,000"));
-        find<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("96,000"));
+        control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("96,000"));
         QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("1,960,000"));
         // A language change changes the size.
-        find<QComboBox>(&e, QStringLiteral("cmbLang"))->setCurrentIndex(3); // C, 97
+        control<QComboBox>(&e, QStringLiteral("cmbLang"))->setCurrentIndex(3); // C, 97
         QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("97"));
         QCOMPARE(text(&e, QStringLiteral("lblLoc")), QStringLiteral("2.72")); // 28 x 97 / 1000
     }
@@ -349,7 +350,7 @@ private slots:
     {
         open(0, false);
         FunctionEditor e(*m_state);
-        auto* hours = find<QLineEdit>(&e, QStringLiteral("txtHour_0"));
+        auto* hours = control<QLineEdit>(&e, QStringLiteral("txtHour_0"));
         hours->setText(QStringLiteral("4000"));
         QVERIFY(Messages::shown().isEmpty());
         hours->setText(QStringLiteral("40000"));
@@ -357,8 +358,8 @@ private slots:
         QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
         QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("0"));
         QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40000"));
-        find<QLineEdit>(&e, QStringLiteral("txtHour_1"))->setText(QStringLiteral("10"));
-        find<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(1);
+        control<QLineEdit>(&e, QStringLiteral("txtHour_1"))->setText(QStringLiteral("10"));
+        control<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(1);
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40010"));
         QCOMPARE(text(&e, QStringLiteral("lvlPrice_1")), QStringLiteral("85,000"));
@@ -370,15 +371,15 @@ private slots:
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
         for (int i = 0; i < 8; ++i) {
-            QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_%1").arg(i))->isHidden());
-            QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtUPrice_%1").arg(i))->isHidden());
-            QVERIFY(find<QLabel>(&e, QStringLiteral("lblPri_%1").arg(i))->isHidden());
-            QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->isHidden());
-            QCOMPARE(find<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->text(),
+            QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_%1").arg(i))->isHidden());
+            QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtUPrice_%1").arg(i))->isHidden());
+            QVERIFY(control<QLabel>(&e, QStringLiteral("lblPri_%1").arg(i))->isHidden());
+            QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->isHidden());
+            QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->text(),
                      QStringLiteral("担当入力..."));
             QCOMPARE(text(&e, QStringLiteral("lblE_%1").arg(i)), QStringLiteral("時間"));
         }
-        QVERIFY(find<QPushButton>(&e, QStringLiteral("cmdHour_8"))->isHidden());
+        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdHour_8"))->isHidden());
         // Process 1: member 2 (PL, 8,500) 16 hours and member 1 (PM, 10,000) 8 hours.
         QCOMPARE(text(&e, QStringLiteral("lblUHour_0")), QStringLiteral("24"));
         QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("216,000"));
@@ -414,7 +415,7 @@ private slots:
         open(1, true);
         {
             FunctionEditor e(*m_state);
-            QVERIFY(!find<QPushButton>(&e, QStringLiteral("cmdHour_7"))->isHidden());
+            QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdHour_7"))->isHidden());
             QCOMPARE(text(&e, QStringLiteral("lvlHour_7")), QStringLiteral("工程８"));
             QCOMPARE(text(&e, QStringLiteral("lblUHour_7")), QStringLiteral("8"));
             QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
@@ -422,7 +423,7 @@ private slots:
         }
         open(1, false);
         FunctionEditor e(*m_state);
-        QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
+        QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
         QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("296")); // 導入 no longer planned
     }
 
@@ -438,7 +439,7 @@ private slots:
             QCOMPARE(dialog->objectName(), QStringLiteral("frmCharge"));
             QCOMPARE(dialog->windowTitle(), QStringLiteral("担当入力"));
             QCOMPARE(m_state->ChargeProc, 3);
-            auto* list = find<QTreeWidget>(dialog, QStringLiteral("lvwChList"));
+            auto* list = control<QTreeWidget>(dialog, QStringLiteral("lvwChList"));
             QCOMPARE(list->topLevelItemCount(), 1);
             list->setCurrentItem(list->topLevelItem(0));
             click(dialog, QStringLiteral("cmdChgDel"));
@@ -546,8 +547,8 @@ private slots:
         m_state->policy.Charge = false; // the window has loaded the stored policy
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto* tree = find<QTreeWidget>(&window, QStringLiteral("tvwPList"));
-        auto* list = find<QTreeWidget>(&window, QStringLiteral("lvwFList"));
+        auto* tree = control<QTreeWidget>(&window, QStringLiteral("tvwPList"));
+        auto* list = control<QTreeWidget>(&window, QStringLiteral("lvwFList"));
         for (QTreeWidgetItemIterator it(tree); *it; ++it) {
             if (ItemKey(*it) == QStringLiteral("P2")) {
                 tree->setCurrentItem(*it);
@@ -555,18 +556,18 @@ private slots:
         }
         QCOMPARE(m_state->CurProject, 2);
         QCOMPARE(list->topLevelItemCount(), 3);
-        const QString hoursBefore = find<QLabel>(&window, QStringLiteral("remHour"))->text();
+        const QString hoursBefore = control<QLabel>(&window, QStringLiteral("remHour"))->text();
 
         bool edited = false;
         QTimer::singleShot(0, this, [&] {
             auto* e = qobject_cast<FunctionEditor*>(QApplication::activeModalWidget());
             QVERIFY(e);
-            find<QLineEdit>(e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("請求書発行"));
-            find<QLineEdit>(e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("20"));
+            control<QLineEdit>(e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("請求書発行"));
+            control<QLineEdit>(e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("20"));
             click(e, QStringLiteral("cmdOK"));
             edited = true;
         });
-        find<QAction>(&window, QStringLiteral("FN"))->trigger();
+        control<QAction>(&window, QStringLiteral("FN"))->trigger();
         QVERIFY(edited);
         QCOMPARE(list->topLevelItemCount(), 4);
         const int added = m_state->CurFunction;
@@ -575,7 +576,7 @@ private slots:
         QCOMPARE(row->text(2), QStringLiteral("請求書発行"));
         QCOMPARE(row->text(8), QStringLiteral("20"));
         QCOMPARE(row->text(9), QStringLiteral("120,000"));
-        QVERIFY(find<QLabel>(&window, QStringLiteral("remHour"))->text() != hoursBefore);
+        QVERIFY(control<QLabel>(&window, QStringLiteral("remHour"))->text() != hoursBefore);
 
         edited = false;
         list->setCurrentItem(row);
@@ -583,11 +584,11 @@ private slots:
             auto* e = qobject_cast<FunctionEditor*>(QApplication::activeModalWidget());
             QVERIFY(e);
             QCOMPARE(text(e, QStringLiteral("txtSFunc")), QStringLiteral("請求書発行"));
-            find<QLineEdit>(e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("20,000"));
+            control<QLineEdit>(e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("20,000"));
             click(e, QStringLiteral("cmdOK"));
             edited = true;
         });
-        find<QAction>(&window, QStringLiteral("FU"))->trigger();
+        control<QAction>(&window, QStringLiteral("FU"))->trigger();
         QVERIFY(edited);
         QCOMPARE(FindItemByKey(list, QStringLiteral("F") + QString::number(added))->text(9),
                  QStringLiteral("100,000"));
@@ -608,7 +609,7 @@ private slots:
         FunctionEditor e(*m_state);
         e.show();
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        auto* tabs = find<QTabWidget>(&e, QStringLiteral("tbsOptions"));
+        auto* tabs = control<QTabWidget>(&e, QStringLiteral("tbsOptions"));
         const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);

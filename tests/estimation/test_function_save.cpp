@@ -11,25 +11,25 @@ const QString kHostileTitle = QStringLiteral("O'Brien'); DELETE TFP WHERE 1=1;--
 // What the user types into a new function in process mode.
 void typeNewFunction(FunctionEditor& e)
 {
-    find<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(kHostileTitle);
-    find<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QStringLiteral("説明の'文'"));
-    auto* imp = find<QComboBox>(&e, QStringLiteral("cmbImp"));
+    control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(kHostileTitle);
+    control<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QStringLiteral("説明の'文'"));
+    auto* imp = control<QComboBox>(&e, QStringLiteral("cmbImp"));
     imp->setCurrentIndex(imp->findData(3)); // 重要 1.10
-    auto* rely = find<QComboBox>(&e, QStringLiteral("cmbCoCost_0"));
+    auto* rely = control<QComboBox>(&e, QStringLiteral("cmbCoCost_0"));
     rely->setCurrentIndex(rely->findData(4));
-    find<QComboBox>(&e, QStringLiteral("cmbFpAdj_13"))->setCurrentIndex(5);
-    find<QLineEdit>(&e, QStringLiteral("txtHour_0"))->setText(QStringLiteral("10"));
-    find<QLineEdit>(&e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("100"));
+    control<QComboBox>(&e, QStringLiteral("cmbFpAdj_13"))->setCurrentIndex(5);
+    control<QLineEdit>(&e, QStringLiteral("txtHour_0"))->setText(QStringLiteral("10"));
+    control<QLineEdit>(&e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("100"));
     const QStringList titles = {QStringLiteral("顧客ファイル"), QStringLiteral("消す行"),
                                 QStringLiteral("登録画面")};
     const int kinds[] = {1, 2, 3};
     for (int i = 0; i < 3; ++i) {
-        find<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(titles[i]);
-        auto* kind = find<QComboBox>(&e, QStringLiteral("cmbFpKind"));
+        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(titles[i]);
+        auto* kind = control<QComboBox>(&e, QStringLiteral("cmbFpKind"));
         kind->setCurrentIndex(kind->findData(kinds[i]));
         click(&e, QStringLiteral("cmdFpAdd"));
     }
-    auto* list = find<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
+    auto* list = control<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
     list->setCurrentItem(list->topLevelItem(1));
     click(&e, QStringLiteral("cmdFpDel"));
 }
@@ -181,8 +181,8 @@ private slots:
         FunctionEditor again(*m_state);
         QCOMPARE(text(&again, QStringLiteral("txtSFunc")), kHostileTitle);
         QCOMPARE(text(&again, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
-        QCOMPARE(find<QComboBox>(&again, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 4);
-        QCOMPARE(find<QTreeWidget>(&again, QStringLiteral("lvwFpList"))->topLevelItemCount(), 2);
+        QCOMPARE(control<QComboBox>(&again, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 4);
+        QCOMPARE(control<QTreeWidget>(&again, QStringLiteral("lvwFpList"))->topLevelItemCount(), 2);
     }
 
     // A failure at any statement leaves the database as it was and the window open with what
@@ -218,8 +218,8 @@ private slots:
             if (mode == 0) {
                 typeNewFunction(e);
             } else {
-                find<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("変更後"));
-                find<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("1,000"));
+                control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("変更後"));
+                control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("1,000"));
                 if (charge) {
                     m_state->chargeTable[1][2] = ChargeSlot{}; // one assignment fewer
                 }
@@ -336,7 +336,7 @@ private slots:
             FunctionRowsSnapshot(conn()).section(QStringLiteral("SELECT * FROM TCHARGE"), 1);
         open(1, false);
         FunctionEditor e(*m_state);
-        find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->setText(QStringLiteral("20"));
+        control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->setText(QStringLiteral("20"));
         QVERIFY(e.saveFunction(1));
         QCOMPARE(FunctionRowsSnapshot(conn()).section(QStringLiteral("SELECT * FROM TCHARGE"), 1),
                  assignments);
@@ -357,8 +357,8 @@ private slots:
         open(1, false);
         {
             FunctionEditor e(*m_state);
-            find<QCheckBox>(&e, QStringLiteral("chkReserve"))->setChecked(true);
-            find<QLineEdit>(&e, QStringLiteral("txtDiscount"))->clear();
+            control<QCheckBox>(&e, QStringLiteral("chkReserve"))->setChecked(true);
+            control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->clear();
             QVERIFY(e.saveFunction(1));
         }
         QVERIFY(!value(QStringLiteral("SELECT CVALID AS V FROM TFUNCTION WHERE NFUNCTION = 1")).isValid());
@@ -366,8 +366,8 @@ private slots:
                  0.0);
         open(1, false);
         FunctionEditor e(*m_state);
-        QVERIFY(find<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
-        find<QCheckBox>(&e, QStringLiteral("chkReserve"))->setChecked(false);
+        QVERIFY(control<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
+        control<QCheckBox>(&e, QStringLiteral("chkReserve"))->setChecked(false);
         QVERIFY(e.saveFunction(1));
         QCOMPARE(value(QStringLiteral("SELECT CVALID AS V FROM TFUNCTION WHERE NFUNCTION = 1")).toString(),
                  QStringLiteral("1"));
@@ -385,10 +385,10 @@ private slots:
             FunctionEditor e(*m_state);
             QCOMPARE(text(&e, QStringLiteral("lvlHour_2")), QStringLiteral("製造"));
             QCOMPARE(text(&e, QStringLiteral("txtUPrice_2")), QStringLiteral("6000"));
-            QVERIFY(!find<QLineEdit>(&e, QStringLiteral("txtHour_6"))->isHidden());
-            QVERIFY(find<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
-            find<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("工程の抜け"));
-            find<QLineEdit>(&e, QStringLiteral("txtHour_2"))->setText(QStringLiteral("10"));
+            QVERIFY(!control<QLineEdit>(&e, QStringLiteral("txtHour_6"))->isHidden());
+            QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
+            control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("工程の抜け"));
+            control<QLineEdit>(&e, QStringLiteral("txtHour_2"))->setText(QStringLiteral("10"));
             QVERIFY(e.saveFunction(0));
         }
         const QString where =
@@ -446,7 +446,7 @@ private slots:
         const QString before = FunctionRowsSnapshot(conn());
         open(1, false);
         FunctionEditor e(*m_state);
-        find<QLineEdit>(&e, box)->setText(typed);
+        control<QLineEdit>(&e, box)->setText(typed);
         Messages::clearShown();
         QVERIFY(!e.saveFunction(1));
         QCOMPARE(Messages::last().title, title);
@@ -467,7 +467,7 @@ private slots:
         const QString before = FunctionRowsSnapshot(conn());
         open(1, false);
         FunctionEditor e(*m_state);
-        find<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QString(2100, QChar(0x3042)));
+        control<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QString(2100, QChar(0x3042)));
         QVERIFY(!e.saveFunction(1));
         QCOMPARE(Messages::last().title, QStringLiteral("サイズオーバ"));
         QCOMPARE(FunctionRowsSnapshot(conn()), before);

@@ -24,20 +24,20 @@ private:
 
     static void chooseMember(WorkAssignment& d, int member)
     {
-        auto* box = find<QComboBox>(&d, QStringLiteral("cmbMember"));
+        auto* box = control<QComboBox>(&d, QStringLiteral("cmbMember"));
         box->setCurrentIndex(box->findData(member));
     }
 
     static void add(WorkAssignment& d, int member, const QString& hours)
     {
         chooseMember(d, member);
-        find<QLineEdit>(&d, QStringLiteral("txtHour"))->setText(hours);
+        control<QLineEdit>(&d, QStringLiteral("txtHour"))->setText(hours);
         click(&d, QStringLiteral("cmdChgAdd"));
     }
 
     static QTreeWidget* list(const WorkAssignment& d)
     {
-        return find<QTreeWidget>(&d, QStringLiteral("lvwChList"));
+        return control<QTreeWidget>(&d, QStringLiteral("lvwChList"));
     }
 
     static QStringList keys(const WorkAssignment& d)
@@ -76,12 +76,12 @@ private slots:
         QCOMPARE(d->objectName(), QStringLiteral("frmCharge"));
         QCOMPARE(d->windowTitle(), QStringLiteral("担当入力"));
         QCOMPARE(Help::topic(d.get()), 54);
-        auto* box = find<QComboBox>(d.get(), QStringLiteral("cmbMember"));
+        auto* box = control<QComboBox>(d.get(), QStringLiteral("cmbMember"));
         QCOMPARE(box->count(), 11);
         QCOMPARE(box->currentIndex(), -1);
         QCOMPARE(box->itemText(0), QStringLiteral("佐藤 健一"));
-        QVERIFY(!find<QPushButton>(d.get(), QStringLiteral("cmdChgAdd"))->isEnabled());
-        QVERIFY(!find<QPushButton>(d.get(), QStringLiteral("cmdChgUp"))->isEnabled());
+        QVERIFY(!control<QPushButton>(d.get(), QStringLiteral("cmdChgAdd"))->isEnabled());
+        QVERIFY(!control<QPushButton>(d.get(), QStringLiteral("cmdChgUp"))->isEnabled());
         QCOMPARE(list(*d)->headerItem()->text(2), QStringLiteral("作業費単価"));
     }
 
@@ -110,7 +110,7 @@ private slots:
         // 1,000 hours on the project, 100 indirect, 300 in a counted function; the 50 of the
         // function on hold do not count.
         QCOMPARE(text(d.get(), QStringLiteral("lblLeft")), left);
-        QVERIFY(find<QPushButton>(d.get(), QStringLiteral("cmdChgAdd"))->isEnabled());
+        QVERIFY(control<QPushButton>(d.get(), QStringLiteral("cmdChgAdd"))->isEnabled());
         m_state->chargeTable[2][1] = {1, 3, QStringLiteral("高橋 翔"), 50, 7500};
         chooseMember(*d, 1);
         chooseMember(*d, 3);
@@ -153,16 +153,16 @@ private slots:
         d->show();
         QVERIFY(QTest::qWaitForWindowExposed(d.get()));
         chooseMember(*d, 7);
-        find<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("99"));
+        control<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("99"));
         clickRow(list(*d), 1);
-        QCOMPARE(find<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
+        QCOMPARE(control<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
         QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
 
         // Updating a row to a member another row has is refused; to its own member, accepted.
         list(*d)->setCurrentItem(list(*d)->topLevelItem(0));
         QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("1200"));
         list(*d)->setCurrentItem(list(*d)->topLevelItem(1));
-        QCOMPARE(find<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
+        QCOMPARE(control<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
         QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
         chooseMember(*d, 3);
         Messages::clearShown();
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(Messages::last().text, QStringLiteral("その人は既に登録されています。"));
         QCOMPARE(Messages::last().icon, Messages::Exclamation);
         chooseMember(*d, 1);
-        find<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("16"));
+        control<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("16"));
         Messages::clearShown();
         click(d.get(), QStringLiteral("cmdChgUp"));
         QVERIFY(Messages::shown().isEmpty());
@@ -184,7 +184,7 @@ private slots:
 
         // Deleting the last rows leaves the process without assignments.
         click(d.get(), QStringLiteral("cmdChgDel"));
-        QVERIFY(!find<QPushButton>(d.get(), QStringLiteral("cmdChgDel"))->isEnabled());
+        QVERIFY(!control<QPushButton>(d.get(), QStringLiteral("cmdChgDel"))->isEnabled());
         list(*d)->setCurrentItem(list(*d)->topLevelItem(0));
         click(d.get(), QStringLiteral("cmdChgDel"));
         QCOMPARE(list(*d)->topLevelItemCount(), 0);
@@ -216,7 +216,7 @@ private slots:
         add(*d, 2, QStringLiteral("2"));
         add(*d, 3, QStringLiteral("3"));
         list(*d)->setCurrentItem(list(*d)->topLevelItem(2));
-        QVERIFY(find<QPushButton>(d.get(), QStringLiteral("cmdChUp"))->isEnabled());
+        QVERIFY(control<QPushButton>(d.get(), QStringLiteral("cmdChUp"))->isEnabled());
         click(d.get(), QStringLiteral("cmdChUp"));
         QCOMPARE(keys(*d),
                  (QStringList{QStringLiteral("M0001"), QStringLiteral("M0003"), QStringLiteral("M0002")}));
@@ -242,7 +242,7 @@ private slots:
     {
         auto d = open(1);
         chooseMember(*d, 1);
-        find<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("-"));
+        control<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("-"));
         click(d.get(), QStringLiteral("cmdChgAdd"));
         QCOMPARE(Messages::last().text, QStringLiteral("作業時間の値が正しくありません。"));
         QCOMPARE(list(*d)->topLevelItemCount(), 0);
