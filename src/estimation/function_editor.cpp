@@ -6,6 +6,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
@@ -77,12 +78,12 @@ const char* const kFpComplexities[] = {"低", "中", "高"};
 const char* const kClassCombos[kCorrectionClasses] = {"cmbNUp", "cmbImp", "cmbDef", "cmbRsk", "cmbTrm"};
 const char* const kClassCaptions[kCorrectionClasses] = {"新・改", "重要度", "難易度", "安全性", "期間"};
 
-QVector<RowListColumn> fpColumns()
+QList<ListColumn> fpColumns()
 {
-    return {{QStringLiteral("表題"), 2350, false},
-            {QStringLiteral("種類"), 1900, false},
-            {QStringLiteral("複雑度"), 800, false},
-            {QStringLiteral("ﾎﾟｲﾝﾄ"), 650, true}};
+    return {{QStringLiteral("表題"), 2350},
+            {QStringLiteral("種類"), 1900},
+            {QStringLiteral("複雑度"), 800},
+            {QStringLiteral("ﾎﾟｲﾝﾄ"), 650, Qt::AlignRight}};
 }
 
 QString t(const char* text)
@@ -93,27 +94,6 @@ QString t(const char* text)
 QString num(int value)
 {
     return QString::number(value);
-}
-
-QLabel* label(const QString& text, QWidget* parent, const QString& name = QString())
-{
-    auto* l = new QLabel(text, parent);
-    if (!name.isEmpty()) {
-        l->setObjectName(name);
-    }
-    return l;
-}
-
-// A figure the window computes: a sunken box, right-aligned, as wide as its figures need.
-QLabel* valueLabel(const QString& name, QWidget* parent, int minWidth = 70, const QString& text = QString())
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setMinimumWidth(minWidth);
-    l->setContentsMargins(4, 1, 4, 1);
-    return l;
 }
 
 QComboBox* combo(const QString& name, QWidget* parent)
@@ -199,9 +179,9 @@ void FunctionEditor::buildUi()
     outer->addWidget(buildSummary());
 
     auto* buttons = new QHBoxLayout;
-    m_delete = DialogButton(QStringLiteral("削除"), QStringLiteral("cmdDel"), this);
-    m_ok = DialogButton(QStringLiteral("新規保存"), QStringLiteral("cmdOK"), this);
-    m_cancel = DialogButton(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
+    m_delete = NamedButton(this, QStringLiteral("cmdDel"), QStringLiteral("削除"));
+    m_ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("新規保存"));
+    m_cancel = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("ｷｬﾝｾﾙ"));
     for (QPushButton* b : {m_delete, m_ok, m_cancel}) {
         b->setMinimumWidth(96);
     }
@@ -227,14 +207,13 @@ QWidget* FunctionEditor::buildBasePage()
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
-    m_titleLabel = label(QStringLiteral("機能項目表題"), frame, QStringLiteral("Label6"));
-    m_title = new QLineEdit(frame);
-    m_title->setObjectName(QStringLiteral("txtSFunc"));
+    m_titleLabel = NamedLabel(frame, QStringLiteral("Label6"), QStringLiteral("機能項目表題"));
+    m_title = NamedBox(frame, QStringLiteral("txtSFunc"));
     m_title->setMaxLength(100);
     grid->addWidget(m_titleLabel, 0, 0);
     grid->addWidget(m_title, 0, 1, 1, 3);
 
-    grid->addWidget(label(QStringLiteral("説明"), frame), 1, 0, Qt::AlignTop);
+    grid->addWidget(new QLabel(QStringLiteral("説明"), frame), 1, 0, Qt::AlignTop);
     m_description = new QPlainTextEdit(frame);
     m_description->setObjectName(QStringLiteral("txtLFunc"));
     m_description->setTabChangesFocus(true);
@@ -244,13 +223,13 @@ QWidget* FunctionEditor::buildBasePage()
         m_classCombos[i] = combo(t(kClassCombos[i]), frame);
         const int row = 2 + i / 2;
         const int column = (i % 2) * 2;
-        grid->addWidget(label(t(kClassCaptions[i]), frame), row, column);
+        grid->addWidget(new QLabel(t(kClassCaptions[i]), frame), row, column);
         grid->addWidget(m_classCombos[i], row, column + 1);
         connect(m_classCombos[i], &QComboBox::currentIndexChanged, this, [this, i] { onClassChanged(i); });
     }
     m_lang = combo(QStringLiteral("cmbLang"), frame);
     m_lang->setToolTip(QStringLiteral("FP-LOC変換係数に影響します。"));
-    auto* langLabel = label(QStringLiteral("言語"), frame, QStringLiteral("lblLang"));
+    auto* langLabel = NamedLabel(frame, QStringLiteral("lblLang"), QStringLiteral("言語"));
     langLabel->setToolTip(m_lang->toolTip());
     grid->addWidget(langLabel, 4, 2);
     grid->addWidget(m_lang, 4, 3);
@@ -273,43 +252,40 @@ QWidget* FunctionEditor::buildHoursPage()
     m_hoursGrid->setVerticalSpacing(4);
     for (int i = 0; i < kProcessRows; ++i) {
         ProcessRow& r = m_rows[i];
-        r.name =
-            label(QStringLiteral("工程%1").arg(QChar(0xFF11 + i)), page, QStringLiteral("lvlHour_%1").arg(i));
+        r.name = NamedLabel(page, QStringLiteral("lvlHour_%1").arg(i),
+                            QStringLiteral("工程%1").arg(QChar(0xFF11 + i)));
         r.name->setMinimumWidth(90);
-        r.hours = new QLineEdit(page);
-        r.hours->setObjectName(QStringLiteral("txtHour_%1").arg(i));
+        r.hours = NamedBox(page, QStringLiteral("txtHour_%1").arg(i));
         r.hours->setAlignment(Qt::AlignRight);
         r.hours->setFixedWidth(80);
         AttachNumericFilter(r.hours, false, false);
-        r.hoursUnit = label(QStringLiteral("時間"), page, QStringLiteral("lblHUnit_%1").arg(i));
-        r.times = label(QStringLiteral("×"), page, QStringLiteral("lblX_%1").arg(i));
-        r.unitPrice = new QLineEdit(page);
-        r.unitPrice->setObjectName(QStringLiteral("txtUPrice_%1").arg(i));
+        r.hoursUnit = NamedLabel(page, QStringLiteral("lblHUnit_%1").arg(i), QStringLiteral("時間"));
+        r.times = NamedLabel(page, QStringLiteral("lblX_%1").arg(i), QStringLiteral("×"));
+        r.unitPrice = NamedBox(page, QStringLiteral("txtUPrice_%1").arg(i));
         r.unitPrice->setAlignment(Qt::AlignRight);
         r.unitPrice->setFixedWidth(100);
         AttachNumericFilter(r.unitPrice, true, true);
-        r.yenUnit = label(QStringLiteral("円"), page, QStringLiteral("lblPri_%1").arg(i));
-        r.equals = label(QStringLiteral("＝"), page, QStringLiteral("lblE_%1").arg(i));
-        r.price = valueLabel(QStringLiteral("lvlPrice_%1").arg(i), page, 120);
-        r.priceUnit = label(QStringLiteral("円"), page, QStringLiteral("lblPUnit_%1").arg(i));
-        r.chargedHours = valueLabel(QStringLiteral("lblUHour_%1").arg(i), page, 80);
-        r.assign = DialogButton(QStringLiteral("担当入力..."), QStringLiteral("cmdHour_%1").arg(i), page);
+        r.yenUnit = NamedLabel(page, QStringLiteral("lblPri_%1").arg(i), QStringLiteral("円"));
+        r.equals = NamedLabel(page, QStringLiteral("lblE_%1").arg(i), QStringLiteral("＝"));
+        r.price = ValueLabel(page, QStringLiteral("lvlPrice_%1").arg(i), 120);
+        r.priceUnit = NamedLabel(page, QStringLiteral("lblPUnit_%1").arg(i), QStringLiteral("円"));
+        r.chargedHours = ValueLabel(page, QStringLiteral("lblUHour_%1").arg(i), 80);
+        r.assign = NamedButton(page, QStringLiteral("cmdHour_%1").arg(i), QStringLiteral("担当入力..."));
         connect(r.hours, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
         connect(r.unitPrice, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
         connect(r.assign, &QPushButton::clicked, this, [this, i] { openAssignments(i); });
     }
 
-    m_hoursTotal = valueLabel(QStringLiteral("lvlHTotal"), page, 80);
-    m_hoursTotalUnit = label(QStringLiteral("時間"), page, QStringLiteral("lvlUnit2"));
-    m_total = valueLabel(QStringLiteral("lvlTotal"), page, 120);
-    m_correctedTotal = valueLabel(QStringLiteral("lvlCTotal"), page, 120);
-    m_discount = new QLineEdit(page);
-    m_discount->setObjectName(QStringLiteral("txtDiscount"));
+    m_hoursTotal = ValueLabel(page, QStringLiteral("lvlHTotal"), 80);
+    m_hoursTotalUnit = NamedLabel(page, QStringLiteral("lvlUnit2"), QStringLiteral("時間"));
+    m_total = ValueLabel(page, QStringLiteral("lvlTotal"), 120);
+    m_correctedTotal = ValueLabel(page, QStringLiteral("lvlCTotal"), 120);
+    m_discount = NamedBox(page, QStringLiteral("txtDiscount"));
     m_discount->setAlignment(Qt::AlignRight);
     m_discount->setFixedWidth(120);
     AttachNumericFilter(m_discount, true, true);
     connect(m_discount, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
-    m_price = valueLabel(QStringLiteral("lvlPriAll"), page, 120);
+    m_price = ValueLabel(page, QStringLiteral("lvlPriAll"), 120);
     QFont bold = m_price->font();
     bold.setBold(true);
     m_price->setFont(bold);
@@ -320,15 +296,15 @@ QWidget* FunctionEditor::buildHoursPage()
     chain->setSpacing(2);
     for (int i = 0; i < kCorrectionClasses; ++i) {
         if (i > 0) {
-            chain->addWidget(label(QStringLiteral("×"), m_coefChain));
+            chain->addWidget(new QLabel(QStringLiteral("×"), m_coefChain));
         }
         m_coefLabels[i] =
-            valueLabel(QStringLiteral("lvlCoef_%1").arg(i), m_coefChain, 36, QStringLiteral("1.00"));
+            ValueLabel(m_coefChain, QStringLiteral("lvlCoef_%1").arg(i), 36, QStringLiteral("1.00"));
         m_coefLabels[i]->setToolTip(t(kClassCaptions[i]));
         chain->addWidget(m_coefLabels[i]);
     }
-    chain->addWidget(label(QStringLiteral("＝"), m_coefChain));
-    m_correction = valueLabel(QStringLiteral("lvlCofeAll"), m_coefChain, 36);
+    chain->addWidget(new QLabel(QStringLiteral("＝"), m_coefChain));
+    m_correction = ValueLabel(m_coefChain, QStringLiteral("lvlCofeAll"), 36);
     chain->addWidget(m_correction);
     chain->addStretch(1);
 
@@ -337,8 +313,8 @@ QWidget* FunctionEditor::buildHoursPage()
     line->setFrameShadow(QFrame::Sunken);
     m_hoursLine = line;
     for (const char* caption : {"総計", "補正", "値引き", "価格"}) {
-        m_totalRowLabels << label(t(caption), page);
-        m_totalYenLabels << label(QStringLiteral("円"), page);
+        m_totalRowLabels << new QLabel(t(caption), page);
+        m_totalYenLabels << new QLabel(QStringLiteral("円"), page);
     }
     layout->addLayout(m_hoursGrid);
     layout->addStretch(1);
@@ -350,11 +326,10 @@ QWidget* FunctionEditor::buildFpPage()
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* inputs = new QGridLayout;
-    auto* titleLabel = label(QStringLiteral("表題"), page, QStringLiteral("lblFpTitle"));
-    auto* kindLabel = label(QStringLiteral("種類"), page, QStringLiteral("lblFpKind"));
-    auto* complexLabel = label(QStringLiteral("複雑度"), page, QStringLiteral("lblFpComplex"));
-    m_fpTitle = new QLineEdit(page);
-    m_fpTitle->setObjectName(QStringLiteral("txtFpTitle"));
+    auto* titleLabel = NamedLabel(page, QStringLiteral("lblFpTitle"), QStringLiteral("表題"));
+    auto* kindLabel = NamedLabel(page, QStringLiteral("lblFpKind"), QStringLiteral("種類"));
+    auto* complexLabel = NamedLabel(page, QStringLiteral("lblFpComplex"), QStringLiteral("複雑度"));
+    m_fpTitle = NamedBox(page, QStringLiteral("txtFpTitle"));
     m_fpTitle->setMaxLength(100);
     m_fpKind = combo(QStringLiteral("cmbFpKind"), page);
     for (int k = 0; k < 5; ++k) {
@@ -393,9 +368,9 @@ QWidget* FunctionEditor::buildAdjustPage()
 {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    auto* intro = label(QStringLiteral("各項目の「全体への影響度」を０点～５点で評価値を設定します。"
-                                       "０点は影響が無い場合、５点は大きく影響する場合です。"),
-                        page, QStringLiteral("lblFpAdjNote"));
+    auto* intro = NamedLabel(page, QStringLiteral("lblFpAdjNote"),
+                             QStringLiteral("各項目の「全体への影響度」を０点～５点で評価値を設定します。"
+                                            "０点は影響が無い場合、５点は大きく影響する場合です。"));
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
@@ -404,7 +379,7 @@ QWidget* FunctionEditor::buildAdjustPage()
     for (int i = 0; i < kAdjustFactors; ++i) {
         const int row = i % 7;
         const int column = (i / 7) * 3;
-        auto* name = label(t(kAdjustNames[i]), page, QStringLiteral("lvlFpAdj_%1").arg(i));
+        auto* name = NamedLabel(page, QStringLiteral("lvlFpAdj_%1").arg(i), t(kAdjustNames[i]));
         m_adjust[i] = combo(QStringLiteral("cmbFpAdj_%1").arg(i), page);
         for (int degree = 0; degree <= 5; ++degree) {
             m_adjust[i]->addItem(QString::number(degree), degree);
@@ -421,11 +396,11 @@ QWidget* FunctionEditor::buildAdjustPage()
 
     auto* formula = new QHBoxLayout;
     formula->addStretch(1);
-    formula->addWidget(label(QStringLiteral("（"), page));
-    m_adjustTotal = valueLabel(QStringLiteral("lblFpAdjTotal"), page, 44);
+    formula->addWidget(new QLabel(QStringLiteral("（"), page));
+    m_adjustTotal = ValueLabel(page, QStringLiteral("lblFpAdjTotal"), 44);
     formula->addWidget(m_adjustTotal);
-    formula->addWidget(label(QStringLiteral("Ｘ 0.01 ) ＋ 0.65 ＝"), page));
-    m_adjustResult = valueLabel(QStringLiteral("lblFpAdjRes"), page, 50);
+    formula->addWidget(new QLabel(QStringLiteral("Ｘ 0.01 ) ＋ 0.65 ＝"), page));
+    m_adjustResult = ValueLabel(page, QStringLiteral("lblFpAdjRes"), 50);
     formula->addWidget(m_adjustResult);
     layout->addSpacing(8);
     layout->addLayout(formula);
@@ -443,11 +418,11 @@ QWidget* FunctionEditor::buildCocomoPage()
     scaleFrame->setObjectName(QStringLiteral("fraScale"));
     auto* scaleGrid = new QGridLayout(scaleFrame);
     for (int i = 0; i < kScaleDrivers; ++i) {
-        auto* caption = label(t(kScaleNames[i]), scaleFrame, QStringLiteral("lblCoScale_%1").arg(i));
+        auto* caption = NamedLabel(scaleFrame, QStringLiteral("lblCoScale_%1").arg(i), t(kScaleNames[i]));
         caption->setToolTip(t(kScaleTips[i]));
         m_scale[i] = combo(QStringLiteral("cmbCoScale_%1").arg(i), scaleFrame);
         m_scale[i]->setToolTip(t(kScaleTips[i]));
-        m_scaleLabel[i] = valueLabel(QStringLiteral("lblCoSVal_%1").arg(i), scaleFrame, 44);
+        m_scaleLabel[i] = ValueLabel(scaleFrame, QStringLiteral("lblCoSVal_%1").arg(i), 44);
         scaleGrid->addWidget(caption, i, 0);
         scaleGrid->addWidget(m_scale[i], i, 1);
         scaleGrid->addWidget(m_scaleLabel[i], i, 2);
@@ -462,11 +437,11 @@ QWidget* FunctionEditor::buildCocomoPage()
     for (int i = 0; i < kCostDrivers; ++i) {
         const int row = i % 9;
         const int column = (i / 9) * 4;
-        auto* caption = label(t(kCostNames[i]), costFrame, QStringLiteral("lblCoCost_%1").arg(i));
+        auto* caption = NamedLabel(costFrame, QStringLiteral("lblCoCost_%1").arg(i), t(kCostNames[i]));
         caption->setToolTip(t(kCostTips[i]));
         m_cost[i] = combo(QStringLiteral("cmbCoCost_%1").arg(i), costFrame);
         m_cost[i]->setToolTip(t(kCostTips[i]));
-        m_costLabel[i] = valueLabel(QStringLiteral("lblCoCVal_%1").arg(i), costFrame, 44);
+        m_costLabel[i] = ValueLabel(costFrame, QStringLiteral("lblCoCVal_%1").arg(i), 44);
         costGrid->addWidget(caption, row, column);
         costGrid->addWidget(m_cost[i], row, column + 1);
         costGrid->addWidget(m_costLabel[i], row, column + 2);
@@ -480,11 +455,11 @@ QWidget* FunctionEditor::buildCocomoPage()
     auto* formula = new QGridLayout;
     formula->setHorizontalSpacing(4);
     int column = 0;
-    auto text = [&](const QString& s) { formula->addWidget(label(s, page), 0, column++); };
+    auto text = [&](const QString& s) { formula->addWidget(new QLabel(s, page), 0, column++); };
     auto figure = [&](QLabel*& target, const QString& name, const QString& caption) {
-        target = valueLabel(name, page, 48);
+        target = ValueLabel(page, name, 48);
         formula->addWidget(target, 0, column);
-        auto* c = label(caption, page);
+        auto* c = new QLabel(caption, page);
         c->setAlignment(Qt::AlignCenter);
         formula->addWidget(c, 1, column++);
     };
@@ -516,15 +491,15 @@ QWidget* FunctionEditor::buildSummary()
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(4);
-    m_ufp = valueLabel(QStringLiteral("lblUFP"), box, 64);
-    m_fpCoef = valueLabel(QStringLiteral("lblFpCoef"), box, 64);
-    m_adjustedFp = valueLabel(QStringLiteral("lblFP"), box, 64);
-    m_loc = valueLabel(QStringLiteral("lblLoc"), box, 64);
+    m_ufp = ValueLabel(box, QStringLiteral("lblUFP"), 64);
+    m_fpCoef = ValueLabel(box, QStringLiteral("lblFpCoef"), 64);
+    m_adjustedFp = ValueLabel(box, QStringLiteral("lblFP"), 64);
+    m_loc = ValueLabel(box, QStringLiteral("lblLoc"), 64);
     m_loc->setToolTip(QStringLiteral("単位：KStep"));
-    m_cocomoHour = valueLabel(QStringLiteral("lblCoHour"), box, 64);
-    m_plannedHour = valueLabel(QStringLiteral("lblHour"), box, 64);
+    m_cocomoHour = ValueLabel(box, QStringLiteral("lblCoHour"), 64);
+    m_plannedHour = ValueLabel(box, QStringLiteral("lblHour"), 64);
     m_plannedHour->setToolTip(QStringLiteral("入力した見積工数の合計"));
-    m_remHour = valueLabel(QStringLiteral("lblRemHour"), box, 64);
+    m_remHour = ValueLabel(box, QStringLiteral("lblRemHour"), 64);
     m_remHour->setToolTip(QStringLiteral("COCOMO工数 - 予想工数計"));
 
     const struct {
@@ -542,7 +517,7 @@ QWidget* FunctionEditor::buildSummary()
         {"工数差分：", m_remHour, 2, 4},
     };
     for (const auto& c : cells) {
-        auto* caption = label(t(c.caption), box);
+        auto* caption = new QLabel(t(c.caption), box);
         caption->setToolTip(c.value->toolTip());
         grid->addWidget(caption, c.row, c.column);
         grid->addWidget(c.value, c.row, c.column + 1);
@@ -857,7 +832,7 @@ void FunctionEditor::loadExistingFunction()
 void FunctionEditor::loadFpList()
 {
     m_selecting = true;
-    ClearListRows(m_fp.list, fpColumns());
+    SetListColumns(m_fp.list, fpColumns());
     m_selecting = false;
     const QString sql = QStringLiteral("SELECT * FROM VFP") + QStringLiteral(" WHERE NPROJECT = ") +
                         num(m_state.CurProject) + QStringLiteral(" AND NFUNCTION = ") +
@@ -867,12 +842,10 @@ void FunctionEditor::loadFpList()
         const int complexity = rs.field(QStringLiteral("NCOMPLEX")).toInt();
         auto* item = new QTreeWidgetItem(m_fp.list);
         SetItemKey(item, MakeFpKey(m_fpKeyCounter, kind, complexity));
-        item->setText(0, rs.field(QStringLiteral("CTITLE")).toString());
-        item->setText(1, m_fpKind->itemText(kind - 1));
-        item->setText(2, m_fpComplex->itemText(complexity - 1));
-        item->setText(3, ToText(rs.field(QStringLiteral("NFP"))));
-        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        SetRowTexts(item, {rs.field(QStringLiteral("CTITLE")).toString(), m_fpKind->itemText(kind - 1),
+                           m_fpComplex->itemText(complexity - 1), ToText(rs.field(QStringLiteral("NFP")))});
     }
+    FitListColumns(m_fp.list);
     recalc();
 }
 
@@ -1105,11 +1078,8 @@ void FunctionEditor::editFpRow(int op)
     }
     const QString key = MakeFpKey(m_fpKeyCounter, kind, complexity);
     SetItemKey(item, key);
-    item->setText(0, title);
-    item->setText(1, m_fpKind->currentText());
-    item->setText(2, m_fpComplex->currentText());
-    item->setText(3, weight);
-    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    SetRowTexts(item, {title, m_fpKind->currentText(), m_fpComplex->currentText(), weight});
+    FitListColumns(m_fp.list);
     m_curFpKey = key;
     // The edited row becomes the selected one, so that the next update's duplicate check
     // skips this row and no other.

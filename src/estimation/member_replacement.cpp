@@ -5,6 +5,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
 
@@ -92,13 +93,11 @@ MemberReplacementDialog::MemberReplacementDialog(AppState& state, QWidget* paren
     note->setWordWrap(true);
     note->setFixedWidth(400);
 
-    auto* sourceLabel = new QLabel(QStringLiteral("解放するメンバ"), this);
-    sourceLabel->setObjectName(QStringLiteral("lblMembSrc"));
+    auto* sourceLabel = NamedLabel(this, QStringLiteral("lblMembSrc"), QStringLiteral("解放するメンバ"));
     m_source = new QComboBox(this);
     m_source->setObjectName(QStringLiteral("cmbMembSrc"));
     sourceLabel->setBuddy(m_source);
-    auto* targetLabel = new QLabel(QStringLiteral("新担当メンバ"), this);
-    targetLabel->setObjectName(QStringLiteral("lblMembDis"));
+    auto* targetLabel = NamedLabel(this, QStringLiteral("lblMembDis"), QStringLiteral("新担当メンバ"));
     m_target = new QComboBox(this);
     m_target->setObjectName(QStringLiteral("cmbMembDis"));
     targetLabel->setBuddy(m_target);
@@ -114,12 +113,8 @@ MemberReplacementDialog::MemberReplacementDialog(AppState& state, QWidget* paren
     form->addWidget(m_target, 1, 1, Qt::AlignLeft);
     form->setColumnStretch(1, 1);
 
-    m_ok = new QPushButton(QStringLiteral("実行"), this);
-    m_ok->setObjectName(QStringLiteral("cmdOK"));
-    m_ok->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("閉じる"), this);
-    close->setObjectName(QStringLiteral("cmbCancel"));
-    close->setAutoDefault(false);
+    m_ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("実行"));
+    auto* close = NamedButton(this, QStringLiteral("cmbCancel"), QStringLiteral("閉じる"));
     for (QPushButton* button : {m_ok, close}) {
         button->setMinimumWidth(88);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/form_widgets.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -8,9 +10,6 @@ class QPushButton;
 class QTreeWidget;
 class QVBoxLayout;
 class QWidget;
-
-// A push button that Enter in a text box never presses: the editors have no default button.
-QPushButton* DialogButton(const QString& text, const QString& name, QWidget* parent);
 
 // The row editing block of the function-point and assignment lists: "行追加", "行更新",
 // "行削除" above a report list, with arrows beside it that move the selected row.
@@ -30,16 +29,7 @@ struct RowListNames {
     QString add, update, remove, list, up, down;
 };
 
-struct RowListColumn {
-    QString heading;
-    int widthTwips = 0;
-    bool rightAligned = false;
-};
-
 // Adds the block to the layout (the list takes the spare height). Update, delete and the arrows
 // start disabled.
 RowListPanel AddRowListPanel(QVBoxLayout* layout, QWidget* parent, const RowListNames& names,
-                             const QVector<RowListColumn>& columns);
-
-// Removes every row; each column keeps the width the user gave it.
-void ClearListRows(QTreeWidget* list, const QVector<RowListColumn>& columns);
+                             const QList<ListColumn>& columns);

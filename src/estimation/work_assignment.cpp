@@ -6,6 +6,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
@@ -27,11 +28,11 @@ namespace {
 
 constexpr int kMaxAssignments = 10;
 
-QVector<RowListColumn> chargeColumns()
+QList<ListColumn> chargeColumns()
 {
-    return {{QStringLiteral("メンバ"), 1800, false},
-            {QStringLiteral("作業時間"), 900, true},
-            {QStringLiteral("作業費単価"), 1200, true}};
+    return {{QStringLiteral("メンバ"), 1800},
+            {QStringLiteral("作業時間"), 900, Qt::AlignRight},
+            {QStringLiteral("作業費単価"), 1200, Qt::AlignRight}};
 }
 
 QString num(int value)
@@ -53,32 +54,23 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     Help::setTopic(this, 54);
 
     auto* layout = new QVBoxLayout(this);
-    m_process = new QLabel(this);
-    m_process->setObjectName(QStringLiteral("lblProc"));
+    m_process = NamedLabel(this, QStringLiteral("lblProc"), QString());
     QFont bold = m_process->font();
     bold.setBold(true);
     m_process->setFont(bold);
     layout->addWidget(m_process);
 
     auto* inputs = new QGridLayout;
-    auto* memberLabel = new QLabel(QStringLiteral("メンバ"), this);
-    memberLabel->setObjectName(QStringLiteral("lblMember"));
-    auto* hourLabel = new QLabel(QStringLiteral("作業時間"), this);
-    hourLabel->setObjectName(QStringLiteral("lblHour"));
+    auto* memberLabel = NamedLabel(this, QStringLiteral("lblMember"), QStringLiteral("メンバ"));
+    auto* hourLabel = NamedLabel(this, QStringLiteral("lblHour"), QStringLiteral("作業時間"));
     m_memberBox = new QComboBox(this);
     m_memberBox->setObjectName(QStringLiteral("cmbMember"));
     m_memberBox->setMinimumWidth(160);
-    m_hours = new QLineEdit(this);
-    m_hours->setObjectName(QStringLiteral("txtHour"));
+    m_hours = NamedBox(this, QStringLiteral("txtHour"));
     m_hours->setAlignment(Qt::AlignRight);
     m_hours->setFixedWidth(80);
     AttachNumericFilter(m_hours, true, false);
-    m_left = new QLabel(this);
-    m_left->setObjectName(QStringLiteral("lblLeft"));
-    m_left->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_left->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_left->setMinimumWidth(80);
-    m_left->setContentsMargins(4, 1, 4, 1);
+    m_left = ValueLabel(this, QStringLiteral("lblLeft"), 80);
     m_left->setToolTip(QStringLiteral("このメンバがまだ割り当てられる時間"));
     inputs->addWidget(memberLabel, 0, 0);
     inputs->addWidget(m_memberBox, 0, 1, 1, 2);
@@ -99,8 +91,8 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     m_rows.list->setMinimumHeight(200);
 
     auto* closeButtons = new QHBoxLayout;
-    m_fix = DialogButton(QStringLiteral("確定"), QStringLiteral("cmdFix"), this);
-    m_cancel = DialogButton(QStringLiteral("ｷｬﾝｾﾙ"), QStringLiteral("cmdCancel"), this);
+    m_fix = NamedButton(this, QStringLiteral("cmdFix"), QStringLiteral("確定"));
+    m_cancel = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("ｷｬﾝｾﾙ"));
     m_fix->setMinimumWidth(90);
     m_cancel->setMinimumWidth(90);
     closeButtons->addStretch(1);
@@ -161,7 +153,7 @@ void WorkAssignment::setProcessName(const QString& name)
 void WorkAssignment::loadChargeList()
 {
     m_selecting = true;
-    ClearListRows(m_rows.list, chargeColumns());
+    SetListColumns(m_rows.list, chargeColumns());
     m_selecting = false;
     const int process = m_state.ChargeProc;
     if (process < 1 || process > 11) {
@@ -171,14 +163,11 @@ void WorkAssignment::loadChargeList()
         const ChargeSlot& s = m_state.chargeTable[process][slot];
         auto* item = new QTreeWidgetItem(m_rows.list);
         SetItemKey(item, MemberKey(s.NMEMBER));
-        item->setText(0, s.CMEMBER);
-        item->setText(1, ToText(s.NHOUR));
         // The exact unit price rides with the row; the column shows it in whole yen.
-        item->setText(2, FormatAmount(s.NDPRI));
+        SetRowTexts(item, {s.CMEMBER, ToText(s.NHOUR), FormatAmount(s.NDPRI)});
         item->setData(2, Qt::UserRole, s.NDPRI);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
+    FitListColumns(m_rows.list);
 }
 
 void WorkAssignment::selectMember()
@@ -295,12 +284,10 @@ void WorkAssignment::editChargeRow(int op)
             selectMember();
         }
         SetItemKey(item, key);
-        item->setText(0, m_memberBox->currentText());
-        item->setText(1, ShownText(ToDbl(m_hours->text())));
-        item->setText(2, FormatAmount(m_memberPrice));
+        SetRowTexts(item, {m_memberBox->currentText(), ShownText(ToDbl(m_hours->text())),
+                           FormatAmount(m_memberPrice)});
         item->setData(2, Qt::UserRole, m_memberPrice);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        FitListColumns(m_rows.list);
         m_curChargeKey = key;
         // The edited row becomes the selected one, so that the next update's duplicate check
         // lets this row, and only this row, keep its member.

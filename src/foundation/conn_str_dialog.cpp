@@ -3,6 +3,7 @@
 #include "foundation/connection_string.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
 #include "foundation/settings_store.h"
@@ -25,12 +26,9 @@ ConnStrDialog::ConnStrDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("ＤＢ接続パラメタ編集"));
     Help::setTopic(this, 6);
 
-    m_dbName = new QLineEdit(this);
-    m_dbName->setObjectName(QStringLiteral("txtDBName"));
-    m_userID = new QLineEdit(this);
-    m_userID->setObjectName(QStringLiteral("txtUserID"));
-    m_passwd = new QLineEdit(this);
-    m_passwd->setObjectName(QStringLiteral("txtPasswd"));
+    m_dbName = NamedBox(this, QStringLiteral("txtDBName"));
+    m_userID = NamedBox(this, QStringLiteral("txtUserID"));
+    m_passwd = NamedBox(this, QStringLiteral("txtPasswd"));
     m_passwd->setEchoMode(QLineEdit::Password);
 
     auto* form = new QFormLayout;
@@ -38,15 +36,10 @@ ConnStrDialog::ConnStrDialog(QWidget* parent) : QDialog(parent)
     form->addRow(QStringLiteral("ユーザ名"), m_userID);
     form->addRow(QStringLiteral("パスワード"), m_passwd);
 
-    auto* check = new QPushButton(QStringLiteral("接続確認"), this);
-    check->setObjectName(QStringLiteral("cmbChk"));
-    check->setAutoDefault(false);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKButton"));
+    auto* check = NamedButton(this, QStringLiteral("cmbChk"), QStringLiteral("接続確認"));
+    auto* ok = NamedButton(this, QStringLiteral("OKButton"), QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    cancel->setAutoDefault(false);
+    auto* cancel = NamedButton(this, QStringLiteral("CancelButton"), QStringLiteral("ｷｬﾝｾﾙ"));
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);

@@ -1,5 +1,6 @@
 #include "masters/about_box.h"
 
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
 
@@ -48,8 +49,7 @@ QPixmap programIcon(int size)
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
+    auto* label = NamedLabel(parent, name, text);
     label->setWordWrap(true);
     // Wrapped texts need a fixed width for the dialog to take its height from them.
     label->setFixedWidth(kTextWidth);
@@ -97,8 +97,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("VORNAについて"));
 
-    auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("picIcon"));
+    auto* icon = NamedLabel(this, QStringLiteral("picIcon"), QString());
     icon->setPixmap(programIcon(64));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     icon->setFixedWidth(80);
@@ -121,12 +120,11 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     auto* contact =
         makeLabel(this, QStringLiteral("Label2"),
                   QStringLiteral("ご質問・不具合のご連絡は、VORNA 開発チームまでお寄せください。"));
-    auto* homeCaption = new QLabel(QStringLiteral("ホームページ："), this);
-    homeCaption->setObjectName(QStringLiteral("Label3"));
+    auto* homeCaption = NamedLabel(this, QStringLiteral("Label3"), QStringLiteral("ホームページ："));
     // The program's home page is its documentation, shipped beside it (as the main window's
     // home-page command opens it).
-    auto* home = new QLabel(QStringLiteral("<a href=\"help\">VORNA ヘルプ（help/index.html）</a>"), this);
-    home->setObjectName(QStringLiteral("Label4"));
+    auto* home = NamedLabel(this, QStringLiteral("Label4"),
+                            QStringLiteral("<a href=\"help\">VORNA ヘルプ（help/index.html）</a>"));
     home->setTextInteractionFlags(Qt::TextBrowserInteraction);
     connect(home, &QLabel::linkActivated, this, [] { Help::showContents(); });
     auto* disclaimer = makeLabel(
@@ -139,12 +137,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     small.setPointSizeF(small.pointSizeF() * 0.9);
     disclaimer->setFont(small);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
+    auto* ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* sysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
-    sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    sysInfo->setAutoDefault(false);
+    auto* sysInfo = NamedButton(this, QStringLiteral("cmdSysInfo"), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
     for (QPushButton* button : {ok, sysInfo}) {
         button->setMinimumWidth(120);
     }

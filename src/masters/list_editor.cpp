@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
@@ -17,21 +16,16 @@ namespace {
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text)
 {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    // Enter in a box must not add or delete a row.
-    button->setAutoDefault(false);
+    QPushButton* button = NamedButton(parent, name, text);
     button->setMinimumWidth(88);
     return button;
 }
 
 QPushButton* makeArrow(QWidget* parent, const QString& name, QStyle::StandardPixmap icon, const QString& tip)
 {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
+    QPushButton* button = NamedButton(parent, name, QString());
     button->setIcon(parent->style()->standardIcon(icon));
     button->setToolTip(tip);
-    button->setAutoDefault(false);
     button->setFixedSize(34, 30);
     button->setEnabled(false);
     return button;
@@ -46,15 +40,7 @@ ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layo
     setWindowTitle(layout.caption);
     Help::setTopic(this, layout.helpTopic);
 
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(layout.listName);
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setAlternatingRowColors(true);
-    m_list->header()->setStretchLastSection(false);
-    m_list->header()->setSectionsMovable(false);
+    m_list = ReportList(this, layout.listName);
     m_list->setFixedSize(TwipsToPixels(layout.listWidthTwips), TwipsToPixels(layout.listHeightTwips));
 
     m_up = makeArrow(this, layout.upName, QStyle::SP_ArrowUp, QStringLiteral("上へ移動"));
@@ -114,45 +100,20 @@ void ListEditorDialog::setEditArea(QLayout* area)
 void ListEditorDialog::resetList(const QList<ListColumn>& columns)
 {
     m_editedKey.clear();
-    m_list->clear();
-    m_list->setColumnCount(0);
-    // Read while the list has no columns, so that the defaults apply.
-    QList<int> widths;
-    QStringList captions;
-    for (int i = 0; i < columns.size(); ++i) {
-        widths << ColumnWidthOr(m_list, i, columns.at(i).widthTwips);
-        captions << columns.at(i).caption;
-    }
-    m_list->setColumnCount(static_cast<int>(columns.size()));
-    m_list->setHeaderLabels(captions);
-    // A text column at the end takes what is left; a number column keeps its width so that its
-    // figures stay next to the others.
-    m_list->header()->setStretchLastSection(!columns.isEmpty() && !columns.last().numeric);
-    const QFontMetrics metrics(m_list->header()->font());
-    for (int i = 0; i < columns.size(); ++i) {
-        const ListColumn& column = columns.at(i);
-        const int fitted = metrics.horizontalAdvance(column.caption) + 20;
-        m_list->setColumnWidth(i, qMax(TwipsToPixels(widths.at(i)), fitted));
-        if (column.numeric) {
-            m_list->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
-        }
-    }
+    SetListColumns(m_list, columns);
 }
 
 QTreeWidgetItem* ListEditorDialog::addRow(const QString& key, const QStringList& texts)
 {
-    auto* item = new QTreeWidgetItem(m_list, texts);
+    auto* item = new QTreeWidgetItem(m_list);
     SetItemKey(item, key);
-    for (int i = 0; i < m_list->columnCount(); ++i) {
-        if (m_list->headerItem()->textAlignment(i) & Qt::AlignRight) {
-            item->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
-        }
-    }
+    SetRowTexts(item, texts);
     return item;
 }
 
 void ListEditorDialog::finishList()
 {
+    FitListColumns(m_list);
     m_editedKey.clear();
     m_list->clearSelection();
     m_list->setCurrentItem(nullptr);

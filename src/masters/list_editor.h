@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/dialog_placement.h"
+#include "foundation/form_widgets.h"
 
 #include <QList>
 #include <QString>
@@ -25,13 +26,6 @@ struct ListEditorLayout {
     int listHeightTwips = 3000;
 };
 
-// A list heading: caption, default width in twips, right-aligned for numbers.
-struct ListColumn {
-    QString caption;
-    int widthTwips = 0;
-    bool numeric = false;
-};
-
 // The window every master editor shares: the table's rows in display order, the edit boxes
 // below them, "行追加" / "行更新" / "行削除" / "閉じる" and the two arrows that move the
 // selected row. Every change is written at once and the list is read again, so the window
@@ -50,8 +44,7 @@ protected:
     // The boxes between the list and the buttons.
     void setEditArea(QLayout* area);
 
-    // Clears the list's columns and rows and adds the columns. A heading is never cut: a
-    // column is at least as wide as its caption.
+    // Clears the list's rows and sets its columns (SetListColumns).
     void resetList(const QList<ListColumn>& columns);
     QTreeWidgetItem* addRow(const QString& key, const QStringList& texts);
     // After a rebuild: no selection, "行更新" and "行削除" disabled; the arrows keep their state.

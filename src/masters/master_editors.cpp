@@ -4,6 +4,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/twips.h"
@@ -25,10 +26,8 @@ MasterEditor::MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidge
     grid->setHorizontalSpacing(12);
     for (int i = 0; i < spec.fields.size(); ++i) {
         const MasterField& field = spec.fields.at(i);
-        auto* label = new QLabel(field.caption, this);
-        label->setObjectName(field.labelName);
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(field.boxName);
+        auto* label = NamedLabel(this, field.labelName, field.caption);
+        auto* edit = NamedBox(this, field.boxName);
         edit->setFixedWidth(field.boxWidth);
         label->setBuddy(edit);
         if (field.numeric) {
@@ -44,8 +43,7 @@ MasterEditor::MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidge
     auto* area = new QVBoxLayout;
     area->addLayout(grid);
     if (!spec.explanation.isEmpty()) {
-        auto* note = new QLabel(spec.explanation, this);
-        note->setObjectName(QStringLiteral("lblNote"));
+        auto* note = NamedLabel(this, QStringLiteral("lblNote"), spec.explanation);
         note->setWordWrap(true);
         note->setFixedWidth(TwipsToPixels(spec.layout.listWidthTwips));
         note->setContentsMargins(0, 6, 0, 0);
@@ -79,7 +77,7 @@ void MasterEditor::FillMasterList()
         } else if (field.width == MasterField::HalfList) {
             twips = width / 2;
         }
-        columns << ListColumn{field.caption, twips, field.numeric};
+        columns << ListColumn{field.caption, twips, field.numeric ? Qt::AlignRight : Qt::AlignLeft};
     }
     resetList(columns);
 

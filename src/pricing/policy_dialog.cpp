@@ -2,6 +2,7 @@
 
 #include "foundation/app_state.h"
 #include "foundation/conversions.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
@@ -156,14 +157,8 @@ PolicyDialog::PolicyDialog(AppState& state, QWidget* parent)
     hoursLayout->addStretch();
 
     // Enter must not save: neither button is a default button.
-    auto* ok = new QPushButton(QStringLiteral("保存"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    for (QPushButton* button : {ok, cancel}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    auto* ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("保存"));
+    auto* cancel = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("ｷｬﾝｾﾙ"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

@@ -4,6 +4,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
@@ -82,15 +83,12 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
 {
     state.Updated = false;
 
-    m_nameLabel = new QLabel(QStringLiteral("価格種別名称"), this);
-    m_nameLabel->setObjectName(QStringLiteral("lblPriName"));
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("txtPriName"));
+    m_nameLabel = NamedLabel(this, QStringLiteral("lblPriName"), QStringLiteral("価格種別名称"));
+    m_name = NamedBox(this, QStringLiteral("txtPriName"));
     m_name->setFixedWidth(300);
     m_nameLabel->setBuddy(m_name);
 
-    m_baseLabel = new QLabel(QStringLiteral("基本料金"), this);
-    m_baseLabel->setObjectName(QStringLiteral("lblBase"));
+    m_baseLabel = NamedLabel(this, QStringLiteral("lblBase"), QStringLiteral("基本料金"));
     m_base = new QLineEdit(QStringLiteral("0"), this);
     m_base->setObjectName(QStringLiteral("txtBase"));
     m_baseLabel->setBuddy(m_base);
@@ -111,8 +109,8 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
     slotGrid->setHorizontalSpacing(12);
     const QString digits = QStringLiteral("１２３４５６７８９");
     for (int i = 0; i < kSlots; ++i) {
-        m_procLabels[i] = new QLabel(QStringLiteral("工程") + digits.at(i), slotFrame);
-        m_procLabels[i]->setObjectName(QStringLiteral("lblProc_%1").arg(i));
+        m_procLabels[i] =
+            NamedLabel(slotFrame, QStringLiteral("lblProc_%1").arg(i), QStringLiteral("工程") + digits.at(i));
         m_prices[i] = new QLineEdit(QStringLiteral("0"), slotFrame);
         m_prices[i]->setObjectName(QStringLiteral("txtPri_%1").arg(i));
         m_procLabels[i]->setBuddy(m_prices[i]);
@@ -133,8 +131,7 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
         AttachNumericFilter(edit, true, true);
     }
 
-    m_help = new QLabel(this);
-    m_help->setObjectName(QStringLiteral("lblHelp"));
+    m_help = NamedLabel(this, QStringLiteral("lblHelp"), QString());
     m_help->setWordWrap(true);
 
     auto* area = new QVBoxLayout;
@@ -183,9 +180,9 @@ void PriceKindEditor::loadSlots()
 
 void PriceKindEditor::FillPriceList()
 {
-    QList<ListColumn> columns{{m_nameLabel->text(), 1400, false}, {m_baseLabel->text(), 900, true}};
+    QList<ListColumn> columns{{m_nameLabel->text(), 1400}, {m_baseLabel->text(), 900, Qt::AlignRight}};
     for (int i = 0; i < m_slotCount; ++i) {
-        columns << ListColumn{m_procLabels[i]->text(), 900, true};
+        columns << ListColumn{m_procLabels[i]->text(), 900, Qt::AlignRight};
     }
     resetList(columns);
 

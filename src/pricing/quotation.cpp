@@ -2,6 +2,7 @@
 
 #include "foundation/app_state.h"
 #include "foundation/conversions.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/input_filters.h"
 #include "pricing/check_values.h"
@@ -21,8 +22,7 @@ namespace {
 
 QLabel* amountLabel(QWidget* parent, const QString& name)
 {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
+    auto* label = NamedLabel(parent, name, QString());
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setMinimumWidth(130);
     return label;
@@ -72,8 +72,7 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
         m_checks[i] = check;
         connect(check, &QCheckBox::clicked, this, &QuotationDialog::RecalcQuote);
     }
-    m_discount = new QLineEdit(this);
-    m_discount->setObjectName(QStringLiteral("txtDiscount"));
+    m_discount = NamedBox(this, QStringLiteral("txtDiscount"));
     m_discount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_discount->setText(QStringLiteral("0"));
     grid->addWidget(new QLabel(QStringLiteral("値引き"), this), 6, 1);
@@ -92,13 +91,10 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
     grid->addWidget(new QLabel(QStringLiteral("円"), this), 8, 3);
     grid->setColumnMinimumWidth(1, 110);
 
-    auto* postButton = new QPushButton(QStringLiteral("転記"), this);
-    postButton->setObjectName(QStringLiteral("cmdPost"));
+    auto* postButton = NamedButton(this, QStringLiteral("cmdPost"), QStringLiteral("転記"));
     postButton->setDefault(true);
     postButton->setToolTip(QStringLiteral("合計をプロジェクトの受注金額に転記します"));
-    auto* cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
-    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
-    cancelButton->setAutoDefault(false);
+    auto* cancelButton = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("キャンセル"));
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(postButton);
     buttons->addWidget(cancelButton);

@@ -4,6 +4,7 @@
 #include "foundation/code_divisions.h"
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
+#include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
 #include "foundation/project_rows.h"

@@ -5,6 +5,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
 #include "project/form_parts.h"

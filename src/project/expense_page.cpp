@@ -5,6 +5,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
@@ -40,8 +41,7 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     m_quantityBar->setValue(32767);
     m_quantityBar->setFixedHeight(m_quantity->sizeHint().height());
     m_discount = AmountBox(this, QStringLiteral("txtDiscP"), 90, false);
-    m_amount = TotalLabel(this, QStringLiteral("lblPriceP"));
-    m_amount->setMinimumWidth(110);
+    m_amount = ValueLabel(this, QStringLiteral("lblPriceP"), 110, QStringLiteral("0"));
     m_itemLabel = NamedLabel(this, QStringLiteral("lblItem"), QStringLiteral("項目"));
     m_buyerLabel = NamedLabel(this, QStringLiteral("lblBuy"), QStringLiteral("購入者"));
     m_unitPriceLabel = NamedLabel(this, QStringLiteral("lblApiece"), QStringLiteral("単価"));
@@ -97,12 +97,12 @@ void ExpensePage::FillItemCombo(int id)
 void ExpensePage::LoadExpenseList()
 {
     FillItemCombo(0);
-    SetListColumns(m_list, {{m_itemLabel->text(), 1700, false},
-                            {m_buyerLabel->text(), 750, false},
-                            {m_unitPriceLabel->text(), 1000, true},
-                            {m_quantityLabel->text(), 550, true},
-                            {m_discountLabel->text(), 700, true},
-                            {m_amountLabel->text(), 1100, true}});
+    SetListColumns(m_list, {{m_itemLabel->text(), 1700},
+                            {m_buyerLabel->text(), 750},
+                            {m_unitPriceLabel->text(), 1000, Qt::AlignRight},
+                            {m_quantityLabel->text(), 550, Qt::AlignRight},
+                            {m_discountLabel->text(), 700, Qt::AlignRight},
+                            {m_amountLabel->text(), 1100, Qt::AlignRight}});
     if (m_state.EditMode != 1) {
         return;
     }
@@ -124,12 +124,11 @@ void ExpensePage::LoadExpenseList()
         auto* item = new QTreeWidgetItem(m_list);
         SetItemKey(item, ExpenseRowKey(ToInt(rs.field(QStringLiteral("NITEM"))), buyer));
         SetRowCode(item, buyer);
-        item->setText(0, ToText(rs.field(QStringLiteral("CITEM"))));
-        SetRowCells(item, {ToText(rs.field(QStringLiteral("CNAME"))),
-                           FormatAmount(rs.field(QStringLiteral("NAPIECE"))),
-                           ToText(rs.field(QStringLiteral("NNUM"))),
-                           FormatAmount(rs.field(QStringLiteral("NDISCP"))),
-                           FormatAmount(rs.field(QStringLiteral("NPRICEP")))});
+        SetRowTexts(
+            item, {ToText(rs.field(QStringLiteral("CITEM"))), ToText(rs.field(QStringLiteral("CNAME"))),
+                   FormatAmount(rs.field(QStringLiteral("NAPIECE"))),
+                   ToText(rs.field(QStringLiteral("NNUM"))), FormatAmount(rs.field(QStringLiteral("NDISCP"))),
+                   FormatAmount(rs.field(QStringLiteral("NPRICEP")))});
     }
     FitListColumns(m_list);
 }
@@ -252,9 +251,8 @@ void ExpensePage::addOrUpdate(int mode, QTreeWidgetItem* row)
     SelectedExpenseKey = newKey;
     SetItemKey(row, newKey);
     SetRowCode(row, buyer);
-    row->setText(0, name);
     UpdateExpensePrice();
-    SetRowCells(row, {m_buyer->currentText(), FormatAmount(m_unitPrice->text()), m_quantity->text(),
+    SetRowTexts(row, {name, m_buyer->currentText(), FormatAmount(m_unitPrice->text()), m_quantity->text(),
                       FormatAmount(m_discount->text()), FormatAmount(m_amount->text())});
     FitListColumns(m_list);
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
+#include "foundation/form_widgets.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
 #include "foundation/twips.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-const char* const kRightProperty = "vornaRightColumns";
 const int kCodeRole = Qt::UserRole + 1;
 
 } // namespace
@@ -81,31 +81,6 @@ int RowCode(const QTreeWidgetItem* item)
     return item->data(0, kCodeRole).toInt();
 }
 
-QLabel* NamedLabel(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QPushButton* NamedButton(QWidget* parent, const QString& name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* NamedBox(QWidget* parent, const QString& name, int width)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    if (width > 0) {
-        box->setFixedWidth(width);
-    }
-    return box;
-}
-
 bool ConfirmOverwrite(QWidget* parent, bool pricesEntered)
 {
     return !pricesEntered ||
@@ -164,79 +139,4 @@ QLineEdit* AmountBox(QWidget* parent, const QString& name, int width, bool start
         box->setText(QStringLiteral("0"));
     }
     return box;
-}
-
-QLabel* TotalLabel(QWidget* parent, const QString& name)
-{
-    QLabel* label = NamedLabel(parent, name, QStringLiteral("0"));
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setFrameShape(QFrame::StyledPanel);
-    label->setFrameShadow(QFrame::Sunken);
-    label->setMinimumWidth(96);
-    label->setContentsMargins(4, 1, 4, 1);
-    return label;
-}
-
-QTreeWidget* ReportList(QWidget* parent, const QString& name)
-{
-    auto* list = new QTreeWidget(parent);
-    list->setObjectName(name);
-    list->setColumnCount(0);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->header()->setStretchLastSection(false);
-    list->header()->setSectionsClickable(false);
-    return list;
-}
-
-void SetListColumns(QTreeWidget* list, const QList<ListColumn>& columns)
-{
-    QList<int> widths;
-    QList<bool> right;
-    QStringList captions;
-    for (int i = 0; i < columns.size(); ++i) {
-        widths << TwipsToPixels(ColumnWidthOr(list, i, columns.at(i).defaultTwips));
-        right << columns.at(i).right;
-        captions << columns.at(i).caption;
-    }
-    list->clear();
-    list->setColumnCount(columns.size());
-    list->setHeaderLabels(captions);
-    QVariantList rightColumns;
-    for (int i = 0; i < columns.size(); ++i) {
-        list->setColumnWidth(i, widths.at(i));
-        const Qt::Alignment align = (right.at(i) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-        list->headerItem()->setTextAlignment(i, align);
-        rightColumns << right.at(i);
-    }
-    list->setProperty(kRightProperty, rightColumns);
-}
-
-void SetRowCells(QTreeWidgetItem* item, const QStringList& cells)
-{
-    const QVariantList right =
-        item->treeWidget() ? item->treeWidget()->property(kRightProperty).toList() : QVariantList();
-    for (int i = 0; i < cells.size(); ++i) {
-        const int column = i + 1;
-        item->setText(column, cells.at(i));
-        const bool alignRight = column < right.size() && right.at(column).toBool();
-        item->setTextAlignment(column, (alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    }
-}
-
-void FitListColumns(QTreeWidget* list)
-{
-    QHeaderView* header = list->header();
-    for (int i = 0; i < list->columnCount(); ++i) {
-        // Called through the base class, where the size hint is public.
-        const QAbstractItemView* view = list;
-        const int wanted = qMax(view->sizeHintForColumn(i), header->sectionSizeHint(i));
-        if (list->columnWidth(i) < wanted) {
-            list->setColumnWidth(i, wanted);
-        }
-    }
 }

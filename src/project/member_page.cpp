@@ -5,6 +5,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
@@ -73,11 +74,11 @@ void MemberPage::FillMemberCombo(int id)
 void MemberPage::LoadMemberList()
 {
     FillMemberCombo(0);
-    SetListColumns(m_list, {{m_memberLabel->text(), 1800, false},
-                            {m_kindLabel->text(), 1000, false},
-                            {m_priceLabel->text(), 1000, true},
-                            {m_occupiedLabel->text(), 1000, true},
-                            {m_indirectLabel->text(), 1000, true}});
+    SetListColumns(m_list, {{m_memberLabel->text(), 1800},
+                            {m_kindLabel->text(), 1000},
+                            {m_priceLabel->text(), 1000, Qt::AlignRight},
+                            {m_occupiedLabel->text(), 1000, Qt::AlignRight},
+                            {m_indirectLabel->text(), 1000, Qt::AlignRight}});
     m_loadedKinds.clear();
     if (m_state.EditMode != 1) {
         return;
@@ -101,11 +102,11 @@ void MemberPage::LoadMemberList()
         auto* item = new QTreeWidgetItem(m_list);
         SetItemKey(item, MemberRowKey(member));
         SetRowCode(item, kind);
-        item->setText(0, ToText(rs.field(QStringLiteral("CMEMBER"))));
-        SetRowCells(item, {ToText(rs.field(QStringLiteral("CNAME"))),
-                           FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))),
-                           ToText(rs.field(QStringLiteral("NMEMBOCCU"))),
-                           ToText(rs.field(QStringLiteral("NINDIRECT")))});
+        SetRowTexts(item,
+                    {ToText(rs.field(QStringLiteral("CMEMBER"))), ToText(rs.field(QStringLiteral("CNAME"))),
+                     FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))),
+                     ToText(rs.field(QStringLiteral("NMEMBOCCU"))),
+                     ToText(rs.field(QStringLiteral("NINDIRECT")))});
         m_loadedKinds.insert(member, kind);
     }
     FitListColumns(m_list);
@@ -217,9 +218,8 @@ void MemberPage::addOrUpdate(int mode, QTreeWidgetItem* row)
     }
     SetItemKey(row, newKey);
     SetRowCode(row, kind);
-    row->setText(0, name);
-    SetRowCells(
-        row, {m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(), m_indirect->text()});
+    SetRowTexts(row, {name, m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(),
+                      m_indirect->text()});
     FitListColumns(m_list);
     UpdateMemberTotal();
 }

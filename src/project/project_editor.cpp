@@ -5,6 +5,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
 #include "foundation/tab_keys.h"
@@ -75,11 +76,11 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
     strip->setFrameShape(QFrame::StyledPanel);
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(8, 4, 8, 4);
-    m_personnelTotal = TotalLabel(strip, QStringLiteral("lblPerExp"));
-    m_expenseTotals[0] = TotalLabel(strip, QStringLiteral("lblExpense_0"));
-    m_expenseTotals[1] = TotalLabel(strip, QStringLiteral("lblExpense_1"));
-    m_contractTotal = TotalLabel(strip, QStringLiteral("lblContract"));
-    m_deliverableTotal = TotalLabel(strip, QStringLiteral("lblDelPri"));
+    m_personnelTotal = ValueLabel(strip, QStringLiteral("lblPerExp"), 96, QStringLiteral("0"));
+    m_expenseTotals[0] = ValueLabel(strip, QStringLiteral("lblExpense_0"), 96, QStringLiteral("0"));
+    m_expenseTotals[1] = ValueLabel(strip, QStringLiteral("lblExpense_1"), 96, QStringLiteral("0"));
+    m_contractTotal = ValueLabel(strip, QStringLiteral("lblContract"), 96, QStringLiteral("0"));
+    m_deliverableTotal = ValueLabel(strip, QStringLiteral("lblDelPri"), 96, QStringLiteral("0"));
     const struct {
         const char* caption;
         QLabel* value;

@@ -1,5 +1,6 @@
 #include "project/row_list_controls.h"
 
+#include "foundation/form_widgets.h"
 #include "foundation/list_helpers.h"
 #include "project/form_parts.h"
 

@@ -5,6 +5,7 @@
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
@@ -89,8 +90,7 @@ double storedTwips(const QString& key, double fallback)
 
 QLabel* statusPanel(const QString& name, const QString& text, const QString& tip, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
+    auto* label = NamedLabel(parent, name, text);
     label->setToolTip(tip);
     label->setFrameShape(QFrame::StyledPanel);
     label->setFrameShadow(QFrame::Sunken);
@@ -327,8 +327,7 @@ void MainWindow::createCentralArea()
 
     m_titles = new QWidget(central);
     m_titles->setObjectName(QStringLiteral("picTitles"));
-    m_treeTitle = new QLabel(QStringLiteral("プロジェクト一覧"), m_titles);
-    m_treeTitle->setObjectName(QStringLiteral("lblTitle_0"));
+    m_treeTitle = NamedLabel(m_titles, QStringLiteral("lblTitle_0"), QStringLiteral("プロジェクト一覧"));
     m_listTitle = new TitleLabel(Summary::kInitialListTitle, m_titles);
     m_listTitle->setObjectName(QStringLiteral("lblTitle_1"));
     for (QLabel* label : {m_treeTitle, m_listTitle}) {
@@ -358,40 +357,18 @@ void MainWindow::createCentralArea()
     m_tree->setIconSize(QSize(16, 16));
 
     m_list = new FunctionListView(m_splitter);
-    m_list->setObjectName(QStringLiteral("lvwFList"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAlternatingRowColors(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setAllColumnsShowFocus(true);
+    MakeReportList(m_list, QStringLiteral("lvwFList"));
     m_list->setSortingEnabled(false);
     m_list->setMinimumWidth(TwipsToPixels(kMinPaneTwips - kPaneGapTwips));
-    m_list->setColumnCount(kColumnCount);
-    auto* headerItem = new QTreeWidgetItem;
-    for (int c = 0; c < kColumnCount; ++c) {
-        headerItem->setText(c, QString::fromUtf8(kColumns[c].heading));
-        headerItem->setTextAlignment(c, kColumns[c].align | Qt::AlignVCenter);
-        headerItem->setData(c, Qt::UserRole, field(c));
+    QList<ListColumn> columns;
+    for (const Column& column : kColumns) {
+        columns << ListColumn{QString::fromUtf8(column.heading), column.twips, column.align};
     }
-    m_list->setHeaderItem(headerItem);
+    SetListColumns(m_list, columns);
     QHeaderView* header = m_list->header();
-    header->setStretchLastSection(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    header->setSectionsMovable(false);
     m_list->setColumnHidden(0, true);
-    m_userSized = QList<bool>(kColumnCount, false);
-    m_sizingColumns = true;
-    for (int c = 1; c < kColumnCount; ++c) {
-        const int headingWidth = header->fontMetrics().horizontalAdvance(headerItem->text(c)) + 16;
-        m_list->setColumnWidth(c, qMax(TwipsToPixels(kColumns[c].twips), headingWidth));
-    }
-    m_sizingColumns = false;
-    connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int) {
-        if (!m_sizingColumns && column >= 0 && column < m_userSized.size()) {
-            m_userSized[column] = true;
-        }
-    });
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { run([this, column] { sortByColumn(column); }); });
 
@@ -706,7 +683,7 @@ void MainWindow::RefreshFunctionList(int functionId)
         if (!select) {
             m_state.CurFunction = 0;
         }
-        fitColumnsToContents();
+        FitListColumns(m_list);
     } else if (rs.eof()) {
         delete FindItemByKey(m_list, functionKey(functionId));
         if (m_state.CurFunction == functionId) {
@@ -735,40 +712,22 @@ void MainWindow::fillRow(QTreeWidgetItem* item, const Recordset& rs)
     SetItemKey(item, functionKey(id));
     const QString title = rs.field(QStringLiteral("CSFUNC")).toString();
     const bool onHold = !rs.field(QStringLiteral("CVALID")).isValid();
-    item->setText(0, title);
-    item->setText(1, onHold ? QStringLiteral("×") : QString());
-    item->setText(2, title);
+    QStringList texts{title, onHold ? QStringLiteral("×") : QString(), title};
     DbConnection& conn = *m_state.Conn;
     for (int division = 1; division <= 5; ++division) {
-        item->setText(2 + division, DivName(conn, division, rs.field(field(2 + division)).toInt()));
+        texts << DivName(conn, division, rs.field(field(2 + division)).toInt());
     }
     for (const int c : {8, 9}) {
         const QVariant value = rs.field(field(c));
-        item->setText(c, value.isValid() ? FormatAmount(value) : QString());
+        texts << (value.isValid() ? FormatAmount(value) : QString());
     }
+    SetRowTexts(item, texts, m_list);
     for (int c = 1; c < kColumnCount; ++c) {
-        item->setTextAlignment(c, kColumns[c].align | Qt::AlignVCenter);
         // Functions on hold count in no total: shown greyed.
         item->setForeground(c, onHold ? m_list->palette().brush(QPalette::Disabled, QPalette::Text)
                                       : m_list->palette().brush(QPalette::Active, QPalette::Text));
     }
     item->setIcon(2, Icons::function());
-}
-
-// Columns the user has not sized are widened to show their texts whole.
-void MainWindow::fitColumnsToContents()
-{
-    m_sizingColumns = true;
-    for (int c = 1; c < kColumnCount; ++c) {
-        if (!m_userSized.value(c)) {
-            const int before = m_list->columnWidth(c);
-            m_list->resizeColumnToContents(c);
-            if (m_list->columnWidth(c) < before) {
-                m_list->setColumnWidth(c, before);
-            }
-        }
-    }
-    m_sizingColumns = false;
 }
 
 void MainWindow::showSortIndicator()

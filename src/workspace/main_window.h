@@ -71,7 +71,6 @@ private:
     QTreeWidgetItem* findNode(const QString& key) const;
     void selectProjectNode(int project);
     void fillRow(QTreeWidgetItem* item, const class Recordset& rs);
-    void fitColumnsToContents();
     void showSortIndicator();
     bool mastersExist(const QStringList& tables, const QStringList& names);
     bool readyForProject(Editor editor);
@@ -94,6 +93,4 @@ private:
     QTimer* m_clock = nullptr;
     QAction* m_viewToolbar = nullptr;
     QAction* m_viewStatusBar = nullptr;
-    QList<bool> m_userSized;
-    bool m_sizingColumns = false;
 };
