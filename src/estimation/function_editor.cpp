@@ -21,12 +21,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -350,17 +348,13 @@ QWidget* FunctionEditor::buildFpPage()
     inputs->setColumnStretch(2, 1);
     layout->addLayout(inputs);
 
-    m_fp = AddRowListPanel(layout, page,
-                           {QStringLiteral("cmdFpAdd"), QStringLiteral("cmdFpUp"), QStringLiteral("cmdFpDel"),
-                            QStringLiteral("lvwFpList"), QStringLiteral("cmdFpLUp"),
-                            QStringLiteral("cmdFpLDown")},
-                           fpColumns());
-    connect(m_fp.add, &QPushButton::clicked, this, [this] { editFpRow(0); });
-    connect(m_fp.update, &QPushButton::clicked, this, [this] { editFpRow(1); });
-    connect(m_fp.remove, &QPushButton::clicked, this, [this] { editFpRow(2); });
-    connect(m_fp.list, &QTreeWidget::itemSelectionChanged, this, &FunctionEditor::onFpSelectionChanged);
-    // A click on the row already chosen brings its values back over what was typed since.
-    connect(m_fp.list, &QTreeWidget::itemClicked, this, &FunctionEditor::onFpSelectionChanged);
+    m_fp = new RowListPanel(page, {QStringLiteral("cmdFpAdd"), QStringLiteral("cmdFpUp"),
+                                   QStringLiteral("cmdFpDel"), QStringLiteral("lvwFpList"),
+                                   QStringLiteral("cmdFpLUp"), QStringLiteral("cmdFpLDown")});
+    m_fp->addTo(layout);
+    m_fp->setColumns(fpColumns());
+    connect(m_fp, &RowListPanel::applyRow, this, &FunctionEditor::editFpRow);
+    connect(m_fp, &RowListPanel::rowClicked, this, &FunctionEditor::fpRowClicked);
     return page;
 }
 
@@ -831,21 +825,19 @@ void FunctionEditor::loadExistingFunction()
 
 void FunctionEditor::loadFpList()
 {
-    m_selecting = true;
-    SetListColumns(m_fp.list, fpColumns());
-    m_selecting = false;
+    m_fp->setColumns(fpColumns());
     const QString sql = QStringLiteral("SELECT * FROM VFP") + QStringLiteral(" WHERE NPROJECT = ") +
                         num(m_state.CurProject) + QStringLiteral(" AND NFUNCTION = ") +
                         num(m_state.CurFunction) + QStringLiteral(" ORDER BY NADD");
     for (Recordset rs = OpenRs(*m_state.Conn, sql); !rs.eof(); rs.moveNext()) {
         const int kind = rs.field(QStringLiteral("NKIND")).toInt();
         const int complexity = rs.field(QStringLiteral("NCOMPLEX")).toInt();
-        auto* item = new QTreeWidgetItem(m_fp.list);
+        auto* item = new QTreeWidgetItem(m_fp->list());
         SetItemKey(item, MakeFpKey(m_fpKeyCounter, kind, complexity));
         SetRowTexts(item, {rs.field(QStringLiteral("CTITLE")).toString(), m_fpKind->itemText(kind - 1),
                            m_fpComplex->itemText(complexity - 1), ToText(rs.field(QStringLiteral("NFP")))});
     }
-    FitListColumns(m_fp.list);
+    FitListColumns(m_fp->list());
     recalc();
 }
 
@@ -887,8 +879,8 @@ void FunctionEditor::onLanguageChanged()
 EstimateInput FunctionEditor::estimateInput() const
 {
     EstimateInput in;
-    for (int i = 0; i < m_fp.list->topLevelItemCount(); ++i) {
-        in.fpWeights.append(NumberOrZero(m_fp.list->topLevelItem(i)->text(3)));
+    for (int i = 0; i < m_fp->list()->topLevelItemCount(); ++i) {
+        in.fpWeights.append(NumberOrZero(m_fp->list()->topLevelItem(i)->text(3)));
     }
     for (int i = 0; i < kAdjustFactors; ++i) {
         in.adjustDegrees[i] = ComboKey(m_adjust[i]);
@@ -1007,36 +999,19 @@ void FunctionEditor::onCostChanged(int index)
     recalc();
 }
 
-void FunctionEditor::onFpSelectionChanged()
+void FunctionEditor::fpRowClicked(QTreeWidgetItem* item)
 {
-    if (m_selecting) {
-        return;
-    }
-    QTreeWidgetItem* item = SelectedItem(m_fp.list);
-    if (!item) {
-        return;
-    }
-    m_curFpKey = ItemKey(item);
+    const QString key = ItemKey(item);
     m_fpTitle->setText(item->text(0));
-    SelectComboByKey(m_fpKind, FpKeyKind(m_curFpKey));
-    SelectComboByKey(m_fpComplex, FpKeyComplex(m_curFpKey));
-    m_fp.update->setEnabled(true);
-    m_fp.remove->setEnabled(true);
-    m_fp.refreshMoveButtons();
+    SelectComboByKey(m_fpKind, FpKeyKind(key));
+    SelectComboByKey(m_fpComplex, FpKeyComplex(key));
+    m_fp->chooseRow(item);
 }
 
 void FunctionEditor::editFpRow(int op)
 {
     if (op == 2) {
-        m_selecting = true;
-        delete FindItemByKey(m_fp.list, m_curFpKey);
-        m_fp.list->clearSelection();
-        m_fp.list->setCurrentItem(nullptr);
-        m_selecting = false;
-        m_curFpKey.clear();
-        m_fp.update->setEnabled(false);
-        m_fp.remove->setEnabled(false);
-        m_fp.refreshMoveButtons();
+        m_fp->removeChosenRow();
         recalc();
         return;
     }
@@ -1045,7 +1020,7 @@ void FunctionEditor::editFpRow(int op)
         Messages::information(this, QStringLiteral("入力確認"), QStringLiteral("表題は必須入力です。"));
         return;
     }
-    if (!ListTextFree(m_fp.list, title, op)) {
+    if (!ListTextFree(m_fp->list(), title, op)) {
         Messages::exclamation(this, QStringLiteral("重複"),
                               QStringLiteral("同名の表題が既に登録されています。"));
         return;
@@ -1069,9 +1044,9 @@ void FunctionEditor::editFpRow(int op)
 
     QTreeWidgetItem* item = nullptr;
     if (op == 0) {
-        item = new QTreeWidgetItem(m_fp.list);
+        item = new QTreeWidgetItem(m_fp->list());
     } else {
-        item = FindItemByKey(m_fp.list, m_curFpKey);
+        item = m_fp->chosenRow();
         if (!item) {
             return;
         }
@@ -1079,19 +1054,10 @@ void FunctionEditor::editFpRow(int op)
     const QString key = MakeFpKey(m_fpKeyCounter, kind, complexity);
     SetItemKey(item, key);
     SetRowTexts(item, {title, m_fpKind->currentText(), m_fpComplex->currentText(), weight});
-    FitListColumns(m_fp.list);
-    m_curFpKey = key;
-    // The edited row becomes the selected one, so that the next update's duplicate check
-    // skips this row and no other.
-    m_selecting = true;
-    m_fp.list->clearSelection();
-    m_fp.list->setCurrentItem(item);
-    item->setSelected(true);
-    m_selecting = false;
-    m_fp.list->scrollToItem(item);
-    m_fp.update->setEnabled(true);
-    m_fp.remove->setEnabled(true);
-    m_fp.refreshMoveButtons();
+    FitListColumns(m_fp->list());
+    // The edited row becomes the chosen one, so that the next update's duplicate check skips
+    // this row and no other.
+    m_fp->chooseRow(item);
     recalc();
 }
 
@@ -1171,8 +1137,8 @@ FunctionData FunctionEditor::collect(const EstimateResult& r) const
     d.hoursTotal = r.savedHours();
     d.total = r.savedTotal();
     d.price = r.savedPrice();
-    for (int i = 0; i < m_fp.list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = m_fp.list->topLevelItem(i);
+    for (int i = 0; i < m_fp->list()->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_fp->list()->topLevelItem(i);
         const QString key = ItemKey(item);
         d.fpRows.append({item->text(0), FpKeyKind(key), FpKeyComplex(key)});
     }

@@ -2,7 +2,6 @@
 
 #include "estimation/estimate_calc.h"
 #include "estimation/function_save.h"
-#include "estimation/row_list_panel.h"
 #include "foundation/dialog_placement.h"
 
 #include <QString>
@@ -16,8 +15,10 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class RowListPanel;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 // Function-point row keys carry the row's kind and complexity: "f03-02-0007" is kind 3,
@@ -90,7 +91,7 @@ private:
     FunctionData collect(const EstimateResult& result) const;
     bool checkInputs();
 
-    void onFpSelectionChanged();
+    void fpRowClicked(QTreeWidgetItem* item);
     void onClassChanged(int index);
     void onLanguageChanged();
     void onScaleChanged(int index);
@@ -103,8 +104,6 @@ private:
     bool m_chargeMode = false;
     int m_langCoef = 0;
     int m_fpKeyCounter = 0;
-    QString m_curFpKey;
-    bool m_selecting = false;
     QString m_shownOverflow;
 
     double m_scaleValue[6][6] = {};
@@ -139,7 +138,7 @@ private:
     QLineEdit* m_fpTitle = nullptr;
     QComboBox* m_fpKind = nullptr;
     QComboBox* m_fpComplex = nullptr;
-    RowListPanel m_fp;
+    RowListPanel* m_fp = nullptr;
 
     std::array<QComboBox*, kAdjustFactors> m_adjust{};
     QLabel* m_adjustTotal = nullptr;

@@ -14,13 +14,11 @@
 #include "foundation/twips.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -83,12 +81,11 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     inputs->setColumnStretch(3, 1);
     layout->addLayout(inputs);
 
-    m_rows =
-        AddRowListPanel(layout, this,
-                        {QStringLiteral("cmdChgAdd"), QStringLiteral("cmdChgUp"), QStringLiteral("cmdChgDel"),
-                         QStringLiteral("lvwChList"), QStringLiteral("cmdChUp"), QStringLiteral("cmdChDown")},
-                        chargeColumns());
-    m_rows.list->setMinimumHeight(200);
+    m_rows = new RowListPanel(this, {QStringLiteral("cmdChgAdd"), QStringLiteral("cmdChgUp"),
+                                     QStringLiteral("cmdChgDel"), QStringLiteral("lvwChList"),
+                                     QStringLiteral("cmdChUp"), QStringLiteral("cmdChDown")});
+    m_rows->addTo(layout);
+    m_rows->list()->setMinimumHeight(200);
 
     auto* closeButtons = new QHBoxLayout;
     m_fix = NamedButton(this, QStringLiteral("cmdFix"), QStringLiteral("確定"));
@@ -100,27 +97,15 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     closeButtons->addWidget(m_cancel);
     layout->addLayout(closeButtons);
 
-    m_rows.add->setEnabled(false);
+    m_rows->addButton()->setEnabled(false);
 
     connect(m_memberBox, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_selecting && index >= 0) {
             selectMember();
         }
     });
-    connect(m_rows.list, &QTreeWidget::itemSelectionChanged, this, &WorkAssignment::onRowSelected);
-    // A click on the row already chosen brings its member and hours back over what was
-    // typed since; a click that chose the row has shown them already.
-    connect(m_rows.list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        const bool shown = m_memberBox->currentIndex() >= 0 &&
-                           MemberKey(ComboKey(m_memberBox)) == ItemKey(item) &&
-                           m_hours->text() == item->text(1);
-        if (!shown) {
-            onRowSelected();
-        }
-    });
-    connect(m_rows.add, &QPushButton::clicked, this, [this] { editChargeRow(0); });
-    connect(m_rows.update, &QPushButton::clicked, this, [this] { editChargeRow(1); });
-    connect(m_rows.remove, &QPushButton::clicked, this, [this] { editChargeRow(2); });
+    connect(m_rows, &RowListPanel::rowClicked, this, &WorkAssignment::rowClicked);
+    connect(m_rows, &RowListPanel::applyRow, this, &WorkAssignment::editChargeRow);
     connect(m_fix, &QPushButton::clicked, this, &WorkAssignment::fix);
     connect(m_cancel, &QPushButton::clicked, this, &WorkAssignment::reject);
 
@@ -152,27 +137,25 @@ void WorkAssignment::setProcessName(const QString& name)
 
 void WorkAssignment::loadChargeList()
 {
-    m_selecting = true;
-    SetListColumns(m_rows.list, chargeColumns());
-    m_selecting = false;
+    m_rows->setColumns(chargeColumns());
     const int process = m_state.ChargeProc;
     if (process < 1 || process > 11) {
         return;
     }
     for (int slot = 1; slot <= kMaxAssignments && m_state.chargeTable[process][slot].NADD != 0; ++slot) {
         const ChargeSlot& s = m_state.chargeTable[process][slot];
-        auto* item = new QTreeWidgetItem(m_rows.list);
+        auto* item = new QTreeWidgetItem(m_rows->list());
         SetItemKey(item, MemberKey(s.NMEMBER));
         // The exact unit price rides with the row; the column shows it in whole yen.
         SetRowTexts(item, {s.CMEMBER, ToText(s.NHOUR), FormatAmount(s.NDPRI)});
         item->setData(2, Qt::UserRole, s.NDPRI);
     }
-    FitListColumns(m_rows.list);
+    FitListColumns(m_rows->list());
 }
 
 void WorkAssignment::selectMember()
 {
-    m_rows.add->setEnabled(true);
+    m_rows->addButton()->setEnabled(true);
     m_member = ComboKey(m_memberBox);
     const QString member = num(m_member);
     const QString project = num(m_state.CurProject);
@@ -225,32 +208,22 @@ void WorkAssignment::showMemberLeft()
     m_left->setText(ShownText(m_memberHours - used));
 }
 
-void WorkAssignment::onRowSelected()
+void WorkAssignment::rowClicked(QTreeWidgetItem* item)
 {
-    if (m_selecting) {
-        return;
-    }
-    QTreeWidgetItem* item = SelectedItem(m_rows.list);
-    if (!item) {
-        return;
-    }
-    m_curChargeKey = ItemKey(item);
     int member = 0;
-    if (KeyNumber(m_curChargeKey, &member, this)) {
+    if (KeyNumber(ItemKey(item), &member, this)) {
         m_selecting = true;
         SelectComboByKey(m_memberBox, member);
         m_selecting = false;
         selectMember();
     }
     m_hours->setText(item->text(1));
-    m_rows.update->setEnabled(true);
-    m_rows.remove->setEnabled(true);
-    m_rows.refreshMoveButtons();
+    m_rows->chooseRow(item);
 }
 
 void WorkAssignment::editChargeRow(int op)
 {
-    if (op == 0 && m_rows.list->topLevelItemCount() >= kMaxAssignments) {
+    if (op == 0 && m_rows->list()->topLevelItemCount() >= kMaxAssignments) {
         Messages::exclamation(this, QStringLiteral("定員オーバー"),
                               QStringLiteral("担当として登録できるのは") + num(kMaxAssignments) +
                                   QStringLiteral("人までです。\nこれ以上登録できません"));
@@ -266,16 +239,16 @@ void WorkAssignment::editChargeRow(int op)
         }
         const int member = ComboKey(m_memberBox);
         const QString key = MemberKey(member);
-        if (!ListKeyFree(m_rows.list, key, op)) {
+        if (!ListKeyFree(m_rows->list(), key, op)) {
             Messages::exclamation(this, QStringLiteral("重複エラー"),
                                   QStringLiteral("その人は既に登録されています。"));
             return;
         }
         QTreeWidgetItem* item = nullptr;
         if (op == 0) {
-            item = new QTreeWidgetItem(m_rows.list);
+            item = new QTreeWidgetItem(m_rows->list());
         } else {
-            item = FindItemByKey(m_rows.list, m_curChargeKey);
+            item = m_rows->chosenRow();
             if (!item) {
                 return;
             }
@@ -287,28 +260,13 @@ void WorkAssignment::editChargeRow(int op)
         SetRowTexts(item, {m_memberBox->currentText(), ShownText(ToDbl(m_hours->text())),
                            FormatAmount(m_memberPrice)});
         item->setData(2, Qt::UserRole, m_memberPrice);
-        FitListColumns(m_rows.list);
-        m_curChargeKey = key;
-        // The edited row becomes the selected one, so that the next update's duplicate check
+        FitListColumns(m_rows->list());
+        // The edited row becomes the chosen one, so that the next update's duplicate check
         // lets this row, and only this row, keep its member.
-        m_selecting = true;
-        m_rows.list->clearSelection();
-        m_rows.list->setCurrentItem(item);
-        item->setSelected(true);
-        m_selecting = false;
-        m_rows.update->setEnabled(true);
-        m_rows.remove->setEnabled(true);
+        m_rows->chooseRow(item);
     } else {
-        m_selecting = true;
-        delete FindItemByKey(m_rows.list, m_curChargeKey);
-        m_rows.list->clearSelection();
-        m_rows.list->setCurrentItem(nullptr);
-        m_selecting = false;
-        m_rows.update->setEnabled(false);
-        m_rows.remove->setEnabled(false);
-        m_curChargeKey.clear();
+        m_rows->removeChosenRow();
     }
-    m_rows.refreshMoveButtons();
     syncChargeTable();
     showMemberLeft();
 }
@@ -320,9 +278,9 @@ void WorkAssignment::syncChargeTable()
         return;
     }
     auto& processSlots = m_state.chargeTable[process];
-    const int rows = m_rows.list->topLevelItemCount();
+    const int rows = m_rows->list()->topLevelItemCount();
     for (int i = 1; i <= rows; ++i) {
-        const QTreeWidgetItem* item = m_rows.list->topLevelItem(i - 1);
+        const QTreeWidgetItem* item = m_rows->list()->topLevelItem(i - 1);
         ChargeSlot& s = processSlots[i];
         int member = 0;
         KeyNumber(ItemKey(item), &member, this);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "estimation/row_list_panel.h"
-
 #include <QDialog>
 
 struct AppState;
@@ -9,7 +7,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class RowListPanel;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // frmCharge: the members assigned to one process (AppState::ChargeProc) of the function open in
 // the function editor, with their hours. Works on AppState::chargeTable only; the function's
@@ -34,7 +34,7 @@ public:
 private:
     void loadChargeList();
     void showMemberLeft();
-    void onRowSelected();
+    void rowClicked(QTreeWidgetItem* item);
 
     AppState& m_state;
     bool m_ready = false;
@@ -42,13 +42,12 @@ private:
     double m_memberHours = 0;
     double m_memberPrice = 0;
     int m_member = 0;
-    QString m_curChargeKey;
 
     QLabel* m_process = nullptr;
     QComboBox* m_memberBox = nullptr;
     QLineEdit* m_hours = nullptr;
     QLabel* m_left = nullptr;
-    RowListPanel m_rows;
+    RowListPanel* m_rows = nullptr;
     QPushButton* m_fix = nullptr;
     QPushButton* m_cancel = nullptr;
 };

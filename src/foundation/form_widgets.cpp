@@ -3,11 +3,15 @@
 #include "foundation/list_helpers.h"
 #include "foundation/twips.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -33,6 +37,19 @@ public:
 
 private:
     QTreeWidget* m_list;
+    bool m_before;
+};
+
+// Selection changes the panel makes itself are no clicks.
+class QuietScope {
+public:
+    explicit QuietScope(bool& quiet) : m_quiet(quiet), m_before(quiet) { m_quiet = true; }
+    ~QuietScope() { m_quiet = m_before; }
+    QuietScope(const QuietScope&) = delete;
+    QuietScope& operator=(const QuietScope&) = delete;
+
+private:
+    bool& m_quiet;
     bool m_before;
 };
 
@@ -157,4 +174,154 @@ void FitListColumns(QTreeWidget* list)
             list->setColumnWidth(i, wanted);
         }
     }
+}
+
+RowListPanel::RowListPanel(QWidget* parent, const Names& names) : QObject(parent)
+{
+    const auto rowButton = [parent](const QString& name, const QString& text) {
+        QPushButton* button = NamedButton(parent, name, text);
+        button->setMinimumWidth(88);
+        return button;
+    };
+    const auto arrow = [parent](const QString& name, QStyle::StandardPixmap icon, const QString& tip) {
+        QPushButton* button = NamedButton(parent, name, QString());
+        button->setIcon(parent->style()->standardIcon(icon));
+        button->setToolTip(tip);
+        button->setFixedSize(34, 30);
+        return button;
+    };
+    m_buttonRow = new QHBoxLayout;
+    if (!names.add.isEmpty()) {
+        m_add = rowButton(names.add, QStringLiteral("行追加"));
+        m_buttonRow->addWidget(m_add);
+    }
+    m_update = rowButton(names.update, QStringLiteral("行更新"));
+    m_delete = rowButton(names.remove, QStringLiteral("行削除"));
+    m_buttonRow->addWidget(m_update);
+    m_buttonRow->addWidget(m_delete);
+    m_buttonRow->addStretch(1);
+
+    m_list = ReportList(parent, names.list);
+    m_up = arrow(names.up, QStyle::SP_ArrowUp, QStringLiteral("選択した行を上へ移動"));
+    m_down = arrow(names.down, QStyle::SP_ArrowDown, QStringLiteral("選択した行を下へ移動"));
+    auto* arrows = new QVBoxLayout;
+    arrows->addWidget(m_up);
+    arrows->addWidget(m_down);
+    arrows->addStretch(1);
+    m_listRow = new QHBoxLayout;
+    m_listRow->addWidget(m_list, 1);
+    m_listRow->addLayout(arrows);
+    refreshButtons();
+
+    if (m_add) {
+        connect(m_add, &QPushButton::clicked, this, [this] { emit applyRow(0); });
+    }
+    connect(m_update, &QPushButton::clicked, this, [this] { emit applyRow(1); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { emit applyRow(2); });
+    connect(m_up, &QPushButton::clicked, this, [this] { move(-1); });
+    connect(m_down, &QPushButton::clicked, this, [this] { move(1); });
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (!m_quiet && item) {
+            emit rowClicked(item);
+        }
+    });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &RowListPanel::selectionChanged);
+}
+
+void RowListPanel::addTo(QVBoxLayout* layout)
+{
+    layout->addLayout(m_buttonRow);
+    layout->addLayout(m_listRow, 1);
+}
+
+QTreeWidgetItem* RowListPanel::chosenRow() const
+{
+    return m_chosenKey.isEmpty() ? nullptr : FindItemByKey(m_list, m_chosenKey);
+}
+
+void RowListPanel::chooseRow(QTreeWidgetItem* item)
+{
+    if (!item) {
+        forgetRow();
+        return;
+    }
+    m_chosenKey = ItemKey(item);
+    if (!item->isSelected() || m_list->currentItem() != item) {
+        const QuietScope quiet(m_quiet);
+        m_list->setCurrentItem(item);
+        item->setSelected(true);
+    }
+    m_list->scrollToItem(item);
+    refreshButtons();
+}
+
+void RowListPanel::removeChosenRow()
+{
+    {
+        const QuietScope quiet(m_quiet);
+        delete chosenRow();
+    }
+    forgetRow();
+}
+
+void RowListPanel::forgetRow()
+{
+    m_chosenKey.clear();
+    {
+        const QuietScope quiet(m_quiet);
+        m_list->clearSelection();
+        m_list->setCurrentItem(nullptr);
+    }
+    refreshButtons();
+}
+
+void RowListPanel::setColumns(const QList<ListColumn>& columns)
+{
+    {
+        const QuietScope quiet(m_quiet);
+        SetListColumns(m_list, columns);
+    }
+    forgetRow();
+}
+
+void RowListPanel::selectionChanged()
+{
+    if (m_quiet) {
+        return;
+    }
+    QTreeWidgetItem* selected = SelectedItem(m_list);
+    if (!selected) {
+        // A click beside the rows (or a Ctrl+click) would leave the buttons acting on a row that
+        // no longer looks chosen, and the duplicate checks comparing it with itself.
+        if (QTreeWidgetItem* chosen = chosenRow()) {
+            const QuietScope quiet(m_quiet);
+            chosen->setSelected(true);
+        }
+        return;
+    }
+    // A mouse press selects the row; the click that follows reports it.
+    if (QApplication::mouseButtons() != Qt::NoButton || ItemKey(selected) == m_chosenKey) {
+        return;
+    }
+    emit rowClicked(selected);
+}
+
+void RowListPanel::move(int offset)
+{
+    if (m_moveCheck && !m_moveCheck(offset)) {
+        return;
+    }
+    const QuietScope quiet(m_quiet);
+    MoveListRow(m_list, offset);
+}
+
+void RowListPanel::refreshButtons()
+{
+    const bool chosen = !m_chosenKey.isEmpty();
+    m_update->setEnabled(chosen);
+    m_delete->setEnabled(chosen);
+    // Nothing to move, or nothing to move it past.
+    const bool movable = chosen && m_list->topLevelItemCount() > 1;
+    m_up->setEnabled(movable);
+    m_down->setEnabled(movable);
 }

@@ -53,3 +53,77 @@ void SetRowTexts(QTreeWidgetItem* item, const QStringList& texts, const QTreeWid
 // Widens each column the user has not sized to show its heading and cells whole; never narrows
 // one.
 void FitListColumns(QTreeWidget* list);
+// The row-editing block of the editors: "行追加", "行更新", "行削除", a report list and, beside
+// it, arrows that move the chosen row. Update and delete act on the chosen row: the row last
+// clicked or reached with the keyboard, or the row the window last added or updated. The chosen
+// row stays selected (a click beside the rows does not drop it), so that the duplicate checks,
+// which skip the selected row, skip exactly that row.
+class RowListPanel : public QObject {
+    Q_OBJECT
+public:
+    struct Names {
+        QString add; // empty: the block cannot add
+        QString update;
+        QString remove;
+        QString list;
+        QString up;
+        QString down;
+    };
+
+    RowListPanel(QWidget* parent, const Names& names);
+
+    QTreeWidget* list() const { return m_list; }
+    QPushButton* addButton() const { return m_add; } // nullptr when the block cannot add
+    QPushButton* updateButton() const { return m_update; }
+    QPushButton* deleteButton() const { return m_delete; }
+
+    // The buttons in a row (room left at the end for the window's own buttons) and the list with
+    // its arrows; each is put into the window's layout once.
+    QHBoxLayout* buttonRow() const { return m_buttonRow; }
+    QHBoxLayout* listRow() const { return m_listRow; }
+    // The usual order: the buttons, then the list taking the spare height.
+    void addTo(QVBoxLayout* layout);
+
+    // Asked before an arrow moves the chosen row; false keeps it where it is (the masters store
+    // the new order first).
+    void setMoveCheck(std::function<bool(int offset)> check) { m_moveCheck = std::move(check); }
+
+    // The chosen row: nullptr (and an empty key) when update and delete wait for a click.
+    QTreeWidgetItem* chosenRow() const;
+    QString chosenKey() const { return m_chosenKey; }
+
+    // Makes the row the chosen one, selected; update and delete act on it, the arrows move it
+    // when there is another row. Called by the window once it has shown a clicked row, and
+    // after it added or updated one.
+    void chooseRow(QTreeWidgetItem* item);
+    // Deletes the chosen row. No other row takes its place.
+    void removeChosenRow();
+    // Nothing chosen: no selection, update, delete and the arrows disabled.
+    void forgetRow();
+    // Clears the rows and sets the columns (SetListColumns); nothing is chosen.
+    void setColumns(const QList<ListColumn>& columns);
+
+signals:
+    // 0 add, 1 update, 2 delete.
+    void applyRow(int mode);
+    // A click on a row (also on the chosen one: its values come back over what was typed), or a
+    // keyboard move to it. The window shows the row and, when it can act on it, chooses it.
+    void rowClicked(QTreeWidgetItem* item);
+
+private:
+    void selectionChanged();
+    void move(int offset);
+    void refreshButtons();
+
+    QTreeWidget* m_list;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_update;
+    QPushButton* m_delete;
+    QPushButton* m_up;
+    QPushButton* m_down;
+    QHBoxLayout* m_buttonRow;
+    QHBoxLayout* m_listRow;
+    std::function<bool(int)> m_moveCheck;
+    QString m_chosenKey;
+    bool m_quiet = false; // the block itself changes the selection
+};

@@ -33,7 +33,7 @@ struct ListEditorLayout {
 class ListEditorDialog : public PlacedDialog {
     Q_OBJECT
 public:
-    QTreeWidget* list() const { return m_list; }
+    QTreeWidget* list() const { return m_rows->list(); }
 
 protected:
     ListEditorDialog(AppState& state, const ListEditorLayout& layout, QWidget* parent);
@@ -47,12 +47,12 @@ protected:
     // Clears the list's rows and sets its columns (SetListColumns).
     void resetList(const QList<ListColumn>& columns);
     QTreeWidgetItem* addRow(const QString& key, const QStringList& texts);
-    // After a rebuild: no selection, "行更新" and "行削除" disabled; the arrows keep their state.
+    // After a rebuild: nothing chosen, so "行更新", "行削除" and the arrows wait for a click.
     void finishList();
 
-    QPushButton* addButton() const { return m_add; } // nullptr when the editor cannot add
-    QPushButton* updateButton() const { return m_update; }
-    QPushButton* deleteButton() const { return m_delete; }
+    QPushButton* addButton() const { return m_rows->addButton(); } // nullptr when the editor cannot add
+    QPushButton* updateButton() const { return m_rows->updateButton(); }
+    QPushButton* deleteButton() const { return m_rows->deleteButton(); }
 
     // A row was clicked (or reached with the keyboard): fill the boxes. false when the row
     // cannot be edited (its key is unreadable, or the database failed); the buttons then stay.
@@ -64,21 +64,8 @@ protected:
     virtual QString orderKeyColumn() const = 0;
 
 private:
-    void onRowClicked(QTreeWidgetItem* item);
-    void onCurrentChanged(QTreeWidgetItem* current);
-    void keepEditedRowSelected();
-    void moveRow(int offset);
-
     AppState& m_state;
     ListEditorLayout m_layout;
-    QTreeWidget* m_list;
-    QPushButton* m_add = nullptr;
-    QPushButton* m_update;
-    QPushButton* m_delete;
-    QPushButton* m_close;
-    QPushButton* m_up;
-    QPushButton* m_down;
+    RowListPanel* m_rows;
     QVBoxLayout* m_editSlot;
-    bool m_quiet = false; // moving a row: its selection is not a click
-    QString m_editedKey;  // the row "行更新" and "行削除" act on, until the list is read again
 };

@@ -12,7 +12,6 @@
 #include "project/form_parts.h"
 #include "project/master_entry.h"
 #include "project/project_figures.h"
-#include "project/row_list_controls.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -48,8 +47,9 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     m_quantityLabel = NamedLabel(this, QStringLiteral("lblNum"), QStringLiteral("数量"));
     m_discountLabel = NamedLabel(this, QStringLiteral("lblDiscP"), QStringLiteral("値引"));
     m_amountLabel = NamedLabel(this, QStringLiteral("lblPrice"), QStringLiteral("金額"));
-    m_rows =
-        new RowListControls(this, {"cmdExpAdd", "cmdExpUp", "cmdExpDel", "cmdEUp", "cmdEDown", "lvwEList"});
+    m_rows = new RowListPanel(this, {QStringLiteral("cmdExpAdd"), QStringLiteral("cmdExpUp"),
+                                     QStringLiteral("cmdExpDel"), QStringLiteral("lvwEList"),
+                                     QStringLiteral("cmdEUp"), QStringLiteral("cmdEDown")});
     m_list = m_rows->list();
 
     auto* quantity = new QWidget(this);
@@ -66,7 +66,9 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
                                 UnitLabel(this, QStringLiteral("円")), nullptr, m_amountLabel, m_amount,
                                 UnitLabel(this, QStringLiteral("円"))}));
     AlignLabels({m_itemLabel, m_unitPriceLabel});
-    m_rows->layOut(inputs);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(inputs);
+    m_rows->addTo(layout);
 
     AttachNumericFilter(m_unitPrice, true, true);
     AttachNumericFilter(m_discount, false, true);
@@ -78,8 +80,8 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     connect(m_discount, &QLineEdit::textChanged, this, &ExpensePage::UpdateExpensePrice);
     connect(m_quantity, &QLineEdit::textChanged, this, &ExpensePage::quantityEdited);
     connect(m_quantityBar, &QScrollBar::valueChanged, this, &ExpensePage::scrolled);
-    connect(m_rows, &RowListControls::rowClicked, this, &ExpensePage::rowClicked);
-    connect(m_rows, &RowListControls::applyRow, this, &ExpensePage::ApplyExpenseRow);
+    connect(m_rows, &RowListPanel::rowClicked, this, &ExpensePage::rowClicked);
+    connect(m_rows, &RowListPanel::applyRow, this, &ExpensePage::ApplyExpenseRow);
 }
 
 void ExpensePage::prepare()
@@ -97,12 +99,12 @@ void ExpensePage::FillItemCombo(int id)
 void ExpensePage::LoadExpenseList()
 {
     FillItemCombo(0);
-    SetListColumns(m_list, {{m_itemLabel->text(), 1700},
-                            {m_buyerLabel->text(), 750},
-                            {m_unitPriceLabel->text(), 1000, Qt::AlignRight},
-                            {m_quantityLabel->text(), 550, Qt::AlignRight},
-                            {m_discountLabel->text(), 700, Qt::AlignRight},
-                            {m_amountLabel->text(), 1100, Qt::AlignRight}});
+    m_rows->setColumns({{m_itemLabel->text(), 1700},
+                        {m_buyerLabel->text(), 750},
+                        {m_unitPriceLabel->text(), 1000, Qt::AlignRight},
+                        {m_quantityLabel->text(), 550, Qt::AlignRight},
+                        {m_discountLabel->text(), 700, Qt::AlignRight},
+                        {m_amountLabel->text(), 1100, Qt::AlignRight}});
     if (m_state.EditMode != 1) {
         return;
     }
@@ -181,8 +183,7 @@ void ExpensePage::scrolled(int value)
 
 void ExpensePage::rowClicked(QTreeWidgetItem* item)
 {
-    SelectedExpenseKey = ItemKey(item);
-    ShowEntry(m_item, KeyToId(SelectedExpenseKey), item->text(0));
+    ShowEntry(m_item, KeyToId(ItemKey(item)), item->text(0));
     SelectComboByKey(m_buyer, RowCode(item));
     auto amount = [](const QString& text) {
         return text.isEmpty() ? QString() : FormatAmount(NumberOrZero(text));
@@ -190,19 +191,18 @@ void ExpensePage::rowClicked(QTreeWidgetItem* item)
     m_unitPrice->setText(amount(item->text(2)));
     m_quantity->setText(item->text(3));
     m_discount->setText(amount(item->text(4)));
-    m_rows->rowChosen();
+    m_rows->chooseRow(item);
     UpdateExpensePrice();
 }
 
 void ExpensePage::ApplyExpenseRow(int mode)
 {
-    QTreeWidgetItem* row = SelectedExpenseKey.isEmpty() ? nullptr : FindItemByKey(m_list, SelectedExpenseKey);
+    QTreeWidgetItem* row = m_rows->chosenRow();
     if (mode != 0 && !row) {
         return;
     }
     if (mode == 2) {
-        m_rows->removeRow(row);
-        SelectedExpenseKey.clear();
+        m_rows->removeChosenRow();
     } else {
         try {
             addOrUpdate(mode, row);
@@ -235,26 +235,22 @@ void ExpensePage::addOrUpdate(int mode, QTreeWidgetItem* row)
     }
     const int buyer = ComboKey(m_buyer);
     const QString newKey = ExpenseRowKey(entry.id, buyer);
-    if (mode == 1) {
-        QSignalBlocker blocker(m_list);
-        m_list->setCurrentItem(row);
-    }
     if (!ListKeyFree(m_list, newKey, mode)) {
         Messages::exclamation(this, QStringLiteral("重複エラー"),
                               QStringLiteral("その項目は既に登録されています。"));
         return;
     }
     if (mode == 0) {
-        QSignalBlocker blocker(m_list);
         row = new QTreeWidgetItem(m_list);
     }
-    SelectedExpenseKey = newKey;
     SetItemKey(row, newKey);
     SetRowCode(row, buyer);
     UpdateExpensePrice();
     SetRowTexts(row, {name, m_buyer->currentText(), FormatAmount(m_unitPrice->text()), m_quantity->text(),
                       FormatAmount(m_discount->text()), FormatAmount(m_amount->text())});
     FitListColumns(m_list);
+    // Update and delete act on the row just entered, under its new key.
+    m_rows->chooseRow(row);
 }
 
 std::array<double, 3> ExpensePage::buyerTotals() const

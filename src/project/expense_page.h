@@ -11,7 +11,7 @@ class QLineEdit;
 class QScrollBar;
 class QTreeWidget;
 class QTreeWidgetItem;
-class RowListControls;
+class RowListPanel;
 struct AppState;
 
 // The expenses tab: purchases the development depends on, totalled by who buys them.
@@ -55,7 +55,6 @@ private:
     QLabel* m_quantityLabel;
     QLabel* m_discountLabel;
     QLabel* m_amountLabel;
-    RowListControls* m_rows;
+    RowListPanel* m_rows;
     QTreeWidget* m_list;
-    QString SelectedExpenseKey;
 };

@@ -10,7 +10,6 @@ class QLabel;
 class QLayout;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 

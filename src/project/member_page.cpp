@@ -12,7 +12,6 @@
 #include "project/form_parts.h"
 #include "project/master_entry.h"
 #include "project/project_figures.h"
-#include "project/row_list_controls.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -38,8 +37,9 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
     m_priceLabel = NamedLabel(this, QStringLiteral("lblMembPri"), QStringLiteral("費用"));
     m_occupiedLabel = NamedLabel(this, QStringLiteral("lblMembOccu"), QStringLiteral("占有時間"));
     m_indirectLabel = NamedLabel(this, QStringLiteral("lblIndirect"), QStringLiteral("間接工数"));
-    m_rows = new RowListControls(this,
-                                 {"cmdMembAdd", "cmdMembUp", "cmdMembDel", "cmdMUp", "cmdMDown", "lvwMList"});
+    m_rows = new RowListPanel(this, {QStringLiteral("cmdMembAdd"), QStringLiteral("cmdMembUp"),
+                                     QStringLiteral("cmdMembDel"), QStringLiteral("lvwMList"),
+                                     QStringLiteral("cmdMUp"), QStringLiteral("cmdMDown")});
     m_list = m_rows->list();
 
     auto* inputs = new QVBoxLayout;
@@ -48,15 +48,17 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
                                 m_occupiedLabel, m_occupied, UnitLabel(this, QStringLiteral("時間")), nullptr,
                                 m_indirectLabel, m_indirect, UnitLabel(this, QStringLiteral("時間"))}));
     AlignLabels({m_memberLabel, m_priceLabel});
-    m_rows->layOut(inputs);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(inputs);
+    m_rows->addTo(layout);
 
     AttachNumericFilter(m_price, true, true);
     AttachNumericFilter(m_occupied, true, false);
     AttachNumericFilter(m_indirect, true, false);
 
     connect(m_member, &QComboBox::activated, this, &MemberPage::memberPicked);
-    connect(m_rows, &RowListControls::rowClicked, this, &MemberPage::rowClicked);
-    connect(m_rows, &RowListControls::applyRow, this, &MemberPage::ApplyMemberRow);
+    connect(m_rows, &RowListPanel::rowClicked, this, &MemberPage::rowClicked);
+    connect(m_rows, &RowListPanel::applyRow, this, &MemberPage::ApplyMemberRow);
 }
 
 void MemberPage::prepare()
@@ -74,11 +76,11 @@ void MemberPage::FillMemberCombo(int id)
 void MemberPage::LoadMemberList()
 {
     FillMemberCombo(0);
-    SetListColumns(m_list, {{m_memberLabel->text(), 1800},
-                            {m_kindLabel->text(), 1000},
-                            {m_priceLabel->text(), 1000, Qt::AlignRight},
-                            {m_occupiedLabel->text(), 1000, Qt::AlignRight},
-                            {m_indirectLabel->text(), 1000, Qt::AlignRight}});
+    m_rows->setColumns({{m_memberLabel->text(), 1800},
+                        {m_kindLabel->text(), 1000},
+                        {m_priceLabel->text(), 1000, Qt::AlignRight},
+                        {m_occupiedLabel->text(), 1000, Qt::AlignRight},
+                        {m_indirectLabel->text(), 1000, Qt::AlignRight}});
     m_loadedKinds.clear();
     if (m_state.EditMode != 1) {
         return;
@@ -129,13 +131,12 @@ void MemberPage::memberPicked()
 
 void MemberPage::rowClicked(QTreeWidgetItem* item)
 {
-    SelectedMemberKey = ItemKey(item);
-    ShowEntry(m_member, KeyToId(SelectedMemberKey), item->text(0));
+    ShowEntry(m_member, KeyToId(ItemKey(item)), item->text(0));
     SelectComboByKey(m_kind, RowCode(item));
     m_price->setText(item->text(2).isEmpty() ? QString() : FormatAmount(NumberOrZero(item->text(2))));
     m_occupied->setText(item->text(3));
     m_indirect->setText(item->text(4));
-    m_rows->rowChosen();
+    m_rows->chooseRow(item);
 }
 
 bool MemberPage::MemberIsCharged(int id)
@@ -149,19 +150,18 @@ bool MemberPage::MemberIsCharged(int id)
 
 void MemberPage::ApplyMemberRow(int mode)
 {
-    QTreeWidgetItem* row = SelectedMemberKey.isEmpty() ? nullptr : FindItemByKey(m_list, SelectedMemberKey);
+    QTreeWidgetItem* row = m_rows->chosenRow();
     if (mode != 0 && !row) {
         return;
     }
     try {
         if (mode != 2) {
             addOrUpdate(mode, row);
-        } else if (MemberIsCharged(KeyToId(SelectedMemberKey))) {
+        } else if (MemberIsCharged(KeyToId(m_rows->chosenKey()))) {
             Messages::exclamation(this, QStringLiteral("使用済み"),
                                   QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"));
         } else {
-            m_rows->removeRow(row);
-            SelectedMemberKey.clear();
+            m_rows->removeChosenRow();
             UpdateMemberTotal();
         }
     } catch (const std::exception& e) {
@@ -197,30 +197,26 @@ void MemberPage::addOrUpdate(int mode, QTreeWidgetItem* row)
         FillMemberCombo(entry.id);
     }
     const QString newKey = MemberRowKey(entry.id);
-    if (mode == 1) {
-        QSignalBlocker blocker(m_list);
-        m_list->setCurrentItem(row);
-    }
     if (!ListKeyFree(m_list, newKey, mode)) {
         Messages::exclamation(this, QStringLiteral("重複エラー"),
                               QStringLiteral("その人は既に登録されています。"));
         return;
     }
+    const int oldId = KeyToId(m_rows->chosenKey());
     if (mode == 0) {
-        QSignalBlocker blocker(m_list);
         row = new QTreeWidgetItem(m_list);
-    } else if (entry.id != KeyToId(SelectedMemberKey) && MemberIsCharged(KeyToId(SelectedMemberKey))) {
+    } else if (entry.id != oldId && MemberIsCharged(oldId)) {
         Messages::exclamation(this, QStringLiteral("使用済み"),
                               QStringLiteral("更新前のメンバが既に作業分担されています。更新できません。"));
         return;
-    } else {
-        SelectedMemberKey = newKey;
     }
     SetItemKey(row, newKey);
     SetRowCode(row, kind);
     SetRowTexts(row, {name, m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(),
                       m_indirect->text()});
     FitListColumns(m_list);
+    // Update and delete act on the row just entered, under its new key.
+    m_rows->chooseRow(row);
     UpdateMemberTotal();
 }
 

@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
-class RowListControls;
+class RowListPanel;
 struct AppState;
 
 // The members tab: who works on the project, at what cost, for how many hours.
@@ -51,9 +51,8 @@ private:
     QLabel* m_priceLabel;
     QLabel* m_occupiedLabel;
     QLabel* m_indirectLabel;
-    RowListControls* m_rows;
+    RowListPanel* m_rows;
     QTreeWidget* m_list;
-    QString SelectedMemberKey;
     double m_total = 0;
     // The job kind of each member as loaded, by member id.
     QHash<int, int> m_loadedKinds;

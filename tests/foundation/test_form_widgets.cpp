@@ -1,4 +1,5 @@
 #include "foundation/form_widgets.h"
+#include "foundation/list_helpers.h"
 #include "foundation/twips.h"
 #include "gui_helpers.h"
 #include "test_support.h"
@@ -20,6 +21,46 @@ int headingWidth(QTreeWidget* list, int column)
 {
     return list->header()->sectionSizeHint(column);
 }
+
+// A window holding the row block as the editors use it: a clicked row is shown (recorded here)
+// and chosen.
+struct PanelWindow {
+    explicit PanelWindow(bool withAdd = true)
+    {
+        auto* layout = new QVBoxLayout(&window);
+        panel = new RowListPanel(&window,
+                                 {withAdd ? QStringLiteral("cmdAdd") : QString(), QStringLiteral("cmdUpd"),
+                                  QStringLiteral("cmdDel"), QStringLiteral("lvwRows"),
+                                  QStringLiteral("cmdRUp"), QStringLiteral("cmdRDown")});
+        panel->addTo(layout);
+        panel->setColumns({{QStringLiteral("名称"), 1500}, {QStringLiteral("時間"), 900, Qt::AlignRight}});
+        for (const char* key : {"K1", "K2", "K3"}) {
+            auto* item = new QTreeWidgetItem(panel->list());
+            SetItemKey(item, QString::fromLatin1(key));
+            SetRowTexts(item, {QStringLiteral("行") + QString::fromLatin1(key), QStringLiteral("8")});
+        }
+        QObject::connect(panel, &RowListPanel::rowClicked, panel, [this](QTreeWidgetItem* item) {
+            shown << ItemKey(item);
+            panel->chooseRow(item);
+        });
+        QObject::connect(panel, &RowListPanel::applyRow, panel, [this](int mode) { applied << mode; });
+        window.resize(400, 300);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) {
+            qFatal("window not shown");
+        }
+    }
+    QTreeWidget* list() const { return panel->list(); }
+    bool enabled(const char* name) const
+    {
+        return control<QPushButton>(&window, QString::fromLatin1(name))->isEnabled();
+    }
+
+    QWidget window;
+    RowListPanel* panel;
+    QStringList shown;
+    QList<int> applied;
+};
 
 } // namespace
 
@@ -124,6 +165,139 @@ private slots:
         const int before = list->columnWidth(0);
         FitListColumns(list);
         QCOMPARE(list->columnWidth(0), before);
+    }
+
+    void panelStartsWithNothingChosen()
+    {
+        PanelWindow w;
+        for (const char* name : {"cmdUpd", "cmdDel", "cmdRUp", "cmdRDown"}) {
+            QVERIFY2(!w.enabled(name), name);
+        }
+        QVERIFY(w.enabled("cmdAdd"));
+        QCOMPARE(control<QPushButton>(&w.window, QStringLiteral("cmdAdd"))->text(), QStringLiteral("行追加"));
+        QCOMPARE(control<QPushButton>(&w.window, QStringLiteral("cmdUpd"))->text(), QStringLiteral("行更新"));
+        QCOMPARE(control<QPushButton>(&w.window, QStringLiteral("cmdDel"))->text(), QStringLiteral("行削除"));
+        QVERIFY(w.panel->chosenKey().isEmpty());
+        PanelWindow renameOnly(false);
+        QVERIFY(!renameOnly.window.findChild<QPushButton*>(QStringLiteral("cmdAdd")));
+        QVERIFY(!renameOnly.panel->addButton());
+    }
+
+    // One click shows a row once; a click on the chosen row shows it again (its values come back
+    // over what was typed); the keyboard shows the row it reaches.
+    void clicksAndKeysShowRows()
+    {
+        PanelWindow w;
+        clickRow(w.list(), 1);
+        QCOMPARE(w.shown, QStringList{"K2"});
+        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K2"));
+        QVERIFY(w.enabled("cmdUpd"));
+        QVERIFY(w.enabled("cmdDel"));
+        QVERIFY(w.enabled("cmdRUp"));
+        QVERIFY(w.enabled("cmdRDown"));
+        clickRow(w.list(), 1);
+        QCOMPARE(w.shown, (QStringList{"K2", "K2"}));
+        w.list()->setFocus();
+        QTest::keyClick(w.list(), Qt::Key_Down);
+        QCOMPARE(w.shown, (QStringList{"K2", "K2", "K3"}));
+        QCOMPARE(ItemKey(w.panel->chosenRow()), QStringLiteral("K3"));
+
+        clickButton(&w.window, QStringLiteral("cmdUpd"));
+        clickButton(&w.window, QStringLiteral("cmdDel"));
+        clickButton(&w.window, QStringLiteral("cmdAdd"));
+        QCOMPARE(w.applied, (QList<int>{1, 2, 0}));
+    }
+
+    // With a single row there is nothing to move it past.
+    void arrowsNeedASecondRow()
+    {
+        PanelWindow w;
+        delete w.list()->topLevelItem(2);
+        delete w.list()->topLevelItem(1);
+        clickRow(w.list(), 0);
+        QVERIFY(w.enabled("cmdUpd"));
+        QVERIFY(!w.enabled("cmdRUp"));
+        QVERIFY(!w.enabled("cmdRDown"));
+    }
+
+    // A click beside the rows, which clears the selection of a plain list, leaves the chosen row
+    // selected, so that a duplicate check skipping the selected row still skips the row being
+    // edited.
+    void chosenRowStaysSelected()
+    {
+        PanelWindow w;
+        clickRow(w.list(), 0);
+        w.shown.clear();
+        QTreeWidgetItem* first = w.list()->topLevelItem(0);
+        QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(10, w.list()->viewport()->height() - 5));
+        QVERIFY(first->isSelected());
+        QCOMPARE(SelectedItem(w.list()), first);
+        QVERIFY(w.enabled("cmdUpd"));
+        QVERIFY(w.shown.isEmpty());
+    }
+
+    // The arrows move the chosen row without showing it again; a refusing check keeps it.
+    void arrowsMoveTheChosenRow()
+    {
+        PanelWindow w;
+        bool allow = true;
+        QList<int> asked;
+        w.panel->setMoveCheck([&](int offset) {
+            asked << offset;
+            return allow;
+        });
+        clickRow(w.list(), 0);
+        w.shown.clear();
+        clickButton(&w.window, QStringLiteral("cmdRDown"));
+        clickButton(&w.window, QStringLiteral("cmdRDown"));
+        QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
+        QVERIFY(w.list()->topLevelItem(2)->isSelected());
+        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K1"));
+        QVERIFY(w.shown.isEmpty());
+        allow = false;
+        clickButton(&w.window, QStringLiteral("cmdRUp"));
+        QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
+        QCOMPARE(asked, (QList<int>{1, 1, -1}));
+    }
+
+    // Deleting leaves no neighbour looking chosen; update, delete and the arrows wait for a click.
+    void removedRowLeavesNothingChosen()
+    {
+        PanelWindow w;
+        clickRow(w.list(), 1);
+        w.shown.clear();
+        w.panel->removeChosenRow();
+        QCOMPARE(columnTexts(w.list()), (QStringList{"行K1", "行K3"}));
+        QVERIFY(w.list()->selectedItems().isEmpty());
+        QVERIFY(!w.panel->chosenRow());
+        for (const char* name : {"cmdUpd", "cmdDel", "cmdRUp", "cmdRDown"}) {
+            QVERIFY2(!w.enabled(name), name);
+        }
+        QVERIFY(w.shown.isEmpty());
+        clickRow(w.list(), 1);
+        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K3"));
+    }
+
+    // A row the window adds or updates becomes the chosen one; new columns forget it.
+    void enteredRowIsChosen()
+    {
+        PanelWindow w;
+        clickRow(w.list(), 0);
+        auto* added = new QTreeWidgetItem(w.list());
+        SetItemKey(added, QStringLiteral("K4"));
+        w.shown.clear();
+        w.panel->chooseRow(added);
+        QVERIFY(w.shown.isEmpty());
+        QCOMPARE(SelectedItem(w.list()), added);
+        QCOMPARE(w.panel->chosenRow(), added);
+        SetItemKey(added, QStringLiteral("K5"));
+        w.panel->chooseRow(added);
+        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K5"));
+        w.panel->setColumns({{QStringLiteral("名称"), 1500}});
+        QCOMPARE(w.list()->topLevelItemCount(), 0);
+        QVERIFY(w.panel->chosenKey().isEmpty());
+        QVERIFY(!w.enabled("cmdUpd"));
     }
 
 private:
