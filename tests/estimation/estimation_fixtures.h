@@ -14,19 +14,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-inline QString text(const QWidget* window, const QString& name)
-{
-    if (auto* l = window->findChild<QLabel*>(name)) {
-        return l->text();
-    }
-    return control<QLineEdit>(window, name)->text();
-}
-
-inline void click(const QWidget* window, const QString& name)
-{
-    control<QPushButton>(window, name)->click();
-}
-
 // Every row of the tables a function owns, in key order: equal snapshots mean nothing changed.
 inline QString FunctionRowsSnapshot(DbConnection& connection)
 {

@@ -12,7 +12,6 @@
 #include <QLayout>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTimer>
 
 // frmFunc on the real widgets, over the embedded database with the demo data.
 class TestFunctionEditor : public QObject {
@@ -39,24 +38,9 @@ private:
     static void addFpRow(FunctionEditor& e, const QString& title, int kind, int complexity)
     {
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(title);
-        SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), kind);
-        SelectComboByKeyIndex(e, QStringLiteral("cmbFpComplex"), complexity);
-        click(&e, QStringLiteral("cmdFpAdd"));
-    }
-
-    static void SelectComboByKeyIndex(FunctionEditor& e, const QString& name, int key)
-    {
-        auto* box = control<QComboBox>(&e, name);
-        box->setCurrentIndex(box->findData(key));
-    }
-
-    static QStringList titles(const FunctionEditor& e)
-    {
-        QStringList out;
-        for (int i = 0; i < fpList(e)->topLevelItemCount(); ++i) {
-            out << fpList(e)->topLevelItem(i)->text(0);
-        }
-        return out;
+        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), kind);
+        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpComplex")), complexity);
+        clickButton(&e, QStringLiteral("cmdFpAdd"));
     }
 
     static void selectRow(FunctionEditor& e, int row)
@@ -90,9 +74,9 @@ private slots:
         for (int i = 0; i < kAdjustFactors; ++i) {
             QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpAdj_%1").arg(i))->currentData().toInt(), 2);
         }
-        QCOMPARE(text(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("28"));
-        QCOMPARE(text(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("0.93"));
-        QCOMPARE(text(&e, QStringLiteral("lblFpCoef")), QStringLiteral("0.93"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("28"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("0.93"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblFpCoef")), QStringLiteral("0.93"));
         for (int i = 0; i < kScaleDrivers; ++i) {
             auto* box = control<QComboBox>(&e, QStringLiteral("cmbCoScale_%1").arg(i));
             QCOMPARE(box->currentData().toInt(), 2);
@@ -100,27 +84,28 @@ private slots:
         }
         for (int i = 0; i < kCostDrivers; ++i) {
             QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_%1").arg(i))->currentData().toInt(), 2);
-            QCOMPARE(text(&e, QStringLiteral("lblCoCVal_%1").arg(i)), QStringLiteral("1.00"));
+            QCOMPARE(controlText(&e, QStringLiteral("lblCoCVal_%1").arg(i)), QStringLiteral("1.00"));
         }
-        QCOMPARE(text(&e, QStringLiteral("lblCoSVal_0")), QStringLiteral("3.72"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.10"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoMtoH")), QStringLiteral("160"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("53")); // Java, the first language
-        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("0"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoSVal_0")), QStringLiteral("3.72"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.10"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoMtoH")), QStringLiteral("160"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoLang")),
+                 QStringLiteral("53")); // Java, the first language
+        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
         // The default classes and their coefficients.
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbNUp"))->currentText(), QStringLiteral("新規"));
         for (int i = 0; i < kCorrectionClasses; ++i) {
-            QCOMPARE(text(&e, QStringLiteral("lvlCoef_%1").arg(i)), QStringLiteral("1.00"));
+            QCOMPARE(controlText(&e, QStringLiteral("lvlCoef_%1").arg(i)), QStringLiteral("1.00"));
         }
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentText(),
                  QStringLiteral("内部論理ﾌｧｲﾙ"));
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentText(), QStringLiteral("中"));
         // Eight processes in use: eight rows with the unit prices of price kind 1, the ninth hidden.
-        QCOMPARE(text(&e, QStringLiteral("lvlHour_0")), QStringLiteral("要件定義"));
-        QCOMPARE(text(&e, QStringLiteral("lvlHour_7")), QStringLiteral("導入"));
-        QCOMPARE(text(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9000"));
-        QCOMPARE(text(&e, QStringLiteral("txtUPrice_7")), QStringLiteral("7000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHour_0")), QStringLiteral("要件定義"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHour_7")), QStringLiteral("導入"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9000"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_7")), QStringLiteral("7000"));
         QVERIFY(!control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
         QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_8"))->isHidden());
         QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdHour_0"))->isHidden());
@@ -167,14 +152,15 @@ private slots:
     {
         open(0, false);
         FunctionEditor e(*m_state);
-        QCOMPARE(text(&e, QStringLiteral("lblCoScale_0")), QStringLiteral("PREC"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoScale_0")), QStringLiteral("PREC"));
         QCOMPARE(control<QLabel>(&e, QStringLiteral("lblCoScale_4"))->toolTip(),
                  QStringLiteral("プロセス成熟度"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoCost_16")), QStringLiteral("SCED"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoCost_16")), QStringLiteral("SCED"));
         QCOMPARE(control<QLabel>(&e, QStringLiteral("lblCoCost_14"))->toolTip(),
                  QStringLiteral("使用するソフトウエアツールのレベル"));
-        QCOMPARE(text(&e, QStringLiteral("lvlFpAdj_0")), QStringLiteral("データ通信"));
-        QCOMPARE(text(&e, QStringLiteral("lvlFpAdj_13")), QStringLiteral("機能の変更、追加に強い設計"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlFpAdj_0")), QStringLiteral("データ通信"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlFpAdj_13")),
+                 QStringLiteral("機能の変更、追加に強い設計"));
         QCOMPARE(control<QLabel>(&e, QStringLiteral("lblLoc"))->toolTip(), QStringLiteral("単位：KStep"));
         QCOMPARE(control<QLabel>(&e, QStringLiteral("lblRemHour"))->toolTip(),
                  QStringLiteral("COCOMO工数 - 予想工数計"));
@@ -185,8 +171,8 @@ private slots:
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_16"))->count(), 5);
         // A rank change shows its value and moves the exponent.
         control<QComboBox>(&e, QStringLiteral("cmbCoScale_4"))->setCurrentIndex(0); // PMAT very low 7.80
-        QCOMPARE(text(&e, QStringLiteral("lblCoSVal_4")), QStringLiteral("7.80"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.13")); // 22.09 x 0.01 + 0.91
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoSVal_4")), QStringLiteral("7.80"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.13")); // 22.09 x 0.01 + 0.91
     }
 
     void functionPointRows()
@@ -196,26 +182,27 @@ private slots:
         addFpRow(e, QStringLiteral("顧客ファイル"), 1, 1); // 7
         addFpRow(e, QStringLiteral("参照ファイル"), 2, 1); // 5
         addFpRow(e, QStringLiteral("登録画面"), 3, 2);     // 4
-        QCOMPARE(titles(e), (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("参照ファイル"),
-                                         QStringLiteral("登録画面")}));
+        QCOMPARE(columnTexts(fpList(e)),
+                 (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("参照ファイル"),
+                              QStringLiteral("登録画面")}));
         QTreeWidgetItem* third = fpList(e)->topLevelItem(2);
         QCOMPARE(third->text(1), QStringLiteral("外部入力"));
         QCOMPARE(third->text(2), QStringLiteral("中"));
         QCOMPARE(third->text(3), QStringLiteral("4"));
         QCOMPARE(ItemKey(third), QStringLiteral("f03-02-0003"));
-        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("16"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoUfp")), QStringLiteral("16"));
-        QCOMPARE(text(&e, QStringLiteral("lblFP")), QStringLiteral("14.88")); // 16 x 0.93
-        QCOMPARE(text(&e, QStringLiteral("lblLoc")), QStringLiteral("0.85")); // 53 x 16 / 1000
+        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("16"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoUfp")), QStringLiteral("16"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblFP")), QStringLiteral("14.88")); // 16 x 0.93
+        QCOMPARE(controlText(&e, QStringLiteral("lblLoc")), QStringLiteral("0.85")); // 53 x 16 / 1000
 
         // A click on the row just added brings its values back into the inputs.
         e.show();
         control<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(2);
         QVERIFY(QTest::qWaitForWindowExposed(&e));
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("書きかけ"));
-        SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), 5);
+        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), 5);
         clickRow(fpList(e), 2);
-        QCOMPARE(text(&e, QStringLiteral("txtFpTitle")), QStringLiteral("登録画面"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtFpTitle")), QStringLiteral("登録画面"));
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 3);
 
         // A title already listed is refused when adding...
@@ -228,37 +215,37 @@ private slots:
 
         // ...and when updating another row to it, while a row may keep its own title.
         selectRow(e, 0);
-        QCOMPARE(text(&e, QStringLiteral("txtFpTitle")), QStringLiteral("顧客ファイル"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtFpTitle")), QStringLiteral("顧客ファイル"));
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 1);
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentData().toInt(), 1);
         QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
         QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpLUp"))->isEnabled());
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("登録画面"));
         Messages::clearShown();
-        click(&e, QStringLiteral("cmdFpUp"));
+        clickButton(&e, QStringLiteral("cmdFpUp"));
         QCOMPARE(Messages::last().title, QStringLiteral("重複"));
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("顧客ファイル"));
-        SelectComboByKeyIndex(e, QStringLiteral("cmbFpComplex"), 3);
+        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpComplex")), 3);
         Messages::clearShown();
-        click(&e, QStringLiteral("cmdFpUp"));
+        clickButton(&e, QStringLiteral("cmdFpUp"));
         QVERIFY(Messages::shown().isEmpty());
         QTreeWidgetItem* first = fpList(e)->topLevelItem(0);
         QCOMPARE(FpKeyKind(ItemKey(first)), 1);
         QCOMPARE(FpKeyComplex(ItemKey(first)), 3);
         QCOMPARE(first->text(3), QStringLiteral("15"));
-        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("24"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("24"));
         // A second update of the same row finds it by its new key.
-        SelectComboByKeyIndex(e, QStringLiteral("cmbFpKind"), 5);
-        click(&e, QStringLiteral("cmdFpUp"));
+        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), 5);
+        clickButton(&e, QStringLiteral("cmdFpUp"));
         QCOMPARE(fpList(e)->topLevelItemCount(), 3);
         QCOMPARE(fpList(e)->topLevelItem(0)->text(1), QStringLiteral("外部照会"));
         QCOMPARE(fpList(e)->topLevelItem(0)->text(3), QStringLiteral("6"));
-        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("15"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("15"));
 
         // An empty title is required.
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->clear();
         Messages::clearShown();
-        click(&e, QStringLiteral("cmdFpAdd"));
+        clickButton(&e, QStringLiteral("cmdFpAdd"));
         QCOMPARE(Messages::last().text, QStringLiteral("表題は必須入力です。"));
         QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
         QCOMPARE(Messages::last().icon, Messages::Information);
@@ -266,21 +253,24 @@ private slots:
 
         // Moving rows.
         selectRow(e, 2);
-        click(&e, QStringLiteral("cmdFpLUp"));
-        QCOMPARE(titles(e), (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("登録画面"),
-                                         QStringLiteral("参照ファイル")}));
-        click(&e, QStringLiteral("cmdFpLUp"));
-        click(&e, QStringLiteral("cmdFpLUp")); // already first: nothing
-        QCOMPARE(titles(e), (QStringList{QStringLiteral("登録画面"), QStringLiteral("顧客ファイル"),
-                                         QStringLiteral("参照ファイル")}));
+        clickButton(&e, QStringLiteral("cmdFpLUp"));
+        QCOMPARE(columnTexts(fpList(e)),
+                 (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("登録画面"),
+                              QStringLiteral("参照ファイル")}));
+        clickButton(&e, QStringLiteral("cmdFpLUp"));
+        clickButton(&e, QStringLiteral("cmdFpLUp")); // already first: nothing
+        QCOMPARE(columnTexts(fpList(e)),
+                 (QStringList{QStringLiteral("登録画面"), QStringLiteral("顧客ファイル"),
+                              QStringLiteral("参照ファイル")}));
 
         // Deleting: update and delete stay disabled until a row is chosen again.
         selectRow(e, 1);
-        click(&e, QStringLiteral("cmdFpDel"));
-        QCOMPARE(titles(e), (QStringList{QStringLiteral("登録画面"), QStringLiteral("参照ファイル")}));
+        clickButton(&e, QStringLiteral("cmdFpDel"));
+        QCOMPARE(columnTexts(fpList(e)),
+                 (QStringList{QStringLiteral("登録画面"), QStringLiteral("参照ファイル")}));
         QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
         QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
-        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("9"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("9"));
         selectRow(e, 0);
         QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
     }
@@ -296,9 +286,10 @@ private slots:
         addFpRow(e, QStringLiteral("C"), 1, 1);
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("A"));
         Messages::clearShown();
-        click(&e, QStringLiteral("cmdFpUp"));
+        clickButton(&e, QStringLiteral("cmdFpUp"));
         QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        QCOMPARE(titles(e), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(columnTexts(fpList(e)),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
     }
 
     void existingFunctionInProcessMode()
@@ -308,42 +299,42 @@ private slots:
         QVERIFY(e.isReady());
         QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("更新保存"));
         QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
-        QCOMPARE(text(&e, QStringLiteral("txtSFunc")), QStringLiteral("受注入力"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtSFunc")), QStringLiteral("受注入力"));
         QVERIFY(!control<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbImp"))->currentText(), QStringLiteral("重要"));
-        QCOMPARE(text(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.10"));
-        QCOMPARE(text(&e, QStringLiteral("txtHour_3")), QStringLiteral("96"));
-        QCOMPARE(text(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9,000"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPrice_3")), QStringLiteral("576,000"));
-        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
-        QCOMPARE(text(&e, QStringLiteral("lblHour")), QStringLiteral("304"));
-        QCOMPARE(text(&e, QStringLiteral("lvlTotal")), QStringLiteral("2,056,000"));
-        QCOMPARE(text(&e, QStringLiteral("lvlCofeAll")), QStringLiteral("1.10"));
-        QCOMPARE(text(&e, QStringLiteral("lvlCTotal")), QStringLiteral("2,261,600"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.10"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtHour_3")), QStringLiteral("96"));
+        QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_3")), QStringLiteral("576,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblHour")), QStringLiteral("304"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlTotal")), QStringLiteral("2,056,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlCofeAll")), QStringLiteral("1.10"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlCTotal")), QStringLiteral("2,261,600"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
         QCOMPARE(fpList(e)->topLevelItemCount(), 5);
         QCOMPARE(fpList(e)->topLevelItem(2)->text(0), QStringLiteral("得意先マスタ参照"));
         QCOMPARE(fpList(e)->topLevelItem(2)->text(3), QStringLiteral("5"));
-        QCOMPARE(text(&e, QStringLiteral("lblUFP")), QStringLiteral("28")); // 4 + 10 + 5 + 4 + 5
-        QCOMPARE(text(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("35"));
-        QCOMPARE(text(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("1.00"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("28")); // 4 + 10 + 5 + 4 + 5
+        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("35"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("1.00"));
         QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 3);
-        QCOMPARE(text(&e, QStringLiteral("lblCoCVal_0")), QStringLiteral("1.10"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoCVal_0")), QStringLiteral("1.10"));
         // COCOMO: 1.484 KStep, nominal scale, RELY high.
         const double cocomo = std::round(std::pow(28 * 53 / 1000.0, 1.0997) * 2.94 * 1.10 * 160);
-        QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QString::number(cocomo));
-        QCOMPARE(text(&e, QStringLiteral("lblRemHour")), QString::number(cocomo - 304));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoHour")), QString::number(cocomo));
+        QCOMPARE(controlText(&e, QStringLiteral("lblRemHour")), QString::number(cocomo - 304));
 
         // A change of class reprices at once.
         control<QComboBox>(&e, QStringLiteral("cmbImp"))->setCurrentIndex(1); // 普通 1.00
-        QCOMPARE(text(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.00"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,056,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.00"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,056,000"));
         control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("96,000"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("1,960,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("1,960,000"));
         // A language change changes the size.
         control<QComboBox>(&e, QStringLiteral("cmbLang"))->setCurrentIndex(3); // C, 97
-        QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("97"));
-        QCOMPARE(text(&e, QStringLiteral("lblLoc")), QStringLiteral("2.72")); // 28 x 97 / 1000
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoLang")), QStringLiteral("97"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblLoc")), QStringLiteral("2.72")); // 28 x 97 / 1000
     }
 
     void hoursOverflowWarnsOnce()
@@ -356,13 +347,13 @@ private slots:
         hours->setText(QStringLiteral("40000"));
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("0"));
-        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40000"));
         control<QLineEdit>(&e, QStringLiteral("txtHour_1"))->setText(QStringLiteral("10"));
         control<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(1);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40010"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPrice_1")), QStringLiteral("85,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40010"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_1")), QStringLiteral("85,000"));
     }
 
     void chargeModeLayoutAndFigures()
@@ -377,13 +368,13 @@ private slots:
             QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->isHidden());
             QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->text(),
                      QStringLiteral("担当入力..."));
-            QCOMPARE(text(&e, QStringLiteral("lblE_%1").arg(i)), QStringLiteral("時間"));
+            QCOMPARE(controlText(&e, QStringLiteral("lblE_%1").arg(i)), QStringLiteral("時間"));
         }
         QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdHour_8"))->isHidden());
         // Process 1: member 2 (PL, 8,500) 16 hours and member 1 (PM, 10,000) 8 hours.
-        QCOMPARE(text(&e, QStringLiteral("lblUHour_0")), QStringLiteral("24"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("216,000"));
-        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblUHour_0")), QStringLiteral("24"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("216,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
         QCOMPARE(m_state->chargeTable[4][1].NMEMBER, 5);
         QCOMPARE(m_state->chargeTable[4][1].NDPRI, 5500.0);
         QCOMPARE(m_state->chargeTable[4][3].NADD, 0);
@@ -403,8 +394,8 @@ private slots:
         QCOMPARE(m_state->chargeTable[1][1].NMEMBER, 1);
         QCOMPARE(m_state->chargeTable[1][2].NADD, 2);
         QCOMPARE(m_state->chargeTable[1][2].NMEMBER, 3);
-        QCOMPARE(text(&e, QStringLiteral("lblUHour_0")), QStringLiteral("18"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPrice_0")),
+        QCOMPARE(controlText(&e, QStringLiteral("lblUHour_0")), QStringLiteral("18"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_0")),
                  QStringLiteral("155,000")); // 8 x 10,000 + 10 x 7,500
     }
 
@@ -416,41 +407,39 @@ private slots:
         {
             FunctionEditor e(*m_state);
             QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdHour_7"))->isHidden());
-            QCOMPARE(text(&e, QStringLiteral("lvlHour_7")), QStringLiteral("工程８"));
-            QCOMPARE(text(&e, QStringLiteral("lblUHour_7")), QStringLiteral("8"));
-            QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
-            QCOMPARE(text(&e, QStringLiteral("lvlTotal")), QStringLiteral("1,996,000"));
+            QCOMPARE(controlText(&e, QStringLiteral("lvlHour_7")), QStringLiteral("工程８"));
+            QCOMPARE(controlText(&e, QStringLiteral("lblUHour_7")), QStringLiteral("8"));
+            QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+            QCOMPARE(controlText(&e, QStringLiteral("lvlTotal")), QStringLiteral("1,996,000"));
         }
         open(1, false);
         FunctionEditor e(*m_state);
         QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
-        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("296")); // 導入 no longer planned
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")),
+                 QStringLiteral("296")); // 導入 no longer planned
     }
 
     void assignmentDialogFromTheEditor()
     {
         open(1, true);
         FunctionEditor e(*m_state);
-        bool seen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<WorkAssignment*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            seen = true;
+        const ModalSteps modal([&](QWidget* dialog) {
+            QVERIFY(qobject_cast<WorkAssignment*>(dialog));
             QCOMPARE(dialog->objectName(), QStringLiteral("frmCharge"));
             QCOMPARE(dialog->windowTitle(), QStringLiteral("担当入力"));
             QCOMPARE(m_state->ChargeProc, 3);
             auto* list = control<QTreeWidget>(dialog, QStringLiteral("lvwChList"));
             QCOMPARE(list->topLevelItemCount(), 1);
             list->setCurrentItem(list->topLevelItem(0));
-            click(dialog, QStringLiteral("cmdChgDel"));
-            click(dialog, QStringLiteral("cmdFix"));
+            clickButton(dialog, QStringLiteral("cmdChgDel"));
+            clickButton(dialog, QStringLiteral("cmdFix"));
         });
-        click(&e, QStringLiteral("cmdHour_2"));
-        QVERIFY(seen);
+        clickButton(&e, QStringLiteral("cmdHour_2"));
+        QVERIFY(modal.ran());
         // The last assignment of the process removed: 0 hours, no price.
-        QCOMPARE(text(&e, QStringLiteral("lblUHour_2")), QStringLiteral("0"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPrice_2")), QStringLiteral("0"));
-        QCOMPARE(text(&e, QStringLiteral("lvlHTotal")), QStringLiteral("264"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblUHour_2")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_2")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("264"));
     }
 
     void cancelAsksFirst_data()
@@ -534,9 +523,9 @@ private slots:
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
         QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoLang")), QStringLiteral("0"));
-        QCOMPARE(text(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
-        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoLang")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
     }
 
     // The real editor opened from the main window: the list and the panels follow the save.
@@ -558,17 +547,12 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 3);
         const QString hoursBefore = control<QLabel>(&window, QStringLiteral("remHour"))->text();
 
-        bool edited = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* e = qobject_cast<FunctionEditor*>(QApplication::activeModalWidget());
-            QVERIFY(e);
+        triggerWithModal(&window, QStringLiteral("FN"), [](QWidget* e) {
+            QVERIFY(qobject_cast<FunctionEditor*>(e));
             control<QLineEdit>(e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("請求書発行"));
             control<QLineEdit>(e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("20"));
-            click(e, QStringLiteral("cmdOK"));
-            edited = true;
+            clickButton(e, QStringLiteral("cmdOK"));
         });
-        control<QAction>(&window, QStringLiteral("FN"))->trigger();
-        QVERIFY(edited);
         QCOMPARE(list->topLevelItemCount(), 4);
         const int added = m_state->CurFunction;
         QTreeWidgetItem* row = FindItemByKey(list, QStringLiteral("F") + QString::number(added));
@@ -578,18 +562,13 @@ private slots:
         QCOMPARE(row->text(9), QStringLiteral("120,000"));
         QVERIFY(control<QLabel>(&window, QStringLiteral("remHour"))->text() != hoursBefore);
 
-        edited = false;
         list->setCurrentItem(row);
-        QTimer::singleShot(0, this, [&] {
-            auto* e = qobject_cast<FunctionEditor*>(QApplication::activeModalWidget());
-            QVERIFY(e);
-            QCOMPARE(text(e, QStringLiteral("txtSFunc")), QStringLiteral("請求書発行"));
+        triggerWithModal(&window, QStringLiteral("FU"), [](QWidget* e) {
+            QVERIFY(qobject_cast<FunctionEditor*>(e));
+            QCOMPARE(controlText(e, QStringLiteral("txtSFunc")), QStringLiteral("請求書発行"));
             control<QLineEdit>(e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("20,000"));
-            click(e, QStringLiteral("cmdOK"));
-            edited = true;
+            clickButton(e, QStringLiteral("cmdOK"));
         });
-        control<QAction>(&window, QStringLiteral("FU"))->trigger();
-        QVERIFY(edited);
         QCOMPARE(FindItemByKey(list, QStringLiteral("F") + QString::number(added))->text(9),
                  QStringLiteral("100,000"));
         window.close();

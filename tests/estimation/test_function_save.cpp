@@ -13,10 +13,8 @@ void typeNewFunction(FunctionEditor& e)
 {
     control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(kHostileTitle);
     control<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QStringLiteral("説明の'文'"));
-    auto* imp = control<QComboBox>(&e, QStringLiteral("cmbImp"));
-    imp->setCurrentIndex(imp->findData(3)); // 重要 1.10
-    auto* rely = control<QComboBox>(&e, QStringLiteral("cmbCoCost_0"));
-    rely->setCurrentIndex(rely->findData(4));
+    pickCode(control<QComboBox>(&e, QStringLiteral("cmbImp")), 3); // 重要 1.10
+    pickCode(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0")), 4);
     control<QComboBox>(&e, QStringLiteral("cmbFpAdj_13"))->setCurrentIndex(5);
     control<QLineEdit>(&e, QStringLiteral("txtHour_0"))->setText(QStringLiteral("10"));
     control<QLineEdit>(&e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("100"));
@@ -25,13 +23,12 @@ void typeNewFunction(FunctionEditor& e)
     const int kinds[] = {1, 2, 3};
     for (int i = 0; i < 3; ++i) {
         control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(titles[i]);
-        auto* kind = control<QComboBox>(&e, QStringLiteral("cmbFpKind"));
-        kind->setCurrentIndex(kind->findData(kinds[i]));
-        click(&e, QStringLiteral("cmdFpAdd"));
+        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), kinds[i]);
+        clickButton(&e, QStringLiteral("cmdFpAdd"));
     }
     auto* list = control<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
     list->setCurrentItem(list->topLevelItem(1));
-    click(&e, QStringLiteral("cmdFpDel"));
+    clickButton(&e, QStringLiteral("cmdFpDel"));
 }
 
 // Fails the statement number `failAt` (from 0) that runs after it is installed.
@@ -99,10 +96,10 @@ private slots:
         open(0, false);
         FunctionEditor e(*m_state);
         typeNewFunction(e);
-        QCOMPARE(text(&e, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
+        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
         FailingHook hook;
         hook.install();
-        click(&e, QStringLiteral("cmdOK"));
+        clickButton(&e, QStringLiteral("cmdOK"));
         DbConnection::setStatementHook(nullptr);
 
         QCOMPARE(e.result(), int(QDialog::Accepted));
@@ -179,8 +176,8 @@ private slots:
         // Opened again, the function shows what was saved.
         open(f, false);
         FunctionEditor again(*m_state);
-        QCOMPARE(text(&again, QStringLiteral("txtSFunc")), kHostileTitle);
-        QCOMPARE(text(&again, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
+        QCOMPARE(controlText(&again, QStringLiteral("txtSFunc")), kHostileTitle);
+        QCOMPARE(controlText(&again, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
         QCOMPARE(control<QComboBox>(&again, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 4);
         QCOMPARE(control<QTreeWidget>(&again, QStringLiteral("lvwFpList"))->topLevelItemCount(), 2);
     }
@@ -231,7 +228,7 @@ private slots:
             bool saved = false;
             if (mode == 2) {
                 Messages::setNextAnswer(QMessageBox::Yes);
-                click(&e, QStringLiteral("cmdDel"));
+                clickButton(&e, QStringLiteral("cmdDel"));
                 saved = e.result() == QDialog::Accepted;
             } else {
                 saved = e.saveFunction(mode);
@@ -249,7 +246,7 @@ private slots:
             QCOMPARE(Messages::last().text, QStringLiteral("注入した障害\n") + hook.statements.value(failAt));
             QCOMPARE(FunctionRowsSnapshot(conn()), before);
             if (mode != 2) {
-                QCOMPARE(text(&e, QStringLiteral("txtSFunc")),
+                QCOMPARE(controlText(&e, QStringLiteral("txtSFunc")),
                          mode == 0 ? kHostileTitle : QStringLiteral("変更後"));
             }
         }
@@ -383,8 +380,8 @@ private slots:
         open(0, false);
         {
             FunctionEditor e(*m_state);
-            QCOMPARE(text(&e, QStringLiteral("lvlHour_2")), QStringLiteral("製造"));
-            QCOMPARE(text(&e, QStringLiteral("txtUPrice_2")), QStringLiteral("6000"));
+            QCOMPARE(controlText(&e, QStringLiteral("lvlHour_2")), QStringLiteral("製造"));
+            QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_2")), QStringLiteral("6000"));
             QVERIFY(!control<QLineEdit>(&e, QStringLiteral("txtHour_6"))->isHidden());
             QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
             control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("工程の抜け"));
@@ -403,9 +400,9 @@ private slots:
             7000.0);
         open(m_state->CurFunction, false);
         FunctionEditor again(*m_state);
-        QCOMPARE(text(&again, QStringLiteral("txtHour_2")), QStringLiteral("10"));
-        QCOMPARE(text(&again, QStringLiteral("lvlPrice_2")), QStringLiteral("60,000"));
-        QCOMPARE(text(&again, QStringLiteral("txtUPrice_6")), QStringLiteral("7,000"));
+        QCOMPARE(controlText(&again, QStringLiteral("txtHour_2")), QStringLiteral("10"));
+        QCOMPARE(controlText(&again, QStringLiteral("lvlPrice_2")), QStringLiteral("60,000"));
+        QCOMPARE(controlText(&again, QStringLiteral("txtUPrice_6")), QStringLiteral("7,000"));
     }
 
     // Refusals before anything is written.
@@ -481,7 +478,7 @@ private slots:
         FunctionEditor e(*m_state);
         Messages::clearShown();
         Messages::setNextAnswer(QMessageBox::No);
-        click(&e, QStringLiteral("cmdDel"));
+        clickButton(&e, QStringLiteral("cmdDel"));
         QCOMPARE(Messages::last().title, QStringLiteral("削除確認"));
         QCOMPARE(Messages::last().text, QStringLiteral("機能項目を削除します。よろしいですか？"));
         QCOMPARE(Messages::last().defaultButton, QMessageBox::No);

@@ -2,7 +2,6 @@
 #include "estimation_fixtures.h"
 #include "foundation/help.h"
 
-#include <QApplication>
 #include <QDir>
 
 // frmCharge on the real widgets: free hours, the limits of a process's list, and what reaches
@@ -22,31 +21,16 @@ private:
         return dialog;
     }
 
-    static void chooseMember(WorkAssignment& d, int member)
-    {
-        auto* box = control<QComboBox>(&d, QStringLiteral("cmbMember"));
-        box->setCurrentIndex(box->findData(member));
-    }
-
     static void add(WorkAssignment& d, int member, const QString& hours)
     {
-        chooseMember(d, member);
+        pickCode(control<QComboBox>(&d, QStringLiteral("cmbMember")), member);
         control<QLineEdit>(&d, QStringLiteral("txtHour"))->setText(hours);
-        click(&d, QStringLiteral("cmdChgAdd"));
+        clickButton(&d, QStringLiteral("cmdChgAdd"));
     }
 
     static QTreeWidget* list(const WorkAssignment& d)
     {
         return control<QTreeWidget>(&d, QStringLiteral("lvwChList"));
-    }
-
-    static QStringList keys(const WorkAssignment& d)
-    {
-        QStringList out;
-        for (int i = 0; i < list(d)->topLevelItemCount(); ++i) {
-            out << ItemKey(list(d)->topLevelItem(i));
-        }
-        return out;
     }
 
 private slots:
@@ -101,20 +85,20 @@ private slots:
         m_state->chargeTable[2][1] = {1, 3, QStringLiteral("高橋 翔"), 50, 7500};
         {
             auto d = open(2);
-            chooseMember(*d, 1);
-            QCOMPARE(text(d.get(), QStringLiteral("lblLeft")), QStringLiteral("500"));
+            pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 1);
+            QCOMPARE(controlText(d.get(), QStringLiteral("lblLeft")), QStringLiteral("500"));
         }
         m_state->chargeTable[2][1] = ChargeSlot{};
         auto d = open(1);
-        chooseMember(*d, 3);
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 3);
         // 1,000 hours on the project, 100 indirect, 300 in a counted function; the 50 of the
         // function on hold do not count.
-        QCOMPARE(text(d.get(), QStringLiteral("lblLeft")), left);
+        QCOMPARE(controlText(d.get(), QStringLiteral("lblLeft")), left);
         QVERIFY(control<QPushButton>(d.get(), QStringLiteral("cmdChgAdd"))->isEnabled());
         m_state->chargeTable[2][1] = {1, 3, QStringLiteral("高橋 翔"), 50, 7500};
-        chooseMember(*d, 1);
-        chooseMember(*d, 3);
-        QCOMPARE(text(d.get(), QStringLiteral("lblLeft")), QString::number(left.toInt() - 50));
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 1);
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 3);
+        QCOMPARE(controlText(d.get(), QStringLiteral("lblLeft")), QString::number(left.toInt() - 50));
     }
 
     void editingTheFunctionLeavesItsOwnHoursOut()
@@ -127,8 +111,8 @@ private slots:
                 .toInt();
         m_state->chargeTable[1][1] = {1, 3, QStringLiteral("高橋 翔"), 300, 7500};
         auto d = open(1);
-        chooseMember(*d, 3);
-        QCOMPARE(text(d.get(), QStringLiteral("lblLeft")), QStringLiteral("600"));
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 3);
+        QCOMPARE(controlText(d.get(), QStringLiteral("lblLeft")), QStringLiteral("600"));
     }
 
     void addUpdateDeleteReachTheTable()
@@ -136,7 +120,7 @@ private slots:
         auto d = open(3);
         add(*d, 3, QStringLiteral("1,200"));
         add(*d, 1, QString());
-        QCOMPARE(keys(*d), (QStringList{QStringLiteral("M0003"), QStringLiteral("M0001")}));
+        QCOMPARE(rowKeys(list(*d)), (QStringList{QStringLiteral("M0003"), QStringLiteral("M0001")}));
         QCOMPARE(list(*d)->topLevelItem(0)->text(1), QStringLiteral("1200"));
         QCOMPARE(list(*d)->topLevelItem(0)->text(2), QStringLiteral("7,500"));
         QCOMPARE(list(*d)->topLevelItem(1)->text(1), QStringLiteral("0"));
@@ -152,41 +136,41 @@ private slots:
         // A click on the row just added brings its member and hours back.
         d->show();
         QVERIFY(QTest::qWaitForWindowExposed(d.get()));
-        chooseMember(*d, 7);
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 7);
         control<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("99"));
         clickRow(list(*d), 1);
         QCOMPARE(control<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
-        QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
+        QCOMPARE(controlText(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
 
         // Updating a row to a member another row has is refused; to its own member, accepted.
         list(*d)->setCurrentItem(list(*d)->topLevelItem(0));
-        QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("1200"));
+        QCOMPARE(controlText(d.get(), QStringLiteral("txtHour")), QStringLiteral("1200"));
         list(*d)->setCurrentItem(list(*d)->topLevelItem(1));
         QCOMPARE(control<QComboBox>(d.get(), QStringLiteral("cmbMember"))->currentData().toInt(), 1);
-        QCOMPARE(text(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
-        chooseMember(*d, 3);
+        QCOMPARE(controlText(d.get(), QStringLiteral("txtHour")), QStringLiteral("0"));
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 3);
         Messages::clearShown();
-        click(d.get(), QStringLiteral("cmdChgUp"));
+        clickButton(d.get(), QStringLiteral("cmdChgUp"));
         QCOMPARE(Messages::last().title, QStringLiteral("重複エラー"));
         QCOMPARE(Messages::last().text, QStringLiteral("その人は既に登録されています。"));
         QCOMPARE(Messages::last().icon, Messages::Exclamation);
-        chooseMember(*d, 1);
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 1);
         control<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("16"));
         Messages::clearShown();
-        click(d.get(), QStringLiteral("cmdChgUp"));
+        clickButton(d.get(), QStringLiteral("cmdChgUp"));
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(m_state->chargeTable[3][2].NHOUR, 16.0);
         // ...and to a member nobody in the process has.
-        chooseMember(*d, 7);
-        click(d.get(), QStringLiteral("cmdChgUp"));
-        QCOMPARE(keys(*d), (QStringList{QStringLiteral("M0003"), QStringLiteral("M0007")}));
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 7);
+        clickButton(d.get(), QStringLiteral("cmdChgUp"));
+        QCOMPARE(rowKeys(list(*d)), (QStringList{QStringLiteral("M0003"), QStringLiteral("M0007")}));
         QCOMPARE(m_state->chargeTable[3][2].NMEMBER, 7);
 
         // Deleting the last rows leaves the process without assignments.
-        click(d.get(), QStringLiteral("cmdChgDel"));
+        clickButton(d.get(), QStringLiteral("cmdChgDel"));
         QVERIFY(!control<QPushButton>(d.get(), QStringLiteral("cmdChgDel"))->isEnabled());
         list(*d)->setCurrentItem(list(*d)->topLevelItem(0));
-        click(d.get(), QStringLiteral("cmdChgDel"));
+        clickButton(d.get(), QStringLiteral("cmdChgDel"));
         QCOMPARE(list(*d)->topLevelItemCount(), 0);
         QCOMPARE(m_state->chargeTable[3][1].NADD, 0);
         QCOMPARE(m_state->chargeTable[3][2].NADD, 0);
@@ -217,21 +201,21 @@ private slots:
         add(*d, 3, QStringLiteral("3"));
         list(*d)->setCurrentItem(list(*d)->topLevelItem(2));
         QVERIFY(control<QPushButton>(d.get(), QStringLiteral("cmdChUp"))->isEnabled());
-        click(d.get(), QStringLiteral("cmdChUp"));
-        QCOMPARE(keys(*d),
+        clickButton(d.get(), QStringLiteral("cmdChUp"));
+        QCOMPARE(rowKeys(list(*d)),
                  (QStringList{QStringLiteral("M0001"), QStringLiteral("M0003"), QStringLiteral("M0002")}));
-        click(d.get(), QStringLiteral("cmdCancel"));
+        clickButton(d.get(), QStringLiteral("cmdCancel"));
         QCOMPARE(d->result(), int(QDialog::Rejected));
         QCOMPARE(m_state->chargeTable[1][2].NMEMBER, 2);
         QCOMPARE(m_state->chargeTable[1][3].NMEMBER, 3);
 
         // Confirmed, the new order is taken.
         auto again = open(1);
-        QCOMPARE(keys(*again),
+        QCOMPARE(rowKeys(list(*again)),
                  (QStringList{QStringLiteral("M0001"), QStringLiteral("M0002"), QStringLiteral("M0003")}));
         list(*again)->setCurrentItem(list(*again)->topLevelItem(0));
-        click(again.get(), QStringLiteral("cmdChDown"));
-        click(again.get(), QStringLiteral("cmdFix"));
+        clickButton(again.get(), QStringLiteral("cmdChDown"));
+        clickButton(again.get(), QStringLiteral("cmdFix"));
         QCOMPARE(again->result(), int(QDialog::Accepted));
         QCOMPARE(m_state->chargeTable[1][1].NMEMBER, 2);
         QCOMPARE(m_state->chargeTable[1][2].NMEMBER, 1);
@@ -241,9 +225,9 @@ private slots:
     void badHoursTextIsRefused()
     {
         auto d = open(1);
-        chooseMember(*d, 1);
+        pickCode(control<QComboBox>(d.get(), QStringLiteral("cmbMember")), 1);
         control<QLineEdit>(d.get(), QStringLiteral("txtHour"))->setText(QStringLiteral("-"));
-        click(d.get(), QStringLiteral("cmdChgAdd"));
+        clickButton(d.get(), QStringLiteral("cmdChgAdd"));
         QCOMPARE(Messages::last().text, QStringLiteral("作業時間の値が正しくありません。"));
         QCOMPARE(list(*d)->topLevelItemCount(), 0);
         QCOMPARE(m_state->chargeTable[1][1].NADD, 0);
@@ -273,7 +257,7 @@ private slots:
                 QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(w->objectName()));
             }
         }
-        QCOMPARE(text(d.get(), QStringLiteral("lblProc")), QStringLiteral("工程：要件定義"));
+        QCOMPARE(controlText(d.get(), QStringLiteral("lblProc")), QStringLiteral("工程：要件定義"));
         const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
         if (!folder.isEmpty()) {
             d->grab().save(QDir(folder).filePath(QStringLiteral("frmCharge.png")));

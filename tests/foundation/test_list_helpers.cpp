@@ -3,6 +3,7 @@
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
 #include "foundation/project_rows.h"
+#include "gui_helpers.h"
 #include "test_support.h"
 
 #include <QTreeWidget>
@@ -15,15 +16,6 @@ QTreeWidgetItem* addRow(QTreeWidget& list, const QString& key, const QString& te
     auto* item = new QTreeWidgetItem(&list, QStringList{text, sub});
     SetItemKey(item, key);
     return item;
-}
-
-QStringList keys(const QTreeWidget& list)
-{
-    QStringList out;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) {
-        out << ItemKey(list.topLevelItem(i));
-    }
-    return out;
 }
 
 // Rows of two projects, each with two functions, in every table a project owns.
@@ -81,14 +73,14 @@ private slots:
         auto* last = addRow(list, QStringLiteral("M0003"), QStringLiteral("c"), QStringLiteral("PG"));
         last->setSelected(true);
         MoveListRow(&list, 1);
-        QCOMPARE(keys(list), (QStringList{"M0001", "M0002", "M0003"}));
+        QCOMPARE(rowKeys(&list), (QStringList{"M0001", "M0002", "M0003"}));
         MoveListRow(&list, -1);
-        QCOMPARE(keys(list), (QStringList{"M0001", "M0003", "M0002"}));
+        QCOMPARE(rowKeys(&list), (QStringList{"M0001", "M0003", "M0002"}));
         QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("PG"));
         QCOMPARE(SelectedKey(&list).toString(), QStringLiteral("M0003"));
         MoveListRow(&list, -1);
         MoveListRow(&list, -1);
-        QCOMPARE(keys(list), (QStringList{"M0003", "M0001", "M0002"}));
+        QCOMPARE(rowKeys(&list), (QStringList{"M0003", "M0001", "M0002"}));
         list.clearSelection();
         QVERIFY(SelectedKey(&list).isNull());
     }

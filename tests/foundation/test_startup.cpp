@@ -5,12 +5,11 @@
 #include "foundation/messages.h"
 #include "foundation/settings_store.h"
 #include "foundation/startup.h"
+#include "gui_helpers.h"
 #include "test_support.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -74,19 +73,15 @@ private slots:
               QStringLiteral("Provider=SQLite;Data Source=/dev/null/x.sqlite"));
         setDb(QStringLiteral("DBName"), QStringLiteral("other"));
         Messages::setNextAnswer(QMessageBox::Yes);
-        bool seen = false;
-        QTimer::singleShot(0, [&seen] {
-            auto* dialog = qobject_cast<ConnStrDialog*>(QApplication::activeModalWidget());
-            if (dialog) {
-                seen = dialog->objectName() == QLatin1String("frmConnStr") &&
-                       dialog->findChild<QLineEdit*>(QStringLiteral("txtDBName"))->text() ==
-                           QLatin1String("other");
-                dialog->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
-            }
+        const ModalSteps modal([](QWidget* dialog) {
+            QVERIFY(qobject_cast<ConnStrDialog*>(dialog));
+            QCOMPARE(dialog->objectName(), QStringLiteral("frmConnStr"));
+            QCOMPARE(controlText(dialog, QStringLiteral("txtDBName")), QStringLiteral("other"));
+            clickButton(dialog, QStringLiteral("CancelButton"));
         });
         AppState state;
         QVERIFY(!Main(state, [](AppState&) { return new QWidget; }));
-        QVERIFY(seen);
+        QVERIFY(modal.ran());
     }
 
     void errorWhileMainWindowLoadsIsAStartFailure()

@@ -100,16 +100,6 @@ void addEngineKindRows()
     }
 }
 
-int rowWithKey(const QTreeWidget* list, const QString& key)
-{
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        if (list->topLevelItem(i)->data(0, Qt::UserRole).toString() == key) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 QString nameOf(DbConnection& connection, const KindInfo& k, int key)
 {
     return scalar(connection, QStringLiteral("SELECT %1 AS V FROM %2 WHERE %3 = %4")
@@ -251,7 +241,7 @@ private slots:
         QTreeWidget* list = editor->list();
         const QStringList shownBefore = columnTexts(list);
         // Row 1 of every master is used by the demo project.
-        const int row = rowWithKey(list, k.letter + QStringLiteral("1"));
+        const int row = rowOfKey(list, k.letter + QStringLiteral("1"));
         QVERIFY(row >= 0);
         clickRow(list, row);
         const QString boxText = control<QLineEdit>(editor, k.nameBox)->text();
@@ -312,7 +302,7 @@ private slots:
         QTreeWidget* list = editor->list();
         const QString longName = QString(51, QChar(0x540D)); // 名 × 51
         const QString original = nameOf(w.conn(), k, 2);
-        clickRow(list, rowWithKey(list, k.letter + QStringLiteral("2")));
+        clickRow(list, rowOfKey(list, k.letter + QStringLiteral("2")));
         typeInto(editor, k.nameBox, longName);
         if (kind == Customers || kind == Languages) {
             clickButton(editor, QStringLiteral("cmdOK"));
@@ -350,7 +340,7 @@ private slots:
             }
             clickButton(editor, QStringLiteral("cmdOK"));
         } else {
-            clickRow(list, rowWithKey(list, k.letter + QStringLiteral("3")));
+            clickRow(list, rowOfKey(list, k.letter + QStringLiteral("3")));
             typeInto(editor, k.nameBox, name);
             clickButton(editor, QStringLiteral("cmdUp"));
         }
@@ -417,7 +407,7 @@ private slots:
         MasterEditor* editor = w.open();
         QTreeWidget* list = editor->list();
         const QString other = nameOf(w.conn(), k, 1);
-        clickRow(list, rowWithKey(list, k.letter + QStringLiteral("2")));
+        clickRow(list, rowOfKey(list, k.letter + QStringLiteral("2")));
         const QString own = nameOf(w.conn(), k, 2);
         const QString target = ownName ? own : other;
         if (clickBeside) {
@@ -650,7 +640,7 @@ private slots:
         World w(kind);
         const KindInfo& k = w.k;
         MasterEditor* editor = w.open();
-        clickRow(editor->list(), rowWithKey(editor->list(), k.letter + QStringLiteral("2")));
+        clickRow(editor->list(), rowOfKey(editor->list(), k.letter + QStringLiteral("2")));
         typeNewRow(*editor, kind, QStringLiteral("A's"));
         if (kind == Customers) {
             typeInto(editor, QStringLiteral("txtMemo"), QString());

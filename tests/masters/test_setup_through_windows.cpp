@@ -9,52 +9,14 @@
 #include "workspace/main_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
-#include <QTimer>
 
 namespace {
 
-// Triggers a command of the main window and works the modal window it opens. The window is
-// closed afterwards whatever the steps did, so a failing step cannot leave the test waiting.
-void inModal(QWidget* window, const char* action, const std::function<void(QWidget*)>& steps)
-{
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            return;
-        }
-        ran = true;
-        steps(dialog);
-        if (dialog->isVisible()) {
-            dialog->close();
-        }
-    });
-    window->findChild<QAction*>(QString::fromLatin1(action))->trigger();
-    QVERIFY2(ran, action);
-}
-
-void click(const QWidget* window, const QString& name)
-{
-    control<QAbstractButton>(window, name)->click();
-}
-
-void type(const QWidget* window, const QString& name, const QString& text)
-{
-    control<QLineEdit>(window, name)->setText(text);
-}
-
-void selectRow(QWidget* window, const QString& listName, const QString& text)
+void chooseRow(QWidget* window, const QString& listName, const QString& text)
 {
     auto* list = control<QTreeWidget>(window, listName);
-    list->setCurrentItem(list->topLevelItem(rowOfText(list, text)));
-}
-
-QString textOf(DbConnection& connection, const QString& sql)
-{
-    return scalar(connection, sql).toString();
+    clickRow(list, rowOfText(list, text));
 }
 
 } // namespace
@@ -90,27 +52,27 @@ private slots:
             QStringLiteral("次のマスタを１つ以上登録しておく必要があります。\n「顧客」\n「作業費単価」"),
             Messages::Exclamation);
 
-        inModal(&window, "mnuCustUp", [](QWidget* d) {
-            type(d, QStringLiteral("txtCustName"), QStringLiteral("株式会社オオタ精機"));
-            type(d, QStringLiteral("txtMemo"), QStringLiteral("エンドユーザ"));
-            click(d, QStringLiteral("cmdOK"));
-            click(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, QStringLiteral("mnuCustUp"), [](QWidget* d) {
+            typeInto(d, QStringLiteral("txtCustName"), QStringLiteral("株式会社オオタ精機"));
+            typeInto(d, QStringLiteral("txtMemo"), QStringLiteral("エンドユーザ"));
+            clickButton(d, QStringLiteral("cmdOK"));
+            clickButton(d, QStringLiteral("cmdCancel"));
         });
-        inModal(&window, "mnuPriUp", [](QWidget* d) {
-            type(d, QStringLiteral("txtPriName"), QStringLiteral("標準"));
-            type(d, QStringLiteral("txtBase"), QStringLiteral("50,000"));
+        triggerWithModal(&window, QStringLiteral("mnuPriUp"), [](QWidget* d) {
+            typeInto(d, QStringLiteral("txtPriName"), QStringLiteral("標準"));
+            typeInto(d, QStringLiteral("txtBase"), QStringLiteral("50,000"));
             const QStringList prices{"9000", "8500", "8000", "6000", "5500", "6000", "6500", "7000"};
             for (int i = 0; i < prices.size(); ++i) {
-                type(d, QStringLiteral("txtPri_%1").arg(i), prices.at(i));
+                typeInto(d, QStringLiteral("txtPri_%1").arg(i), prices.at(i));
             }
-            click(d, QStringLiteral("cmdOK"));
-            click(d, QStringLiteral("cmdCancel"));
+            clickButton(d, QStringLiteral("cmdOK"));
+            clickButton(d, QStringLiteral("cmdCancel"));
         });
-        inModal(&window, "mnuLangUp", [](QWidget* d) {
-            type(d, QStringLiteral("txtLangName"), QStringLiteral("Java"));
-            type(d, QStringLiteral("txtLangCoef"), QStringLiteral("53"));
-            click(d, QStringLiteral("cmdOK"));
-            click(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, QStringLiteral("mnuLangUp"), [](QWidget* d) {
+            typeInto(d, QStringLiteral("txtLangName"), QStringLiteral("Java"));
+            typeInto(d, QStringLiteral("txtLangCoef"), QStringLiteral("53"));
+            clickButton(d, QStringLiteral("cmdOK"));
+            clickButton(d, QStringLiteral("cmdCancel"));
         });
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(rowCount(c, QStringLiteral("MCUSTOMER")), 1);
@@ -118,44 +80,46 @@ private slots:
         QCOMPARE(rowCount(c, QStringLiteral("MLANG")), 1);
 
         // The project editor registers the member and the expense item it is given.
-        inModal(&window, "PN", [](QWidget* d) {
-            type(d, QStringLiteral("txtPName"), QStringLiteral("生産管理システム"));
+        triggerWithModal(&window, QStringLiteral("PN"), [](QWidget* d) {
+            typeInto(d, QStringLiteral("txtPName"), QStringLiteral("生産管理システム"));
             for (const char* combo : {"cmbEndCust", "cmbContCust", "cmbPriKind"}) {
                 control<QComboBox>(d, QString::fromLatin1(combo))->setCurrentIndex(0);
             }
             auto* member = control<QComboBox>(d, QStringLiteral("cmbMember"));
             member->setEditText(QStringLiteral("山田 太郎"));
             control<QComboBox>(d, QStringLiteral("cmbMKind"))->setCurrentIndex(2);
-            type(d, QStringLiteral("txtMembPri"), QStringLiteral("5000"));
-            type(d, QStringLiteral("txtMembOccu"), QStringLiteral("160"));
-            click(d, QStringLiteral("cmdMembAdd"));
+            typeInto(d, QStringLiteral("txtMembPri"), QStringLiteral("5000"));
+            typeInto(d, QStringLiteral("txtMembOccu"), QStringLiteral("160"));
+            clickButton(d, QStringLiteral("cmdMembAdd"));
             control<QComboBox>(d, QStringLiteral("cmbItem"))->setEditText(QStringLiteral("検証用PC"));
-            type(d, QStringLiteral("txtApiece"), QStringLiteral("120000"));
-            type(d, QStringLiteral("txtNum"), QStringLiteral("1"));
-            click(d, QStringLiteral("cmdExpAdd"));
-            click(d, QStringLiteral("cmdOK"));
+            typeInto(d, QStringLiteral("txtApiece"), QStringLiteral("120000"));
+            typeInto(d, QStringLiteral("txtNum"), QStringLiteral("1"));
+            clickButton(d, QStringLiteral("cmdExpAdd"));
+            clickButton(d, QStringLiteral("cmdOK"));
         });
         QCOMPARE(Messages::shown().size(), 1);
         const int project = scalar(c, QStringLiteral("SELECT NPROJECT AS V FROM TPROJECT")).toInt();
         QVERIFY(project > 0);
-        QCOMPARE(textOf(c, QStringLiteral("SELECT CMEMBER AS V FROM MMEMBER")), QStringLiteral("山田 太郎"));
-        QCOMPARE(textOf(c, QStringLiteral("SELECT CITEM AS V FROM MITEM")), QStringLiteral("検証用PC"));
+        QCOMPARE(scalar(c, QStringLiteral("SELECT CMEMBER AS V FROM MMEMBER")).toString(),
+                 QStringLiteral("山田 太郎"));
+        QCOMPARE(scalar(c, QStringLiteral("SELECT CITEM AS V FROM MITEM")).toString(),
+                 QStringLiteral("検証用PC"));
 
-        inModal(&window, "mnuMembUp", [](QWidget* d) {
-            selectRow(d, QStringLiteral("lvwMbList"), QStringLiteral("山田 太郎"));
-            type(d, QStringLiteral("txtName"), QStringLiteral("山田 太郎 (PM)"));
-            click(d, QStringLiteral("cmdUp"));
-            click(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, QStringLiteral("mnuMembUp"), [](QWidget* d) {
+            chooseRow(d, QStringLiteral("lvwMbList"), QStringLiteral("山田 太郎"));
+            typeInto(d, QStringLiteral("txtName"), QStringLiteral("山田 太郎 (PM)"));
+            clickButton(d, QStringLiteral("cmdUp"));
+            clickButton(d, QStringLiteral("cmdCancel"));
         });
-        inModal(&window, "mnuExpUp", [](QWidget* d) {
-            selectRow(d, QStringLiteral("lvwItList"), QStringLiteral("検証用PC"));
-            type(d, QStringLiteral("txtName"), QStringLiteral("検証用PC (リース)"));
-            click(d, QStringLiteral("cmdUp"));
-            click(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, QStringLiteral("mnuExpUp"), [](QWidget* d) {
+            chooseRow(d, QStringLiteral("lvwItList"), QStringLiteral("検証用PC"));
+            typeInto(d, QStringLiteral("txtName"), QStringLiteral("検証用PC (リース)"));
+            clickButton(d, QStringLiteral("cmdUp"));
+            clickButton(d, QStringLiteral("cmdCancel"));
         });
-        QCOMPARE(textOf(c, QStringLiteral("SELECT CMEMBER AS V FROM MMEMBER")),
+        QCOMPARE(scalar(c, QStringLiteral("SELECT CMEMBER AS V FROM MMEMBER")).toString(),
                  QStringLiteral("山田 太郎 (PM)"));
-        QCOMPARE(textOf(c, QStringLiteral("SELECT CITEM AS V FROM MITEM")),
+        QCOMPARE(scalar(c, QStringLiteral("SELECT CITEM AS V FROM MITEM")).toString(),
                  QStringLiteral("検証用PC (リース)"));
 
         auto* tree = control<QTreeWidget>(&window, QStringLiteral("tvwPList"));
@@ -170,11 +134,11 @@ private slots:
         QCOMPARE(state->CurProject, project);
 
         // 10 hours of 要件定義 at 9,000 and 20 hours of 製造 at 6,000, no surcharge by default.
-        inModal(&window, "FN", [](QWidget* d) {
-            type(d, QStringLiteral("txtSFunc"), QStringLiteral("受注登録"));
-            type(d, QStringLiteral("txtHour_0"), QStringLiteral("10"));
-            type(d, QStringLiteral("txtHour_3"), QStringLiteral("20"));
-            click(d, QStringLiteral("cmdOK"));
+        triggerWithModal(&window, QStringLiteral("FN"), [](QWidget* d) {
+            typeInto(d, QStringLiteral("txtSFunc"), QStringLiteral("受注登録"));
+            typeInto(d, QStringLiteral("txtHour_0"), QStringLiteral("10"));
+            typeInto(d, QStringLiteral("txtHour_3"), QStringLiteral("20"));
+            clickButton(d, QStringLiteral("cmdOK"));
         });
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(scalar(c, QStringLiteral("SELECT NPRICE AS V FROM TFUNCTION")).toDouble(), 210000.0);

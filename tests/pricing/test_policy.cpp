@@ -2,6 +2,7 @@
 #include "foundation/help.h"
 #include "foundation/messages.h"
 #include "foundation/settings_store.h"
+#include "gui_helpers.h"
 #include "pricing/check_values.h"
 #include "pricing/policy.h"
 #include "pricing/policy_dialog.h"
@@ -19,15 +20,6 @@ namespace {
 QString stored(const QString& key)
 {
     return GetSetting(QStringLiteral("VORNA"), QStringLiteral("Policy"), key);
-}
-
-template <typename T> T* child(QWidget& dialog, const char* name)
-{
-    T* widget = dialog.findChild<T*>(QLatin1String(name));
-    if (!widget) {
-        qFatal("no control %s", name);
-    }
-    return widget;
 }
 
 } // namespace
@@ -127,16 +119,16 @@ private slots:
         for (const char* name :
              {"chkWork", "chkIndirect", "chkBase", "chkOpt", "chkDeliv", "chkExpe_0", "chkExpe_1", "chkWorkR",
               "chkIndirectR", "chkBaseR", "chkOptR", "chkDelivR", "chkExpeR_0", "chkExpeR_1"}) {
-            QVERIFY2(child<QCheckBox>(dialog, name)->isChecked(), name);
+            QVERIFY2(control<QCheckBox>(&dialog, QString::fromLatin1(name))->isChecked(), name);
         }
-        QVERIFY(child<QRadioButton>(dialog, "optInput")->isChecked());
-        QVERIFY(!child<QCheckBox>(dialog, "chkWorkR")->isEnabled());
-        QVERIFY(!child<QCheckBox>(dialog, "chkIndirectR")->isEnabled());
-        QVERIFY(!child<QCheckBox>(dialog, "chkHour")->isChecked());
-        QCOMPARE(child<QComboBox>(dialog, "cmbCharge")->currentText(),
+        QVERIFY(control<QRadioButton>(&dialog, QStringLiteral("optInput"))->isChecked());
+        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkWorkR"))->isEnabled());
+        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkIndirectR"))->isEnabled());
+        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkHour"))->isChecked());
+        QCOMPARE(control<QComboBox>(&dialog, QStringLiteral("cmbCharge"))->currentText(),
                  QStringLiteral("作業メンバの職種で計算する"));
-        QCOMPARE(child<QLineEdit>(dialog, "txtMtoH")->text(), QStringLiteral("160"));
-        auto* tabs = child<QTabWidget>(dialog, "tbsOptions");
+        QCOMPARE(control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->text(), QStringLiteral("160"));
+        auto* tabs = control<QTabWidget>(&dialog, QStringLiteral("tbsOptions"));
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), QStringLiteral("純利益"));
         QCOMPARE(tabs->tabText(2), QStringLiteral("工数"));
@@ -148,27 +140,27 @@ private slots:
         AppState state;
         PolicyDialog dialog(state);
         dialog.show();
-        auto* workR = child<QCheckBox>(dialog, "chkWorkR");
-        auto* indirectR = child<QCheckBox>(dialog, "chkIndirectR");
-        child<QRadioButton>(dialog, "optOutput")->click();
+        auto* workR = control<QCheckBox>(&dialog, QStringLiteral("chkWorkR"));
+        auto* indirectR = control<QCheckBox>(&dialog, QStringLiteral("chkIndirectR"));
+        control<QRadioButton>(&dialog, QStringLiteral("optOutput"))->click();
         QVERIFY(workR->isEnabled());
-        QVERIFY(child<QCheckBox>(dialog, "chkExpeR_1")->isEnabled());
+        QVERIFY(control<QCheckBox>(&dialog, QStringLiteral("chkExpeR_1"))->isEnabled());
         QVERIFY(indirectR->isEnabled());
         workR->click();
         QVERIFY(!indirectR->isEnabled());
-        child<QRadioButton>(dialog, "optWork")->click();
+        control<QRadioButton>(&dialog, QStringLiteral("optWork"))->click();
         QVERIFY(!workR->isEnabled());
-        child<QRadioButton>(dialog, "optOutput")->click();
+        control<QRadioButton>(&dialog, QStringLiteral("optOutput"))->click();
         QVERIFY(workR->isEnabled());
         QVERIFY(!indirectR->isEnabled());
 
         // Unticking chkWork disables chkIndirect but keeps its tick, which is then stored.
-        auto* work = child<QCheckBox>(dialog, "chkWork");
+        auto* work = control<QCheckBox>(&dialog, QStringLiteral("chkWork"));
         work->click();
-        QVERIFY(!child<QCheckBox>(dialog, "chkIndirect")->isEnabled());
-        QVERIFY(child<QCheckBox>(dialog, "chkIndirect")->isChecked());
-        child<QComboBox>(dialog, "cmbCharge")->setCurrentIndex(1);
-        child<QPushButton>(dialog, "cmdOK")->click();
+        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkIndirect"))->isEnabled());
+        QVERIFY(control<QCheckBox>(&dialog, QStringLiteral("chkIndirect"))->isChecked());
+        control<QComboBox>(&dialog, QStringLiteral("cmbCharge"))->setCurrentIndex(1);
+        control<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(stored(QStringLiteral("Work")), QStringLiteral("False"));
         QCOMPARE(stored(QStringLiteral("Indirect")), QStringLiteral("True"));
@@ -186,9 +178,9 @@ private slots:
         AppState state;
         PolicyDialog dialog(state);
         dialog.show();
-        child<QCheckBox>(dialog, "chkBase")->click();
-        child<QLineEdit>(dialog, "txtMtoH")->clear();
-        child<QPushButton>(dialog, "cmdOK")->click();
+        control<QCheckBox>(&dialog, QStringLiteral("chkBase"))->click();
+        control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->clear();
+        control<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click();
         QVERIFY(dialog.isVisible());
         QCOMPARE(Messages::last().title, QStringLiteral("入力不足"));
         QCOMPARE(Messages::last().icon, Messages::Exclamation);
@@ -199,8 +191,8 @@ private slots:
         QVERIFY(state.policy.Base);
 
         // A half-typed number is refused too, instead of being stored as 0.
-        child<QLineEdit>(dialog, "txtMtoH")->setText(QStringLiteral("-"));
-        child<QPushButton>(dialog, "cmdOK")->click();
+        control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->setText(QStringLiteral("-"));
+        control<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click();
         QVERIFY(dialog.isVisible());
         QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
         QCOMPARE(Messages::last().text, QStringLiteral("１人月あたりの工数の値が正しくありません。"));
@@ -213,10 +205,10 @@ private slots:
         PolicyDialog dialog(state);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        auto* tabs = child<QTabWidget>(dialog, "tbsOptions");
+        auto* tabs = control<QTabWidget>(&dialog, QStringLiteral("tbsOptions"));
         tabs->setCurrentIndex(2);
         QCOMPARE(Help::topic(&dialog), 30);
-        child<QLineEdit>(dialog, "txtMtoH")->setFocus();
+        control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 0);
         QCOMPARE(Help::topic(&dialog), 26);
@@ -238,10 +230,10 @@ private slots:
         state.policy.Rate = 7;
         PolicyDialog dialog(state);
         dialog.show();
-        QVERIFY(!child<QRadioButton>(dialog, "optInput")->isChecked());
-        QVERIFY(!child<QRadioButton>(dialog, "optWork")->isChecked());
-        QVERIFY(!child<QRadioButton>(dialog, "optOutput")->isChecked());
-        child<QPushButton>(dialog, "cmdCancel")->click();
+        QVERIFY(!control<QRadioButton>(&dialog, QStringLiteral("optInput"))->isChecked());
+        QVERIFY(!control<QRadioButton>(&dialog, QStringLiteral("optWork"))->isChecked());
+        QVERIFY(!control<QRadioButton>(&dialog, QStringLiteral("optOutput"))->isChecked());
+        control<QPushButton>(&dialog, QStringLiteral("cmdCancel"))->click();
         QVERIFY(!dialog.isVisible());
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(state.policy.Rate, 7);

@@ -3,29 +3,7 @@
 #include "foundation/messages.h"
 #include "pricing/quotation.h"
 
-#include <QApplication>
-#include <QTimer>
-#include <functional>
-
 namespace {
-
-// Acts on the quotation dialog once the editor has opened it modally.
-void whenQuotationShows(std::function<void(QuotationDialog*)> act, int attempts = 100)
-{
-    QTimer::singleShot(10, [act, attempts] {
-        auto* dialog = qobject_cast<QuotationDialog*>(QApplication::activeModalWidget());
-        if (dialog) {
-            act(dialog);
-        } else if (attempts > 0) {
-            whenQuotationShows(act, attempts - 1);
-        }
-    });
-}
-
-QString text(QWidget* dialog, const char* name)
-{
-    return control<QLabel>(dialog, QString::fromLatin1(name))->text();
-}
 
 void setChecks(QWidget* dialog, const QList<Qt::CheckState>& states)
 {
@@ -57,11 +35,13 @@ private slots:
         pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("顧客"));
         clickButton(e, "cmdExpAdd");
         QStringList seen;
-        whenQuotationShows([&seen](QuotationDialog* d) {
+        const ModalSteps quotation([&seen](QWidget* modal) {
+            auto* d = qobject_cast<QuotationDialog*>(modal);
+            QVERIFY(d);
             seen << d->windowTitle() << QString::number(Help::topic(d));
             for (const char* name :
                  {"lblBase", "lblWork", "lblOpt", "lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"}) {
-                seen << text(d, name);
+                seen << controlText(d, QString::fromLatin1(name));
             }
             for (const char* name : {"chkBase", "chkWork", "chkOpt", "chkDeliv", "chkExpe0", "chkExpe1"}) {
                 seen << QString::number(control<QCheckBox>(d, QString::fromLatin1(name))->checkState());
@@ -70,6 +50,7 @@ private slots:
             clickButton(d, "cmdCancel");
         });
         clickButton(e, "cmdCalc");
+        QVERIFY(quotation.ran());
         QCOMPARE(seen, (QStringList{"計算", "34", "200,000", "5,282,800", "977,000", "1,256,000", "300,000",
                                     "395,000",
                                     // 200,000 + 5,282,800 + 977,000 + 1,256,000 + 395,000 - 800
@@ -84,11 +65,14 @@ private slots:
     {
         m_f.editor = openNewProject(*m_f.state, 2);
         QString work;
-        whenQuotationShows([&work](QuotationDialog* d) {
-            work = text(d, "lblWork");
+        const ModalSteps quotation([&work](QWidget* modal) {
+            auto* d = qobject_cast<QuotationDialog*>(modal);
+            QVERIFY(d);
+            work = controlText(d, QStringLiteral("lblWork"));
             d->reject();
         });
         clickButton(m_f.editor.get(), "cmdCalc");
+        QVERIFY(quotation.ran());
         QCOMPARE(work, QStringLiteral("0"));
     }
 
@@ -120,13 +104,16 @@ private slots:
         QFETCH(QString, total);
         m_f.editor = openProject(*m_f.state, 2);
         QString shown;
-        whenQuotationShows([&](QuotationDialog* d) {
+        const ModalSteps quotation([&](QWidget* modal) {
+            auto* d = qobject_cast<QuotationDialog*>(modal);
+            QVERIFY(d);
             setChecks(d, checks);
             control<QLineEdit>(d, "txtDiscount")->setText(discount);
-            shown = text(d, "lblTotal");
+            shown = controlText(d, QStringLiteral("lblTotal"));
             d->reject();
         });
         clickButton(m_f.editor.get(), "cmdCalc");
+        QVERIFY(quotation.ran());
         QCOMPARE(shown, total);
     }
 
@@ -135,7 +122,9 @@ private slots:
         m_f.editor = openProject(*m_f.state, 2);
         QStringList totals;
         QString formatted;
-        whenQuotationShows([&](QuotationDialog* d) {
+        const ModalSteps quotation([&](QWidget* modal) {
+            auto* d = qobject_cast<QuotationDialog*>(modal);
+            QVERIFY(d);
             setChecks(
                 d, {Qt::Checked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked});
             auto* box = control<QLineEdit>(d, "txtDiscount");
@@ -143,7 +132,7 @@ private slots:
             box->selectAll();
             for (const QChar c : QStringLiteral("1500")) {
                 QTest::keyClick(box, c.toLatin1());
-                totals << text(d, "lblTotal");
+                totals << controlText(d, QStringLiteral("lblTotal"));
             }
             QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
             QApplication::sendEvent(box, &out);
@@ -151,6 +140,7 @@ private slots:
             d->reject();
         });
         clickButton(m_f.editor.get(), "cmdCalc");
+        QVERIFY(quotation.ran());
         QCOMPARE(totals, (QStringList{"99,999", "99,985", "99,850", "98,500"}));
         QCOMPARE(formatted, QStringLiteral("1,500"));
     }
@@ -170,13 +160,17 @@ private slots:
         pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("その他"));
         clickButton(e, "cmdExpAdd");
         QStringList seen;
-        whenQuotationShows([&](QuotationDialog* d) {
+        const ModalSteps quotation([&](QWidget* modal) {
+            auto* d = qobject_cast<QuotationDialog*>(modal);
+            QVERIFY(d);
             setChecks(d,
                       {Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Checked, Qt::Checked, Qt::Checked});
-            seen << text(d, "lblDeliv") << text(d, "lblExpe0") << text(d, "lblExpe1") << text(d, "lblTotal");
+            seen << controlText(d, QStringLiteral("lblDeliv")) << controlText(d, QStringLiteral("lblExpe0"))
+                 << controlText(d, QStringLiteral("lblExpe1")) << controlText(d, QStringLiteral("lblTotal"));
             d->reject();
         });
         clickButton(e, "cmdCalc");
+        QVERIFY(quotation.ran());
         QCOMPARE(seen, (QStringList{"12,000", "0", "0", "12,000"}));
     }
 
@@ -187,14 +181,17 @@ private slots:
         m_f.editor = openProject(*m_f.state, 3);
         QWidget* e = m_f.editor.get();
         QString total;
-        whenQuotationShows([&](QuotationDialog* d) {
+        const ModalSteps quotation([&](QWidget* modal) {
+            auto* d = qobject_cast<QuotationDialog*>(modal);
+            QVERIFY(d);
             setChecks(d, {Qt::PartiallyChecked, Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Checked,
                           Qt::Unchecked});
             control<QLineEdit>(d, "txtDiscount")->setText(QStringLiteral("-1,234"));
-            total = text(d, "lblTotal");
+            total = controlText(d, QStringLiteral("lblTotal"));
             QTest::keyClick(control<QLineEdit>(d, "txtDiscount"), Qt::Key_Return); // Enter posts
         });
         clickButton(e, "cmdCalc");
+        QVERIFY(quotation.ran());
         // Work 2,647,490 + deliverables 368,000 + own-company expenses 0 + 1,234.
         QCOMPARE(total, QStringLiteral("3,016,724"));
         QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), total);

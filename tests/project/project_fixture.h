@@ -46,40 +46,6 @@ inline std::unique_ptr<ProjectEditor> openProject(AppState& state, int project, 
     return editor;
 }
 
-// Brings a tab of the editor to the front, as a click on it does.
-inline void showTab(QWidget* editor, int index)
-{
-    control<QTabWidget>(editor, QStringLiteral("tbsOptions"))->setCurrentIndex(index);
-}
-
-// Picks a combo entry as the user does.
-inline void pick(QComboBox* combo, const QString& text)
-{
-    const int index = combo->findText(text);
-    if (index < 0) {
-        qFatal("no entry %s in %s", qPrintable(text), qPrintable(combo->objectName()));
-    }
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
-// Types a name that is not picked from the list.
-inline void typeName(QComboBox* combo, const QString& text)
-{
-    combo->setCurrentIndex(-1);
-    combo->setEditText(text);
-}
-
-inline QStringList rowTexts(const QTreeWidget* list, int row)
-{
-    QStringList texts;
-    const QTreeWidgetItem* item = list->topLevelItem(row);
-    for (int c = 0; c < list->columnCount(); ++c) {
-        texts << item->text(c);
-    }
-    return texts;
-}
-
 // The world of one test case: settings, a seeded SQLite database, the shared state and the
 // editor under test.
 class EditorFixture {

@@ -6,6 +6,7 @@
 #include "foundation/messages.h"
 #include "foundation/project_rows.h"
 #include "foundation/settings_store.h"
+#include "gui_helpers.h"
 #include "pricing/policy.h"
 #include "small_tree.h"
 #include "test_support.h"
@@ -23,7 +24,6 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -67,10 +67,7 @@ struct Fixture {
     }
     QTreeWidget* tree() const { return window->findChild<QTreeWidget*>(QStringLiteral("tvwPList")); }
     QTreeWidget* list() const { return window->findChild<QTreeWidget*>(QStringLiteral("lvwFList")); }
-    QString label(const char* name) const
-    {
-        return window->findChild<QLabel*>(QString::fromLatin1(name))->text();
-    }
+    QString label(const char* name) const { return controlText(window.get(), QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return window->findChild<QAction*>(QString::fromLatin1(name)); }
     void trigger(const char* name) const
     {
@@ -88,23 +85,8 @@ struct Fixture {
         return nullptr;
     }
     void select(int project) const { tree()->setCurrentItem(node(project)); }
-    QStringList titles() const
-    {
-        QStringList texts;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i) {
-            texts << list()->topLevelItem(i)->text(2);
-        }
-        return texts;
-    }
-    QStringList row(int index) const
-    {
-        QStringList texts;
-        const QTreeWidgetItem* item = list()->topLevelItem(index);
-        for (int c = 1; c < list()->columnCount(); ++c) {
-            texts << item->text(c);
-        }
-        return texts;
-    }
+    QStringList titles() const { return columnTexts(list(), 2); }
+    QStringList row(int index) const { return rowTexts(list(), index, 1); }
     QTreeWidgetItem* rowOf(int function) const
     {
         return FindItemByKey(list(), QStringLiteral("F") + QString::number(function));
@@ -666,16 +648,11 @@ private slots:
         RegisterAllEditors();
         f.open();
         f.select(f.t.sales);
-        bool acted = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            QVERIFY(dialog && dialog->objectName() == QStringLiteral("frmPolicy"));
-            dialog->findChild<QComboBox*>(QStringLiteral("cmbCharge"))->setCurrentIndex(1);
-            dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-            acted = true;
+        triggerWithModal(f.window.get(), QStringLiteral("mnuPolicy"), [](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("frmPolicy"));
+            control<QComboBox>(dialog, QStringLiteral("cmbCharge"))->setCurrentIndex(1);
+            clickButton(dialog, QStringLiteral("cmdOK"));
         });
-        f.trigger("mnuPolicy");
-        QVERIFY(acted);
         QVERIFY(!f.state->policy.Charge);
         QCOMPARE(f.rowOf(f.t.order)->text(9), QStringLiteral("416,525"));
         QCOMPARE(f.price(f.t.invoice), 64000.0);
