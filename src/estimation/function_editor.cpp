@@ -284,9 +284,7 @@ QWidget* FunctionEditor::buildHoursPage()
     AttachNumericFilter(m_discount, true, true);
     connect(m_discount, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
     m_price = ValueLabel(page, QStringLiteral("lvlPriAll"), 120);
-    QFont bold = m_price->font();
-    bold.setBold(true);
-    m_price->setFont(bold);
+    MakeBold(m_price);
 
     m_coefChain = new QWidget(page);
     auto* chain = new QHBoxLayout(m_coefChain);
@@ -306,10 +304,7 @@ QWidget* FunctionEditor::buildHoursPage()
     chain->addWidget(m_correction);
     chain->addStretch(1);
 
-    auto* line = new QFrame(page);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    m_hoursLine = line;
+    m_hoursLine = SeparatorLine(page);
     for (const char* caption : {"総計", "補正", "値引き", "価格"}) {
         m_totalRowLabels << new QLabel(t(caption), page);
         m_totalYenLabels << new QLabel(QStringLiteral("円"), page);

@@ -52,10 +52,7 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     Help::setTopic(this, 54);
 
     auto* layout = new QVBoxLayout(this);
-    m_process = NamedLabel(this, QStringLiteral("lblProc"), QString());
-    QFont bold = m_process->font();
-    bold.setBold(true);
-    m_process->setFont(bold);
+    m_process = HeadingLabel(this, QString(), QStringLiteral("lblProc"));
     layout->addWidget(m_process);
 
     auto* inputs = new QGridLayout;

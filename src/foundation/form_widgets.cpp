@@ -80,6 +80,29 @@ QLineEdit* NamedBox(QWidget* parent, const QString& name, int width)
     return box;
 }
 
+QLabel* HeadingLabel(QWidget* parent, const QString& text, const QString& name)
+{
+    QLabel* label = NamedLabel(parent, name, text);
+    MakeBold(label);
+    return label;
+}
+
+void MakeBold(QWidget* widget)
+{
+    QFont font = widget->font();
+    font.setBold(true);
+    widget->setFont(font);
+}
+
+QFrame* SeparatorLine(QWidget* parent, const QString& name)
+{
+    auto* line = new QFrame(parent);
+    line->setObjectName(name);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
 QLabel* ValueLabel(QWidget* parent, const QString& name, int minimumWidth, const QString& text)
 {
     QLabel* label = NamedLabel(parent, name, text);

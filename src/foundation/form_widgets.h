@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -24,6 +25,13 @@ QPushButton* NamedButton(QWidget* parent, const QString& name, const QString& te
 QLabel* NamedLabel(QWidget* parent, const QString& name, const QString& text);
 // width 0: the layout decides.
 QLineEdit* NamedBox(QWidget* parent, const QString& name, int width = 0);
+
+// A heading over a group of fields or a column of a grid: bold.
+QLabel* HeadingLabel(QWidget* parent, const QString& text, const QString& name = QString());
+// Shows the widget's text in bold (a total, the figure that matters most).
+void MakeBold(QWidget* widget);
+// A horizontal line between two groups.
+QFrame* SeparatorLine(QWidget* parent, const QString& name = QString());
 
 // A figure the window computes: a sunken, right-aligned box at least minimumWidth pixels wide.
 QLabel* ValueLabel(QWidget* parent, const QString& name, int minimumWidth, const QString& text = QString());

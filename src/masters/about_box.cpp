@@ -56,15 +56,6 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text)
     return label;
 }
 
-QFrame* makeLine(QWidget* parent, int index)
-{
-    auto* line = new QFrame(parent);
-    line->setObjectName(QStringLiteral("Line1_%1").arg(index));
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
-
 } // namespace
 
 QString VersionText()
@@ -156,11 +147,11 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     text->addSpacing(4);
     text->addWidget(description);
     text->addSpacing(6);
-    text->addWidget(makeLine(this, 0));
+    text->addWidget(SeparatorLine(this, QStringLiteral("Line1_0")));
     text->addWidget(notice);
     text->addWidget(contact);
     text->addLayout(homeRow);
-    text->addWidget(makeLine(this, 1));
+    text->addWidget(SeparatorLine(this, QStringLiteral("Line1_1")));
     text->addWidget(disclaimer);
 
     auto* top = new QHBoxLayout;

@@ -78,15 +78,10 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
     grid->addWidget(new QLabel(QStringLiteral("値引き"), this), 6, 1);
     grid->addWidget(m_discount, 6, 2);
     grid->addWidget(new QLabel(QStringLiteral("円"), this), 6, 3);
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(line, 7, 1, 1, 3);
-    auto* totalCaption = new QLabel(QStringLiteral("合計"), this);
-    totalCaption->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    grid->addWidget(SeparatorLine(this), 7, 1, 1, 3);
     m_total = amountLabel(this, QStringLiteral("lblTotal"));
-    m_total->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    grid->addWidget(totalCaption, 8, 1);
+    MakeBold(m_total);
+    grid->addWidget(HeadingLabel(this, QStringLiteral("合計")), 8, 1);
     grid->addWidget(m_total, 8, 2);
     grid->addWidget(new QLabel(QStringLiteral("円"), this), 8, 3);
     grid->setColumnMinimumWidth(1, 110);

@@ -36,13 +36,6 @@ const FixedOption kOptions[ContractPage::kFixed] = {
 
 const int kMeeting = 5;
 
-QLabel* heading(QWidget* parent, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    return label;
-}
-
 } // namespace
 
 ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()> scheduleDates,
@@ -53,10 +46,10 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
-    grid->addWidget(heading(this, QStringLiteral("項目")), 0, 0);
-    grid->addWidget(heading(this, QStringLiteral("条件")), 0, 1);
-    grid->addWidget(heading(this, QStringLiteral("メモ")), 0, 2);
-    QLabel* priceHeading = heading(this, QStringLiteral("金額(円)"));
+    grid->addWidget(HeadingLabel(this, QStringLiteral("項目")), 0, 0);
+    grid->addWidget(HeadingLabel(this, QStringLiteral("条件")), 0, 1);
+    grid->addWidget(HeadingLabel(this, QStringLiteral("メモ")), 0, 2);
+    QLabel* priceHeading = HeadingLabel(this, QStringLiteral("金額(円)"));
     priceHeading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(priceHeading, 0, 3);
 
@@ -86,11 +79,8 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
         }
     }
 
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(line, row++, 0, 1, 4);
-    grid->addWidget(heading(this, QStringLiteral("その他のオプション (名称を入力)")), row++, 0, 1, 3);
+    grid->addWidget(SeparatorLine(this), row++, 0, 1, 4);
+    grid->addWidget(HeadingLabel(this, QStringLiteral("その他のオプション (名称を入力)")), row++, 0, 1, 3);
     for (int i = 0; i < kFree; ++i, ++row) {
         m_freeNames[i] = NamedBox(this, QStringLiteral("txtContOpt_%1").arg(i));
         m_freeNames[i]->setMaxLength(50);

@@ -28,10 +28,8 @@ DeliverablePage::DeliverablePage(AppState& state, QWidget* parent) : QWidget(par
     grid->setVerticalSpacing(4);
     const int perColumn = kRows / 2;
     for (int half = 0; half < 2; ++half) {
-        auto* name = new QLabel(QStringLiteral("納品物"), this);
-        name->setStyleSheet(QStringLiteral("font-weight: bold;"));
-        auto* price = new QLabel(QStringLiteral("金額(円)"), this);
-        price->setStyleSheet(QStringLiteral("font-weight: bold;"));
+        QLabel* name = HeadingLabel(this, QStringLiteral("納品物"));
+        QLabel* price = HeadingLabel(this, QStringLiteral("金額(円)"));
         price->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(name, 0, half * 5);
         grid->addWidget(price, 0, half * 5 + 3);

@@ -37,8 +37,7 @@ SchedulePage::SchedulePage(AppState& state, QWidget* parent) : QWidget(parent), 
     const int perColumn = kRows / 2;
     for (int half = 0; half < 2; ++half) {
         for (int c = 0; c < 2; ++c) {
-            auto* heading = new QLabel(c == 0 ? QStringLiteral("工程") : QStringLiteral("予定日"), this);
-            heading->setStyleSheet(QStringLiteral("font-weight: bold;"));
+            QLabel* heading = HeadingLabel(this, c == 0 ? QStringLiteral("工程") : QStringLiteral("予定日"));
             grid->addWidget(heading, 0, half * 3 + c);
             m_headings[half * 2 + c] = heading;
         }
