@@ -94,13 +94,6 @@ QString num(int value)
     return QString::number(value);
 }
 
-QComboBox* combo(const QString& name, QWidget* parent)
-{
-    auto* c = new QComboBox(parent);
-    c->setObjectName(name);
-    return c;
-}
-
 DbError loadError(const QString& text, const QString& statement)
 {
     return DbError(DbError::Other, text, statement);
@@ -218,14 +211,14 @@ QWidget* FunctionEditor::buildBasePage()
     grid->addWidget(m_description, 1, 1, 1, 3);
 
     for (int i = 0; i < kCorrectionClasses; ++i) {
-        m_classCombos[i] = combo(t(kClassCombos[i]), frame);
+        m_classCombos[i] = NamedCombo(frame, t(kClassCombos[i]));
         const int row = 2 + i / 2;
         const int column = (i % 2) * 2;
         grid->addWidget(new QLabel(t(kClassCaptions[i]), frame), row, column);
         grid->addWidget(m_classCombos[i], row, column + 1);
         connect(m_classCombos[i], &QComboBox::currentIndexChanged, this, [this, i] { onClassChanged(i); });
     }
-    m_lang = combo(QStringLiteral("cmbLang"), frame);
+    m_lang = NamedCombo(frame, QStringLiteral("cmbLang"));
     m_lang->setToolTip(QStringLiteral("FP-LOC変換係数に影響します。"));
     auto* langLabel = NamedLabel(frame, QStringLiteral("lblLang"), QStringLiteral("言語"));
     langLabel->setToolTip(m_lang->toolTip());
@@ -324,11 +317,11 @@ QWidget* FunctionEditor::buildFpPage()
     auto* complexLabel = NamedLabel(page, QStringLiteral("lblFpComplex"), QStringLiteral("複雑度"));
     m_fpTitle = NamedBox(page, QStringLiteral("txtFpTitle"));
     m_fpTitle->setMaxLength(100);
-    m_fpKind = combo(QStringLiteral("cmbFpKind"), page);
+    m_fpKind = NamedCombo(page, QStringLiteral("cmbFpKind"));
     for (int k = 0; k < 5; ++k) {
         m_fpKind->addItem(t(kFpKinds[k]), k + 1);
     }
-    m_fpComplex = combo(QStringLiteral("cmbFpComplex"), page);
+    m_fpComplex = NamedCombo(page, QStringLiteral("cmbFpComplex"));
     for (int c = 0; c < 3; ++c) {
         m_fpComplex->addItem(t(kFpComplexities[c]), c + 1);
     }
@@ -369,7 +362,7 @@ QWidget* FunctionEditor::buildAdjustPage()
         const int row = i % 7;
         const int column = (i / 7) * 3;
         auto* name = NamedLabel(page, QStringLiteral("lvlFpAdj_%1").arg(i), t(kAdjustNames[i]));
-        m_adjust[i] = combo(QStringLiteral("cmbFpAdj_%1").arg(i), page);
+        m_adjust[i] = NamedCombo(page, QStringLiteral("cmbFpAdj_%1").arg(i));
         for (int degree = 0; degree <= 5; ++degree) {
             m_adjust[i]->addItem(QString::number(degree), degree);
         }
@@ -409,7 +402,7 @@ QWidget* FunctionEditor::buildCocomoPage()
     for (int i = 0; i < kScaleDrivers; ++i) {
         auto* caption = NamedLabel(scaleFrame, QStringLiteral("lblCoScale_%1").arg(i), t(kScaleNames[i]));
         caption->setToolTip(t(kScaleTips[i]));
-        m_scale[i] = combo(QStringLiteral("cmbCoScale_%1").arg(i), scaleFrame);
+        m_scale[i] = NamedCombo(scaleFrame, QStringLiteral("cmbCoScale_%1").arg(i));
         m_scale[i]->setToolTip(t(kScaleTips[i]));
         m_scaleLabel[i] = ValueLabel(scaleFrame, QStringLiteral("lblCoSVal_%1").arg(i), 44);
         scaleGrid->addWidget(caption, i, 0);
@@ -428,7 +421,7 @@ QWidget* FunctionEditor::buildCocomoPage()
         const int column = (i / 9) * 4;
         auto* caption = NamedLabel(costFrame, QStringLiteral("lblCoCost_%1").arg(i), t(kCostNames[i]));
         caption->setToolTip(t(kCostTips[i]));
-        m_cost[i] = combo(QStringLiteral("cmbCoCost_%1").arg(i), costFrame);
+        m_cost[i] = NamedCombo(costFrame, QStringLiteral("cmbCoCost_%1").arg(i));
         m_cost[i]->setToolTip(t(kCostTips[i]));
         m_costLabel[i] = ValueLabel(costFrame, QStringLiteral("lblCoCVal_%1").arg(i), 44);
         costGrid->addWidget(caption, row, column);

@@ -94,12 +94,10 @@ MemberReplacementDialog::MemberReplacementDialog(AppState& state, QWidget* paren
     note->setFixedWidth(400);
 
     auto* sourceLabel = NamedLabel(this, QStringLiteral("lblMembSrc"), QStringLiteral("解放するメンバ"));
-    m_source = new QComboBox(this);
-    m_source->setObjectName(QStringLiteral("cmbMembSrc"));
+    m_source = NamedCombo(this, QStringLiteral("cmbMembSrc"));
     sourceLabel->setBuddy(m_source);
     auto* targetLabel = NamedLabel(this, QStringLiteral("lblMembDis"), QStringLiteral("新担当メンバ"));
-    m_target = new QComboBox(this);
-    m_target->setObjectName(QStringLiteral("cmbMembDis"));
+    m_target = NamedCombo(this, QStringLiteral("cmbMembDis"));
     targetLabel->setBuddy(m_target);
     for (QComboBox* combo : {m_source, m_target}) {
         combo->setMinimumWidth(240);

@@ -58,8 +58,7 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     auto* inputs = new QGridLayout;
     auto* memberLabel = NamedLabel(this, QStringLiteral("lblMember"), QStringLiteral("メンバ"));
     auto* hourLabel = NamedLabel(this, QStringLiteral("lblHour"), QStringLiteral("作業時間"));
-    m_memberBox = new QComboBox(this);
-    m_memberBox->setObjectName(QStringLiteral("cmbMember"));
+    m_memberBox = NamedCombo(this, QStringLiteral("cmbMember"));
     m_memberBox->setMinimumWidth(160);
     m_hours = NamedBox(this, QStringLiteral("txtHour"));
     m_hours->setAlignment(Qt::AlignRight);

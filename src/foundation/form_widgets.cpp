@@ -4,6 +4,7 @@
 #include "foundation/twips.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -78,6 +79,13 @@ QLineEdit* NamedBox(QWidget* parent, const QString& name, int width)
         box->setFixedWidth(width);
     }
     return box;
+}
+
+QComboBox* NamedCombo(QWidget* parent, const QString& name)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    return combo;
 }
 
 QLabel* HeadingLabel(QWidget* parent, const QString& text, const QString& name)

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+class QComboBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
@@ -25,6 +26,7 @@ QPushButton* NamedButton(QWidget* parent, const QString& name, const QString& te
 QLabel* NamedLabel(QWidget* parent, const QString& name, const QString& text);
 // width 0: the layout decides.
 QLineEdit* NamedBox(QWidget* parent, const QString& name, int width = 0);
+QComboBox* NamedCombo(QWidget* parent, const QString& name);
 
 // A heading over a group of fields or a column of a grid: bold.
 QLabel* HeadingLabel(QWidget* parent, const QString& text, const QString& name = QString());

@@ -124,8 +124,7 @@ PolicyDialog::PolicyDialog(AppState& state, QWidget* parent)
     // Hours.
     QWidget* hours = page(m_tabs, 2, QStringLiteral("工数"));
     auto* hoursLayout = new QVBoxLayout(hours);
-    m_charge = new QComboBox(hours);
-    m_charge->setObjectName(QStringLiteral("cmbCharge"));
+    m_charge = NamedCombo(hours, QStringLiteral("cmbCharge"));
     m_charge->addItem(QStringLiteral("作業メンバの職種で計算する"));
     m_charge->addItem(QStringLiteral("工程別単価で計算する"));
     auto* chargeRow = new QHBoxLayout;

@@ -26,8 +26,7 @@ namespace {
 
 QComboBox* listCombo(QWidget* parent, const QString& name)
 {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
+    auto* combo = NamedCombo(parent, name);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return combo;
 }

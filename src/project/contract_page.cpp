@@ -58,8 +58,7 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
         const QString name = QString::fromLatin1(kOptions[i].name);
         m_captions[i] =
             NamedLabel(this, QStringLiteral("lbl") + name, QString::fromUtf8(kOptions[i].caption));
-        m_levels[i] = new QComboBox(this);
-        m_levels[i]->setObjectName(QStringLiteral("cmb") + name);
+        m_levels[i] = NamedCombo(this, QStringLiteral("cmb") + name);
         m_levels[i]->setMinimumContentsLength(8);
         m_memos[i] = NamedBox(this, QStringLiteral("txt") + name);
         m_memos[i]->setMaxLength(255);

@@ -27,8 +27,7 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     setObjectName(QStringLiteral("picOptions_5"));
 
     m_item = EntryCombo(this, QStringLiteral("cmbItem"), 260);
-    m_buyer = new QComboBox(this);
-    m_buyer->setObjectName(QStringLiteral("cmbBuy"));
+    m_buyer = NamedCombo(this, QStringLiteral("cmbBuy"));
     m_buyer->setMinimumContentsLength(6);
     m_unitPrice = AmountBox(this, QStringLiteral("txtApiece"), 100, false);
     m_quantity = AmountBox(this, QStringLiteral("txtNum"), 56, false);

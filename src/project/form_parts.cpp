@@ -25,8 +25,7 @@ const int kCodeRole = Qt::UserRole + 1;
 
 QComboBox* EntryCombo(QWidget* parent, const QString& name, int minimumWidth)
 {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
+    auto* combo = NamedCombo(parent, name);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMinimumWidth(minimumWidth);

@@ -26,8 +26,7 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
     setObjectName(QStringLiteral("picOptions_1"));
 
     m_member = EntryCombo(this, QStringLiteral("cmbMember"), 220);
-    m_kind = new QComboBox(this);
-    m_kind->setObjectName(QStringLiteral("cmbMKind"));
+    m_kind = NamedCombo(this, QStringLiteral("cmbMKind"));
     m_kind->setMinimumContentsLength(8);
     m_price = AmountBox(this, QStringLiteral("txtMembPri"), 100, false);
     m_occupied = AmountBox(this, QStringLiteral("txtMembOccu"), 70, false);
