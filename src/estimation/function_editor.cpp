@@ -246,15 +246,11 @@ QWidget* FunctionEditor::buildHoursPage()
         r.name = NamedLabel(page, QStringLiteral("lvlHour_%1").arg(i),
                             QStringLiteral("工程%1").arg(QChar(0xFF11 + i)));
         r.name->setMinimumWidth(90);
-        r.hours = NamedBox(page, QStringLiteral("txtHour_%1").arg(i));
-        r.hours->setAlignment(Qt::AlignRight);
-        r.hours->setFixedWidth(80);
+        r.hours = NumberBox(page, QStringLiteral("txtHour_%1").arg(i), 80);
         AttachNumericFilter(r.hours, false, false);
         r.hoursUnit = NamedLabel(page, QStringLiteral("lblHUnit_%1").arg(i), QStringLiteral("時間"));
         r.times = NamedLabel(page, QStringLiteral("lblX_%1").arg(i), QStringLiteral("×"));
-        r.unitPrice = NamedBox(page, QStringLiteral("txtUPrice_%1").arg(i));
-        r.unitPrice->setAlignment(Qt::AlignRight);
-        r.unitPrice->setFixedWidth(100);
+        r.unitPrice = NumberBox(page, QStringLiteral("txtUPrice_%1").arg(i), 100);
         AttachNumericFilter(r.unitPrice, true, true);
         r.yenUnit = NamedLabel(page, QStringLiteral("lblPri_%1").arg(i), QStringLiteral("円"));
         r.equals = NamedLabel(page, QStringLiteral("lblE_%1").arg(i), QStringLiteral("＝"));
@@ -271,9 +267,7 @@ QWidget* FunctionEditor::buildHoursPage()
     m_hoursTotalUnit = NamedLabel(page, QStringLiteral("lvlUnit2"), QStringLiteral("時間"));
     m_total = ValueLabel(page, QStringLiteral("lvlTotal"), 120);
     m_correctedTotal = ValueLabel(page, QStringLiteral("lvlCTotal"), 120);
-    m_discount = NamedBox(page, QStringLiteral("txtDiscount"));
-    m_discount->setAlignment(Qt::AlignRight);
-    m_discount->setFixedWidth(120);
+    m_discount = NumberBox(page, QStringLiteral("txtDiscount"), 120);
     AttachNumericFilter(m_discount, true, true);
     connect(m_discount, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
     m_price = ValueLabel(page, QStringLiteral("lvlPriAll"), 120);

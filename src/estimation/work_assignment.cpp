@@ -60,9 +60,7 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     auto* hourLabel = NamedLabel(this, QStringLiteral("lblHour"), QStringLiteral("作業時間"));
     m_memberBox = NamedCombo(this, QStringLiteral("cmbMember"));
     m_memberBox->setMinimumWidth(160);
-    m_hours = NamedBox(this, QStringLiteral("txtHour"));
-    m_hours->setAlignment(Qt::AlignRight);
-    m_hours->setFixedWidth(80);
+    m_hours = NumberBox(this, QStringLiteral("txtHour"), 80);
     AttachNumericFilter(m_hours, true, false);
     m_left = ValueLabel(this, QStringLiteral("lblLeft"), 80);
     m_left->setToolTip(QStringLiteral("このメンバがまだ割り当てられる時間"));

@@ -81,6 +81,14 @@ QLineEdit* NamedBox(QWidget* parent, const QString& name, int width)
     return box;
 }
 
+QLineEdit* NumberBox(QWidget* parent, const QString& name, int width, const QString& text)
+{
+    QLineEdit* box = NamedBox(parent, name, width);
+    box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    box->setText(text);
+    return box;
+}
+
 QComboBox* NamedCombo(QWidget* parent, const QString& name)
 {
     auto* combo = new QComboBox(parent);

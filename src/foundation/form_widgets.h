@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/form_widgets.h"
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -27,6 +28,8 @@ QLabel* NamedLabel(QWidget* parent, const QString& name, const QString& text);
 // width 0: the layout decides.
 QLineEdit* NamedBox(QWidget* parent, const QString& name, int width = 0);
 QComboBox* NamedCombo(QWidget* parent, const QString& name);
+// A box for a figure: right-aligned, starting with text.
+QLineEdit* NumberBox(QWidget* parent, const QString& name, int width = 0, const QString& text = QString());
 
 // A heading over a group of fields or a column of a grid: bold.
 QLabel* HeadingLabel(QWidget* parent, const QString& text, const QString& name = QString());

@@ -27,11 +27,10 @@ MasterEditor::MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidge
     for (int i = 0; i < spec.fields.size(); ++i) {
         const MasterField& field = spec.fields.at(i);
         auto* label = NamedLabel(this, field.labelName, field.caption);
-        auto* edit = NamedBox(this, field.boxName);
-        edit->setFixedWidth(field.boxWidth);
+        QLineEdit* edit = field.numeric ? NumberBox(this, field.boxName, field.boxWidth)
+                                        : NamedBox(this, field.boxName, field.boxWidth);
         label->setBuddy(edit);
         if (field.numeric) {
-            edit->setAlignment(Qt::AlignRight);
             AttachNumericFilter(edit, true, false);
         }
         grid->addWidget(label, i, 0);

@@ -141,9 +141,7 @@ PolicyDialog::PolicyDialog(AppState& state, QWidget* parent)
         hours, QStringLiteral("見積工数値に間接工数を含めるかどうかを指定します。"
                               "チェックをONにすると残工数の計算で間接工数を差し引かなくなります。")));
     hoursLayout->addSpacing(8);
-    m_mtoH = new QLineEdit(QStringLiteral("160"), hours);
-    m_mtoH->setObjectName(QStringLiteral("txtMtoH"));
-    m_mtoH->setAlignment(Qt::AlignRight);
+    m_mtoH = NumberBox(hours, QStringLiteral("txtMtoH"), 0, QStringLiteral("160"));
     m_mtoH->setMaximumWidth(80);
     AttachNumericFilter(m_mtoH, true, false);
     auto* mtoHRow = new QHBoxLayout;

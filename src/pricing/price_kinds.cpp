@@ -84,13 +84,11 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
     state.Updated = false;
 
     m_nameLabel = NamedLabel(this, QStringLiteral("lblPriName"), QStringLiteral("価格種別名称"));
-    m_name = NamedBox(this, QStringLiteral("txtPriName"));
-    m_name->setFixedWidth(300);
+    m_name = NamedBox(this, QStringLiteral("txtPriName"), 300);
     m_nameLabel->setBuddy(m_name);
 
     m_baseLabel = NamedLabel(this, QStringLiteral("lblBase"), QStringLiteral("基本料金"));
-    m_base = new QLineEdit(QStringLiteral("0"), this);
-    m_base->setObjectName(QStringLiteral("txtBase"));
+    m_base = NumberBox(this, QStringLiteral("txtBase"), 0, QStringLiteral("0"));
     m_baseLabel->setBuddy(m_base);
 
     auto* head = new QGridLayout;
@@ -111,8 +109,7 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
     for (int i = 0; i < kSlots; ++i) {
         m_procLabels[i] =
             NamedLabel(slotFrame, QStringLiteral("lblProc_%1").arg(i), QStringLiteral("工程") + digits.at(i));
-        m_prices[i] = new QLineEdit(QStringLiteral("0"), slotFrame);
-        m_prices[i]->setObjectName(QStringLiteral("txtPri_%1").arg(i));
+        m_prices[i] = NumberBox(slotFrame, QStringLiteral("txtPri_%1").arg(i), 0, QStringLiteral("0"));
         m_procLabels[i]->setBuddy(m_prices[i]);
         const int row = i / 3;
         const int column = (i % 3) * 2;
@@ -125,7 +122,6 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
     slotGrid->setColumnStretch(6, 1);
     for (QLineEdit* edit : {m_base, m_prices[0], m_prices[1], m_prices[2], m_prices[3], m_prices[4],
                             m_prices[5], m_prices[6], m_prices[7], m_prices[8]}) {
-        edit->setAlignment(Qt::AlignRight);
         edit->setMinimumWidth(110);
         edit->setMaximumWidth(130);
         AttachNumericFilter(edit, true, true);

@@ -72,9 +72,7 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
         m_checks[i] = check;
         connect(check, &QCheckBox::clicked, this, &QuotationDialog::RecalcQuote);
     }
-    m_discount = NamedBox(this, QStringLiteral("txtDiscount"));
-    m_discount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_discount->setText(QStringLiteral("0"));
+    m_discount = NumberBox(this, QStringLiteral("txtDiscount"), 0, QStringLiteral("0"));
     grid->addWidget(new QLabel(QStringLiteral("値引き"), this), 6, 1);
     grid->addWidget(m_discount, 6, 2);
     grid->addWidget(new QLabel(QStringLiteral("円"), this), 6, 3);

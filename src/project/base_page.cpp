@@ -56,8 +56,8 @@ BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(
     m_contractCustomer->setMinimumContentsLength(16);
     m_priceKind = listCombo(this, QStringLiteral("cmbPriKind"));
     m_priceKind->setMinimumContentsLength(16);
-    m_base = AmountBox(this, QStringLiteral("txtBase"), 130, false);
-    m_price = AmountBox(this, QStringLiteral("txtPrice"), 130, false);
+    m_base = NumberBox(this, QStringLiteral("txtBase"), 130);
+    m_price = NumberBox(this, QStringLiteral("txtPrice"), 130);
     m_outline = memoBox(this, QStringLiteral("txtOutLine"));
     m_special = memoBox(this, QStringLiteral("txtSpecial"));
 

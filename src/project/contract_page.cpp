@@ -62,7 +62,8 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
         m_levels[i]->setMinimumContentsLength(8);
         m_memos[i] = NamedBox(this, QStringLiteral("txt") + name);
         m_memos[i]->setMaxLength(255);
-        m_prices[i] = AmountBox(this, QStringLiteral("txt") + name + QStringLiteral("Pri"), 120, true);
+        m_prices[i] =
+            NumberBox(this, QStringLiteral("txt") + name + QStringLiteral("Pri"), 120, QStringLiteral("0"));
         AttachNumericFilter(m_prices[i], true, true);
         connect(m_prices[i], &QLineEdit::textChanged, this, &ContractPage::UpdateContractTotal);
         grid->addWidget(m_captions[i], row, 0);
@@ -85,7 +86,7 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
         m_freeNames[i]->setMaxLength(50);
         m_freeMemos[i] = NamedBox(this, QStringLiteral("txtOpt_%1").arg(i));
         m_freeMemos[i]->setMaxLength(255);
-        m_freePrices[i] = AmountBox(this, QStringLiteral("txtOptPri_%1").arg(i), 120, true);
+        m_freePrices[i] = NumberBox(this, QStringLiteral("txtOptPri_%1").arg(i), 120, QStringLiteral("0"));
         m_freeMemos[i]->setEnabled(false);
         m_freePrices[i]->setEnabled(false);
         AttachNumericFilter(m_freePrices[i], true, true);

@@ -44,7 +44,7 @@ DeliverablePage::DeliverablePage(AppState& state, QWidget* parent) : QWidget(par
         m_freeNames[i] = NamedBox(this, QStringLiteral("txtDeliv_%1").arg(i));
         m_freeNames[i]->setMaxLength(50);
         m_freeNames[i]->setPlaceholderText(QStringLiteral("その他の納品物"));
-        m_prices[i] = AmountBox(this, QStringLiteral("txtDelPri_%1").arg(i), 100, true);
+        m_prices[i] = NumberBox(this, QStringLiteral("txtDelPri_%1").arg(i), 100, QStringLiteral("0"));
         AttachNumericFilter(m_prices[i], true, true);
         const int row = 1 + i % perColumn;
         const int column = (i / perColumn) * 5;

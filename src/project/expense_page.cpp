@@ -29,8 +29,8 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     m_item = EntryCombo(this, QStringLiteral("cmbItem"), 260);
     m_buyer = NamedCombo(this, QStringLiteral("cmbBuy"));
     m_buyer->setMinimumContentsLength(6);
-    m_unitPrice = AmountBox(this, QStringLiteral("txtApiece"), 100, false);
-    m_quantity = AmountBox(this, QStringLiteral("txtNum"), 56, false);
+    m_unitPrice = NumberBox(this, QStringLiteral("txtApiece"), 100);
+    m_quantity = NumberBox(this, QStringLiteral("txtNum"), 56);
     m_quantity->setText(QStringLiteral("1"));
     // Up raises the quantity: the bar's value runs the other way.
     m_quantityBar = new QScrollBar(Qt::Vertical, this);
@@ -38,7 +38,7 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     m_quantityBar->setRange(1, 32767);
     m_quantityBar->setValue(32767);
     m_quantityBar->setFixedHeight(m_quantity->sizeHint().height());
-    m_discount = AmountBox(this, QStringLiteral("txtDiscP"), 90, false);
+    m_discount = NumberBox(this, QStringLiteral("txtDiscP"), 90);
     m_amount = ValueLabel(this, QStringLiteral("lblPriceP"), 110, QStringLiteral("0"));
     m_itemLabel = NamedLabel(this, QStringLiteral("lblItem"), QStringLiteral("項目"));
     m_buyerLabel = NamedLabel(this, QStringLiteral("lblBuy"), QStringLiteral("購入者"));

@@ -129,13 +129,3 @@ void LayOutWithButton(QWidget* page, QLayout* content, QPushButton* button)
     layout->addStretch();
     layout->addLayout(buttons);
 }
-
-QLineEdit* AmountBox(QWidget* parent, const QString& name, int width, bool startAtZero)
-{
-    QLineEdit* box = NamedBox(parent, name, width);
-    box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    if (startAtZero) {
-        box->setText(QStringLiteral("0"));
-    }
-    return box;
-}

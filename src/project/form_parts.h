@@ -49,6 +49,3 @@ void AlignLabels(const QList<QLabel*>& labels);
 
 // A page with its content above and one button at the bottom right.
 void LayOutWithButton(QWidget* page, QLayout* content, QPushButton* button);
-
-// A right-aligned amount box that starts at "0" when asked.
-QLineEdit* AmountBox(QWidget* parent, const QString& name, int width, bool startAtZero);

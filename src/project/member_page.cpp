@@ -28,9 +28,9 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
     m_member = EntryCombo(this, QStringLiteral("cmbMember"), 220);
     m_kind = NamedCombo(this, QStringLiteral("cmbMKind"));
     m_kind->setMinimumContentsLength(8);
-    m_price = AmountBox(this, QStringLiteral("txtMembPri"), 100, false);
-    m_occupied = AmountBox(this, QStringLiteral("txtMembOccu"), 70, false);
-    m_indirect = AmountBox(this, QStringLiteral("txtIndirect"), 70, false);
+    m_price = NumberBox(this, QStringLiteral("txtMembPri"), 100);
+    m_occupied = NumberBox(this, QStringLiteral("txtMembOccu"), 70);
+    m_indirect = NumberBox(this, QStringLiteral("txtIndirect"), 70);
     m_memberLabel = NamedLabel(this, QStringLiteral("lblMember"), QStringLiteral("メンバ"));
     m_kindLabel = NamedLabel(this, QStringLiteral("lblMKind"), QStringLiteral("職種"));
     m_priceLabel = NamedLabel(this, QStringLiteral("lblMembPri"), QStringLiteral("費用"));
