@@ -1024,22 +1024,14 @@ void FunctionEditor::editFpRow(int op)
         return;
     }
 
-    QTreeWidgetItem* item = nullptr;
-    if (op == 0) {
-        item = new QTreeWidgetItem(m_fp->list());
-    } else {
-        item = m_fp->chosenRow();
-        if (!item) {
-            return;
-        }
+    QTreeWidgetItem* item = m_fp->rowToEnter(op);
+    if (!item) {
+        return;
     }
-    const QString key = MakeFpKey(m_fpKeyCounter, kind, complexity);
-    SetItemKey(item, key);
-    SetRowTexts(item, {title, m_fpKind->currentText(), m_fpComplex->currentText(), weight});
-    FitListColumns(m_fp->list());
     // The edited row becomes the chosen one, so that the next update's duplicate check skips
     // this row and no other.
-    m_fp->chooseRow(item);
+    m_fp->enterRow(item, MakeFpKey(m_fpKeyCounter, kind, complexity),
+                   {title, m_fpKind->currentText(), m_fpComplex->currentText(), weight});
     recalc();
 }
 

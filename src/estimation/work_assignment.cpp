@@ -238,26 +238,19 @@ void WorkAssignment::editChargeRow(int op)
                                   QStringLiteral("その人は既に登録されています。"));
             return;
         }
-        QTreeWidgetItem* item = nullptr;
-        if (op == 0) {
-            item = new QTreeWidgetItem(m_rows->list());
-        } else {
-            item = m_rows->chosenRow();
-            if (!item) {
-                return;
-            }
+        QTreeWidgetItem* item = m_rows->rowToEnter(op);
+        if (!item) {
+            return;
         }
         if (member != m_member) {
             selectMember();
         }
-        SetItemKey(item, key);
-        SetRowTexts(item, {m_memberBox->currentText(), ShownText(ToDbl(m_hours->text())),
-                           FormatAmount(m_memberPrice)});
-        item->setData(2, Qt::UserRole, m_memberPrice);
-        FitListColumns(m_rows->list());
         // The edited row becomes the chosen one, so that the next update's duplicate check
         // lets this row, and only this row, keep its member.
-        m_rows->chooseRow(item);
+        m_rows->enterRow(
+            item, key,
+            {m_memberBox->currentText(), ShownText(ToDbl(m_hours->text())), FormatAmount(m_memberPrice)});
+        item->setData(2, Qt::UserRole, m_memberPrice);
     } else {
         m_rows->removeChosenRow();
     }

@@ -294,6 +294,23 @@ void RowListPanel::chooseRow(QTreeWidgetItem* item)
     refreshButtons();
 }
 
+QTreeWidgetItem* RowListPanel::rowToEnter(int mode)
+{
+    if (mode != 0) {
+        return chosenRow();
+    }
+    const QuietScope quiet(m_quiet);
+    return new QTreeWidgetItem(m_list);
+}
+
+void RowListPanel::enterRow(QTreeWidgetItem* row, const QString& key, const QStringList& texts)
+{
+    SetItemKey(row, key);
+    SetRowTexts(row, texts);
+    FitListColumns(m_list);
+    chooseRow(row);
+}
+
 void RowListPanel::removeChosenRow()
 {
     {

@@ -109,6 +109,12 @@ public:
     // when there is another row. Called by the window once it has shown a clicked row, and
     // after it added or updated one.
     void chooseRow(QTreeWidgetItem* item);
+    // The row an add (mode 0) or update (mode 1) writes: a new row at the end, or the chosen
+    // row (nullptr when none is chosen). Asked once the entry has passed its checks.
+    QTreeWidgetItem* rowToEnter(int mode);
+    // Writes the row's key and texts, widens the columns for them and chooses the row, so that
+    // update and delete act on it under its new key.
+    void enterRow(QTreeWidgetItem* row, const QString& key, const QStringList& texts);
     // Deletes the chosen row. No other row takes its place.
     void removeChosenRow();
     // Nothing chosen: no selection, update, delete and the arrows disabled.

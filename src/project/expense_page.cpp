@@ -196,15 +196,14 @@ void ExpensePage::rowClicked(QTreeWidgetItem* item)
 
 void ExpensePage::ApplyExpenseRow(int mode)
 {
-    QTreeWidgetItem* row = m_rows->chosenRow();
-    if (mode != 0 && !row) {
+    if (mode != 0 && !m_rows->chosenRow()) {
         return;
     }
     if (mode == 2) {
         m_rows->removeChosenRow();
     } else {
         try {
-            addOrUpdate(mode, row);
+            addOrUpdate(mode);
         } catch (const std::exception& e) {
             ShowDbError(e, QString(), this);
             return;
@@ -213,7 +212,7 @@ void ExpensePage::ApplyExpenseRow(int mode)
     UpdateExpenseTotals();
 }
 
-void ExpensePage::addOrUpdate(int mode, QTreeWidgetItem* row)
+void ExpensePage::addOrUpdate(int mode)
 {
     const QString name = m_item->currentText().trimmed();
     if (name.isEmpty()) {
@@ -239,17 +238,12 @@ void ExpensePage::addOrUpdate(int mode, QTreeWidgetItem* row)
                               QStringLiteral("その項目は既に登録されています。"));
         return;
     }
-    if (mode == 0) {
-        row = new QTreeWidgetItem(m_list);
-    }
-    SetItemKey(row, newKey);
+    QTreeWidgetItem* row = m_rows->rowToEnter(mode);
     SetRowCode(row, buyer);
     UpdateExpensePrice();
-    SetRowTexts(row, {name, m_buyer->currentText(), FormatAmount(m_unitPrice->text()), m_quantity->text(),
+    m_rows->enterRow(row, newKey,
+                     {name, m_buyer->currentText(), FormatAmount(m_unitPrice->text()), m_quantity->text(),
                       FormatAmount(m_discount->text()), FormatAmount(m_amount->text())});
-    FitListColumns(m_list);
-    // Update and delete act on the row just entered, under its new key.
-    m_rows->chooseRow(row);
 }
 
 std::array<double, 3> ExpensePage::buyerTotals() const

@@ -39,7 +39,7 @@ private:
     void rowClicked(QTreeWidgetItem* item);
     void quantityEdited();
     void scrolled(int value);
-    void addOrUpdate(int mode, QTreeWidgetItem* row);
+    void addOrUpdate(int mode);
 
     AppState& m_state;
     QComboBox* m_item;

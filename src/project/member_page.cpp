@@ -149,13 +149,12 @@ bool MemberPage::MemberIsCharged(int id)
 
 void MemberPage::ApplyMemberRow(int mode)
 {
-    QTreeWidgetItem* row = m_rows->chosenRow();
-    if (mode != 0 && !row) {
+    if (mode != 0 && !m_rows->chosenRow()) {
         return;
     }
     try {
         if (mode != 2) {
-            addOrUpdate(mode, row);
+            addOrUpdate(mode);
         } else if (MemberIsCharged(KeyToId(m_rows->chosenKey()))) {
             Messages::exclamation(this, QStringLiteral("使用済み"),
                                   QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"));
@@ -168,7 +167,7 @@ void MemberPage::ApplyMemberRow(int mode)
     }
 }
 
-void MemberPage::addOrUpdate(int mode, QTreeWidgetItem* row)
+void MemberPage::addOrUpdate(int mode)
 {
     const QString name = m_member->currentText().trimmed();
     const std::pair<QLabel*, QLineEdit*> required[] = {{m_priceLabel, m_price},
@@ -202,20 +201,16 @@ void MemberPage::addOrUpdate(int mode, QTreeWidgetItem* row)
         return;
     }
     const int oldId = KeyToId(m_rows->chosenKey());
-    if (mode == 0) {
-        row = new QTreeWidgetItem(m_list);
-    } else if (entry.id != oldId && MemberIsCharged(oldId)) {
+    if (mode == 1 && entry.id != oldId && MemberIsCharged(oldId)) {
         Messages::exclamation(this, QStringLiteral("使用済み"),
                               QStringLiteral("更新前のメンバが既に作業分担されています。更新できません。"));
         return;
     }
-    SetItemKey(row, newKey);
+    QTreeWidgetItem* row = m_rows->rowToEnter(mode);
     SetRowCode(row, kind);
-    SetRowTexts(row, {name, m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(),
-                      m_indirect->text()});
-    FitListColumns(m_list);
-    // Update and delete act on the row just entered, under its new key.
-    m_rows->chooseRow(row);
+    m_rows->enterRow(
+        row, newKey,
+        {name, m_kind->currentText(), FormatAmount(m_price->text()), m_occupied->text(), m_indirect->text()});
     UpdateMemberTotal();
 }
 

@@ -38,7 +38,7 @@ private:
     bool MemberIsCharged(int id);
     void memberPicked();
     void rowClicked(QTreeWidgetItem* item);
-    void addOrUpdate(int mode, QTreeWidgetItem* row);
+    void addOrUpdate(int mode);
 
     AppState& m_state;
     QComboBox* m_member;

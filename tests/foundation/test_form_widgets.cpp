@@ -279,21 +279,31 @@ private slots:
         QCOMPARE(w.panel->chosenKey(), QStringLiteral("K3"));
     }
 
-    // A row the window adds or updates becomes the chosen one; new columns forget it.
+    // A row the window adds or updates becomes the chosen one, with its texts whole; new
+    // columns forget it.
     void enteredRowIsChosen()
     {
         PanelWindow w;
+        QVERIFY(!w.panel->rowToEnter(1)); // nothing chosen to update
         clickRow(w.list(), 0);
-        auto* added = new QTreeWidgetItem(w.list());
-        SetItemKey(added, QStringLiteral("K4"));
         w.shown.clear();
-        w.panel->chooseRow(added);
+        QTreeWidgetItem* added = w.panel->rowToEnter(0);
+        QCOMPARE(w.list()->indexOfTopLevelItem(added), 3);
+        const QString longName = QStringLiteral("新しく加えたとても長い名前の行");
+        w.panel->enterRow(added, QStringLiteral("K4"), {longName, QStringLiteral("12")});
         QVERIFY(w.shown.isEmpty());
         QCOMPARE(SelectedItem(w.list()), added);
+        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K4"));
+        QVERIFY(added->textAlignment(1) & Qt::AlignRight);
+        QVERIFY(w.list()->columnWidth(0) >= w.list()->fontMetrics().horizontalAdvance(longName));
+        QVERIFY(w.enabled("cmdUpd"));
+
+        QCOMPARE(w.panel->rowToEnter(1), added);
+        w.panel->enterRow(added, QStringLiteral("K5"), {QStringLiteral("改名"), QStringLiteral("3")});
+        QCOMPARE(w.list()->topLevelItemCount(), 4);
         QCOMPARE(w.panel->chosenRow(), added);
-        SetItemKey(added, QStringLiteral("K5"));
-        w.panel->chooseRow(added);
-        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K5"));
+        QCOMPARE(ItemKey(added), QStringLiteral("K5"));
+
         w.panel->setColumns({{QStringLiteral("名称"), 1500}});
         QCOMPARE(w.list()->topLevelItemCount(), 0);
         QVERIFY(w.panel->chosenKey().isEmpty());
