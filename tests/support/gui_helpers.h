@@ -6,9 +6,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTimer>
@@ -117,6 +121,16 @@ inline void typeInto(const QWidget* window, const QString& name, const QString& 
     }
 }
 
+// Puts a text into a box at once, as a paste does.
+inline void setText(const QWidget* window, const QString& name, const QString& text)
+{
+    if (auto* memo = window->findChild<QPlainTextEdit*>(name)) {
+        memo->setPlainText(text);
+    } else {
+        control<QLineEdit>(window, name)->setText(text);
+    }
+}
+
 // What a label, box or button shows.
 inline QString controlText(const QWidget* window, const QString& name)
 {
@@ -127,10 +141,29 @@ inline QString controlText(const QWidget* window, const QString& name)
     if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         return box->text();
     }
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
+        return memo->toPlainText();
+    }
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         return combo->currentText();
     }
     return control<QAbstractButton>(window, name)->text();
+}
+
+// What several controls show, in the order named.
+inline QStringList texts(const QWidget* window, const QStringList& names)
+{
+    QStringList shown;
+    for (const QString& name : names) {
+        shown << controlText(window, name);
+    }
+    return shown;
+}
+
+// The code (Qt::UserRole data) of a combo's current entry.
+inline int comboCode(const QWidget* window, const QString& name)
+{
+    return control<QComboBox>(window, name)->currentData().toInt();
 }
 
 // Picks a combo entry as the user does: by its text, or by its code (Qt::UserRole data).
@@ -238,3 +271,30 @@ inline void triggerWithModal(const QWidget* window, const QString& action,
         QCOMPARE(Messages::last().text, QString(expectedText));                                              \
         QCOMPARE(int(Messages::last().icon), int(expectedIcon));                                             \
     } while (false)
+
+// Every caption the window shows is shown whole and inside its page; with VORNA_SCREENSHOTS set,
+// the window is also saved there as <picture>.png.
+inline void checkCaptionsFit(QWidget* window, const QString& picture)
+{
+    QApplication::processEvents();
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(w);
+        const bool caption =
+            qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) || (label && !label->wordWrap());
+        if (!caption || !w->isVisible()) {
+            continue;
+        }
+        const QString where = picture + QLatin1Char(' ') + w->objectName();
+        QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(where));
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()) + 8,
+                     qPrintable(where));
+        }
+        const QWidget* page = w->parentWidget();
+        QVERIFY2(page->rect().contains(QRect(w->pos(), w->size())), qPrintable(where));
+    }
+    const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        window->grab().save(QDir(folder).filePath(picture + QStringLiteral(".png")));
+    }
+}

@@ -153,3 +153,37 @@ int rowCount(DbConnection& connection, const QString& table, const QString& wher
     }
     return scalar(connection, sql).toInt();
 }
+
+StatementLog::StatementLog(int failAt) : m_failAt(failAt)
+{
+    DbConnection::setStatementHook([this](const DbConnection& connection, const QString& sql) {
+        const bool fail = m_statements.size() == m_failAt ||
+                          (!m_failText.isEmpty() &&
+                           (m_failContains ? sql.contains(m_failText) : sql.startsWith(m_failText)));
+        m_statements << sql;
+        m_connections << &connection;
+        if (fail) {
+            m_failed = sql;
+            throw DbError(DbError::Other, QStringLiteral("injected failure"), sql);
+        }
+    });
+}
+
+StatementLog::~StatementLog()
+{
+    DbConnection::setStatementHook(nullptr);
+}
+
+void StatementLog::reset(int failAt)
+{
+    m_statements.clear();
+    m_connections.clear();
+    m_failed.clear();
+    m_failAt = failAt;
+}
+
+void StatementLog::failOn(const QString& text, bool contains)
+{
+    m_failText = text;
+    m_failContains = contains;
+}

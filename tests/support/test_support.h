@@ -7,9 +7,13 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 struct AppState;
+
+// Tests write their texts as u"…"_s.
+using namespace Qt::StringLiterals;
 
 // Every test case builds its own world: a temporary settings file and data folder, message
 // boxes recorded and answered without showing, no statement hook left from another case.
@@ -58,6 +62,33 @@ void addEngineRows(const char* column = "engine");
 #define FETCH_ENGINE()                                                                                       \
     QFETCH(int, engine);                                                                                     \
     const Engine dbEngine = static_cast<Engine>(engine)
+
+// Records every statement run while it lives, with the connection that ran it, and fails the
+// statement chosen (DbError "injected failure"); the hook goes with it.
+class StatementLog {
+public:
+    explicit StatementLog(int failAt = -1);
+    ~StatementLog();
+    StatementLog(const StatementLog&) = delete;
+    StatementLog& operator=(const StatementLog&) = delete;
+
+    // Starts counting again; the statement numbered failAt (from 0) will fail.
+    void reset(int failAt = -1);
+    // Fails every statement that starts with (or, with contains, holds) the text.
+    void failOn(const QString& text, bool contains = false);
+    const QStringList& statements() const { return m_statements; }
+    const QList<const DbConnection*>& connections() const { return m_connections; }
+    bool failed() const { return !m_failed.isEmpty(); }
+    QString failedStatement() const { return m_failed; }
+
+private:
+    QStringList m_statements;
+    QList<const DbConnection*> m_connections;
+    int m_failAt = -1;
+    QString m_failText;
+    bool m_failContains = false;
+    QString m_failed;
+};
 
 // Reads one value with a query, for checks.
 QVariant scalar(DbConnection& connection, const QString& sql);
