@@ -5,14 +5,6 @@
 #include "workspace/editors.h"
 #include "workspace/main_window.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QDir>
-#include <QLayout>
-#include <QPlainTextEdit>
-#include <QTabWidget>
-
 // frmFunc on the real widgets, over the embedded database with the demo data.
 class TestFunctionEditor : public QObject {
     Q_OBJECT
@@ -30,22 +22,15 @@ private:
         m_state->policy.Charge = charge;
     }
 
-    static QTreeWidget* fpList(const FunctionEditor& e)
-    {
-        return control<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
-    }
+    static QTreeWidget* fpList(const FunctionEditor& e) { return control<QTreeWidget>(&e, u"lvwFpList"_s); }
 
-    static void addFpRow(FunctionEditor& e, const QString& title, int kind, int complexity)
+    static void fpRow(FunctionEditor& e, const QString& title, int kind, int complexity, const char* button)
     {
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(title);
-        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), kind);
-        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpComplex")), complexity);
-        clickButton(&e, QStringLiteral("cmdFpAdd"));
-    }
-
-    static void selectRow(FunctionEditor& e, int row)
-    {
-        fpList(e)->setCurrentItem(fpList(e)->topLevelItem(row));
+        setText(&e, u"txtFpTitle"_s, title);
+        pickCode(control<QComboBox>(&e, u"cmbFpKind"_s), kind);
+        pickCode(control<QComboBox>(&e, u"cmbFpComplex"_s), complexity);
+        Messages::clearShown();
+        clickButton(&e, QString::fromLatin1(button));
     }
 
 private slots:
@@ -67,229 +52,149 @@ private slots:
         open(0, false);
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
-        QCOMPARE(e.objectName(), QStringLiteral("frmFunc"));
-        QCOMPARE(e.windowTitle(), QStringLiteral("機能項目編集"));
-        QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("新規保存"));
-        QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(e.objectName(), u"frmFunc"_s);
+        QCOMPARE(e.windowTitle(), u"機能項目編集"_s);
+        QCOMPARE(controlText(&e, u"cmdOK"_s), u"新規保存"_s);
+        QVERIFY(!control<QPushButton>(&e, u"cmdDel"_s)->isEnabled());
+        // Degree 2 on every factor, rank 2 (nominal) on every driver.
         for (int i = 0; i < kAdjustFactors; ++i) {
-            QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpAdj_%1").arg(i))->currentData().toInt(), 2);
+            QCOMPARE(comboCode(&e, u"cmbFpAdj_%1"_s.arg(i)), 2);
         }
-        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("28"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("0.93"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblFpCoef")), QStringLiteral("0.93"));
         for (int i = 0; i < kScaleDrivers; ++i) {
-            auto* box = control<QComboBox>(&e, QStringLiteral("cmbCoScale_%1").arg(i));
-            QCOMPARE(box->currentData().toInt(), 2);
-            QCOMPARE(box->currentText(), QStringLiteral("標準"));
+            QCOMPARE(comboCode(&e, u"cmbCoScale_%1"_s.arg(i)), 2);
+            QCOMPARE(controlText(&e, u"cmbCoScale_%1"_s.arg(i)), u"標準"_s);
         }
         for (int i = 0; i < kCostDrivers; ++i) {
-            QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_%1").arg(i))->currentData().toInt(), 2);
-            QCOMPARE(controlText(&e, QStringLiteral("lblCoCVal_%1").arg(i)), QStringLiteral("1.00"));
+            QCOMPARE(comboCode(&e, u"cmbCoCost_%1"_s.arg(i)), 2);
+            QCOMPARE(controlText(&e, u"lblCoCVal_%1"_s.arg(i)), u"1.00"_s);
         }
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoSVal_0")), QStringLiteral("3.72"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.10"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoMtoH")), QStringLiteral("160"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoLang")),
-                 QStringLiteral("53")); // Java, the first language
-        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("0"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
-        // The default classes and their coefficients.
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbNUp"))->currentText(), QStringLiteral("新規"));
         for (int i = 0; i < kCorrectionClasses; ++i) {
-            QCOMPARE(controlText(&e, QStringLiteral("lvlCoef_%1").arg(i)), QStringLiteral("1.00"));
+            QCOMPARE(controlText(&e, u"lvlCoef_%1"_s.arg(i)), u"1.00"_s);
         }
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentText(),
-                 QStringLiteral("内部論理ﾌｧｲﾙ"));
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentText(), QStringLiteral("中"));
-        // Eight processes in use: eight rows with the unit prices of price kind 1, the ninth hidden.
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHour_0")), QStringLiteral("要件定義"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHour_7")), QStringLiteral("導入"));
-        QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9000"));
-        QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_7")), QStringLiteral("7000"));
-        QVERIFY(!control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
-        QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_8"))->isHidden());
-        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdHour_0"))->isHidden());
-        QVERIFY(control<QLabel>(&e, QStringLiteral("lblUHour_0"))->isHidden());
-        QCOMPARE(Help::topic(&e), 50);
+        // Java, the first language, 53; eight processes in use with the prices of kind 1.
+        QCOMPARE(texts(&e, {u"lblFpAdjTotal"_s, u"lblFpAdjRes"_s, u"lblFpCoef"_s, u"lblCoSVal_0"_s,
+                            u"lblCoSRes"_s, u"lblCoMtoH"_s, u"lblCoLang"_s, u"lblUFP"_s, u"lblCoHour"_s,
+                            u"cmbNUp"_s, u"cmbFpKind"_s, u"cmbFpComplex"_s, u"lvlHour_0"_s, u"lvlHour_7"_s,
+                            u"txtUPrice_0"_s, u"txtUPrice_7"_s}),
+                 (QStringList{u"28"_s, u"0.93"_s, u"0.93"_s, u"3.72"_s, u"1.10"_s, u"160"_s, u"53"_s, u"0"_s,
+                              u"0"_s, u"新規"_s, u"内部論理ﾌｧｲﾙ"_s, u"中"_s, u"要件定義"_s, u"導入"_s,
+                              u"9000"_s, u"7000"_s}));
+        QVERIFY(!control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
+        QVERIFY(control<QLineEdit>(&e, u"txtHour_8"_s)->isHidden());
+        QVERIFY(control<QPushButton>(&e, u"cmdHour_0"_s)->isHidden());
+        QVERIFY(control<QLabel>(&e, u"lblUHour_0"_s)->isHidden());
         QVERIFY(Messages::shown().isEmpty());
+
+        // Captions and tips of the drivers and factors as named.
+        QCOMPARE(texts(&e, {u"lblCoScale_0"_s, u"lblCoCost_16"_s, u"lvlFpAdj_0"_s, u"lvlFpAdj_13"_s}),
+                 (QStringList{u"PREC"_s, u"SCED"_s, u"データ通信"_s, u"機能の変更、追加に強い設計"_s}));
+        const auto tip = [&](const QString& name) { return control<QWidget>(&e, name)->toolTip(); };
+        QCOMPARE(tip(u"lblCoScale_4"_s), u"プロセス成熟度"_s);
+        QCOMPARE(tip(u"lblCoCost_14"_s), u"使用するソフトウエアツールのレベル"_s);
+        QCOMPARE(tip(u"lblLoc"_s), u"単位：KStep"_s);
+        QCOMPARE(tip(u"lblRemHour"_s), u"COCOMO工数 - 予想工数計"_s);
+        QCOMPARE(tip(u"chkReserve"_s), u"チェックすると、工数や費用の計算対象外になります。"_s);
+        // Only the ranks a driver has are offered: DATA starts at "低い", SCED ends at "非常に高い".
+        QCOMPARE(control<QComboBox>(&e, u"cmbCoCost_1"_s)->itemText(0), u"低い"_s);
+        QCOMPARE(control<QComboBox>(&e, u"cmbCoCost_16"_s)->count(), 5);
+        // A rank change shows its value and moves the exponent: PMAT very low 7.80, 22.09 x 0.01 + 0.91.
+        control<QComboBox>(&e, u"cmbCoScale_4"_s)->setCurrentIndex(0);
+        QCOMPARE(texts(&e, {u"lblCoSVal_4"_s, u"lblCoSRes"_s}), (QStringList{u"7.80"_s, u"1.13"_s}));
     }
 
     void tabsKeysAndHelp()
     {
         open(0, false);
         FunctionEditor e(*m_state);
-        auto* tabs = control<QTabWidget>(&e, QStringLiteral("tbsOptions"));
-        const QStringList captions = {QStringLiteral("基本情報"), QStringLiteral("見積工数"),
-                                      QStringLiteral("ﾌｧﾝｸｼｮﾝﾎﾟｲﾝﾄ"), QStringLiteral("FP調整係数"),
-                                      QStringLiteral("COCOMO")};
-        const QStringList keys = {QStringLiteral("fcBase"), QStringLiteral("fcHour"), QStringLiteral("fcFp"),
-                                  QStringLiteral("ｆｃFpAdj"), QStringLiteral("fcCOCOMO")};
+        auto* tabs = control<QTabWidget>(&e, u"tbsOptions"_s);
+        const QStringList captions{u"基本情報"_s, u"見積工数"_s, u"ﾌｧﾝｸｼｮﾝﾎﾟｲﾝﾄ"_s, u"FP調整係数"_s,
+                                   u"COCOMO"_s};
+        const QStringList keys{u"fcBase"_s, u"fcHour"_s, u"fcFp"_s, u"ｆｃFpAdj"_s, u"fcCOCOMO"_s};
         const int topics[] = {50, 52, 56, 58, 60};
         QCOMPARE(tabs->count(), 5);
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(tabs->tabText(i), captions[i]);
-            QCOMPARE(tabs->widget(i)->objectName(), QStringLiteral("picOptions_%1").arg(i));
+            QCOMPARE(tabs->widget(i)->objectName(), u"picOptions_%1"_s.arg(i));
             QCOMPARE(tabs->widget(i)->property("key").toString(), keys[i]);
             tabs->setCurrentIndex(i);
             QCOMPARE(Help::topic(&e), topics[i]);
         }
-        QCOMPARE(tabs->tabToolTip(1), QStringLiteral("工程毎の工数を見積り、価格を設定。"));
-        QCOMPARE(tabs->tabToolTip(4), QStringLiteral("COCOMOⅡの要因値を設定。"));
-
+        QCOMPARE(tabs->tabToolTip(1), u"工程毎の工数を見積り、価格を設定。"_s);
+        QCOMPARE(tabs->tabToolTip(4), u"COCOMOⅡの要因値を設定。"_s);
         // Ctrl+Tab on the last tab returns to the first.
         e.show();
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        QTest::keyClick(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0")), Qt::Key_Tab,
-                        Qt::ControlModifier);
+        QTest::keyClick(control<QComboBox>(&e, u"cmbCoCost_0"_s), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 0);
-        QTest::keyClick(control<QLineEdit>(&e, QStringLiteral("txtSFunc")), Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClick(control<QLineEdit>(&e, u"txtSFunc"_s), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 1);
         QCOMPARE(Help::topic(&e), 52);
-        e.hide();
-    }
-
-    void driverCaptionsAndTips()
-    {
-        open(0, false);
-        FunctionEditor e(*m_state);
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoScale_0")), QStringLiteral("PREC"));
-        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblCoScale_4"))->toolTip(),
-                 QStringLiteral("プロセス成熟度"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoCost_16")), QStringLiteral("SCED"));
-        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblCoCost_14"))->toolTip(),
-                 QStringLiteral("使用するソフトウエアツールのレベル"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlFpAdj_0")), QStringLiteral("データ通信"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlFpAdj_13")),
-                 QStringLiteral("機能の変更、追加に強い設計"));
-        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblLoc"))->toolTip(), QStringLiteral("単位：KStep"));
-        QCOMPARE(control<QLabel>(&e, QStringLiteral("lblRemHour"))->toolTip(),
-                 QStringLiteral("COCOMO工数 - 予想工数計"));
-        QCOMPARE(control<QCheckBox>(&e, QStringLiteral("chkReserve"))->toolTip(),
-                 QStringLiteral("チェックすると、工数や費用の計算対象外になります。"));
-        // Only the ranks a driver has are offered: DATA starts at "低い", SCED ends at "非常に高い".
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_1"))->itemText(0), QStringLiteral("低い"));
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_16"))->count(), 5);
-        // A rank change shows its value and moves the exponent.
-        control<QComboBox>(&e, QStringLiteral("cmbCoScale_4"))->setCurrentIndex(0); // PMAT very low 7.80
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoSVal_4")), QStringLiteral("7.80"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoSRes")), QStringLiteral("1.13")); // 22.09 x 0.01 + 0.91
     }
 
     void functionPointRows()
     {
         open(0, false);
         FunctionEditor e(*m_state);
-        addFpRow(e, QStringLiteral("顧客ファイル"), 1, 1); // 7
-        addFpRow(e, QStringLiteral("参照ファイル"), 2, 1); // 5
-        addFpRow(e, QStringLiteral("登録画面"), 3, 2);     // 4
-        QCOMPARE(columnTexts(fpList(e)),
-                 (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("参照ファイル"),
-                              QStringLiteral("登録画面")}));
-        QTreeWidgetItem* third = fpList(e)->topLevelItem(2);
-        QCOMPARE(third->text(1), QStringLiteral("外部入力"));
-        QCOMPARE(third->text(2), QStringLiteral("中"));
-        QCOMPARE(third->text(3), QStringLiteral("4"));
-        QCOMPARE(ItemKey(third), QStringLiteral("f03-02-0003"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("16"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoUfp")), QStringLiteral("16"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblFP")), QStringLiteral("14.88")); // 16 x 0.93
-        QCOMPARE(controlText(&e, QStringLiteral("lblLoc")), QStringLiteral("0.85")); // 53 x 16 / 1000
+        fpRow(e, u"顧客ファイル"_s, 1, 1, "cmdFpAdd"); // 7
+        fpRow(e, u"参照ファイル"_s, 2, 1, "cmdFpAdd"); // 5
+        fpRow(e, u"登録画面"_s, 3, 2, "cmdFpAdd");     // 4
+        QTreeWidget* list = fpList(e);
+        QCOMPARE(columnTexts(list), (QStringList{u"顧客ファイル"_s, u"参照ファイル"_s, u"登録画面"_s}));
+        QCOMPARE(rowTexts(list, 2, 1), (QStringList{u"外部入力"_s, u"中"_s, u"4"_s}));
+        QCOMPARE(ItemKey(list->topLevelItem(2)), u"f03-02-0003"_s);
+        // 16 x 0.93; 53 x 16 / 1000.
+        QCOMPARE(texts(&e, {u"lblUFP"_s, u"lblCoUfp"_s, u"lblFP"_s, u"lblLoc"_s}),
+                 (QStringList{u"16"_s, u"16"_s, u"14.88"_s, u"0.85"_s}));
 
-        // A click on the row just added brings its values back into the inputs.
+        // A click on the row just added brings its values back over what was typed.
         e.show();
-        control<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(2);
+        control<QTabWidget>(&e, u"tbsOptions"_s)->setCurrentIndex(2);
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("書きかけ"));
-        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), 5);
-        clickRow(fpList(e), 2);
-        QCOMPARE(controlText(&e, QStringLiteral("txtFpTitle")), QStringLiteral("登録画面"));
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 3);
+        setText(&e, u"txtFpTitle"_s, u"書きかけ"_s);
+        pickCode(control<QComboBox>(&e, u"cmbFpKind"_s), 5);
+        clickRow(list, 2);
+        QCOMPARE(controlText(&e, u"txtFpTitle"_s), u"登録画面"_s);
+        QCOMPARE(comboCode(&e, u"cmbFpKind"_s), 3);
 
-        // A title already listed is refused when adding...
-        Messages::clearShown();
-        addFpRow(e, QStringLiteral("参照ファイル"), 4, 3);
-        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        QCOMPARE(Messages::last().text, QStringLiteral("同名の表題が既に登録されています。"));
-        QCOMPARE(Messages::last().icon, Messages::Exclamation);
-        QCOMPARE(fpList(e)->topLevelItemCount(), 3);
-
-        // ...and when updating another row to it, while a row may keep its own title.
-        selectRow(e, 0);
-        QCOMPARE(controlText(&e, QStringLiteral("txtFpTitle")), QStringLiteral("顧客ファイル"));
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpKind"))->currentData().toInt(), 1);
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbFpComplex"))->currentData().toInt(), 1);
-        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
-        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpLUp"))->isEnabled());
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("登録画面"));
-        Messages::clearShown();
-        clickButton(&e, QStringLiteral("cmdFpUp"));
-        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("顧客ファイル"));
-        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpComplex")), 3);
-        Messages::clearShown();
-        clickButton(&e, QStringLiteral("cmdFpUp"));
+        // A title already listed is refused when adding, and when updating another row to it.
+        fpRow(e, u"参照ファイル"_s, 4, 3, "cmdFpAdd");
+        COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の表題が既に登録されています。"_s, Messages::Exclamation);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        list->setCurrentItem(list->topLevelItem(0));
+        QCOMPARE(controlText(&e, u"txtFpTitle"_s), u"顧客ファイル"_s);
+        QCOMPARE(comboCode(&e, u"cmbFpKind"_s), 1);
+        QVERIFY(control<QPushButton>(&e, u"cmdFpLUp"_s)->isEnabled());
+        fpRow(e, u"登録画面"_s, 1, 1, "cmdFpUp");
+        QCOMPARE(Messages::last().title, u"重複"_s);
+        // A row may keep its own title; a second update finds the row by its new key.
+        fpRow(e, u"顧客ファイル"_s, 1, 3, "cmdFpUp");
         QVERIFY(Messages::shown().isEmpty());
-        QTreeWidgetItem* first = fpList(e)->topLevelItem(0);
-        QCOMPARE(FpKeyKind(ItemKey(first)), 1);
-        QCOMPARE(FpKeyComplex(ItemKey(first)), 3);
-        QCOMPARE(first->text(3), QStringLiteral("15"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("24"));
-        // A second update of the same row finds it by its new key.
-        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), 5);
-        clickButton(&e, QStringLiteral("cmdFpUp"));
-        QCOMPARE(fpList(e)->topLevelItemCount(), 3);
-        QCOMPARE(fpList(e)->topLevelItem(0)->text(1), QStringLiteral("外部照会"));
-        QCOMPARE(fpList(e)->topLevelItem(0)->text(3), QStringLiteral("6"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("15"));
-
+        QCOMPARE(FpKeyKind(ItemKey(list->topLevelItem(0))), 1);
+        QCOMPARE(FpKeyComplex(ItemKey(list->topLevelItem(0))), 3);
+        QCOMPARE(list->topLevelItem(0)->text(3), u"15"_s);
+        QCOMPARE(controlText(&e, u"lblUFP"_s), u"24"_s);
+        fpRow(e, u"顧客ファイル"_s, 5, 3, "cmdFpUp");
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(rowTexts(list, 0, 1), (QStringList{u"外部照会"_s, u"高"_s, u"6"_s}));
+        QCOMPARE(controlText(&e, u"lblUFP"_s), u"15"_s);
         // An empty title is required.
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->clear();
-        Messages::clearShown();
-        clickButton(&e, QStringLiteral("cmdFpAdd"));
-        QCOMPARE(Messages::last().text, QStringLiteral("表題は必須入力です。"));
-        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
-        QCOMPARE(Messages::last().icon, Messages::Information);
-        QCOMPARE(fpList(e)->topLevelItemCount(), 3);
+        fpRow(e, QString(), 1, 1, "cmdFpAdd");
+        COMPARE_LAST_MESSAGE(u"入力確認"_s, u"表題は必須入力です。"_s, Messages::Information);
+        QCOMPARE(list->topLevelItemCount(), 3);
 
-        // Moving rows.
-        selectRow(e, 2);
-        clickButton(&e, QStringLiteral("cmdFpLUp"));
-        QCOMPARE(columnTexts(fpList(e)),
-                 (QStringList{QStringLiteral("顧客ファイル"), QStringLiteral("登録画面"),
-                              QStringLiteral("参照ファイル")}));
-        clickButton(&e, QStringLiteral("cmdFpLUp"));
-        clickButton(&e, QStringLiteral("cmdFpLUp")); // already first: nothing
-        QCOMPARE(columnTexts(fpList(e)),
-                 (QStringList{QStringLiteral("登録画面"), QStringLiteral("顧客ファイル"),
-                              QStringLiteral("参照ファイル")}));
-
-        // Deleting: update and delete stay disabled until a row is chosen again.
-        selectRow(e, 1);
-        clickButton(&e, QStringLiteral("cmdFpDel"));
-        QCOMPARE(columnTexts(fpList(e)),
-                 (QStringList{QStringLiteral("登録画面"), QStringLiteral("参照ファイル")}));
-        QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdFpUp"))->isEnabled());
-        QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
-        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("9"));
-        selectRow(e, 0);
-        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdFpDel"))->isEnabled());
-    }
-
-    // After adding a row, an update changes that row and compares against the others only.
-    void updateAfterAddTargetsTheAddedRow()
-    {
-        open(0, false);
-        FunctionEditor e(*m_state);
-        addFpRow(e, QStringLiteral("A"), 1, 1);
-        addFpRow(e, QStringLiteral("B"), 1, 1);
-        selectRow(e, 0);
-        addFpRow(e, QStringLiteral("C"), 1, 1);
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(QStringLiteral("A"));
-        Messages::clearShown();
-        clickButton(&e, QStringLiteral("cmdFpUp"));
-        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        QCOMPARE(columnTexts(fpList(e)),
-                 (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        // Moving rows; the first row stays first.
+        list->setCurrentItem(list->topLevelItem(2));
+        for (int i = 0; i < 3; ++i) {
+            clickButton(&e, u"cmdFpLUp"_s);
+        }
+        QCOMPARE(columnTexts(list), (QStringList{u"登録画面"_s, u"顧客ファイル"_s, u"参照ファイル"_s}));
+        // Deleting: update and delete wait until a row is chosen again.
+        list->setCurrentItem(list->topLevelItem(1));
+        clickButton(&e, u"cmdFpDel"_s);
+        QCOMPARE(columnTexts(list), (QStringList{u"登録画面"_s, u"参照ファイル"_s}));
+        QVERIFY(!control<QPushButton>(&e, u"cmdFpUp"_s)->isEnabled());
+        QVERIFY(!control<QPushButton>(&e, u"cmdFpDel"_s)->isEnabled());
+        QCOMPARE(controlText(&e, u"lblUFP"_s), u"9"_s);
     }
 
     void existingFunctionInProcessMode()
@@ -297,63 +202,46 @@ private slots:
         open(1, false);
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
-        QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdOK"))->text(), QStringLiteral("更新保存"));
-        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdDel"))->isEnabled());
-        QCOMPARE(controlText(&e, QStringLiteral("txtSFunc")), QStringLiteral("受注入力"));
-        QVERIFY(!control<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbImp"))->currentText(), QStringLiteral("重要"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.10"));
-        QCOMPARE(controlText(&e, QStringLiteral("txtHour_3")), QStringLiteral("96"));
-        QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_0")), QStringLiteral("9,000"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_3")), QStringLiteral("576,000"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblHour")), QStringLiteral("304"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlTotal")), QStringLiteral("2,056,000"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlCofeAll")), QStringLiteral("1.10"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlCTotal")), QStringLiteral("2,261,600"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+        QVERIFY(control<QPushButton>(&e, u"cmdDel"_s)->isEnabled());
+        QVERIFY(!control<QCheckBox>(&e, u"chkReserve"_s)->isChecked());
+        QCOMPARE(texts(&e, {u"cmdOK"_s, u"txtSFunc"_s, u"cmbImp"_s, u"lvlCoef_1"_s, u"txtHour_3"_s,
+                            u"txtUPrice_0"_s, u"lvlPrice_3"_s, u"lvlHTotal"_s, u"lblHour"_s, u"lvlTotal"_s,
+                            u"lvlCofeAll"_s, u"lvlCTotal"_s, u"lvlPriAll"_s, u"lblUFP"_s, u"lblFpAdjTotal"_s,
+                            u"lblFpAdjRes"_s, u"lblCoCVal_0"_s}),
+                 (QStringList{u"更新保存"_s, u"受注入力"_s, u"重要"_s, u"1.10"_s, u"96"_s, u"9,000"_s,
+                              u"576,000"_s, u"304"_s, u"304"_s, u"2,056,000"_s, u"1.10"_s, u"2,261,600"_s,
+                              u"2,261,600"_s, u"28"_s, u"35"_s, u"1.00"_s, u"1.10"_s}));
         QCOMPARE(fpList(e)->topLevelItemCount(), 5);
-        QCOMPARE(fpList(e)->topLevelItem(2)->text(0), QStringLiteral("得意先マスタ参照"));
-        QCOMPARE(fpList(e)->topLevelItem(2)->text(3), QStringLiteral("5"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblUFP")), QStringLiteral("28")); // 4 + 10 + 5 + 4 + 5
-        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjTotal")), QStringLiteral("35"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblFpAdjRes")), QStringLiteral("1.00"));
-        QCOMPARE(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 3);
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoCVal_0")), QStringLiteral("1.10"));
-        // COCOMO: 1.484 KStep, nominal scale, RELY high.
+        QCOMPARE(rowTexts(fpList(e), 2).first(), u"得意先マスタ参照"_s);
+        QCOMPARE(comboCode(&e, u"cmbCoCost_0"_s), 3);
+        // COCOMO: 28 points x 53 = 1.484 KStep, nominal scale, RELY high.
         const double cocomo = std::round(std::pow(28 * 53 / 1000.0, 1.0997) * 2.94 * 1.10 * 160);
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoHour")), QString::number(cocomo));
-        QCOMPARE(controlText(&e, QStringLiteral("lblRemHour")), QString::number(cocomo - 304));
+        QCOMPARE(controlText(&e, u"lblCoHour"_s), QString::number(cocomo));
+        QCOMPARE(controlText(&e, u"lblRemHour"_s), QString::number(cocomo - 304));
 
-        // A change of class reprices at once.
-        control<QComboBox>(&e, QStringLiteral("cmbImp"))->setCurrentIndex(1); // 普通 1.00
-        QCOMPARE(controlText(&e, QStringLiteral("lvlCoef_1")), QStringLiteral("1.00"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,056,000"));
-        control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("96,000"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("1,960,000"));
-        // A language change changes the size.
-        control<QComboBox>(&e, QStringLiteral("cmbLang"))->setCurrentIndex(3); // C, 97
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoLang")), QStringLiteral("97"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblLoc")), QStringLiteral("2.72")); // 28 x 97 / 1000
+        // A change of class, of the discount or of the language reprices and resizes at once.
+        control<QComboBox>(&e, u"cmbImp"_s)->setCurrentIndex(1); // 普通 1.00
+        QCOMPARE(texts(&e, {u"lvlCoef_1"_s, u"lvlPriAll"_s}), (QStringList{u"1.00"_s, u"2,056,000"_s}));
+        setText(&e, u"txtDiscount"_s, u"96,000"_s);
+        QCOMPARE(controlText(&e, u"lvlPriAll"_s), u"1,960,000"_s);
+        control<QComboBox>(&e, u"cmbLang"_s)->setCurrentIndex(3); // C, 97: 28 x 97 / 1000
+        QCOMPARE(texts(&e, {u"lblCoLang"_s, u"lblLoc"_s}), (QStringList{u"97"_s, u"2.72"_s}));
     }
 
     void hoursOverflowWarnsOnce()
     {
         open(0, false);
         FunctionEditor e(*m_state);
-        auto* hours = control<QLineEdit>(&e, QStringLiteral("txtHour_0"));
-        hours->setText(QStringLiteral("4000"));
+        setText(&e, u"txtHour_0"_s, u"4000"_s);
         QVERIFY(Messages::shown().isEmpty());
-        hours->setText(QStringLiteral("40000"));
+        setText(&e, u"txtHour_0"_s, u"40000"_s);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("0"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40000"));
-        control<QLineEdit>(&e, QStringLiteral("txtHour_1"))->setText(QStringLiteral("10"));
-        control<QTabWidget>(&e, QStringLiteral("tbsOptions"))->setCurrentIndex(1);
+        QCOMPARE(Messages::last().title, u"オーバフロー"_s);
+        QCOMPARE(texts(&e, {u"lvlPrice_0"_s, u"lvlHTotal"_s}), (QStringList{u"0"_s, u"40000"_s}));
+        setText(&e, u"txtHour_1"_s, u"10"_s);
+        control<QTabWidget>(&e, u"tbsOptions"_s)->setCurrentIndex(1);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("40010"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_1")), QStringLiteral("85,000"));
+        QCOMPARE(texts(&e, {u"lvlHTotal"_s, u"lvlPrice_1"_s}), (QStringList{u"40010"_s, u"85,000"_s}));
     }
 
     void chargeModeLayoutAndFigures()
@@ -362,19 +250,17 @@ private slots:
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
         for (int i = 0; i < 8; ++i) {
-            QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_%1").arg(i))->isHidden());
-            QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtUPrice_%1").arg(i))->isHidden());
-            QVERIFY(control<QLabel>(&e, QStringLiteral("lblPri_%1").arg(i))->isHidden());
-            QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->isHidden());
-            QCOMPARE(control<QPushButton>(&e, QStringLiteral("cmdHour_%1").arg(i))->text(),
-                     QStringLiteral("担当入力..."));
-            QCOMPARE(controlText(&e, QStringLiteral("lblE_%1").arg(i)), QStringLiteral("時間"));
+            for (const char* hidden : {"txtHour_%1", "txtUPrice_%1", "lblPri_%1"}) {
+                QVERIFY(control<QWidget>(&e, QString::fromLatin1(hidden).arg(i))->isHidden());
+            }
+            QVERIFY(!control<QPushButton>(&e, u"cmdHour_%1"_s.arg(i))->isHidden());
+            QCOMPARE(texts(&e, {u"cmdHour_%1"_s.arg(i), u"lblE_%1"_s.arg(i)}),
+                     (QStringList{u"担当入力..."_s, u"時間"_s}));
         }
-        QVERIFY(control<QPushButton>(&e, QStringLiteral("cmdHour_8"))->isHidden());
+        QVERIFY(control<QPushButton>(&e, u"cmdHour_8"_s)->isHidden());
         // Process 1: member 2 (PL, 8,500) 16 hours and member 1 (PM, 10,000) 8 hours.
-        QCOMPARE(controlText(&e, QStringLiteral("lblUHour_0")), QStringLiteral("24"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_0")), QStringLiteral("216,000"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
+        QCOMPARE(texts(&e, {u"lblUHour_0"_s, u"lvlPrice_0"_s, u"lvlHTotal"_s}),
+                 (QStringList{u"24"_s, u"216,000"_s, u"304"_s}));
         QCOMPARE(m_state->chargeTable[4][1].NMEMBER, 5);
         QCOMPARE(m_state->chargeTable[4][1].NDPRI, 5500.0);
         QCOMPARE(m_state->chargeTable[4][3].NADD, 0);
@@ -384,39 +270,34 @@ private slots:
     // that every assignment is shown and priced.
     void chargesAfterAGapAreLoaded()
     {
-        ExecSql(
-            *m_state->Conn,
-            QStringLiteral("DELETE TCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPROC = 1 AND NADD = 1"));
-        ExecSql(*m_state->Conn, QStringLiteral("INSERT INTO TCHARGE VALUES (2, 1, 1, 5, 3, 10)"));
+        ExecSql(*m_state->Conn,
+                u"DELETE TCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPROC = 1 AND NADD = 1"_s);
+        ExecSql(*m_state->Conn, u"INSERT INTO TCHARGE VALUES (2, 1, 1, 5, 3, 10)"_s);
         open(1, true);
         FunctionEditor e(*m_state);
         QCOMPARE(m_state->chargeTable[1][1].NADD, 1);
         QCOMPARE(m_state->chargeTable[1][1].NMEMBER, 1);
         QCOMPARE(m_state->chargeTable[1][2].NADD, 2);
         QCOMPARE(m_state->chargeTable[1][2].NMEMBER, 3);
-        QCOMPARE(controlText(&e, QStringLiteral("lblUHour_0")), QStringLiteral("18"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_0")),
-                 QStringLiteral("155,000")); // 8 x 10,000 + 10 x 7,500
+        // 8 x 10,000 + 10 x 7,500
+        QCOMPARE(texts(&e, {u"lblUHour_0"_s, u"lvlPrice_0"_s}), (QStringList{u"18"_s, u"155,000"_s}));
     }
 
     // Assignments of a row beyond the processes in use stay on screen and in the figures.
     void assignedRowBeyondTheProcessesStaysVisible()
     {
-        ExecSql(*m_state->Conn, QStringLiteral("UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 8"));
+        ExecSql(*m_state->Conn, u"UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 8"_s);
         open(1, true);
         {
             FunctionEditor e(*m_state);
-            QVERIFY(!control<QPushButton>(&e, QStringLiteral("cmdHour_7"))->isHidden());
-            QCOMPARE(controlText(&e, QStringLiteral("lvlHour_7")), QStringLiteral("工程８"));
-            QCOMPARE(controlText(&e, QStringLiteral("lblUHour_7")), QStringLiteral("8"));
-            QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("304"));
-            QCOMPARE(controlText(&e, QStringLiteral("lvlTotal")), QStringLiteral("1,996,000"));
+            QVERIFY(!control<QPushButton>(&e, u"cmdHour_7"_s)->isHidden());
+            QCOMPARE(texts(&e, {u"lvlHour_7"_s, u"lblUHour_7"_s, u"lvlHTotal"_s, u"lvlTotal"_s}),
+                     (QStringList{u"工程８"_s, u"8"_s, u"304"_s, u"1,996,000"_s}));
         }
         open(1, false);
         FunctionEditor e(*m_state);
-        QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")),
-                 QStringLiteral("296")); // 導入 no longer planned
+        QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
+        QCOMPARE(controlText(&e, u"lvlHTotal"_s), u"296"_s); // 導入 no longer planned
     }
 
     void assignmentDialogFromTheEditor()
@@ -425,21 +306,18 @@ private slots:
         FunctionEditor e(*m_state);
         const ModalSteps modal([&](QWidget* dialog) {
             QVERIFY(qobject_cast<WorkAssignment*>(dialog));
-            QCOMPARE(dialog->objectName(), QStringLiteral("frmCharge"));
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("担当入力"));
             QCOMPARE(m_state->ChargeProc, 3);
-            auto* list = control<QTreeWidget>(dialog, QStringLiteral("lvwChList"));
+            auto* list = control<QTreeWidget>(dialog, u"lvwChList"_s);
             QCOMPARE(list->topLevelItemCount(), 1);
             list->setCurrentItem(list->topLevelItem(0));
-            clickButton(dialog, QStringLiteral("cmdChgDel"));
-            clickButton(dialog, QStringLiteral("cmdFix"));
+            clickButton(dialog, u"cmdChgDel"_s);
+            clickButton(dialog, u"cmdFix"_s);
         });
-        clickButton(&e, QStringLiteral("cmdHour_2"));
+        clickButton(&e, u"cmdHour_2"_s);
         QVERIFY(modal.ran());
         // The last assignment of the process removed: 0 hours, no price.
-        QCOMPARE(controlText(&e, QStringLiteral("lblUHour_2")), QStringLiteral("0"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPrice_2")), QStringLiteral("0"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlHTotal")), QStringLiteral("264"));
+        QCOMPARE(texts(&e, {u"lblUHour_2"_s, u"lvlPrice_2"_s, u"lvlHTotal"_s}),
+                 (QStringList{u"0"_s, u"0"_s, u"264"_s}));
     }
 
     void cancelAsksFirst_data()
@@ -448,13 +326,11 @@ private slots:
         QTest::addColumn<bool>("cancelPolicy");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("question");
-        QTest::addColumn<bool>("closes");
         QTest::newRow("new, OK") << 0 << true << int(QMessageBox::Ok)
-                                 << QStringLiteral("保存せずに終了します。\nよろしいですか。") << true;
+                                 << u"保存せずに終了します。\nよろしいですか。"_s;
         QTest::newRow("existing, cancel")
-            << 1 << true << int(QMessageBox::Cancel)
-            << QStringLiteral("変更せずに終了します。\nよろしいですか。") << false;
-        QTest::newRow("policy off") << 1 << false << 0 << QString() << true;
+            << 1 << true << int(QMessageBox::Cancel) << u"変更せずに終了します。\nよろしいですか。"_s;
+        QTest::newRow("policy off") << 1 << false << 0 << QString();
     }
     void cancelAsksFirst()
     {
@@ -462,22 +338,19 @@ private slots:
         QFETCH(bool, cancelPolicy);
         QFETCH(int, answer);
         QFETCH(QString, question);
-        QFETCH(bool, closes);
         open(function, false);
         m_state->policy.Cancel = cancelPolicy;
         FunctionEditor e(*m_state);
         e.show();
-        Messages::clearShown();
         if (answer != 0) {
             Messages::setNextAnswer(static_cast<Messages::Button>(answer));
         }
         QTest::keyClick(&e, Qt::Key_Escape);
-        QCOMPARE(e.isVisible(), !closes);
+        QCOMPARE(e.isVisible(), answer == QMessageBox::Cancel);
         if (question.isEmpty()) {
             QVERIFY(Messages::shown().isEmpty());
         } else {
-            QCOMPARE(Messages::last().title, QStringLiteral("確認"));
-            QCOMPARE(Messages::last().text, question);
+            COMPARE_LAST_MESSAGE(u"確認"_s, question, Messages::Question);
         }
         QVERIFY(!m_state->Updated);
     }
@@ -489,97 +362,70 @@ private slots:
         QTest::addColumn<bool>("charge");
         QTest::addColumn<QString>("statement");
         QTest::newRow("adjustment degrees")
-            << false
-            << QStringLiteral("SELECT * FROM TFPADJ WHERE NPROJECT = 2 AND NFUNCTION = 1 ORDER BY NKIND");
-        QTest::newRow("language coefficient")
-            << false << QStringLiteral("SELECT NCOEF FROM MLANG WHERE NLANG = 1");
+            << false << u"SELECT * FROM TFPADJ WHERE NPROJECT = 2 AND NFUNCTION = 1 ORDER BY NKIND"_s;
+        QTest::newRow("language coefficient") << false << u"SELECT NCOEF FROM MLANG WHERE NLANG = 1"_s;
         QTest::newRow("assignments")
             << true
-            << QStringLiteral("SELECT * FROM VCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPRIKIND = 1 "
-                              "ORDER BY NPROC, NADD");
+            << u"SELECT * FROM VCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPRIKIND = 1 ORDER BY NPROC, NADD"_s;
     }
     void loadFailureIsReported()
     {
         QFETCH(bool, charge);
         QFETCH(QString, statement);
         open(1, charge);
-        DbConnection::setStatementHook([statement](const DbConnection&, const QString& sql) {
-            if (sql == statement) {
-                throw DbError(DbError::Other, QStringLiteral("接続が切れました"), sql);
-            }
-        });
+        StatementLog log;
+        log.failOn(statement);
         FunctionEditor e(*m_state);
-        DbConnection::setStatementHook(nullptr);
         QVERIFY(!e.isReady());
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
-        QCOMPARE(Messages::last().text, QStringLiteral("接続が切れました\n") + statement);
+        COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + statement, Messages::Critical);
     }
 
     void outOfRangeLanguageCountsZero()
     {
-        ExecSql(*m_state->Conn, QStringLiteral("UPDATE MLANG SET NCOEF = 40000 WHERE NLANG = 1"));
+        ExecSql(*m_state->Conn, u"UPDATE MLANG SET NCOEF = 40000 WHERE NLANG = 1"_s);
         open(1, false);
         FunctionEditor e(*m_state);
         QVERIFY(e.isReady());
-        QCOMPARE(Messages::last().title, QStringLiteral("オーバフロー"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoLang")), QStringLiteral("0"));
-        QCOMPARE(controlText(&e, QStringLiteral("lblCoHour")), QStringLiteral("0"));
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("2,261,600"));
+        QCOMPARE(Messages::last().title, u"オーバフロー"_s);
+        QCOMPARE(texts(&e, {u"lblCoLang"_s, u"lblCoHour"_s, u"lvlPriAll"_s}),
+                 (QStringList{u"0"_s, u"0"_s, u"2,261,600"_s}));
     }
 
-    // The real editor opened from the main window: the list and the panels follow the save.
+    // The real editor opened from the main window: the new row and the panels follow its save.
     void fromTheMainWindow()
     {
         RegisterAllEditors();
         MainWindow window(*m_state);
         m_state->policy.Charge = false; // the window has loaded the stored policy
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto* tree = control<QTreeWidget>(&window, QStringLiteral("tvwPList"));
-        auto* list = control<QTreeWidget>(&window, QStringLiteral("lvwFList"));
+        auto* tree = control<QTreeWidget>(&window, u"tvwPList"_s);
+        auto* list = control<QTreeWidget>(&window, u"lvwFList"_s);
         for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-            if (ItemKey(*it) == QStringLiteral("P2")) {
+            if (ItemKey(*it) == u"P2"_s) {
                 tree->setCurrentItem(*it);
             }
         }
-        QCOMPARE(m_state->CurProject, 2);
         QCOMPARE(list->topLevelItemCount(), 3);
-        const QString hoursBefore = control<QLabel>(&window, QStringLiteral("remHour"))->text();
-
-        triggerWithModal(&window, QStringLiteral("FN"), [](QWidget* e) {
+        const QString hoursBefore = controlText(&window, u"remHour"_s);
+        triggerWithModal(&window, u"FN"_s, [](QWidget* e) {
             QVERIFY(qobject_cast<FunctionEditor*>(e));
-            control<QLineEdit>(e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("請求書発行"));
-            control<QLineEdit>(e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("20"));
-            clickButton(e, QStringLiteral("cmdOK"));
+            setText(e, u"txtSFunc"_s, u"請求書発行"_s);
+            setText(e, u"txtHour_3"_s, u"20"_s);
+            clickButton(e, u"cmdOK"_s);
         });
         QCOMPARE(list->topLevelItemCount(), 4);
-        const int added = m_state->CurFunction;
-        QTreeWidgetItem* row = FindItemByKey(list, QStringLiteral("F") + QString::number(added));
-        QVERIFY(row);
-        QCOMPARE(row->text(2), QStringLiteral("請求書発行"));
-        QCOMPARE(row->text(8), QStringLiteral("20"));
-        QCOMPARE(row->text(9), QStringLiteral("120,000"));
-        QVERIFY(control<QLabel>(&window, QStringLiteral("remHour"))->text() != hoursBefore);
-
-        list->setCurrentItem(row);
-        triggerWithModal(&window, QStringLiteral("FU"), [](QWidget* e) {
-            QVERIFY(qobject_cast<FunctionEditor*>(e));
-            QCOMPARE(controlText(e, QStringLiteral("txtSFunc")), QStringLiteral("請求書発行"));
-            control<QLineEdit>(e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("20,000"));
-            clickButton(e, QStringLiteral("cmdOK"));
-        });
-        QCOMPARE(FindItemByKey(list, QStringLiteral("F") + QString::number(added))->text(9),
-                 QStringLiteral("100,000"));
-        window.close();
+        const int row = rowOfKey(list, u"F"_s + QString::number(m_state->CurFunction));
+        QCOMPARE(rowTexts(list, row, 8), (QStringList{u"20"_s, u"120,000"_s}));
+        QCOMPARE(list->topLevelItem(row)->text(2), u"請求書発行"_s);
+        QVERIFY(controlText(&window, u"remHour"_s) != hoursBefore);
     }
 
     // Every page laid out without clipping; with VORNA_SCREENSHOTS set, the pages are saved there.
     void pagesLayOutCleanly_data()
     {
         QTest::addColumn<bool>("charge");
-        QTest::newRow("process mode") << false;
-        QTest::newRow("charge mode") << true;
+        QTest::newRow("process") << false;
+        QTest::newRow("charge") << true;
     }
     void pagesLayOutCleanly()
     {
@@ -588,28 +434,10 @@ private slots:
         FunctionEditor e(*m_state);
         e.show();
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        auto* tabs = control<QTabWidget>(&e, QStringLiteral("tbsOptions"));
-        const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
+        auto* tabs = control<QTabWidget>(&e, u"tbsOptions"_s);
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
-            QApplication::processEvents();
-            const QWidget* page = tabs->widget(i);
-            for (QWidget* w : page->findChildren<QWidget*>()) {
-                if (!w->isVisible() || qobject_cast<QTreeWidget*>(w) || w->inherits("QAbstractScrollArea")) {
-                    continue;
-                }
-                if (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w) ||
-                    qobject_cast<QComboBox*>(w)) {
-                    QVERIFY2(w->width() >= w->minimumSizeHint().width(),
-                             qPrintable(w->objectName() + QLatin1Char(' ') + QString::number(i)));
-                    const QRect inPage(w->mapTo(page, QPoint(0, 0)), w->size());
-                    QVERIFY2(page->rect().contains(inPage), qPrintable(w->objectName()));
-                }
-            }
-            if (!folder.isEmpty()) {
-                e.grab().save(QDir(folder).filePath(
-                    QStringLiteral("frmFunc_%1_%2.png").arg(charge ? "charge" : "process").arg(i)));
-            }
+            checkCaptionsFit(&e, u"frmFunc_%1_%2"_s.arg(QString::fromLatin1(QTest::currentDataTag())).arg(i));
         }
     }
 };

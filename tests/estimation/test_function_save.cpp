@@ -1,51 +1,31 @@
 #include "estimation/function_editor.h"
 #include "estimation_fixtures.h"
 
-#include <QCheckBox>
-#include <QPlainTextEdit>
-
 namespace {
 
-const QString kHostileTitle = QStringLiteral("O'Brien'); DELETE TFP WHERE 1=1;--");
+const QString kHostileTitle = u"O'Brien'); DELETE TFP WHERE 1=1;--"_s;
 
 // What the user types into a new function in process mode.
 void typeNewFunction(FunctionEditor& e)
 {
-    control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(kHostileTitle);
-    control<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QStringLiteral("説明の'文'"));
-    pickCode(control<QComboBox>(&e, QStringLiteral("cmbImp")), 3); // 重要 1.10
-    pickCode(control<QComboBox>(&e, QStringLiteral("cmbCoCost_0")), 4);
-    control<QComboBox>(&e, QStringLiteral("cmbFpAdj_13"))->setCurrentIndex(5);
-    control<QLineEdit>(&e, QStringLiteral("txtHour_0"))->setText(QStringLiteral("10"));
-    control<QLineEdit>(&e, QStringLiteral("txtHour_3"))->setText(QStringLiteral("100"));
-    const QStringList titles = {QStringLiteral("顧客ファイル"), QStringLiteral("消す行"),
-                                QStringLiteral("登録画面")};
+    setText(&e, u"txtSFunc"_s, kHostileTitle);
+    setText(&e, u"txtLFunc"_s, u"説明の'文'"_s);
+    pickCode(control<QComboBox>(&e, u"cmbImp"_s), 3); // 重要 1.10
+    pickCode(control<QComboBox>(&e, u"cmbCoCost_0"_s), 4);
+    control<QComboBox>(&e, u"cmbFpAdj_13"_s)->setCurrentIndex(5);
+    setText(&e, u"txtHour_0"_s, u"10"_s);
+    setText(&e, u"txtHour_3"_s, u"100"_s);
+    const QStringList titles = {u"顧客ファイル"_s, u"消す行"_s, u"登録画面"_s};
     const int kinds[] = {1, 2, 3};
     for (int i = 0; i < 3; ++i) {
-        control<QLineEdit>(&e, QStringLiteral("txtFpTitle"))->setText(titles[i]);
-        pickCode(control<QComboBox>(&e, QStringLiteral("cmbFpKind")), kinds[i]);
-        clickButton(&e, QStringLiteral("cmdFpAdd"));
+        setText(&e, u"txtFpTitle"_s, titles[i]);
+        pickCode(control<QComboBox>(&e, u"cmbFpKind"_s), kinds[i]);
+        clickButton(&e, u"cmdFpAdd"_s);
     }
-    auto* list = control<QTreeWidget>(&e, QStringLiteral("lvwFpList"));
+    auto* list = control<QTreeWidget>(&e, u"lvwFpList"_s);
     list->setCurrentItem(list->topLevelItem(1));
-    clickButton(&e, QStringLiteral("cmdFpDel"));
+    clickButton(&e, u"cmdFpDel"_s);
 }
-
-// Fails the statement number `failAt` (from 0) that runs after it is installed.
-struct FailingHook {
-    int failAt = -1;
-    int seen = 0;
-    QStringList statements;
-    void install()
-    {
-        DbConnection::setStatementHook([this](const DbConnection&, const QString& sql) {
-            statements << sql;
-            if (seen++ == failAt) {
-                throw DbError(DbError::Other, QStringLiteral("注入した障害"), sql);
-            }
-        });
-    }
-};
 
 } // namespace
 
@@ -96,19 +76,21 @@ private slots:
         open(0, false);
         FunctionEditor e(*m_state);
         typeNewFunction(e);
-        QCOMPARE(controlText(&e, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
-        FailingHook hook;
-        hook.install();
-        clickButton(&e, QStringLiteral("cmdOK"));
-        DbConnection::setStatementHook(nullptr);
+        QCOMPARE(controlText(&e, u"lvlPriAll"_s), u"759,000"_s);
+        QStringList statements;
+        {
+            StatementLog log;
+            clickButton(&e, u"cmdOK"_s);
+            statements = log.statements();
+        }
 
         QCOMPARE(e.result(), int(QDialog::Accepted));
         QVERIFY(m_state->Updated);
         const int f = m_state->CurFunction;
-        QCOMPARE(f, value(QStringLiteral("SELECT MAX(NFUNCTION) AS V FROM TFUNCTION")).toInt());
+        QCOMPARE(f, value(u"SELECT MAX(NFUNCTION) AS V FROM TFUNCTION"_s).toInt());
         QVERIFY(f > 5);
         const QString fn = QString::number(f);
-        const QString where = QStringLiteral("NPROJECT = 2 AND NFUNCTION = ") + fn;
+        const QString where = u"NPROJECT = 2 AND NFUNCTION = "_s + fn;
 
         // The statements, in order, as written.
         QStringList expected;
@@ -117,30 +99,22 @@ private slots:
                         "CSFUNC, CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES(2, '1', 1, 3, 2, 2, "
                         "2, 1, 'O''Brien''); DELETE TFP WHERE 1=1;--', '説明の''文''', 0, 110, "
                         "690000, 759000)")
-                 << QStringLiteral("SELECT @@IDENTITY AS ID FROM TFUNCTION")
-                 << QStringLiteral("INSERT INTO TFP VALUES (2, %1, 1, '顧客ファイル', 1, 2)").arg(fn)
-                 << QStringLiteral("INSERT INTO TFP VALUES (2, %1, 2, '登録画面', 3, 2)").arg(fn);
+                 << u"SELECT @@IDENTITY AS ID FROM TFUNCTION"_s
+                 << u"INSERT INTO TFP VALUES (2, %1, 1, '顧客ファイル', 1, 2)"_s.arg(fn)
+                 << u"INSERT INTO TFP VALUES (2, %1, 2, '登録画面', 3, 2)"_s.arg(fn);
         for (int i = 1; i <= 14; ++i) {
-            expected << QStringLiteral("INSERT INTO TFPADJ VALUES (2, %1, %2, %3)")
-                            .arg(fn)
-                            .arg(i)
-                            .arg(i == 14 ? 5 : 2);
+            expected << u"INSERT INTO TFPADJ VALUES (2, %1, %2, %3)"_s.arg(fn).arg(i).arg(i == 14 ? 5 : 2);
         }
         for (int i = 1; i <= 5; ++i) {
-            expected << QStringLiteral("INSERT INTO TCOCOMO VALUES (2, %1, 1, %2, 2)").arg(fn).arg(i);
+            expected << u"INSERT INTO TCOCOMO VALUES (2, %1, 1, %2, 2)"_s.arg(fn).arg(i);
         }
         for (int i = 1; i <= 17; ++i) {
-            expected << QStringLiteral("INSERT INTO TCOCOMO VALUES (2, %1, 2, %2, %3)")
-                            .arg(fn)
-                            .arg(i)
-                            .arg(i == 1 ? 4 : 2);
+            expected << u"INSERT INTO TCOCOMO VALUES (2, %1, 2, %2, %3)"_s.arg(fn).arg(i).arg(i == 1 ? 4 : 2);
         }
-        expected << QStringLiteral("DELETE THOUR WHERE NPROJECT = 2 AND NFUNCTION = ") + fn;
+        expected << u"DELETE THOUR WHERE NPROJECT = 2 AND NFUNCTION = "_s + fn;
         const QString prices[] = {"9000", "8500", "7500", "6000", "5500", "6000", "6500", "7000"};
         for (int k = 1; k <= 8; ++k) {
-            const QString hours = k == 1   ? QStringLiteral("10")
-                                  : k == 4 ? QStringLiteral("100")
-                                           : QStringLiteral("NULL");
+            const QString hours = k == 1 ? u"10"_s : k == 4 ? u"100"_s : u"NULL"_s;
             expected << QStringLiteral(
                             "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (2, %1, "
                             "%2, %3, %4)")
@@ -148,38 +122,21 @@ private slots:
                             .arg(k)
                             .arg(hours, prices[k - 1]);
         }
-        QCOMPARE(hook.statements, expected);
+        QCOMPARE(statements, expected);
 
-        // What the database holds.
-        QCOMPARE(value(QStringLiteral("SELECT CSFUNC AS V FROM TFUNCTION WHERE ") + where).toString(),
-                 kHostileTitle);
-        QCOMPARE(value(QStringLiteral("SELECT CLFUNC AS V FROM TFUNCTION WHERE ") + where).toString(),
-                 QStringLiteral("説明の'文'"));
-        QCOMPARE(value(QStringLiteral("SELECT CVALID AS V FROM TFUNCTION WHERE ") + where).toString(),
-                 QStringLiteral("1"));
-        QCOMPARE(value(QStringLiteral("SELECT NDISCOUNT AS V FROM TFUNCTION WHERE ") + where).toDouble(),
-                 0.0);
-        QCOMPARE(value(QStringLiteral("SELECT NPRICE AS V FROM TFUNCTION WHERE ") + where).toDouble(),
-                 759000.0);
-        QCOMPARE(rowCount(conn(), QStringLiteral("TFP"), where), 2);
-        QCOMPARE(value(QStringLiteral("SELECT CTITLE AS V FROM TFP WHERE NADD = 2 AND ") + where).toString(),
-                 QStringLiteral("登録画面"));
-        QCOMPARE(rowCount(conn(), QStringLiteral("TFPADJ"), where), 14);
-        QCOMPARE(rowCount(conn(), QStringLiteral("TCOCOMO"), where), 22);
-        QCOMPARE(rowCount(conn(), QStringLiteral("THOUR"), where), 8);
-        QVERIFY(
-            !value(QStringLiteral("SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 2 AND ") + where).isValid());
-        QCOMPARE(rowCount(conn(), QStringLiteral("TCHARGE"), where), 0);
-        QCOMPARE(rowCount(conn(), QStringLiteral("TFP"), QStringLiteral("NPROJECT = 2 AND NFUNCTION = 1")),
-                 5);
+        // Texts round-trip; hours left empty are stored as NULL; the other functions keep their rows.
+        QCOMPARE(value(u"SELECT CSFUNC AS V FROM TFUNCTION WHERE "_s + where).toString(), kHostileTitle);
+        QCOMPARE(value(u"SELECT CLFUNC AS V FROM TFUNCTION WHERE "_s + where).toString(), u"説明の'文'"_s);
+        QVERIFY(!value(u"SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 2 AND "_s + where).isValid());
+        QCOMPARE(rowCount(conn(), u"TFP"_s, u"NPROJECT = 2 AND NFUNCTION = 1"_s), 5);
 
         // Opened again, the function shows what was saved.
         open(f, false);
         FunctionEditor again(*m_state);
-        QCOMPARE(controlText(&again, QStringLiteral("txtSFunc")), kHostileTitle);
-        QCOMPARE(controlText(&again, QStringLiteral("lvlPriAll")), QStringLiteral("759,000"));
-        QCOMPARE(control<QComboBox>(&again, QStringLiteral("cmbCoCost_0"))->currentData().toInt(), 4);
-        QCOMPARE(control<QTreeWidget>(&again, QStringLiteral("lvwFpList"))->topLevelItemCount(), 2);
+        QCOMPARE(controlText(&again, u"txtSFunc"_s), kHostileTitle);
+        QCOMPARE(controlText(&again, u"lvlPriAll"_s), u"759,000"_s);
+        QCOMPARE(comboCode(&again, u"cmbCoCost_0"_s), 4);
+        QCOMPARE(control<QTreeWidget>(&again, u"lvwFpList"_s)->topLevelItemCount(), 2);
     }
 
     // A failure at any statement leaves the database as it was and the window open with what
@@ -215,25 +172,22 @@ private slots:
             if (mode == 0) {
                 typeNewFunction(e);
             } else {
-                control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("変更後"));
-                control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->setText(QStringLiteral("1,000"));
+                setText(&e, u"txtSFunc"_s, u"変更後"_s);
+                setText(&e, u"txtDiscount"_s, u"1,000"_s);
                 if (charge) {
                     m_state->chargeTable[1][2] = ChargeSlot{}; // one assignment fewer
                 }
             }
             Messages::clearShown();
-            FailingHook hook;
-            hook.failAt = failAt;
-            hook.install();
+            StatementLog log(failAt);
             bool saved = false;
             if (mode == 2) {
                 Messages::setNextAnswer(QMessageBox::Yes);
-                clickButton(&e, QStringLiteral("cmdDel"));
+                clickButton(&e, u"cmdDel"_s);
                 saved = e.result() == QDialog::Accepted;
             } else {
                 saved = e.saveFunction(mode);
             }
-            DbConnection::setStatementHook(nullptr);
             if (saved) {
                 statements = failAt;
                 QVERIFY(m_state->Updated);
@@ -242,12 +196,11 @@ private slots:
             QCOMPARE(e.result(), 0);
             QVERIFY(!m_state->Updated);
             QCOMPARE(m_state->CurFunction, function);
-            QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
-            QCOMPARE(Messages::last().text, QStringLiteral("注入した障害\n") + hook.statements.value(failAt));
+            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+            QCOMPARE(Messages::last().text, u"injected failure\n"_s + log.failedStatement());
             QCOMPARE(FunctionRowsSnapshot(conn()), before);
             if (mode != 2) {
-                QCOMPARE(controlText(&e, QStringLiteral("txtSFunc")),
-                         mode == 0 ? kHostileTitle : QStringLiteral("変更後"));
+                QCOMPARE(controlText(&e, u"txtSFunc"_s), mode == 0 ? kHostileTitle : u"変更後"_s);
             }
         }
         QVERIFY(FunctionRowsSnapshot(conn()) != before);
@@ -259,10 +212,10 @@ private slots:
             QCOMPARE(statements, charge ? 45 + 1 + 13 : 45 + 9);
         } else {
             QCOMPARE(statements, 6);
-            QCOMPARE(rowCount(conn(), QStringLiteral("TFUNCTION"), QStringLiteral("NFUNCTION = 2")), 0);
-            QCOMPARE(rowCount(conn(), QStringLiteral("TCHARGE"), QStringLiteral("NFUNCTION = 2")), 0);
-            QCOMPARE(rowCount(conn(), QStringLiteral("TFUNCTION"), QStringLiteral("NPROJECT = 2")), 2);
-            QCOMPARE(rowCount(conn(), QStringLiteral("TMEMBER"), QStringLiteral("NPROJECT = 2")), 5);
+            QCOMPARE(rowCount(conn(), u"TFUNCTION"_s, u"NFUNCTION = 2"_s), 0);
+            QCOMPARE(rowCount(conn(), u"TCHARGE"_s, u"NFUNCTION = 2"_s), 0);
+            QCOMPARE(rowCount(conn(), u"TFUNCTION"_s, u"NPROJECT = 2"_s), 2);
+            QCOMPARE(rowCount(conn(), u"TMEMBER"_s, u"NPROJECT = 2"_s), 5);
         }
     }
 
@@ -275,19 +228,16 @@ private slots:
         open(0, false);
         FunctionEditor e(*m_state);
         typeNewFunction(e);
-        FailingHook hook;
-        hook.failAt = 5; // after the insert and the key
-        hook.install();
-        QVERIFY(!e.saveFunction(0));
-        DbConnection::setStatementHook(nullptr);
+        {
+            StatementLog log(5); // after the insert, the key and the first rows
+            QVERIFY(!e.saveFunction(0));
+        }
         QCOMPARE(m_state->CurFunction, 0);
         QVERIFY(e.saveFunction(0));
         QCOMPARE(
-            rowCount(conn(), QStringLiteral("TFUNCTION"),
-                     QStringLiteral("CSFUNC = ") + QStringLiteral("'O''Brien''); DELETE TFP WHERE 1=1;--'")),
+            rowCount(conn(), u"TFUNCTION"_s, u"CSFUNC = "_s + u"'O''Brien''); DELETE TFP WHERE 1=1;--'"_s),
             1);
-        QCOMPARE(rowCount(conn(), QStringLiteral("TFPADJ"),
-                          QStringLiteral("NFUNCTION = ") + QString::number(m_state->CurFunction)),
+        QCOMPARE(rowCount(conn(), u"TFPADJ"_s, u"NFUNCTION = "_s + QString::number(m_state->CurFunction)),
                  14);
     }
 
@@ -297,30 +247,24 @@ private slots:
         FETCH_ENGINE();
         start(dbEngine);
         const QString hoursBefore =
-            scalar(conn(), QStringLiteral("SELECT SUM(NHOUR * NPRI) AS V FROM THOUR WHERE NFUNCTION = 1"))
-                .toString();
+            scalar(conn(), u"SELECT SUM(NHOUR * NPRI) AS V FROM THOUR WHERE NFUNCTION = 1"_s).toString();
         open(1, true);
         FunctionEditor e(*m_state);
         m_state->chargeTable[4][2] = ChargeSlot{};                  // member 3 leaves process 4
         m_state->chargeTable[8][2] = {2, 6, QString(), 12.5, 4500}; // member 6 joins process 8
         QVERIFY(e.saveFunction(1));
-        const QString where = QStringLiteral("NPROJECT = 2 AND NFUNCTION = 1");
+        const QString where = u"NPROJECT = 2 AND NFUNCTION = 1"_s;
+        QCOMPARE(scalar(conn(), u"SELECT SUM(NHOUR * NPRI) AS V FROM THOUR WHERE NFUNCTION = 1"_s).toString(),
+                 hoursBefore);
+        QCOMPARE(rowCount(conn(), u"TCHARGE"_s, where), 13);
+        QCOMPARE(rowCount(conn(), u"TCHARGE"_s, where + u" AND NPROC = 4"_s), 1);
         QCOMPARE(
-            scalar(conn(), QStringLiteral("SELECT SUM(NHOUR * NPRI) AS V FROM THOUR WHERE NFUNCTION = 1"))
-                .toString(),
-            hoursBefore);
-        QCOMPARE(rowCount(conn(), QStringLiteral("TCHARGE"), where), 13);
-        QCOMPARE(rowCount(conn(), QStringLiteral("TCHARGE"), where + QStringLiteral(" AND NPROC = 4")), 1);
-        QCOMPARE(
-            value(QStringLiteral("SELECT NHOUR AS V FROM TCHARGE WHERE NPROC = 8 AND NADD = 2 AND ") + where)
-                .toDouble(),
+            value(u"SELECT NHOUR AS V FROM TCHARGE WHERE NPROC = 8 AND NADD = 2 AND "_s + where).toDouble(),
             12.5);
         // 1,996,000 - 16 x 7,500 + 12.5 x 4,500 = 1,932,250; x 1.10 = 2,125,475.
-        QCOMPARE(value(QStringLiteral("SELECT NTOTAL AS V FROM TFUNCTION WHERE ") + where).toDouble(),
-                 1932250.0);
-        QCOMPARE(value(QStringLiteral("SELECT NPRICE AS V FROM TFUNCTION WHERE ") + where).toDouble(),
-                 2125475.0);
-        QCOMPARE(value(QStringLiteral("SELECT NHTOTAL AS V FROM TFUNCTION WHERE ") + where).toDouble(),
+        QCOMPARE(value(u"SELECT NTOTAL AS V FROM TFUNCTION WHERE "_s + where).toDouble(), 1932250.0);
+        QCOMPARE(value(u"SELECT NPRICE AS V FROM TFUNCTION WHERE "_s + where).toDouble(), 2125475.0);
+        QCOMPARE(value(u"SELECT NHTOTAL AS V FROM TFUNCTION WHERE "_s + where).toDouble(),
                  300.0); // 304 - 16 + 12.5 = 300.5, half to even
     }
 
@@ -329,21 +273,18 @@ private slots:
     {
         FETCH_ENGINE();
         start(dbEngine);
-        const QString assignments =
-            FunctionRowsSnapshot(conn()).section(QStringLiteral("SELECT * FROM TCHARGE"), 1);
+        const QString assignments = FunctionRowsSnapshot(conn()).section(u"SELECT * FROM TCHARGE"_s, 1);
         open(1, false);
         FunctionEditor e(*m_state);
-        control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->setText(QStringLiteral("20"));
+        setText(&e, u"txtHour_7"_s, u"20"_s);
         QVERIFY(e.saveFunction(1));
-        QCOMPARE(FunctionRowsSnapshot(conn()).section(QStringLiteral("SELECT * FROM TCHARGE"), 1),
-                 assignments);
+        QCOMPARE(FunctionRowsSnapshot(conn()).section(u"SELECT * FROM TCHARGE"_s, 1), assignments);
         QCOMPARE(
             value(QStringLiteral(
                       "SELECT NHOUR AS V FROM THOUR WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NDKIND = 8"))
                 .toDouble(),
             20.0);
-        QCOMPARE(value(QStringLiteral("SELECT NHTOTAL AS V FROM TFUNCTION WHERE NFUNCTION = 1")).toDouble(),
-                 316.0);
+        QCOMPARE(value(u"SELECT NHTOTAL AS V FROM TFUNCTION WHERE NFUNCTION = 1"_s).toDouble(), 316.0);
     }
 
     void onHoldRoundTrip_data() { addEngineRows(); }
@@ -354,20 +295,18 @@ private slots:
         open(1, false);
         {
             FunctionEditor e(*m_state);
-            control<QCheckBox>(&e, QStringLiteral("chkReserve"))->setChecked(true);
-            control<QLineEdit>(&e, QStringLiteral("txtDiscount"))->clear();
+            control<QCheckBox>(&e, u"chkReserve"_s)->setChecked(true);
+            control<QLineEdit>(&e, u"txtDiscount"_s)->clear();
             QVERIFY(e.saveFunction(1));
         }
-        QVERIFY(!value(QStringLiteral("SELECT CVALID AS V FROM TFUNCTION WHERE NFUNCTION = 1")).isValid());
-        QCOMPARE(value(QStringLiteral("SELECT NDISCOUNT AS V FROM TFUNCTION WHERE NFUNCTION = 1")).toDouble(),
-                 0.0);
+        QVERIFY(!value(u"SELECT CVALID AS V FROM TFUNCTION WHERE NFUNCTION = 1"_s).isValid());
+        QCOMPARE(value(u"SELECT NDISCOUNT AS V FROM TFUNCTION WHERE NFUNCTION = 1"_s).toDouble(), 0.0);
         open(1, false);
         FunctionEditor e(*m_state);
-        QVERIFY(control<QCheckBox>(&e, QStringLiteral("chkReserve"))->isChecked());
-        control<QCheckBox>(&e, QStringLiteral("chkReserve"))->setChecked(false);
+        QVERIFY(control<QCheckBox>(&e, u"chkReserve"_s)->isChecked());
+        control<QCheckBox>(&e, u"chkReserve"_s)->setChecked(false);
         QVERIFY(e.saveFunction(1));
-        QCOMPARE(value(QStringLiteral("SELECT CVALID AS V FROM TFUNCTION WHERE NFUNCTION = 1")).toString(),
-                 QStringLiteral("1"));
+        QCOMPARE(value(u"SELECT CVALID AS V FROM TFUNCTION WHERE NFUNCTION = 1"_s).toString(), u"1"_s);
     }
 
     // With a retired process the rows close up; each row keeps its own process code.
@@ -376,33 +315,28 @@ private slots:
     {
         FETCH_ENGINE();
         start(dbEngine);
-        ExecSql(conn(), QStringLiteral("UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 3"));
+        ExecSql(conn(), u"UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 3"_s);
         open(0, false);
         {
             FunctionEditor e(*m_state);
-            QCOMPARE(controlText(&e, QStringLiteral("lvlHour_2")), QStringLiteral("製造"));
-            QCOMPARE(controlText(&e, QStringLiteral("txtUPrice_2")), QStringLiteral("6000"));
-            QVERIFY(!control<QLineEdit>(&e, QStringLiteral("txtHour_6"))->isHidden());
-            QVERIFY(control<QLineEdit>(&e, QStringLiteral("txtHour_7"))->isHidden());
-            control<QLineEdit>(&e, QStringLiteral("txtSFunc"))->setText(QStringLiteral("工程の抜け"));
-            control<QLineEdit>(&e, QStringLiteral("txtHour_2"))->setText(QStringLiteral("10"));
+            QCOMPARE(controlText(&e, u"lvlHour_2"_s), u"製造"_s);
+            QCOMPARE(controlText(&e, u"txtUPrice_2"_s), u"6000"_s);
+            QVERIFY(!control<QLineEdit>(&e, u"txtHour_6"_s)->isHidden());
+            QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
+            setText(&e, u"txtSFunc"_s, u"工程の抜け"_s);
+            setText(&e, u"txtHour_2"_s, u"10"_s);
             QVERIFY(e.saveFunction(0));
         }
-        const QString where =
-            QStringLiteral("NPROJECT = 2 AND NFUNCTION = ") + QString::number(m_state->CurFunction);
-        QCOMPARE(rowCount(conn(), QStringLiteral("THOUR"), where), 7);
-        QCOMPARE(rowCount(conn(), QStringLiteral("THOUR"), where + QStringLiteral(" AND NDKIND = 3")), 0);
-        QCOMPARE(
-            value(QStringLiteral("SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 4 AND ") + where).toDouble(),
-            10.0);
-        QCOMPARE(
-            value(QStringLiteral("SELECT NPRI AS V FROM THOUR WHERE NDKIND = 8 AND ") + where).toDouble(),
-            7000.0);
+        const QString where = u"NPROJECT = 2 AND NFUNCTION = "_s + QString::number(m_state->CurFunction);
+        QCOMPARE(rowCount(conn(), u"THOUR"_s, where), 7);
+        QCOMPARE(rowCount(conn(), u"THOUR"_s, where + u" AND NDKIND = 3"_s), 0);
+        QCOMPARE(value(u"SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 4 AND "_s + where).toDouble(), 10.0);
+        QCOMPARE(value(u"SELECT NPRI AS V FROM THOUR WHERE NDKIND = 8 AND "_s + where).toDouble(), 7000.0);
         open(m_state->CurFunction, false);
         FunctionEditor again(*m_state);
-        QCOMPARE(controlText(&again, QStringLiteral("txtHour_2")), QStringLiteral("10"));
-        QCOMPARE(controlText(&again, QStringLiteral("lvlPrice_2")), QStringLiteral("60,000"));
-        QCOMPARE(controlText(&again, QStringLiteral("txtUPrice_6")), QStringLiteral("7,000"));
+        QCOMPARE(controlText(&again, u"txtHour_2"_s), u"10"_s);
+        QCOMPARE(controlText(&again, u"lvlPrice_2"_s), u"60,000"_s);
+        QCOMPARE(controlText(&again, u"txtUPrice_6"_s), u"7,000"_s);
     }
 
     // Refusals before anything is written.
@@ -412,26 +346,15 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no title") << "txtSFunc"
-                                  << ""
-                                  << "入力確認"
-                                  << "機能項目表題は必須入力です。";
-        QTest::newRow("hours overflow") << "txtHour_2"
-                                        << "40000"
-                                        << "オーバフロー"
-                                        << "";
-        QTest::newRow("half-typed discount") << "txtDiscount"
-                                             << "-"
-                                             << "入力確認"
-                                             << "値引きの値が正しくありません。";
-        QTest::newRow("half-typed unit price") << "txtUPrice_1"
-                                               << "-"
-                                               << "入力確認"
-                                               << "基本設計の単価の値が正しくありません。";
-        QTest::newRow("pasted fraction of an hour") << "txtHour_4"
-                                                    << "2.5"
-                                                    << "入力確認"
-                                                    << "単体テストの工数の値が正しくありません。";
+        QTest::newRow("no title") << u"txtSFunc"_s << u""_s << u"入力確認"_s
+                                  << u"機能項目表題は必須入力です。"_s;
+        QTest::newRow("hours overflow") << u"txtHour_2"_s << u"40000"_s << u"オーバフロー"_s << u""_s;
+        QTest::newRow("half-typed discount")
+            << u"txtDiscount"_s << u"-"_s << u"入力確認"_s << u"値引きの値が正しくありません。"_s;
+        QTest::newRow("half-typed unit price")
+            << u"txtUPrice_1"_s << u"-"_s << u"入力確認"_s << u"基本設計の単価の値が正しくありません。"_s;
+        QTest::newRow("pasted fraction of an hour")
+            << u"txtHour_4"_s << u"2.5"_s << u"入力確認"_s << u"単体テストの工数の値が正しくありません。"_s;
     }
     void refusals()
     {
@@ -464,9 +387,9 @@ private slots:
         const QString before = FunctionRowsSnapshot(conn());
         open(1, false);
         FunctionEditor e(*m_state);
-        control<QPlainTextEdit>(&e, QStringLiteral("txtLFunc"))->setPlainText(QString(2100, QChar(0x3042)));
+        setText(&e, u"txtLFunc"_s, QString(2100, QChar(0x3042)));
         QVERIFY(!e.saveFunction(1));
-        QCOMPARE(Messages::last().title, QStringLiteral("サイズオーバ"));
+        QCOMPARE(Messages::last().title, u"サイズオーバ"_s);
         QCOMPARE(FunctionRowsSnapshot(conn()), before);
     }
 
@@ -478,9 +401,9 @@ private slots:
         FunctionEditor e(*m_state);
         Messages::clearShown();
         Messages::setNextAnswer(QMessageBox::No);
-        clickButton(&e, QStringLiteral("cmdDel"));
-        QCOMPARE(Messages::last().title, QStringLiteral("削除確認"));
-        QCOMPARE(Messages::last().text, QStringLiteral("機能項目を削除します。よろしいですか？"));
+        clickButton(&e, u"cmdDel"_s);
+        QCOMPARE(Messages::last().title, u"削除確認"_s);
+        QCOMPARE(Messages::last().text, u"機能項目を削除します。よろしいですか？"_s);
         QCOMPARE(Messages::last().defaultButton, QMessageBox::No);
         QCOMPARE(Messages::last().icon, Messages::Question);
         QCOMPARE(FunctionRowsSnapshot(conn()), before);

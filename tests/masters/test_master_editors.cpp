@@ -137,14 +137,14 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("help");
         QTest::addColumn<QStringList>("headings");
-        QTest::newRow("customers") << int(Customers) << "frmCust"
-                                   << "顧客編集" << 14 << QStringList{"顧客名称", "コメント"};
-        QTest::newRow("languages") << int(Languages) << "frmLang"
-                                   << "開発言語編集" << 16 << QStringList{"言語名称", "FP-LOC変換係数"};
-        QTest::newRow("members") << int(Members) << "frmMember"
-                                 << "作業メンバ名編集" << 20 << QStringList{"メンバ名称"};
-        QTest::newRow("items") << int(Items) << "frmItem"
-                               << "経費項目名編集" << 22 << QStringList{"項目名称"};
+        QTest::newRow("customers") << int(Customers) << u"frmCust"_s << u"顧客編集"_s << 14
+                                   << QStringList{"顧客名称", "コメント"};
+        QTest::newRow("languages") << int(Languages) << u"frmLang"_s << u"開発言語編集"_s << 16
+                                   << QStringList{"言語名称", "FP-LOC変換係数"};
+        QTest::newRow("members") << int(Members) << u"frmMember"_s << u"作業メンバ名編集"_s << 20
+                                 << QStringList{"メンバ名称"};
+        QTest::newRow("items") << int(Items) << u"frmItem"_s << u"経費項目名編集"_s << 22
+                               << QStringList{"項目名称"};
     }
     void windowsCarryTheirNames()
     {
@@ -369,21 +369,16 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("customer name") << int(Customers) << "txtCustName"
-                                       << ""
-                                       << "顧客名称は必須入力です。";
-        QTest::newRow("language name") << int(Languages) << "txtLangName"
-                                       << ""
-                                       << "言語名称は必須入力です。";
-        QTest::newRow("language coefficient") << int(Languages) << "txtLangCoef"
-                                              << ""
-                                              << "FP-LOC変換係数は必須入力です。";
-        QTest::newRow("member name") << int(Members) << "txtName"
-                                     << ""
-                                     << "メンバ名称は必須入力です。";
-        QTest::newRow("item name blank") << int(Items) << "txtName"
-                                         << "   "
-                                         << "項目名称は必須入力です。";
+        QTest::newRow("customer name")
+            << int(Customers) << u"txtCustName"_s << u""_s << u"顧客名称は必須入力です。"_s;
+        QTest::newRow("language name")
+            << int(Languages) << u"txtLangName"_s << u""_s << u"言語名称は必須入力です。"_s;
+        QTest::newRow("language coefficient")
+            << int(Languages) << u"txtLangCoef"_s << u""_s << u"FP-LOC変換係数は必須入力です。"_s;
+        QTest::newRow("member name") << int(Members) << u"txtName"_s << u""_s
+                                     << u"メンバ名称は必須入力です。"_s;
+        QTest::newRow("item name blank")
+            << int(Items) << u"txtName"_s << u"   "_s << u"項目名称は必須入力です。"_s;
     }
     void requiredFields()
     {
@@ -406,22 +401,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored"); // empty: refused
-        QTest::newRow("thousands separator") << "1,200"
-                                             << "1200";
-        QTest::newRow("largest") << "32767"
-                                 << "32767";
-        QTest::newRow("smallest") << "1"
-                                  << "1";
-        QTest::newRow("zero") << "0"
-                              << "";
-        QTest::newRow("too large") << "40000"
-                                   << "";
-        QTest::newRow("negative") << "-5"
-                                  << "";
-        QTest::newRow("lone sign") << "-"
-                                   << "";
-        QTest::newRow("fraction") << "12.5"
-                                  << "";
+        QTest::newRow("thousands separator") << u"1,200"_s << u"1200"_s;
+        QTest::newRow("largest") << u"32767"_s << u"32767"_s;
+        QTest::newRow("smallest") << u"1"_s << u"1"_s;
+        QTest::newRow("zero") << u"0"_s << u""_s;
+        QTest::newRow("too large") << u"40000"_s << u""_s;
+        QTest::newRow("negative") << u"-5"_s << u""_s;
+        QTest::newRow("lone sign") << u"-"_s << u""_s;
+        QTest::newRow("fraction") << u"12.5"_s << u""_s;
     }
     void languageCoefficient()
     {
@@ -514,35 +501,36 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("customer add")
-            << int(Customers) << "cmdOK"
+            << int(Customers) << u"cmdOK"_s
             << QStringList{"SELECT * FROM MCUSTOMER WHERE CCUSTNAME = 'A''s'",
                            "SELECT MAX(NSORT) AS MSORT FROM MCUSTOMER",
                            "INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (3, "
                            "'A''s', '')"};
         QTest::newRow("customer update")
-            << int(Customers) << "cmdUp"
+            << int(Customers) << u"cmdUp"_s
             << QStringList{"UPDATE MCUSTOMER SET CCUSTNAME = 'A''s', CMEMO = '' WHERE NCUSTOMER = 2"};
         QTest::newRow("customer delete")
-            << int(Customers) << "cmdDel" << QStringList{"DELETE MCUSTOMER WHERE NCUSTOMER = 2"};
+            << int(Customers) << u"cmdDel"_s << QStringList{"DELETE MCUSTOMER WHERE NCUSTOMER = 2"};
         QTest::newRow("language add")
-            << int(Languages) << "cmdOK"
+            << int(Languages) << u"cmdOK"_s
             << QStringList{"SELECT * FROM MLANG WHERE CLANG = 'A''s'",
                            "SELECT MAX(NSORT) AS MSORT FROM MLANG",
                            "INSERT INTO MLANG (NSORT,CLANG,NCOEF) VALUES (9, 'A''s', 60)"};
         QTest::newRow("language update")
-            << int(Languages) << "cmdUp"
+            << int(Languages) << u"cmdUp"_s
             << QStringList{"SELECT * FROM MLANG WHERE CLANG = 'A''s' AND NLANG != 2",
                            "UPDATE MLANG SET CLANG = 'A''s',  NCOEF = 60 WHERE NLANG = 2"};
         QTest::newRow("language delete")
-            << int(Languages) << "cmdDel" << QStringList{"DELETE MLANG WHERE NLANG = 2"};
+            << int(Languages) << u"cmdDel"_s << QStringList{"DELETE MLANG WHERE NLANG = 2"};
         QTest::newRow("member update")
-            << int(Members) << "cmdUp"
+            << int(Members) << u"cmdUp"_s
             << QStringList{"UPDATE MMEMBER SET CMEMBER = 'A''s' WHERE NMEMBER = 2"};
         QTest::newRow("member delete")
-            << int(Members) << "cmdDel" << QStringList{"DELETE MMEMBER WHERE NMEMBER = 2"};
-        QTest::newRow("item update") << int(Items) << "cmdUp"
+            << int(Members) << u"cmdDel"_s << QStringList{"DELETE MMEMBER WHERE NMEMBER = 2"};
+        QTest::newRow("item update") << int(Items) << u"cmdUp"_s
                                      << QStringList{"UPDATE MITEM SET CITEM = 'A''s' WHERE NITEM = 2"};
-        QTest::newRow("item delete") << int(Items) << "cmdDel" << QStringList{"DELETE MITEM WHERE NITEM = 2"};
+        QTest::newRow("item delete") << int(Items) << u"cmdDel"_s
+                                     << QStringList{"DELETE MITEM WHERE NITEM = 2"};
     }
     void statements()
     {
