@@ -28,11 +28,11 @@ private slots:
     {
         m_f.editor = openProject(*m_f.state, 2);
         QWidget* e = m_f.editor.get();
-        control<QLineEdit>(e, "txtBase")->setText(QStringLiteral("200,000"));
-        control<QLineEdit>(e, "txtWritePri")->setText(QStringLiteral("10,000"));
+        setText(e, "txtBase", u"200,000"_s);
+        setText(e, "txtWritePri", u"10,000"_s);
         showTab(e, 5);
-        pick(control<QComboBox>(e, "cmbItem"), QStringLiteral("クラウド検証環境"));
-        pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("顧客"));
+        pick(control<QComboBox>(e, "cmbItem"), u"クラウド検証環境"_s);
+        pick(control<QComboBox>(e, "cmbBuy"), u"顧客"_s);
         clickButton(e, "cmdExpAdd");
         QStringList seen;
         const ModalSteps quotation([&seen](QWidget* modal) {
@@ -56,7 +56,7 @@ private slots:
                                     // 200,000 + 5,282,800 + 977,000 + 1,256,000 + 395,000 - 800
                                     "8,110,000", "2", "2", "2", "2", "0", "2", "800"}));
         // Cancel changes neither the order amount nor the quotation settings.
-        QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), QStringLiteral("7,970,000"));
+        QCOMPARE(controlText(e, "txtPrice"), u"7,970,000"_s);
         QVERIFY(!m_f.state->ProjQuote.Expe0);
         QCOMPARE(m_f.state->ProjQuote.Discount, 800.0);
     }
@@ -68,12 +68,12 @@ private slots:
         const ModalSteps quotation([&work](QWidget* modal) {
             auto* d = qobject_cast<QuotationDialog*>(modal);
             QVERIFY(d);
-            work = controlText(d, QStringLiteral("lblWork"));
+            work = controlText(d, u"lblWork"_s);
             d->reject();
         });
         clickButton(m_f.editor.get(), "cmdCalc");
         QVERIFY(quotation.ran());
-        QCOMPARE(work, QStringLiteral("0"));
+        QCOMPARE(work, u"0"_s);
     }
 
     void totals_data()
@@ -84,18 +84,16 @@ private slots:
         const auto off = Qt::Unchecked;
         const auto on = Qt::Checked;
         QTest::newRow("nothing ticked, no discount")
-            << QList<Qt::CheckState>{off, off, off, off, off, off} << QString() << QStringLiteral("0");
+            << QList<Qt::CheckState>{off, off, off, off, off, off} << QString() << u"0"_s;
         QTest::newRow("nothing ticked, discount 1,000")
-            << QList<Qt::CheckState>{off, off, off, off, off, off} << QStringLiteral("1,000")
-            << QStringLiteral("-1,000");
+            << QList<Qt::CheckState>{off, off, off, off, off, off} << u"1,000"_s << u"-1,000"_s;
         QTest::newRow("negative discount raises the total")
-            << QList<Qt::CheckState>{on, off, off, off, off, off} << QStringLiteral("-500")
-            << QStringLiteral("100,500");
+            << QList<Qt::CheckState>{on, off, off, off, off, off} << u"-500"_s << u"100,500"_s;
         QTest::newRow("grey counts nowhere")
-            << QList<Qt::CheckState>{Qt::PartiallyChecked, on, off, off, off, off} << QStringLiteral("0")
-            << QStringLiteral("5,282,800");
+            << QList<Qt::CheckState>{Qt::PartiallyChecked, on, off, off, off, off} << u"0"_s
+            << u"5,282,800"_s;
         QTest::newRow("own-company expenses")
-            << QList<Qt::CheckState>{off, off, off, off, on, off} << QString() << QStringLiteral("300,000");
+            << QList<Qt::CheckState>{off, off, off, off, on, off} << QString() << u"300,000"_s;
     }
     void totals()
     {
@@ -109,7 +107,7 @@ private slots:
             QVERIFY(d);
             setChecks(d, checks);
             control<QLineEdit>(d, "txtDiscount")->setText(discount);
-            shown = controlText(d, QStringLiteral("lblTotal"));
+            shown = controlText(d, u"lblTotal"_s);
             d->reject();
         });
         clickButton(m_f.editor.get(), "cmdCalc");
@@ -130,9 +128,9 @@ private slots:
             auto* box = control<QLineEdit>(d, "txtDiscount");
             box->setFocus();
             box->selectAll();
-            for (const QChar c : QStringLiteral("1500")) {
+            for (const QChar c : u"1500"_s) {
                 QTest::keyClick(box, c.toLatin1());
-                totals << controlText(d, QStringLiteral("lblTotal"));
+                totals << controlText(d, u"lblTotal"_s);
             }
             QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
             QApplication::sendEvent(box, &out);
@@ -142,7 +140,7 @@ private slots:
         clickButton(m_f.editor.get(), "cmdCalc");
         QVERIFY(quotation.ran());
         QCOMPARE(totals, (QStringList{"99,999", "99,985", "99,850", "98,500"}));
-        QCOMPARE(formatted, QStringLiteral("1,500"));
+        QCOMPARE(formatted, u"1,500"_s);
     }
 
     // Only the buyer codes 0 and 1 have a row; a standard deliverable counts with its price
@@ -151,13 +149,13 @@ private slots:
     {
         m_f.editor = openProject(*m_f.state, 4);
         QWidget* e = m_f.editor.get();
-        control<QLineEdit>(e, "txtDelPri_0")->setText(QStringLiteral("10,000"));
-        control<QLineEdit>(e, "txtDeliv_15")->setText(QStringLiteral("追加資料"));
-        control<QLineEdit>(e, "txtDelPri_15")->setText(QStringLiteral("2,000"));
-        control<QLineEdit>(e, "txtDelPri_16")->setText(QStringLiteral("99,000")); // no name: not counted
+        setText(e, "txtDelPri_0", u"10,000"_s);
+        setText(e, "txtDeliv_15", u"追加資料"_s);
+        setText(e, "txtDelPri_15", u"2,000"_s);
+        setText(e, "txtDelPri_16", u"99,000"_s); // no name: not counted
         showTab(e, 5);
-        pick(control<QComboBox>(e, "cmbItem"), QStringLiteral("クラウド検証環境"));
-        pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("その他"));
+        pick(control<QComboBox>(e, "cmbItem"), u"クラウド検証環境"_s);
+        pick(control<QComboBox>(e, "cmbBuy"), u"その他"_s);
         clickButton(e, "cmdExpAdd");
         QStringList seen;
         const ModalSteps quotation([&](QWidget* modal) {
@@ -165,8 +163,8 @@ private slots:
             QVERIFY(d);
             setChecks(d,
                       {Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Checked, Qt::Checked, Qt::Checked});
-            seen << controlText(d, QStringLiteral("lblDeliv")) << controlText(d, QStringLiteral("lblExpe0"))
-                 << controlText(d, QStringLiteral("lblExpe1")) << controlText(d, QStringLiteral("lblTotal"));
+            seen << controlText(d, u"lblDeliv"_s) << controlText(d, u"lblExpe0"_s)
+                 << controlText(d, u"lblExpe1"_s) << controlText(d, u"lblTotal"_s);
             d->reject();
         });
         clickButton(e, "cmdCalc");
@@ -186,31 +184,25 @@ private slots:
             QVERIFY(d);
             setChecks(d, {Qt::PartiallyChecked, Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Checked,
                           Qt::Unchecked});
-            control<QLineEdit>(d, "txtDiscount")->setText(QStringLiteral("-1,234"));
-            total = controlText(d, QStringLiteral("lblTotal"));
+            control<QLineEdit>(d, "txtDiscount")->setText(u"-1,234"_s);
+            total = controlText(d, u"lblTotal"_s);
             QTest::keyClick(control<QLineEdit>(d, "txtDiscount"), Qt::Key_Return); // Enter posts
         });
         clickButton(e, "cmdCalc");
         QVERIFY(quotation.ran());
         // Work 2,647,490 + deliverables 368,000 + own-company expenses 0 + 1,234.
-        QCOMPARE(total, QStringLiteral("3,016,724"));
-        QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), total);
+        QCOMPARE(total, u"3,016,724"_s);
+        QCOMPARE(controlText(e, "txtPrice"), total);
         const QuoteSettings& q = m_f.state->ProjQuote;
         QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe0 && !q.Expe1);
         QCOMPARE(q.Discount, -1234.0);
         clickButton(e, "cmdOK");
         DbConnection& c = m_f.state->conn();
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NPRICE AS V FROM TPROJECT WHERE NPROJECT = 3")).toDouble(),
-                 3016724.0);
-        QCOMPARE(
-            scalar(c, QStringLiteral("SELECT NDISCOUNT AS V FROM TPROJECT WHERE NPROJECT = 3")).toDouble(),
-            -1234.0);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CBASE AS V FROM TPROJECT WHERE NPROJECT = 3")).toString(),
-                 QStringLiteral("1"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT COPT AS V FROM TPROJECT WHERE NPROJECT = 3")).toString(),
-                 QStringLiteral("0"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CEXPE0 AS V FROM TPROJECT WHERE NPROJECT = 3")).toString(),
-                 QStringLiteral("1"));
+        QCOMPARE(scalar(c, u"SELECT NPRICE AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toDouble(), 3016724.0);
+        QCOMPARE(scalar(c, u"SELECT NDISCOUNT AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toDouble(), -1234.0);
+        QCOMPARE(scalar(c, u"SELECT CBASE AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toString(), u"1"_s);
+        QCOMPARE(scalar(c, u"SELECT COPT AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toString(), u"0"_s);
+        QCOMPARE(scalar(c, u"SELECT CEXPE0 AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toString(), u"1"_s);
     }
 
 private:

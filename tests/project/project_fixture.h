@@ -83,28 +83,25 @@ public:
 inline QString snapshot(DbConnection& connection)
 {
     const QList<QPair<QString, QStringList>> tables = {
-        {QStringLiteral("TPROJECT"),
+        {u"TPROJECT"_s,
          {"NPROJECT", "NPARPROJ", "CPROJNAME", "NENDCUST", "NCONTCUST", "NPRIKIND", "NBASE", "NPRICE",
           "COUTLINE", "CSPECIAL", "CBASE", "CWORK", "COPT", "CDELIV", "CEXPE0", "CEXPE1", "NDISCOUNT"}},
-        {QStringLiteral("TFUNCTION"), {"NPROJECT", "NFUNCTION", "CSFUNC", "NHTOTAL", "NTOTAL", "NPRICE"}},
-        {QStringLiteral("TCONTRACT"), {"NPROJECT", "NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
-        {QStringLiteral("TDATE"), {"NPROJECT", "NFUNCTION", "NDKIND", "DDATE"}},
-        {QStringLiteral("TDELIV"), {"NPROJECT", "NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
-        {QStringLiteral("TEXPENSE"),
-         {"NPROJECT", "NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
-        {QStringLiteral("TMEMBER"),
-         {"NPROJECT", "NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
-        {QStringLiteral("TCHARGE"), {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR"}},
-        {QStringLiteral("THOUR"), {"NPROJECT", "NFUNCTION", "NDKIND", "NHOUR", "NPRI"}},
-        {QStringLiteral("TFP"), {"NPROJECT", "NFUNCTION", "NADD"}},
-        {QStringLiteral("MMEMBER"), {"NMEMBER", "CMEMBER", "NMKIND", "NMEMBPRI", "NSORT"}},
-        {QStringLiteral("MITEM"), {"NITEM", "CITEM", "NAPIECE", "NSORT"}},
+        {u"TFUNCTION"_s, {"NPROJECT", "NFUNCTION", "CSFUNC", "NHTOTAL", "NTOTAL", "NPRICE"}},
+        {u"TCONTRACT"_s, {"NPROJECT", "NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
+        {u"TDATE"_s, {"NPROJECT", "NFUNCTION", "NDKIND", "DDATE"}},
+        {u"TDELIV"_s, {"NPROJECT", "NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
+        {u"TEXPENSE"_s, {"NPROJECT", "NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
+        {u"TMEMBER"_s, {"NPROJECT", "NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
+        {u"TCHARGE"_s, {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR"}},
+        {u"THOUR"_s, {"NPROJECT", "NFUNCTION", "NDKIND", "NHOUR", "NPRI"}},
+        {u"TFP"_s, {"NPROJECT", "NFUNCTION", "NADD"}},
+        {u"MMEMBER"_s, {"NMEMBER", "CMEMBER", "NMKIND", "NMEMBPRI", "NSORT"}},
+        {u"MITEM"_s, {"NITEM", "CITEM", "NAPIECE", "NSORT"}},
     };
     QStringList lines;
     for (const auto& [table, columns] : tables) {
         QStringList rows;
-        for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT * FROM ") + table); !rs.eof();
-             rs.moveNext()) {
+        for (Recordset rs = OpenRs(connection, u"SELECT * FROM "_s + table); !rs.eof(); rs.moveNext()) {
             QStringList cells;
             for (const QString& column : columns) {
                 cells << rs.field(column).toString();

@@ -1,21 +1,18 @@
 #include "foundation/code_divisions.h"
 #include "foundation/help.h"
-#include "foundation/messages.h"
 #include "pricing/quotation.h"
 #include "project_fixture.h"
 
-#include <QApplication>
 #include <QDate>
-#include <QDir>
 #include <QFocusEvent>
 #include <QTabBar>
 
 namespace {
 
-const QString kTop = QStringLiteral("ミナト物流 配送管理システム再構築");
-const QString kOrders = QStringLiteral("受注・出荷管理サブシステム");
-const QString kStock = QStringLiteral("倉庫在庫管理サブシステム");
-const QString kHandy = QStringLiteral("ハンディターミナル連携");
+const QString kTop = u"ミナト物流 配送管理システム再構築"_s;
+const QString kOrders = u"受注・出荷管理サブシステム"_s;
+const QString kStock = u"倉庫在庫管理サブシステム"_s;
+const QString kHandy = u"ハンディターミナル連携"_s;
 
 QStringList comboTexts(const QComboBox* combo)
 {
@@ -29,28 +26,19 @@ QStringList comboTexts(const QComboBox* combo)
 // A second price kind whose member-kind prices are twice those of the first.
 void addExpressPriceKind(DbConnection& c)
 {
-    ExecSql(c,
-            QStringLiteral("INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 250000, 2)"));
+    ExecSql(c, u"INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 250000, 2)"_s);
     const int prices[] = {20000, 17000, 15000, 11000, 9000};
     for (int kind = 1; kind <= 5; ++kind) {
-        ExecSql(c, QStringLiteral(
-                       "INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (2, '0', %1, %2)")
-                       .arg(kind)
-                       .arg(prices[kind - 1]));
+        ExecSql(
+            c,
+            u"INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (2, '0', %1, %2)"_s.arg(kind).arg(
+                prices[kind - 1]));
     }
 }
 
 double functionPriceSum(DbConnection& c, int project)
 {
-    return scalar(c,
-                  QStringLiteral("SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = %1").arg(project))
-        .toDouble();
-}
-
-void leaveFocus(QWidget* widget)
-{
-    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(widget, &event);
+    return scalar(c, u"SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = %1"_s.arg(project)).toDouble();
 }
 
 } // namespace
@@ -58,35 +46,32 @@ void leaveFocus(QWidget* widget)
 class TestProjectEditor : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_f.init(); }
     void cleanup()
     {
+        m_f.cleanup();
         ClearDivisionCache();
-        m_env.reset();
     }
 
     void parentProposal_data()
     {
         QTest::addColumn<int>("proposed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("root selected in the tree") << 0 << QStringLiteral("ROOT");
+        QTest::newRow("root selected in the tree") << 0 << u"ROOT"_s;
         QTest::newRow("top-level project") << 1 << kTop;
-        QTest::newRow("sub-project shows its path") << 3 << kTop + QStringLiteral(" - ") + kStock;
-        QTest::newRow("sub-sub-project")
-            << 4 << kTop + QStringLiteral(" - ") + kStock + QStringLiteral(" - ") + kHandy;
+        QTest::newRow("sub-project shows its path") << 3 << kTop + u" - "_s + kStock;
+        QTest::newRow("sub-sub-project") << 4 << kTop + u" - "_s + kStock + u" - "_s + kHandy;
     }
     void parentProposal()
     {
         QFETCH(int, proposed);
         QFETCH(QString, shown);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openNewProject(*state, proposed);
-        auto* parent = control<QComboBox>(editor.get(), "cmbParProj");
+        m_f.editor = openNewProject(state(), proposed);
+        auto* parent = control<QComboBox>(m_f.editor.get(), "cmbParProj");
         QCOMPARE(parent->currentText(), shown);
         QCOMPARE(ComboKey(parent), proposed);
-        QCOMPARE(comboTexts(parent).size(), 5);
-        QCOMPARE(state->CurProject, 0);
+        QCOMPARE(parent->count(), 5);
+        QCOMPARE(state().CurProject, 0);
     }
 
     void parentListLeavesOutDescendants_data()
@@ -95,112 +80,83 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("top level with three descendants") << 1 << QStringList{"ROOT"};
         QTest::newRow("project with a sub-project")
-            << 3 << QStringList{"ROOT", kTop, kTop + QStringLiteral(" - ") + kOrders};
+            << 3 << QStringList{"ROOT", kTop, kTop + u" - "_s + kOrders};
         QTest::newRow("leaf") << 4
-                              << QStringList{"ROOT", kTop, kTop + QStringLiteral(" - ") + kOrders,
-                                             kTop + QStringLiteral(" - ") + kStock};
+                              << QStringList{"ROOT", kTop, kTop + u" - "_s + kOrders,
+                                             kTop + u" - "_s + kStock};
     }
     void parentListLeavesOutDescendants()
     {
         QFETCH(int, project);
         QFETCH(QStringList, entries);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
         // A deeper tree: 5 under 4 under 3.
-        ExecSql(state->conn(),
-                QStringLiteral("INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, "
-                               "NPRIKIND) VALUES (4, '通信検証', 1, 2, 1)"));
-        auto editor = openProject(*state, project);
-        QCOMPARE(comboTexts(control<QComboBox>(editor.get(), "cmbParProj")), entries);
+        ExecSql(state().conn(), u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "
+                                u"VALUES (4, '通信検証', 1, 2, 1)"_s);
+        m_f.editor = openProject(state(), project);
+        QCOMPARE(comboTexts(control<QComboBox>(m_f.editor.get(), "cmbParProj")), entries);
     }
 
     void loadsTheProject()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openProject(*state, 2);
-        QWidget* e = editor.get();
-        QCOMPARE(e->windowTitle(), QStringLiteral("プロジェクト編集"));
-        QCOMPARE(e->objectName(), QStringLiteral("frmProj"));
-        QCOMPARE(control<QPushButton>(e, "cmdOK")->text(), QStringLiteral("更新保存"));
+        QWidget* e = m_f.open(2, 0);
+        QCOMPARE(e->windowTitle(), u"プロジェクト編集"_s);
+        QCOMPARE(e->objectName(), u"frmProj"_s);
         QVERIFY(control<QPushButton>(e, "cmdDel")->isEnabled());
-        QCOMPARE(control<QComboBox>(e, "cmbParProj")->currentText(), kTop);
-        QCOMPARE(control<QLineEdit>(e, "txtPName")->text(), kOrders);
-        QCOMPARE(control<QComboBox>(e, "cmbEndCust")->currentText(), QStringLiteral("株式会社ミナト物流"));
-        QCOMPARE(control<QComboBox>(e, "cmbContCust")->currentText(), QStringLiteral("東和システム株式会社"));
-        QCOMPARE(control<QComboBox>(e, "cmbPriKind")->currentText(), QStringLiteral("標準単価"));
-        QCOMPARE(control<QLineEdit>(e, "txtBase")->text(), QStringLiteral("100,000"));
-        QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), QStringLiteral("7,970,000"));
-        QCOMPARE(control<QPlainTextEdit>(e, "txtOutLine")->toPlainText(),
-                 QStringLiteral("受注入力、出荷指示、返品受付。"));
-        const QuoteSettings& q = state->ProjQuote;
+        // The summary strip: members 6,500x80 + 5,500x160 + 4,800x230 + 3,500x300 + 3,000x120.
+        QCOMPARE(texts(e, {"cmdOK", "cmbParProj", "txtPName", "cmbEndCust", "cmbContCust", "cmbPriKind",
+                           "txtBase", "txtPrice", "txtOutLine", "lblPerExp", "lblExpense_0", "lblExpense_1",
+                           "lblContract", "lblDelPri", "txtDate_0", "txtDate_7", "lblDate_3"}),
+                 (QStringList{u"更新保存"_s, kTop, kOrders, u"株式会社ミナト物流"_s,
+                              u"東和システム株式会社"_s, u"標準単価"_s, u"100,000"_s, u"7,970,000"_s,
+                              u"受注入力、出荷指示、返品受付。"_s, u"3,914,000"_s, u"300,000"_s, u"365,000"_s,
+                              u"967,000"_s, u"1,256,000"_s, u"2025/04/07"_s, u"2025/11/04"_s, u"製造"_s}));
+        QVERIFY(!control<QLineEdit>(e, "txtDate_8")->isVisibleTo(e));
+        const QuoteSettings& q = state().ProjQuote;
         QVERIFY(q.Base && q.Work && q.Opt && q.Deliv && !q.Expe0 && q.Expe1);
         QCOMPARE(q.Discount, 800.0);
-        // The summary strip: members 6,500x80 + 5,500x160 + 4,800x230 + 3,500x300 + 3,000x120.
-        QCOMPARE(control<QLabel>(e, "lblPerExp")->text(), QStringLiteral("3,914,000"));
-        QCOMPARE(control<QLabel>(e, "lblExpense_0")->text(), QStringLiteral("300,000"));
-        QCOMPARE(control<QLabel>(e, "lblExpense_1")->text(), QStringLiteral("365,000"));
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("967,000"));
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("1,256,000"));
-        QCOMPARE(control<QLineEdit>(e, "txtDate_0")->text(), QStringLiteral("2025/04/07"));
-        QCOMPARE(control<QLineEdit>(e, "txtDate_7")->text(), QStringLiteral("2025/11/04"));
-        QVERIFY(!control<QLineEdit>(e, "txtDate_8")->isVisibleTo(e));
-        QCOMPARE(control<QLabel>(e, "lblDate_3")->text(), QStringLiteral("製造"));
     }
 
     void newProjectStartsFromThePolicy()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        state->policy.Expe0 = true;
-        state->policy.Opt = false;
-        state->ProjQuote.Discount = 123; // left from another project
-        auto editor = openNewProject(*state, 0);
-        QWidget* e = editor.get();
-        QCOMPARE(control<QPushButton>(e, "cmdOK")->text(), QStringLiteral("新規保存"));
+        state().policy.Expe0 = true;
+        state().policy.Opt = false;
+        state().ProjQuote.Discount = 123; // left from another project
+        QWidget* e = m_f.open(0, 0);
         QVERIFY(!control<QPushButton>(e, "cmdDel")->isEnabled());
         QCOMPARE(control<QComboBox>(e, "cmbEndCust")->currentIndex(), -1);
         QCOMPARE(control<QComboBox>(e, "cmbContCust")->currentIndex(), -1);
-        QCOMPARE(control<QComboBox>(e, "cmbPriKind")->currentText(), QStringLiteral("標準単価"));
-        QCOMPARE(control<QLineEdit>(e, "txtBase")->text(), QStringLiteral("100,000"));
-        QCOMPARE(control<QLineEdit>(e, "txtDate_0")->text(),
-                 QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        for (int i = 1; i < 8; ++i) {
-            QCOMPARE(control<QLineEdit>(e, QStringLiteral("txtDate_%1").arg(i))->text(), QString());
-        }
+        QCOMPARE(texts(e, {"cmdOK", "cmbPriKind", "txtBase", "txtDate_0", "txtDate_1", "txtDate_7",
+                           "lblPerExp", "lblContract"}),
+                 (QStringList{u"新規保存"_s, u"標準単価"_s, u"100,000"_s,
+                              QDate::currentDate().toString(u"yyyy/MM/dd"_s), QString(), QString(), u"0"_s,
+                              u"0"_s}));
         QCOMPARE(control<QTreeWidget>(e, "lvwMList")->topLevelItemCount(), 0);
         QCOMPARE(control<QTreeWidget>(e, "lvwMList")->columnCount(), 5);
         QCOMPARE(control<QTreeWidget>(e, "lvwEList")->columnCount(), 6);
-        const QuoteSettings& q = state->ProjQuote;
+        const QuoteSettings& q = state().ProjQuote;
         QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe1);
         QVERIFY(!q.Expe0); // own-company expenses start unticked whatever the policy says
         QCOMPARE(q.Discount, 0.0);
-        QCOMPARE(control<QLabel>(e, "lblPerExp")->text(), QStringLiteral("0"));
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("0"));
     }
 
     void tabsAndHelpTopics()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openProject(*state, 2);
-        QWidget* e = editor.get();
+        QWidget* e = m_f.open(2, 0);
         auto* tabs = control<QTabWidget>(e, "tbsOptions");
         const QStringList captions{"基本情報", "メンバ", "日程", "契約", "納品物", "経費"};
         const QStringList keys{"PrjBase", "PrjMember", "PrjDate2", "PrjContract", "PrjDeliv", "PrjExpense"};
         const QStringList tips{"プロジェクトの基本情報", "作業メンバの選択", "プロジェクトの大工程",
                                "顧客との合意事項",       "納品する生産物",   "開発の前提となる購入品"};
         QCOMPARE(tabs->count(), 6);
-        QCOMPARE(Help::topic(e), 34);
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(tabs->tabText(i), captions.at(i));
             QCOMPARE(tabs->tabBar()->tabData(i).toString(), keys.at(i));
             QCOMPARE(tabs->tabToolTip(i), tips.at(i));
-            QCOMPARE(tabs->widget(i)->objectName(), QStringLiteral("picOptions_%1").arg(i));
+            QCOMPARE(tabs->widget(i)->objectName(), u"picOptions_%1"_s.arg(i));
             tabs->setCurrentIndex(i);
             QCOMPARE(Help::topic(e), 34 + 2 * i);
         }
-        // Ctrl+Tab from the last tab wraps to the first; plain Tab does not switch.
+        // Ctrl+Tab from the last tab wraps to the first.
         QTest::keyClick(control<QLineEdit>(e, "txtApiece"), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 0);
         QTest::keyClick(control<QLineEdit>(e, "txtPName"), Qt::Key_Tab, Qt::ControlModifier);
@@ -211,50 +167,40 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no name") << QStringLiteral("name")
-                                 << QStringLiteral("プロジェクト名称は必須入力です。");
-        QTest::newRow("no end customer")
-            << QStringLiteral("end") << QStringLiteral("最終顧客は必須入力です。");
-        QTest::newRow("no contract customer")
-            << QStringLiteral("contract") << QStringLiteral("契約顧客は必須入力です。");
+        QTest::addColumn<int>("page"); // the page with the refused box comes to the front
+        QTest::newRow("no name") << u"name"_s << u"プロジェクト名称は必須入力です。"_s << 0;
+        QTest::newRow("no end customer") << u"end"_s << u"最終顧客は必須入力です。"_s << 0;
+        QTest::newRow("no contract customer") << u"contract"_s << u"契約顧客は必須入力です。"_s << 0;
         QTest::newRow("order amount not a number")
-            << QStringLiteral("price") << QStringLiteral("受注金額の値が正しくありません。");
+            << u"price"_s << u"受注金額の値が正しくありません。"_s << 0;
         QTest::newRow("option price not a number")
-            << QStringLiteral("option") << QStringLiteral("保守契約の値が正しくありません。");
+            << u"option"_s << u"保守契約の値が正しくありません。"_s << 3;
     }
     void refusedSave()
     {
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openNewProject(*state, 1);
-        QWidget* e = editor.get();
-        control<QLineEdit>(e, "txtPName")
-            ->setText(fault == QLatin1String("name") ? QString() : QStringLiteral("新規"));
-        if (fault != QLatin1String("end")) {
-            pick(control<QComboBox>(e, "cmbEndCust"), QStringLiteral("株式会社ミナト物流"));
+        QFETCH(int, page);
+        m_f.editor = openNewProject(state(), 1);
+        QWidget* e = m_f.editor.get();
+        setText(e, "txtPName", fault == u"name"_s ? QString() : u"新規"_s);
+        if (fault != u"end"_s) {
+            pick(control<QComboBox>(e, "cmbEndCust"), u"株式会社ミナト物流"_s);
         }
-        if (fault != QLatin1String("contract")) {
-            pick(control<QComboBox>(e, "cmbContCust"), QStringLiteral("東和システム株式会社"));
+        if (fault != u"contract"_s) {
+            pick(control<QComboBox>(e, "cmbContCust"), u"東和システム株式会社"_s);
         }
-        if (fault == QLatin1String("price")) {
-            control<QLineEdit>(e, "txtPrice")->setText(QStringLiteral("-"));
-        }
-        if (fault == QLatin1String("option")) {
-            control<QLineEdit>(e, "txtMaintePri")->setText(QStringLiteral("-"));
-        }
+        setText(e, fault == u"option"_s ? "txtMaintePri" : "txtPrice",
+                fault == u"price"_s || fault == u"option"_s ? u"-"_s : u"0"_s);
         showTab(e, 2);
-        const QString before = snapshot(state->conn());
+        const QString before = snapshot(state().conn());
         control<QPushButton>(e, "cmdOK")->click();
         QVERIFY(e->isVisible());
-        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
+        QCOMPARE(Messages::last().title, u"入力確認"_s);
         QCOMPARE(Messages::last().text, message);
-        QCOMPARE(snapshot(state->conn()), before);
-        QCOMPARE(state->CurProject, 0);
-        // The page with the refused box is in front.
-        QCOMPARE(control<QTabWidget>(e, "tbsOptions")->currentIndex(),
-                 fault == QLatin1String("option") ? 3 : 0);
+        QCOMPARE(snapshot(state().conn()), before);
+        QCOMPARE(state().CurProject, 0);
+        QCOMPARE(control<QTabWidget>(e, "tbsOptions")->currentIndex(), page);
     }
 
     void contractCustomerProposesEndCustomer_data()
@@ -262,13 +208,11 @@ private slots:
         QTest::addColumn<QString>("contract");
         QTest::addColumn<QString>("endBefore");
         QTest::addColumn<QString>("endAfter");
-        QTest::newRow("first entry") << QStringLiteral("株式会社ミナト物流") << QString()
-                                     << QStringLiteral("株式会社ミナト物流");
-        QTest::newRow("second entry too")
-            << QStringLiteral("東和システム株式会社") << QString() << QStringLiteral("東和システム株式会社");
-        QTest::newRow("end customer already chosen")
-            << QStringLiteral("東和システム株式会社") << QStringLiteral("株式会社ミナト物流")
-            << QStringLiteral("株式会社ミナト物流");
+        const QString minato = u"株式会社ミナト物流"_s;
+        const QString towa = u"東和システム株式会社"_s;
+        QTest::newRow("first entry") << minato << QString() << minato;
+        QTest::newRow("second entry too") << towa << QString() << towa;
+        QTest::newRow("end customer already chosen") << towa << minato << minato;
         QTest::newRow("no contract customer") << QString() << QString() << QString();
     }
     void contractCustomerProposesEndCustomer()
@@ -276,31 +220,26 @@ private slots:
         QFETCH(QString, contract);
         QFETCH(QString, endBefore);
         QFETCH(QString, endAfter);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openNewProject(*state, 0);
-        auto* end = control<QComboBox>(editor.get(), "cmbEndCust");
-        auto* cont = control<QComboBox>(editor.get(), "cmbContCust");
+        QWidget* e = m_f.open(0, 0);
         if (!endBefore.isEmpty()) {
-            pick(end, endBefore);
+            pick(control<QComboBox>(e, "cmbEndCust"), endBefore);
         }
+        auto* cont = control<QComboBox>(e, "cmbContCust");
         if (!contract.isEmpty()) {
             pick(cont, contract);
         }
-        leaveFocus(cont);
-        QCOMPARE(end->currentText(), endAfter);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(cont, &out);
+        QCOMPARE(controlText(e, "cmbEndCust"), endAfter);
     }
 
     void priceKindSetsTheBaseFee()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        addExpressPriceKind(state->conn());
-        auto editor = openNewProject(*state, 0);
-        auto* base = control<QLineEdit>(editor.get(), "txtBase");
-        QCOMPARE(base->text(), QStringLiteral("100,000"));
-        pick(control<QComboBox>(editor.get(), "cmbPriKind"), QStringLiteral("特急単価"));
-        QCOMPARE(base->text(), QStringLiteral("250,000"));
+        addExpressPriceKind(state().conn());
+        QWidget* e = m_f.open(0, 0);
+        QCOMPARE(controlText(e, "txtBase"), u"100,000"_s);
+        pick(control<QComboBox>(e, "cmbPriKind"), u"特急単価"_s);
+        QCOMPARE(controlText(e, "txtBase"), u"250,000"_s);
     }
 
     // The prices of the project's functions follow a new price kind only in member-assignment
@@ -322,25 +261,22 @@ private slots:
         QFETCH(bool, charge);
         QFETCH(bool, zeroPrices);
         QFETCH(bool, recalculated);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        DbConnection& c = state->conn();
+        DbConnection& c = state().conn();
         addExpressPriceKind(c);
         if (zeroPrices) {
-            ExecSql(c, QStringLiteral("UPDATE TFUNCTION SET NPRICE = 0"));
+            ExecSql(c, u"UPDATE TFUNCTION SET NPRICE = 0"_s);
         }
-        state->policy.Charge = charge;
+        state().policy.Charge = charge;
         const double before = functionPriceSum(c, project);
-        auto editor = openProject(*state, project);
-        pick(control<QComboBox>(editor.get(), "cmbPriKind"), QStringLiteral("特急単価"));
-        control<QPushButton>(editor.get(), "cmdOK")->click();
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        QCOMPARE(state->CurPriKind, 2);
-        QCOMPARE(state->PricesChanged, recalculated);
-        QVERIFY(!state->Updated);
+        QWidget* e = m_f.open(project, 0);
+        pick(control<QComboBox>(e, "cmbPriKind"), u"特急単価"_s);
+        control<QPushButton>(e, "cmdOK")->click();
+        QCOMPARE(m_f.editor->result(), int(QDialog::Accepted));
+        QCOMPARE(state().CurPriKind, 2);
+        QCOMPARE(state().PricesChanged, recalculated);
+        QVERIFY(!state().Updated);
         if (recalculated) {
-            COMPARE_LAST_MESSAGE(QStringLiteral("確認"),
-                                 QStringLiteral("価格種別が変更されました。\n価格の再計算を行います。"),
+            COMPARE_LAST_MESSAGE(u"確認"_s, u"価格種別が変更されました。\n価格の再計算を行います。"_s,
                                  Messages::Information);
             QVERIFY(functionPriceSum(c, project) > before * 1.9);
         } else {
@@ -358,29 +294,21 @@ private slots:
     void jobKindChangeOfAssignedMember()
     {
         QFETCH(bool, charge);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        DbConnection& c = state->conn();
-        state->policy.Charge = charge;
+        DbConnection& c = state().conn();
+        state().policy.Charge = charge;
         const double before = functionPriceSum(c, 2);
-        auto editor = openProject(*state, 2);
-        QWidget* e = editor.get();
-        showTab(e, 1);
+        QWidget* e = m_f.open(2, 1);
         clickRow(control<QTreeWidget>(e, "lvwMList"), 2); // 高橋 翔, SE, with assigned work
-        pick(control<QComboBox>(e, "cmbMKind"), QStringLiteral("PM"));
+        pick(control<QComboBox>(e, "cmbMKind"), u"PM"_s);
         clickButton(e, "cmdMembUp");
         control<QPushButton>(e, "cmdOK")->click();
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        QCOMPARE(
-            scalar(c, QStringLiteral("SELECT NMKIND AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 3"))
-                .toInt(),
-            1);
-        QCOMPARE(state->PricesChanged, charge);
+        QCOMPARE(m_f.editor->result(), int(QDialog::Accepted));
+        QCOMPARE(scalar(c, u"SELECT NMKIND AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 3"_s).toInt(),
+                 1);
+        QCOMPARE(state().PricesChanged, charge);
         if (charge) {
-            COMPARE_LAST_MESSAGE(
-                QStringLiteral("確認"),
-                QStringLiteral("作業メンバの職種が変更されました。\n価格の再計算を行います。"),
-                Messages::Information);
+            COMPARE_LAST_MESSAGE(u"確認"_s, u"作業メンバの職種が変更されました。\n価格の再計算を行います。"_s,
+                                 Messages::Information);
             // 80 hours of SE work at 7,500 became PM work at 10,000 (function 1, x1.1).
             QVERIFY(functionPriceSum(c, 2) > before);
         } else {
@@ -390,61 +318,53 @@ private slots:
 
     void cancel_data()
     {
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("project");
         QTest::addColumn<bool>("ask");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("closed");
-        QTest::newRow("new, declined") << 0 << true << int(QMessageBox::Cancel) << false;
-        QTest::newRow("new, confirmed") << 0 << true << int(QMessageBox::Ok) << true;
-        QTest::newRow("update, confirmed") << 1 << true << int(QMessageBox::Ok) << true;
-        QTest::newRow("policy does not ask") << 1 << false << 0 << true;
+        QTest::newRow("new, declined") << 0 << true << int(QMessageBox::Cancel);
+        QTest::newRow("new, confirmed") << 0 << true << int(QMessageBox::Ok);
+        QTest::newRow("update, confirmed") << 2 << true << int(QMessageBox::Ok);
+        QTest::newRow("policy does not ask") << 2 << false << 0;
     }
     void cancel()
     {
-        QFETCH(int, mode);
+        QFETCH(int, project);
         QFETCH(bool, ask);
         QFETCH(int, answer);
-        QFETCH(bool, closed);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        state->policy.Cancel = ask;
-        auto editor = mode == 0 ? openNewProject(*state, 1) : openProject(*state, 2);
-        control<QLineEdit>(editor.get(), "txtPName")->setText(QStringLiteral("変更"));
-        const QString before = snapshot(state->conn());
+        state().policy.Cancel = ask;
+        QWidget* e = m_f.open(project, 0);
+        setText(e, "txtPName", u"変更"_s);
+        const QString before = snapshot(state().conn());
         if (ask) {
             Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
         }
-        control<QPushButton>(editor.get(), "cmdCancel")->click();
+        control<QPushButton>(e, "cmdCancel")->click();
         if (ask) {
-            COMPARE_LAST_MESSAGE(QStringLiteral("確認"),
-                                 (mode == 0 ? QStringLiteral("保存せずに終了します。")
-                                            : QStringLiteral("変更せずに終了します。")) +
-                                     QStringLiteral("\nよろしいですか。"),
+            COMPARE_LAST_MESSAGE(u"確認"_s,
+                                 (project == 0 ? u"保存せずに終了します。"_s : u"変更せずに終了します。"_s) +
+                                     u"\nよろしいですか。"_s,
                                  Messages::Question);
         } else {
             QVERIFY(Messages::shown().isEmpty());
         }
-        QCOMPARE(editor->isVisible(), !closed);
-        QCOMPARE(snapshot(state->conn()), before);
-        QVERIFY(!state->Updated);
+        QCOMPARE(e->isVisible(), answer == QMessageBox::Cancel);
+        QCOMPARE(snapshot(state().conn()), before);
+        QVERIFY(!state().Updated);
         // Esc goes the same way.
-        if (!closed) {
+        if (e->isVisible()) {
             Messages::setNextAnswer(QMessageBox::Ok);
-            QTest::keyClick(editor.get(), Qt::Key_Escape);
-            QVERIFY(!editor->isVisible());
+            QTest::keyClick(e, Qt::Key_Escape);
+            QVERIFY(!e->isVisible());
         }
     }
 
     void missingProjectIsReported()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        state->EditMode = 1;
-        state->CurProject = 99;
-        ProjectEditor editor(*state);
+        state().EditMode = 1;
+        state().CurProject = 99;
+        ProjectEditor editor(state());
         QVERIFY(editor.loadFailed());
-        COMPARE_LAST_MESSAGE(QStringLiteral("確認"),
-                             QStringLiteral("選択されたプロジェクトは既に削除されています。"),
+        COMPARE_LAST_MESSAGE(u"確認"_s, u"選択されたプロジェクトは既に削除されています。"_s,
                              Messages::Exclamation);
         QCOMPARE(editor.exec(), int(QDialog::Rejected));
     }
@@ -453,45 +373,21 @@ private slots:
     // set, each is also saved there as a picture.
     void everyCaptionFits()
     {
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openProject(*state, 2);
-        auto* tabs = control<QTabWidget>(editor.get(), "tbsOptions");
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            checkCaptions(editor.get(), QStringLiteral("frmProj_%1").arg(i));
+        QWidget* e = m_f.open(2, 0);
+        for (int i = 0; i < 6; ++i) {
+            showTab(e, i);
+            checkCaptionsFit(e, u"frmProj_%1"_s.arg(i));
         }
-        QuotationDialog quotation(
-            *state, QuoteSources{QStringLiteral("100,000"), {300000, 365000, 0}, 967000, 1256000},
-            editor.get());
+        QuotationDialog quotation(state(), QuoteSources{u"100,000"_s, {300000, 365000, 0}, 967000, 1256000},
+                                  e);
         quotation.show();
-        checkCaptions(&quotation, QStringLiteral("frmCalc"));
+        checkCaptionsFit(&quotation, u"frmCalc"_s);
     }
 
 private:
-    static void checkCaptions(QWidget* window, const QString& picture)
-    {
-        QApplication::processEvents();
-        for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (!w->isVisible()) {
-                continue;
-            }
-            const QString where = picture + QLatin1Char(' ') + w->objectName();
-            auto* label = qobject_cast<QLabel*>(w);
-            if (auto* button = qobject_cast<QPushButton*>(w)) {
-                QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()) + 8,
-                         qPrintable(where));
-            } else if ((label && !label->wordWrap()) || qobject_cast<QCheckBox*>(w)) {
-                QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(where));
-            }
-        }
-        const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
-        if (!folder.isEmpty()) {
-            window->grab().save(QDir(folder).filePath(picture + QStringLiteral(".png")));
-        }
-    }
+    AppState& state() { return *m_f.state; }
 
-    std::unique_ptr<TestEnvironment> m_env;
+    EditorFixture m_f;
 };
 
 QTEST_MAIN(TestProjectEditor)

@@ -25,9 +25,9 @@ void enterMember(QWidget* e, const MemberInput& in, const char* button = "cmdMem
     if (!in.kind.isEmpty()) {
         pick(control<QComboBox>(e, "cmbMKind"), in.kind);
     }
-    control<QLineEdit>(e, "txtMembPri")->setText(in.price);
-    control<QLineEdit>(e, "txtMembOccu")->setText(in.occupied);
-    control<QLineEdit>(e, "txtIndirect")->setText(in.indirect);
+    setText(e, "txtMembPri", in.price);
+    setText(e, "txtMembOccu", in.occupied);
+    setText(e, "txtIndirect", in.indirect);
     clickButton(e, QString::fromLatin1(button));
 }
 
@@ -47,32 +47,29 @@ private slots:
     void pickingAMemberFillsKindAndPrice()
     {
         QWidget* e = open(0);
-        pick(control<QComboBox>(e, "cmbMember"), QStringLiteral("佐藤 健一"));
-        QCOMPARE(control<QComboBox>(e, "cmbMKind")->currentText(), QStringLiteral("PM"));
-        QCOMPARE(control<QLineEdit>(e, "txtMembPri")->text(), QStringLiteral("6,500"));
+        pick(control<QComboBox>(e, "cmbMember"), u"佐藤 健一"_s);
+        QCOMPARE(controlText(e, "cmbMKind"), u"PM"_s);
+        QCOMPARE(controlText(e, "txtMembPri"), u"6,500"_s);
     }
 
     void typedNameIsRegistered()
     {
         QWidget* e = open(0);
         DbConnection& c = m_f.state->conn();
-        enterMember(e, {QStringLiteral("新人 O'Hara"), true, QStringLiteral("PG"), QStringLiteral("3,200"),
-                        QStringLiteral("100"), QString()});
+        enterMember(e, {u"新人 O'Hara"_s, true, u"PG"_s, u"3,200"_s, u"100"_s, QString()});
         const int id =
-            scalar(c, QStringLiteral("SELECT NMEMBER AS V FROM MMEMBER WHERE CMEMBER = '新人 O''Hara'"))
-                .toInt();
+            scalar(c, u"SELECT NMEMBER AS V FROM MMEMBER WHERE CMEMBER = '新人 O''Hara'"_s).toInt();
         QCOMPARE(id, 7);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NMKIND AS V FROM MMEMBER WHERE NMEMBER = 7")).toInt(), 4);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NMEMBPRI AS V FROM MMEMBER WHERE NMEMBER = 7")).toDouble(),
-                 3200.0);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NSORT AS V FROM MMEMBER WHERE NMEMBER = 7")).toInt(), 7);
+        QCOMPARE(scalar(c, u"SELECT NMKIND AS V FROM MMEMBER WHERE NMEMBER = 7"_s).toInt(), 4);
+        QCOMPARE(scalar(c, u"SELECT NMEMBPRI AS V FROM MMEMBER WHERE NMEMBER = 7"_s).toDouble(), 3200.0);
+        QCOMPARE(scalar(c, u"SELECT NSORT AS V FROM MMEMBER WHERE NMEMBER = 7"_s).toInt(), 7);
         auto* list = control<QTreeWidget>(e, "lvwMList");
         QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(keyOfRow(e, 0), QStringLiteral("M0007"));
+        QCOMPARE(keyOfRow(e, 0), u"M0007"_s);
         QCOMPARE(rowTexts(list, 0), (QStringList{"新人 O'Hara", "PG", "3,200", "100", ""}));
         // The new member is now an entry of the list, last, and selected.
         auto* member = control<QComboBox>(e, "cmbMember");
-        QCOMPARE(member->itemText(member->count() - 1), QStringLiteral("新人 O'Hara"));
+        QCOMPARE(member->itemText(member->count() - 1), u"新人 O'Hara"_s);
         QCOMPARE(member->currentIndex(), member->count() - 1);
     }
 
@@ -80,14 +77,12 @@ private slots:
     {
         QWidget* e = open(0);
         DbConnection& c = m_f.state->conn();
-        enterMember(e, {QStringLiteral(" 高橋 翔 "), true, QStringLiteral("PL"), QStringLiteral("5,200"),
-                        QStringLiteral("80"), QStringLiteral("8")});
-        QCOMPARE(rowCount(c, QStringLiteral("MMEMBER")), 6);
-        QCOMPARE(keyOfRow(e, 0), QStringLiteral("M0003"));
-        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwMList"), 0).first(), QStringLiteral("高橋 翔"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NMKIND AS V FROM MMEMBER WHERE NMEMBER = 3")).toInt(), 2);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NMEMBPRI AS V FROM MMEMBER WHERE NMEMBER = 3")).toDouble(),
-                 5200.0);
+        enterMember(e, {u" 高橋 翔 "_s, true, u"PL"_s, u"5,200"_s, u"80"_s, u"8"_s});
+        QCOMPARE(rowCount(c, u"MMEMBER"_s), 6);
+        QCOMPARE(keyOfRow(e, 0), u"M0003"_s);
+        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwMList"), 0).first(), u"高橋 翔"_s);
+        QCOMPARE(scalar(c, u"SELECT NMKIND AS V FROM MMEMBER WHERE NMEMBER = 3"_s).toInt(), 2);
+        QCOMPARE(scalar(c, u"SELECT NMEMBPRI AS V FROM MMEMBER WHERE NMEMBER = 3"_s).toDouble(), 5200.0);
     }
 
     void refusals_data()
@@ -97,18 +92,16 @@ private slots:
         QTest::addColumn<QString>("occupied");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
-        QTest::newRow("no member") << QString() << QStringLiteral("1") << QStringLiteral("1")
-                                   << QStringLiteral("入力確認") << QStringLiteral("メンバは必須入力です。");
-        QTest::newRow("no price") << QStringLiteral("高橋 翔") << QString() << QStringLiteral("1")
-                                  << QStringLiteral("入力確認") << QStringLiteral("費用は必須入力です。");
-        QTest::newRow("no hours") << QStringLiteral("高橋 翔") << QStringLiteral("1") << QString()
-                                  << QStringLiteral("入力確認") << QStringLiteral("占有時間は必須入力です。");
+        QTest::newRow("no member") << QString() << u"1"_s << u"1"_s << u"入力確認"_s
+                                   << u"メンバは必須入力です。"_s;
+        QTest::newRow("no price") << u"高橋 翔"_s << QString() << u"1"_s << u"入力確認"_s
+                                  << u"費用は必須入力です。"_s;
+        QTest::newRow("no hours") << u"高橋 翔"_s << u"1"_s << QString() << u"入力確認"_s
+                                  << u"占有時間は必須入力です。"_s;
         QTest::newRow("hours not a number")
-            << QStringLiteral("高橋 翔") << QStringLiteral("1") << QStringLiteral("-")
-            << QStringLiteral("入力確認") << QStringLiteral("占有時間の値が正しくありません。");
-        QTest::newRow("twice the same person")
-            << QStringLiteral("佐藤 健一") << QStringLiteral("6,500") << QStringLiteral("10")
-            << QStringLiteral("重複エラー") << QStringLiteral("その人は既に登録されています。");
+            << u"高橋 翔"_s << u"1"_s << u"-"_s << u"入力確認"_s << u"占有時間の値が正しくありません。"_s;
+        QTest::newRow("twice the same person") << u"佐藤 健一"_s << u"6,500"_s << u"10"_s << u"重複エラー"_s
+                                               << u"その人は既に登録されています。"_s;
     }
     void refusals()
     {
@@ -118,12 +111,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, text);
         QWidget* e = open(0);
-        enterMember(e, {QStringLiteral("佐藤 健一"),
-                        false,
-                        QString(),
-                        QStringLiteral("6,500"),
-                        QStringLiteral("10"),
-                        {}});
+        enterMember(e, {u"佐藤 健一"_s, false, QString(), u"6,500"_s, u"10"_s, QString()});
         Messages::clearShown();
         control<QComboBox>(e, "cmbMember")->setCurrentIndex(-1);
         enterMember(e, {member, false, QString(), price, occupied, QString()});
@@ -139,29 +127,21 @@ private slots:
         QWidget* e = open(2);
         auto* list = control<QTreeWidget>(e, "lvwMList");
         clickRow(list, 0); // 佐藤 健一, assigned
-        QCOMPARE(control<QComboBox>(e, "cmbMember")->currentText(), QStringLiteral("佐藤 健一"));
-        QCOMPARE(control<QLineEdit>(e, "txtMembOccu")->text(), QStringLiteral("80"));
+        QCOMPARE(controlText(e, "cmbMember"), u"佐藤 健一"_s);
+        QCOMPARE(controlText(e, "txtMembOccu"), u"80"_s);
         clickButton(e, "cmdMembDel");
-        COMPARE_LAST_MESSAGE(QStringLiteral("使用済み"),
-                             QStringLiteral("指定のメンバは既に作業分担されています。削除できません。"),
+        COMPARE_LAST_MESSAGE(u"使用済み"_s, u"指定のメンバは既に作業分担されています。削除できません。"_s,
                              Messages::Exclamation);
         QCOMPARE(list->topLevelItemCount(), 5);
 
-        enterMember(e,
-                    {QStringLiteral("田中 優子"), false, QString(), QStringLiteral("4,500"),
-                     QStringLiteral("200"), QStringLiteral("60")},
-                    "cmdMembUp");
-        COMPARE_LAST_MESSAGE(QStringLiteral("使用済み"),
-                             QStringLiteral("更新前のメンバが既に作業分担されています。更新できません。"),
+        enterMember(e, {u"田中 優子"_s, false, QString(), u"4,500"_s, u"200"_s, u"60"_s}, "cmdMembUp");
+        COMPARE_LAST_MESSAGE(u"使用済み"_s, u"更新前のメンバが既に作業分担されています。更新できません。"_s,
                              Messages::Exclamation);
-        QCOMPARE(rowTexts(list, 0).first(), QStringLiteral("佐藤 健一"));
+        QCOMPARE(rowTexts(list, 0).first(), u"佐藤 健一"_s);
 
         // The hours and the cost of the same member may change.
         Messages::clearShown();
-        enterMember(e,
-                    {QStringLiteral("佐藤 健一"), false, QString(), QStringLiteral("7,000"),
-                     QStringLiteral("220"), QStringLiteral("60")},
-                    "cmdMembUp");
+        enterMember(e, {u"佐藤 健一"_s, false, QString(), u"7,000"_s, u"220"_s, u"60"_s}, "cmdMembUp");
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(rowTexts(list, 0), (QStringList{"佐藤 健一", "PM", "7,000", "220", "60"}));
     }
@@ -171,12 +151,7 @@ private slots:
         QWidget* e = open(2);
         auto* list = control<QTreeWidget>(e, "lvwMList");
         // 田中 優子 has work in project 3 only.
-        enterMember(e, {QStringLiteral("田中 優子"),
-                        false,
-                        QString(),
-                        QStringLiteral("4,500"),
-                        QStringLiteral("40"),
-                        {}});
+        enterMember(e, {u"田中 優子"_s, false, QString(), u"4,500"_s, u"40"_s, QString()});
         QCOMPARE(list->topLevelItemCount(), 6);
         clickRow(list, 5);
         clickButton(e, "cmdMembDel");
@@ -186,15 +161,15 @@ private slots:
         QVERIFY(list->selectedItems().isEmpty());
         QVERIFY(!control<QPushButton>(e, "cmdMembUp")->isEnabled());
         QVERIFY(!control<QPushButton>(e, "cmdMembDel")->isEnabled());
-        QCOMPARE(rowCount(m_f.state->conn(), QStringLiteral("MMEMBER"), QStringLiteral("NMEMBER = 4")), 1);
+        QCOMPARE(rowCount(m_f.state->conn(), u"MMEMBER"_s, u"NMEMBER = 4"_s), 1);
     }
 
     void personnelCost_data()
     {
         QTest::addColumn<bool>("indirect");
         QTest::addColumn<QString>("total");
-        QTest::newRow("indirect hours not charged") << false << QStringLiteral("400,000");
-        QTest::newRow("indirect hours charged") << true << QStringLiteral("500,000");
+        QTest::newRow("indirect hours not charged") << false << u"400,000"_s;
+        QTest::newRow("indirect hours charged") << true << u"500,000"_s;
     }
     void personnelCost()
     {
@@ -202,12 +177,11 @@ private slots:
         QFETCH(QString, total);
         m_f.state->policy.Indirect = indirect;
         QWidget* e = open(0);
-        enterMember(e, {QStringLiteral("鈴木 美咲"), false, QString(), QStringLiteral("5,000"),
-                        QStringLiteral("100"), QStringLiteral("20")});
-        QCOMPARE(control<QLabel>(e, "lblPerExp")->text(), total);
+        enterMember(e, {u"鈴木 美咲"_s, false, QString(), u"5,000"_s, u"100"_s, u"20"_s});
+        QCOMPARE(controlText(e, "lblPerExp"), total);
         clickRow(control<QTreeWidget>(e, "lvwMList"), 0);
         clickButton(e, "cmdMembDel");
-        QCOMPARE(control<QLabel>(e, "lblPerExp")->text(), QStringLiteral("0"));
+        QCOMPARE(controlText(e, "lblPerExp"), u"0"_s);
     }
 
     // After an update that gave the row another member, update and delete act on that row.
@@ -215,40 +189,19 @@ private slots:
     {
         QWidget* e = open(0);
         auto* list = control<QTreeWidget>(e, "lvwMList");
-        enterMember(
-            e,
-            {QStringLiteral("高橋 翔"), false, QString(), QStringLiteral("4,800"), QStringLiteral("10"), {}});
-        enterMember(e, {QStringLiteral("伊藤 大輔"),
-                        false,
-                        QString(),
-                        QStringLiteral("3,500"),
-                        QStringLiteral("20"),
-                        {}});
+        enterMember(e, {u"高橋 翔"_s, false, QString(), u"4,800"_s, u"10"_s, QString()});
+        enterMember(e, {u"伊藤 大輔"_s, false, QString(), u"3,500"_s, u"20"_s, QString()});
         clickRow(list, 0);
-        enterMember(e,
-                    {QStringLiteral("田中 優子"),
-                     false,
-                     QString(),
-                     QStringLiteral("4,500"),
-                     QStringLiteral("30"),
-                     {}},
-                    "cmdMembUp");
-        QCOMPARE(keyOfRow(e, 0), QStringLiteral("M0004"));
-        enterMember(e,
-                    {QStringLiteral("田中 優子"),
-                     false,
-                     QString(),
-                     QStringLiteral("4,500"),
-                     QStringLiteral("35"),
-                     {}},
-                    "cmdMembUp");
+        enterMember(e, {u"田中 優子"_s, false, QString(), u"4,500"_s, u"30"_s, QString()}, "cmdMembUp");
+        QCOMPARE(keyOfRow(e, 0), u"M0004"_s);
+        enterMember(e, {u"田中 優子"_s, false, QString(), u"4,500"_s, u"35"_s, QString()}, "cmdMembUp");
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(rowTexts(list, 0), (QStringList{"田中 優子", "SE", "4,500", "35", ""}));
-        QCOMPARE(rowTexts(list, 1).first(), QStringLiteral("伊藤 大輔"));
+        QCOMPARE(rowTexts(list, 1).first(), u"伊藤 大輔"_s);
         clickButton(e, "cmdMembDel");
         QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(keyOfRow(e, 0), QStringLiteral("M0005"));
+        QCOMPARE(keyOfRow(e, 0), u"M0005"_s);
     }
 
     void movingRows()
@@ -259,29 +212,29 @@ private slots:
         clickRow(list, 0);
         QVERIFY(control<QPushButton>(e, "cmdMUp")->isEnabled());
         clickButton(e, "cmdMUp"); // the first row stays first
-        QCOMPARE(keyOfRow(e, 0), QStringLiteral("M0001"));
+        QCOMPARE(keyOfRow(e, 0), u"M0001"_s);
         clickButton(e, "cmdMDown");
         clickButton(e, "cmdMDown");
         QCOMPARE(columnTexts(list),
                  (QStringList{"鈴木 美咲", "高橋 翔", "佐藤 健一", "伊藤 大輔", "渡辺 さくら"}));
-        QCOMPARE(ItemKey(SelectedItem(list)), QStringLiteral("M0001"));
+        QCOMPARE(ItemKey(SelectedItem(list)), u"M0001"_s);
         clickButton(e, "cmdOK");
-        QCOMPARE(scalar(m_f.state->conn(),
-                        QStringLiteral("SELECT NADD AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 1"))
-                     .toInt(),
-                 3);
+        QCOMPARE(
+            scalar(m_f.state->conn(), u"SELECT NADD AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 1"_s)
+                .toInt(),
+            3);
     }
 
     // A stored row whose job kind lost its label is shown and saved back as it was.
     void rowWithUnknownJobKindIsKept()
     {
         DbConnection& c = m_f.state->conn();
-        ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (4, 1, 2, 9, 5500, 100, 10)"));
+        ExecSql(c, u"INSERT INTO TMEMBER VALUES (4, 1, 2, 9, 5500, 100, 10)"_s);
         QWidget* e = open(4);
         auto* list = control<QTreeWidget>(e, "lvwMList");
         QCOMPARE(rowTexts(list, 0), (QStringList{"鈴木 美咲", "", "5,500", "100", "10"}));
         clickButton(e, "cmdOK");
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NMKIND AS V FROM TMEMBER WHERE NPROJECT = 4")).toInt(), 9);
+        QCOMPARE(scalar(c, u"SELECT NMKIND AS V FROM TMEMBER WHERE NPROJECT = 4"_s).toInt(), 9);
     }
 
 private:

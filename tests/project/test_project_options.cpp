@@ -27,7 +27,7 @@ void setWorkTotal(DbConnection& c, double price)
 void clearDates(QWidget* e)
 {
     for (int i = 0; i < 8; ++i) {
-        control<QLineEdit>(e, QStringLiteral("txtDate_%1").arg(i))->clear();
+        control<QLineEdit>(e, u"txtDate_%1"_s.arg(i))->clear();
     }
 }
 
@@ -46,16 +46,16 @@ private slots:
     void contractOptionsLoad()
     {
         QWidget* e = open(2, 3);
-        QCOMPARE(control<QComboBox>(e, "cmbFlaw")->currentText(), QStringLiteral("1年"));
-        QCOMPARE(control<QLineEdit>(e, "txtFlaw")->text(), QStringLiteral("検収後1年"));
-        QCOMPARE(control<QLineEdit>(e, "txtFlawPri")->text(), QStringLiteral("264,000"));
-        QCOMPARE(control<QComboBox>(e, "cmbMeet")->currentText(), QStringLiteral("月1回"));
-        QCOMPARE(control<QLineEdit>(e, "txtContOpt_0")->text(), QStringLiteral("データ移行支援"));
+        QCOMPARE(controlText(e, "cmbFlaw"), u"1年"_s);
+        QCOMPARE(controlText(e, "txtFlaw"), u"検収後1年"_s);
+        QCOMPARE(controlText(e, "txtFlawPri"), u"264,000"_s);
+        QCOMPARE(controlText(e, "cmbMeet"), u"月1回"_s);
+        QCOMPARE(controlText(e, "txtContOpt_0"), u"データ移行支援"_s);
         QVERIFY(control<QLineEdit>(e, "txtOptPri_0")->isEnabled());
         QVERIFY(!control<QLineEdit>(e, "txtOptPri_1")->isEnabled());
         QVERIFY(!control<QLineEdit>(e, "txtOpt_1")->isEnabled());
-        QCOMPARE(control<QLineEdit>(e, "txtOptPri_1")->text(), QStringLiteral("0"));
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("967,000"));
+        QCOMPARE(controlText(e, "txtOptPri_1"), u"0"_s);
+        QCOMPARE(controlText(e, "lblContract"), u"967,000"_s);
     }
 
     void newProjectDefaults()
@@ -64,11 +64,11 @@ private slots:
         for (const char* name : {"cmbWrite", "cmbFlaw", "cmbInst", "cmbMainte", "cmbEducat"}) {
             QCOMPARE(control<QComboBox>(e, QString::fromLatin1(name))->currentIndex(), 0);
         }
-        QCOMPARE(control<QComboBox>(e, "cmbMeet")->currentText(), QStringLiteral("月1回"));
+        QCOMPARE(controlText(e, "cmbMeet"), u"月1回"_s);
         for (const char* name :
              {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMaintePri", "txtEducatPri", "txtMeetPri"}) {
             auto* box = control<QLineEdit>(e, QString::fromLatin1(name));
-            QCOMPARE(box->text(), QStringLiteral("0"));
+            QCOMPARE(box->text(), u"0"_s);
             QVERIFY(box->alignment() & Qt::AlignRight);
         }
     }
@@ -80,17 +80,17 @@ private slots:
         auto* name = control<QLineEdit>(e, "txtContOpt_1");
         auto* price = control<QLineEdit>(e, "txtOptPri_1");
         QVERIFY(!price->isEnabled());
-        name->setText(QStringLiteral("データ移行"));
+        name->setText(u"データ移行"_s);
         QVERIFY(price->isEnabled());
         QVERIFY(control<QLineEdit>(e, "txtOpt_1")->isEnabled());
-        price->setText(QStringLiteral("12,000"));
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("12,000"));
+        price->setText(u"12,000"_s);
+        QCOMPARE(controlText(e, "lblContract"), u"12,000"_s);
         name->clear();
         QVERIFY(!price->isEnabled());
-        QCOMPARE(price->text(), QStringLiteral("12,000"));
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("0"));
+        QCOMPARE(price->text(), u"12,000"_s);
+        QCOMPARE(controlText(e, "lblContract"), u"0"_s);
         clickButton(e, "cmdOK");
-        QCOMPARE(rowCount(m_f.state->conn(), QStringLiteral("TCONTRACT"), QStringLiteral("NPROJECT = 4")), 6);
+        QCOMPARE(rowCount(m_f.state->conn(), u"TCONTRACT"_s, u"NPROJECT = 4"_s), 6);
     }
 
     void contractProposal_data()
@@ -103,14 +103,11 @@ private slots:
         QTest::addColumn<QString>("meetPrice");
         const QStringList span{"2003/04/15", "2003/06/30", "2003/09/01"};
         QTest::newRow("1.10 and 1.05 on 1,234,567, five months")
-            << QStringLiteral("顧客譲渡") << QStringLiteral("1年") << span << QStringLiteral("123,000")
-            << QStringLiteral("61,000") << QStringLiteral("100,000");
+            << u"顧客譲渡"_s << u"1年"_s << span << u"123,000"_s << u"61,000"_s << u"100,000"_s;
         QTest::newRow("default levels, one date")
-            << QStringLiteral("当社保有") << QStringLiteral("6ヶ月") << QStringList{"2003/04/15"}
-            << QStringLiteral("0") << QStringLiteral("0") << QStringLiteral("0");
-        QTest::newRow("no valid date")
-            << QStringLiteral("共有") << QStringLiteral("2年") << QStringList{"2003/02/30", ""}
-            << QStringLiteral("61,000") << QStringLiteral("123,000") << QStringLiteral("0");
+            << u"当社保有"_s << u"6ヶ月"_s << QStringList{"2003/04/15"} << u"0"_s << u"0"_s << u"0"_s;
+        QTest::newRow("no valid date") << u"共有"_s << u"2年"_s << QStringList{"2003/02/30", ""}
+                                       << u"61,000"_s << u"123,000"_s << u"0"_s;
     }
     void contractProposal()
     {
@@ -124,30 +121,30 @@ private slots:
         QWidget* e = open(4, 2);
         clearDates(e);
         for (int i = 0; i < dates.size(); ++i) {
-            control<QLineEdit>(e, QStringLiteral("txtDate_%1").arg(i * 3))->setText(dates.at(i));
+            control<QLineEdit>(e, u"txtDate_%1"_s.arg(i * 3))->setText(dates.at(i));
         }
         showTab(e, 3);
         pick(control<QComboBox>(e, "cmbWrite"), write);
         pick(control<QComboBox>(e, "cmbFlaw"), flaw);
-        control<QLineEdit>(e, "txtContOpt_0")->setText(QStringLiteral("自由"));
-        control<QLineEdit>(e, "txtOptPri_0")->setText(QStringLiteral("7"));
+        setText(e, "txtContOpt_0", u"自由"_s);
+        setText(e, "txtOptPri_0", u"7"_s);
         clickButton(e, "cmdContract");
         QVERIFY(Messages::shown().isEmpty()); // every price was 0: nothing to overwrite
-        QCOMPARE(control<QLineEdit>(e, "txtWritePri")->text(), writePrice);
-        QCOMPARE(control<QLineEdit>(e, "txtFlawPri")->text(), flawPrice);
-        QCOMPARE(control<QLineEdit>(e, "txtInstPri")->text(), QStringLiteral("0"));
-        QCOMPARE(control<QLineEdit>(e, "txtMeetPri")->text(), meetPrice);
-        QCOMPARE(control<QLineEdit>(e, "txtOptPri_0")->text(), QStringLiteral("7"));
+        QCOMPARE(controlText(e, "txtWritePri"), writePrice);
+        QCOMPARE(controlText(e, "txtFlawPri"), flawPrice);
+        QCOMPARE(controlText(e, "txtInstPri"), u"0"_s);
+        QCOMPARE(controlText(e, "txtMeetPri"), meetPrice);
+        QCOMPARE(controlText(e, "txtOptPri_0"), u"7"_s);
         const double total = NumberOrZero(writePrice) + NumberOrZero(flawPrice) + NumberOrZero(meetPrice) + 7;
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), FormatAmount(total));
+        QCOMPARE(controlText(e, "lblContract"), FormatAmount(total));
     }
 
     void proposalAsksBeforeOverwriting_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("box");
-        QTest::newRow("contract") << QStringLiteral("cmdContract") << QStringLiteral("txtWritePri");
-        QTest::newRow("deliverables") << QStringLiteral("cmdDeliv") << QStringLiteral("txtDelPri_0");
+        QTest::newRow("contract") << u"cmdContract"_s << u"txtWritePri"_s;
+        QTest::newRow("deliverables") << u"cmdDeliv"_s << u"txtDelPri_0"_s;
     }
     void proposalAsksBeforeOverwriting()
     {
@@ -155,58 +152,57 @@ private slots:
         QFETCH(QString, box);
         setWorkTotal(m_f.state->conn(), 1000000);
         QWidget* e = open(4, button == QLatin1String("cmdContract") ? 3 : 4);
-        pick(control<QComboBox>(e, "cmbWrite"), QStringLiteral("顧客譲渡"));
+        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
-        control<QLineEdit>(e, box)->setText(QStringLiteral("5,000"));
+        control<QLineEdit>(e, box)->setText(u"5,000"_s);
         Messages::setNextAnswer(QMessageBox::Cancel);
         clickButton(e, button);
-        COMPARE_LAST_MESSAGE(QStringLiteral("確認"),
-                             QStringLiteral("設定済みの価格を上書きします。よろしいですか？"),
+        COMPARE_LAST_MESSAGE(u"確認"_s, u"設定済みの価格を上書きします。よろしいですか？"_s,
                              Messages::Question);
-        QCOMPARE(control<QLineEdit>(e, box)->text(), QStringLiteral("5,000"));
+        QCOMPARE(control<QLineEdit>(e, box)->text(), u"5,000"_s);
         Messages::setNextAnswer(QMessageBox::Ok);
         clickButton(e, button);
         QCOMPARE(control<QLineEdit>(e, box)->text(),
-                 box == QLatin1String("txtWritePri") ? QStringLiteral("100,000") : QStringLiteral("30,000"));
+                 box == QLatin1String("txtWritePri") ? u"100,000"_s : u"30,000"_s);
     }
 
     // The surcharge is (coefficient - 1) in exact hundredths.
     void proposalIsExact()
     {
         DbConnection& c = m_f.state->conn();
-        ExecSql(c, QStringLiteral("UPDATE MDIV SET NCOEF = 1.15 WHERE NDID = 12 AND NVAL = 2"));
+        ExecSql(c, u"UPDATE MDIV SET NCOEF = 1.15 WHERE NDID = 12 AND NVAL = 2"_s);
         setWorkTotal(c, 1000000);
         QWidget* e = open(4, 3);
-        pick(control<QComboBox>(e, "cmbMainte"), QStringLiteral("平日日中"));
+        pick(control<QComboBox>(e, "cmbMainte"), u"平日日中"_s);
         clickButton(e, "cmdContract");
-        QCOMPARE(control<QLineEdit>(e, "txtMaintePri")->text(), QStringLiteral("150,000"));
+        QCOMPARE(controlText(e, "txtMaintePri"), u"150,000"_s);
     }
 
     void newProjectProposesFromNoWork()
     {
         setWorkTotal(m_f.state->conn(), 1000000);
         QWidget* e = open(0, 3);
-        pick(control<QComboBox>(e, "cmbWrite"), QStringLiteral("顧客譲渡"));
+        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
         clickButton(e, "cmdContract");
-        QCOMPARE(control<QLineEdit>(e, "txtWritePri")->text(), QStringLiteral("0"));
+        QCOMPARE(controlText(e, "txtWritePri"), u"0"_s);
     }
 
     void deliverablesLoad()
     {
         QWidget* e = open(2, 4);
-        QCOMPARE(control<QLabel>(e, "lblDeliv_0")->text(), QStringLiteral("要件定義書"));
+        QCOMPARE(controlText(e, "lblDeliv_0"), u"要件定義書"_s);
         QVERIFY(control<QCheckBox>(e, "chkDeliv_0")->isChecked());
         QVERIFY(!control<QCheckBox>(e, "chkFmt_0")->isChecked());
         QVERIFY(control<QCheckBox>(e, "chkFmt_1")->isChecked());
         QVERIFY(!control<QCheckBox>(e, "chkFmt_2")->isEnabled());
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_1")->text(), QStringLiteral("422,000"));
+        QCOMPARE(controlText(e, "txtDelPri_1"), u"422,000"_s);
         QVERIFY(!control<QLineEdit>(e, "txtDeliv_0")->isVisible());
         QVERIFY(!control<QLabel>(e, "lblDeliv_8")->isVisible());
         QVERIFY(!control<QCheckBox>(e, "chkDeliv_8")->isVisible());
-        QCOMPARE(control<QLineEdit>(e, "txtDeliv_8")->text(), QStringLiteral("データ移行手順書"));
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_8")->text(), QStringLiteral("150,000"));
+        QCOMPARE(controlText(e, "txtDeliv_8"), u"データ移行手順書"_s);
+        QCOMPARE(controlText(e, "txtDelPri_8"), u"150,000"_s);
         QVERIFY(!control<QLineEdit>(e, "txtDelPri_9")->isEnabled());
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("1,256,000"));
+        QCOMPARE(controlText(e, "lblDelPri"), u"1,256,000"_s);
     }
 
     void deliverableRows()
@@ -223,25 +219,22 @@ private slots:
         QVERIFY(format->isChecked()); // the mark stays
         auto* name = control<QLineEdit>(e, "txtDeliv_10");
         auto* price = control<QLineEdit>(e, "txtDelPri_10");
-        price->setText(QStringLiteral("9,000"));
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("0"));
-        name->setText(QStringLiteral("移行手順書"));
+        price->setText(u"9,000"_s);
+        QCOMPARE(controlText(e, "lblDelPri"), u"0"_s);
+        name->setText(u"移行手順書"_s);
         QVERIFY(price->isEnabled());
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("9,000"));
-        control<QLineEdit>(e, "txtDelPri_3")->setText(QStringLiteral("1,000"));
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("10,000"));
+        QCOMPARE(controlText(e, "lblDelPri"), u"9,000"_s);
+        setText(e, "txtDelPri_3", u"1,000"_s);
+        QCOMPARE(controlText(e, "lblDelPri"), u"10,000"_s);
         clickButton(e, "cmdOK");
         DbConnection& c = m_f.state->conn();
-        QCOMPARE(rowCount(c, QStringLiteral("TDELIV"), QStringLiteral("NPROJECT = 4")), 9);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CFMT AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"))
-                     .toString(),
-                 QStringLiteral("1"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CHAVE AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"))
-                     .toString(),
-                 QStringLiteral("0"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CDELIV AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 11"))
-                     .toString(),
-                 QStringLiteral("移行手順書"));
+        QCOMPARE(rowCount(c, u"TDELIV"_s, u"NPROJECT = 4"_s), 9);
+        QCOMPARE(scalar(c, u"SELECT CFMT AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toString(),
+                 u"1"_s);
+        QCOMPARE(scalar(c, u"SELECT CHAVE AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toString(),
+                 u"0"_s);
+        QCOMPARE(scalar(c, u"SELECT CDELIV AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 11"_s).toString(),
+                 u"移行手順書"_s);
     }
 
     void deliverableProposal_data()
@@ -250,9 +243,9 @@ private slots:
         QTest::addColumn<bool>("format");
         QTest::addColumn<QString>("price");
         // 要件定義書: NCOEF 1.03, NCOEF2 1.00, NCOEF3 1.05 on 1,234,567, place 3.
-        QTest::newRow("delivered") << true << false << QStringLiteral("37,000");
-        QTest::newRow("delivered in the customer's format") << true << true << QStringLiteral("61,000");
-        QTest::newRow("not delivered, format mark left") << false << true << QStringLiteral("0");
+        QTest::newRow("delivered") << true << false << u"37,000"_s;
+        QTest::newRow("delivered in the customer's format") << true << true << u"61,000"_s;
+        QTest::newRow("not delivered, format mark left") << false << true << u"0"_s;
     }
     void deliverableProposal()
     {
@@ -264,30 +257,28 @@ private slots:
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
         control<QCheckBox>(e, "chkFmt_0")->setChecked(format);
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(delivered);
-        control<QLineEdit>(e, "txtDeliv_12")->setText(QStringLiteral("自由"));
-        control<QLineEdit>(e, "txtDelPri_12")->setText(QStringLiteral("5"));
+        setText(e, "txtDeliv_12", u"自由"_s);
+        setText(e, "txtDelPri_12", u"5"_s);
         clickButton(e, "cmdDeliv");
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_0")->text(), price);
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_12")->text(), QStringLiteral("5"));
+        QCOMPARE(controlText(e, "txtDelPri_0"), price);
+        QCOMPARE(controlText(e, "txtDelPri_12"), u"5"_s);
     }
 
     // With a gap in the kind codes each row still takes its own kind's coefficients.
     void deliverableProposalFollowsTheKindCode()
     {
         DbConnection& c = m_f.state->conn();
-        ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 8 AND NVAL = 3"));
-        ExecSql(c, QStringLiteral("DELETE TDELIV WHERE NVAL = 3"));
+        ExecSql(c, u"DELETE MDIV WHERE NDID = 8 AND NVAL = 3"_s);
+        ExecSql(c, u"DELETE TDELIV WHERE NVAL = 3"_s);
         setWorkTotal(c, 1234567);
         QWidget* e = open(4, 4);
-        QCOMPARE(control<QLabel>(e, "lblDeliv_2")->text(), QStringLiteral("ソースコード"));
+        QCOMPARE(controlText(e, "lblDeliv_2"), u"ソースコード"_s);
         control<QCheckBox>(e, "chkDeliv_2")->setChecked(true);
         clickButton(e, "cmdDeliv");
         // ソースコード delivered: 1.02.
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_2")->text(), QStringLiteral("24,000"));
+        QCOMPARE(controlText(e, "txtDelPri_2"), u"24,000"_s);
         clickButton(e, "cmdOK");
-        QCOMPARE(
-            scalar(c, QStringLiteral("SELECT NVAL AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3")).toInt(),
-            4);
+        QCOMPARE(scalar(c, u"SELECT NVAL AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toInt(), 4);
     }
 
     // A stored deliverable whose kind left the division keeps a row and is saved back; having
@@ -295,20 +286,18 @@ private slots:
     void deliverableOfARemovedKindIsKept()
     {
         DbConnection& c = m_f.state->conn();
-        ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 8 AND NVAL = 8"));
-        ExecSql(c,
-                QStringLiteral("UPDATE TDELIV SET CHAVE = '1', NPRI = 4000 WHERE NPROJECT = 4 AND NVAL = 8"));
+        ExecSql(c, u"DELETE MDIV WHERE NDID = 8 AND NVAL = 8"_s);
+        ExecSql(c, u"UPDATE TDELIV SET CHAVE = '1', NPRI = 4000 WHERE NPROJECT = 4 AND NVAL = 8"_s);
         setWorkTotal(c, 1234567);
         QWidget* e = open(4, 4);
         QVERIFY(control<QCheckBox>(e, "chkDeliv_7")->isChecked());
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_7")->text(), QStringLiteral("4,000"));
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("4,000"));
+        QCOMPARE(controlText(e, "txtDelPri_7"), u"4,000"_s);
+        QCOMPARE(controlText(e, "lblDelPri"), u"4,000"_s);
         clickButton(e, "cmdDeliv");
         QVERIFY(Messages::shown().isEmpty()); // no price the proposal would overwrite
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_7")->text(), QStringLiteral("4,000"));
+        QCOMPARE(controlText(e, "txtDelPri_7"), u"4,000"_s);
         clickButton(e, "cmdOK");
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"))
-                     .toDouble(),
+        QCOMPARE(scalar(c, u"SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"_s).toDouble(),
                  4000.0);
     }
 
@@ -317,10 +306,10 @@ private slots:
         QWidget* e = open(0, 2);
         auto* box = control<QLineEdit>(e, "txtDate_1");
         box->setFocus();
-        QTest::keyClicks(box, QStringLiteral("2003"));
-        QCOMPARE(box->text(), QStringLiteral("2003/"));
-        QTest::keyClicks(box, QStringLiteral("12x24"));
-        QCOMPARE(box->text(), QStringLiteral("2003/12/24"));
+        QTest::keyClicks(box, u"2003"_s);
+        QCOMPARE(box->text(), u"2003/"_s);
+        QTest::keyClicks(box, u"12x24"_s);
+        QCOMPARE(box->text(), u"2003/12/24"_s);
     }
 
     void invalidDateIsQuestioned_data()
@@ -328,11 +317,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("asked");
-        QTest::newRow("no date, back to the box")
-            << QStringLiteral("2003/02/30") << int(QMessageBox::Yes) << true;
-        QTest::newRow("no date, left as it is")
-            << QStringLiteral("2003/02/30") << int(QMessageBox::No) << true;
-        QTest::newRow("valid") << QStringLiteral("2003/02/28") << 0 << false;
+        QTest::newRow("no date, back to the box") << u"2003/02/30"_s << int(QMessageBox::Yes) << true;
+        QTest::newRow("no date, left as it is") << u"2003/02/30"_s << int(QMessageBox::No) << true;
+        QTest::newRow("valid") << u"2003/02/28"_s << 0 << false;
         QTest::newRow("empty") << QString() << 0 << false;
     }
     void invalidDateIsQuestioned()
@@ -353,8 +340,7 @@ private slots:
         other->setFocus();
         QTest::qWait(20);
         if (asked) {
-            COMPARE_LAST_MESSAGE(QStringLiteral("確認"),
-                                 QStringLiteral("日付として不正です。確認してください。"),
+            COMPARE_LAST_MESSAGE(u"確認"_s, u"日付として不正です。確認してください。"_s,
                                  Messages::Exclamation);
             QTRY_COMPARE(box->hasFocus(), answer == QMessageBox::Yes);
         } else {
@@ -368,12 +354,12 @@ private slots:
     void datesKeepTheirProcessCodes()
     {
         DbConnection& c = m_f.state->conn();
-        ExecSql(c, QStringLiteral("DELETE MDIV WHERE NDID = 7 AND NVAL = 3"));
+        ExecSql(c, u"DELETE MDIV WHERE NDID = 7 AND NVAL = 3"_s);
         QWidget* e = open(2, 2);
-        QCOMPARE(control<QLabel>(e, "lblDate_2")->text(), QStringLiteral("製造"));
-        QCOMPARE(control<QLineEdit>(e, "txtDate_2")->text(), QStringLiteral("2025/07/14"));
+        QCOMPARE(controlText(e, "lblDate_2"), u"製造"_s);
+        QCOMPARE(controlText(e, "txtDate_2"), u"2025/07/14"_s);
         QVERIFY(!control<QLineEdit>(e, "txtDate_7")->isVisibleTo(e));
-        control<QLineEdit>(e, "txtDate_2")->setText(QStringLiteral("2025/07/15"));
+        setText(e, "txtDate_2", u"2025/07/15"_s);
         control<QLineEdit>(e, "txtDate_1")->clear();
         clickButton(e, "cmdOK");
         QCOMPARE(
@@ -381,8 +367,8 @@ private slots:
                           "SELECT DDATE AS V FROM TDATE WHERE NPROJECT = 2 AND NFUNCTION = 0 AND NDKIND = 4"))
                 .toDate(),
             QDate(2025, 7, 15));
-        QCOMPARE(rowCount(c, QStringLiteral("TDATE"), QStringLiteral("NPROJECT = 2 AND NDKIND = 2")), 0);
-        QCOMPARE(rowCount(c, QStringLiteral("TDATE"), QStringLiteral("NPROJECT = 2")), 6);
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 2"_s), 0);
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 6);
     }
 
 private:

@@ -7,51 +7,51 @@
 
 namespace {
 
-const QString kName = QStringLiteral("O'Brien's 'DELETE TFP WHERE 1=1' 案件");
-const QString kOutline = QStringLiteral("一行目\nit's ''quoted''");
-const QString kSpecial = QStringLiteral("Convert(DateTime,'x',111) @@IDENTITY');--");
+const QString kName = u"O'Brien's 'DELETE TFP WHERE 1=1' 案件"_s;
+const QString kOutline = u"一行目\nit's ''quoted''"_s;
+const QString kSpecial = u"Convert(DateTime,'x',111) @@IDENTITY');--"_s;
 
 // Types a whole project into the editor, on every tab.
 void fillEditor(QWidget* e)
 {
     control<QLineEdit>(e, "txtPName")->setText(kName);
-    pick(control<QComboBox>(e, "cmbContCust"), QStringLiteral("東和システム株式会社"));
-    pick(control<QComboBox>(e, "cmbEndCust"), QStringLiteral("株式会社ミナト物流"));
-    control<QLineEdit>(e, "txtBase")->setText(QStringLiteral("120,000"));
-    control<QLineEdit>(e, "txtPrice")->setText(QStringLiteral("1,234,567"));
+    pick(control<QComboBox>(e, "cmbContCust"), u"東和システム株式会社"_s);
+    pick(control<QComboBox>(e, "cmbEndCust"), u"株式会社ミナト物流"_s);
+    control<QLineEdit>(e, "txtBase")->setText(u"120,000"_s);
+    control<QLineEdit>(e, "txtPrice")->setText(u"1,234,567"_s);
     control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(kOutline);
     control<QPlainTextEdit>(e, "txtSpecial")->setPlainText(kSpecial);
 
-    pick(control<QComboBox>(e, "cmbMember"), QStringLiteral("高橋 翔"));
-    control<QLineEdit>(e, "txtMembOccu")->setText(QStringLiteral("100"));
-    control<QLineEdit>(e, "txtIndirect")->setText(QStringLiteral("20"));
+    pick(control<QComboBox>(e, "cmbMember"), u"高橋 翔"_s);
+    control<QLineEdit>(e, "txtMembOccu")->setText(u"100"_s);
+    control<QLineEdit>(e, "txtIndirect")->setText(u"20"_s);
     control<QPushButton>(e, "cmdMembAdd")->click();
-    pick(control<QComboBox>(e, "cmbMember"), QStringLiteral("伊藤 大輔"));
-    control<QLineEdit>(e, "txtMembOccu")->setText(QStringLiteral("1,050"));
+    pick(control<QComboBox>(e, "cmbMember"), u"伊藤 大輔"_s);
+    control<QLineEdit>(e, "txtMembOccu")->setText(u"1,050"_s);
     control<QLineEdit>(e, "txtIndirect")->clear();
     control<QPushButton>(e, "cmdMembAdd")->click();
 
-    control<QLineEdit>(e, "txtDate_0")->setText(QStringLiteral("2003/04/15"));
-    control<QLineEdit>(e, "txtDate_3")->setText(QStringLiteral("2003/13/01"));
-    control<QLineEdit>(e, "txtDate_7")->setText(QStringLiteral("2003/09/01"));
+    control<QLineEdit>(e, "txtDate_0")->setText(u"2003/04/15"_s);
+    control<QLineEdit>(e, "txtDate_3")->setText(u"2003/13/01"_s);
+    control<QLineEdit>(e, "txtDate_7")->setText(u"2003/09/01"_s);
 
-    pick(control<QComboBox>(e, "cmbFlaw"), QStringLiteral("1年"));
-    control<QLineEdit>(e, "txtFlaw")->setText(QStringLiteral("it's memo"));
-    control<QLineEdit>(e, "txtFlawPri")->setText(QStringLiteral("50,000"));
-    control<QLineEdit>(e, "txtContOpt_0")->setText(QStringLiteral("O'Neil 支援"));
-    control<QLineEdit>(e, "txtOpt_0")->setText(QStringLiteral("memo'"));
-    control<QLineEdit>(e, "txtOptPri_0")->setText(QStringLiteral("30,000"));
+    pick(control<QComboBox>(e, "cmbFlaw"), u"1年"_s);
+    control<QLineEdit>(e, "txtFlaw")->setText(u"it's memo"_s);
+    control<QLineEdit>(e, "txtFlawPri")->setText(u"50,000"_s);
+    control<QLineEdit>(e, "txtContOpt_0")->setText(u"O'Neil 支援"_s);
+    control<QLineEdit>(e, "txtOpt_0")->setText(u"memo'"_s);
+    control<QLineEdit>(e, "txtOptPri_0")->setText(u"30,000"_s);
 
     control<QCheckBox>(e, "chkDeliv_1")->setChecked(true);
     control<QCheckBox>(e, "chkFmt_1")->setChecked(true);
-    control<QLineEdit>(e, "txtDelPri_1")->setText(QStringLiteral("42,000"));
-    control<QLineEdit>(e, "txtDeliv_8")->setText(QStringLiteral("手順書'A'"));
-    control<QLineEdit>(e, "txtDelPri_8")->setText(QStringLiteral("15,000"));
+    control<QLineEdit>(e, "txtDelPri_1")->setText(u"42,000"_s);
+    control<QLineEdit>(e, "txtDeliv_8")->setText(u"手順書'A'"_s);
+    control<QLineEdit>(e, "txtDelPri_8")->setText(u"15,000"_s);
 
-    pick(control<QComboBox>(e, "cmbItem"), QStringLiteral("SSLサーバ証明書"));
-    pick(control<QComboBox>(e, "cmbBuy"), QStringLiteral("顧客"));
-    control<QLineEdit>(e, "txtNum")->setText(QStringLiteral("2"));
-    control<QLineEdit>(e, "txtDiscP")->setText(QStringLiteral("1,000"));
+    pick(control<QComboBox>(e, "cmbItem"), u"SSLサーバ証明書"_s);
+    pick(control<QComboBox>(e, "cmbBuy"), u"顧客"_s);
+    control<QLineEdit>(e, "txtNum")->setText(u"2"_s);
+    control<QLineEdit>(e, "txtDiscP")->setText(u"1,000"_s);
     control<QPushButton>(e, "cmdExpAdd")->click();
 }
 
@@ -73,34 +73,6 @@ QString editorContents(QWidget* e)
     return parts.join(QLatin1Char('|'));
 }
 
-class StatementRecorder {
-public:
-    StatementRecorder()
-    {
-        DbConnection::setStatementHook([this](const DbConnection&, const QString& sql) {
-            ++m_count;
-            m_statements << sql;
-            if (m_count == m_failAt) {
-                throw DbError(DbError::Other, QStringLiteral("injected failure"), sql);
-            }
-        });
-    }
-    ~StatementRecorder() { DbConnection::setStatementHook(nullptr); }
-    void reset(int failAt = 0)
-    {
-        m_count = 0;
-        m_failAt = failAt;
-        m_statements.clear();
-    }
-    const QStringList& statements() const { return m_statements; }
-    bool failed() const { return m_failAt > 0 && m_count >= m_failAt; }
-
-private:
-    int m_count = 0;
-    int m_failAt = 0;
-    QStringList m_statements;
-};
-
 } // namespace
 
 class TestProjectSave : public QObject {
@@ -113,23 +85,23 @@ private slots:
     {
         ProjectRecord record;
         record.parent = 3;
-        record.name = QStringLiteral("A'B");
+        record.name = u"A'B"_s;
         record.endCustomer = 1;
         record.contractCustomer = 2;
         record.priceKind = 1;
-        record.base = QStringLiteral("100,000");
+        record.base = u"100,000"_s;
         record.price = QString();
         record.outline = QString();
-        record.special = QStringLiteral("x");
+        record.special = u"x"_s;
         record.quote = QuoteSettings{true, true, false, true, false, true, 800};
         const QString values =
-            QStringLiteral("3, 'A''B', 1, 2, 1, 100000, NULL, '', 'x', '1', '1', '0', '1', '0', '1', 800");
+            u"3, 'A''B', 1, 2, 1, 100000, NULL, '', 'x', '1', '1', '0', '1', '0', '1', 800"_s;
         QCOMPARE(
             ProjectInsertStatement(record),
             QStringLiteral(
                 "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, NPRICE, "
                 "COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT) VALUES(") +
-                values + QStringLiteral(")"));
+                values + u")"_s);
         QCOMPARE(
             ProjectUpdateStatement(record, 7),
             QStringLiteral(
@@ -138,40 +110,32 @@ private slots:
                 "CWORK = '1', COPT = '0', CDELIV = '1', CEXPE0 = '0', CEXPE1 = '1', NDISCOUNT = 800 "
                 "WHERE NPROJECT = 7"));
 
-        QCOMPARE(ContractStatements(7, {{2, 3, QString(), QStringLiteral("it's"), QStringLiteral("1,000")},
-                                        {100, 0, QStringLiteral("名前"), QString(), QString()}}),
-                 (QStringList{QStringLiteral("DELETE TCONTRACT WHERE NPROJECT = 7"),
-                              QStringLiteral("INSERT INTO TCONTRACT VALUES (7, 2, 3, NULL, 'it''s', 1000)"),
-                              QStringLiteral("INSERT INTO TCONTRACT VALUES (7, 100, 0, '名前', '', NULL)")}));
-        QCOMPARE(
-            ScheduleStatements(7, {{2, QDate(2003, 4, 5)}, {5, QDate()}}),
-            (QStringList{
-                QStringLiteral("DELETE TDATE WHERE NPROJECT = 7"),
-                QStringLiteral("INSERT INTO TDATE VALUES (7, 0, 2, Convert(DateTime,'2003/04/05',111))")}));
-        QCOMPARE(
-            DeliverableStatements(7, {{1, 4, true, false, QString(), QStringLiteral("105,000")},
-                                      {2, 5, false, true, QString(), QStringLiteral("0")},
-                                      {9, 0, false, false, QStringLiteral("手順'書"), QStringLiteral("")},
-                                      {10, 0, false, false, QString(), QStringLiteral("5")}}),
-            (QStringList{
-                QStringLiteral("DELETE TDELIV WHERE NPROJECT = 7"),
-                QStringLiteral("INSERT INTO TDELIV VALUES (7, 1, 4, '1', '0', NULL, 105000)"),
-                QStringLiteral("INSERT INTO TDELIV VALUES (7, 2, 5, '0', '1', NULL, 0)"),
-                QStringLiteral("INSERT INTO TDELIV VALUES (7, 9, NULL, NULL, NULL, '手順''書', NULL)")}));
-        QCOMPARE(
-            ExpenseStatements(7,
-                              {{3, 1, QStringLiteral("12,000"), QStringLiteral("3"), QStringLiteral("1,000"),
-                                QStringLiteral("35,000")},
-                               {4, 0, QStringLiteral("500"), QString(), QString(), QStringLiteral("500")}}),
-            (QStringList{QStringLiteral("DELETE TEXPENSE WHERE NPROJECT = 7"),
-                         QStringLiteral("INSERT INTO TEXPENSE VALUES (7, 1, 3, 1, 12000, 3, 1000, 35000)"),
-                         QStringLiteral("INSERT INTO TEXPENSE VALUES (7, 2, 4, 0, 500, NULL, NULL, 500)")}));
+        QCOMPARE(ContractStatements(7, {{2, 3, QString(), u"it's"_s, u"1,000"_s},
+                                        {100, 0, u"名前"_s, QString(), QString()}}),
+                 (QStringList{u"DELETE TCONTRACT WHERE NPROJECT = 7"_s,
+                              u"INSERT INTO TCONTRACT VALUES (7, 2, 3, NULL, 'it''s', 1000)"_s,
+                              u"INSERT INTO TCONTRACT VALUES (7, 100, 0, '名前', '', NULL)"_s}));
+        QCOMPARE(ScheduleStatements(7, {{2, QDate(2003, 4, 5)}, {5, QDate()}}),
+                 (QStringList{u"DELETE TDATE WHERE NPROJECT = 7"_s,
+                              u"INSERT INTO TDATE VALUES (7, 0, 2, Convert(DateTime,'2003/04/05',111))"_s}));
+        QCOMPARE(DeliverableStatements(7, {{1, 4, true, false, QString(), u"105,000"_s},
+                                           {2, 5, false, true, QString(), u"0"_s},
+                                           {9, 0, false, false, u"手順'書"_s, u""_s},
+                                           {10, 0, false, false, QString(), u"5"_s}}),
+                 (QStringList{u"DELETE TDELIV WHERE NPROJECT = 7"_s,
+                              u"INSERT INTO TDELIV VALUES (7, 1, 4, '1', '0', NULL, 105000)"_s,
+                              u"INSERT INTO TDELIV VALUES (7, 2, 5, '0', '1', NULL, 0)"_s,
+                              u"INSERT INTO TDELIV VALUES (7, 9, NULL, NULL, NULL, '手順''書', NULL)"_s}));
+        QCOMPARE(ExpenseStatements(7, {{3, 1, u"12,000"_s, u"3"_s, u"1,000"_s, u"35,000"_s},
+                                       {4, 0, u"500"_s, QString(), QString(), u"500"_s}}),
+                 (QStringList{u"DELETE TEXPENSE WHERE NPROJECT = 7"_s,
+                              u"INSERT INTO TEXPENSE VALUES (7, 1, 3, 1, 12000, 3, 1000, 35000)"_s,
+                              u"INSERT INTO TEXPENSE VALUES (7, 2, 4, 0, 500, NULL, NULL, 500)"_s}));
         QCOMPARE(MemberStatements(
-                     7, {{12, 3, QStringLiteral("5,000"), QStringLiteral("100"), QStringLiteral("20")},
-                         {4, 1, QStringLiteral("6,500"), QStringLiteral("1,200"), QString()}}),
-                 (QStringList{QStringLiteral("DELETE TMEMBER WHERE NPROJECT = 7"),
-                              QStringLiteral("INSERT INTO TMEMBER VALUES (7, 1, 12, 3, 5000, 100, 20)"),
-                              QStringLiteral("INSERT INTO TMEMBER VALUES (7, 2, 4, 1, 6500, 1200, NULL)")}));
+                     7, {{12, 3, u"5,000"_s, u"100"_s, u"20"_s}, {4, 1, u"6,500"_s, u"1,200"_s, QString()}}),
+                 (QStringList{u"DELETE TMEMBER WHERE NPROJECT = 7"_s,
+                              u"INSERT INTO TMEMBER VALUES (7, 1, 12, 3, 5000, 100, 20)"_s,
+                              u"INSERT INTO TMEMBER VALUES (7, 2, 4, 1, 6500, 1200, NULL)"_s}));
     }
 
     void newProjectWritesEverything_data() { addEngineRows(); }
@@ -182,14 +146,14 @@ private slots:
         auto state = db->makeState();
         auto editor = openNewProject(*state, 1);
         fillEditor(editor.get());
-        StatementRecorder recorder;
+        StatementLog log;
         control<QPushButton>(editor.get(), "cmdOK")->click();
         QCOMPARE(editor->result(), int(QDialog::Accepted));
         const int id = state->CurProject;
         QVERIFY(id > 4);
         QVERIFY(state->Updated);
 
-        const QStringList& s = recorder.statements();
+        const QStringList& s = log.statements();
         QCOMPARE(s.size(), 28);
         QCOMPARE(
             s.at(0),
@@ -199,82 +163,64 @@ private slots:
                            "120000, 1234567, '一行目\nit''s ''''quoted''''', "
                            "'Convert(DateTime,''x'',111) @@IDENTITY'');--', '1', '1', '1', '1', '0', "
                            "'1', 0)"));
-        QCOMPARE(s.at(1), QStringLiteral("SELECT @@IDENTITY AS ID FROM TPROJECT"));
+        QCOMPARE(s.at(1), u"SELECT @@IDENTITY AS ID FROM TPROJECT"_s);
         const QString p = QString::number(id);
-        QCOMPARE(s.at(2), QStringLiteral("DELETE TCONTRACT WHERE NPROJECT = ") + p);
-        QCOMPARE(s.at(3), QStringLiteral("INSERT INTO TCONTRACT VALUES (") + p +
-                              QStringLiteral(", 1, 1, NULL, '', 0)"));
-        QCOMPARE(s.at(4), QStringLiteral("INSERT INTO TCONTRACT VALUES (") + p +
-                              QStringLiteral(", 2, 2, NULL, 'it''s memo', 50000)"));
-        QCOMPARE(s.at(9), QStringLiteral("INSERT INTO TCONTRACT VALUES (") + p +
-                              QStringLiteral(", 100, 0, 'O''Neil 支援', 'memo''', 30000)"));
-        QCOMPARE(s.at(10), QStringLiteral("DELETE TDATE WHERE NPROJECT = ") + p);
-        QCOMPARE(s.at(11), QStringLiteral("INSERT INTO TDATE VALUES (") + p +
-                               QStringLiteral(", 0, 1, Convert(DateTime,'2003/04/15',111))"));
-        QCOMPARE(s.at(12), QStringLiteral("INSERT INTO TDATE VALUES (") + p +
-                               QStringLiteral(", 0, 8, Convert(DateTime,'2003/09/01',111))"));
-        QCOMPARE(s.at(13), QStringLiteral("DELETE TDELIV WHERE NPROJECT = ") + p);
-        QCOMPARE(s.at(15), QStringLiteral("INSERT INTO TDELIV VALUES (") + p +
-                               QStringLiteral(", 2, 2, '1', '1', NULL, 42000)"));
-        QCOMPARE(s.at(22), QStringLiteral("INSERT INTO TDELIV VALUES (") + p +
-                               QStringLiteral(", 9, NULL, NULL, NULL, '手順書''A''', 15000)"));
-        QCOMPARE(s.at(23), QStringLiteral("DELETE TEXPENSE WHERE NPROJECT = ") + p);
-        QCOMPARE(s.at(24), QStringLiteral("INSERT INTO TEXPENSE VALUES (") + p +
-                               QStringLiteral(", 1, 3, 1, 45000, 2, 1000, 89000)"));
-        QCOMPARE(s.at(25), QStringLiteral("DELETE TMEMBER WHERE NPROJECT = ") + p);
-        QCOMPARE(s.at(26), QStringLiteral("INSERT INTO TMEMBER VALUES (") + p +
-                               QStringLiteral(", 1, 3, 3, 4800, 100, 20)"));
-        QCOMPARE(s.at(27), QStringLiteral("INSERT INTO TMEMBER VALUES (") + p +
-                               QStringLiteral(", 2, 5, 4, 3500, 1050, NULL)"));
-
-        DbConnection& c = state->conn();
-        const QString where = QStringLiteral("NPROJECT = ") + p;
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CPROJNAME AS V FROM TPROJECT WHERE ") + where).toString(),
-                 kName);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CSPECIAL AS V FROM TPROJECT WHERE ") + where).toString(),
-                 kSpecial);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NPARPROJ AS V FROM TPROJECT WHERE ") + where).toInt(), 1);
-        QCOMPARE(rowCount(c, QStringLiteral("TCONTRACT"), where), 7);
-        QCOMPARE(rowCount(c, QStringLiteral("TDATE"), where), 2);
-        QCOMPARE(rowCount(c, QStringLiteral("TDELIV"), where), 9);
-        QCOMPARE(rowCount(c, QStringLiteral("TEXPENSE"), where), 1);
-        QCOMPARE(rowCount(c, QStringLiteral("TMEMBER"), where), 2);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT SUM(NPRI) AS V FROM TCONTRACT WHERE ") + where).toDouble(),
-                 80000.0);
+        QCOMPARE(s.at(2), u"DELETE TCONTRACT WHERE NPROJECT = "_s + p);
+        QCOMPARE(s.at(3), u"INSERT INTO TCONTRACT VALUES ("_s + p + u", 1, 1, NULL, '', 0)"_s);
+        QCOMPARE(s.at(4), u"INSERT INTO TCONTRACT VALUES ("_s + p + u", 2, 2, NULL, 'it''s memo', 50000)"_s);
+        QCOMPARE(s.at(9),
+                 u"INSERT INTO TCONTRACT VALUES ("_s + p + u", 100, 0, 'O''Neil 支援', 'memo''', 30000)"_s);
+        QCOMPARE(s.at(10), u"DELETE TDATE WHERE NPROJECT = "_s + p);
+        QCOMPARE(s.at(11),
+                 u"INSERT INTO TDATE VALUES ("_s + p + u", 0, 1, Convert(DateTime,'2003/04/15',111))"_s);
+        QCOMPARE(s.at(12),
+                 u"INSERT INTO TDATE VALUES ("_s + p + u", 0, 8, Convert(DateTime,'2003/09/01',111))"_s);
+        QCOMPARE(s.at(13), u"DELETE TDELIV WHERE NPROJECT = "_s + p);
+        QCOMPARE(s.at(15), u"INSERT INTO TDELIV VALUES ("_s + p + u", 2, 2, '1', '1', NULL, 42000)"_s);
+        QCOMPARE(s.at(22),
+                 u"INSERT INTO TDELIV VALUES ("_s + p + u", 9, NULL, NULL, NULL, '手順書''A''', 15000)"_s);
+        QCOMPARE(s.at(23), u"DELETE TEXPENSE WHERE NPROJECT = "_s + p);
+        QCOMPARE(s.at(24), u"INSERT INTO TEXPENSE VALUES ("_s + p + u", 1, 3, 1, 45000, 2, 1000, 89000)"_s);
+        QCOMPARE(s.at(25), u"DELETE TMEMBER WHERE NPROJECT = "_s + p);
+        QCOMPARE(s.at(26), u"INSERT INTO TMEMBER VALUES ("_s + p + u", 1, 3, 3, 4800, 100, 20)"_s);
+        QCOMPARE(s.at(27), u"INSERT INTO TMEMBER VALUES ("_s + p + u", 2, 5, 4, 3500, 1050, NULL)"_s);
 
         // Reopened, the project shows everything as entered.
         auto reopened = openProject(*state, id);
         QWidget* e = reopened.get();
-        QCOMPARE(control<QLineEdit>(e, "txtPName")->text(), kName);
-        QCOMPARE(control<QComboBox>(e, "cmbParProj")->currentText(),
-                 QStringLiteral("ミナト物流 配送管理システム再構築"));
-        QCOMPARE(control<QComboBox>(e, "cmbEndCust")->currentText(), QStringLiteral("株式会社ミナト物流"));
-        QCOMPARE(control<QComboBox>(e, "cmbContCust")->currentText(), QStringLiteral("東和システム株式会社"));
-        QCOMPARE(control<QLineEdit>(e, "txtBase")->text(), QStringLiteral("120,000"));
-        QCOMPARE(control<QLineEdit>(e, "txtPrice")->text(), QStringLiteral("1,234,567"));
-        QCOMPARE(control<QPlainTextEdit>(e, "txtOutLine")->toPlainText(), kOutline);
-        QCOMPARE(control<QPlainTextEdit>(e, "txtSpecial")->toPlainText(), kSpecial);
-        QCOMPARE(control<QLineEdit>(e, "txtDate_0")->text(), QStringLiteral("2003/04/15"));
-        QCOMPARE(control<QLineEdit>(e, "txtDate_3")->text(), QString());
-        QCOMPARE(control<QLineEdit>(e, "txtDate_7")->text(), QStringLiteral("2003/09/01"));
-        QCOMPARE(control<QComboBox>(e, "cmbFlaw")->currentText(), QStringLiteral("1年"));
-        QCOMPARE(control<QLineEdit>(e, "txtFlaw")->text(), QStringLiteral("it's memo"));
-        QCOMPARE(control<QLineEdit>(e, "txtContOpt_0")->text(), QStringLiteral("O'Neil 支援"));
-        QCOMPARE(control<QLineEdit>(e, "txtOpt_0")->text(), QStringLiteral("memo'"));
-        QCOMPARE(control<QLineEdit>(e, "txtOptPri_0")->text(), QStringLiteral("30,000"));
+        QCOMPARE(texts(e, {"txtPName",    "cmbParProj", "cmbEndCust",  "cmbContCust",  "txtBase",
+                           "txtPrice",    "txtOutLine", "txtSpecial",  "txtDate_0",    "txtDate_3",
+                           "txtDate_7",   "cmbFlaw",    "txtFlaw",     "txtContOpt_0", "txtOpt_0",
+                           "txtOptPri_0", "txtDeliv_8", "txtDelPri_8", "lblContract",  "lblDelPri",
+                           "lblExpense_1"}),
+                 (QStringList{kName,
+                              u"ミナト物流 配送管理システム再構築"_s,
+                              u"株式会社ミナト物流"_s,
+                              u"東和システム株式会社"_s,
+                              u"120,000"_s,
+                              u"1,234,567"_s,
+                              kOutline,
+                              kSpecial,
+                              u"2003/04/15"_s,
+                              QString(),
+                              u"2003/09/01"_s,
+                              u"1年"_s,
+                              u"it's memo"_s,
+                              u"O'Neil 支援"_s,
+                              u"memo'"_s,
+                              u"30,000"_s,
+                              u"手順書'A'"_s,
+                              u"15,000"_s,
+                              u"80,000"_s,
+                              u"57,000"_s,
+                              u"89,000"_s}));
         QVERIFY(control<QCheckBox>(e, "chkDeliv_1")->isChecked());
         QVERIFY(control<QCheckBox>(e, "chkFmt_1")->isChecked());
-        QCOMPARE(control<QLineEdit>(e, "txtDeliv_8")->text(), QStringLiteral("手順書'A'"));
-        QCOMPARE(control<QLineEdit>(e, "txtDelPri_8")->text(), QStringLiteral("15,000"));
-        QCOMPARE(control<QLabel>(e, "lblContract")->text(), QStringLiteral("80,000"));
-        QCOMPARE(control<QLabel>(e, "lblDelPri")->text(), QStringLiteral("57,000"));
-        QCOMPARE(control<QLabel>(e, "lblExpense_1")->text(), QStringLiteral("89,000"));
         const auto* members = control<QTreeWidget>(e, "lvwMList");
         QCOMPARE(members->topLevelItemCount(), 2);
         QCOMPARE(rowTexts(members, 0), (QStringList{"高橋 翔", "SE", "4,800", "100", "20"}));
         QCOMPARE(rowTexts(members, 1), (QStringList{"伊藤 大輔", "PG", "3,500", "1050", ""}));
-        const auto* expenses = control<QTreeWidget>(e, "lvwEList");
-        QCOMPARE(rowTexts(expenses, 0),
+        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwEList"), 0),
                  (QStringList{"SSLサーバ証明書", "顧客", "45,000", "2", "1,000", "89,000"}));
     }
 
@@ -287,18 +233,18 @@ private slots:
         DbConnection& c = state->conn();
         auto editor = openProject(*state, 2);
         QWidget* e = editor.get();
-        control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(QStringLiteral("変更した概要"));
+        control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(u"変更した概要"_s);
         showTab(e, 1);
         auto* members = control<QTreeWidget>(e, "lvwMList");
         clickRow(members, 4);
         control<QPushButton>(e, "cmdMUp")->click(); // 渡辺 above 伊藤
-        StatementRecorder recorder;
+        StatementLog log;
         control<QPushButton>(e, "cmdOK")->click();
         QCOMPARE(editor->result(), int(QDialog::Accepted));
         QCOMPARE(state->CurProject, 2);
         QVERIFY(!state->Updated); // neither the name nor the parent changed
         QVERIFY(!state->PricesChanged);
-        const QStringList& s = recorder.statements();
+        const QStringList& s = log.statements();
         QVERIFY(s.at(0).startsWith(
             QStringLiteral("UPDATE TPROJECT SET NPARPROJ = 1, CPROJNAME = '受注・出荷管理サブシステム', "
                            "NENDCUST = 1, NCONTCUST = 2, NPRIKIND = 1, NBASE = 100000, "
@@ -306,35 +252,31 @@ private slots:
         QVERIFY(s.at(0).endsWith(
             QStringLiteral(", CBASE = '1', CWORK = '1', COPT = '1', CDELIV = '1', CEXPE0 = '0', "
                            "CEXPE1 = '1', NDISCOUNT = 800 WHERE NPROJECT = 2")));
-        QCOMPARE(s.at(1), QStringLiteral("DELETE TCONTRACT WHERE NPROJECT = 2"));
-        QCOMPARE(s.filter(QStringLiteral("INSERT INTO TMEMBER")).at(3),
-                 QStringLiteral("INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 120, 8)"));
-        QCOMPARE(s.filter(QStringLiteral("INSERT INTO TMEMBER")).at(4),
-                 QStringLiteral("INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 300, 16)"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NMEMBER AS V FROM TMEMBER WHERE NPROJECT = 2 AND NADD = 4"))
-                     .toInt(),
-                 6);
-        QCOMPARE(rowCount(c, QStringLiteral("TCONTRACT"), QStringLiteral("NPROJECT = 2")), 7);
-        QCOMPARE(rowCount(c, QStringLiteral("TDELIV"), QStringLiteral("NPROJECT = 2")), 9);
-        QCOMPARE(rowCount(c, QStringLiteral("TDATE"), QStringLiteral("NPROJECT = 2")), 8);
-        QCOMPARE(rowCount(c, QStringLiteral("TEXPENSE"), QStringLiteral("NPROJECT = 2")), 4);
-        QCOMPARE(rowCount(c, QStringLiteral("TFUNCTION"), QStringLiteral("NPROJECT = 2")), 3);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT SUM(NPRI) AS V FROM TDELIV WHERE NPROJECT = 2")).toDouble(),
-                 1256000.0);
-        QCOMPARE(
-            scalar(c, QStringLiteral("SELECT SUM(NPRICEP) AS V FROM TEXPENSE WHERE NPROJECT = 2")).toDouble(),
-            665000.0);
+        QCOMPARE(s.at(1), u"DELETE TCONTRACT WHERE NPROJECT = 2"_s);
+        QCOMPARE(s.filter(u"INSERT INTO TMEMBER"_s).at(3),
+                 u"INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 120, 8)"_s);
+        QCOMPARE(s.filter(u"INSERT INTO TMEMBER"_s).at(4),
+                 u"INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 300, 16)"_s);
+        QCOMPARE(scalar(c, u"SELECT NMEMBER AS V FROM TMEMBER WHERE NPROJECT = 2 AND NADD = 4"_s).toInt(), 6);
+        QCOMPARE(rowCount(c, u"TCONTRACT"_s, u"NPROJECT = 2"_s), 7);
+        QCOMPARE(rowCount(c, u"TDELIV"_s, u"NPROJECT = 2"_s), 9);
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 8);
+        QCOMPARE(rowCount(c, u"TEXPENSE"_s, u"NPROJECT = 2"_s), 4);
+        QCOMPARE(rowCount(c, u"TFUNCTION"_s, u"NPROJECT = 2"_s), 3);
+        QCOMPARE(scalar(c, u"SELECT SUM(NPRI) AS V FROM TDELIV WHERE NPROJECT = 2"_s).toDouble(), 1256000.0);
+        QCOMPARE(scalar(c, u"SELECT SUM(NPRICEP) AS V FROM TEXPENSE WHERE NPROJECT = 2"_s).toDouble(),
+                 665000.0);
         // The other projects' rows are untouched.
-        QCOMPARE(rowCount(c, QStringLiteral("TMEMBER"), QStringLiteral("NPROJECT = 3")), 4);
+        QCOMPARE(rowCount(c, u"TMEMBER"_s, u"NPROJECT = 3"_s), 4);
     }
 
     void treeRefreshRule_data()
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("updated");
-        QTest::newRow("outline only") << QStringLiteral("outline") << false;
-        QTest::newRow("name") << QStringLiteral("name") << true;
-        QTest::newRow("parent") << QStringLiteral("parent") << true;
+        QTest::newRow("outline only") << u"outline"_s << false;
+        QTest::newRow("name") << u"name"_s << true;
+        QTest::newRow("parent") << u"parent"_s << true;
     }
     void treeRefreshRule()
     {
@@ -345,11 +287,11 @@ private slots:
         auto editor = openProject(*state, 4);
         QWidget* e = editor.get();
         if (change == QLatin1String("outline")) {
-            control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(QStringLiteral("x"));
+            control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(u"x"_s);
         } else if (change == QLatin1String("name")) {
-            control<QLineEdit>(e, "txtPName")->setText(QStringLiteral("新しい名前"));
+            control<QLineEdit>(e, "txtPName")->setText(u"新しい名前"_s);
         } else {
-            pick(control<QComboBox>(e, "cmbParProj"), QStringLiteral("ROOT"));
+            pick(control<QComboBox>(e, "cmbParProj"), u"ROOT"_s);
         }
         control<QPushButton>(e, "cmdOK")->click();
         QCOMPARE(editor->result(), int(QDialog::Accepted));
@@ -375,8 +317,8 @@ private slots:
         const QString before = snapshot(c);
         Messages::setNextAnswer(QMessageBox::No);
         del->click();
-        QCOMPARE(Messages::last().title, QStringLiteral("削除確認"));
-        QCOMPARE(Messages::last().text, QStringLiteral("プロジェクトを削除します。よろしいですか？"));
+        QCOMPARE(Messages::last().title, u"削除確認"_s);
+        QCOMPARE(Messages::last().text, u"プロジェクトを削除します。よろしいですか？"_s);
         QCOMPARE(Messages::last().defaultButton, QMessageBox::No);
         QVERIFY(editor->isVisible());
         QCOMPARE(snapshot(c), before);
@@ -388,10 +330,10 @@ private slots:
         QCOMPARE(state->CurProject, 0);
         for (const char* table : {"TPROJECT", "TFUNCTION", "TCHARGE", "THOUR", "TFP", "TMEMBER", "TEXPENSE",
                                   "TDELIV", "TCONTRACT", "TDATE"}) {
-            QCOMPARE(rowCount(c, QString::fromLatin1(table), QStringLiteral("NPROJECT = 2")), 0);
+            QCOMPARE(rowCount(c, QString::fromLatin1(table), u"NPROJECT = 2"_s), 0);
         }
-        QCOMPARE(rowCount(c, QStringLiteral("TMEMBER"), QStringLiteral("NPROJECT = 3")), 4);
-        QCOMPARE(rowCount(c, QStringLiteral("TPROJECT")), 3);
+        QCOMPARE(rowCount(c, u"TMEMBER"_s, u"NPROJECT = 3"_s), 4);
+        QCOMPARE(rowCount(c, u"TPROJECT"_s), 3);
     }
 
     // A failure at any statement of the save leaves the database as it was and the editor
@@ -402,10 +344,9 @@ private slots:
         QTest::addColumn<bool>("newProject");
         for (Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
             const int e = static_cast<int>(engine);
-            const QString name =
-                engine == Engine::SQLite ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
-            QTest::newRow(qPrintable(name + QStringLiteral(" new"))) << e << true;
-            QTest::newRow(qPrintable(name + QStringLiteral(" update"))) << e << false;
+            const QString name = engine == Engine::SQLite ? u"sqlite"_s : u"postgresql"_s;
+            QTest::newRow(qPrintable(name + u" new"_s)) << e << true;
+            QTest::newRow(qPrintable(name + u" update"_s)) << e << false;
         }
     }
     void failureAtEveryStatement()
@@ -416,43 +357,41 @@ private slots:
         auto state = db->makeState();
         DbConnection& c = state->conn();
         int failures = 0;
-        for (int failAt = 1;; ++failAt) {
+        for (int failAt = 0;; ++failAt) {
             auto editor = newProject ? openNewProject(*state, 3) : openProject(*state, 2);
             QWidget* e = editor.get();
             if (newProject) {
                 fillEditor(e);
             } else {
-                control<QLineEdit>(e, "txtPName")->setText(kName);
-                control<QLineEdit>(e, "txtDate_5")->clear();
-                control<QLineEdit>(e, "txtContOpt_1")->setText(QStringLiteral("追加'オプション"));
-                control<QLineEdit>(e, "txtOptPri_1")->setText(QStringLiteral("12,345"));
+                setText(e, "txtPName", kName);
+                setText(e, "txtDate_5", QString());
+                setText(e, "txtContOpt_1", u"追加'オプション"_s);
+                setText(e, "txtOptPri_1", u"12,345"_s);
             }
             const QString contents = editorContents(e);
             const QString before = snapshot(c);
             const int projectBefore = state->CurProject;
             Messages::clearShown();
-            StatementRecorder recorder;
-            recorder.reset(failAt);
+            StatementLog log(failAt);
             control<QPushButton>(e, "cmdOK")->click();
-            if (!recorder.failed()) {
+            if (!log.failed()) {
                 // Every statement of the save has failed once; this run went through.
                 QCOMPARE(editor->result(), int(QDialog::Accepted));
-                QCOMPARE(failures, failAt - 1);
+                QCOMPARE(failures, failAt);
                 break;
             }
             ++failures;
-            QVERIFY2(editor->isVisible(), qPrintable(QStringLiteral("statement %1").arg(failAt)));
+            QVERIFY2(editor->isVisible(), qPrintable(log.failedStatement()));
             QCOMPARE(editor->result(), int(QDialog::Rejected));
             QCOMPARE(snapshot(c), before);
             QCOMPARE(editorContents(e), contents);
             QCOMPARE(state->CurProject, projectBefore);
             QVERIFY(!state->Updated);
             QCOMPARE(Messages::shown().size(), 1);
-            QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
-            QVERIFY(Messages::last().text.startsWith(QStringLiteral("injected failure\n")));
-
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                                 Messages::Critical);
             // Corrected (here: the failure gone), the same editor saves.
-            recorder.reset();
+            log.reset();
             control<QPushButton>(e, "cmdOK")->click();
             QCOMPARE(editor->result(), int(QDialog::Accepted));
         }
