@@ -18,22 +18,22 @@
 inline QString FunctionRowsSnapshot(DbConnection& connection)
 {
     const QStringList statements = {
-        QStringLiteral("SELECT * FROM TFUNCTION ORDER BY NPROJECT, NFUNCTION"),
-        QStringLiteral("SELECT * FROM TFP ORDER BY NPROJECT, NFUNCTION, NADD"),
-        QStringLiteral("SELECT * FROM TFPADJ ORDER BY NPROJECT, NFUNCTION, NKIND"),
-        QStringLiteral("SELECT * FROM TCOCOMO ORDER BY NPROJECT, NFUNCTION, NDKIND, NDRIVER"),
-        QStringLiteral("SELECT * FROM THOUR ORDER BY NPROJECT, NFUNCTION, NDKIND"),
-        QStringLiteral("SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"),
+        u"SELECT * FROM TFUNCTION ORDER BY NPROJECT, NFUNCTION"_s,
+        u"SELECT * FROM TFP ORDER BY NPROJECT, NFUNCTION, NADD"_s,
+        u"SELECT * FROM TFPADJ ORDER BY NPROJECT, NFUNCTION, NKIND"_s,
+        u"SELECT * FROM TCOCOMO ORDER BY NPROJECT, NFUNCTION, NDKIND, NDRIVER"_s,
+        u"SELECT * FROM THOUR ORDER BY NPROJECT, NFUNCTION, NDKIND"_s,
+        u"SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"_s,
     };
     const QStringList columns = {
         QStringLiteral(
             "NPROJECT,NFUNCTION,CVALID,NNUP,NIMP,NDEF,NRSK,NTRM,NLNG,CSFUNC,CLFUNC,NDISCOUNT,NHTOTAL,"
             "NTOTAL,NPRICE"),
-        QStringLiteral("NPROJECT,NFUNCTION,NADD,CTITLE,NKIND,NCOMPLEX"),
-        QStringLiteral("NPROJECT,NFUNCTION,NKIND,NFPADJ"),
-        QStringLiteral("NPROJECT,NFUNCTION,NDKIND,NDRIVER,NDRANK"),
-        QStringLiteral("NPROJECT,NFUNCTION,NDKIND,NHOUR,NPRI"),
-        QStringLiteral("NPROJECT,NFUNCTION,NPROC,NADD,NMEMBER,NHOUR"),
+        u"NPROJECT,NFUNCTION,NADD,CTITLE,NKIND,NCOMPLEX"_s,
+        u"NPROJECT,NFUNCTION,NKIND,NFPADJ"_s,
+        u"NPROJECT,NFUNCTION,NDKIND,NDRIVER,NDRANK"_s,
+        u"NPROJECT,NFUNCTION,NDKIND,NHOUR,NPRI"_s,
+        u"NPROJECT,NFUNCTION,NPROC,NADD,NMEMBER,NHOUR"_s,
     };
     QString out;
     for (int t = 0; t < statements.size(); ++t) {
@@ -41,7 +41,7 @@ inline QString FunctionRowsSnapshot(DbConnection& connection)
         for (Recordset rs = OpenRs(connection, statements[t]); !rs.eof(); rs.moveNext()) {
             for (const QString& c : columns[t].split(QLatin1Char(','))) {
                 const QVariant v = rs.field(c);
-                out += v.isValid() ? v.toString() : QStringLiteral("NULL");
+                out += v.isValid() ? v.toString() : u"NULL"_s;
                 out += QLatin1Char('|');
             }
             out += QLatin1Char('\n');
@@ -59,7 +59,7 @@ inline int AddAssignmentProject(DbConnection& c)
             QStringLiteral("INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, "
                            "NPRICE, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT) VALUES (0, "
                            "'割当検証', 1, 2, 1, 0, 0, '1', '1', '1', '1', '0', '1', 0)"));
-    const int project = GetIdentity(c, QStringLiteral("TPROJECT"));
+    const int project = GetIdentity(c, u"TPROJECT"_s);
     for (int i = 1; i <= 5; ++i) {
         ExecSql(c,
                 QStringLiteral("INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('追加%1', 4, "
@@ -72,9 +72,8 @@ inline int AddAssignmentProject(DbConnection& c)
     int add = 1;
     for (int member = 1; member <= 11; ++member) {
         const int kind = member == 3 ? 3 : 4;
-        const QString hours = member == 3 ? QStringLiteral("1000, 100") : QStringLiteral("500, 0");
-        ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, %2, %3, %4, 0, %5)")
-                       .arg(p)
+        const QString hours = member == 3 ? u"1000, 100"_s : u"500, 0"_s;
+        ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, %2, %3, %4, 0, %5)"_s.arg(p)
                        .arg(add++)
                        .arg(member)
                        .arg(kind)
@@ -82,13 +81,13 @@ inline int AddAssignmentProject(DbConnection& c)
     }
     ExecSql(c, QStringLiteral("INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, "
                               "CSFUNC, CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (") +
-                   p + QStringLiteral(", '1', 1, 2, 2, 2, 2, 1, '既存', '', 0, 300, 2250000, 2250000)"));
-    const int counted = GetIdentity(c, QStringLiteral("TFUNCTION"));
+                   p + u", '1', 1, 2, 2, 2, 2, 1, '既存', '', 0, 300, 2250000, 2250000)"_s);
+    const int counted = GetIdentity(c, u"TFUNCTION"_s);
     ExecSql(c, QStringLiteral("INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, "
                               "CSFUNC, CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (") +
-                   p + QStringLiteral(", NULL, 1, 2, 2, 2, 2, 1, '保留中', '', 0, 50, 375000, 375000)"));
-    const int onHold = GetIdentity(c, QStringLiteral("TFUNCTION"));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 1, 1, 3, 300)").arg(p).arg(counted));
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, 1, 1, 3, 50)").arg(p).arg(onHold));
+                   p + u", NULL, 1, 2, 2, 2, 2, 1, '保留中', '', 0, 50, 375000, 375000)"_s);
+    const int onHold = GetIdentity(c, u"TFUNCTION"_s);
+    ExecSql(c, u"INSERT INTO TCHARGE VALUES (%1, %2, 1, 1, 3, 300)"_s.arg(p).arg(counted));
+    ExecSql(c, u"INSERT INTO TCHARGE VALUES (%1, %2, 1, 1, 3, 50)"_s.arg(p).arg(onHold));
     return project;
 }

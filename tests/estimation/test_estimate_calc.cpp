@@ -30,13 +30,13 @@ private slots:
         in.fpWeights = {7, 5, 4};
         in.adjustDegrees = {5, 5, 5, 5, 5, 5, 3, 3, 2, 2, 1, 1, 0, 0}; // 42: VAF 1.07
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.ufpText, QStringLiteral("16"));
-        QCOMPARE(r.adjustTotalText, QStringLiteral("42"));
-        QCOMPARE(r.vafText, QStringLiteral("1.07"));
-        QCOMPARE(r.fpText, QStringLiteral("17.12"));
+        QCOMPARE(r.ufpText, u"16"_s);
+        QCOMPARE(r.adjustTotalText, u"42"_s);
+        QCOMPARE(r.vafText, u"1.07"_s);
+        QCOMPARE(r.fpText, u"17.12"_s);
         QCOMPARE(r.kStep, 0.8); // the adjustment does not enter the size
-        QCOMPARE(r.kStepText, QStringLiteral("0.80"));
-        QCOMPARE(r.langText, QStringLiteral("50"));
+        QCOMPARE(r.kStepText, u"0.80"_s);
+        QCOMPARE(r.langText, u"50"_s);
     }
 
     void adjustmentFactor_data()
@@ -44,9 +44,9 @@ private slots:
         QTest::addColumn<int>("degree");
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("factor");
-        QTest::newRow("all 0") << 0 << QStringLiteral("0") << QStringLiteral("0.65");
-        QTest::newRow("all 2 (new function)") << 2 << QStringLiteral("28") << QStringLiteral("0.93");
-        QTest::newRow("all 5") << 5 << QStringLiteral("70") << QStringLiteral("1.35");
+        QTest::newRow("all 0") << 0 << u"0"_s << u"0.65"_s;
+        QTest::newRow("all 2 (new function)") << 2 << u"28"_s << u"0.93"_s;
+        QTest::newRow("all 5") << 5 << u"70"_s << u"1.35"_s;
     }
     void adjustmentFactor()
     {
@@ -77,8 +77,8 @@ private slots:
         in.adjustDegrees[7] = 5;
         in.adjustDegrees[8] = 5; // 45: 1.10
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.vafText, QStringLiteral("1.10"));
-        QCOMPARE(r.fpText, QStringLiteral("3.3"));
+        QCOMPARE(r.vafText, u"1.10"_s);
+        QCOMPARE(r.fpText, u"3.3"_s);
     }
 
     // The exponent sums the values as their labels show them but is not itself rounded.
@@ -89,12 +89,12 @@ private slots:
         in.scaleValues = {3.724, 3.036, 4.24, 3.29, 4.68}; // shown 3.72 + 3.04 + ... = 18.97
         const EstimateResult r = CalculateEstimate(in);
         QVERIFY(qAbs(r.scaleExp - 1.0997) < 1e-12);
-        QCOMPARE(r.scaleExpText, QStringLiteral("1.10"));
-        QCOMPARE(r.kStepText, QStringLiteral("10.00"));
+        QCOMPARE(r.scaleExpText, u"1.10"_s);
+        QCOMPARE(r.kStepText, u"10.00"_s);
         // 10 ^ 1.0997 = 12.581..., not 10 ^ 1.10 = 12.589...
         const double expected = std::pow(10.0, 1.0997) * 2.94 * 160;
         QVERIFY(qAbs(r.cocomoHours - expected) < 1e-6);
-        QCOMPARE(r.cocomoHoursText, QStringLiteral("5918"));
+        QCOMPARE(r.cocomoHoursText, u"5918"_s);
         QVERIFY(r.cocomoHoursText != QString::number(std::round(std::pow(10.0, 1.10) * 2.94 * 160)));
     }
 
@@ -106,7 +106,7 @@ private slots:
         in.costValues[2] = 1.17;  // CPLX high
         const EstimateResult r = CalculateEstimate(in);
         QCOMPARE(r.effortMult, 1.10 * 1.17);
-        QCOMPARE(r.effortMultText, QStringLiteral("1.29"));
+        QCOMPARE(r.effortMultText, u"1.29"_s);
         const double expected = std::pow(5.0, 1.0997) * 2.94 * (1.10 * 1.17) * 160;
         QVERIFY(qAbs(r.cocomoHours - expected) < 1e-6);
     }
@@ -114,19 +114,19 @@ private slots:
     void correctionAndDiscount()
     {
         EstimateInput in = nominalInput();
-        in.hourTexts[0] = QStringLiteral("100");
-        in.unitPriceTexts[0] = QStringLiteral("10,000");
+        in.hourTexts[0] = u"100"_s;
+        in.unitPriceTexts[0] = u"10,000"_s;
         in.classCoefficients = {1.10, 1.00, 1.00, 1.00, 1.00};
-        in.discountText = QStringLiteral("50,000");
+        in.discountText = u"50,000"_s;
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.processPriceText[0], QStringLiteral("1,000,000"));
-        QCOMPARE(r.correctionText, QStringLiteral("1.10"));
-        QCOMPARE(r.totalText, QStringLiteral("1,000,000"));
-        QCOMPARE(r.correctedTotalText, QStringLiteral("1,100,000"));
-        QCOMPARE(r.priceText, QStringLiteral("1,050,000"));
+        QCOMPARE(r.processPriceText[0], u"1,000,000"_s);
+        QCOMPARE(r.correctionText, u"1.10"_s);
+        QCOMPARE(r.totalText, u"1,000,000"_s);
+        QCOMPARE(r.correctedTotalText, u"1,100,000"_s);
+        QCOMPARE(r.priceText, u"1,050,000"_s);
         QCOMPARE(r.savedTotal(), 1000000.0);
         QCOMPARE(r.savedPrice(), 1050000.0);
-        QCOMPARE(r.plannedHoursText, QStringLiteral("100"));
+        QCOMPARE(r.plannedHoursText, u"100"_s);
         QCOMPARE(r.savedHours(), 100.0);
     }
 
@@ -141,18 +141,16 @@ private slots:
         QTest::addColumn<QString>("priceText");
         QTest::addColumn<double>("total");
         QTest::addColumn<double>("price");
-        QTest::newRow("fractional unit")
-            << QStringList{"3", "1"} << QStringList{"1000.5", "0.4"} << 1.0 << QString() << "3,002"
-            << "3,002" << 3002.0 << 3002.0;
+        QTest::newRow("fractional unit") << QStringList{"3", "1"} << QStringList{"1000.5", "0.4"} << 1.0
+                                         << QString() << u"3,002"_s << u"3,002"_s << 3002.0 << 3002.0;
         QTest::newRow("correction rounds")
-            << QStringList{"7"} << QStringList{"333"} << 0.85 << QStringLiteral("0") << "2,331"
-            << "1,981" << 2331.0 << 1981.0; // 2331 x 0.85 = 1981.35
-        QTest::newRow("discount above price")
-            << QStringList{"1"} << QStringList{"1000"} << 1.0 << QStringLiteral("1,500") << "1,000"
-            << "-500" << 1000.0 << -500.0;
+            << QStringList{"7"} << QStringList{"333"} << 0.85 << u"0"_s << u"2,331"_s << u"1,981"_s << 2331.0
+            << 1981.0; // 2331 x 0.85 = 1981.35
+        QTest::newRow("discount above price") << QStringList{"1"} << QStringList{"1000"} << 1.0 << u"1,500"_s
+                                              << u"1,000"_s << u"-500"_s << 1000.0 << -500.0;
         QTest::newRow("half-typed discount counts 0")
-            << QStringList{"2"} << QStringList{"500"} << 1.0 << QStringLiteral("-") << "1,000"
-            << "1,000" << 1000.0 << 1000.0;
+            << QStringList{"2"} << QStringList{"500"} << 1.0 << u"-"_s << u"1,000"_s << u"1,000"_s << 1000.0
+            << 1000.0;
     }
     void savedTotalsAsShown()
     {
@@ -181,28 +179,28 @@ private slots:
     void hoursOverflow()
     {
         EstimateInput in = nominalInput();
-        in.hourTexts[0] = QStringLiteral("40000");
-        in.unitPriceTexts[0] = QStringLiteral("5,000");
-        in.hourTexts[1] = QStringLiteral("32767");
-        in.unitPriceTexts[1] = QStringLiteral("1");
+        in.hourTexts[0] = u"40000"_s;
+        in.unitPriceTexts[0] = u"5,000"_s;
+        in.hourTexts[1] = u"32767"_s;
+        in.unitPriceTexts[1] = u"1"_s;
         const EstimateResult r = CalculateEstimate(in);
         QCOMPARE(r.overflowRows, QVector<int>{0});
         QVERIFY(r.overflow());
         QCOMPARE(r.processPrice[0], 0.0);
-        QCOMPARE(r.processPriceText[0], QStringLiteral("0"));
-        QCOMPARE(r.processPriceText[1], QStringLiteral("32,767"));
-        QCOMPARE(r.plannedHoursText, QStringLiteral("72767")); // the total still counts 40000
-        QVERIFY(Messages::shown().isEmpty());                  // the window warns, not the calculation
+        QCOMPARE(r.processPriceText[0], u"0"_s);
+        QCOMPARE(r.processPriceText[1], u"32,767"_s);
+        QCOMPARE(r.plannedHoursText, u"72767"_s); // the total still counts 40000
+        QVERIFY(Messages::shown().isEmpty());     // the window warns, not the calculation
     }
 
     void plannedTotalBeyond32Bits()
     {
         EstimateInput in = nominalInput();
-        in.hourTexts[0] = QStringLiteral("2147483647");
-        in.hourTexts[1] = QStringLiteral("1");
+        in.hourTexts[0] = u"2147483647"_s;
+        in.hourTexts[1] = u"1"_s;
         const EstimateResult r = CalculateEstimate(in);
         QVERIFY(r.totalOverflow);
-        QCOMPARE(r.plannedHoursText, QStringLiteral("0"));
+        QCOMPARE(r.plannedHoursText, u"0"_s);
     }
 
     void hiddenRowsAreNotPlanned()
@@ -210,29 +208,29 @@ private slots:
         EstimateInput in = nominalInput();
         in.rowVisible.fill(false);
         in.rowVisible[0] = true;
-        in.hourTexts[0] = QStringLiteral("10");
-        in.hourTexts[5] = QStringLiteral("20");
+        in.hourTexts[0] = u"10"_s;
+        in.hourTexts[5] = u"20"_s;
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.plannedHoursText, QStringLiteral("10"));
+        QCOMPARE(r.plannedHoursText, u"10"_s);
     }
 
     void emptyFunctionPointList()
     {
         EstimateInput in = nominalInput();
         in.costValues.fill(1.46);
-        in.hourTexts[0] = QStringLiteral("120");
+        in.hourTexts[0] = u"120"_s;
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.ufpText, QStringLiteral("0"));
+        QCOMPARE(r.ufpText, u"0"_s);
         QCOMPARE(r.kStep, 0.0);
-        QCOMPARE(r.cocomoHoursText, QStringLiteral("0"));
-        QCOMPARE(r.remainingHoursText, QStringLiteral("-120"));
+        QCOMPARE(r.cocomoHoursText, u"0"_s);
+        QCOMPARE(r.remainingHoursText, u"-120"_s);
     }
 
     void morePlannedThanCocomo()
     {
         EstimateInput in = nominalInput();
         in.fpWeights = {10}; // 0.5 KStep
-        in.hourTexts[3] = QStringLiteral("1000");
+        in.hourTexts[3] = u"1000"_s;
         const EstimateResult r = CalculateEstimate(in);
         const double cocomo = std::round(std::pow(0.5, 1.0997) * 2.94 * 160);
         QCOMPARE(r.cocomoHoursText, QString::number(cocomo));
@@ -243,28 +241,28 @@ private slots:
     void chargeModeStopsAtEmptySlot()
     {
         ChargeTable table{};
-        table[1][1] = {1, 3, QStringLiteral("a"), 10, 7500};
-        table[1][2] = {2, 4, QStringLiteral("b"), 2.5, 5500};
+        table[1][1] = {1, 3, u"a"_s, 10, 7500};
+        table[1][2] = {2, 4, u"b"_s, 2.5, 5500};
         // Process 2 has an empty first slot: the assignment after it does not count.
-        table[2][2] = {2, 3, QStringLiteral("a"), 8, 7500};
+        table[2][2] = {2, 3, u"a"_s, 8, 7500};
         EstimateInput in = nominalInput();
         in.chargeMode = true;
         in.charges = &table;
-        in.hourTexts[0] = QStringLiteral("999"); // hidden boxes play no part in charge mode
-        in.unitPriceTexts[0] = QStringLiteral("999");
+        in.hourTexts[0] = u"999"_s; // hidden boxes play no part in charge mode
+        in.unitPriceTexts[0] = u"999"_s;
         EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.processHoursText[0], QStringLiteral("12.5"));
-        QCOMPARE(r.processPriceText[0], QStringLiteral("88,750"));
-        QCOMPARE(r.processHoursText[1], QStringLiteral("0"));
+        QCOMPARE(r.processHoursText[0], u"12.5"_s);
+        QCOMPARE(r.processPriceText[0], u"88,750"_s);
+        QCOMPARE(r.processHoursText[1], u"0"_s);
         QCOMPARE(r.processPrice[1], 0.0);
-        QCOMPARE(r.totalText, QStringLiteral("88,750"));
-        QCOMPARE(r.plannedHoursText, QStringLiteral("12")); // 12.5 as a whole number, half to even
+        QCOMPARE(r.totalText, u"88,750"_s);
+        QCOMPARE(r.plannedHoursText, u"12"_s); // 12.5 as a whole number, half to even
 
         // The last assignment of process 1 removed.
         table[1][1].NADD = 0;
         r = CalculateEstimate(in);
-        QCOMPARE(r.processHoursText[0], QStringLiteral("0"));
-        QCOMPARE(r.totalText, QStringLiteral("0"));
+        QCOMPARE(r.processHoursText[0], u"0"_s);
+        QCOMPARE(r.totalText, u"0"_s);
     }
 
     void languageCoefficient_data()
@@ -297,11 +295,11 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("hours");
         QTest::newRow("empty") << QString() << true << 0;
-        QTest::newRow("32767") << QStringLiteral("32767") << true << 32767;
-        QTest::newRow("32768") << QStringLiteral("32768") << false << 0;
-        QTest::newRow("grouped") << QStringLiteral("1,200") << true << 1200;
-        QTest::newRow("half to even") << QStringLiteral("2.5") << true << 2;
-        QTest::newRow("lone minus") << QStringLiteral("-") << true << 0;
+        QTest::newRow("32767") << u"32767"_s << true << 32767;
+        QTest::newRow("32768") << u"32768"_s << false << 0;
+        QTest::newRow("grouped") << u"1,200"_s << true << 1200;
+        QTest::newRow("half to even") << u"2.5"_s << true << 2;
+        QTest::newRow("lone minus") << u"-"_s << true << 0;
     }
     void processHours()
     {
@@ -319,10 +317,9 @@ private slots:
         QTest::addColumn<int>("engine");
         QTest::addColumn<int>("mtoH");
         QTest::addColumn<QString>("hours");
-        QTest::newRow("sqlite 152") << static_cast<int>(Engine::SQLite) << 152 << QStringLiteral("5622");
-        QTest::newRow("sqlite 160") << static_cast<int>(Engine::SQLite) << 160 << QStringLiteral("5918");
-        QTest::newRow("postgresql 152")
-            << static_cast<int>(Engine::PostgreSQL) << 152 << QStringLiteral("5622");
+        QTest::newRow("sqlite 152") << static_cast<int>(Engine::SQLite) << 152 << u"5622"_s;
+        QTest::newRow("sqlite 160") << static_cast<int>(Engine::SQLite) << 160 << u"5918"_s;
+        QTest::newRow("postgresql 152") << static_cast<int>(Engine::PostgreSQL) << 152 << u"5622"_s;
     }
     void publishedCocomoCheck()
     {
@@ -335,13 +332,12 @@ private slots:
         EstimateInput in;
         in.rowVisible.fill(true);
         in.adjustDegrees.fill(2);
-        Recordset rs =
-            OpenRs(*conn, QStringLiteral("SELECT NDKIND, NDRIVER, NVALUE FROM MCOCOMO WHERE NDRANK = 2"));
+        Recordset rs = OpenRs(*conn, u"SELECT NDKIND, NDRIVER, NVALUE FROM MCOCOMO WHERE NDRANK = 2"_s);
         int drivers = 0;
         for (; !rs.eof(); rs.moveNext(), ++drivers) {
-            const int index = rs.field(QStringLiteral("NDRIVER")).toInt() - 1;
-            const double value = rs.field(QStringLiteral("NVALUE")).toDouble();
-            if (rs.field(QStringLiteral("NDKIND")).toInt() == 1) {
+            const int index = rs.field(u"NDRIVER"_s).toInt() - 1;
+            const double value = rs.field(u"NVALUE"_s).toDouble();
+            if (rs.field(u"NDKIND"_s).toInt() == 1) {
                 in.scaleValues[index] = value;
             } else {
                 in.costValues[index] = value;
@@ -352,10 +348,10 @@ private slots:
         in.langCoef = 50;
         in.mtoH = mtoH;
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE(r.kStepText, QStringLiteral("10.00"));
-        QCOMPARE(r.scaleExpText, QStringLiteral("1.10"));
-        QCOMPARE(r.effortMultText, QStringLiteral("1.00"));
-        QCOMPARE(FormatNumber(r.cocomoHours / mtoH, 2), QStringLiteral("36.99")); // person-months
+        QCOMPARE(r.kStepText, u"10.00"_s);
+        QCOMPARE(r.scaleExpText, u"1.10"_s);
+        QCOMPARE(r.effortMultText, u"1.00"_s);
+        QCOMPARE(FormatNumber(r.cocomoHours / mtoH, 2), u"36.99"_s); // person-months
         QCOMPARE(r.cocomoHoursText, hours);
         QCOMPARE(r.mtoHText, QString::number(mtoH));
     }

@@ -50,16 +50,14 @@ void seed(DbConnection& c)
 QStringList assignments(DbConnection& c)
 {
     QStringList rows;
-    Recordset rs =
-        OpenRs(c, QStringLiteral("SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"));
+    Recordset rs = OpenRs(c, u"SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"_s);
     for (; !rs.eof(); rs.moveNext()) {
-        rows << QStringLiteral("%1/%2/%3/%4 m%5=%6")
-                    .arg(rs.field(QStringLiteral("NPROJECT")).toInt())
-                    .arg(rs.field(QStringLiteral("NFUNCTION")).toInt())
-                    .arg(rs.field(QStringLiteral("NPROC")).toInt())
-                    .arg(rs.field(QStringLiteral("NADD")).toInt())
-                    .arg(rs.field(QStringLiteral("NMEMBER")).toInt())
-                    .arg(rs.field(QStringLiteral("NHOUR")).toDouble());
+        rows << u"%1/%2/%3/%4 m%5=%6"_s.arg(rs.field(u"NPROJECT"_s).toInt())
+                    .arg(rs.field(u"NFUNCTION"_s).toInt())
+                    .arg(rs.field(u"NPROC"_s).toInt())
+                    .arg(rs.field(u"NADD"_s).toInt())
+                    .arg(rs.field(u"NMEMBER"_s).toInt())
+                    .arg(rs.field(u"NHOUR"_s).toDouble());
     }
     return rows;
 }
@@ -101,8 +99,7 @@ private slots:
         QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::NothingToReplace);
         QCOMPARE(assignments(*conn), kAfter);
         // The member stays a member of the project.
-        QCOMPARE(rowCount(*conn, QStringLiteral("TMEMBER"), QStringLiteral("NPROJECT = 1 AND NMEMBER = 1")),
-                 1);
+        QCOMPARE(rowCount(*conn, u"TMEMBER"_s, u"NPROJECT = 1 AND NMEMBER = 1"_s), 1);
     }
 
     void replacingByItselfChangesNothing()
@@ -129,8 +126,7 @@ private slots:
         ReplaceMember(*conn, 1, 1, 2);
         DbConnection::setStatementHook(nullptr);
         QVERIFY(ownConnection);
-        const QString inner =
-            QStringLiteral(" WHERE NPROJECT = 1 AND NFUNCTION = %1 AND NPROC = %2 AND NMEMBER = ");
+        const QString inner = u" WHERE NPROJECT = 1 AND NFUNCTION = %1 AND NPROC = %2 AND NMEMBER = "_s;
         const QStringList expected{
             "SELECT * FROM TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1",
             "SELECT * FROM TCHARGE" + inner.arg(1).arg(2) + "2",
@@ -153,11 +149,12 @@ private slots:
         for (const auto& engine : engines) {
             const QByteArray name(engine.first);
             QTest::newRow(name + "/second lookup")
-                << int(engine.second) << "NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2";
-            QTest::newRow(name + "/second update") << int(engine.second) << "UPDATE TCHARGE SET NMEMBER = 2";
+                << int(engine.second) << u"NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2"_s;
+            QTest::newRow(name + "/second update")
+                << int(engine.second) << u"UPDATE TCHARGE SET NMEMBER = 2"_s;
             QTest::newRow(name + "/last update")
-                << int(engine.second) << "NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1";
-            QTest::newRow(name + "/final delete") << int(engine.second) << "DELETE TCHARGE";
+                << int(engine.second) << u"NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1"_s;
+            QTest::newRow(name + "/final delete") << int(engine.second) << u"DELETE TCHARGE"_s;
         }
     }
     void failureChangesNothing()
@@ -171,7 +168,7 @@ private slots:
         DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
             if (sql.contains(failing)) {
                 ++runs;
-                throw DbError(DbError::Other, QStringLiteral("injected"), sql);
+                throw DbError(DbError::Other, u"injected"_s, sql);
             }
         });
         QVERIFY_THROWS_EXCEPTION(DbError, ReplaceMember(*conn, 1, 1, 2));
@@ -190,12 +187,12 @@ private slots:
         seed(*state->Conn);
         state->CurProject = 1;
         auto dialog = openDialog(*state);
-        QCOMPARE(dialog->objectName(), QStringLiteral("frmMembChg"));
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("メンバ入替え"));
+        QCOMPARE(dialog->objectName(), u"frmMembChg"_s);
+        QCOMPARE(dialog->windowTitle(), u"メンバ入替え"_s);
         QCOMPARE(Help::topic(dialog.get()), 66);
         QVERIFY(Messages::shown().isEmpty());
-        auto* source = control<QComboBox>(dialog.get(), QStringLiteral("cmbMembSrc"));
-        auto* target = control<QComboBox>(dialog.get(), QStringLiteral("cmbMembDis"));
+        auto* source = control<QComboBox>(dialog.get(), u"cmbMembSrc"_s);
+        auto* target = control<QComboBox>(dialog.get(), u"cmbMembDis"_s);
         QStringList names;
         for (int i = 0; i < source->count(); ++i) {
             names << source->itemText(i);
@@ -205,29 +202,26 @@ private slots:
         QCOMPARE(source->currentIndex(), 0);
         QCOMPARE(target->currentIndex(), 0);
 
-        clickButton(dialog.get(), QStringLiteral("cmdOK"));
-        COMPARE_LAST_MESSAGE(
-            QStringLiteral("メンバ重複"),
-            QStringLiteral("同じメンバが指定されています。\nメンバの指定を確認してください。"),
-            Messages::Information);
+        clickButton(dialog.get(), u"cmdOK"_s);
+        COMPARE_LAST_MESSAGE(u"メンバ重複"_s,
+                             u"同じメンバが指定されています。\nメンバの指定を確認してください。"_s,
+                             Messages::Information);
         QCOMPARE(assignments(*state->Conn), kBefore);
         QVERIFY(!state->Updated);
 
         target->setCurrentIndex(1);
-        clickButton(dialog.get(), QStringLiteral("cmdOK"));
-        COMPARE_LAST_MESSAGE(QStringLiteral("完了"), QStringLiteral("処理が完了しました。"),
-                             Messages::Information);
+        clickButton(dialog.get(), u"cmdOK"_s);
+        COMPARE_LAST_MESSAGE(u"完了"_s, u"処理が完了しました。"_s, Messages::Information);
         QVERIFY(state->Updated);
         QCOMPARE(assignments(*state->Conn), kAfter);
         QVERIFY(dialog->isVisible());
 
         state->Updated = false;
-        clickButton(dialog.get(), QStringLiteral("cmdOK"));
-        COMPARE_LAST_MESSAGE(QStringLiteral("対象なし"), QStringLiteral("処理する対象がありませんでした。"),
-                             Messages::Information);
+        clickButton(dialog.get(), u"cmdOK"_s);
+        COMPARE_LAST_MESSAGE(u"対象なし"_s, u"処理する対象がありませんでした。"_s, Messages::Information);
         QVERIFY(!state->Updated);
 
-        clickButton(dialog.get(), QStringLiteral("cmbCancel"));
+        clickButton(dialog.get(), u"cmbCancel"_s);
         QVERIFY(!dialog->isVisible());
     }
 
@@ -238,19 +232,18 @@ private slots:
         seed(*state->Conn);
         state->CurProject = 1;
         auto dialog = openDialog(*state);
-        control<QComboBox>(dialog.get(), QStringLiteral("cmbMembDis"))->setCurrentIndex(1);
+        control<QComboBox>(dialog.get(), u"cmbMembDis"_s)->setCurrentIndex(1);
         DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
             if (sql.startsWith(QLatin1String("DELETE TCHARGE"))) {
-                throw DbError(DbError::Other, QStringLiteral("injected"), sql);
+                throw DbError(DbError::Other, u"injected"_s, sql);
             }
         });
-        clickButton(dialog.get(), QStringLiteral("cmdOK"));
+        clickButton(dialog.get(), u"cmdOK"_s);
         DbConnection::setStatementHook(nullptr);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
         QCOMPARE(Messages::last().icon, Messages::Critical);
-        QCOMPARE(Messages::last().text,
-                 QStringLiteral("injected\nDELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1"));
+        QCOMPARE(Messages::last().text, u"injected\nDELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1"_s);
         QVERIFY(!state->Updated);
         QCOMPARE(assignments(*state->Conn), kBefore);
     }
@@ -263,11 +256,10 @@ private slots:
         state->CurProject = 2;
         auto dialog = openDialog(*state);
         QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(QStringLiteral("メンバ不足"),
-                             QStringLiteral("メンバが１人以下しかいませんのでこの機能は使えません。"),
+        COMPARE_LAST_MESSAGE(u"メンバ不足"_s, u"メンバが１人以下しかいませんのでこの機能は使えません。"_s,
                              Messages::Information);
-        QVERIFY(!control<QPushButton>(dialog.get(), QStringLiteral("cmdOK"))->isEnabled());
-        QCOMPARE(control<QComboBox>(dialog.get(), QStringLiteral("cmbMembSrc"))->count(), 1);
+        QVERIFY(!control<QPushButton>(dialog.get(), u"cmdOK"_s)->isEnabled());
+        QCOMPARE(control<QComboBox>(dialog.get(), u"cmbMembSrc"_s)->count(), 1);
     }
 
 private:

@@ -26,16 +26,15 @@ private slots:
         ExecSql(*conn,
                 QStringLiteral(
                     "INSERT INTO MDIV (NDID,NVAL,CNAME,NSORT,CDEF,NCOEF) VALUES (90, 2, 'b', 2, '1', NULL)"));
-        ExecSql(*conn,
-                QStringLiteral("INSERT INTO MDIV (NDID,NVAL,CNAME,NSORT,CDEF) VALUES (91, 1, 'x', 1, '0')"));
+        ExecSql(*conn, u"INSERT INTO MDIV (NDID,NVAL,CNAME,NSORT,CDEF) VALUES (91, 1, 'x', 1, '0')"_s);
 
         QComboBox combo;
         FillDivCombo(*conn, &combo, 90);
         QCOMPARE(combo.count(), 3);
-        QCOMPARE(combo.itemText(0), QStringLiteral("c"));
-        QCOMPARE(combo.itemText(1), QStringLiteral("a")); // NSORT 2, NVAL 1
+        QCOMPARE(combo.itemText(0), u"c"_s);
+        QCOMPARE(combo.itemText(1), u"a"_s); // NSORT 2, NVAL 1
         // Two defaults: the later one in NSORT, NVAL order wins.
-        QCOMPARE(combo.currentText(), QStringLiteral("b"));
+        QCOMPARE(combo.currentText(), u"b"_s);
         QCOMPARE(ComboKey(&combo), 2);
 
         QComboBox none;
@@ -45,46 +44,45 @@ private slots:
 
         QComboBox chosen;
         FillDivCombo(*conn, &chosen, 90, 1);
-        QCOMPARE(chosen.currentText(), QStringLiteral("a"));
+        QCOMPARE(chosen.currentText(), u"a"_s);
 
-        QCOMPARE(DivName(*conn, 90, 1), QStringLiteral("a"));
+        QCOMPARE(DivName(*conn, 90, 1), u"a"_s);
         QCOMPARE(DivName(*conn, 90, 9), QString());
-        QCOMPARE(DivValue(*conn, 90, 3, QStringLiteral("NCOEF")), QStringLiteral("1.23"));
-        QCOMPARE(DivValue(*conn, 90, 1, QStringLiteral("NCOEF")), QStringLiteral("12,345.68"));
-        QCOMPARE(DivValue(*conn, 90, 9, QStringLiteral("NCOEF")), QStringLiteral("0"));
-        QCOMPARE(DivValue(*conn, 90, 2, QStringLiteral("NCOEF")), QStringLiteral("0.00"));
-        QCOMPARE(DivNumber(*conn, 90, 1, QStringLiteral("NCOEF")), 12345.68);
-        QCOMPARE(DivNumber(*conn, 90, 9, QStringLiteral("NCOEF")), 0.0);
+        QCOMPARE(DivValue(*conn, 90, 3, u"NCOEF"_s), u"1.23"_s);
+        QCOMPARE(DivValue(*conn, 90, 1, u"NCOEF"_s), u"12,345.68"_s);
+        QCOMPARE(DivValue(*conn, 90, 9, u"NCOEF"_s), u"0"_s);
+        QCOMPARE(DivValue(*conn, 90, 2, u"NCOEF"_s), u"0.00"_s);
+        QCOMPARE(DivNumber(*conn, 90, 1, u"NCOEF"_s), 12345.68);
+        QCOMPARE(DivNumber(*conn, 90, 9, u"NCOEF"_s), 0.0);
 
         // Reference data: the default class of every correction division is 1.00.
         for (int division = 1; division <= 5; ++division) {
             QComboBox classes;
             FillDivCombo(*conn, &classes, division);
             QVERIFY(classes.currentIndex() >= 0);
-            QCOMPARE(DivValue(*conn, division, ComboKey(&classes), QStringLiteral("NCOEF")),
-                     QStringLiteral("1.00"));
+            QCOMPARE(DivValue(*conn, division, ComboKey(&classes), u"NCOEF"_s), u"1.00"_s);
         }
     }
 
     void selectAndKey()
     {
         QComboBox combo;
-        combo.addItem(QStringLiteral("自社"), 0);
-        combo.addItem(QStringLiteral("顧客"), 1);
-        combo.addItem(QStringLiteral("その他"), 2);
+        combo.addItem(u"自社"_s, 0);
+        combo.addItem(u"顧客"_s, 1);
+        combo.addItem(u"その他"_s, 2);
         combo.setCurrentIndex(1);
         SelectComboByKey(&combo, 7);
         QCOMPARE(combo.currentIndex(), 1);
         SelectComboByKey(&combo, 2);
         QCOMPARE(combo.currentIndex(), 2);
-        SelectComboByKey(&combo, QStringLiteral("0"));
+        SelectComboByKey(&combo, u"0"_s);
         QCOMPARE(combo.currentIndex(), 0);
-        SelectComboByText(&combo, QStringLiteral("顧客"));
+        SelectComboByText(&combo, u"顧客"_s);
         QCOMPARE(combo.currentIndex(), 1);
-        SelectComboByText(&combo, QStringLiteral("nothing"));
+        SelectComboByText(&combo, u"nothing"_s);
         QCOMPARE(combo.currentIndex(), 1);
-        QCOMPARE(ComboKey(&combo, QStringLiteral("その他")), 2);
-        QCOMPARE(ComboKey(&combo, QStringLiteral("nothing")), 0);
+        QCOMPARE(ComboKey(&combo, u"その他"_s), 2);
+        QCOMPARE(ComboKey(&combo, u"nothing"_s), 0);
         SelectComboByKey(&combo, QVariant());
         QCOMPARE(combo.currentIndex(), -1);
         QCOMPARE(ComboKey(&combo), 1);

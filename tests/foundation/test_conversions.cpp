@@ -16,16 +16,16 @@ private slots:
         QTest::addColumn<bool>("overflow");
         QTest::newRow("empty") << QVariant(QString()) << 0 << false;
         QTest::newRow("null") << QVariant() << 0 << false;
-        QTest::newRow("32767") << QVariant(QStringLiteral("32767")) << 32767 << false;
-        QTest::newRow("40000") << QVariant(QStringLiteral("40000")) << 0 << true;
+        QTest::newRow("32767") << QVariant(u"32767"_s) << 32767 << false;
+        QTest::newRow("40000") << QVariant(u"40000"_s) << 0 << true;
         QTest::newRow("-32768") << QVariant(-32768) << -32768 << false;
         QTest::newRow("-32769") << QVariant(-32769) << 0 << true;
-        QTest::newRow("grouped") << QVariant(QStringLiteral("1,200")) << 1200 << false;
+        QTest::newRow("grouped") << QVariant(u"1,200"_s) << 1200 << false;
         QTest::newRow("half to even down") << QVariant(2.5) << 2 << false;
         QTest::newRow("half to even up") << QVariant(3.5) << 4 << false;
-        QTest::newRow("half text") << QVariant(QStringLiteral("0.5")) << 0 << false;
-        QTest::newRow("not a number") << QVariant(QStringLiteral("abc")) << 0 << true;
-        QTest::newRow("lone minus") << QVariant(QStringLiteral("-")) << 0 << true;
+        QTest::newRow("half text") << QVariant(u"0.5"_s) << 0 << false;
+        QTest::newRow("not a number") << QVariant(u"abc"_s) << 0 << true;
+        QTest::newRow("lone minus") << QVariant(u"-"_s) << 0 << true;
     }
     void toInt()
     {
@@ -36,7 +36,7 @@ private slots:
         QCOMPARE(Messages::shown().size(), overflow ? 1 : 0);
         if (overflow) {
             const auto box = Messages::last();
-            QCOMPARE(box.title, QStringLiteral("オーバフロー"));
+            QCOMPARE(box.title, u"オーバフロー"_s);
             QCOMPARE(box.icon, Messages::Critical);
             QCOMPARE(box.text, QStringLiteral("オーバーフローしました。\n"
                                               "工数とその合計値として32767を超える数値は扱えません。\n"
@@ -47,10 +47,10 @@ private slots:
 
     void toLng()
     {
-        QCOMPARE(ToLng(QStringLiteral("40000")), 40000);
-        QCOMPARE(ToLng(QStringLiteral("2147483647")), 2147483647);
+        QCOMPARE(ToLng(u"40000"_s), 40000);
+        QCOMPARE(ToLng(u"2147483647"_s), 2147483647);
         QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(ToLng(QStringLiteral("2147483648")), 0);
+        QCOMPARE(ToLng(u"2147483648"_s), 0);
         QCOMPARE(Messages::shown().size(), 1);
     }
 
@@ -58,30 +58,30 @@ private slots:
     {
         QCOMPARE(ToDbl(QString()), 0.0);
         QCOMPARE(ToDbl(QVariant()), 0.0);
-        QCOMPARE(ToDbl(QStringLiteral("1,234,567.5")), 1234567.5);
-        QCOMPARE(ToDbl(QStringLiteral("-12")), -12.0);
+        QCOMPARE(ToDbl(u"1,234,567.5"_s), 1234567.5);
+        QCOMPARE(ToDbl(u"-12"_s), -12.0);
         QCOMPARE(ToDbl(7), 7.0);
-        QVERIFY_THROWS_EXCEPTION(ConversionError, ToDbl(QStringLiteral("1-2")));
-        QVERIFY_THROWS_EXCEPTION(ConversionError, ToDbl(QStringLiteral("-")));
-        QCOMPARE(NumberOrZero(QStringLiteral("-")), 0.0);
-        QCOMPARE(NumberOrZero(QStringLiteral("1,500")), 1500.0);
+        QVERIFY_THROWS_EXCEPTION(ConversionError, ToDbl(u"1-2"_s));
+        QVERIFY_THROWS_EXCEPTION(ConversionError, ToDbl(u"-"_s));
+        QCOMPARE(NumberOrZero(u"-"_s), 0.0);
+        QCOMPARE(NumberOrZero(u"1,500"_s), 1500.0);
     }
 
     void formatAmount_data()
     {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("example") << QVariant(1234567.6) << QStringLiteral("1,234,568");
-        QTest::newRow("text") << QVariant(QStringLiteral("1500")) << QStringLiteral("1,500");
+        QTest::newRow("example") << QVariant(1234567.6) << u"1,234,568"_s;
+        QTest::newRow("text") << QVariant(u"1500"_s) << u"1,500"_s;
         QTest::newRow("empty") << QVariant(QString()) << QString();
         QTest::newRow("null") << QVariant() << QString();
-        QTest::newRow("zero") << QVariant(0) << QStringLiteral("0");
-        QTest::newRow("negative") << QVariant(-1234567.0) << QStringLiteral("-1,234,567");
-        QTest::newRow("half away from zero") << QVariant(2.5) << QStringLiteral("3");
-        QTest::newRow("negative half") << QVariant(-2.5) << QStringLiteral("-3");
-        QTest::newRow("small negative") << QVariant(-0.4) << QStringLiteral("0");
-        QTest::newRow("hundreds") << QVariant(999) << QStringLiteral("999");
-        QTest::newRow("thousand") << QVariant(1000) << QStringLiteral("1,000");
+        QTest::newRow("zero") << QVariant(0) << u"0"_s;
+        QTest::newRow("negative") << QVariant(-1234567.0) << u"-1,234,567"_s;
+        QTest::newRow("half away from zero") << QVariant(2.5) << u"3"_s;
+        QTest::newRow("negative half") << QVariant(-2.5) << u"-3"_s;
+        QTest::newRow("small negative") << QVariant(-0.4) << u"0"_s;
+        QTest::newRow("hundreds") << QVariant(999) << u"999"_s;
+        QTest::newRow("thousand") << QVariant(1000) << u"1,000"_s;
     }
     void formatAmount()
     {
@@ -92,19 +92,19 @@ private slots:
 
     void formatNumber()
     {
-        QCOMPARE(FormatNumber(1.0997, 2, false), QStringLiteral("1.10"));
-        QCOMPARE(FormatNumber(1234.5, 2, true), QStringLiteral("1,234.50"));
-        QCOMPARE(FormatNumber(-1234.567, 2, true), QStringLiteral("-1,234.57"));
-        QCOMPARE(FormatNumber(0.125, 2, false), QStringLiteral("0.13"));
+        QCOMPARE(FormatNumber(1.0997, 2, false), u"1.10"_s);
+        QCOMPARE(FormatNumber(1234.5, 2, true), u"1,234.50"_s);
+        QCOMPARE(FormatNumber(-1234.567, 2, true), u"-1,234.57"_s);
+        QCOMPARE(FormatNumber(0.125, 2, false), u"0.13"_s);
     }
 
     void plainNumber()
     {
-        QCOMPARE(PlainNumber(1234567.0), QStringLiteral("1234567"));
-        QCOMPARE(PlainNumber(-12.5), QStringLiteral("-12.5"));
-        QCOMPARE(PlainNumber(0.1), QStringLiteral("0.1"));
-        QCOMPARE(PlainNumber(1e21), QStringLiteral("1000000000000000000000"));
-        QCOMPARE(PlainNumber(-0.0), QStringLiteral("0"));
+        QCOMPARE(PlainNumber(1234567.0), u"1234567"_s);
+        QCOMPARE(PlainNumber(-12.5), u"-12.5"_s);
+        QCOMPARE(PlainNumber(0.1), u"0.1"_s);
+        QCOMPARE(PlainNumber(1e21), u"1000000000000000000000"_s);
+        QCOMPARE(PlainNumber(-0.0), u"0"_s);
     }
 
     void roundDownPlace_data()
@@ -112,10 +112,10 @@ private slots:
         QTest::addColumn<double>("amount");
         QTest::addColumn<int>("place");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("place 3") << 1234567.0 << 3 << QStringLiteral("1,234,000");
-        QTest::newRow("place 0") << 1234567.0 << 0 << QStringLiteral("1,234,567");
-        QTest::newRow("towards zero") << -1234567.0 << 3 << QStringLiteral("-1,234,000");
-        QTest::newRow("policy place") << 1234567.0 << -1 << QStringLiteral("1,230,000");
+        QTest::newRow("place 3") << 1234567.0 << 3 << u"1,234,000"_s;
+        QTest::newRow("place 0") << 1234567.0 << 0 << u"1,234,567"_s;
+        QTest::newRow("towards zero") << -1234567.0 << 3 << u"-1,234,000"_s;
+        QTest::newRow("policy place") << 1234567.0 << -1 << u"1,230,000"_s;
     }
     void roundDownPlace()
     {
@@ -129,17 +129,17 @@ private slots:
 
     void toText()
     {
-        QCOMPARE(ToText(7, 4), QStringLiteral("0007"));
-        QCOMPARE(ToText(12345, 4), QStringLiteral("12345"));
-        QCOMPARE(ToText(QStringLiteral("7"), 4), QStringLiteral("7"));
+        QCOMPARE(ToText(7, 4), u"0007"_s);
+        QCOMPARE(ToText(12345, 4), u"12345"_s);
+        QCOMPARE(ToText(u"7"_s, 4), u"7"_s);
         QCOMPARE(ToText(QVariant()), QString());
-        QCOMPARE(ToText(12.5), QStringLiteral("12.5"));
-        QCOMPARE(ToText(8.0), QStringLiteral("8"));
+        QCOMPARE(ToText(12.5), u"12.5"_s);
+        QCOMPARE(ToText(8.0), u"8"_s);
         // Shown without binary noise; statements keep the exact form.
-        QCOMPARE(ToText(0.1 + 0.2), QStringLiteral("0.3"));
-        QCOMPARE(PlainNumber(0.1 + 0.2), QStringLiteral("0.30000000000000004"));
-        QCOMPARE(ShownText(3 * 1.1), QStringLiteral("3.3"));
-        QCOMPARE(ToText(QDate(2003, 4, 5)), QStringLiteral("2003/04/05"));
+        QCOMPARE(ToText(0.1 + 0.2), u"0.3"_s);
+        QCOMPARE(PlainNumber(0.1 + 0.2), u"0.30000000000000004"_s);
+        QCOMPARE(ShownText(3 * 1.1), u"3.3"_s);
+        QCOMPARE(ToText(QDate(2003, 4, 5)), u"2003/04/05"_s);
     }
 
     void keyFilters()
@@ -164,12 +164,12 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("number unchanged") << QStringLiteral("-1,234") << QStringLiteral("-1,234");
-        QTest::newRow("minus only first") << QStringLiteral("a-1,2b") << QStringLiteral("-1,2");
-        QTest::newRow("comma before digit") << QStringLiteral(",5") << QStringLiteral("5");
-        QTest::newRow("late minus dropped") << QStringLiteral("1-2") << QStringLiteral("12");
-        QTest::newRow("letters") << QStringLiteral("abc") << QString();
-        QTest::newRow("decimal point of pasted text") << QStringLiteral("12.5円") << QStringLiteral("12.5");
+        QTest::newRow("number unchanged") << u"-1,234"_s << u"-1,234"_s;
+        QTest::newRow("minus only first") << u"a-1,2b"_s << u"-1,2"_s;
+        QTest::newRow("comma before digit") << u",5"_s << u"5"_s;
+        QTest::newRow("late minus dropped") << u"1-2"_s << u"12"_s;
+        QTest::newRow("letters") << u"abc"_s << QString();
+        QTest::newRow("decimal point of pasted text") << u"12.5円"_s << u"12.5"_s;
     }
     void stripNonNumeric()
     {
@@ -180,8 +180,8 @@ private slots:
 
     void halfWidth()
     {
-        QCOMPARE(ToHalfWidth(QStringLiteral("－１，２３４")), QStringLiteral("-1,234"));
-        QCOMPARE(ToHalfWidth(QStringLiteral("２００３／１２／２４")), QStringLiteral("2003/12/24"));
+        QCOMPARE(ToHalfWidth(u"－１，２３４"_s), u"-1,234"_s);
+        QCOMPARE(ToHalfWidth(u"２００３／１２／２４"_s), u"2003/12/24"_s);
     }
 
     void autoSlashDate_data()
@@ -190,19 +190,14 @@ private slots:
         QTest::addColumn<int>("lastKey");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("caret");
-        QTest::newRow("year typed") << QStringLiteral("2003") << int('3') << QStringLiteral("2003/") << -1;
-        QTest::newRow("month typed") << QStringLiteral("2003/12") << int('2') << QStringLiteral("2003/12/")
-                                     << -1;
-        QTest::newRow("pasted") << QStringLiteral("2003-12-24") << 22 << QStringLiteral("2003/12/24") << -1;
-        QTest::newRow("valid untouched")
-            << QStringLiteral("2003/12/24") << int('4') << QStringLiteral("2003/12/24") << -1;
-        QTest::newRow("eight digits")
-            << QStringLiteral("20031224") << 22 << QStringLiteral("2003/12/24") << -1;
-        QTest::newRow("backspace over slash")
-            << QStringLiteral("2003/12") << 8 << QStringLiteral("2003/1") << 6;
-        QTest::newRow("backspace over year slash")
-            << QStringLiteral("2003") << 8 << QStringLiteral("200") << 3;
-        QTest::newRow("slash typed") << QStringLiteral("2003//") << int('/') << QStringLiteral("2003/") << 5;
+        QTest::newRow("year typed") << u"2003"_s << int('3') << u"2003/"_s << -1;
+        QTest::newRow("month typed") << u"2003/12"_s << int('2') << u"2003/12/"_s << -1;
+        QTest::newRow("pasted") << u"2003-12-24"_s << 22 << u"2003/12/24"_s << -1;
+        QTest::newRow("valid untouched") << u"2003/12/24"_s << int('4') << u"2003/12/24"_s << -1;
+        QTest::newRow("eight digits") << u"20031224"_s << 22 << u"2003/12/24"_s << -1;
+        QTest::newRow("backspace over slash") << u"2003/12"_s << 8 << u"2003/1"_s << 6;
+        QTest::newRow("backspace over year slash") << u"2003"_s << 8 << u"200"_s << 3;
+        QTest::newRow("slash typed") << u"2003//"_s << int('/') << u"2003/"_s << 5;
     }
     void autoSlashDate()
     {
@@ -218,13 +213,13 @@ private slots:
     void typingDateDigitByDigit()
     {
         QString box;
-        for (const QChar c : QStringLiteral("20031224")) {
+        for (const QChar c : u"20031224"_s) {
             box = AutoSlashDate(box + c, c.unicode());
         }
-        QCOMPARE(box, QStringLiteral("2003/12/24"));
+        QCOMPARE(box, u"2003/12/24"_s);
         QVERIFY(IsDateText(box));
-        QVERIFY(!IsDateText(QStringLiteral("2003/02/30")));
-        QVERIFY(IsDateText(QStringLiteral("2003/4/5")));
+        QVERIFY(!IsDateText(u"2003/02/30"_s));
+        QVERIFY(IsDateText(u"2003/4/5"_s));
     }
 
 private:

@@ -17,32 +17,28 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        const QStringList texts = {QStringLiteral("DELETE TFP WHERE 1=1"),
-                                   QStringLiteral("@@IDENTITY"),
-                                   QStringLiteral("Convert(DateTime,'x',111)"),
-                                   QStringLiteral("O'Brien'); DROP TABLE TFP;--"),
-                                   QStringLiteral("名前 ORDER BY x"),
-                                   QStringLiteral("''''"),
-                                   QStringLiteral("back\\slash")};
+        const QStringList texts = {u"DELETE TFP WHERE 1=1"_s,
+                                   u"@@IDENTITY"_s,
+                                   u"Convert(DateTime,'x',111)"_s,
+                                   u"O'Brien'); DROP TABLE TFP;--"_s,
+                                   u"名前 ORDER BY x"_s,
+                                   u"''''"_s,
+                                   u"back\\slash"_s};
         int sort = 1;
         for (const QString& text : texts) {
-            ExecSql(*conn, QStringLiteral("INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (") +
-                               QString::number(sort++) + QStringLiteral(", ") +
-                               SqlLiteral(text, QStringLiteral("C")) + QStringLiteral(", ") +
-                               SqlLiteral(text, QStringLiteral("CMEMO")) + QStringLiteral(")"));
+            ExecSql(*conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES ("_s +
+                               QString::number(sort++) + u", "_s + SqlLiteral(text, u"C"_s) + u", "_s +
+                               SqlLiteral(text, u"CMEMO"_s) + u")"_s);
         }
-        Recordset rs = OpenRs(*conn, QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER"));
+        Recordset rs = OpenRs(*conn, u"SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER"_s);
         QStringList back;
         for (; !rs.eof(); rs.moveNext()) {
-            QCOMPARE(rs.field(QStringLiteral("cmemo")), rs.field(QStringLiteral("CCUSTNAME")));
-            back << rs[QStringLiteral("CcustName")].toString();
+            QCOMPARE(rs.field(u"cmemo"_s), rs.field(u"CCUSTNAME"_s));
+            back << rs[u"CcustName"_s].toString();
         }
         QCOMPARE(back, texts);
-        QCOMPARE(rowCount(*conn, QStringLiteral("TFP")), 0);
-        QVERIFY(conn->database()
-                    .tables()
-                    .join(QLatin1Char(' '))
-                    .contains(QStringLiteral("tfp"), Qt::CaseInsensitive));
+        QCOMPARE(rowCount(*conn, u"TFP"_s), 0);
+        QVERIFY(conn->database().tables().join(QLatin1Char(' ')).contains(u"tfp"_s, Qt::CaseInsensitive));
     }
 
     void identityAndNulls_data() { addEngineRows(); }
@@ -51,29 +47,27 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 100)"));
-        const int first = GetIdentity(*conn, QStringLiteral("MITEM"));
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('b', NULL)"));
-        const int second = GetIdentity(*conn, QStringLiteral("MITEM"));
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 100)"_s);
+        const int first = GetIdentity(*conn, u"MITEM"_s);
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('b', NULL)"_s);
+        const int second = GetIdentity(*conn, u"MITEM"_s);
         QCOMPARE(second, first + 1);
         // Keys are never reused after a delete.
-        ExecSql(*conn, QStringLiteral("DELETE MITEM WHERE NITEM = ") + QString::number(second));
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('c', 1.5)"));
-        QCOMPARE(GetIdentity(*conn, QStringLiteral("MITEM")), second + 1);
+        ExecSql(*conn, u"DELETE MITEM WHERE NITEM = "_s + QString::number(second));
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('c', 1.5)"_s);
+        QCOMPARE(GetIdentity(*conn, u"MITEM"_s), second + 1);
 
-        Recordset rs =
-            OpenRs(*conn, QStringLiteral("SELECT NITEM, NAPIECE, NSORT FROM MITEM WHERE NITEM = ") +
-                              QString::number(first));
+        Recordset rs = OpenRs(*conn, u"SELECT NITEM, NAPIECE, NSORT FROM MITEM WHERE NITEM = "_s +
+                                         QString::number(first));
         QVERIFY(!rs.eof());
-        QCOMPARE(rs.field(QStringLiteral("NAPIECE")).toDouble(), 100.0);
-        QVERIFY(!rs.field(QStringLiteral("NSORT")).isValid());
-        QVERIFY_THROWS_EXCEPTION(DbError, rs.field(QStringLiteral("NOPE")));
+        QCOMPARE(rs.field(u"NAPIECE"_s).toDouble(), 100.0);
+        QVERIFY(!rs.field(u"NSORT"_s).isValid());
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.field(u"NOPE"_s));
         rs.moveNext();
         QVERIFY(rs.eof());
 
         // SUM over no rows is NULL, read as an invalid value.
-        QVERIFY(!scalar(*conn, QStringLiteral("SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = 99"))
-                     .isValid());
+        QVERIFY(!scalar(*conn, u"SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = 99"_s).isValid());
     }
 
     void datesAreDates_data() { addEngineRows(); }
@@ -82,15 +76,12 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        ExecSql(*conn,
-                QStringLiteral("INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"));
-        ExecSql(*conn,
-                QStringLiteral("INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,'2003/9/1',111))"));
-        Recordset rs = OpenRs(
-            *conn, QStringLiteral("SELECT NDKIND, DDATE FROM TDATE WHERE NPROJECT = 1 ORDER BY NDKIND"));
-        QCOMPARE(rs.field(QStringLiteral("DDATE")).toDate(), QDate(2003, 4, 15));
+        ExecSql(*conn, u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s);
+        ExecSql(*conn, u"INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,'2003/9/1',111))"_s);
+        Recordset rs = OpenRs(*conn, u"SELECT NDKIND, DDATE FROM TDATE WHERE NPROJECT = 1 ORDER BY NDKIND"_s);
+        QCOMPARE(rs.field(u"DDATE"_s).toDate(), QDate(2003, 4, 15));
         rs.moveNext();
-        QCOMPARE(rs.field(QStringLiteral("DDATE")).toDate(), QDate(2003, 9, 1));
+        QCOMPARE(rs.field(u"DDATE"_s).toDate(), QDate(2003, 9, 1));
         QVERIFY_THROWS_EXCEPTION(
             DbError,
             ExecSql(*conn, QStringLiteral(
@@ -103,21 +94,21 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('two', 1, 2)"));
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('none', 1)"));
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('one', 1, 1)"));
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('two', 1, 2)"_s);
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('none', 1)"_s);
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('one', 1, 1)"_s);
         QStringList order;
-        for (Recordset rs = OpenRs(*conn, QStringLiteral("SELECT CITEM FROM MITEM ORDER BY NSORT, NITEM"));
-             !rs.eof(); rs.moveNext()) {
-            order << rs.field(QStringLiteral("CITEM")).toString();
+        for (Recordset rs = OpenRs(*conn, u"SELECT CITEM FROM MITEM ORDER BY NSORT, NITEM"_s); !rs.eof();
+             rs.moveNext()) {
+            order << rs.field(u"CITEM"_s).toString();
         }
-        QCOMPARE(order, (QStringList{QStringLiteral("none"), QStringLiteral("one"), QStringLiteral("two")}));
+        QCOMPARE(order, (QStringList{u"none"_s, u"one"_s, u"two"_s}));
         order.clear();
-        for (Recordset rs = OpenRs(*conn, QStringLiteral("SELECT CITEM FROM MITEM ORDER BY NSORT DESC"));
-             !rs.eof(); rs.moveNext()) {
-            order << rs.field(QStringLiteral("CITEM")).toString();
+        for (Recordset rs = OpenRs(*conn, u"SELECT CITEM FROM MITEM ORDER BY NSORT DESC"_s); !rs.eof();
+             rs.moveNext()) {
+            order << rs.field(u"CITEM"_s).toString();
         }
-        QCOMPARE(order, (QStringList{QStringLiteral("two"), QStringLiteral("one"), QStringLiteral("none")}));
+        QCOMPARE(order, (QStringList{u"two"_s, u"one"_s, u"none"_s}));
     }
 
     void errorsAreClassified_data() { addEngineRows(); }
@@ -126,14 +117,13 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        ExecSql(*conn, QStringLiteral("INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"));
-        const int customer = GetIdentity(*conn, QStringLiteral("MCUSTOMER"));
+        ExecSql(*conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"_s);
+        const int customer = GetIdentity(*conn, u"MCUSTOMER"_s);
         ExecSql(*conn, QStringLiteral("INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, "
                                       "NPRIKIND) VALUES (0, 'p', %1, %1, 1)")
                            .arg(customer));
 
-        const QString deleteSql =
-            QStringLiteral("DELETE MCUSTOMER WHERE NCUSTOMER = ") + QString::number(customer);
+        const QString deleteSql = u"DELETE MCUSTOMER WHERE NCUSTOMER = "_s + QString::number(customer);
         try {
             ExecSql(*conn, deleteSql);
             QFAIL("a customer in use was deleted");
@@ -143,25 +133,24 @@ private slots:
             QCOMPARE(e.statement(), deleteSql);
             ShowDbError(e);
         }
-        QCOMPARE(Messages::last().title, QStringLiteral("削除不可"));
-        QCOMPARE(Messages::last().text, QStringLiteral("本項目は既に使用されているため削除できません。"));
+        QCOMPARE(Messages::last().title, u"削除不可"_s);
+        QCOMPARE(Messages::last().text, u"本項目は既に使用されているため削除できません。"_s);
         QCOMPARE(Messages::last().icon, Messages::Exclamation);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MCUSTOMER")), 1);
+        QCOMPARE(rowCount(*conn, u"MCUSTOMER"_s), 1);
 
         try {
-            ExecSql(*conn, QStringLiteral("INSERT INTO MLANG (NSORT,CLANG,NCOEF) VALUES (9, '%1', 50)")
-                               .arg(QString(51, QLatin1Char('x'))));
+            ExecSql(*conn, u"INSERT INTO MLANG (NSORT,CLANG,NCOEF) VALUES (9, '%1', 50)"_s.arg(
+                               QString(51, QLatin1Char('x'))));
             QFAIL("an over-long name was stored");
         } catch (const DbError& e) {
             QCOMPARE(e.kind(), DbError::DataOverflow);
             ShowDbError(e);
         }
-        QCOMPARE(Messages::last().title, QStringLiteral("サイズオーバ"));
-        QCOMPARE(Messages::last().text, QStringLiteral("名称の文字列が長すぎます。"));
+        QCOMPARE(Messages::last().title, u"サイズオーバ"_s);
+        QCOMPARE(Messages::last().text, u"名称の文字列が長すぎます。"_s);
 
         // An integrity violation on an INSERT is not reported as a refused delete.
-        const QString insertSql =
-            QStringLiteral("INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')");
+        const QString insertSql = u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s;
         try {
             ExecSql(*conn, insertSql);
             QFAIL("a function with a missing language was stored");
@@ -169,12 +158,12 @@ private slots:
             QCOMPARE(e.kind(), DbError::IntegrityViolation);
             ShowDbError(e);
         }
-        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
         QCOMPARE(Messages::last().icon, Messages::Critical);
         QVERIFY(Messages::last().text.endsWith(QLatin1Char('\n') + insertSql));
 
         try {
-            ExecSql(*conn, QStringLiteral("SELEC nonsense"));
+            ExecSql(*conn, u"SELEC nonsense"_s);
             QFAIL("bad SQL ran");
         } catch (const DbError& e) {
             QCOMPARE(e.kind(), DbError::Other);
@@ -190,20 +179,20 @@ private slots:
         auto conn = db->connect();
         try {
             Transaction transaction(*conn);
-            ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('kept?', 1)"));
-            ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('%1', 1)")
-                               .arg(QString(60, QLatin1Char('x'))));
+            ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('kept?', 1)"_s);
+            ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('%1', 1)"_s.arg(
+                               QString(60, QLatin1Char('x'))));
             transaction.commit();
             QFAIL("the second insert should fail");
         } catch (const DbError&) {
         }
-        QCOMPARE(rowCount(*conn, QStringLiteral("MITEM")), 0);
+        QCOMPARE(rowCount(*conn, u"MITEM"_s), 0);
         {
             Transaction transaction(*conn);
-            ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('kept', 1)"));
+            ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('kept', 1)"_s);
             transaction.commit();
         }
-        QCOMPARE(rowCount(*conn, QStringLiteral("MITEM")), 1);
+        QCOMPARE(rowCount(*conn, u"MITEM"_s), 1);
     }
 
     void injectedFailureCarriesStatement()
@@ -213,29 +202,29 @@ private slots:
         QStringList seen;
         DbConnection::setStatementHook([&seen](const DbConnection&, const QString& sql) {
             seen << sql;
-            if (sql.startsWith(QStringLiteral("UPDATE"))) {
-                throw DbError(DbError::Other, QStringLiteral("injected"));
+            if (sql.startsWith(u"UPDATE"_s)) {
+                throw DbError(DbError::Other, u"injected"_s);
             }
         });
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 1)"));
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 1)"_s);
         try {
-            ExecSql(*conn, QStringLiteral("UPDATE MITEM SET NAPIECE = 2"));
+            ExecSql(*conn, u"UPDATE MITEM SET NAPIECE = 2"_s);
             QFAIL("hook did not fail the statement");
         } catch (const DbError& e) {
-            QCOMPARE(e.statement(), QStringLiteral("UPDATE MITEM SET NAPIECE = 2"));
+            QCOMPARE(e.statement(), u"UPDATE MITEM SET NAPIECE = 2"_s);
         }
         QCOMPARE(seen.size(), 2);
-        QCOMPARE(scalar(*conn, QStringLiteral("SELECT NAPIECE AS V FROM MITEM")).toDouble(), 1.0);
+        QCOMPARE(scalar(*conn, u"SELECT NAPIECE AS V FROM MITEM"_s).toDouble(), 1.0);
     }
 
     void keyAbove16BitsIsAnError()
     {
         auto db = TestDatabase::create(Engine::SQLite);
         auto conn = db->connect();
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (32767, 'last', 1)"));
-        QCOMPARE(GetIdentity(*conn, QStringLiteral("MITEM")), 32767);
-        ExecSql(*conn, QStringLiteral("INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('beyond', 1)"));
-        QVERIFY_THROWS_EXCEPTION(DbError, GetIdentity(*conn, QStringLiteral("MITEM")));
+        ExecSql(*conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (32767, 'last', 1)"_s);
+        QCOMPARE(GetIdentity(*conn, u"MITEM"_s), 32767);
+        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('beyond', 1)"_s);
+        QVERIFY_THROWS_EXCEPTION(DbError, GetIdentity(*conn, u"MITEM"_s));
     }
 
 private:

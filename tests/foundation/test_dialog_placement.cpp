@@ -27,7 +27,7 @@ private:
 
 QString setting(const QString& key)
 {
-    return GetSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), key);
+    return GetSetting(u"VORNA"_s, u"Settings"_s, key);
 }
 
 } // namespace
@@ -49,8 +49,8 @@ private slots:
         QVERIFY(qAbs(frame.center().y() - area.center().y()) <= 2);
         first.move(40, 60);
         first.accept();
-        QCOMPARE(setting(QStringLiteral("SubLeft")), QStringLiteral("600"));
-        QCOMPARE(setting(QStringLiteral("SubTop")), QStringLiteral("900"));
+        QCOMPARE(setting(u"SubLeft"_s), u"600"_s);
+        QCOMPARE(setting(u"SubTop"_s), u"900"_s);
 
         PlacedDialog second;
         second.resize(500, 100);
@@ -61,10 +61,8 @@ private slots:
 
     void storedPlaceOffScreenIsPulledBack()
     {
-        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), QStringLiteral("SubLeft"),
-                    QStringLiteral("99000"));
-        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Settings"), QStringLiteral("SubTop"),
-                    QStringLiteral("-3000"));
+        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubLeft"_s, u"99000"_s);
+        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubTop"_s, u"-3000"_s);
         PlacedDialog dialog;
         dialog.resize(300, 200);
         dialog.show();
@@ -81,9 +79,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("policy off") << false << 1 << int(QMessageBox::Cancel) << true << QString();
         QTest::newRow("update, ok") << true << 1 << int(QMessageBox::Ok) << true
-                                    << QStringLiteral("変更せずに終了します。\nよろしいですか。");
+                                    << u"変更せずに終了します。\nよろしいですか。"_s;
         QTest::newRow("new, cancel") << true << 0 << int(QMessageBox::Cancel) << false
-                                     << QStringLiteral("保存せずに終了します。\nよろしいですか。");
+                                     << u"保存せずに終了します。\nよろしいですか。"_s;
     }
     void confirmClose()
     {
@@ -101,7 +99,7 @@ private slots:
         QTest::keyClick(&editor, Qt::Key_Escape);
         QCOMPARE(editor.isVisible(), !closes);
         if (ask) {
-            QCOMPARE(Messages::last().title, QStringLiteral("確認"));
+            QCOMPARE(Messages::last().title, u"確認"_s);
             QCOMPARE(Messages::last().text, text);
             QCOMPARE(Messages::last().icon, Messages::Question);
         } else {

@@ -13,9 +13,9 @@
 
 namespace {
 
-const QList<ListColumn> kColumns{{QStringLiteral("名称"), 1500},
-                                 {QStringLiteral("きわめて長い見出しの金額"), 300, Qt::AlignRight},
-                                 {QStringLiteral("時間"), 900, Qt::AlignRight}};
+const QList<ListColumn> kColumns{{u"名称"_s, 1500},
+                                 {u"きわめて長い見出しの金額"_s, 300, Qt::AlignRight},
+                                 {u"時間"_s, 900, Qt::AlignRight}};
 
 int headingWidth(QTreeWidget* list, int column)
 {
@@ -28,16 +28,14 @@ struct PanelWindow {
     explicit PanelWindow(bool withAdd = true)
     {
         auto* layout = new QVBoxLayout(&window);
-        panel = new RowListPanel(&window,
-                                 {withAdd ? QStringLiteral("cmdAdd") : QString(), QStringLiteral("cmdUpd"),
-                                  QStringLiteral("cmdDel"), QStringLiteral("lvwRows"),
-                                  QStringLiteral("cmdRUp"), QStringLiteral("cmdRDown")});
+        panel = new RowListPanel(&window, {withAdd ? u"cmdAdd"_s : QString(), u"cmdUpd"_s, u"cmdDel"_s,
+                                           u"lvwRows"_s, u"cmdRUp"_s, u"cmdRDown"_s});
         panel->addTo(layout);
-        panel->setColumns({{QStringLiteral("名称"), 1500}, {QStringLiteral("時間"), 900, Qt::AlignRight}});
+        panel->setColumns({{u"名称"_s, 1500}, {u"時間"_s, 900, Qt::AlignRight}});
         for (const char* key : {"K1", "K2", "K3"}) {
             auto* item = new QTreeWidgetItem(panel->list());
             SetItemKey(item, QString::fromLatin1(key));
-            SetRowTexts(item, {QStringLiteral("行") + QString::fromLatin1(key), QStringLiteral("8")});
+            SetRowTexts(item, {u"行"_s + QString::fromLatin1(key), u"8"_s});
         }
         QObject::connect(panel, &RowListPanel::rowClicked, panel, [this](QTreeWidgetItem* item) {
             shown << ItemKey(item);
@@ -75,8 +73,8 @@ private slots:
     {
         QDialog dialog;
         auto* layout = new QVBoxLayout(&dialog);
-        QLineEdit* box = NamedBox(&dialog, QStringLiteral("txtName"));
-        QPushButton* add = NamedButton(&dialog, QStringLiteral("cmdAdd"), QStringLiteral("行追加"));
+        QLineEdit* box = NamedBox(&dialog, u"txtName"_s);
+        QPushButton* add = NamedButton(&dialog, u"cmdAdd"_s, u"行追加"_s);
         layout->addWidget(box);
         layout->addWidget(add);
         int clicks = 0;
@@ -88,16 +86,16 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(clicks, 0);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(add->objectName(), QStringLiteral("cmdAdd"));
-        QCOMPARE(add->text(), QStringLiteral("行追加"));
+        QCOMPARE(add->objectName(), u"cmdAdd"_s);
+        QCOMPARE(add->text(), u"行追加"_s);
     }
 
     void newListTakesDefaultsAndHeadings()
     {
         QWidget window;
-        QTreeWidget* list = ReportList(&window, QStringLiteral("lvwList"));
+        QTreeWidget* list = ReportList(&window, u"lvwList"_s);
         SetListColumns(list, kColumns);
-        QCOMPARE(list->objectName(), QStringLiteral("lvwList"));
+        QCOMPARE(list->objectName(), u"lvwList"_s);
         QCOMPARE(list->columnCount(), 3);
         QCOMPARE(list->columnWidth(0), TwipsToPixels(1500));
         QCOMPARE(list->columnWidth(2), TwipsToPixels(900));
@@ -108,8 +106,8 @@ private slots:
         QVERIFY(!list->header()->stretchLastSection());
 
         auto* item = new QTreeWidgetItem(list);
-        SetRowTexts(item, {QStringLiteral("甲"), QStringLiteral("1,000"), QStringLiteral("8")});
-        QCOMPARE(item->text(1), QStringLiteral("1,000"));
+        SetRowTexts(item, {u"甲"_s, u"1,000"_s, u"8"_s});
+        QCOMPARE(item->text(1), u"1,000"_s);
         QVERIFY(item->textAlignment(1) & Qt::AlignRight);
         QVERIFY(item->textAlignment(2) & Qt::AlignRight);
         QVERIFY(!(item->textAlignment(0) & Qt::AlignRight));
@@ -118,9 +116,9 @@ private slots:
     // A text column at the end takes the spare width; a figure column does not.
     void lastTextColumnStretches()
     {
-        QTreeWidget* list = ReportList(nullptr, QStringLiteral("lvwList"));
+        QTreeWidget* list = ReportList(nullptr, u"lvwList"_s);
         std::unique_ptr<QTreeWidget> owner(list);
-        SetListColumns(list, {{QStringLiteral("名称"), 1500}, {QStringLiteral("コメント"), 3000}});
+        SetListColumns(list, {{u"名称"_s, 1500}, {u"コメント"_s, 3000}});
         QVERIFY(list->header()->stretchLastSection());
         SetListColumns(list, kColumns);
         QVERIFY(!list->header()->stretchLastSection());
@@ -131,9 +129,9 @@ private slots:
     void userWidthsSurviveARebuild()
     {
         QWidget window;
-        QTreeWidget* list = ReportList(&window, QStringLiteral("lvwList"));
+        QTreeWidget* list = ReportList(&window, u"lvwList"_s);
         SetListColumns(list, kColumns);
-        new QTreeWidgetItem(list, QStringList{QStringLiteral("甲")});
+        new QTreeWidgetItem(list, QStringList{u"甲"_s});
         list->setColumnWidth(0, 240);
         list->setColumnWidth(2, 2);
         SetListColumns(list, kColumns);
@@ -147,10 +145,10 @@ private slots:
     void fitWidensOnlyColumnsTheUserLeftAlone()
     {
         QWidget window;
-        QTreeWidget* list = ReportList(&window, QStringLiteral("lvwList"));
+        QTreeWidget* list = ReportList(&window, u"lvwList"_s);
         SetListColumns(list, kColumns);
-        const QString longName = QStringLiteral("とても長い名前の付いた項目をひとつ");
-        const QString longFigure = QStringLiteral("123,456,789,012,345");
+        const QString longName = u"とても長い名前の付いた項目をひとつ"_s;
+        const QString longFigure = u"123,456,789,012,345"_s;
         auto* item = new QTreeWidgetItem(list);
         SetRowTexts(item, {longName, longFigure, longFigure});
         list->setColumnWidth(2, 50);
@@ -161,7 +159,7 @@ private slots:
         QVERIFY(list->columnWidth(1) >= wide);
         QCOMPARE(list->columnWidth(2), 50);
 
-        SetRowTexts(item, {QStringLiteral("短"), QStringLiteral("1"), QStringLiteral("1")});
+        SetRowTexts(item, {u"短"_s, u"1"_s, u"1"_s});
         const int before = list->columnWidth(0);
         FitListColumns(list);
         QCOMPARE(list->columnWidth(0), before);
@@ -174,12 +172,12 @@ private slots:
             QVERIFY2(!w.enabled(name), name);
         }
         QVERIFY(w.enabled("cmdAdd"));
-        QCOMPARE(control<QPushButton>(&w.window, QStringLiteral("cmdAdd"))->text(), QStringLiteral("行追加"));
-        QCOMPARE(control<QPushButton>(&w.window, QStringLiteral("cmdUpd"))->text(), QStringLiteral("行更新"));
-        QCOMPARE(control<QPushButton>(&w.window, QStringLiteral("cmdDel"))->text(), QStringLiteral("行削除"));
+        QCOMPARE(control<QPushButton>(&w.window, u"cmdAdd"_s)->text(), u"行追加"_s);
+        QCOMPARE(control<QPushButton>(&w.window, u"cmdUpd"_s)->text(), u"行更新"_s);
+        QCOMPARE(control<QPushButton>(&w.window, u"cmdDel"_s)->text(), u"行削除"_s);
         QVERIFY(w.panel->chosenKey().isEmpty());
         PanelWindow renameOnly(false);
-        QVERIFY(!renameOnly.window.findChild<QPushButton*>(QStringLiteral("cmdAdd")));
+        QVERIFY(!renameOnly.window.findChild<QPushButton*>(u"cmdAdd"_s));
         QVERIFY(!renameOnly.panel->addButton());
     }
 
@@ -190,7 +188,7 @@ private slots:
         PanelWindow w;
         clickRow(w.list(), 1);
         QCOMPARE(w.shown, QStringList{"K2"});
-        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K2"));
+        QCOMPARE(w.panel->chosenKey(), u"K2"_s);
         QVERIFY(w.enabled("cmdUpd"));
         QVERIFY(w.enabled("cmdDel"));
         QVERIFY(w.enabled("cmdRUp"));
@@ -200,11 +198,11 @@ private slots:
         w.list()->setFocus();
         QTest::keyClick(w.list(), Qt::Key_Down);
         QCOMPARE(w.shown, (QStringList{"K2", "K2", "K3"}));
-        QCOMPARE(ItemKey(w.panel->chosenRow()), QStringLiteral("K3"));
+        QCOMPARE(ItemKey(w.panel->chosenRow()), u"K3"_s);
 
-        clickButton(&w.window, QStringLiteral("cmdUpd"));
-        clickButton(&w.window, QStringLiteral("cmdDel"));
-        clickButton(&w.window, QStringLiteral("cmdAdd"));
+        clickButton(&w.window, u"cmdUpd"_s);
+        clickButton(&w.window, u"cmdDel"_s);
+        clickButton(&w.window, u"cmdAdd"_s);
         QCOMPARE(w.applied, (QList<int>{1, 2, 0}));
     }
 
@@ -249,14 +247,14 @@ private slots:
         });
         clickRow(w.list(), 0);
         w.shown.clear();
-        clickButton(&w.window, QStringLiteral("cmdRDown"));
-        clickButton(&w.window, QStringLiteral("cmdRDown"));
+        clickButton(&w.window, u"cmdRDown"_s);
+        clickButton(&w.window, u"cmdRDown"_s);
         QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
         QVERIFY(w.list()->topLevelItem(2)->isSelected());
-        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K1"));
+        QCOMPARE(w.panel->chosenKey(), u"K1"_s);
         QVERIFY(w.shown.isEmpty());
         allow = false;
-        clickButton(&w.window, QStringLiteral("cmdRUp"));
+        clickButton(&w.window, u"cmdRUp"_s);
         QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
         QCOMPARE(asked, (QList<int>{1, 1, -1}));
     }
@@ -276,7 +274,7 @@ private slots:
         }
         QVERIFY(w.shown.isEmpty());
         clickRow(w.list(), 1);
-        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K3"));
+        QCOMPARE(w.panel->chosenKey(), u"K3"_s);
     }
 
     // A row the window adds or updates becomes the chosen one, with its texts whole; new
@@ -289,22 +287,22 @@ private slots:
         w.shown.clear();
         QTreeWidgetItem* added = w.panel->rowToEnter(0);
         QCOMPARE(w.list()->indexOfTopLevelItem(added), 3);
-        const QString longName = QStringLiteral("新しく加えたとても長い名前の行");
-        w.panel->enterRow(added, QStringLiteral("K4"), {longName, QStringLiteral("12")});
+        const QString longName = u"新しく加えたとても長い名前の行"_s;
+        w.panel->enterRow(added, u"K4"_s, {longName, u"12"_s});
         QVERIFY(w.shown.isEmpty());
         QCOMPARE(SelectedItem(w.list()), added);
-        QCOMPARE(w.panel->chosenKey(), QStringLiteral("K4"));
+        QCOMPARE(w.panel->chosenKey(), u"K4"_s);
         QVERIFY(added->textAlignment(1) & Qt::AlignRight);
         QVERIFY(w.list()->columnWidth(0) >= w.list()->fontMetrics().horizontalAdvance(longName));
         QVERIFY(w.enabled("cmdUpd"));
 
         QCOMPARE(w.panel->rowToEnter(1), added);
-        w.panel->enterRow(added, QStringLiteral("K5"), {QStringLiteral("改名"), QStringLiteral("3")});
+        w.panel->enterRow(added, u"K5"_s, {u"改名"_s, u"3"_s});
         QCOMPARE(w.list()->topLevelItemCount(), 4);
         QCOMPARE(w.panel->chosenRow(), added);
-        QCOMPARE(ItemKey(added), QStringLiteral("K5"));
+        QCOMPARE(ItemKey(added), u"K5"_s);
 
-        w.panel->setColumns({{QStringLiteral("名称"), 1500}});
+        w.panel->setColumns({{u"名称"_s, 1500}});
         QCOMPARE(w.list()->topLevelItemCount(), 0);
         QVERIFY(w.panel->chosenKey().isEmpty());
         QVERIFY(!w.enabled("cmdUpd"));

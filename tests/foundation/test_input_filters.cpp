@@ -35,17 +35,12 @@ private slots:
         QTest::addColumn<bool>("allow");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("digits") << false << "1200"
-                                << "1200";
-        QTest::newRow("letters and signs dropped") << false << "1a-2,b3"
-                                                   << "123";
-        QTest::newRow("sign and comma allowed") << true << "-1,200"
-                                                << "-1,200";
-        QTest::newRow("point never typed") << true << "12.5"
-                                           << "125";
-        QTest::newRow("full width") << true << QStringLiteral("－１，２３４") << "-1,234";
-        QTest::newRow("late minus cleaned") << true << "12-3"
-                                            << "123";
+        QTest::newRow("digits") << false << u"1200"_s << u"1200"_s;
+        QTest::newRow("letters and signs dropped") << false << u"1a-2,b3"_s << u"123"_s;
+        QTest::newRow("sign and comma allowed") << true << u"-1,200"_s << u"-1,200"_s;
+        QTest::newRow("point never typed") << true << u"12.5"_s << u"125"_s;
+        QTest::newRow("full width") << true << u"－１，２３４"_s << u"-1,234"_s;
+        QTest::newRow("late minus cleaned") << true << u"12-3"_s << u"123"_s;
     }
     void typing()
     {
@@ -64,15 +59,15 @@ private slots:
         QLineEdit box;
         AttachNumericFilter(&box, true, false);
         box.show();
-        QTest::keyClicks(&box, QStringLiteral("12345"));
+        QTest::keyClicks(&box, u"12345"_s);
         QTest::keyClick(&box, Qt::Key_Home);
         QTest::keyClick(&box, Qt::Key_Delete);
         QTest::keyClick(&box, Qt::Key_End);
         QTest::keyClick(&box, Qt::Key_Left);
         QTest::keyClick(&box, Qt::Key_Backspace);
-        QCOMPARE(box.text(), QStringLiteral("235"));
+        QCOMPARE(box.text(), u"235"_s);
         QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(box.text(), QStringLiteral("2345"));
+        QCOMPARE(box.text(), u"2345"_s);
         QVERIFY(!box.testAttribute(Qt::WA_InputMethodEnabled));
     }
 
@@ -81,13 +76,13 @@ private slots:
         QLineEdit box;
         AttachNumericFilter(&box, true, false);
         box.show();
-        QApplication::clipboard()->setText(QStringLiteral("a-1,2b"));
+        QApplication::clipboard()->setText(u"a-1,2b"_s);
         box.paste();
-        QCOMPARE(box.text(), QStringLiteral("-1,2"));
+        QCOMPARE(box.text(), u"-1,2"_s);
         box.clear();
-        QApplication::clipboard()->setText(QStringLiteral("価格 １２，０００円"));
+        QApplication::clipboard()->setText(u"価格 １２，０００円"_s);
         box.paste();
-        QCOMPARE(box.text(), QStringLiteral("12,000"));
+        QCOMPARE(box.text(), u"12,000"_s);
     }
 
     void focusOutFormats()
@@ -102,19 +97,19 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         amount->setFocus();
-        QTest::keyClicks(amount, QStringLiteral("1234567"));
+        QTest::keyClicks(amount, u"1234567"_s);
         other->setFocus();
-        QCOMPARE(amount->text(), QStringLiteral("1,234,567"));
+        QCOMPARE(amount->text(), u"1,234,567"_s);
         // A half-typed number is left as it is for the user to finish.
         amount->setFocus();
-        amount->setText(QStringLiteral("-"));
+        amount->setText(u"-"_s);
         other->setFocus();
-        QCOMPARE(amount->text(), QStringLiteral("-"));
-        QVERIFY(!CheckNumberBox(&window, QStringLiteral("単価"), amount));
-        QCOMPARE(Messages::last().text, QStringLiteral("単価の値が正しくありません。"));
-        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
+        QCOMPARE(amount->text(), u"-"_s);
+        QVERIFY(!CheckNumberBox(&window, u"単価"_s, amount));
+        QCOMPARE(Messages::last().text, u"単価の値が正しくありません。"_s);
+        QCOMPARE(Messages::last().title, u"入力確認"_s);
         amount->clear();
-        QVERIFY(CheckNumberBox(&window, QStringLiteral("単価"), amount));
+        QVERIFY(CheckNumberBox(&window, u"単価"_s, amount));
     }
 
     void dateBox()
@@ -122,24 +117,24 @@ private slots:
         QLineEdit box;
         AttachDateFilter(&box);
         box.show();
-        QTest::keyClicks(&box, QStringLiteral("2003"));
-        QCOMPARE(box.text(), QStringLiteral("2003/"));
-        QTest::keyClicks(&box, QStringLiteral("12"));
-        QCOMPARE(box.text(), QStringLiteral("2003/12/"));
-        QTest::keyClicks(&box, QStringLiteral("a-24"));
-        QCOMPARE(box.text(), QStringLiteral("2003/12/24"));
+        QTest::keyClicks(&box, u"2003"_s);
+        QCOMPARE(box.text(), u"2003/"_s);
+        QTest::keyClicks(&box, u"12"_s);
+        QCOMPARE(box.text(), u"2003/12/"_s);
+        QTest::keyClicks(&box, u"a-24"_s);
+        QCOMPARE(box.text(), u"2003/12/24"_s);
         // Backspace over a slash takes the digit before it too.
-        box.setText(QStringLiteral("2003/12/"));
+        box.setText(u"2003/12/"_s);
         QTest::keyClick(&box, Qt::Key_Backspace);
-        QCOMPARE(box.text(), QStringLiteral("2003/1"));
+        QCOMPARE(box.text(), u"2003/1"_s);
         QCOMPARE(box.cursorPosition(), 6);
         box.clear();
-        QApplication::clipboard()->setText(QStringLiteral("2003-12-24"));
+        QApplication::clipboard()->setText(u"2003-12-24"_s);
         box.paste();
-        QCOMPARE(box.text(), QStringLiteral("2003/12/24"));
+        QCOMPARE(box.text(), u"2003/12/24"_s);
         box.clear();
-        type(&box, QStringLiteral("２００３１２２４"));
-        QCOMPARE(box.text(), QStringLiteral("2003/12/24"));
+        type(&box, u"２００３１２２４"_s);
+        QCOMPARE(box.text(), u"2003/12/24"_s);
     }
 
 private:

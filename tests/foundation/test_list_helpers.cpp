@@ -23,26 +23,22 @@ void seedTwoProjects(DbConnection& conn)
 {
     for (int p = 1; p <= 2; ++p) {
         for (int f = 1; f <= 2; ++f) {
-            const QString pf = QStringLiteral("%1, %2").arg(p).arg(p * 10 + f);
-            ExecSql(conn, QStringLiteral("INSERT INTO TCOCOMO VALUES (%1, 1, 1, 2)").arg(pf));
-            ExecSql(conn, QStringLiteral("INSERT INTO TFPADJ VALUES (%1, 1, 2)").arg(pf));
-            ExecSql(conn, QStringLiteral("INSERT INTO TFP VALUES (%1, 1, 'fp', 1, 2)").arg(pf));
+            const QString pf = u"%1, %2"_s.arg(p).arg(p * 10 + f);
+            ExecSql(conn, u"INSERT INTO TCOCOMO VALUES (%1, 1, 1, 2)"_s.arg(pf));
+            ExecSql(conn, u"INSERT INTO TFPADJ VALUES (%1, 1, 2)"_s.arg(pf));
+            ExecSql(conn, u"INSERT INTO TFP VALUES (%1, 1, 'fp', 1, 2)"_s.arg(pf));
             ExecSql(
                 conn,
                 QStringLiteral(
                     "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, 1, 8, 5000)")
                     .arg(pf));
-            ExecSql(conn,
-                    QStringLiteral("INSERT INTO TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))")
-                        .arg(pf));
+            ExecSql(conn, u"INSERT INTO TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))"_s.arg(pf));
         }
-        ExecSql(conn, QStringLiteral("INSERT INTO TEXPENSE VALUES (%1, 1, NULL, 0, 100, 1, 0, 100)").arg(p));
-        ExecSql(conn, QStringLiteral("INSERT INTO TDELIV VALUES (%1, 1, 1, '1', '0', NULL, 0)").arg(p));
-        ExecSql(conn, QStringLiteral("INSERT INTO TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)").arg(p));
-        ExecSql(
-            conn,
-            QStringLiteral("INSERT INTO TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))").arg(p));
-        ExecSql(conn, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, 1, NULL, 1, 5000, 100, 0)").arg(p));
+        ExecSql(conn, u"INSERT INTO TEXPENSE VALUES (%1, 1, NULL, 0, 100, 1, 0, 100)"_s.arg(p));
+        ExecSql(conn, u"INSERT INTO TDELIV VALUES (%1, 1, 1, '1', '0', NULL, 0)"_s.arg(p));
+        ExecSql(conn, u"INSERT INTO TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)"_s.arg(p));
+        ExecSql(conn, u"INSERT INTO TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s.arg(p));
+        ExecSql(conn, u"INSERT INTO TMEMBER VALUES (%1, 1, NULL, 1, 5000, 100, 0)"_s.arg(p));
     }
 }
 
@@ -68,16 +64,16 @@ private slots:
     {
         QTreeWidget list;
         list.setColumnCount(2);
-        addRow(list, QStringLiteral("M0001"), QStringLiteral("a"), QStringLiteral("PM"));
-        addRow(list, QStringLiteral("M0002"), QStringLiteral("b"), QStringLiteral("SE"));
-        auto* last = addRow(list, QStringLiteral("M0003"), QStringLiteral("c"), QStringLiteral("PG"));
+        addRow(list, u"M0001"_s, u"a"_s, u"PM"_s);
+        addRow(list, u"M0002"_s, u"b"_s, u"SE"_s);
+        auto* last = addRow(list, u"M0003"_s, u"c"_s, u"PG"_s);
         last->setSelected(true);
         MoveListRow(&list, 1);
         QCOMPARE(rowKeys(&list), (QStringList{"M0001", "M0002", "M0003"}));
         MoveListRow(&list, -1);
         QCOMPARE(rowKeys(&list), (QStringList{"M0001", "M0003", "M0002"}));
-        QCOMPARE(list.topLevelItem(1)->text(1), QStringLiteral("PG"));
-        QCOMPARE(SelectedKey(&list).toString(), QStringLiteral("M0003"));
+        QCOMPARE(list.topLevelItem(1)->text(1), u"PG"_s);
+        QCOMPARE(SelectedKey(&list).toString(), u"M0003"_s);
         MoveListRow(&list, -1);
         MoveListRow(&list, -1);
         QCOMPARE(rowKeys(&list), (QStringList{"M0003", "M0001", "M0002"}));
@@ -88,34 +84,34 @@ private slots:
     void freeKeysAndTexts()
     {
         QTreeWidget list;
-        addRow(list, QStringLiteral("f1"), QStringLiteral("画面"));
-        auto* second = addRow(list, QStringLiteral("f2"), QStringLiteral("帳票"));
-        QVERIFY(ListKeyFree(&list, QStringLiteral("f3"), 0));
-        QVERIFY(!ListKeyFree(&list, QStringLiteral("f2"), 0));
-        QVERIFY(!ListKeyFree(&list, QStringLiteral("f2"), 1));
+        addRow(list, u"f1"_s, u"画面"_s);
+        auto* second = addRow(list, u"f2"_s, u"帳票"_s);
+        QVERIFY(ListKeyFree(&list, u"f3"_s, 0));
+        QVERIFY(!ListKeyFree(&list, u"f2"_s, 0));
+        QVERIFY(!ListKeyFree(&list, u"f2"_s, 1));
         second->setSelected(true);
-        QVERIFY(ListKeyFree(&list, QStringLiteral("f2"), 1));
-        QVERIFY(!ListKeyFree(&list, QStringLiteral("f2"), 0));
-        QVERIFY(!ListKeyFree(&list, QStringLiteral("f1"), 1));
-        QVERIFY(!ListTextFree(&list, QStringLiteral("帳票"), 0));
-        QVERIFY(ListTextFree(&list, QStringLiteral("帳票"), 1));
-        QVERIFY(!ListTextFree(&list, QStringLiteral("画面"), 1));
-        QVERIFY(ListTextFree(&list, QStringLiteral("other"), 0));
+        QVERIFY(ListKeyFree(&list, u"f2"_s, 1));
+        QVERIFY(!ListKeyFree(&list, u"f2"_s, 0));
+        QVERIFY(!ListKeyFree(&list, u"f1"_s, 1));
+        QVERIFY(!ListTextFree(&list, u"帳票"_s, 0));
+        QVERIFY(ListTextFree(&list, u"帳票"_s, 1));
+        QVERIFY(!ListTextFree(&list, u"画面"_s, 1));
+        QVERIFY(ListTextFree(&list, u"other"_s, 0));
     }
 
     void keyNumbers()
     {
         int n = 0;
-        QVERIFY(KeyNumber(QStringLiteral("C12"), &n));
+        QVERIFY(KeyNumber(u"C12"_s, &n));
         QCOMPARE(n, 12);
-        QVERIFY(KeyNumber(QStringLiteral("M0007"), &n));
+        QVERIFY(KeyNumber(u"M0007"_s, &n));
         QCOMPARE(n, 7);
         QVERIFY(Messages::shown().isEmpty());
         n = -1;
-        QVERIFY(!KeyNumber(QStringLiteral("F40000"), &n));
+        QVERIFY(!KeyNumber(u"F40000"_s, &n));
         QCOMPARE(n, -1);
         QCOMPARE(Messages::shown().size(), 1);
-        QVERIFY(Messages::last().text.contains(QStringLiteral("F40000")));
+        QVERIFY(Messages::last().text.contains(u"F40000"_s));
     }
 
     void columnWidths()
@@ -137,15 +133,13 @@ private slots:
         QTreeWidget list;
         for (const auto& [name, sort] : {std::pair<const char*, int>{"A", 3}, {"B", 5}, {"C", 5}}) {
             ExecSql(*conn,
-                    QStringLiteral("INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (%1, '%2', '')")
-                        .arg(sort)
-                        .arg(QLatin1String(name)));
-            addRow(list, QStringLiteral("C%1").arg(GetIdentity(*conn, QStringLiteral("MCUSTOMER"))),
-                   QLatin1String(name));
+                    u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (%1, '%2', '')"_s.arg(sort).arg(
+                        QLatin1String(name)));
+            addRow(list, u"C%1"_s.arg(GetIdentity(*conn, u"MCUSTOMER"_s)), QLatin1String(name));
         }
         const auto sortOf = [&](const char* name) {
-            return scalar(*conn, QStringLiteral("SELECT NSORT AS V FROM MCUSTOMER WHERE CCUSTNAME = '%1'")
-                                     .arg(QLatin1String(name)))
+            return scalar(*conn, u"SELECT NSORT AS V FROM MCUSTOMER WHERE CCUSTNAME = '%1'"_s.arg(
+                                     QLatin1String(name)))
                 .toInt();
         };
         QStringList statements;
@@ -153,39 +147,39 @@ private slots:
             [&statements](const DbConnection&, const QString& sql) { statements << sql; });
 
         list.topLevelItem(0)->setSelected(true);
-        QVERIFY(!SwapSortOrder(*conn, &list, -1, QStringLiteral("MCUSTOMER"), QStringLiteral("NCUSTOMER")));
+        QVERIFY(!SwapSortOrder(*conn, &list, -1, u"MCUSTOMER"_s, u"NCUSTOMER"_s));
         QVERIFY(statements.isEmpty());
 
         // Equal orders exchange equal values: nothing changes in the database.
         list.clearSelection();
         list.topLevelItem(1)->setSelected(true);
-        QVERIFY(SwapSortOrder(*conn, &list, 1, QStringLiteral("MCUSTOMER"), QStringLiteral("NCUSTOMER")));
+        QVERIFY(SwapSortOrder(*conn, &list, 1, u"MCUSTOMER"_s, u"NCUSTOMER"_s));
         QCOMPARE(sortOf("B"), 5);
         QCOMPARE(sortOf("C"), 5);
         QVERIFY(statements.first().startsWith(
-            QStringLiteral("SELECT NSORT, NCUSTOMER AS NKEY FROM MCUSTOMER WHERE NCUSTOMER IN (")));
+            u"SELECT NSORT, NCUSTOMER AS NKEY FROM MCUSTOMER WHERE NCUSTOMER IN ("_s));
 
         list.clearSelection();
         list.topLevelItem(0)->setSelected(true);
-        QVERIFY(SwapSortOrder(*conn, &list, 1, QStringLiteral("MCUSTOMER"), QStringLiteral("NCUSTOMER")));
+        QVERIFY(SwapSortOrder(*conn, &list, 1, u"MCUSTOMER"_s, u"NCUSTOMER"_s));
         QCOMPARE(sortOf("A"), 5);
         QCOMPARE(sortOf("B"), 3);
 
         // A failing update leaves both rows as they were and is reported.
         DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
-            if (sql.startsWith(QStringLiteral("UPDATE")) && sql.contains(QStringLiteral("NSORT = 5"))) {
-                throw DbError(DbError::Other, QStringLiteral("injected"));
+            if (sql.startsWith(u"UPDATE"_s) && sql.contains(u"NSORT = 5"_s)) {
+                throw DbError(DbError::Other, u"injected"_s);
             }
         });
         list.clearSelection();
         list.topLevelItem(0)->setSelected(true);
-        QVERIFY(!SwapSortOrder(*conn, &list, 1, QStringLiteral("MCUSTOMER"), QStringLiteral("NCUSTOMER")));
+        QVERIFY(!SwapSortOrder(*conn, &list, 1, u"MCUSTOMER"_s, u"NCUSTOMER"_s));
         QCOMPARE(sortOf("A"), 5);
         QCOMPARE(sortOf("B"), 3);
-        QCOMPARE(Messages::last().title, QStringLiteral("DBエラー"));
+        QCOMPARE(Messages::last().title, u"DBエラー"_s);
         QCOMPARE(Messages::last().icon, Messages::Critical);
         QVERIFY(Messages::last().text.startsWith(
-            QStringLiteral("injected\nUPDATE MCUSTOMER SET NSORT = 5 WHERE NCUSTOMER = ")));
+            u"injected\nUPDATE MCUSTOMER SET NSORT = 5 WHERE NCUSTOMER = "_s));
     }
 
     void deleteProjectRows_data() { addEngineRows(); }
@@ -212,16 +206,16 @@ private slots:
                                           "DELETE TFUNCTION WHERE NPROJECT = 1 AND NFUNCTION = 12"}));
         // Four function rows went (TCOCOMO, TFPADJ, TFP, THOUR); the function's own TDATE row stays.
         QCOMPARE(ownedRows(*conn, QString()), before - 4);
-        QCOMPARE(rowCount(*conn, QStringLiteral("TDATE"), QStringLiteral("NPROJECT = 1")), 3);
-        QCOMPARE(rowCount(*conn, QStringLiteral("TFP"), QStringLiteral("NPROJECT = 1")), 1);
+        QCOMPARE(rowCount(*conn, u"TDATE"_s, u"NPROJECT = 1"_s), 3);
+        QCOMPARE(rowCount(*conn, u"TFP"_s, u"NPROJECT = 1"_s), 1);
 
         // The whole project, inside a transaction that is then rolled back: nothing is lost.
         {
             Transaction transaction(*conn);
             DeleteProjectRows(*conn, 1, 0);
-            QCOMPARE(ownedRows(*conn, QStringLiteral("NPROJECT = 1")), 0);
+            QCOMPARE(ownedRows(*conn, u"NPROJECT = 1"_s), 0);
         }
-        QVERIFY(ownedRows(*conn, QStringLiteral("NPROJECT = 1")) > 0);
+        QVERIFY(ownedRows(*conn, u"NPROJECT = 1"_s) > 0);
         statements.clear();
         {
             Transaction transaction(*conn);
@@ -232,8 +226,8 @@ private slots:
                  (QStringList{"DELETE TEXPENSE WHERE NPROJECT = 1", "DELETE TDELIV WHERE NPROJECT = 1",
                               "DELETE TCONTRACT WHERE NPROJECT = 1", "DELETE TDATE WHERE NPROJECT = 1",
                               "DELETE TMEMBER WHERE NPROJECT = 1", "DELETE TPROJECT WHERE NPROJECT = 1"}));
-        QCOMPARE(ownedRows(*conn, QStringLiteral("NPROJECT = 1")), 0);
-        QCOMPARE(ownedRows(*conn, QStringLiteral("NPROJECT = 2")), before / 2);
+        QCOMPARE(ownedRows(*conn, u"NPROJECT = 1"_s), 0);
+        QCOMPARE(ownedRows(*conn, u"NPROJECT = 2"_s), before / 2);
     }
 
     void childProjectIds_data() { addEngineRows(); }
@@ -242,7 +236,7 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        ExecSql(*conn, QStringLiteral("INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"));
+        ExecSql(*conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"_s);
         // 1 ─ 2 ─ 4, 1 ─ 3; 5 alone.
         const int parents[] = {0, 1, 1, 2, 0};
         for (const int parent : parents) {
@@ -250,12 +244,12 @@ private slots:
                                           "NPRIKIND) VALUES (%1, 'p', 1, 1, 1)")
                                .arg(parent));
         }
-        QCOMPARE(ChildProjectIds(*conn, 1), QStringLiteral(", 2, 4, 3"));
-        QCOMPARE(ChildProjectIds(*conn, 2), QStringLiteral(", 4"));
+        QCOMPARE(ChildProjectIds(*conn, 1), u", 2, 4, 3"_s);
+        QCOMPARE(ChildProjectIds(*conn, 2), u", 4"_s);
         QCOMPARE(ChildProjectIds(*conn, 5), QString());
         // A loop made outside the program ends instead of recursing for ever.
-        ExecSql(*conn, QStringLiteral("UPDATE TPROJECT SET NPARPROJ = 4 WHERE NPROJECT = 1"));
-        QCOMPARE(ChildProjectIds(*conn, 1), QStringLiteral(", 2, 4, 3"));
+        ExecSql(*conn, u"UPDATE TPROJECT SET NPARPROJ = 4 WHERE NPROJECT = 1"_s);
+        QCOMPARE(ChildProjectIds(*conn, 1), u", 2, 4, 3"_s);
     }
 
 private:

@@ -11,9 +11,9 @@ namespace {
 QMap<QString, QStringList> scriptTables(const QString& script)
 {
     QMap<QString, QStringList> tables;
-    static const QRegularExpression createTable(
-        QStringLiteral("^CREATE\\s+TABLE\\s+(\\w+)\\s*\\((.*)\\)\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression createTable(u"^CREATE\\s+TABLE\\s+(\\w+)\\s*\\((.*)\\)\\s*$"_s,
+                                                QRegularExpression::CaseInsensitiveOption |
+                                                    QRegularExpression::DotMatchesEverythingOption);
     for (const QString& statement : SplitSqlScript(script)) {
         const QRegularExpressionMatch m = createTable.match(statement);
         if (!m.hasMatch()) {
@@ -30,10 +30,9 @@ QMap<QString, QStringList> scriptTables(const QString& script)
                 --depth;
             if (c == QLatin1Char(',') && depth == 0) {
                 const QString first =
-                    current.trimmed().section(QRegularExpression(QStringLiteral("\\s+")), 0, 0).toUpper();
-                static const QStringList notColumns = {QStringLiteral("CONSTRAINT"),
-                                                       QStringLiteral("PRIMARY"), QStringLiteral("FOREIGN"),
-                                                       QStringLiteral("UNIQUE"), QStringLiteral("CHECK")};
+                    current.trimmed().section(QRegularExpression(u"\\s+"_s), 0, 0).toUpper();
+                static const QStringList notColumns = {u"CONSTRAINT"_s, u"PRIMARY"_s, u"FOREIGN"_s,
+                                                       u"UNIQUE"_s, u"CHECK"_s};
                 if (!first.isEmpty() && !notColumns.contains(first)) {
                     columns << first;
                 }
@@ -50,7 +49,7 @@ QMap<QString, QStringList> scriptTables(const QString& script)
 QStringList scriptViews(const QString& script)
 {
     QStringList views;
-    static const QRegularExpression createView(QStringLiteral("^CREATE\\s+VIEW\\s+(\\w+)"),
+    static const QRegularExpression createView(u"^CREATE\\s+VIEW\\s+(\\w+)"_s,
                                                QRegularExpression::CaseInsensitiveOption);
     for (const QString& statement : SplitSqlScript(script)) {
         const QRegularExpressionMatch m = createView.match(statement);
@@ -117,9 +116,9 @@ private slots:
         for (auto it = orders.cbegin(); it != orders.cend(); ++it) {
             QCOMPARE(fieldsOf(*conn, it.key()), it.value());
         }
-        QCOMPARE(fieldsOf(*conn, QStringLiteral("VFP")),
+        QCOMPARE(fieldsOf(*conn, u"VFP"_s),
                  (QStringList{"NPROJECT", "NFUNCTION", "NADD", "NKIND", "NCOMPLEX", "CTITLE", "NFP"}));
-        const QStringList vcharge = fieldsOf(*conn, QStringLiteral("VCHARGE"));
+        const QStringList vcharge = fieldsOf(*conn, u"VCHARGE"_s);
         for (const char* column :
              {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR", "CMEMBER", "NPRIKIND", "NDPRI"}) {
             QVERIFY2(vcharge.contains(QLatin1String(column)), column);
@@ -136,33 +135,26 @@ private slots:
                                    "SELECT SUM(NVALUE) AS V FROM MCOCOMO WHERE NDKIND = 1 AND NDRANK = 2"))
                      .toDouble(),
                  18.97);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MCOCOMO"), QStringLiteral("NDKIND = 1")), 30);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MCOCOMO"),
-                          QStringLiteral("NDKIND = 2 AND NDRANK = 2 AND NVALUE = 1")),
-                 17);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MFPMATRIX")), 15);
-        QCOMPARE(
-            scalar(*conn, QStringLiteral("SELECT NFP AS V FROM MFPMATRIX WHERE NKIND = 1 AND NCOMPLEX = 3"))
-                .toInt(),
-            15);
+        QCOMPARE(rowCount(*conn, u"MCOCOMO"_s, u"NDKIND = 1"_s), 30);
+        QCOMPARE(rowCount(*conn, u"MCOCOMO"_s, u"NDKIND = 2 AND NDRANK = 2 AND NVALUE = 1"_s), 17);
+        QCOMPARE(rowCount(*conn, u"MFPMATRIX"_s), 15);
+        QCOMPARE(scalar(*conn, u"SELECT NFP AS V FROM MFPMATRIX WHERE NKIND = 1 AND NCOMPLEX = 3"_s).toInt(),
+                 15);
         for (int division = 1; division <= 5; ++division) {
-            const QString where = QStringLiteral("NDID = %1 AND CDEF = '1'").arg(division);
-            QCOMPARE(rowCount(*conn, QStringLiteral("MDIV"), where), 1);
-            QCOMPARE(scalar(*conn, QStringLiteral("SELECT NCOEF AS V FROM MDIV WHERE ") + where).toDouble(),
-                     1.0);
+            const QString where = u"NDID = %1 AND CDEF = '1'"_s.arg(division);
+            QCOMPARE(rowCount(*conn, u"MDIV"_s, where), 1);
+            QCOMPARE(scalar(*conn, u"SELECT NCOEF AS V FROM MDIV WHERE "_s + where).toDouble(), 1.0);
         }
-        const int processes =
-            rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 7 AND CDEF = '1'"));
+        const int processes = rowCount(*conn, u"MDIV"_s, u"NDID = 7 AND CDEF = '1'"_s);
         QVERIFY(processes >= 1 && processes <= 9);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 16 AND NVAL IN (0, 1, 2)")),
-                 3);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 15")), 6);
-        QVERIFY(rowCount(*conn, QStringLiteral("MDIV"), QStringLiteral("NDID = 17")) > 0);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MPRIBASE")), 1);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MPRIPROG"), QStringLiteral("CCKIND = '1'")), processes);
-        QVERIFY(rowCount(*conn, QStringLiteral("MLANG")) >= 8);
-        QCOMPARE(rowCount(*conn, QStringLiteral("MCUSTOMER")), 0);
-        QCOMPARE(rowCount(*conn, QStringLiteral("TPROJECT")), 0);
+        QCOMPARE(rowCount(*conn, u"MDIV"_s, u"NDID = 16 AND NVAL IN (0, 1, 2)"_s), 3);
+        QCOMPARE(rowCount(*conn, u"MDIV"_s, u"NDID = 15"_s), 6);
+        QVERIFY(rowCount(*conn, u"MDIV"_s, u"NDID = 17"_s) > 0);
+        QCOMPARE(rowCount(*conn, u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(*conn, u"MPRIPROG"_s, u"CCKIND = '1'"_s), processes);
+        QVERIFY(rowCount(*conn, u"MLANG"_s) >= 8);
+        QCOMPARE(rowCount(*conn, u"MCUSTOMER"_s), 0);
+        QCOMPARE(rowCount(*conn, u"TPROJECT"_s), 0);
     }
 
     void chargeViewKeepsEveryAssignment_data() { addEngineRows(); }
@@ -171,17 +163,15 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
         auto conn = db->connect();
-        ExecSql(*conn, QStringLiteral("INSERT INTO MPRIBASE (NSORT,CPRINAME,NBASE) VALUES (2, 'second', 0)"));
-        const int secondKind = GetIdentity(*conn, QStringLiteral("MPRIBASE"));
-        ExecSql(*conn, QStringLiteral("INSERT INTO MMEMBER (CMEMBER,NMKIND,NMEMBPRI) VALUES ('a', 1, 5000)"));
-        const int member = GetIdentity(*conn, QStringLiteral("MMEMBER"));
-        ExecSql(*conn, QStringLiteral("INSERT INTO TMEMBER VALUES (7, 1, %1, 1, 5000, 100, 0)").arg(member));
-        ExecSql(*conn, QStringLiteral("INSERT INTO TCHARGE VALUES (7, 3, 1, 1, %1, 8)").arg(member));
-        ExecSql(*conn, QStringLiteral("INSERT INTO TCHARGE VALUES (7, 3, 2, 1, %1, 4)").arg(member));
-        QCOMPARE(rowCount(*conn, QStringLiteral("VCHARGE")), 4);
-        QCOMPARE(rowCount(*conn, QStringLiteral("VCHARGE"),
-                          QStringLiteral("NPRIKIND = %1 AND NDPRI = 0").arg(secondKind)),
-                 2);
+        ExecSql(*conn, u"INSERT INTO MPRIBASE (NSORT,CPRINAME,NBASE) VALUES (2, 'second', 0)"_s);
+        const int secondKind = GetIdentity(*conn, u"MPRIBASE"_s);
+        ExecSql(*conn, u"INSERT INTO MMEMBER (CMEMBER,NMKIND,NMEMBPRI) VALUES ('a', 1, 5000)"_s);
+        const int member = GetIdentity(*conn, u"MMEMBER"_s);
+        ExecSql(*conn, u"INSERT INTO TMEMBER VALUES (7, 1, %1, 1, 5000, 100, 0)"_s.arg(member));
+        ExecSql(*conn, u"INSERT INTO TCHARGE VALUES (7, 3, 1, 1, %1, 8)"_s.arg(member));
+        ExecSql(*conn, u"INSERT INTO TCHARGE VALUES (7, 3, 2, 1, %1, 4)"_s.arg(member));
+        QCOMPARE(rowCount(*conn, u"VCHARGE"_s), 4);
+        QCOMPARE(rowCount(*conn, u"VCHARGE"_s, u"NPRIKIND = %1 AND NDPRI = 0"_s.arg(secondKind)), 2);
         const double price =
             scalar(*conn,
                    QStringLiteral(
@@ -189,13 +179,11 @@ private slots:
                 .toDouble();
         QVERIFY(price > 0);
         QCOMPARE(
-            scalar(*conn, QStringLiteral("SELECT SUM(NHOUR * NDPRI) AS V FROM VCHARGE WHERE NPRIKIND = 1"))
-                .toDouble(),
+            scalar(*conn, u"SELECT SUM(NHOUR * NDPRI) AS V FROM VCHARGE WHERE NPRIKIND = 1"_s).toDouble(),
             12 * price);
         QCOMPARE(
-            scalar(*conn, QStringLiteral("SELECT CMEMBER AS V FROM VCHARGE WHERE NPRIKIND = 1 AND NPROC = 2"))
-                .toString(),
-            QStringLiteral("a"));
+            scalar(*conn, u"SELECT CMEMBER AS V FROM VCHARGE WHERE NPRIKIND = 1 AND NPROC = 2"_s).toString(),
+            u"a"_s);
     }
 
     void demoDataIsConsistent_data() { addEngineRows(); }
@@ -204,8 +192,8 @@ private slots:
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine, true);
         auto conn = db->connect();
-        QVERIFY(rowCount(*conn, QStringLiteral("TPROJECT")) >= 3);
-        QVERIFY(rowCount(*conn, QStringLiteral("TFUNCTION")) >= 2);
+        QVERIFY(rowCount(*conn, u"TPROJECT"_s) >= 3);
+        QVERIFY(rowCount(*conn, u"TFUNCTION"_s) >= 2);
         // Stored hours and prices are what the member assignments give.
         Recordset rs =
             OpenRs(*conn, QStringLiteral(
@@ -217,10 +205,8 @@ private slots:
                               "FROM TFUNCTION F, TPROJECT P WHERE F.NPROJECT = P.NPROJECT"));
         int functions = 0;
         for (; !rs.eof(); rs.moveNext(), ++functions) {
-            QCOMPARE(rs.field(QStringLiteral("NHTOTAL")).toDouble(),
-                     rs.field(QStringLiteral("HOUR")).toDouble());
-            QCOMPARE(rs.field(QStringLiteral("NTOTAL")).toDouble(),
-                     rs.field(QStringLiteral("PRI")).toDouble());
+            QCOMPARE(rs.field(u"NHTOTAL"_s).toDouble(), rs.field(u"HOUR"_s).toDouble());
+            QCOMPARE(rs.field(u"NTOTAL"_s).toDouble(), rs.field(u"PRI"_s).toDouble());
         }
         QVERIFY(functions >= 2);
     }

@@ -19,11 +19,11 @@ private slots:
 
     void freshUserGetsDefaults()
     {
-        QCOMPARE(GetConnStr(), QStringLiteral("Provider=SQLite;Data Source=kaldb.sqlite"));
+        QCOMPARE(GetConnStr(), u"Provider=SQLite;Data Source=kaldb.sqlite"_s);
         const ConnSettings s = ConnSettings::fromStore();
-        QCOMPARE(s.dbName, QStringLiteral("kaldb"));
-        QCOMPARE(s.userID, QStringLiteral("kal"));
-        QCOMPARE(s.passwd, QStringLiteral("kal"));
+        QCOMPARE(s.dbName, u"kaldb"_s);
+        QCOMPARE(s.userID, u"kal"_s);
+        QCOMPARE(s.passwd, u"kal"_s);
         // Reading writes nothing.
         QVERIFY(!QFileInfo::exists(SettingsStore::filePath()));
     }
@@ -33,42 +33,35 @@ private slots:
         QTest::addColumn<QString>("base");
         QTest::addColumn<QString>("expected");
         QTest::newRow("part template")
-            << "Provider=SQLOLEDB.1;Password=$PASSWD$;Persist Security Info=True;User ID=$UserID$;Initial "
+            << u"Provider=SQLOLEDB.1;Password=$PASSWD$;Persist Security Info=True;User ID=$UserID$;Initial "_s
                "Catalog=$DBName$"
-            << "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=me;Initial Catalog=db";
-        QTest::newRow("omitted placeholder") << "Provider=SQLite;Data Source=fixed.sqlite"
-                                             << "Provider=SQLite;Data Source=fixed.sqlite";
-        QTest::newRow("repeated") << "A=$DBName$;B=$DBName$"
-                                  << "A=db;B=db";
-        QTest::newRow("case sensitive") << "A=$dbname$;B=$DBName$"
-                                        << "A=$dbname$;B=db";
+            << u"Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=me;Initial Catalog=db"_s;
+        QTest::newRow("omitted placeholder")
+            << u"Provider=SQLite;Data Source=fixed.sqlite"_s << u"Provider=SQLite;Data Source=fixed.sqlite"_s;
+        QTest::newRow("repeated") << u"A=$DBName$;B=$DBName$"_s << u"A=db;B=db"_s;
+        QTest::newRow("case sensitive") << u"A=$dbname$;B=$DBName$"_s << u"A=$dbname$;B=db"_s;
     }
     void placeholders()
     {
         QFETCH(QString, base);
         QFETCH(QString, expected);
-        SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("ConnStr_Base"), base);
-        SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("UserID"),
-                    QStringLiteral("me"));
-        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("DB"), QStringLiteral("Passwd"),
-                    QStringLiteral("pw"));
-        SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("DBName"),
-                    QStringLiteral("db"));
+        SaveSetting(u"vorna"_s, u"DB"_s, u"ConnStr_Base"_s, base);
+        SaveSetting(u"vorna"_s, u"DB"_s, u"UserID"_s, u"me"_s);
+        SaveSetting(u"VORNA"_s, u"DB"_s, u"Passwd"_s, u"pw"_s);
+        SaveSetting(u"vorna"_s, u"DB"_s, u"DBName"_s, u"db"_s);
         QCOMPARE(GetConnStr(), expected);
     }
 
     void storeIsPrivate()
     {
-        SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("Passwd"),
-                    QStringLiteral("secret"));
+        SaveSetting(u"vorna"_s, u"DB"_s, u"Passwd"_s, u"secret"_s);
         const QFileInfo info(SettingsStore::filePath());
         QVERIFY(info.exists());
         QCOMPARE(info.permissions() &
                      (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFileDevice::Permissions());
         // Both application names reach the same place.
-        QCOMPARE(GetSetting(QStringLiteral("VORNA"), QStringLiteral("DB"), QStringLiteral("Passwd")),
-                 QStringLiteral("secret"));
+        QCOMPARE(GetSetting(u"VORNA"_s, u"DB"_s, u"Passwd"_s), u"secret"_s);
     }
 
     void passwordCannotAddSettings()
@@ -76,10 +69,10 @@ private slots:
         const ConnectionSpec spec = ConnectionSpec::resolve(
             QStringLiteral("Provider=PostgreSQL;Host=db.example;User ID=$UserID$;Password=$PASSWD$;Initial "
                            "Catalog=$DBName$"),
-            QStringLiteral("kal"), QStringLiteral("a;Host=evil;b=c"), QStringLiteral("kaldb"));
-        QCOMPARE(spec.value(QStringLiteral("host")), QStringLiteral("db.example"));
-        QCOMPARE(spec.value(QStringLiteral("Password")), QStringLiteral("a;Host=evil;b=c"));
-        QCOMPARE(spec.value(QStringLiteral("INITIAL CATALOG")), QStringLiteral("kaldb"));
+            u"kal"_s, u"a;Host=evil;b=c"_s, u"kaldb"_s);
+        QCOMPARE(spec.value(u"host"_s), u"db.example"_s);
+        QCOMPARE(spec.value(u"Password"_s), u"a;Host=evil;b=c"_s);
+        QCOMPARE(spec.value(u"INITIAL CATALOG"_s), u"kaldb"_s);
     }
 
     // Every way a connection can fail ends in the start-up prompt with a readable reason, and
@@ -88,24 +81,24 @@ private slots:
     {
         QTest::addColumn<QString>("connStr");
         QTest::addColumn<QString>("expectedText");
-        QTest::newRow("unknown provider") << "Provider=Oracle;Data Source=x" << QStringLiteral("Oracle");
-        QTest::newRow("no provider") << "Data Source=x.sqlite" << QStringLiteral("Provider");
-        QTest::newRow("malformed") << "Provider=SQLite;garbage" << QStringLiteral("garbage");
+        QTest::newRow("unknown provider") << u"Provider=Oracle;Data Source=x"_s << u"Oracle"_s;
+        QTest::newRow("no provider") << u"Data Source=x.sqlite"_s << u"Provider"_s;
+        QTest::newRow("malformed") << u"Provider=SQLite;garbage"_s << u"garbage"_s;
         QTest::newRow("file that cannot be created")
-            << "Provider=SQLite;Data Source=/dev/null/kaldb.sqlite" << QStringLiteral("/dev/null");
-        QTest::newRow("missing odbc driver") << "Provider=SQLServer;Driver=No Such Driver;Data "
+            << u"Provider=SQLite;Data Source=/dev/null/kaldb.sqlite"_s << u"/dev/null"_s;
+        QTest::newRow("missing odbc driver") << u"Provider=SQLServer;Driver=No Such Driver;Data "_s
                                                 "Source=127.0.0.1,1;Initial Catalog=x;User ID=a;Password=b"
-                                             << QStringLiteral("No Such Driver");
+                                             << u"No Such Driver"_s;
         QTest::newRow("postgresql server missing")
-            << "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Initial Catalog=x;User ID=a;Password=b"
-            << QStringLiteral("127.0.0.1");
+            << u"Provider=PostgreSQL;Host=127.0.0.1;Port=1;Initial Catalog=x;User ID=a;Password=b"_s
+            << u"127.0.0.1"_s;
         QTest::newRow("postgresql server silent")
-            << "Provider=PostgreSQL;Host=127.0.0.1;Port=$SILENT$;Initial Catalog=x;User ID=a;Password=b"
-            << QStringLiteral("timeout");
+            << u"Provider=PostgreSQL;Host=127.0.0.1;Port=$SILENT$;Initial Catalog=x;User ID=a;Password=b"_s
+            << u"timeout"_s;
         QTest::newRow("sql server silent")
-            << "Provider=SQLServer;Data Source=127.0.0.1,$SILENT$;Initial Catalog=x;User ID=a;Password=b"
-            << QStringLiteral("Timeout");
-        QTest::newRow("wrong password") << "$WRONGPASSWORD$" << QStringLiteral("password");
+            << u"Provider=SQLServer;Data Source=127.0.0.1,$SILENT$;Initial Catalog=x;User ID=a;Password=b"_s
+            << u"Timeout"_s;
+        QTest::newRow("wrong password") << u"$WRONGPASSWORD$"_s << u"password"_s;
     }
     void startupFailurePrompt()
     {
@@ -114,17 +107,17 @@ private slots:
         // A listening socket that never speaks.
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
-        connStr.replace(QStringLiteral("$SILENT$"), QString::number(silent.serverPort()));
+        connStr.replace(u"$SILENT$"_s, QString::number(silent.serverPort()));
         if (connStr == QLatin1String("$WRONGPASSWORD$")) {
-            connStr = PostgresServerConnStr(QStringLiteral("postgres"));
+            connStr = PostgresServerConnStr(u"postgres"_s);
             QVERIFY2(!connStr.isEmpty(), "no PostgreSQL test server");
-            connStr.replace(QStringLiteral("Password=vornapg"), QStringLiteral("Password=wrong"));
+            connStr.replace(u"Password=vornapg"_s, u"Password=wrong"_s);
         }
-        SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("ConnStr_Base"), connStr);
+        SaveSetting(u"vorna"_s, u"DB"_s, u"ConnStr_Base"_s, connStr);
         Messages::setNextAnswer(QMessageBox::No);
         AppState state;
         QVERIFY(!Main(state, [](AppState&) { return new QWidget; }));
-        QCOMPARE(Messages::last().title, QStringLiteral("接続失敗"));
+        QCOMPARE(Messages::last().title, u"接続失敗"_s);
         QVERIFY2(Messages::last().text.contains(expectedText, Qt::CaseInsensitive),
                  qPrintable(Messages::last().text));
     }
@@ -134,15 +127,15 @@ private slots:
         DbConnection::OpenOptions options;
         options.createMissingFile = true;
         auto connection = DbConnection::open(ConnectionSpec::fromStore(), options);
-        QCOMPARE(connection->location(), m_env->path(QStringLiteral("data/kaldb.sqlite")));
-        QVERIFY(QFileInfo::exists(m_env->path(QStringLiteral("data/kaldb.sqlite"))));
+        QCOMPARE(connection->location(), m_env->path(u"data/kaldb.sqlite"_s));
+        QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
         QCOMPARE(ExistingTables(*connection).size(), 21);
-        QVERIFY(rowCount(*connection, QStringLiteral("MCOCOMO")) > 0);
-        QCOMPARE(rowCount(*connection, QStringLiteral("MCUSTOMER")), 0);
+        QVERIFY(rowCount(*connection, u"MCOCOMO"_s) > 0);
+        QCOMPARE(rowCount(*connection, u"MCUSTOMER"_s), 0);
         // A second start opens the same file without setting it up again.
         connection.reset();
         auto again = DbConnection::open(ConnectionSpec::fromStore(), options);
-        QVERIFY(rowCount(*again, QStringLiteral("MDIV")) > 0);
+        QVERIFY(rowCount(*again, u"MDIV"_s) > 0);
     }
 
     void secondConnectionReachesSameDatabase()
@@ -150,8 +143,8 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto first = db->connect();
         auto second = first->openSecond();
-        ExecSql(*second, QStringLiteral("INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'x', '')"));
-        QCOMPARE(rowCount(*first, QStringLiteral("MCUSTOMER")), 1);
+        ExecSql(*second, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'x', '')"_s);
+        QCOMPARE(rowCount(*first, u"MCUSTOMER"_s), 1);
     }
 
 private:

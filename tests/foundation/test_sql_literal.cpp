@@ -10,36 +10,27 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("apostrophe") << QVariant(QStringLiteral("O'Brien")) << "C"
-                                    << QStringLiteral("'O''Brien'");
-        QTest::newRow("several quotes")
-            << QVariant(QStringLiteral("'a''b'")) << "CSFUNC" << QStringLiteral("'''a''''b'''");
-        QTest::newRow("empty text for C")
-            << QVariant(QString(QLatin1String(""))) << "C" << QStringLiteral("''");
-        QTest::newRow("empty text for N")
-            << QVariant(QString(QLatin1String(""))) << "N" << QStringLiteral("NULL");
-        QTest::newRow("grouped number") << QVariant(QStringLiteral("1,200")) << "N" << QStringLiteral("1200");
+        QTest::newRow("apostrophe") << QVariant(u"O'Brien"_s) << u"C"_s << u"'O''Brien'"_s;
+        QTest::newRow("several quotes") << QVariant(u"'a''b'"_s) << u"CSFUNC"_s << u"'''a''''b'''"_s;
+        QTest::newRow("empty text for C") << QVariant(QString(QLatin1String(""))) << u"C"_s << u"''"_s;
+        QTest::newRow("empty text for N") << QVariant(QString(QLatin1String(""))) << u"N"_s << u"NULL"_s;
+        QTest::newRow("grouped number") << QVariant(u"1,200"_s) << u"N"_s << u"1200"_s;
         QTest::newRow("number text with decimals")
-            << QVariant(QStringLiteral("1,234,567.25")) << "NPRICE" << QStringLiteral("1234567.25");
-        QTest::newRow("big number plain")
-            << QVariant(QStringLiteral("12345678901")) << "N" << QStringLiteral("12345678901");
-        QTest::newRow("true for CBASE") << QVariant(true) << "CBASE" << QStringLiteral("'1'");
-        QTest::newRow("false for C") << QVariant(false) << "C" << QStringLiteral("'0'");
-        QTest::newRow("true for N") << QVariant(true) << "N" << QStringLiteral("1");
-        QTest::newRow("null") << QVariant() << "C" << QStringLiteral("NULL");
-        QTest::newRow("null number") << QVariant() << "N" << QStringLiteral("NULL");
-        QTest::newRow("lower case c") << QVariant(QStringLiteral("x")) << "c" << QStringLiteral("'x'");
-        QTest::newRow("NDISCOUNT like N")
-            << QVariant(QStringLiteral("5")) << "NDISCOUNT" << QStringLiteral("5");
-        QTest::newRow("date text for D")
-            << QVariant(QStringLiteral("2003/04/15")) << "D" << QStringLiteral("'2003/04/15'");
-        QTest::newRow("date value") << QVariant(QDate(2003, 4, 15)) << "DDATE"
-                                    << QStringLiteral("'2003/04/15'");
-        QTest::newRow("double plain") << QVariant(1234567.0) << "N" << QStringLiteral("1234567");
-        QTest::newRow("double fraction") << QVariant(0.1) << "N" << QStringLiteral("0.1");
-        QTest::newRow("integer") << QVariant(42) << "N" << QStringLiteral("42");
-        QTest::newRow("other code unquoted")
-            << QVariant(QStringLiteral("abc")) << "X" << QStringLiteral("abc");
+            << QVariant(u"1,234,567.25"_s) << u"NPRICE"_s << u"1234567.25"_s;
+        QTest::newRow("big number plain") << QVariant(u"12345678901"_s) << u"N"_s << u"12345678901"_s;
+        QTest::newRow("true for CBASE") << QVariant(true) << u"CBASE"_s << u"'1'"_s;
+        QTest::newRow("false for C") << QVariant(false) << u"C"_s << u"'0'"_s;
+        QTest::newRow("true for N") << QVariant(true) << u"N"_s << u"1"_s;
+        QTest::newRow("null") << QVariant() << u"C"_s << u"NULL"_s;
+        QTest::newRow("null number") << QVariant() << u"N"_s << u"NULL"_s;
+        QTest::newRow("lower case c") << QVariant(u"x"_s) << u"c"_s << u"'x'"_s;
+        QTest::newRow("NDISCOUNT like N") << QVariant(u"5"_s) << u"NDISCOUNT"_s << u"5"_s;
+        QTest::newRow("date text for D") << QVariant(u"2003/04/15"_s) << u"D"_s << u"'2003/04/15'"_s;
+        QTest::newRow("date value") << QVariant(QDate(2003, 4, 15)) << u"DDATE"_s << u"'2003/04/15'"_s;
+        QTest::newRow("double plain") << QVariant(1234567.0) << u"N"_s << u"1234567"_s;
+        QTest::newRow("double fraction") << QVariant(0.1) << u"N"_s << u"0.1"_s;
+        QTest::newRow("integer") << QVariant(42) << u"N"_s << u"42"_s;
+        QTest::newRow("other code unquoted") << QVariant(u"abc"_s) << u"X"_s << u"abc"_s;
     }
     void literal()
     {
@@ -51,7 +42,7 @@ private slots:
 
     void nonNumberForNumericColumnRaises()
     {
-        QVERIFY_THROWS_EXCEPTION(ConversionError, SqlLiteral(QStringLiteral("1-2"), QStringLiteral("N")));
+        QVERIFY_THROWS_EXCEPTION(ConversionError, SqlLiteral(u"1-2"_s, u"N"_s));
     }
 };
 

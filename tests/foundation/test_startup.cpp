@@ -15,12 +15,12 @@ namespace {
 
 void setDb(const QString& key, const QString& value)
 {
-    SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), key, value);
+    SaveSetting(u"vorna"_s, u"DB"_s, key, value);
 }
 
 QString dbSetting(const QString& key)
 {
-    return GetSetting(QStringLiteral("vorna"), QStringLiteral("DB"), key);
+    return GetSetting(u"vorna"_s, u"DB"_s, key);
 }
 
 } // namespace
@@ -38,7 +38,7 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QVERIFY(state.Conn);
-        QVERIFY(rowCount(*state.Conn, QStringLiteral("MDIV")) > 0);
+        QVERIFY(rowCount(*state.Conn, u"MDIV"_s) > 0);
         QVERIFY(Messages::shown().isEmpty());
         // Nothing is written to the store by a start.
         QVERIFY(!QFile::exists(SettingsStore::filePath()));
@@ -47,7 +47,7 @@ private slots:
 
     void failureAnsweredNoEndsWithoutWindow()
     {
-        setDb(QStringLiteral("ConnStr_Base"), QStringLiteral("Provider=Oracle;Data Source=x"));
+        setDb(u"ConnStr_Base"_s, u"Provider=Oracle;Data Source=x"_s);
         Messages::setNextAnswer(QMessageBox::No);
         AppState state;
         bool built = false;
@@ -59,25 +59,24 @@ private slots:
         QVERIFY(!built);
         QCOMPARE(Messages::shown().size(), 1);
         const auto box = Messages::last();
-        QCOMPARE(box.title, QStringLiteral("接続失敗"));
+        QCOMPARE(box.title, u"接続失敗"_s);
         QCOMPARE(box.icon, Messages::Question);
         QCOMPARE(box.buttons, Messages::Buttons(QMessageBox::Yes | QMessageBox::No));
-        QVERIFY(box.text.startsWith(QStringLiteral("ＤＢの接続に失敗しました。\n")));
-        QVERIFY(box.text.contains(QStringLiteral("Oracle")));
-        QVERIFY(box.text.endsWith(QStringLiteral("\n接続パラメタを編集しますか？")));
+        QVERIFY(box.text.startsWith(u"ＤＢの接続に失敗しました。\n"_s));
+        QVERIFY(box.text.contains(u"Oracle"_s));
+        QVERIFY(box.text.endsWith(u"\n接続パラメタを編集しますか？"_s));
     }
 
     void failureAnsweredYesOpensConnectionDialog()
     {
-        setDb(QStringLiteral("ConnStr_Base"),
-              QStringLiteral("Provider=SQLite;Data Source=/dev/null/x.sqlite"));
-        setDb(QStringLiteral("DBName"), QStringLiteral("other"));
+        setDb(u"ConnStr_Base"_s, u"Provider=SQLite;Data Source=/dev/null/x.sqlite"_s);
+        setDb(u"DBName"_s, u"other"_s);
         Messages::setNextAnswer(QMessageBox::Yes);
         const ModalSteps modal([](QWidget* dialog) {
             QVERIFY(qobject_cast<ConnStrDialog*>(dialog));
-            QCOMPARE(dialog->objectName(), QStringLiteral("frmConnStr"));
-            QCOMPARE(controlText(dialog, QStringLiteral("txtDBName")), QStringLiteral("other"));
-            clickButton(dialog, QStringLiteral("CancelButton"));
+            QCOMPARE(dialog->objectName(), u"frmConnStr"_s);
+            QCOMPARE(controlText(dialog, u"txtDBName"_s), u"other"_s);
+            clickButton(dialog, u"CancelButton"_s);
         });
         AppState state;
         QVERIFY(!Main(state, [](AppState&) { return new QWidget; }));
@@ -86,68 +85,63 @@ private slots:
 
     void errorWhileMainWindowLoadsIsAStartFailure()
     {
-        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Policy"), QStringLiteral("MtoH"),
-                    QStringLiteral("many"));
+        SaveSetting(u"VORNA"_s, u"Policy"_s, u"MtoH"_s, u"many"_s);
         Messages::setNextAnswer(QMessageBox::No);
         AppState state;
         QVERIFY(!Main(state, [](AppState& s) {
             s.policy = LoadPolicy();
             return new QWidget;
         }));
-        QVERIFY2(Messages::last().text.contains(QStringLiteral("MtoH")), qPrintable(Messages::last().text));
+        QVERIFY2(Messages::last().text.contains(u"MtoH"_s), qPrintable(Messages::last().text));
     }
 
     void connectionDialogDefaultsAndValidation()
     {
         ConnStrDialog dialog;
-        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("txtDBName"));
-        auto* user = dialog.findChild<QLineEdit*>(QStringLiteral("txtUserID"));
-        auto* pass = dialog.findChild<QLineEdit*>(QStringLiteral("txtPasswd"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ＤＢ接続パラメタ編集"));
-        QCOMPARE(name->text(), QStringLiteral("kaldb"));
-        QCOMPARE(user->text(), QStringLiteral("kal"));
-        QCOMPARE(pass->text(), QStringLiteral("kal"));
+        auto* name = dialog.findChild<QLineEdit*>(u"txtDBName"_s);
+        auto* user = dialog.findChild<QLineEdit*>(u"txtUserID"_s);
+        auto* pass = dialog.findChild<QLineEdit*>(u"txtPasswd"_s);
+        QCOMPARE(dialog.windowTitle(), u"ＤＢ接続パラメタ編集"_s);
+        QCOMPARE(name->text(), u"kaldb"_s);
+        QCOMPARE(user->text(), u"kal"_s);
+        QCOMPARE(pass->text(), u"kal"_s);
         QCOMPARE(pass->echoMode(), QLineEdit::Password);
 
         user->clear();
-        dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
-        QCOMPARE(Messages::last().title, QStringLiteral("必須エラー"));
-        QCOMPARE(Messages::last().text, QStringLiteral("全ての項目を入力してください。"));
+        dialog.findChild<QPushButton*>(u"OKButton"_s)->click();
+        QCOMPARE(Messages::last().title, u"必須エラー"_s);
+        QCOMPARE(Messages::last().text, u"全ての項目を入力してください。"_s);
         QVERIFY(!QFile::exists(SettingsStore::filePath()));
 
-        user->setText(QStringLiteral("someone"));
-        dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
-        QCOMPARE(Messages::last().text,
-                 QStringLiteral("DB接続情報を更新しました。次回起動時に有効になります。"));
-        QCOMPARE(dbSetting(QStringLiteral("ConnStr_Base")),
-                 QStringLiteral("Provider=SQLite;Data Source=$DBName$.sqlite"));
-        QCOMPARE(dbSetting(QStringLiteral("UserID")), QStringLiteral("someone"));
-        QCOMPARE(dbSetting(QStringLiteral("DBName")), QStringLiteral("kaldb"));
+        user->setText(u"someone"_s);
+        dialog.findChild<QPushButton*>(u"OKButton"_s)->click();
+        QCOMPARE(Messages::last().text, u"DB接続情報を更新しました。次回起動時に有効になります。"_s);
+        QCOMPARE(dbSetting(u"ConnStr_Base"_s), u"Provider=SQLite;Data Source=$DBName$.sqlite"_s);
+        QCOMPARE(dbSetting(u"UserID"_s), u"someone"_s);
+        QCOMPARE(dbSetting(u"DBName"_s), u"kaldb"_s);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     void connectionTestUsesTheBoxesAndNeverSaves()
     {
         auto db = TestDatabase::create(Engine::SQLite);
-        setDb(QStringLiteral("ConnStr_Base"),
-              QStringLiteral("Provider=SQLite;Data Source=%1")
-                  .arg(db->spec()
-                           .value(QStringLiteral("Data Source"))
-                           .replace(QStringLiteral("test.sqlite"), QStringLiteral("$DBName$.sqlite"))));
+        setDb(u"ConnStr_Base"_s,
+              u"Provider=SQLite;Data Source=%1"_s.arg(
+                  db->spec().value(u"Data Source"_s).replace(u"test.sqlite"_s, u"$DBName$.sqlite"_s)));
         ConnStrDialog dialog;
-        auto* check = dialog.findChild<QPushButton*>(QStringLiteral("cmbChk"));
-        dialog.findChild<QLineEdit*>(QStringLiteral("txtDBName"))->setText(QStringLiteral("test"));
+        auto* check = dialog.findChild<QPushButton*>(u"cmbChk"_s);
+        dialog.findChild<QLineEdit*>(u"txtDBName"_s)->setText(u"test"_s);
         check->click();
-        QCOMPARE(Messages::last().title, QStringLiteral("確認"));
-        QCOMPARE(Messages::last().text, QStringLiteral("接続に成功しました。"));
+        QCOMPARE(Messages::last().title, u"確認"_s);
+        QCOMPARE(Messages::last().text, u"接続に成功しました。"_s);
 
         // Empty boxes are still tried: only OK checks them.
-        dialog.findChild<QLineEdit*>(QStringLiteral("txtDBName"))->clear();
+        dialog.findChild<QLineEdit*>(u"txtDBName"_s)->clear();
         check->click();
-        QCOMPARE(Messages::last().title, QStringLiteral("エラー"));
-        QVERIFY(Messages::last().text.startsWith(QStringLiteral("接続に失敗しました。\n")));
+        QCOMPARE(Messages::last().title, u"エラー"_s);
+        QVERIFY(Messages::last().text.startsWith(u"接続に失敗しました。\n"_s));
         QCOMPARE(Messages::last().icon, Messages::Exclamation);
-        QCOMPARE(dbSetting(QStringLiteral("DBName")), QString());
+        QCOMPARE(dbSetting(u"DBName"_s), QString());
     }
 
 private:

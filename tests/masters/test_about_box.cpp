@@ -45,13 +45,13 @@ private slots:
     void showsNameVersionAndTexts()
     {
         AboutBox box;
-        QCOMPARE(box.objectName(), QStringLiteral("frmAbout"));
-        QCOMPARE(box.windowTitle(), QStringLiteral("VORNAについて"));
-        QCOMPARE(control<QLabel>(&box, QStringLiteral("lblTitle"))->text(), QStringLiteral("ＶＯＲＮＡ"));
+        QCOMPARE(box.objectName(), u"frmAbout"_s);
+        QCOMPARE(box.windowTitle(), u"VORNAについて"_s);
+        QCOMPARE(control<QLabel>(&box, u"lblTitle"_s)->text(), u"ＶＯＲＮＡ"_s);
         // The version set in CMake's project() for this build.
-        QCOMPARE(control<QLabel>(&box, QStringLiteral("lblVersion"))->text(), QStringLiteral("Ver.0.9.0"));
-        QCOMPARE(control<QLabel>(&box, QStringLiteral("lblDescription"))->text(),
-                 QStringLiteral("プロジェクトマネージャの初期工程をサポートするツールのクライアントです。"));
+        QCOMPARE(control<QLabel>(&box, u"lblVersion"_s)->text(), u"Ver.0.9.0"_s);
+        QCOMPARE(control<QLabel>(&box, u"lblDescription"_s)->text(),
+                 u"プロジェクトマネージャの初期工程をサポートするツールのクライアントです。"_s);
         for (const char* name : {"Label1", "Label2", "Label3", "Label4", "lblDisclaimer"}) {
             QVERIFY2(!control<QLabel>(&box, QString::fromLatin1(name))->text().isEmpty(), name);
         }
@@ -61,16 +61,15 @@ private slots:
             opened = url;
             return true;
         });
-        const QString help = m_env->path(QStringLiteral("help"));
+        const QString help = m_env->path(u"help"_s);
         QVERIFY(QDir().mkpath(help));
-        writeTool(help + QStringLiteral("/index.html"), "<html></html>", false);
+        writeTool(help + u"/index.html"_s, "<html></html>", false);
         Help::setFolder(help);
-        emit control<QLabel>(&box, QStringLiteral("Label4"))->linkActivated(QStringLiteral("help"));
-        QCOMPARE(opened.fileName(), QStringLiteral("index.html"));
+        emit control<QLabel>(&box, u"Label4"_s)->linkActivated(u"help"_s);
+        QCOMPARE(opened.fileName(), u"index.html"_s);
         Help::setFolder(QString());
-        QVERIFY(!control<QLabel>(&box, QStringLiteral("picIcon"))->pixmap().isNull());
-        QCOMPARE(control<QPushButton>(&box, QStringLiteral("cmdSysInfo"))->text(),
-                 QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
+        QVERIFY(!control<QLabel>(&box, u"picIcon"_s)->pixmap().isNull());
+        QCOMPARE(control<QPushButton>(&box, u"cmdSysInfo"_s)->text(), u"ｼｽﾃﾑ情報(&S)..."_s);
     }
 
     void enterAndEscapeClose_data()
@@ -99,33 +98,32 @@ private slots:
     void systemInformationWithoutTool()
     {
         QFETCH(bool, fileThere);
-        const QString folder = m_env->path(QStringLiteral("bin"));
+        const QString folder = m_env->path(u"bin"_s);
         QVERIFY(QDir().mkpath(folder));
         if (fileThere) {
-            writeTool(folder + QStringLiteral("/hardinfo"), "not a program\n", false);
+            writeTool(folder + u"/hardinfo"_s, "not a program\n", false);
         }
         PathOverride path(folder);
         AboutBox box;
         box.show();
-        clickButton(&box, QStringLiteral("cmdSysInfo"));
+        clickButton(&box, u"cmdSysInfo"_s);
         QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(QStringLiteral("VORNA"), QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"),
-                             Messages::NoIcon);
+        COMPARE_LAST_MESSAGE(u"VORNA"_s, u"現時点ではｼｽﾃﾑ情報を使用できません"_s, Messages::NoIcon);
         QCOMPARE(Messages::last().buttons, Messages::Buttons(QMessageBox::Ok));
         QVERIFY(box.isVisible());
     }
 
     void systemInformationStartsInstalledTool()
     {
-        const QString folder = m_env->path(QStringLiteral("bin"));
+        const QString folder = m_env->path(u"bin"_s);
         QVERIFY(QDir().mkpath(folder));
-        const QString marker = m_env->path(QStringLiteral("started"));
-        writeTool(folder + QStringLiteral("/kinfocenter"),
-                  "#!/bin/sh\necho started > '" + marker.toLocal8Bit() + "'\n", true);
+        const QString marker = m_env->path(u"started"_s);
+        writeTool(folder + u"/kinfocenter"_s, "#!/bin/sh\necho started > '" + marker.toLocal8Bit() + "'\n",
+                  true);
         PathOverride path(folder);
         AboutBox box;
         box.show();
-        clickButton(&box, QStringLiteral("cmdSysInfo"));
+        clickButton(&box, u"cmdSysInfo"_s);
         QTRY_VERIFY(QFile::exists(marker));
         QVERIFY(Messages::shown().isEmpty());
         QVERIFY(box.isVisible());

@@ -35,7 +35,7 @@ private slots:
         auto state = db->makeState();
         DbConnection& c = *state->Conn;
         for (const char* table : {"MPRIPROG", "MPRIBASE", "MLANG"}) {
-            ExecSql(c, QStringLiteral("DELETE %1 WHERE 1 = 1").arg(QString::fromLatin1(table)));
+            ExecSql(c, u"DELETE %1 WHERE 1 = 1"_s.arg(QString::fromLatin1(table)));
         }
         // Per-process unit prices (the policy the main window loads): the function's price
         // follows the hours typed per process.
@@ -46,86 +46,81 @@ private slots:
         MainWindow window(*state);
         window.show();
 
-        window.findChild<QAction*>(QStringLiteral("PN"))->trigger();
-        COMPARE_LAST_MESSAGE(
-            QStringLiteral("マスタ未登録"),
-            QStringLiteral("次のマスタを１つ以上登録しておく必要があります。\n「顧客」\n「作業費単価」"),
-            Messages::Exclamation);
+        window.findChild<QAction*>(u"PN"_s)->trigger();
+        COMPARE_LAST_MESSAGE(u"マスタ未登録"_s,
+                             u"次のマスタを１つ以上登録しておく必要があります。\n「顧客」\n「作業費単価」"_s,
+                             Messages::Exclamation);
 
-        triggerWithModal(&window, QStringLiteral("mnuCustUp"), [](QWidget* d) {
-            typeInto(d, QStringLiteral("txtCustName"), QStringLiteral("株式会社オオタ精機"));
-            typeInto(d, QStringLiteral("txtMemo"), QStringLiteral("エンドユーザ"));
-            clickButton(d, QStringLiteral("cmdOK"));
-            clickButton(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, u"mnuCustUp"_s, [](QWidget* d) {
+            typeInto(d, u"txtCustName"_s, u"株式会社オオタ精機"_s);
+            typeInto(d, u"txtMemo"_s, u"エンドユーザ"_s);
+            clickButton(d, u"cmdOK"_s);
+            clickButton(d, u"cmdCancel"_s);
         });
-        triggerWithModal(&window, QStringLiteral("mnuPriUp"), [](QWidget* d) {
-            typeInto(d, QStringLiteral("txtPriName"), QStringLiteral("標準"));
-            typeInto(d, QStringLiteral("txtBase"), QStringLiteral("50,000"));
+        triggerWithModal(&window, u"mnuPriUp"_s, [](QWidget* d) {
+            typeInto(d, u"txtPriName"_s, u"標準"_s);
+            typeInto(d, u"txtBase"_s, u"50,000"_s);
             const QStringList prices{"9000", "8500", "8000", "6000", "5500", "6000", "6500", "7000"};
             for (int i = 0; i < prices.size(); ++i) {
-                typeInto(d, QStringLiteral("txtPri_%1").arg(i), prices.at(i));
+                typeInto(d, u"txtPri_%1"_s.arg(i), prices.at(i));
             }
-            clickButton(d, QStringLiteral("cmdOK"));
-            clickButton(d, QStringLiteral("cmdCancel"));
+            clickButton(d, u"cmdOK"_s);
+            clickButton(d, u"cmdCancel"_s);
         });
-        triggerWithModal(&window, QStringLiteral("mnuLangUp"), [](QWidget* d) {
-            typeInto(d, QStringLiteral("txtLangName"), QStringLiteral("Java"));
-            typeInto(d, QStringLiteral("txtLangCoef"), QStringLiteral("53"));
-            clickButton(d, QStringLiteral("cmdOK"));
-            clickButton(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, u"mnuLangUp"_s, [](QWidget* d) {
+            typeInto(d, u"txtLangName"_s, u"Java"_s);
+            typeInto(d, u"txtLangCoef"_s, u"53"_s);
+            clickButton(d, u"cmdOK"_s);
+            clickButton(d, u"cmdCancel"_s);
         });
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(rowCount(c, QStringLiteral("MCUSTOMER")), 1);
-        QCOMPARE(rowCount(c, QStringLiteral("MPRIPROG"), QStringLiteral("CCKIND = '1'")), 8);
-        QCOMPARE(rowCount(c, QStringLiteral("MLANG")), 1);
+        QCOMPARE(rowCount(c, u"MCUSTOMER"_s), 1);
+        QCOMPARE(rowCount(c, u"MPRIPROG"_s, u"CCKIND = '1'"_s), 8);
+        QCOMPARE(rowCount(c, u"MLANG"_s), 1);
 
         // The project editor registers the member and the expense item it is given.
-        triggerWithModal(&window, QStringLiteral("PN"), [](QWidget* d) {
-            typeInto(d, QStringLiteral("txtPName"), QStringLiteral("生産管理システム"));
+        triggerWithModal(&window, u"PN"_s, [](QWidget* d) {
+            typeInto(d, u"txtPName"_s, u"生産管理システム"_s);
             for (const char* combo : {"cmbEndCust", "cmbContCust", "cmbPriKind"}) {
                 control<QComboBox>(d, QString::fromLatin1(combo))->setCurrentIndex(0);
             }
-            auto* member = control<QComboBox>(d, QStringLiteral("cmbMember"));
-            member->setEditText(QStringLiteral("山田 太郎"));
-            control<QComboBox>(d, QStringLiteral("cmbMKind"))->setCurrentIndex(2);
-            typeInto(d, QStringLiteral("txtMembPri"), QStringLiteral("5000"));
-            typeInto(d, QStringLiteral("txtMembOccu"), QStringLiteral("160"));
-            clickButton(d, QStringLiteral("cmdMembAdd"));
-            control<QComboBox>(d, QStringLiteral("cmbItem"))->setEditText(QStringLiteral("検証用PC"));
-            typeInto(d, QStringLiteral("txtApiece"), QStringLiteral("120000"));
-            typeInto(d, QStringLiteral("txtNum"), QStringLiteral("1"));
-            clickButton(d, QStringLiteral("cmdExpAdd"));
-            clickButton(d, QStringLiteral("cmdOK"));
+            auto* member = control<QComboBox>(d, u"cmbMember"_s);
+            member->setEditText(u"山田 太郎"_s);
+            control<QComboBox>(d, u"cmbMKind"_s)->setCurrentIndex(2);
+            typeInto(d, u"txtMembPri"_s, u"5000"_s);
+            typeInto(d, u"txtMembOccu"_s, u"160"_s);
+            clickButton(d, u"cmdMembAdd"_s);
+            control<QComboBox>(d, u"cmbItem"_s)->setEditText(u"検証用PC"_s);
+            typeInto(d, u"txtApiece"_s, u"120000"_s);
+            typeInto(d, u"txtNum"_s, u"1"_s);
+            clickButton(d, u"cmdExpAdd"_s);
+            clickButton(d, u"cmdOK"_s);
         });
         QCOMPARE(Messages::shown().size(), 1);
-        const int project = scalar(c, QStringLiteral("SELECT NPROJECT AS V FROM TPROJECT")).toInt();
+        const int project = scalar(c, u"SELECT NPROJECT AS V FROM TPROJECT"_s).toInt();
         QVERIFY(project > 0);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CMEMBER AS V FROM MMEMBER")).toString(),
-                 QStringLiteral("山田 太郎"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CITEM AS V FROM MITEM")).toString(),
-                 QStringLiteral("検証用PC"));
+        QCOMPARE(scalar(c, u"SELECT CMEMBER AS V FROM MMEMBER"_s).toString(), u"山田 太郎"_s);
+        QCOMPARE(scalar(c, u"SELECT CITEM AS V FROM MITEM"_s).toString(), u"検証用PC"_s);
 
-        triggerWithModal(&window, QStringLiteral("mnuMembUp"), [](QWidget* d) {
-            chooseRow(d, QStringLiteral("lvwMbList"), QStringLiteral("山田 太郎"));
-            typeInto(d, QStringLiteral("txtName"), QStringLiteral("山田 太郎 (PM)"));
-            clickButton(d, QStringLiteral("cmdUp"));
-            clickButton(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, u"mnuMembUp"_s, [](QWidget* d) {
+            chooseRow(d, u"lvwMbList"_s, u"山田 太郎"_s);
+            typeInto(d, u"txtName"_s, u"山田 太郎 (PM)"_s);
+            clickButton(d, u"cmdUp"_s);
+            clickButton(d, u"cmdCancel"_s);
         });
-        triggerWithModal(&window, QStringLiteral("mnuExpUp"), [](QWidget* d) {
-            chooseRow(d, QStringLiteral("lvwItList"), QStringLiteral("検証用PC"));
-            typeInto(d, QStringLiteral("txtName"), QStringLiteral("検証用PC (リース)"));
-            clickButton(d, QStringLiteral("cmdUp"));
-            clickButton(d, QStringLiteral("cmdCancel"));
+        triggerWithModal(&window, u"mnuExpUp"_s, [](QWidget* d) {
+            chooseRow(d, u"lvwItList"_s, u"検証用PC"_s);
+            typeInto(d, u"txtName"_s, u"検証用PC (リース)"_s);
+            clickButton(d, u"cmdUp"_s);
+            clickButton(d, u"cmdCancel"_s);
         });
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CMEMBER AS V FROM MMEMBER")).toString(),
-                 QStringLiteral("山田 太郎 (PM)"));
-        QCOMPARE(scalar(c, QStringLiteral("SELECT CITEM AS V FROM MITEM")).toString(),
-                 QStringLiteral("検証用PC (リース)"));
+        QCOMPARE(scalar(c, u"SELECT CMEMBER AS V FROM MMEMBER"_s).toString(), u"山田 太郎 (PM)"_s);
+        QCOMPARE(scalar(c, u"SELECT CITEM AS V FROM MITEM"_s).toString(), u"検証用PC (リース)"_s);
 
-        auto* tree = control<QTreeWidget>(&window, QStringLiteral("tvwPList"));
+        auto* tree = control<QTreeWidget>(&window, u"tvwPList"_s);
         QTreeWidgetItem* node = nullptr;
         for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-            if (ItemKey(*it) == QStringLiteral("P%1").arg(project)) {
+            if (ItemKey(*it) == u"P%1"_s.arg(project)) {
                 node = *it;
             }
         }
@@ -134,19 +129,19 @@ private slots:
         QCOMPARE(state->CurProject, project);
 
         // 10 hours of 要件定義 at 9,000 and 20 hours of 製造 at 6,000, no surcharge by default.
-        triggerWithModal(&window, QStringLiteral("FN"), [](QWidget* d) {
-            typeInto(d, QStringLiteral("txtSFunc"), QStringLiteral("受注登録"));
-            typeInto(d, QStringLiteral("txtHour_0"), QStringLiteral("10"));
-            typeInto(d, QStringLiteral("txtHour_3"), QStringLiteral("20"));
-            clickButton(d, QStringLiteral("cmdOK"));
+        triggerWithModal(&window, u"FN"_s, [](QWidget* d) {
+            typeInto(d, u"txtSFunc"_s, u"受注登録"_s);
+            typeInto(d, u"txtHour_0"_s, u"10"_s);
+            typeInto(d, u"txtHour_3"_s, u"20"_s);
+            clickButton(d, u"cmdOK"_s);
         });
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NPRICE AS V FROM TFUNCTION")).toDouble(), 210000.0);
-        QCOMPARE(scalar(c, QStringLiteral("SELECT NHTOTAL AS V FROM TFUNCTION")).toDouble(), 30.0);
-        auto* list = control<QTreeWidget>(&window, QStringLiteral("lvwFList"));
+        QCOMPARE(scalar(c, u"SELECT NPRICE AS V FROM TFUNCTION"_s).toDouble(), 210000.0);
+        QCOMPARE(scalar(c, u"SELECT NHTOTAL AS V FROM TFUNCTION"_s).toDouble(), 30.0);
+        auto* list = control<QTreeWidget>(&window, u"lvwFList"_s);
         QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("受注登録"));
-        QCOMPARE(list->topLevelItem(0)->text(9), QStringLiteral("210,000"));
+        QCOMPARE(list->topLevelItem(0)->text(2), u"受注登録"_s);
+        QCOMPARE(list->topLevelItem(0)->text(9), u"210,000"_s);
     }
 
 private:

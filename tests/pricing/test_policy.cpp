@@ -19,7 +19,7 @@ namespace {
 
 QString stored(const QString& key)
 {
-    return GetSetting(QStringLiteral("VORNA"), QStringLiteral("Policy"), key);
+    return GetSetting(u"VORNA"_s, u"Policy"_s, key);
 }
 
 } // namespace
@@ -52,8 +52,8 @@ private slots:
         changed.MtoH = -5;
         changed.Place = 0;
         SavePolicy(changed);
-        QCOMPARE(stored(QStringLiteral("Charge")), QStringLiteral("False"));
-        QCOMPARE(stored(QStringLiteral("MtoH")), QStringLiteral("-5"));
+        QCOMPARE(stored(u"Charge"_s), u"False"_s);
+        QCOMPARE(stored(u"MtoH"_s), u"-5"_s);
         const Policy back = LoadPolicy();
         QVERIFY(!back.Indirect);
         QCOMPARE(back.Rate, 2);
@@ -68,18 +68,15 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("boolean") << "Deliv"
-                                 << "perhaps";
-        QTest::newRow("integer") << "Place"
-                                 << "three";
-        QTest::newRow("out of range") << "MtoH"
-                                      << "40000";
+        QTest::newRow("boolean") << u"Deliv"_s << u"perhaps"_s;
+        QTest::newRow("integer") << u"Place"_s << u"three"_s;
+        QTest::newRow("out of range") << u"MtoH"_s << u"40000"_s;
     }
     void unreadableValueNamesItsKey()
     {
         QFETCH(QString, key);
         QFETCH(QString, value);
-        SaveSetting(QStringLiteral("VORNA"), QStringLiteral("Policy"), key, value);
+        SaveSetting(u"VORNA"_s, u"Policy"_s, key, value);
         try {
             LoadPolicy();
             QFAIL("an unreadable value was accepted");
@@ -96,7 +93,7 @@ private slots:
         QTest::newRow("unticked") << QVariant(0) << false << 0;
         QTest::newRow("ticked") << QVariant(1) << true << 1;
         QTest::newRow("grey counts as ticked") << QVariant(2) << true << 2;
-        QTest::newRow("stored flag text") << QVariant(QStringLiteral("1")) << true << 1;
+        QTest::newRow("stored flag text") << QVariant(u"1"_s) << true << 1;
         QTest::newRow("true") << QVariant(true) << true << 1;
         QTest::newRow("false") << QVariant(false) << false << 0;
     }
@@ -114,24 +111,23 @@ private slots:
         AppState state;
         state.policy = LoadPolicy();
         PolicyDialog dialog(state);
-        QCOMPARE(dialog.objectName(), QStringLiteral("frmPolicy"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ポリシー編集"));
+        QCOMPARE(dialog.objectName(), u"frmPolicy"_s);
+        QCOMPARE(dialog.windowTitle(), u"ポリシー編集"_s);
         for (const char* name :
              {"chkWork", "chkIndirect", "chkBase", "chkOpt", "chkDeliv", "chkExpe_0", "chkExpe_1", "chkWorkR",
               "chkIndirectR", "chkBaseR", "chkOptR", "chkDelivR", "chkExpeR_0", "chkExpeR_1"}) {
             QVERIFY2(control<QCheckBox>(&dialog, QString::fromLatin1(name))->isChecked(), name);
         }
-        QVERIFY(control<QRadioButton>(&dialog, QStringLiteral("optInput"))->isChecked());
-        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkWorkR"))->isEnabled());
-        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkIndirectR"))->isEnabled());
-        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkHour"))->isChecked());
-        QCOMPARE(control<QComboBox>(&dialog, QStringLiteral("cmbCharge"))->currentText(),
-                 QStringLiteral("作業メンバの職種で計算する"));
-        QCOMPARE(control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->text(), QStringLiteral("160"));
-        auto* tabs = control<QTabWidget>(&dialog, QStringLiteral("tbsOptions"));
+        QVERIFY(control<QRadioButton>(&dialog, u"optInput"_s)->isChecked());
+        QVERIFY(!control<QCheckBox>(&dialog, u"chkWorkR"_s)->isEnabled());
+        QVERIFY(!control<QCheckBox>(&dialog, u"chkIndirectR"_s)->isEnabled());
+        QVERIFY(!control<QCheckBox>(&dialog, u"chkHour"_s)->isChecked());
+        QCOMPARE(control<QComboBox>(&dialog, u"cmbCharge"_s)->currentText(), u"作業メンバの職種で計算する"_s);
+        QCOMPARE(control<QLineEdit>(&dialog, u"txtMtoH"_s)->text(), u"160"_s);
+        auto* tabs = control<QTabWidget>(&dialog, u"tbsOptions"_s);
         QCOMPARE(tabs->count(), 3);
-        QCOMPARE(tabs->tabText(0), QStringLiteral("純利益"));
-        QCOMPARE(tabs->tabText(2), QStringLiteral("工数"));
+        QCOMPARE(tabs->tabText(0), u"純利益"_s);
+        QCOMPARE(tabs->tabText(2), u"工数"_s);
         QCOMPARE(tabs->currentIndex(), 0);
     }
 
@@ -140,35 +136,35 @@ private slots:
         AppState state;
         PolicyDialog dialog(state);
         dialog.show();
-        auto* workR = control<QCheckBox>(&dialog, QStringLiteral("chkWorkR"));
-        auto* indirectR = control<QCheckBox>(&dialog, QStringLiteral("chkIndirectR"));
-        control<QRadioButton>(&dialog, QStringLiteral("optOutput"))->click();
+        auto* workR = control<QCheckBox>(&dialog, u"chkWorkR"_s);
+        auto* indirectR = control<QCheckBox>(&dialog, u"chkIndirectR"_s);
+        control<QRadioButton>(&dialog, u"optOutput"_s)->click();
         QVERIFY(workR->isEnabled());
-        QVERIFY(control<QCheckBox>(&dialog, QStringLiteral("chkExpeR_1"))->isEnabled());
+        QVERIFY(control<QCheckBox>(&dialog, u"chkExpeR_1"_s)->isEnabled());
         QVERIFY(indirectR->isEnabled());
         workR->click();
         QVERIFY(!indirectR->isEnabled());
-        control<QRadioButton>(&dialog, QStringLiteral("optWork"))->click();
+        control<QRadioButton>(&dialog, u"optWork"_s)->click();
         QVERIFY(!workR->isEnabled());
-        control<QRadioButton>(&dialog, QStringLiteral("optOutput"))->click();
+        control<QRadioButton>(&dialog, u"optOutput"_s)->click();
         QVERIFY(workR->isEnabled());
         QVERIFY(!indirectR->isEnabled());
 
         // Unticking chkWork disables chkIndirect but keeps its tick, which is then stored.
-        auto* work = control<QCheckBox>(&dialog, QStringLiteral("chkWork"));
+        auto* work = control<QCheckBox>(&dialog, u"chkWork"_s);
         work->click();
-        QVERIFY(!control<QCheckBox>(&dialog, QStringLiteral("chkIndirect"))->isEnabled());
-        QVERIFY(control<QCheckBox>(&dialog, QStringLiteral("chkIndirect"))->isChecked());
-        control<QComboBox>(&dialog, QStringLiteral("cmbCharge"))->setCurrentIndex(1);
-        control<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click();
+        QVERIFY(!control<QCheckBox>(&dialog, u"chkIndirect"_s)->isEnabled());
+        QVERIFY(control<QCheckBox>(&dialog, u"chkIndirect"_s)->isChecked());
+        control<QComboBox>(&dialog, u"cmbCharge"_s)->setCurrentIndex(1);
+        control<QPushButton>(&dialog, u"cmdOK"_s)->click();
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(stored(QStringLiteral("Work")), QStringLiteral("False"));
-        QCOMPARE(stored(QStringLiteral("Indirect")), QStringLiteral("True"));
-        QCOMPARE(stored(QStringLiteral("Rate")), QStringLiteral("2"));
-        QCOMPARE(stored(QStringLiteral("WorkR")), QStringLiteral("False"));
-        QCOMPARE(stored(QStringLiteral("Charge")), QStringLiteral("False"));
-        QCOMPARE(stored(QStringLiteral("Place")), QStringLiteral("3"));
-        QCOMPARE(stored(QStringLiteral("Cancel")), QStringLiteral("True"));
+        QCOMPARE(stored(u"Work"_s), u"False"_s);
+        QCOMPARE(stored(u"Indirect"_s), u"True"_s);
+        QCOMPARE(stored(u"Rate"_s), u"2"_s);
+        QCOMPARE(stored(u"WorkR"_s), u"False"_s);
+        QCOMPARE(stored(u"Charge"_s), u"False"_s);
+        QCOMPARE(stored(u"Place"_s), u"3"_s);
+        QCOMPARE(stored(u"Cancel"_s), u"True"_s);
         QVERIFY(!state.policy.Charge);
         QVERIFY(!state.policy.Work);
     }
@@ -178,11 +174,11 @@ private slots:
         AppState state;
         PolicyDialog dialog(state);
         dialog.show();
-        control<QCheckBox>(&dialog, QStringLiteral("chkBase"))->click();
-        control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->clear();
-        control<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click();
+        control<QCheckBox>(&dialog, u"chkBase"_s)->click();
+        control<QLineEdit>(&dialog, u"txtMtoH"_s)->clear();
+        control<QPushButton>(&dialog, u"cmdOK"_s)->click();
         QVERIFY(dialog.isVisible());
-        QCOMPARE(Messages::last().title, QStringLiteral("入力不足"));
+        QCOMPARE(Messages::last().title, u"入力不足"_s);
         QCOMPARE(Messages::last().icon, Messages::Exclamation);
         QCOMPARE(Messages::last().text,
                  QStringLiteral("１人月あたりの工数が入力されていません。\n"
@@ -191,11 +187,11 @@ private slots:
         QVERIFY(state.policy.Base);
 
         // A half-typed number is refused too, instead of being stored as 0.
-        control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->setText(QStringLiteral("-"));
-        control<QPushButton>(&dialog, QStringLiteral("cmdOK"))->click();
+        control<QLineEdit>(&dialog, u"txtMtoH"_s)->setText(u"-"_s);
+        control<QPushButton>(&dialog, u"cmdOK"_s)->click();
         QVERIFY(dialog.isVisible());
-        QCOMPARE(Messages::last().title, QStringLiteral("入力確認"));
-        QCOMPARE(Messages::last().text, QStringLiteral("１人月あたりの工数の値が正しくありません。"));
+        QCOMPARE(Messages::last().title, u"入力確認"_s);
+        QCOMPARE(Messages::last().text, u"１人月あたりの工数の値が正しくありません。"_s);
         QVERIFY(!QFile::exists(SettingsStore::filePath()));
     }
 
@@ -205,10 +201,10 @@ private slots:
         PolicyDialog dialog(state);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        auto* tabs = control<QTabWidget>(&dialog, QStringLiteral("tbsOptions"));
+        auto* tabs = control<QTabWidget>(&dialog, u"tbsOptions"_s);
         tabs->setCurrentIndex(2);
         QCOMPARE(Help::topic(&dialog), 30);
-        control<QLineEdit>(&dialog, QStringLiteral("txtMtoH"))->setFocus();
+        control<QLineEdit>(&dialog, u"txtMtoH"_s)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs->currentIndex(), 0);
         QCOMPARE(Help::topic(&dialog), 26);
@@ -220,7 +216,7 @@ private slots:
         Messages::setNextAnswer(QMessageBox::Cancel);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(Messages::last().text, QStringLiteral("変更せずに終了します。\nよろしいですか。"));
+        QCOMPARE(Messages::last().text, u"変更せずに終了します。\nよろしいですか。"_s);
     }
 
     void cancelWithoutQuestionWhenPolicySaysSo()
@@ -230,10 +226,10 @@ private slots:
         state.policy.Rate = 7;
         PolicyDialog dialog(state);
         dialog.show();
-        QVERIFY(!control<QRadioButton>(&dialog, QStringLiteral("optInput"))->isChecked());
-        QVERIFY(!control<QRadioButton>(&dialog, QStringLiteral("optWork"))->isChecked());
-        QVERIFY(!control<QRadioButton>(&dialog, QStringLiteral("optOutput"))->isChecked());
-        control<QPushButton>(&dialog, QStringLiteral("cmdCancel"))->click();
+        QVERIFY(!control<QRadioButton>(&dialog, u"optInput"_s)->isChecked());
+        QVERIFY(!control<QRadioButton>(&dialog, u"optWork"_s)->isChecked());
+        QVERIFY(!control<QRadioButton>(&dialog, u"optOutput"_s)->isChecked());
+        control<QPushButton>(&dialog, u"cmdCancel"_s)->click();
         QVERIFY(!dialog.isVisible());
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(state.policy.Rate, 7);

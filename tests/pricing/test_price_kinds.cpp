@@ -25,7 +25,7 @@ std::unique_ptr<PriceKindEditor> openEditor(AppState& state)
 
 QString slotBox(int i)
 {
-    return QStringLiteral("txtPri_%1").arg(i);
+    return u"txtPri_%1"_s.arg(i);
 }
 
 // "kind:cckind:code=price" for every price of a kind, in key order.
@@ -36,18 +36,17 @@ QStringList pricesOf(DbConnection& connection, int kind)
                                                      "ORDER BY CCKIND, NDKIND")
                                           .arg(kind));
     for (; !rs.eof(); rs.moveNext()) {
-        prices << QStringLiteral("%1:%2=%3")
-                      .arg(rs.field(QStringLiteral("CCKIND")).toString())
-                      .arg(rs.field(QStringLiteral("NDKIND")).toInt())
-                      .arg(rs.field(QStringLiteral("NDPRI")).toDouble());
+        prices << u"%1:%2=%3"_s.arg(rs.field(u"CCKIND"_s).toString())
+                      .arg(rs.field(u"NDKIND"_s).toInt())
+                      .arg(rs.field(u"NDPRI"_s).toDouble());
     }
     return prices;
 }
 
 void typeKind(const QWidget* editor, const QString& name, const QString& base, const QStringList& prices)
 {
-    typeInto(editor, QStringLiteral("txtPriName"), name);
-    typeInto(editor, QStringLiteral("txtBase"), base);
+    typeInto(editor, u"txtPriName"_s, name);
+    typeInto(editor, u"txtBase"_s, base);
     for (int i = 0; i < prices.size(); ++i) {
         typeInto(editor, slotBox(i), prices.at(i));
     }
@@ -55,8 +54,8 @@ void typeKind(const QWidget* editor, const QString& name, const QString& base, c
 
 int kindNamed(DbConnection& connection, const QString& name)
 {
-    return scalar(connection, QStringLiteral("SELECT NPRIKIND AS V FROM MPRIBASE WHERE CPRINAME = '%1'")
-                                  .arg(QString(name).replace(QLatin1Char('\''), QStringLiteral("''"))))
+    return scalar(connection, u"SELECT NPRIKIND AS V FROM MPRIBASE WHERE CPRINAME = '%1'"_s.arg(
+                                  QString(name).replace(QLatin1Char('\''), u"''"_s)))
         .toInt();
 }
 
@@ -103,13 +102,13 @@ private slots:
         state->policy.Charge = charge;
         state->Updated = true;
         auto editor = openEditor(*state);
-        QCOMPARE(editor->objectName(), QStringLiteral("frmPri"));
-        QCOMPARE(editor->windowTitle(), QStringLiteral("作業費単価編集"));
+        QCOMPARE(editor->objectName(), u"frmPri"_s);
+        QCOMPARE(editor->windowTitle(), u"作業費単価編集"_s);
         QCOMPARE(Help::topic(editor.get()), 18);
         QVERIFY(!state->Updated);
-        QCOMPARE(control<QLabel>(editor.get(), QStringLiteral("lblHelp"))->text(), help);
+        QCOMPARE(control<QLabel>(editor.get(), u"lblHelp"_s)->text(), help);
 
-        QTreeWidget* list = control<QTreeWidget>(editor.get(), QStringLiteral("lvwPrList"));
+        QTreeWidget* list = control<QTreeWidget>(editor.get(), u"lvwPrList"_s);
         QStringList shown;
         for (int i = 0; i < list->columnCount(); ++i) {
             shown << list->headerItem()->text(i);
@@ -121,13 +120,13 @@ private slots:
             row << list->topLevelItem(0)->text(i);
         }
         QCOMPARE(row, firstRow);
-        QCOMPARE(list->topLevelItem(0)->data(0, Qt::UserRole).toString(), QStringLiteral("R1"));
+        QCOMPARE(list->topLevelItem(0)->data(0, Qt::UserRole).toString(), u"R1"_s);
 
         // One slot per division row; the slots beyond them mean nothing and are hidden.
         const int used = static_cast<int>(headings.size()) - 2;
         QCOMPARE(editor->slotsInUse(), used);
         for (int i = 0; i < PriceKindEditor::kSlots; ++i) {
-            auto* label = control<QLabel>(editor.get(), QStringLiteral("lblProc_%1").arg(i));
+            auto* label = control<QLabel>(editor.get(), u"lblProc_%1"_s.arg(i));
             QCOMPARE(label->isVisible(), i < used);
             QCOMPARE(control<QLineEdit>(editor.get(), slotBox(i))->isVisible(), i < used);
             if (i < used) {
@@ -136,49 +135,45 @@ private slots:
         }
         // A click shows the row in the boxes.
         clickRow(list, 0);
-        QCOMPARE(control<QLineEdit>(editor.get(), QStringLiteral("txtPriName"))->text(),
-                 QStringLiteral("標準単価"));
-        QCOMPARE(control<QLineEdit>(editor.get(), QStringLiteral("txtBase"))->text(),
-                 QStringLiteral("100,000"));
+        QCOMPARE(control<QLineEdit>(editor.get(), u"txtPriName"_s)->text(), u"標準単価"_s);
+        QCOMPARE(control<QLineEdit>(editor.get(), u"txtBase"_s)->text(), u"100,000"_s);
         QCOMPARE(control<QLineEdit>(editor.get(), slotBox(used - 1))->text(), firstRow.last());
         // With a single row the arrows stay disabled.
-        QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdPrUp"))->isEnabled());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdPrDown"))->isEnabled());
+        QVERIFY(control<QPushButton>(editor.get(), u"cmdUp"_s)->isEnabled());
+        QVERIFY(!control<QPushButton>(editor.get(), u"cmdPrUp"_s)->isEnabled());
+        QVERIFY(!control<QPushButton>(editor.get(), u"cmdPrDown"_s)->isEnabled());
     }
 
     void addToEmptyTable()
     {
         auto db = TestDatabase::create(Engine::SQLite);
         auto state = db->makeState();
-        ExecSql(*state->Conn, QStringLiteral("DELETE MPRIPROG WHERE 1 = 1"));
-        ExecSql(*state->Conn, QStringLiteral("DELETE MPRIBASE WHERE 1 = 1"));
+        ExecSql(*state->Conn, u"DELETE MPRIPROG WHERE 1 = 1"_s);
+        ExecSql(*state->Conn, u"DELETE MPRIBASE WHERE 1 = 1"_s);
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("O'Hara's 特急"), QStringLiteral("1,500"),
-                 {"12,000", "9000", "8000", "6000", "5000"});
+        typeKind(editor.get(), u"O'Hara's 特急"_s, u"1,500"_s, {"12,000", "9000", "8000", "6000", "5000"});
         // A hidden slot is neither required nor stored.
         control<QLineEdit>(editor.get(), slotBox(7))->clear();
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        clickButton(editor.get(), u"cmdOK"_s);
         QVERIFY(Messages::shown().isEmpty());
-        const int kind = kindNamed(*state->Conn, QStringLiteral("O'Hara's 特急"));
+        const int kind = kindNamed(*state->Conn, u"O'Hara's 特急"_s);
         QVERIFY(kind > 0);
         QCOMPARE(editor->SelPriKind(), kind);
-        QCOMPARE(scalar(*state->Conn, QStringLiteral("SELECT NSORT AS V FROM MPRIBASE")).toInt(), 1);
-        QCOMPARE(scalar(*state->Conn, QStringLiteral("SELECT NBASE AS V FROM MPRIBASE")).toDouble(), 1500.0);
+        QCOMPARE(scalar(*state->Conn, u"SELECT NSORT AS V FROM MPRIBASE"_s).toInt(), 1);
+        QCOMPARE(scalar(*state->Conn, u"SELECT NBASE AS V FROM MPRIBASE"_s).toDouble(), 1500.0);
         QCOMPARE(pricesOf(*state->Conn, kind),
                  (QStringList{"0:1=12000", "0:2=9000", "0:3=8000", "0:4=6000", "0:5=5000"}));
         QTreeWidget* list = editor->list();
-        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("O'Hara's 特急"));
-        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("1,500"));
-        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("12,000"));
+        QCOMPARE(list->topLevelItem(0)->text(0), u"O'Hara's 特急"_s);
+        QCOMPARE(list->topLevelItem(0)->text(1), u"1,500"_s);
+        QCOMPARE(list->topLevelItem(0)->text(2), u"12,000"_s);
         QVERIFY(list->selectedItems().isEmpty());
-        QVERIFY(!control<QPushButton>(editor.get(), QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(!control<QPushButton>(editor.get(), u"cmdUp"_s)->isEnabled());
         // The boxes keep their text, so a second add is a duplicate.
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
-        COMPARE_LAST_MESSAGE(QStringLiteral("重複"), QStringLiteral("同名の価格種別が既に登録されています。"),
-                             Messages::Information);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIPROG")), 5);
+        clickButton(editor.get(), u"cmdOK"_s);
+        COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s), 5);
         QVERIFY(!state->Updated);
     }
 
@@ -194,26 +189,24 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("特急単価"), QStringLiteral("0"), kMemberPrices);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
-        const int kind = kindNamed(*state->Conn, QStringLiteral("特急単価"));
+        typeKind(editor.get(), u"特急単価"_s, u"0"_s, kMemberPrices);
+        clickButton(editor.get(), u"cmdOK"_s);
+        const int kind = kindNamed(*state->Conn, u"特急単価"_s);
         const QStringList before = pricesOf(*state->Conn, kind);
         QTreeWidget* list = editor->list();
-        clickRow(list, rowOfText(list, QStringLiteral("特急単価")));
-        typeInto(editor.get(), QStringLiteral("txtPriName"),
-                 toOwnName ? QStringLiteral("特急単価") : QStringLiteral("標準単価"));
-        typeInto(editor.get(), slotBox(0), QStringLiteral("13000"));
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
+        clickRow(list, rowOfText(list, u"特急単価"_s));
+        typeInto(editor.get(), u"txtPriName"_s, toOwnName ? u"特急単価"_s : u"標準単価"_s);
+        typeInto(editor.get(), slotBox(0), u"13000"_s);
+        clickButton(editor.get(), u"cmdUp"_s);
         // Refused or not, the main window is to reprice every project.
         QVERIFY(state->Updated);
         if (toOwnName) {
             QVERIFY(Messages::shown().isEmpty());
-            QCOMPARE(pricesOf(*state->Conn, kind).first(), QStringLiteral("0:1=13000"));
+            QCOMPARE(pricesOf(*state->Conn, kind).first(), u"0:1=13000"_s);
             return;
         }
-        QCOMPARE(Messages::last().title, QStringLiteral("重複"));
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE"), QStringLiteral("CPRINAME = '標準単価'")),
-                 1);
+        QCOMPARE(Messages::last().title, u"重複"_s);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s, u"CPRINAME = '標準単価'"_s), 1);
         QCOMPARE(pricesOf(*state->Conn, kind), before);
     }
 
@@ -225,30 +218,27 @@ private slots:
         const QStringList before = pricesOf(*state->Conn, 1);
         auto editor = openEditor(*state);
         clickRow(editor->list(), 0);
-        typeInto(editor.get(), QStringLiteral("txtBase"), QStringLiteral("120,000"));
-        typeInto(editor.get(), slotBox(3), QStringLiteral("6,500"));
+        typeInto(editor.get(), u"txtBase"_s, u"120,000"_s);
+        typeInto(editor.get(), slotBox(3), u"6,500"_s);
         QStringList statements;
         DbConnection::setStatementHook(
             [&statements](const DbConnection&, const QString& sql) { statements << sql; });
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
+        clickButton(editor.get(), u"cmdUp"_s);
         DbConnection::setStatementHook(nullptr);
         QVERIFY(Messages::shown().isEmpty());
         QVERIFY(state->Updated);
-        QCOMPARE(statements.at(0),
-                 QStringLiteral("SELECT * FROM MPRIBASE WHERE CPRINAME = '標準単価' AND NPRIKIND != 1"));
-        QCOMPARE(
-            statements.at(1),
-            QStringLiteral("UPDATE MPRIBASE SET CPRINAME = '標準単価',  NBASE = 120000 WHERE NPRIKIND = 1"));
-        QCOMPARE(statements.at(2), QStringLiteral("DELETE MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '1'"));
-        QCOMPARE(
-            statements.at(6),
-            QStringLiteral("INSERT INTO MPRIPROG (NPRIKIND,CCKIND,NDKIND,NDPRI) VALUES (1, '1', 4, 6500)"));
+        QCOMPARE(statements.at(0), u"SELECT * FROM MPRIBASE WHERE CPRINAME = '標準単価' AND NPRIKIND != 1"_s);
+        QCOMPARE(statements.at(1),
+                 u"UPDATE MPRIBASE SET CPRINAME = '標準単価',  NBASE = 120000 WHERE NPRIKIND = 1"_s);
+        QCOMPARE(statements.at(2), u"DELETE MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '1'"_s);
+        QCOMPARE(statements.at(6),
+                 u"INSERT INTO MPRIPROG (NPRIKIND,CCKIND,NDKIND,NDPRI) VALUES (1, '1', 4, 6500)"_s);
         QStringList after = pricesOf(*state->Conn, 1);
         QCOMPARE(after.mid(0, 5), before.mid(0, 5)); // the member-kind prices
-        QCOMPARE(after.at(5 + 3), QStringLiteral("1:4=6500"));
+        QCOMPARE(after.at(5 + 3), u"1:4=6500"_s);
         QCOMPARE(after.size(), before.size());
-        QCOMPARE(editor->list()->topLevelItem(0)->text(1), QStringLiteral("120,000"));
-        QCOMPARE(editor->list()->topLevelItem(0)->text(5), QStringLiteral("6,500"));
+        QCOMPARE(editor->list()->topLevelItem(0)->text(1), u"120,000"_s);
+        QCOMPARE(editor->list()->topLevelItem(0)->text(5), u"6,500"_s);
     }
 
     void deleteRemovesBothModes()
@@ -256,18 +246,17 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("旧単価"), QStringLiteral("0"), kMemberPrices);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
-        const int kind = kindNamed(*state->Conn, QStringLiteral("旧単価"));
-        ExecSql(*state->Conn, QStringLiteral("INSERT INTO MPRIPROG VALUES (%1, '1', 1, 7000)").arg(kind));
+        typeKind(editor.get(), u"旧単価"_s, u"0"_s, kMemberPrices);
+        clickButton(editor.get(), u"cmdOK"_s);
+        const int kind = kindNamed(*state->Conn, u"旧単価"_s);
+        ExecSql(*state->Conn, u"INSERT INTO MPRIPROG VALUES (%1, '1', 1, 7000)"_s.arg(kind));
         QTreeWidget* list = editor->list();
-        clickRow(list, rowOfText(list, QStringLiteral("旧単価")));
-        QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdPrUp"))->isEnabled());
-        clickButton(editor.get(), QStringLiteral("cmdDel"));
+        clickRow(list, rowOfText(list, u"旧単価"_s));
+        QVERIFY(control<QPushButton>(editor.get(), u"cmdPrUp"_s)->isEnabled());
+        clickButton(editor.get(), u"cmdDel"_s);
         QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(
-            rowCount(*state->Conn, QStringLiteral("MPRIPROG"), QStringLiteral("NPRIKIND = %1").arg(kind)), 0);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s, u"NPRIKIND = %1"_s.arg(kind)), 0);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
         QCOMPARE(list->topLevelItemCount(), 1);
         QVERIFY(!state->Updated);
     }
@@ -281,24 +270,22 @@ private slots:
         const QStringList before = pricesOf(*state->Conn, 1);
         auto editor = openEditor(*state);
         clickRow(editor->list(), 0);
-        clickButton(editor.get(), QStringLiteral("cmdDel"));
+        clickButton(editor.get(), u"cmdDel"_s);
         QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(QStringLiteral("削除不可"),
-                             QStringLiteral("本項目は既に使用されているため削除できません。"),
+        COMPARE_LAST_MESSAGE(u"削除不可"_s, u"本項目は既に使用されているため削除できません。"_s,
                              Messages::Exclamation);
         // The prices deleted first came back with the rollback.
         QCOMPARE(pricesOf(*state->Conn, 1), before);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
         QCOMPARE(editor->list()->topLevelItemCount(), 1);
         QVERIFY(editor->list()->topLevelItem(0)->isSelected());
-        QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdDel"))->isEnabled());
-        QCOMPARE(control<QLineEdit>(editor.get(), QStringLiteral("txtPriName"))->text(),
-                 QStringLiteral("標準単価"));
+        QVERIFY(control<QPushButton>(editor.get(), u"cmdDel"_s)->isEnabled());
+        QCOMPARE(control<QLineEdit>(editor.get(), u"txtPriName"_s)->text(), u"標準単価"_s);
         // The connection is usable afterwards.
-        typeInto(editor.get(), QStringLiteral("txtPriName"), QStringLiteral("標準単価2025"));
-        clickButton(editor.get(), QStringLiteral("cmdUp"));
+        typeInto(editor.get(), u"txtPriName"_s, u"標準単価2025"_s);
+        clickButton(editor.get(), u"cmdUp"_s);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(kindNamed(*state->Conn, QStringLiteral("標準単価2025")), 1);
+        QCOMPARE(kindNamed(*state->Conn, u"標準単価2025"_s), 1);
     }
 
     void tooLongNameIsRefused_data() { addEngineRows(); }
@@ -308,13 +295,12 @@ private slots:
         auto db = TestDatabase::create(dbEngine);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QString(51, QChar(0x5358)), QStringLiteral("0"), kMemberPrices);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        typeKind(editor.get(), QString(51, QChar(0x5358)), u"0"_s, kMemberPrices);
+        clickButton(editor.get(), u"cmdOK"_s);
         QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(QStringLiteral("サイズオーバ"), QStringLiteral("名称の文字列が長すぎます。"),
-                             Messages::Exclamation);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIPROG")), 13);
+        COMPARE_LAST_MESSAGE(u"サイズオーバ"_s, u"名称の文字列が長すぎます。"_s, Messages::Exclamation);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s), 13);
     }
 
     void failedAddWritesNothing_data() { addEngineRows(); }
@@ -324,20 +310,20 @@ private slots:
         auto db = TestDatabase::create(dbEngine);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("途中失敗"), QStringLiteral("0"), kMemberPrices);
+        typeKind(editor.get(), u"途中失敗"_s, u"0"_s, kMemberPrices);
         DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
             if (sql.contains(QLatin1String("VALUES (")) && sql.endsWith(QLatin1String(", 3, 8000)"))) {
-                throw DbError(DbError::Other, QStringLiteral("injected"), sql);
+                throw DbError(DbError::Other, u"injected"_s, sql);
             }
         });
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        clickButton(editor.get(), u"cmdOK"_s);
         DbConnection::setStatementHook(nullptr);
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
+        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
         QCOMPARE(Messages::last().icon, Messages::Critical);
-        QVERIFY(Messages::last().text.startsWith(QStringLiteral("injected\nINSERT INTO MPRIPROG")));
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIPROG")), 13);
+        QVERIFY(Messages::last().text.startsWith(u"injected\nINSERT INTO MPRIPROG"_s));
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s), 13);
         QCOMPARE(editor->list()->topLevelItemCount(), 1);
     }
 
@@ -346,21 +332,12 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("name") << "txtPriName"
-                              << ""
-                              << "価格種別名称は必須入力です。";
-        QTest::newRow("base") << "txtBase"
-                              << ""
-                              << "基本料金は必須入力です。";
-        QTest::newRow("third slot") << "txtPri_2"
-                                    << ""
-                                    << "SEは必須入力です。";
-        QTest::newRow("base not a number") << "txtBase"
-                                           << "-"
-                                           << "基本料金の値が正しくありません。";
-        QTest::newRow("slot not a number") << "txtPri_4"
-                                           << "-"
-                                           << "テスターの値が正しくありません。";
+        QTest::newRow("name") << u"txtPriName"_s << u""_s << u"価格種別名称は必須入力です。"_s;
+        QTest::newRow("base") << u"txtBase"_s << u""_s << u"基本料金は必須入力です。"_s;
+        QTest::newRow("third slot") << u"txtPri_2"_s << u""_s << u"SEは必須入力です。"_s;
+        QTest::newRow("base not a number") << u"txtBase"_s << u"-"_s << u"基本料金の値が正しくありません。"_s;
+        QTest::newRow("slot not a number")
+            << u"txtPri_4"_s << u"-"_s << u"テスターの値が正しくありません。"_s;
     }
     void inputChecks()
     {
@@ -370,12 +347,12 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("新単価"), QStringLiteral("0"), kMemberPrices);
+        typeKind(editor.get(), u"新単価"_s, u"0"_s, kMemberPrices);
         control<QLineEdit>(editor.get(), box)->setText(text);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        clickButton(editor.get(), u"cmdOK"_s);
         QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(QStringLiteral("入力確認"), message, Messages::Information);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("MPRIBASE")), 1);
+        COMPARE_LAST_MESSAGE(u"入力確認"_s, message, Messages::Information);
+        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
     }
 
     void typedPriceIsFormatted()
@@ -384,16 +361,16 @@ private slots:
         auto state = db->makeState();
         auto editor = openEditor(*state);
         QLineEdit* price = control<QLineEdit>(editor.get(), slotBox(0));
-        typeInto(editor.get(), slotBox(0), QStringLiteral("1500"));
-        control<QLineEdit>(editor.get(), QStringLiteral("txtPriName"))->setFocus();
-        QCOMPARE(price->text(), QStringLiteral("1,500"));
-        typeInto(editor.get(), QStringLiteral("txtPriName"), QStringLiteral("千五百"));
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
-        const int kind = kindNamed(*state->Conn, QStringLiteral("千五百"));
-        QCOMPARE(pricesOf(*state->Conn, kind).first(), QStringLiteral("0:1=1500"));
+        typeInto(editor.get(), slotBox(0), u"1500"_s);
+        control<QLineEdit>(editor.get(), u"txtPriName"_s)->setFocus();
+        QCOMPARE(price->text(), u"1,500"_s);
+        typeInto(editor.get(), u"txtPriName"_s, u"千五百"_s);
+        clickButton(editor.get(), u"cmdOK"_s);
+        const int kind = kindNamed(*state->Conn, u"千五百"_s);
+        QCOMPARE(pricesOf(*state->Conn, kind).first(), u"0:1=1500"_s);
         QTreeWidget* list = editor->list();
-        clickRow(list, rowOfText(list, QStringLiteral("千五百")));
-        QCOMPARE(price->text(), QStringLiteral("1,500"));
+        clickRow(list, rowOfText(list, u"千五百"_s));
+        QCOMPARE(price->text(), u"1,500"_s);
     }
 
     void arrowsMoveKinds()
@@ -401,21 +378,21 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), QStringLiteral("第二"), QStringLiteral("0"), kMemberPrices);
-        clickButton(editor.get(), QStringLiteral("cmdOK"));
+        typeKind(editor.get(), u"第二"_s, u"0"_s, kMemberPrices);
+        clickButton(editor.get(), u"cmdOK"_s);
         QTreeWidget* list = editor->list();
         clickRow(list, 1);
-        QVERIFY(control<QPushButton>(editor.get(), QStringLiteral("cmdPrUp"))->isEnabled());
-        clickButton(editor.get(), QStringLiteral("cmdPrDown"));
+        QVERIFY(control<QPushButton>(editor.get(), u"cmdPrUp"_s)->isEnabled());
+        clickButton(editor.get(), u"cmdPrDown"_s);
         QCOMPARE(columnTexts(list), (QStringList{"標準単価", "第二"}));
-        clickButton(editor.get(), QStringLiteral("cmdPrUp"));
+        clickButton(editor.get(), u"cmdPrUp"_s);
         QCOMPARE(columnTexts(list), (QStringList{"第二", "標準単価"}));
-        const QString sortOf = QStringLiteral("SELECT NSORT AS V FROM MPRIBASE WHERE CPRINAME = '%1'");
-        QCOMPARE(scalar(*state->Conn, sortOf.arg(QStringLiteral("第二"))).toInt(), 1);
-        QCOMPARE(scalar(*state->Conn, sortOf.arg(QStringLiteral("標準単価"))).toInt(), 2);
-        clickButton(editor.get(), QStringLiteral("cmdPrUp"));
+        const QString sortOf = u"SELECT NSORT AS V FROM MPRIBASE WHERE CPRINAME = '%1'"_s;
+        QCOMPARE(scalar(*state->Conn, sortOf.arg(u"第二"_s)).toInt(), 1);
+        QCOMPARE(scalar(*state->Conn, sortOf.arg(u"標準単価"_s)).toInt(), 2);
+        clickButton(editor.get(), u"cmdPrUp"_s);
         QCOMPARE(columnTexts(list), (QStringList{"第二", "標準単価"}));
-        QCOMPARE(scalar(*state->Conn, sortOf.arg(QStringLiteral("第二"))).toInt(), 1);
+        QCOMPARE(scalar(*state->Conn, sortOf.arg(u"第二"_s)).toInt(), 1);
         QVERIFY(Messages::shown().isEmpty());
     }
 

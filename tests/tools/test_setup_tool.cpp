@@ -30,59 +30,56 @@ private slots:
 
     void createsSqliteFileWithDemo()
     {
-        const QString file = m_env->path(QStringLiteral("new/demo.sqlite"));
+        const QString file = m_env->path(u"new/demo.sqlite"_s);
         QString output;
-        QCOMPARE(runTool({QStringLiteral("--demo"), QStringLiteral("Provider=SQLite;Data Source=") + file},
-                         &output),
-                 0);
-        QVERIFY(output.contains(QStringLiteral("created")));
-        auto conn =
-            DbConnection::open(ConnectionSpec::parse(QStringLiteral("Provider=SQLite;Data Source=") + file));
+        QCOMPARE(runTool({u"--demo"_s, u"Provider=SQLite;Data Source="_s + file}, &output), 0);
+        QVERIFY(output.contains(u"created"_s));
+        auto conn = DbConnection::open(ConnectionSpec::parse(u"Provider=SQLite;Data Source="_s + file));
         QCOMPARE(ExistingTables(*conn).size(), 21);
-        QVERIFY(rowCount(*conn, QStringLiteral("TPROJECT")) > 0);
+        QVERIFY(rowCount(*conn, u"TPROJECT"_s) > 0);
     }
 
     void usesTheUsersSettingsWithoutArguments()
     {
         QCOMPARE(runTool({}), 0);
-        QVERIFY(QFileInfo::exists(m_env->path(QStringLiteral("data/kaldb.sqlite"))));
+        QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
         // A second run finds the tables and refuses.
         QString output;
         QCOMPARE(runTool({}, &output), 1);
-        QVERIFY2(output.contains(QStringLiteral("MDIV")), qPrintable(output));
+        QVERIFY2(output.contains(u"MDIV"_s), qPrintable(output));
     }
 
     void setsUpPostgresDatabase()
     {
-        const QString admin = PostgresServerConnStr(QStringLiteral("postgres"));
+        const QString admin = PostgresServerConnStr(u"postgres"_s);
         QVERIFY2(!admin.isEmpty(), "no PostgreSQL test server");
-        const QString name = QStringLiteral("vorna_tool_%1").arg(QCoreApplication::applicationPid());
+        const QString name = u"vorna_tool_%1"_s.arg(QCoreApplication::applicationPid());
         {
             auto server = DbConnection::open(ConnectionSpec::parse(admin));
-            ExecSql(*server, QStringLiteral("DROP DATABASE IF EXISTS ") + name);
-            ExecSql(*server, QStringLiteral("CREATE DATABASE ") + name);
+            ExecSql(*server, u"DROP DATABASE IF EXISTS "_s + name);
+            ExecSql(*server, u"CREATE DATABASE "_s + name);
         }
         const QString target = PostgresServerConnStr(name);
         QString output;
-        QCOMPARE(runTool({QStringLiteral("--demo"), target}, &output), 0);
-        QVERIFY(output.contains(QStringLiteral("PostgreSQL")));
+        QCOMPARE(runTool({u"--demo"_s, target}, &output), 0);
+        QVERIFY(output.contains(u"PostgreSQL"_s));
         {
             auto conn = DbConnection::open(ConnectionSpec::parse(target));
             QCOMPARE(ExistingTables(*conn).size(), 21);
-            QVERIFY(rowCount(*conn, QStringLiteral("TFUNCTION")) > 0);
+            QVERIFY(rowCount(*conn, u"TFUNCTION"_s) > 0);
         }
         QCOMPARE(runTool({target}, &output), 1);
-        QVERIFY(output.contains(QStringLiteral("テーブル")));
+        QVERIFY(output.contains(u"テーブル"_s));
         auto server = DbConnection::open(ConnectionSpec::parse(admin));
-        ExecSql(*server, QStringLiteral("DROP DATABASE ") + name + QStringLiteral(" WITH (FORCE)"));
+        ExecSql(*server, u"DROP DATABASE "_s + name + u" WITH (FORCE)"_s);
     }
 
     void badArgumentsAndConnections()
     {
-        QCOMPARE(runTool({QStringLiteral("--bogus")}), 2);
+        QCOMPARE(runTool({u"--bogus"_s}), 2);
         QString output;
-        QCOMPARE(runTool({QStringLiteral("Provider=Nothing;Data Source=x")}, &output), 1);
-        QVERIFY(output.contains(QStringLiteral("Nothing")));
+        QCOMPARE(runTool({u"Provider=Nothing;Data Source=x"_s}, &output), 1);
+        QVERIFY(output.contains(u"Nothing"_s));
     }
 
 private:

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int insertProject(DbConnection& c, int parent, const QString& name, int priceKind, int base, int price,
@@ -19,7 +21,7 @@ int insertProject(DbConnection& c, int parent, const QString& name, int priceKin
                    .arg(base)
                    .arg(price)
                    .arg(sort));
-    return GetIdentity(c, QStringLiteral("TPROJECT"));
+    return GetIdentity(c, u"TPROJECT"_s);
 }
 
 // Stored totals as the function editor would have saved them in member-assignment mode.
@@ -33,7 +35,7 @@ int insertFunction(DbConnection& c, int project, const QString& valid, const QSt
                    .arg(project)
                    .arg(valid, classes, title, discount, totals)
                    .arg(sort));
-    return GetIdentity(c, QStringLiteral("TFUNCTION"));
+    return GetIdentity(c, u"TFUNCTION"_s);
 }
 
 // Hours per process, priced per process ("Charge" off).
@@ -52,8 +54,7 @@ void hours(DbConnection& c, int project, int function, int process, const QStrin
 void assign(DbConnection& c, int project, int function, int process, int slot, int member,
             const QString& hours)
 {
-    ExecSql(c, QStringLiteral("INSERT INTO TCHARGE VALUES (%1, %2, %3, %4, %5, %6)")
-                   .arg(project)
+    ExecSql(c, u"INSERT INTO TCHARGE VALUES (%1, %2, %3, %4, %5, %6)"_s.arg(project)
                    .arg(function)
                    .arg(process)
                    .arg(slot)
@@ -66,12 +67,10 @@ void assign(DbConnection& c, int project, int function, int process, int slot, i
 SmallTree SmallTree::build(DbConnection& c)
 {
     SmallTree t;
-    ExecSql(c,
-            QStringLiteral("INSERT INTO MCUSTOMER (CCUSTNAME, CMEMO, NSORT) VALUES ('テスト顧客', '', 1)"));
-    ExecSql(c, QStringLiteral("INSERT INTO MITEM (CITEM, NAPIECE, NSORT) VALUES ('検証機材', 10000, 1)"));
-    ExecSql(c,
-            QStringLiteral("INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 200000, 2)"));
-    t.priceKind2 = GetIdentity(c, QStringLiteral("MPRIBASE"));
+    ExecSql(c, u"INSERT INTO MCUSTOMER (CCUSTNAME, CMEMO, NSORT) VALUES ('テスト顧客', '', 1)"_s);
+    ExecSql(c, u"INSERT INTO MITEM (CITEM, NAPIECE, NSORT) VALUES ('検証機材', 10000, 1)"_s);
+    ExecSql(c, u"INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 200000, 2)"_s);
+    t.priceKind2 = GetIdentity(c, u"MPRIBASE"_s);
     const int kindPrices[5] = {12000, 10000, 9000, 7000, 6000};
     for (int kind = 1; kind <= 5; ++kind) {
         ExecSql(c, QStringLiteral(
@@ -88,75 +87,66 @@ SmallTree SmallTree::build(DbConnection& c)
     ExecSql(c, QStringLiteral(
                    "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('森 PG', 4, 3000, 3)"));
 
-    t.maintenance = insertProject(c, 0, QStringLiteral("保守案件"), 1, 0, 800000, QStringLiteral("1"));
-    t.head = insertProject(c, 0, QStringLiteral("本社システム"), 1, 0, 0, QStringLiteral("2"));
-    t.sales = insertProject(c, t.head, QStringLiteral("販売管理"), 1, 100000, 5000000, QStringLiteral("2"));
-    t.stock =
-        insertProject(c, t.head, QStringLiteral("在庫管理"), t.priceKind2, 50000, 0, QStringLiteral("1"));
-    t.billing =
-        insertProject(c, t.sales, QStringLiteral("請求"), t.priceKind2, 0, 300000, QStringLiteral("NULL"));
+    t.maintenance = insertProject(c, 0, u"保守案件"_s, 1, 0, 800000, u"1"_s);
+    t.head = insertProject(c, 0, u"本社システム"_s, 1, 0, 0, u"2"_s);
+    t.sales = insertProject(c, t.head, u"販売管理"_s, 1, 100000, 5000000, u"2"_s);
+    t.stock = insertProject(c, t.head, u"在庫管理"_s, t.priceKind2, 50000, 0, u"1"_s);
+    t.billing = insertProject(c, t.sales, u"請求"_s, t.priceKind2, 0, 300000, u"NULL"_s);
 
     const QString s = QString::number(t.sales);
     // 販売管理: 450 hours occupied, 30 of them indirect; W = 1,850,000, I = 160,000.
-    ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, 1, 1, 1, 6000, 100, 20)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, 2, 2, 3, 4000, 200, 10)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, 3, 3, 4, 3000, 150, 0)").arg(s));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 1, 1, 6000, 100, 20)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 2, 2, 3, 4000, 200, 10)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 3, 3, 4, 3000, 150, 0)"_s.arg(s));
     // Expenses: buyer 0 80,000; buyer 1 120,000; buyer 2 999,000 (counts nowhere).
-    ExecSql(c, QStringLiteral("INSERT INTO TEXPENSE VALUES (%1, 1, 1, 0, 10000, 5, 0, 50000)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TEXPENSE VALUES (%1, 2, 1, 1, 10000, 12, 0, 120000)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TEXPENSE VALUES (%1, 3, 1, 0, 10000, 3, 0, 30000)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TEXPENSE VALUES (%1, 4, 1, 2, 999000, 1, 0, 999000)").arg(s));
+    ExecSql(c, u"INSERT INTO TEXPENSE VALUES (%1, 1, 1, 0, 10000, 5, 0, 50000)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TEXPENSE VALUES (%1, 2, 1, 1, 10000, 12, 0, 120000)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TEXPENSE VALUES (%1, 3, 1, 0, 10000, 3, 0, 30000)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TEXPENSE VALUES (%1, 4, 1, 2, 999000, 1, 0, 999000)"_s.arg(s));
     // Contract options 250,000; deliverables 130,000.
-    ExecSql(c, QStringLiteral("INSERT INTO TCONTRACT VALUES (%1, 2, 2, NULL, '', 200000)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TCONTRACT VALUES (%1, 100, 0, '移行支援', '', 50000)").arg(s));
-    ExecSql(c, QStringLiteral("INSERT INTO TDELIV VALUES (%1, 1, 1, '1', '0', NULL, 100000)").arg(s));
-    ExecSql(
-        c, QStringLiteral("INSERT INTO TDELIV VALUES (%1, 2, NULL, NULL, NULL, '移行手順書', 30000)").arg(s));
+    ExecSql(c, u"INSERT INTO TCONTRACT VALUES (%1, 2, 2, NULL, '', 200000)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TCONTRACT VALUES (%1, 100, 0, '移行支援', '', 50000)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TDELIV VALUES (%1, 1, 1, '1', '0', NULL, 100000)"_s.arg(s));
+    ExecSql(c, u"INSERT INTO TDELIV VALUES (%1, 2, NULL, NULL, NULL, '移行手順書', 30000)"_s.arg(s));
 
     // 受注入力: 新規 1.00, 重要 1.10, 普通 1.00, 標準 1.00, 短期 1.10.
-    t.order = insertFunction(c, t.sales, QStringLiteral("'1'"), QStringLiteral("1, 3, 2, 2, 3"),
-                             QStringLiteral("受注入力"), QStringLiteral("10000"),
-                             QStringLiteral("50, 340000, 401400"), 2);
+    t.order = insertFunction(c, t.sales, u"'1'"_s, u"1, 3, 2, 2, 3"_s, u"受注入力"_s, u"10000"_s,
+                             u"50, 340000, 401400"_s, 2);
     // 出荷指示 (on hold): 改造 0.85.
-    t.shipping = insertFunction(c, t.sales, QStringLiteral("NULL"), QStringLiteral("2, 2, 2, 2, 2"),
-                                QStringLiteral("出荷指示"), QStringLiteral("0"),
-                                QStringLiteral("20, 110000, 93500"), 1);
+    t.shipping = insertFunction(c, t.sales, u"NULL"_s, u"2, 2, 2, 2, 2"_s, u"出荷指示"_s, u"0"_s,
+                                u"20, 110000, 93500"_s, 1);
     // 請求締め: 難しい 1.15; no hours.
-    t.closing =
-        insertFunction(c, t.sales, QStringLiteral("'1'"), QStringLiteral("1, 2, 3, 2, 2"),
-                       QStringLiteral("請求締め"), QStringLiteral("5000"), QStringLiteral("0, 0, -5000"), 3);
-    t.reports =
-        insertFunction(c, t.sales, QStringLiteral("'1'"), QStringLiteral("1, 2, 2, 2, 2"),
-                       QStringLiteral("帳票出力"), QStringLiteral("0"), QStringLiteral("NULL, 0, NULL"), 4);
+    t.closing = insertFunction(c, t.sales, u"'1'"_s, u"1, 2, 3, 2, 2"_s, u"請求締め"_s, u"5000"_s,
+                               u"0, 0, -5000"_s, 3);
+    t.reports = insertFunction(c, t.sales, u"'1'"_s, u"1, 2, 2, 2, 2"_s, u"帳票出力"_s, u"0"_s,
+                               u"NULL, 0, NULL"_s, 4);
 
-    hours(c, t.sales, t.order, 1, QStringLiteral("12.5"), 9000);
-    hours(c, t.sales, t.order, 4, QStringLiteral("40"), 6000);
-    assign(c, t.sales, t.order, 1, 1, 1, QStringLiteral("10"));
-    assign(c, t.sales, t.order, 4, 1, 3, QStringLiteral("30"));
-    assign(c, t.sales, t.order, 4, 2, 2, QStringLiteral("10"));
+    hours(c, t.sales, t.order, 1, u"12.5"_s, 9000);
+    hours(c, t.sales, t.order, 4, u"40"_s, 6000);
+    assign(c, t.sales, t.order, 1, 1, 1, u"10"_s);
+    assign(c, t.sales, t.order, 4, 1, 3, u"30"_s);
+    assign(c, t.sales, t.order, 4, 2, 2, u"10"_s);
 
-    hours(c, t.sales, t.shipping, 4, QStringLiteral("20"), 6000);
-    assign(c, t.sales, t.shipping, 4, 1, 3, QStringLiteral("20"));
+    hours(c, t.sales, t.shipping, 4, u"20"_s, 6000);
+    assign(c, t.sales, t.shipping, 4, 1, 3, u"20"_s);
 
-    hours(c, t.sales, t.reports, 2, QStringLiteral("NULL"), 8500);
-    assign(c, t.sales, t.reports, 2, 1, 2, QStringLiteral("NULL"));
+    hours(c, t.sales, t.reports, 2, u"NULL"_s, 8500);
+    assign(c, t.sales, t.reports, 2, 1, 2, u"NULL"_s);
 
     // 在庫管理 (price kind 2): one SE with 80 hours; 8 hours assigned, SE at 9,000 under kind 2.
     const QString st = QString::number(t.stock);
-    ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, 1, 2, 3, 4000, 80, 0)").arg(st));
-    t.inquiry =
-        insertFunction(c, t.stock, QStringLiteral("'1'"), QStringLiteral("1, 2, 2, 2, 2"),
-                       QStringLiteral("在庫照会"), QStringLiteral("0"), QStringLiteral("8, 72000, 72000"), 1);
-    hours(c, t.stock, t.inquiry, 3, QStringLiteral("8"), 7500);
-    assign(c, t.stock, t.inquiry, 3, 1, 2, QStringLiteral("8"));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 2, 3, 4000, 80, 0)"_s.arg(st));
+    t.inquiry = insertFunction(c, t.stock, u"'1'"_s, u"1, 2, 2, 2, 2"_s, u"在庫照会"_s, u"0"_s,
+                               u"8, 72000, 72000"_s, 1);
+    hours(c, t.stock, t.inquiry, 3, u"8"_s, 7500);
+    assign(c, t.stock, t.inquiry, 3, 1, 2, u"8"_s);
 
     // 請求 (price kind 2): one PG with 5.5 hours, 10 assigned: 4.5 hours short.
     const QString b = QString::number(t.billing);
-    ExecSql(c, QStringLiteral("INSERT INTO TMEMBER VALUES (%1, 1, 3, 4, 3000, 5.5, 0)").arg(b));
-    t.invoice = insertFunction(c, t.billing, QStringLiteral("'1'"), QStringLiteral("1, 2, 2, 2, 2"),
-                               QStringLiteral("請求書発行"), QStringLiteral("1000"),
-                               QStringLiteral("10, 70000, 69000"), 1);
-    hours(c, t.billing, t.invoice, 4, QStringLiteral("10"), 6500);
-    assign(c, t.billing, t.invoice, 4, 1, 3, QStringLiteral("10"));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 3, 4, 3000, 5.5, 0)"_s.arg(b));
+    t.invoice = insertFunction(c, t.billing, u"'1'"_s, u"1, 2, 2, 2, 2"_s, u"請求書発行"_s, u"1000"_s,
+                               u"10, 70000, 69000"_s, 1);
+    hours(c, t.billing, t.invoice, 4, u"10"_s, 6500);
+    assign(c, t.billing, t.invoice, 4, 1, 3, u"10"_s);
     return t;
 }

@@ -20,11 +20,10 @@ struct Totals {
 
 Totals readTotals(DbConnection& c, int function)
 {
-    Recordset rs =
-        OpenRs(c, QStringLiteral("SELECT NHTOTAL, NTOTAL, NPRICE FROM TFUNCTION WHERE NFUNCTION = ") +
-                      QString::number(function));
-    return {rs.field(QStringLiteral("NHTOTAL")).toDouble(), rs.field(QStringLiteral("NTOTAL")).toDouble(),
-            rs.field(QStringLiteral("NPRICE")).toDouble()};
+    Recordset rs = OpenRs(c, u"SELECT NHTOTAL, NTOTAL, NPRICE FROM TFUNCTION WHERE NFUNCTION = "_s +
+                                 QString::number(function));
+    return {rs.field(u"NHTOTAL"_s).toDouble(), rs.field(u"NTOTAL"_s).toDouble(),
+            rs.field(u"NPRICE"_s).toDouble()};
 }
 
 // Clears the statement hook when a check leaves the test early, before the database (whose
@@ -36,7 +35,7 @@ struct HookGuard {
 // A value no recalculation writes, so that an untouched function shows.
 void markStale(DbConnection& c)
 {
-    ExecSql(c, QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 7, NTOTAL = 7, NPRICE = 7"));
+    ExecSql(c, u"UPDATE TFUNCTION SET NHTOTAL = 7, NTOTAL = 7, NPRICE = 7"_s);
 }
 
 } // namespace
@@ -78,13 +77,13 @@ private slots:
         QList<const DbConnection*> writers;
         HookGuard guard;
         DbConnection::setStatementHook([&](const DbConnection& c, const QString& sql) {
-            if (sql.startsWith(QStringLiteral("UPDATE"))) {
+            if (sql.startsWith(u"UPDATE"_s)) {
                 writers << &c;
-            } else if (sql.startsWith(QStringLiteral("SELECT"))) {
+            } else if (sql.startsWith(u"SELECT"_s)) {
                 QCOMPARE(&c, state->Conn.get());
                 // Once the private connection has written the functions, a read of them on the
                 // shared connection would wait for ever on a server that locks rows.
-                QVERIFY2(writers.isEmpty() || !sql.contains(QStringLiteral("TFUNCTION")), qPrintable(sql));
+                QVERIFY2(writers.isEmpty() || !sql.contains(u"TFUNCTION"_s), qPrintable(sql));
             }
             statements << sql;
         });
@@ -98,17 +97,16 @@ private slots:
         }
 
         const QString s = QString::number(t.sales);
-        const QString where = allProjects ? QString() : QStringLiteral(" WHERE NPROJECT = ") + s;
-        const QStringList updates = statements.filter(QRegularExpression(QStringLiteral("^UPDATE")));
-        QCOMPARE(updates.first(),
-                 QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0, NPRICE = 0") + where);
+        const QString where = allProjects ? QString() : u" WHERE NPROJECT = "_s + s;
+        const QStringList updates = statements.filter(QRegularExpression(u"^UPDATE"_s));
+        QCOMPARE(updates.first(), u"UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0, NPRICE = 0"_s + where);
         if (charge) {
             QVERIFY(statements.contains(
                 QStringLiteral(
                     "SELECT V.NPROJECT, V.NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NDPRI) AS PRI FROM "
                     "VCHARGE V, TPROJECT P WHERE V.NPROJECT = P.NPROJECT AND V.NPRIKIND = P.NPRIKIND") +
-                (allProjects ? QString() : QStringLiteral(" AND V.NPROJECT = ") + s) +
-                QStringLiteral(" GROUP BY V.NPROJECT, V.NFUNCTION ORDER BY V.NPROJECT, V.NFUNCTION")));
+                (allProjects ? QString() : u" AND V.NPROJECT = "_s + s) +
+                u" GROUP BY V.NPROJECT, V.NFUNCTION ORDER BY V.NPROJECT, V.NFUNCTION"_s));
             QVERIFY(
                 statements.contains(QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 50, NTOTAL = 340000 WHERE "
                                                    "NPROJECT = %1 AND NFUNCTION = %2")
@@ -118,7 +116,7 @@ private slots:
             QVERIFY(statements.contains(
                 QStringLiteral("SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * "
                                "NPRI) AS PRI FROM THOUR") +
-                where + QStringLiteral(" GROUP BY NPROJECT, NFUNCTION ORDER BY NPROJECT, NFUNCTION")));
+                where + u" GROUP BY NPROJECT, NFUNCTION ORDER BY NPROJECT, NFUNCTION"_s));
             QVERIFY(statements.contains(
                 QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 52.5, NTOTAL = 352500 WHERE "
                                "NPROJECT = %1 AND NFUNCTION = %2")
@@ -178,13 +176,10 @@ private slots:
         QTest::addColumn<QString>("failing");
         for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
             const char* name = e == Engine::SQLite ? "sqlite" : "postgresql";
-            QTest::addRow("%s/reset", name)
-                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 0,");
-            QTest::addRow("%s/sums", name) << static_cast<int>(e) << QStringLiteral("SELECT V.NPROJECT");
-            QTest::addRow("%s/total", name)
-                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 10,");
-            QTest::addRow("%s/price", name)
-                << static_cast<int>(e) << QStringLiteral("UPDATE TFUNCTION SET NPRICE = CASE");
+            QTest::addRow("%s/reset", name) << static_cast<int>(e) << u"UPDATE TFUNCTION SET NHTOTAL = 0,"_s;
+            QTest::addRow("%s/sums", name) << static_cast<int>(e) << u"SELECT V.NPROJECT"_s;
+            QTest::addRow("%s/total", name) << static_cast<int>(e) << u"UPDATE TFUNCTION SET NHTOTAL = 10,"_s;
+            QTest::addRow("%s/price", name) << static_cast<int>(e) << u"UPDATE TFUNCTION SET NPRICE = CASE"_s;
         }
     }
     void failureChangesNothing()
@@ -201,7 +196,7 @@ private slots:
         DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
             if (sql.startsWith(failing)) {
                 failed = sql;
-                throw DbError(DbError::Other, QStringLiteral("injected failure"));
+                throw DbError(DbError::Other, u"injected failure"_s);
             }
         });
         RecalcFunctionPrices(*state, 0);
@@ -209,15 +204,13 @@ private slots:
 
         QVERIFY(!failed.isEmpty());
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
-        QCOMPARE(Messages::last().text, QStringLiteral("injected failure\n") + failed);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION")), 6);
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"),
-                          QStringLiteral("NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7")),
-                 6);
+        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+        QCOMPARE(Messages::last().text, u"injected failure\n"_s + failed);
+        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s), 6);
+        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s, u"NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7"_s), 6);
         // The private connection is gone: nothing holds a lock on the functions.
-        ExecSql(*state->Conn, QStringLiteral("UPDATE TFUNCTION SET NPRICE = 8"));
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"), QStringLiteral("NPRICE = 8")), 6);
+        ExecSql(*state->Conn, u"UPDATE TFUNCTION SET NPRICE = 8"_s);
+        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s, u"NPRICE = 8"_s), 6);
     }
 
     // A recalculation of every project that takes noticeably long shows its progress; the
@@ -231,8 +224,7 @@ private slots:
         bool progressShown = false;
         HookGuard guard;
         DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (!sql.startsWith(QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = ")) ||
-                sql.contains(QStringLiteral("= 0,"))) {
+            if (!sql.startsWith(u"UPDATE TFUNCTION SET NHTOTAL = "_s) || sql.contains(u"= 0,"_s)) {
                 return;
             }
             if (++updates == 1) {
@@ -274,7 +266,7 @@ private slots:
                        .arg(i % 2 ? 3 : 2)
                        .arg(i)
                        .arg(i % 3 ? 0 : 100));
-            const int f = GetIdentity(c, QStringLiteral("TFUNCTION"));
+            const int f = GetIdentity(c, u"TFUNCTION"_s);
             ExecSql(c, QStringLiteral(
                            "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 4, "
                            "%3, 5000)")
@@ -286,7 +278,7 @@ private slots:
         int priceStatements = 0;
         HookGuard guard;
         DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (sql.startsWith(QStringLiteral("UPDATE TFUNCTION SET NPRICE"))) {
+            if (sql.startsWith(u"UPDATE TFUNCTION SET NPRICE"_s)) {
                 ++priceStatements;
             }
         });
@@ -295,15 +287,14 @@ private slots:
         QVERIFY(Messages::shown().isEmpty());
         QVERIFY(priceStatements > 1);
         int checked = 0;
-        for (Recordset rs = OpenRs(
-                 c,
-                 QStringLiteral("SELECT NIMP, NTOTAL, NPRICE, NDISCOUNT FROM TFUNCTION WHERE NPROJECT = ") +
-                     QString::number(t.maintenance));
+        for (Recordset rs =
+                 OpenRs(c, u"SELECT NIMP, NTOTAL, NPRICE, NDISCOUNT FROM TFUNCTION WHERE NPROJECT = "_s +
+                               QString::number(t.maintenance));
              !rs.eof(); rs.moveNext()) {
-            const double total = rs.field(QStringLiteral("NTOTAL")).toDouble();
-            const double factor = rs.field(QStringLiteral("NIMP")).toInt() == 3 ? 1.1 * 1.15 : 1.0;
-            QCOMPARE(rs.field(QStringLiteral("NPRICE")).toDouble(),
-                     std::round(total * factor - rs.field(QStringLiteral("NDISCOUNT")).toDouble()));
+            const double total = rs.field(u"NTOTAL"_s).toDouble();
+            const double factor = rs.field(u"NIMP"_s).toInt() == 3 ? 1.1 * 1.15 : 1.0;
+            QCOMPARE(rs.field(u"NPRICE"_s).toDouble(),
+                     std::round(total * factor - rs.field(u"NDISCOUNT"_s).toDouble()));
             ++checked;
         }
         QCOMPARE(checked, 900);
@@ -322,15 +313,13 @@ private slots:
         markStale(*state->Conn);
         {
             Transaction transaction(*state->Conn);
-            ExecSql(*state->Conn,
-                    QStringLiteral("UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1").arg(t.order));
+            ExecSql(*state->Conn, u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1"_s.arg(t.order));
             RecalcFunctionPrices(*state, t.sales);
             QCOMPARE(Messages::shown().size(), 1);
-            QCOMPARE(Messages::last().title, QStringLiteral("ＤＢエラー"));
-            QVERIFY(
-                Messages::last().text.startsWith(QStringLiteral("保存の処理中は価格を再計算できません。")));
+            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+            QVERIFY(Messages::last().text.startsWith(u"保存の処理中は価格を再計算できません。"_s));
         }
-        QCOMPARE(rowCount(*state->Conn, QStringLiteral("TFUNCTION"), QStringLiteral("NPRICE = 7")), 6);
+        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s, u"NPRICE = 7"_s), 6);
     }
 
     void workTotalCountsOnlyCountedFunctions_data() { addEngineRows(); }

@@ -51,21 +51,18 @@ private slots:
         QTest::addColumn<int>("project");
         QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("kind2");
-        const QString tail = QStringLiteral(" 機能項目一覧： ");
+        const QString tail = u" 機能項目一覧： "_s;
         addRowsForBothEngines("third level", [&](QTestData& r) {
-            r << int(Billing) << QStringLiteral("本社システム - 販売管理 - 請求") + tail << true;
+            r << int(Billing) << u"本社システム - 販売管理 - 請求"_s + tail << true;
         });
         addRowsForBothEngines("second level", [&](QTestData& r) {
-            r << int(Sales) << QStringLiteral("本社システム - 販売管理") + tail << false;
+            r << int(Sales) << u"本社システム - 販売管理"_s + tail << false;
         });
-        addRowsForBothEngines("top level", [&](QTestData& r) {
-            r << int(Maintenance) << QStringLiteral("保守案件") + tail << false;
-        });
-        addRowsForBothEngines(
-            "root", [&](QTestData& r) { r << int(None) << QStringLiteral("[未選択]") + tail << false; });
-        addRowsForBothEngines("deleted", [&](QTestData& r) {
-            r << int(Missing) << QStringLiteral("[未選択]") + tail << false;
-        });
+        addRowsForBothEngines("top level",
+                              [&](QTestData& r) { r << int(Maintenance) << u"保守案件"_s + tail << false; });
+        addRowsForBothEngines("root", [&](QTestData& r) { r << int(None) << u"[未選択]"_s + tail << false; });
+        addRowsForBothEngines("deleted",
+                              [&](QTestData& r) { r << int(Missing) << u"[未選択]"_s + tail << false; });
     }
     void listTitle()
     {
@@ -88,14 +85,11 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto state = db->makeState();
         const SmallTree t = SmallTree::build(*state->Conn);
-        QCOMPARE(ProjectPathName(*state->Conn, t.sales, QStringLiteral("x")),
-                 QStringLiteral("本社システム - 販売管理 - x"));
+        QCOMPARE(ProjectPathName(*state->Conn, t.sales, u"x"_s), u"本社システム - 販売管理 - x"_s);
         // A parent chain edited into a circle outside the program.
-        ExecSql(*state->Conn, QStringLiteral("UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2")
-                                  .arg(t.billing)
-                                  .arg(t.head));
-        QCOMPARE(ProjectPathName(*state->Conn, t.sales, QStringLiteral("x")),
-                 QStringLiteral("請求 - 本社システム - 販売管理 - x"));
+        ExecSql(*state->Conn,
+                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(t.billing).arg(t.head));
+        QCOMPARE(ProjectPathName(*state->Conn, t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
     }
 
     void remainingHours_data()
@@ -136,9 +130,8 @@ private slots:
         auto state = db->makeState();
         const SmallTree t = SmallTree::build(*state->Conn);
         if (!billingHours.isEmpty()) {
-            ExecSql(*state->Conn, QStringLiteral("UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2")
-                                      .arg(billingHours)
-                                      .arg(t.billing));
+            ExecSql(*state->Conn,
+                    u"UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2"_s.arg(billingHours).arg(t.billing));
         }
         state->CurProject = projectId(t, project);
         state->policy.Hour = hour;
@@ -158,9 +151,8 @@ private slots:
         const auto add = [](const char* name, int project, const char* switches, const char* money,
                             const char* rate) {
             addRowsForBothEngines(name, [=](QTestData& r) {
-                r << project << QString::fromUtf8(switches)
-                  << QStringLiteral("純利益：") + QString::fromUtf8(money)
-                  << QStringLiteral("利益率：") + QString::fromUtf8(rate);
+                r << project << QString::fromUtf8(switches) << u"純利益："_s + QString::fromUtf8(money)
+                  << u"利益率："_s + QString::fromUtf8(rate);
             });
         };
         add("defaults", Sales, "", "2,470,000円", "49.40％");
@@ -195,13 +187,11 @@ private slots:
         state->CurProject = projectId(t, project);
         Policy& p = state->policy;
         const QHash<QString, bool*> flags = {
-            {QStringLiteral("Work"), &p.Work},           {QStringLiteral("Indirect"), &p.Indirect},
-            {QStringLiteral("Base"), &p.Base},           {QStringLiteral("Opt"), &p.Opt},
-            {QStringLiteral("Deliv"), &p.Deliv},         {QStringLiteral("Expe0"), &p.Expe0},
-            {QStringLiteral("Expe1"), &p.Expe1},         {QStringLiteral("WorkR"), &p.WorkR},
-            {QStringLiteral("IndirectR"), &p.IndirectR}, {QStringLiteral("BaseR"), &p.BaseR},
-            {QStringLiteral("OptR"), &p.OptR},           {QStringLiteral("DelivR"), &p.DelivR},
-            {QStringLiteral("Expe0R"), &p.Expe0R},       {QStringLiteral("Expe1R"), &p.Expe1R}};
+            {u"Work"_s, &p.Work},     {u"Indirect"_s, &p.Indirect}, {u"Base"_s, &p.Base},
+            {u"Opt"_s, &p.Opt},       {u"Deliv"_s, &p.Deliv},       {u"Expe0"_s, &p.Expe0},
+            {u"Expe1"_s, &p.Expe1},   {u"WorkR"_s, &p.WorkR},       {u"IndirectR"_s, &p.IndirectR},
+            {u"BaseR"_s, &p.BaseR},   {u"OptR"_s, &p.OptR},         {u"DelivR"_s, &p.DelivR},
+            {u"Expe0R"_s, &p.Expe0R}, {u"Expe1R"_s, &p.Expe1R}};
         for (const QString& s : switches.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const QString key = s.section(QLatin1Char('='), 0, 0);
             const int value = s.section(QLatin1Char('='), 1).toInt();
