@@ -41,9 +41,7 @@ private slots:
 
     void adjustmentFactor_data()
     {
-        QTest::addColumn<int>("degree");
-        QTest::addColumn<QString>("total");
-        QTest::addColumn<QString>("factor");
+        addColumns<int, QString, QString>({"degree", "total", "factor"});
         QTest::newRow("all 0") << 0 << u"0"_s << u"0.65"_s;
         QTest::newRow("all 2 (new function)") << 2 << u"28"_s << u"0.93"_s;
         QTest::newRow("all 5") << 5 << u"70"_s << u"1.35"_s;
@@ -133,14 +131,8 @@ private slots:
     // The saved totals are the shown ones: whole yen, the price from the unrounded total.
     void savedTotalsAsShown_data()
     {
-        QTest::addColumn<QStringList>("hours");
-        QTest::addColumn<QStringList>("units");
-        QTest::addColumn<double>("coefficient");
-        QTest::addColumn<QString>("discount");
-        QTest::addColumn<QString>("totalText");
-        QTest::addColumn<QString>("priceText");
-        QTest::addColumn<double>("total");
-        QTest::addColumn<double>("price");
+        addColumns<QStringList, QStringList, double, QString, QString, QString, double, double>(
+            {"hours", "units", "coefficient", "discount", "totalText", "priceText", "total", "price"});
         QTest::newRow("fractional unit") << QStringList{"3", "1"} << QStringList{"1000.5", "0.4"} << 1.0
                                          << QString() << u"3,002"_s << u"3,002"_s << 3002.0 << 3002.0;
         QTest::newRow("correction rounds")
@@ -267,9 +259,7 @@ private slots:
 
     void languageCoefficient_data()
     {
-        QTest::addColumn<QVariant>("ncoef");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("coefficient");
+        addColumns<QVariant, bool, int>({"ncoef", "ok", "coefficient"});
         QTest::newRow("53") << QVariant(53.0) << true << 53;
         QTest::newRow("52.5 to even") << QVariant(52.5) << true << 52;
         QTest::newRow("53.5 to even") << QVariant(53.5) << true << 54;
@@ -291,9 +281,7 @@ private slots:
 
     void processHours_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("hours");
+        addColumns<QString, bool, int>({"text", "ok", "hours"});
         QTest::newRow("empty") << QString() << true << 0;
         QTest::newRow("32767") << u"32767"_s << true << 32767;
         QTest::newRow("32768") << u"32768"_s << false << 0;
@@ -314,9 +302,7 @@ private slots:
     // The published COCOMO II check with the reference data: 10 KStep, every driver nominal.
     void publishedCocomoCheck_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<int>("mtoH");
-        QTest::addColumn<QString>("hours");
+        addColumns<int, int, QString>({"engine", "mtoH", "hours"});
         QTest::newRow("sqlite 152") << static_cast<int>(Engine::SQLite) << 152 << u"5622"_s;
         QTest::newRow("sqlite 160") << static_cast<int>(Engine::SQLite) << 160 << u"5918"_s;
         QTest::newRow("postgresql 152") << static_cast<int>(Engine::PostgreSQL) << 152 << u"5622"_s;

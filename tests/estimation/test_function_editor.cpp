@@ -322,10 +322,7 @@ private slots:
 
     void cancelAsksFirst_data()
     {
-        QTest::addColumn<int>("function");
-        QTest::addColumn<bool>("cancelPolicy");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("question");
+        addColumns<int, bool, int, QString>({"function", "cancelPolicy", "answer", "question"});
         QTest::newRow("new, OK") << 0 << true << int(QMessageBox::Ok)
                                  << u"保存せずに終了します。\nよろしいですか。"_s;
         QTest::newRow("existing, cancel")
@@ -359,8 +356,7 @@ private slots:
     // window does not open half-filled.
     void loadFailureIsReported_data()
     {
-        QTest::addColumn<bool>("charge");
-        QTest::addColumn<QString>("statement");
+        addColumns<bool, QString>({"charge", "statement"});
         QTest::newRow("adjustment degrees")
             << false << u"SELECT * FROM TFPADJ WHERE NPROJECT = 2 AND NFUNCTION = 1 ORDER BY NKIND"_s;
         QTest::newRow("language coefficient") << false << u"SELECT NCOEF FROM MLANG WHERE NLANG = 1"_s;

@@ -143,9 +143,7 @@ private slots:
     // was typed; the first save without a failure then succeeds.
     void failureAtEveryStatement_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("charge");
+        addColumns<int, int, bool>({"engine", "mode", "charge"});
         for (const auto& e :
              {std::make_pair("sqlite", Engine::SQLite), std::make_pair("postgresql", Engine::PostgreSQL)}) {
             QTest::addRow("%s new", e.first) << int(e.second) << 0 << false;
@@ -342,10 +340,7 @@ private slots:
     // Refusals before anything is written.
     void refusals_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QString, QString, QString>({"box", "typed", "title", "message"});
         QTest::newRow("no title") << u"txtSFunc"_s << u""_s << u"入力確認"_s
                                   << u"機能項目表題は必須入力です。"_s;
         QTest::newRow("hours overflow") << u"txtHour_2"_s << u"40000"_s << u"オーバフロー"_s << u""_s;

@@ -142,8 +142,7 @@ private slots:
 
     void failureChangesNothing_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("failing");
+        addColumns<int, QString>({"engine", "failing"});
         const QList<QPair<const char*, Engine>> engines{{"sqlite", Engine::SQLite},
                                                         {"postgresql", Engine::PostgreSQL}};
         for (const auto& engine : engines) {

@@ -66,8 +66,7 @@ private slots:
 
     void freeHours_data()
     {
-        QTest::addColumn<bool>("hourPolicy");
-        QTest::addColumn<QString>("left");
+        addColumns<bool, QString>({"hourPolicy", "left"});
         QTest::newRow("indirect hours subtracted") << false << u"600"_s;
         QTest::newRow("indirect hours planned") << true << u"700"_s;
     }

@@ -11,9 +11,7 @@ private slots:
 
     void toInt_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<bool>("overflow");
+        addColumns<QVariant, int, bool>({"value", "expected", "overflow"});
         QTest::newRow("empty") << QVariant(QString()) << 0 << false;
         QTest::newRow("null") << QVariant() << 0 << false;
         QTest::newRow("32767") << QVariant(u"32767"_s) << 32767 << false;
@@ -69,8 +67,7 @@ private slots:
 
     void formatAmount_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("expected");
+        addColumns<QVariant, QString>({"value", "expected"});
         QTest::newRow("example") << QVariant(1234567.6) << u"1,234,568"_s;
         QTest::newRow("text") << QVariant(u"1500"_s) << u"1,500"_s;
         QTest::newRow("empty") << QVariant(QString()) << QString();
@@ -109,9 +106,7 @@ private slots:
 
     void roundDownPlace_data()
     {
-        QTest::addColumn<double>("amount");
-        QTest::addColumn<int>("place");
-        QTest::addColumn<QString>("expected");
+        addColumns<double, int, QString>({"amount", "place", "expected"});
         QTest::newRow("place 3") << 1234567.0 << 3 << u"1,234,000"_s;
         QTest::newRow("place 0") << 1234567.0 << 0 << u"1,234,567"_s;
         QTest::newRow("towards zero") << -1234567.0 << 3 << u"-1,234,000"_s;
@@ -162,8 +157,7 @@ private slots:
 
     void stripNonNumeric_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        addColumns<QString, QString>({"text", "expected"});
         QTest::newRow("number unchanged") << u"-1,234"_s << u"-1,234"_s;
         QTest::newRow("minus only first") << u"a-1,2b"_s << u"-1,2"_s;
         QTest::newRow("comma before digit") << u",5"_s << u"5"_s;
@@ -186,10 +180,7 @@ private slots:
 
     void autoSlashDate_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("lastKey");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("caret");
+        addColumns<QString, int, QString, int>({"text", "lastKey", "expected", "caret"});
         QTest::newRow("year typed") << u"2003"_s << int('3') << u"2003/"_s << -1;
         QTest::newRow("month typed") << u"2003/12"_s << int('2') << u"2003/12/"_s << -1;
         QTest::newRow("pasted") << u"2003-12-24"_s << 22 << u"2003/12/24"_s << -1;

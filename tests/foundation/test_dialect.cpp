@@ -7,9 +7,7 @@ class TestDialect : public QObject {
 private slots:
     void translate_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected");
+        addColumns<int, QString, QString>({"engine", "sql", "expected"});
         const int lite = static_cast<int>(Engine::SQLite);
         const int pg = static_cast<int>(Engine::PostgreSQL);
         const int ms = static_cast<int>(Engine::SQLServer);
@@ -92,10 +90,7 @@ private slots:
 
     void classification_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("kind");
+        addColumns<int, QString, QString, int>({"engine", "code", "text", "kind"});
         const int lite = static_cast<int>(Engine::SQLite);
         const int pg = static_cast<int>(Engine::PostgreSQL);
         const int ms = static_cast<int>(Engine::SQLServer);

@@ -72,11 +72,7 @@ private slots:
 
     void confirmClose_data()
     {
-        QTest::addColumn<bool>("ask");
-        QTest::addColumn<int>("updating");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("closes");
-        QTest::addColumn<QString>("text");
+        addColumns<bool, int, int, bool, QString>({"ask", "updating", "answer", "closes", "text"});
         QTest::newRow("policy off") << false << 1 << int(QMessageBox::Cancel) << true << QString();
         QTest::newRow("update, ok") << true << 1 << int(QMessageBox::Ok) << true
                                     << u"変更せずに終了します。\nよろしいですか。"_s;

@@ -32,9 +32,7 @@ private slots:
 
     void typing_data()
     {
-        QTest::addColumn<bool>("allow");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
+        addColumns<bool, QString, QString>({"allow", "typed", "expected"});
         QTest::newRow("digits") << false << u"1200"_s << u"1200"_s;
         QTest::newRow("letters and signs dropped") << false << u"1a-2,b3"_s << u"123"_s;
         QTest::newRow("sign and comma allowed") << true << u"-1,200"_s << u"-1,200"_s;

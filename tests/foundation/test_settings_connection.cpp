@@ -30,8 +30,7 @@ private slots:
 
     void placeholders_data()
     {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("expected");
+        addColumns<QString, QString>({"base", "expected"});
         QTest::newRow("part template")
             << u"Provider=SQLOLEDB.1;Password=$PASSWD$;Persist Security Info=True;User ID=$UserID$;Initial "_s
                "Catalog=$DBName$"
@@ -79,8 +78,7 @@ private slots:
     // none of them hangs: a server that accepts and never answers is given up by the driver.
     void startupFailurePrompt_data()
     {
-        QTest::addColumn<QString>("connStr");
-        QTest::addColumn<QString>("expectedText");
+        addColumns<QString, QString>({"connStr", "expectedText"});
         QTest::newRow("unknown provider") << u"Provider=Oracle;Data Source=x"_s << u"Oracle"_s;
         QTest::newRow("no provider") << u"Data Source=x.sqlite"_s << u"Provider"_s;
         QTest::newRow("malformed") << u"Provider=SQLite;garbage"_s << u"garbage"_s;

@@ -7,9 +7,7 @@ class TestSqlLiteral : public QObject {
 private slots:
     void literal_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("expected");
+        addColumns<QVariant, QString, QString>({"value", "type", "expected"});
         QTest::newRow("apostrophe") << QVariant(u"O'Brien"_s) << u"C"_s << u"'O''Brien'"_s;
         QTest::newRow("several quotes") << QVariant(u"'a''b'"_s) << u"CSFUNC"_s << u"'''a''''b'''"_s;
         QTest::newRow("empty text for C") << QVariant(QString(QLatin1String(""))) << u"C"_s << u"''"_s;

@@ -106,8 +106,7 @@ struct World {
 
 void addKindRows(bool bothEngines)
 {
-    QTest::addColumn<int>("engine");
-    QTest::addColumn<int>("kind");
+    addColumns<int, int>({"engine", "kind"});
     for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
         if (engine == Engine::PostgreSQL && !bothEngines) {
             break;
@@ -132,11 +131,7 @@ private slots:
 
     void windowsCarryTheirNames_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("form");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("help");
-        QTest::addColumn<QStringList>("headings");
+        addColumns<int, QString, QString, int, QStringList>({"kind", "form", "caption", "help", "headings"});
         QTest::newRow("customers") << int(Customers) << u"frmCust"_s << u"顧客編集"_s << 14
                                    << QStringList{"顧客名称", "コメント"};
         QTest::newRow("languages") << int(Languages) << u"frmLang"_s << u"開発言語編集"_s << 16
@@ -365,10 +360,7 @@ private slots:
 
     void requiredFields_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("message");
+        addColumns<int, QString, QString, QString>({"kind", "box", "typed", "message"});
         QTest::newRow("customer name")
             << int(Customers) << u"txtCustName"_s << u""_s << u"顧客名称は必須入力です。"_s;
         QTest::newRow("language name")
@@ -497,9 +489,7 @@ private slots:
 
     void statements_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("expected");
+        addColumns<int, QString, QStringList>({"kind", "button", "expected"});
         QTest::newRow("customer add")
             << int(Customers) << u"cmdOK"_s
             << QStringList{"SELECT * FROM MCUSTOMER WHERE CCUSTNAME = 'A''s'",

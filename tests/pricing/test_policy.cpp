@@ -66,8 +66,7 @@ private slots:
 
     void unreadableValueNamesItsKey_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
+        addColumns<QString, QString>({"key", "value"});
         QTest::newRow("boolean") << u"Deliv"_s << u"perhaps"_s;
         QTest::newRow("integer") << u"Place"_s << u"three"_s;
         QTest::newRow("out of range") << u"MtoH"_s << u"40000"_s;
@@ -87,9 +86,7 @@ private slots:
 
     void checkValues_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<bool>("boolean");
-        QTest::addColumn<int>("check");
+        addColumns<QVariant, bool, int>({"value", "boolean", "check"});
         QTest::newRow("unticked") << QVariant(0) << false << 0;
         QTest::newRow("ticked") << QVariant(1) << true << 1;
         QTest::newRow("grey counts as ticked") << QVariant(2) << true << 2;

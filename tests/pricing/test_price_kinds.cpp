@@ -71,10 +71,7 @@ private slots:
 
     void slotsFollowTheMode_data()
     {
-        QTest::addColumn<bool>("charge");
-        QTest::addColumn<QStringList>("headings");
-        QTest::addColumn<QStringList>("firstRow");
-        QTest::addColumn<QString>("help");
+        addColumns<bool, QStringList, QStringList, QString>({"charge", "headings", "firstRow", "help"});
         QTest::newRow("per member kind")
             << true << QStringList{"価格種別名称", "基本料金", "PM", "PL", "SE", "PG", "テスター"}
             << QStringList{"標準単価", "100,000", "10,000", "8,500", "7,500", "5,500", "4,500"}
@@ -329,9 +326,7 @@ private slots:
 
     void inputChecks_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QString, QString>({"box", "text", "message"});
         QTest::newRow("name") << u"txtPriName"_s << u""_s << u"価格種別名称は必須入力です。"_s;
         QTest::newRow("base") << u"txtBase"_s << u""_s << u"基本料金は必須入力です。"_s;
         QTest::newRow("third slot") << u"txtPri_2"_s << u""_s << u"SEは必須入力です。"_s;

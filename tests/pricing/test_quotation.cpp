@@ -78,9 +78,7 @@ private slots:
 
     void totals_data()
     {
-        QTest::addColumn<QList<Qt::CheckState>>("checks");
-        QTest::addColumn<QString>("discount");
-        QTest::addColumn<QString>("total");
+        addColumns<QList<Qt::CheckState>, QString, QString>({"checks", "discount", "total"});
         const auto off = Qt::Unchecked;
         const auto on = Qt::Checked;
         QTest::newRow("nothing ticked, no discount")

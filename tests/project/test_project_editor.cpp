@@ -55,8 +55,7 @@ private slots:
 
     void parentProposal_data()
     {
-        QTest::addColumn<int>("proposed");
-        QTest::addColumn<QString>("shown");
+        addColumns<int, QString>({"proposed", "shown"});
         QTest::newRow("root selected in the tree") << 0 << u"ROOT"_s;
         QTest::newRow("top-level project") << 1 << kTop;
         QTest::newRow("sub-project shows its path") << 3 << kTop + u" - "_s + kStock;
@@ -76,8 +75,7 @@ private slots:
 
     void parentListLeavesOutDescendants_data()
     {
-        QTest::addColumn<int>("project");
-        QTest::addColumn<QStringList>("entries");
+        addColumns<int, QStringList>({"project", "entries"});
         QTest::newRow("top level with three descendants") << 1 << QStringList{"ROOT"};
         QTest::newRow("project with a sub-project")
             << 3 << QStringList{"ROOT", kTop, kTop + u" - "_s + kOrders};
@@ -165,8 +163,7 @@ private slots:
 
     void refusedSave_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QString>({"fault", "message"});
         QTest::addColumn<int>("page"); // the page with the refused box comes to the front
         QTest::newRow("no name") << u"name"_s << u"プロジェクト名称は必須入力です。"_s << 0;
         QTest::newRow("no end customer") << u"end"_s << u"最終顧客は必須入力です。"_s << 0;
@@ -205,9 +202,7 @@ private slots:
 
     void contractCustomerProposesEndCustomer_data()
     {
-        QTest::addColumn<QString>("contract");
-        QTest::addColumn<QString>("endBefore");
-        QTest::addColumn<QString>("endAfter");
+        addColumns<QString, QString, QString>({"contract", "endBefore", "endAfter"});
         const QString minato = u"株式会社ミナト物流"_s;
         const QString towa = u"東和システム株式会社"_s;
         QTest::newRow("first entry") << minato << QString() << minato;
@@ -246,10 +241,7 @@ private slots:
     // mode and only when a function has a price.
     void priceKindChange_data()
     {
-        QTest::addColumn<int>("project");
-        QTest::addColumn<bool>("charge");
-        QTest::addColumn<bool>("zeroPrices");
-        QTest::addColumn<bool>("recalculated");
+        addColumns<int, bool, bool, bool>({"project", "charge", "zeroPrices", "recalculated"});
         QTest::newRow("priced functions") << 2 << true << false << true;
         QTest::newRow("per-process mode") << 2 << false << false << false;
         QTest::newRow("every price 0") << 2 << true << true << false;
@@ -318,9 +310,7 @@ private slots:
 
     void cancel_data()
     {
-        QTest::addColumn<int>("project");
-        QTest::addColumn<bool>("ask");
-        QTest::addColumn<int>("answer");
+        addColumns<int, bool, int>({"project", "ask", "answer"});
         QTest::newRow("new, declined") << 0 << true << int(QMessageBox::Cancel);
         QTest::newRow("new, confirmed") << 0 << true << int(QMessageBox::Ok);
         QTest::newRow("update, confirmed") << 2 << true << int(QMessageBox::Ok);

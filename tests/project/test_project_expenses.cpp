@@ -110,9 +110,7 @@ private slots:
 
     void quantity_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("scroll");
+        addColumns<QString, QString, int>({"typed", "shown", "scroll"});
         QTest::newRow("5") << u"5"_s << u"5"_s << 32763;
         QTest::newRow("cleared") << QString() << u"1"_s << 32767;
         QTest::newRow("0") << u"0"_s << u"1"_s << 32767;
@@ -140,10 +138,7 @@ private slots:
 
     void refusals_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("unitPrice");
-        QTest::addColumn<QString>("discount");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, QString, QString, QString>({"item", "unitPrice", "discount", "text"});
         QTest::newRow("no item") << QString() << u"1"_s << QString() << u"項目は必須入力です。"_s;
         QTest::newRow("no unit price")
             << u"開発用PCリース"_s << QString() << QString() << u"単価は必須入力です。"_s;

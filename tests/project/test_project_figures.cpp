@@ -8,9 +8,7 @@ class TestProjectFigures : public QObject {
 private slots:
     void rowKeys_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<int>("id");
+        addColumns<QString, QString, int>({"key", "expected", "id"});
         QTest::newRow("member") << MemberRowKey(12) << u"M0012"_s << 12;
         QTest::newRow("member 10000 and above") << MemberRowKey(12345) << u"M12345"_s << 12345;
         QTest::newRow("own company") << ExpenseRowKey(7, 0) << u"E0007O"_s << 7;
@@ -30,10 +28,7 @@ private slots:
 
     void proposedPrice_data()
     {
-        QTest::addColumn<double>("coefficient");
-        QTest::addColumn<double>("work");
-        QTest::addColumn<int>("place");
-        QTest::addColumn<QString>("expected");
+        addColumns<double, double, int, QString>({"coefficient", "work", "place", "expected"});
         QTest::newRow("1.10 on 1,234,567, place 3") << 1.10 << 1234567.0 << 3 << u"123,000"_s;
         QTest::newRow("1.15 is exact") << 1.15 << 1000000.0 << 3 << u"150,000"_s;
         QTest::newRow("1.15 place 0") << 1.15 << 1000000.0 << 0 << u"150,000"_s;
@@ -54,8 +49,7 @@ private slots:
 
     void months_data()
     {
-        QTest::addColumn<QList<QDate>>("dates");
-        QTest::addColumn<int>("months");
+        addColumns<QList<QDate>, int>({"dates", "months"});
         QTest::newRow("2003/04/15 to 2003/09/01") << QList<QDate>{QDate(2003, 4, 15), QDate(2003, 9, 1)} << 5;
         QTest::newRow("order does not matter")
             << QList<QDate>{QDate(2003, 9, 1), QDate(2003, 6, 30), QDate(2003, 4, 15)} << 5;

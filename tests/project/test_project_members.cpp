@@ -87,11 +87,8 @@ private slots:
 
     void refusals_data()
     {
-        QTest::addColumn<QString>("member");
-        QTest::addColumn<QString>("price");
-        QTest::addColumn<QString>("occupied");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, QString, QString, QString, QString>(
+            {"member", "price", "occupied", "title", "text"});
         QTest::newRow("no member") << QString() << u"1"_s << u"1"_s << u"入力確認"_s
                                    << u"メンバは必須入力です。"_s;
         QTest::newRow("no price") << u"高橋 翔"_s << QString() << u"1"_s << u"入力確認"_s
@@ -166,8 +163,7 @@ private slots:
 
     void personnelCost_data()
     {
-        QTest::addColumn<bool>("indirect");
-        QTest::addColumn<QString>("total");
+        addColumns<bool, QString>({"indirect", "total"});
         QTest::newRow("indirect hours not charged") << false << u"400,000"_s;
         QTest::newRow("indirect hours charged") << true << u"500,000"_s;
     }

@@ -95,12 +95,8 @@ private slots:
 
     void contractProposal_data()
     {
-        QTest::addColumn<QString>("write");
-        QTest::addColumn<QString>("flaw");
-        QTest::addColumn<QStringList>("dates");
-        QTest::addColumn<QString>("writePrice");
-        QTest::addColumn<QString>("flawPrice");
-        QTest::addColumn<QString>("meetPrice");
+        addColumns<QString, QString, QStringList, QString, QString, QString>(
+            {"write", "flaw", "dates", "writePrice", "flawPrice", "meetPrice"});
         const QStringList span{"2003/04/15", "2003/06/30", "2003/09/01"};
         QTest::newRow("1.10 and 1.05 on 1,234,567, five months")
             << u"顧客譲渡"_s << u"1年"_s << span << u"123,000"_s << u"61,000"_s << u"100,000"_s;
@@ -141,8 +137,7 @@ private slots:
 
     void proposalAsksBeforeOverwriting_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("box");
+        addColumns<QString, QString>({"button", "box"});
         QTest::newRow("contract") << u"cmdContract"_s << u"txtWritePri"_s;
         QTest::newRow("deliverables") << u"cmdDeliv"_s << u"txtDelPri_0"_s;
     }
@@ -239,9 +234,7 @@ private slots:
 
     void deliverableProposal_data()
     {
-        QTest::addColumn<bool>("delivered");
-        QTest::addColumn<bool>("format");
-        QTest::addColumn<QString>("price");
+        addColumns<bool, bool, QString>({"delivered", "format", "price"});
         // 要件定義書: NCOEF 1.03, NCOEF2 1.00, NCOEF3 1.05 on 1,234,567, place 3.
         QTest::newRow("delivered") << true << false << u"37,000"_s;
         QTest::newRow("delivered in the customer's format") << true << true << u"61,000"_s;
@@ -314,9 +307,7 @@ private slots:
 
     void invalidDateIsQuestioned_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("asked");
+        addColumns<QString, int, bool>({"text", "answer", "asked"});
         QTest::newRow("no date, back to the box") << u"2003/02/30"_s << int(QMessageBox::Yes) << true;
         QTest::newRow("no date, left as it is") << u"2003/02/30"_s << int(QMessageBox::No) << true;
         QTest::newRow("valid") << u"2003/02/28"_s << 0 << false;

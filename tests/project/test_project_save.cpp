@@ -272,8 +272,7 @@ private slots:
 
     void treeRefreshRule_data()
     {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("updated");
+        addColumns<QString, bool>({"change", "updated"});
         QTest::newRow("outline only") << u"outline"_s << false;
         QTest::newRow("name") << u"name"_s << true;
         QTest::newRow("parent") << u"parent"_s << true;
@@ -340,8 +339,7 @@ private slots:
     // open with everything typed; the user can save again.
     void failureAtEveryStatement_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<bool>("newProject");
+        addColumns<int, bool>({"engine", "newProject"});
         for (Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
             const int e = static_cast<int>(engine);
             const QString name = engine == Engine::SQLite ? u"sqlite"_s : u"postgresql"_s;

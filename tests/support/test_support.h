@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -56,6 +57,13 @@ private:
 
 // The admin connection string of the throwaway PostgreSQL server ("" when none was started).
 QString PostgresServerConnStr(const QString& database);
+
+// The columns of a data-driven test at once: addColumns<int, QString>({"kind", "text"}).
+template <typename... T> void addColumns(const std::array<const char*, sizeof...(T)>& names)
+{
+    int i = 0;
+    (QTest::addColumn<T>(names[i++]), ...);
+}
 
 // Data-driven tests over both engines: adds the column "engine" and one row per engine.
 void addEngineRows(const char* column = "engine");

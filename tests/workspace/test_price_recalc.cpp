@@ -49,9 +49,7 @@ private slots:
     // The figures of the small tree in both modes, for one project and for all of them.
     void recalculates_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<bool>("charge");
-        QTest::addColumn<bool>("allProjects");
+        addColumns<int, bool, bool>({"engine", "charge", "allProjects"});
         for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
             const char* name = e == Engine::SQLite ? "sqlite" : "postgresql";
             for (const bool charge : {true, false}) {
@@ -172,8 +170,7 @@ private slots:
     // Whatever statement fails, no total changes and the failure is reported with it.
     void failureChangesNothing_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<QString>("failing");
+        addColumns<int, QString>({"engine", "failing"});
         for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
             const char* name = e == Engine::SQLite ? "sqlite" : "postgresql";
             QTest::addRow("%s/reset", name) << static_cast<int>(e) << u"UPDATE TFUNCTION SET NHTOTAL = 0,"_s;

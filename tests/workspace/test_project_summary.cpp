@@ -47,10 +47,7 @@ private slots:
 
     void listTitle_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<int>("project");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("kind2");
+        addColumns<int, int, QString, bool>({"engine", "project", "title", "kind2"});
         const QString tail = u" 機能項目一覧： "_s;
         addRowsForBothEngines("third level", [&](QTestData& r) {
             r << int(Billing) << u"本社システム - 販売管理 - 請求"_s + tail << true;
@@ -94,12 +91,8 @@ private slots:
 
     void remainingHours_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<int>("project");
-        QTest::addColumn<bool>("hour");
-        QTest::addColumn<bool>("charge");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("billingHours");
+        addColumns<int, int, bool, bool, QString, QString>(
+            {"engine", "project", "hour", "charge", "text", "billingHours"});
         const auto add = [](const char* name, int project, bool hour, bool charge, const char* text,
                             const char* billingHours = "") {
             addRowsForBothEngines(name, [=](QTestData& r) {
@@ -143,11 +136,7 @@ private slots:
     // E0 80,000, E1 120,000 (E2 999,000 counts nowhere); work total 396,400.
     void profit_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::addColumn<int>("project");
-        QTest::addColumn<QString>("switches");
-        QTest::addColumn<QString>("money");
-        QTest::addColumn<QString>("rate");
+        addColumns<int, int, QString, QString, QString>({"engine", "project", "switches", "money", "rate"});
         const auto add = [](const char* name, int project, const char* switches, const char* money,
                             const char* rate) {
             addRowsForBothEngines(name, [=](QTestData& r) {
