@@ -2,8 +2,6 @@
 #include "estimation/work_assignment.h"
 #include "estimation_fixtures.h"
 #include "foundation/help.h"
-#include "workspace/editors.h"
-#include "workspace/main_window.h"
 
 // frmFunc on the real widgets, over the embedded database with the demo data.
 class TestFunctionEditor : public QObject {
@@ -386,34 +384,6 @@ private slots:
         QCOMPARE(Messages::last().title, u"オーバフロー"_s);
         QCOMPARE(texts(&e, {u"lblCoLang"_s, u"lblCoHour"_s, u"lvlPriAll"_s}),
                  (QStringList{u"0"_s, u"0"_s, u"2,261,600"_s}));
-    }
-
-    // The real editor opened from the main window: the new row and the panels follow its save.
-    void fromTheMainWindow()
-    {
-        RegisterAllEditors();
-        MainWindow window(*m_state);
-        m_state->policy.Charge = false; // the window has loaded the stored policy
-        auto* tree = control<QTreeWidget>(&window, u"tvwPList"_s);
-        auto* list = control<QTreeWidget>(&window, u"lvwFList"_s);
-        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-            if (ItemKey(*it) == u"P2"_s) {
-                tree->setCurrentItem(*it);
-            }
-        }
-        QCOMPARE(list->topLevelItemCount(), 3);
-        const QString hoursBefore = controlText(&window, u"remHour"_s);
-        triggerWithModal(&window, u"FN"_s, [](QWidget* e) {
-            QVERIFY(qobject_cast<FunctionEditor*>(e));
-            setText(e, u"txtSFunc"_s, u"請求書発行"_s);
-            setText(e, u"txtHour_3"_s, u"20"_s);
-            clickButton(e, u"cmdOK"_s);
-        });
-        QCOMPARE(list->topLevelItemCount(), 4);
-        const int row = rowOfKey(list, u"F"_s + QString::number(m_state->CurFunction));
-        QCOMPARE(rowTexts(list, row, 8), (QStringList{u"20"_s, u"120,000"_s}));
-        QCOMPARE(list->topLevelItem(row)->text(2), u"請求書発行"_s);
-        QVERIFY(controlText(&window, u"remHour"_s) != hoursBefore);
     }
 
     // Every page laid out without clipping; with VORNA_SCREENSHOTS set, the pages are saved there.

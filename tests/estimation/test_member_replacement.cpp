@@ -102,13 +102,44 @@ private slots:
         QCOMPARE(rowCount(*conn, u"TMEMBER"_s, u"NPROJECT = 1 AND NMEMBER = 1"_s), 1);
     }
 
-    void replacingByItselfChangesNothing()
+    // Whatever statement fails, the dialog reports it and no assignment changes; nothing is left
+    // locked, so the next run goes through.
+    void failureChangesNothing_data()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto conn = db->connect();
-        seed(*conn);
-        QCOMPARE(ReplaceMember(*conn, 1, 1, 1), ReplacementResult::NothingToReplace);
-        QCOMPARE(assignments(*conn), kBefore);
+        addColumns<int, QString>({"engine", "failing"});
+        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+            const char* name = engine == Engine::SQLite ? "sqlite" : "postgresql";
+            QTest::addRow("%s/second lookup", name)
+                << int(engine) << u"NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2"_s;
+            QTest::addRow("%s/second update", name) << int(engine) << u"UPDATE TCHARGE SET NMEMBER = 2"_s;
+            QTest::addRow("%s/last update", name)
+                << int(engine) << u"NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1"_s;
+            QTest::addRow("%s/final delete", name) << int(engine) << u"DELETE TCHARGE"_s;
+        }
+    }
+    void failureChangesNothing()
+    {
+        FETCH_ENGINE();
+        QFETCH(QString, failing);
+        auto db = TestDatabase::create(dbEngine);
+        auto state = db->makeState();
+        seed(*state->Conn);
+        state->CurProject = 1;
+        auto dialog = openDialog(*state);
+        control<QComboBox>(dialog.get(), u"cmbMembDis"_s)->setCurrentIndex(1);
+        {
+            StatementLog log;
+            log.failOn(failing, true);
+            clickButton(dialog.get(), u"cmdOK"_s);
+            QCOMPARE(Messages::shown().size(), 1);
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                                 Messages::Critical);
+        }
+        QVERIFY(!state->Updated);
+        QCOMPARE(assignments(*state->Conn), kBefore);
+        clickButton(dialog.get(), u"cmdOK"_s);
+        QCOMPARE(Messages::last().title, u"完了"_s);
+        QCOMPARE(assignments(*state->Conn), kAfter);
     }
 
     void readsFirstThenWritesOnItsOwnConnection()
@@ -116,16 +147,11 @@ private slots:
         auto db = TestDatabase::create(Engine::SQLite);
         auto conn = db->connect();
         seed(*conn);
-        QStringList statements;
-        bool ownConnection = true;
-        const DbConnection* shared = conn.get();
-        DbConnection::setStatementHook([&](const DbConnection& used, const QString& sql) {
-            statements << sql;
-            ownConnection = ownConnection && &used != shared;
-        });
+        // Replacing a member by itself does nothing.
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 1), ReplacementResult::NothingToReplace);
+        StatementLog log;
         ReplaceMember(*conn, 1, 1, 2);
-        DbConnection::setStatementHook(nullptr);
-        QVERIFY(ownConnection);
+        QVERIFY(!log.connections().contains(conn.get()));
         const QString inner = u" WHERE NPROJECT = 1 AND NFUNCTION = %1 AND NPROC = %2 AND NMEMBER = "_s;
         const QStringList expected{
             "SELECT * FROM TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1",
@@ -137,46 +163,7 @@ private slots:
             "UPDATE TCHARGE SET NMEMBER = 2" + inner.arg(2).arg(2) + "1",
             "DELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1",
         };
-        QCOMPARE(statements, expected);
-    }
-
-    void failureChangesNothing_data()
-    {
-        addColumns<int, QString>({"engine", "failing"});
-        const QList<QPair<const char*, Engine>> engines{{"sqlite", Engine::SQLite},
-                                                        {"postgresql", Engine::PostgreSQL}};
-        for (const auto& engine : engines) {
-            const QByteArray name(engine.first);
-            QTest::newRow(name + "/second lookup")
-                << int(engine.second) << u"NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2"_s;
-            QTest::newRow(name + "/second update")
-                << int(engine.second) << u"UPDATE TCHARGE SET NMEMBER = 2"_s;
-            QTest::newRow(name + "/last update")
-                << int(engine.second) << u"NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1"_s;
-            QTest::newRow(name + "/final delete") << int(engine.second) << u"DELETE TCHARGE"_s;
-        }
-    }
-    void failureChangesNothing()
-    {
-        QFETCH(int, engine);
-        QFETCH(QString, failing);
-        auto db = TestDatabase::create(static_cast<Engine>(engine));
-        auto conn = db->connect();
-        seed(*conn);
-        int runs = 0;
-        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (sql.contains(failing)) {
-                ++runs;
-                throw DbError(DbError::Other, u"injected"_s, sql);
-            }
-        });
-        QVERIFY_THROWS_EXCEPTION(DbError, ReplaceMember(*conn, 1, 1, 2));
-        DbConnection::setStatementHook(nullptr);
-        QCOMPARE(runs, 1);
-        QCOMPARE(assignments(*conn), kBefore);
-        // Nothing is left locked: the next run goes through.
-        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::Replaced);
-        QCOMPARE(assignments(*conn), kAfter);
+        QCOMPARE(log.statements(), expected);
     }
 
     void dialogReplaces()
@@ -222,29 +209,6 @@ private slots:
 
         clickButton(dialog.get(), u"cmbCancel"_s);
         QVERIFY(!dialog->isVisible());
-    }
-
-    void dialogReportsFailure()
-    {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        seed(*state->Conn);
-        state->CurProject = 1;
-        auto dialog = openDialog(*state);
-        control<QComboBox>(dialog.get(), u"cmbMembDis"_s)->setCurrentIndex(1);
-        DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
-            if (sql.startsWith(QLatin1String("DELETE TCHARGE"))) {
-                throw DbError(DbError::Other, u"injected"_s, sql);
-            }
-        });
-        clickButton(dialog.get(), u"cmdOK"_s);
-        DbConnection::setStatementHook(nullptr);
-        QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-        QCOMPARE(Messages::last().icon, Messages::Critical);
-        QCOMPARE(Messages::last().text, u"injected\nDELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1"_s);
-        QVERIFY(!state->Updated);
-        QCOMPARE(assignments(*state->Conn), kBefore);
     }
 
     void singleMemberCannotBeReplaced()

@@ -66,8 +66,18 @@ const QStringList kMemberPrices{"12000", "9000", "8000", "6000", "5000"};
 class TestPriceKinds : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
-    void cleanup() { m_env.reset(); }
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_db = TestDatabase::create(Engine::SQLite);
+        m_state = m_db->makeState();
+    }
+    void cleanup()
+    {
+        m_state.reset();
+        m_db.reset();
+        m_env.reset();
+    }
 
     void slotsFollowTheMode_data()
     {
@@ -94,15 +104,13 @@ private slots:
         QFETCH(QStringList, headings);
         QFETCH(QStringList, firstRow);
         QFETCH(QString, help);
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        state->policy.Charge = charge;
-        state->Updated = true;
-        auto editor = openEditor(*state);
+        m_state->policy.Charge = charge;
+        m_state->Updated = true;
+        auto editor = openEditor(*m_state);
         QCOMPARE(editor->objectName(), u"frmPri"_s);
         QCOMPARE(editor->windowTitle(), u"作業費単価編集"_s);
         QCOMPARE(Help::topic(editor.get()), 18);
-        QVERIFY(!state->Updated);
+        QVERIFY(!m_state->Updated);
         QCOMPARE(control<QLabel>(editor.get(), u"lblHelp"_s)->text(), help);
 
         QTreeWidget* list = control<QTreeWidget>(editor.get(), u"lvwPrList"_s);
@@ -143,22 +151,20 @@ private slots:
 
     void addToEmptyTable()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        ExecSql(*state->Conn, u"DELETE MPRIPROG WHERE 1 = 1"_s);
-        ExecSql(*state->Conn, u"DELETE MPRIBASE WHERE 1 = 1"_s);
-        auto editor = openEditor(*state);
+        ExecSql(conn(), u"DELETE MPRIPROG WHERE 1 = 1"_s);
+        ExecSql(conn(), u"DELETE MPRIBASE WHERE 1 = 1"_s);
+        auto editor = openEditor(*m_state);
         typeKind(editor.get(), u"O'Hara's 特急"_s, u"1,500"_s, {"12,000", "9000", "8000", "6000", "5000"});
         // A hidden slot is neither required nor stored.
         control<QLineEdit>(editor.get(), slotBox(7))->clear();
         clickButton(editor.get(), u"cmdOK"_s);
         QVERIFY(Messages::shown().isEmpty());
-        const int kind = kindNamed(*state->Conn, u"O'Hara's 特急"_s);
+        const int kind = kindNamed(conn(), u"O'Hara's 特急"_s);
         QVERIFY(kind > 0);
         QCOMPARE(editor->SelPriKind(), kind);
-        QCOMPARE(scalar(*state->Conn, u"SELECT NSORT AS V FROM MPRIBASE"_s).toInt(), 1);
-        QCOMPARE(scalar(*state->Conn, u"SELECT NBASE AS V FROM MPRIBASE"_s).toDouble(), 1500.0);
-        QCOMPARE(pricesOf(*state->Conn, kind),
+        QCOMPARE(scalar(conn(), u"SELECT NSORT AS V FROM MPRIBASE"_s).toInt(), 1);
+        QCOMPARE(scalar(conn(), u"SELECT NBASE AS V FROM MPRIBASE"_s).toDouble(), 1500.0);
+        QCOMPARE(pricesOf(conn(), kind),
                  (QStringList{"0:1=12000", "0:2=9000", "0:3=8000", "0:4=6000", "0:5=5000"}));
         QTreeWidget* list = editor->list();
         QCOMPARE(list->topLevelItem(0)->text(0), u"O'Hara's 特急"_s);
@@ -169,9 +175,9 @@ private slots:
         // The boxes keep their text, so a second add is a duplicate.
         clickButton(editor.get(), u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s), 5);
-        QVERIFY(!state->Updated);
+        QCOMPARE(rowCount(conn(), u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(conn(), u"MPRIPROG"_s), 5);
+        QVERIFY(!m_state->Updated);
     }
 
     void rename_data()
@@ -183,54 +189,51 @@ private slots:
     void rename()
     {
         QFETCH(bool, toOwnName);
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
+        auto editor = openEditor(*m_state);
         typeKind(editor.get(), u"特急単価"_s, u"0"_s, kMemberPrices);
         clickButton(editor.get(), u"cmdOK"_s);
-        const int kind = kindNamed(*state->Conn, u"特急単価"_s);
-        const QStringList before = pricesOf(*state->Conn, kind);
+        const int kind = kindNamed(conn(), u"特急単価"_s);
+        const QStringList before = pricesOf(conn(), kind);
         QTreeWidget* list = editor->list();
         clickRow(list, rowOfText(list, u"特急単価"_s));
         typeInto(editor.get(), u"txtPriName"_s, toOwnName ? u"特急単価"_s : u"標準単価"_s);
         typeInto(editor.get(), slotBox(0), u"13000"_s);
         clickButton(editor.get(), u"cmdUp"_s);
         // Refused or not, the main window is to reprice every project.
-        QVERIFY(state->Updated);
+        QVERIFY(m_state->Updated);
         if (toOwnName) {
             QVERIFY(Messages::shown().isEmpty());
-            QCOMPARE(pricesOf(*state->Conn, kind).first(), u"0:1=13000"_s);
+            QCOMPARE(pricesOf(conn(), kind).first(), u"0:1=13000"_s);
             return;
         }
         QCOMPARE(Messages::last().title, u"重複"_s);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s, u"CPRINAME = '標準単価'"_s), 1);
-        QCOMPARE(pricesOf(*state->Conn, kind), before);
+        QCOMPARE(rowCount(conn(), u"MPRIBASE"_s, u"CPRINAME = '標準単価'"_s), 1);
+        QCOMPARE(pricesOf(conn(), kind), before);
     }
 
     void updateKeepsTheOtherModesPrices()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        state->policy.Charge = false;
-        const QStringList before = pricesOf(*state->Conn, 1);
-        auto editor = openEditor(*state);
+        m_state->policy.Charge = false;
+        const QStringList before = pricesOf(conn(), 1);
+        auto editor = openEditor(*m_state);
         clickRow(editor->list(), 0);
         typeInto(editor.get(), u"txtBase"_s, u"120,000"_s);
         typeInto(editor.get(), slotBox(3), u"6,500"_s);
         QStringList statements;
-        DbConnection::setStatementHook(
-            [&statements](const DbConnection&, const QString& sql) { statements << sql; });
-        clickButton(editor.get(), u"cmdUp"_s);
-        DbConnection::setStatementHook(nullptr);
+        {
+            StatementLog log;
+            clickButton(editor.get(), u"cmdUp"_s);
+            statements = log.statements();
+        }
         QVERIFY(Messages::shown().isEmpty());
-        QVERIFY(state->Updated);
+        QVERIFY(m_state->Updated);
         QCOMPARE(statements.at(0), u"SELECT * FROM MPRIBASE WHERE CPRINAME = '標準単価' AND NPRIKIND != 1"_s);
         QCOMPARE(statements.at(1),
                  u"UPDATE MPRIBASE SET CPRINAME = '標準単価',  NBASE = 120000 WHERE NPRIKIND = 1"_s);
         QCOMPARE(statements.at(2), u"DELETE MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '1'"_s);
         QCOMPARE(statements.at(6),
                  u"INSERT INTO MPRIPROG (NPRIKIND,CCKIND,NDKIND,NDPRI) VALUES (1, '1', 4, 6500)"_s);
-        QStringList after = pricesOf(*state->Conn, 1);
+        QStringList after = pricesOf(conn(), 1);
         QCOMPARE(after.mid(0, 5), before.mid(0, 5)); // the member-kind prices
         QCOMPARE(after.at(5 + 3), u"1:4=6500"_s);
         QCOMPARE(after.size(), before.size());
@@ -240,22 +243,20 @@ private slots:
 
     void deleteRemovesBothModes()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
+        auto editor = openEditor(*m_state);
         typeKind(editor.get(), u"旧単価"_s, u"0"_s, kMemberPrices);
         clickButton(editor.get(), u"cmdOK"_s);
-        const int kind = kindNamed(*state->Conn, u"旧単価"_s);
-        ExecSql(*state->Conn, u"INSERT INTO MPRIPROG VALUES (%1, '1', 1, 7000)"_s.arg(kind));
+        const int kind = kindNamed(conn(), u"旧単価"_s);
+        ExecSql(conn(), u"INSERT INTO MPRIPROG VALUES (%1, '1', 1, 7000)"_s.arg(kind));
         QTreeWidget* list = editor->list();
         clickRow(list, rowOfText(list, u"旧単価"_s));
         QVERIFY(control<QPushButton>(editor.get(), u"cmdPrUp"_s)->isEnabled());
         clickButton(editor.get(), u"cmdDel"_s);
         QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s, u"NPRIKIND = %1"_s.arg(kind)), 0);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(conn(), u"MPRIPROG"_s, u"NPRIKIND = %1"_s.arg(kind)), 0);
+        QCOMPARE(rowCount(conn(), u"MPRIBASE"_s), 1);
         QCOMPARE(list->topLevelItemCount(), 1);
-        QVERIFY(!state->Updated);
+        QVERIFY(!m_state->Updated);
     }
 
     void deleteInUseIsRefused_data() { addEngineRows(); }
@@ -285,40 +286,37 @@ private slots:
         QCOMPARE(kindNamed(*state->Conn, u"標準単価2025"_s), 1);
     }
 
-    void tooLongNameIsRefused_data() { addEngineRows(); }
-    void tooLongNameIsRefused()
+    // A name longer than its column, or any failure half-way, leaves no kind and no price.
+    void failedAddWritesNothing_data()
     {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
-        typeKind(editor.get(), QString(51, QChar(0x5358)), u"0"_s, kMemberPrices);
-        clickButton(editor.get(), u"cmdOK"_s);
-        QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(u"サイズオーバ"_s, u"名称の文字列が長すぎます。"_s, Messages::Exclamation);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s), 13);
+        addColumns<int, QString, QString, QString>({"engine", "name", "title", "text"});
+        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+            const char* name = engine == Engine::SQLite ? "sqlite" : "postgresql";
+            QTest::addRow("%s/name too long", name) << int(engine) << QString(51, QChar(0x5358))
+                                                    << u"サイズオーバ"_s << u"名称の文字列が長すぎます。"_s;
+            QTest::addRow("%s/third price fails", name)
+                << int(engine) << u"途中失敗"_s << u"ＤＢエラー"_s
+                << u"injected failure\nINSERT INTO MPRIPROG (NPRIKIND,CCKIND,NDKIND,NDPRI) VALUES (2, '0', 3, 8000)"_s;
+        }
     }
-
-    void failedAddWritesNothing_data() { addEngineRows(); }
     void failedAddWritesNothing()
     {
         FETCH_ENGINE();
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
         auto db = TestDatabase::create(dbEngine);
         auto state = db->makeState();
         auto editor = openEditor(*state);
-        typeKind(editor.get(), u"途中失敗"_s, u"0"_s, kMemberPrices);
-        DbConnection::setStatementHook([](const DbConnection&, const QString& sql) {
-            if (sql.contains(QLatin1String("VALUES (")) && sql.endsWith(QLatin1String(", 3, 8000)"))) {
-                throw DbError(DbError::Other, u"injected"_s, sql);
-            }
-        });
-        clickButton(editor.get(), u"cmdOK"_s);
-        DbConnection::setStatementHook(nullptr);
+        typeKind(editor.get(), name, u"0"_s, kMemberPrices);
+        {
+            StatementLog log;
+            log.failOn(u"'0', 3, 8000)"_s, true);
+            clickButton(editor.get(), u"cmdOK"_s);
+        }
         QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-        QCOMPARE(Messages::last().icon, Messages::Critical);
-        QVERIFY(Messages::last().text.startsWith(u"injected\nINSERT INTO MPRIPROG"_s));
+        QCOMPARE(Messages::last().title, title);
+        QCOMPARE(Messages::last().text, text);
         QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
         QCOMPARE(rowCount(*state->Conn, u"MPRIPROG"_s), 13);
         QCOMPARE(editor->list()->topLevelItemCount(), 1);
@@ -339,30 +337,26 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, text);
         QFETCH(QString, message);
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
+        auto editor = openEditor(*m_state);
         typeKind(editor.get(), u"新単価"_s, u"0"_s, kMemberPrices);
-        control<QLineEdit>(editor.get(), box)->setText(text);
+        setText(editor.get(), box, text);
         clickButton(editor.get(), u"cmdOK"_s);
         QCOMPARE(Messages::shown().size(), 1);
         COMPARE_LAST_MESSAGE(u"入力確認"_s, message, Messages::Information);
-        QCOMPARE(rowCount(*state->Conn, u"MPRIBASE"_s), 1);
+        QCOMPARE(rowCount(conn(), u"MPRIBASE"_s), 1);
     }
 
     void typedPriceIsFormatted()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
+        auto editor = openEditor(*m_state);
         QLineEdit* price = control<QLineEdit>(editor.get(), slotBox(0));
         typeInto(editor.get(), slotBox(0), u"1500"_s);
         control<QLineEdit>(editor.get(), u"txtPriName"_s)->setFocus();
         QCOMPARE(price->text(), u"1,500"_s);
         typeInto(editor.get(), u"txtPriName"_s, u"千五百"_s);
         clickButton(editor.get(), u"cmdOK"_s);
-        const int kind = kindNamed(*state->Conn, u"千五百"_s);
-        QCOMPARE(pricesOf(*state->Conn, kind).first(), u"0:1=1500"_s);
+        const int kind = kindNamed(conn(), u"千五百"_s);
+        QCOMPARE(pricesOf(conn(), kind).first(), u"0:1=1500"_s);
         QTreeWidget* list = editor->list();
         clickRow(list, rowOfText(list, u"千五百"_s));
         QCOMPARE(price->text(), u"1,500"_s);
@@ -370,9 +364,7 @@ private slots:
 
     void arrowsMoveKinds()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
+        auto editor = openEditor(*m_state);
         typeKind(editor.get(), u"第二"_s, u"0"_s, kMemberPrices);
         clickButton(editor.get(), u"cmdOK"_s);
         QTreeWidget* list = editor->list();
@@ -383,19 +375,17 @@ private slots:
         clickButton(editor.get(), u"cmdPrUp"_s);
         QCOMPARE(columnTexts(list), (QStringList{"第二", "標準単価"}));
         const QString sortOf = u"SELECT NSORT AS V FROM MPRIBASE WHERE CPRINAME = '%1'"_s;
-        QCOMPARE(scalar(*state->Conn, sortOf.arg(u"第二"_s)).toInt(), 1);
-        QCOMPARE(scalar(*state->Conn, sortOf.arg(u"標準単価"_s)).toInt(), 2);
+        QCOMPARE(scalar(conn(), sortOf.arg(u"第二"_s)).toInt(), 1);
+        QCOMPARE(scalar(conn(), sortOf.arg(u"標準単価"_s)).toInt(), 2);
         clickButton(editor.get(), u"cmdPrUp"_s);
         QCOMPARE(columnTexts(list), (QStringList{"第二", "標準単価"}));
-        QCOMPARE(scalar(*state->Conn, sortOf.arg(u"第二"_s)).toInt(), 1);
+        QCOMPARE(scalar(conn(), sortOf.arg(u"第二"_s)).toInt(), 1);
         QVERIFY(Messages::shown().isEmpty());
     }
 
     void escapeCloses()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        auto editor = openEditor(*state);
+        auto editor = openEditor(*m_state);
         QTest::keyClick(editor.get(), Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
         QVERIFY(Messages::shown().isEmpty());
@@ -403,6 +393,9 @@ private slots:
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<AppState> m_state;
+    DbConnection& conn() { return *m_state->Conn; }
 };
 
 QTEST_MAIN(TestPriceKinds)

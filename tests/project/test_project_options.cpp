@@ -161,18 +161,6 @@ private slots:
                  box == QLatin1String("txtWritePri") ? u"100,000"_s : u"30,000"_s);
     }
 
-    // The surcharge is (coefficient - 1) in exact hundredths.
-    void proposalIsExact()
-    {
-        DbConnection& c = m_f.state->conn();
-        ExecSql(c, u"UPDATE MDIV SET NCOEF = 1.15 WHERE NDID = 12 AND NVAL = 2"_s);
-        setWorkTotal(c, 1000000);
-        QWidget* e = open(4, 3);
-        pick(control<QComboBox>(e, "cmbMainte"), u"平日日中"_s);
-        clickButton(e, "cmdContract");
-        QCOMPARE(controlText(e, "txtMaintePri"), u"150,000"_s);
-    }
-
     void newProjectProposesFromNoWork()
     {
         setWorkTotal(m_f.state->conn(), 1000000);
@@ -292,17 +280,6 @@ private slots:
         clickButton(e, "cmdOK");
         QCOMPARE(scalar(c, u"SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"_s).toDouble(),
                  4000.0);
-    }
-
-    void typingADate()
-    {
-        QWidget* e = open(0, 2);
-        auto* box = control<QLineEdit>(e, "txtDate_1");
-        box->setFocus();
-        QTest::keyClicks(box, u"2003"_s);
-        QCOMPARE(box->text(), u"2003/"_s);
-        QTest::keyClicks(box, u"12x24"_s);
-        QCOMPARE(box->text(), u"2003/12/24"_s);
     }
 
     void invalidDateIsQuestioned_data()
