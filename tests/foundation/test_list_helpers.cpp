@@ -60,45 +60,6 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void moveRows()
-    {
-        QTreeWidget list;
-        list.setColumnCount(2);
-        addRow(list, u"M0001"_s, u"a"_s, u"PM"_s);
-        addRow(list, u"M0002"_s, u"b"_s, u"SE"_s);
-        auto* last = addRow(list, u"M0003"_s, u"c"_s, u"PG"_s);
-        last->setSelected(true);
-        MoveListRow(&list, 1);
-        QCOMPARE(rowKeys(&list), (QStringList{"M0001", "M0002", "M0003"}));
-        MoveListRow(&list, -1);
-        QCOMPARE(rowKeys(&list), (QStringList{"M0001", "M0003", "M0002"}));
-        QCOMPARE(list.topLevelItem(1)->text(1), u"PG"_s);
-        QCOMPARE(SelectedKey(&list).toString(), u"M0003"_s);
-        MoveListRow(&list, -1);
-        MoveListRow(&list, -1);
-        QCOMPARE(rowKeys(&list), (QStringList{"M0003", "M0001", "M0002"}));
-        list.clearSelection();
-        QVERIFY(SelectedKey(&list).isNull());
-    }
-
-    void freeKeysAndTexts()
-    {
-        QTreeWidget list;
-        addRow(list, u"f1"_s, u"画面"_s);
-        auto* second = addRow(list, u"f2"_s, u"帳票"_s);
-        QVERIFY(ListKeyFree(&list, u"f3"_s, 0));
-        QVERIFY(!ListKeyFree(&list, u"f2"_s, 0));
-        QVERIFY(!ListKeyFree(&list, u"f2"_s, 1));
-        second->setSelected(true);
-        QVERIFY(ListKeyFree(&list, u"f2"_s, 1));
-        QVERIFY(!ListKeyFree(&list, u"f2"_s, 0));
-        QVERIFY(!ListKeyFree(&list, u"f1"_s, 1));
-        QVERIFY(!ListTextFree(&list, u"帳票"_s, 0));
-        QVERIFY(ListTextFree(&list, u"帳票"_s, 1));
-        QVERIFY(!ListTextFree(&list, u"画面"_s, 1));
-        QVERIFY(ListTextFree(&list, u"other"_s, 0));
-    }
-
     void keyNumbers()
     {
         int n = 0;

@@ -120,22 +120,6 @@ private slots:
                  qPrintable(Messages::last().text));
     }
 
-    void embeddedDatabaseCreatedOnFirstStart()
-    {
-        DbConnection::OpenOptions options;
-        options.createMissingFile = true;
-        auto connection = DbConnection::open(ConnectionSpec::fromStore(), options);
-        QCOMPARE(connection->location(), m_env->path(u"data/kaldb.sqlite"_s));
-        QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
-        QCOMPARE(ExistingTables(*connection).size(), 21);
-        QVERIFY(rowCount(*connection, u"MCOCOMO"_s) > 0);
-        QCOMPARE(rowCount(*connection, u"MCUSTOMER"_s), 0);
-        // A second start opens the same file without setting it up again.
-        connection.reset();
-        auto again = DbConnection::open(ConnectionSpec::fromStore(), options);
-        QVERIFY(rowCount(*again, u"MDIV"_s) > 0);
-    }
-
     void secondConnectionReachesSameDatabase()
     {
         auto db = TestDatabase::create(Engine::SQLite);

@@ -3,6 +3,7 @@
 #include "foundation/connection_string.h"
 #include "foundation/db_connection.h"
 #include "foundation/messages.h"
+#include "foundation/schema_setup.h"
 #include "foundation/settings_store.h"
 #include "foundation/startup.h"
 #include "gui_helpers.h"
@@ -38,11 +39,19 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QVERIFY(state.Conn);
+        QCOMPARE(state.Conn->location(), m_env->path(u"data/kaldb.sqlite"_s));
+        QCOMPARE(ExistingTables(*state.Conn).size(), 21);
         QVERIFY(rowCount(*state.Conn, u"MDIV"_s) > 0);
+        QCOMPARE(rowCount(*state.Conn, u"MCUSTOMER"_s), 0);
         QVERIFY(Messages::shown().isEmpty());
         // Nothing is written to the store by a start.
         QVERIFY(!QFile::exists(SettingsStore::filePath()));
         delete window;
+        // A second start opens the same file without setting it up again.
+        AppState again;
+        std::unique_ptr<QWidget> second(Main(again, [](AppState&) { return new QWidget; }));
+        QVERIFY(second);
+        QVERIFY(Messages::shown().isEmpty());
     }
 
     void failureAnsweredNoEndsWithoutWindow()

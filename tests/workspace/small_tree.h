@@ -1,6 +1,7 @@
 #pragma once
 
-class DbConnection;
+#include "foundation/app_state.h"
+#include "test_support.h"
 
 // A small project tree over the reference data, three levels deep:
 //
@@ -31,4 +32,15 @@ struct SmallTree {
     int invoice = 0; // 請求書発行
 
     static SmallTree build(DbConnection& connection);
+};
+
+// A fresh database of the engine holding the small tree, and a state connected to it.
+struct TreeWorld {
+    explicit TreeWorld(Engine engine = Engine::SQLite)
+        : db(TestDatabase::create(engine)), state(db->makeState()), t(SmallTree::build(*state->Conn))
+    {
+    }
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<AppState> state;
+    SmallTree t;
 };

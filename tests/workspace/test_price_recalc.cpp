@@ -65,36 +65,30 @@ private slots:
         FETCH_ENGINE();
         QFETCH(bool, charge);
         QFETCH(bool, allProjects);
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        markStale(*state->Conn);
-        state->policy.Charge = charge;
+        TreeWorld w(dbEngine);
+        markStale(*w.state->Conn);
+        w.state->policy.Charge = charge;
 
-        QStringList statements;
-        QList<const DbConnection*> writers;
-        HookGuard guard;
-        DbConnection::setStatementHook([&](const DbConnection& c, const QString& sql) {
-            if (sql.startsWith(u"UPDATE"_s)) {
-                writers << &c;
-            } else if (sql.startsWith(u"SELECT"_s)) {
-                QCOMPARE(&c, state->Conn.get());
-                // Once the private connection has written the functions, a read of them on the
-                // shared connection would wait for ever on a server that locks rows.
-                QVERIFY2(writers.isEmpty() || !sql.contains(u"TFUNCTION"_s), qPrintable(sql));
-            }
-            statements << sql;
-        });
-        RecalcFunctionPrices(*state, allProjects ? 0 : t.sales);
-        DbConnection::setStatementHook(nullptr);
+        StatementLog log;
+        RecalcFunctionPrices(*w.state, allProjects ? 0 : w.t.sales);
+        const QStringList statements = log.statements();
         QVERIFY(Messages::shown().isEmpty());
-        // Every write went through the private connection.
-        QVERIFY(!writers.isEmpty());
-        for (const DbConnection* w : writers) {
-            QVERIFY(w != state->Conn.get());
+        // Every write goes through the private connection; once it has written the functions, a
+        // read of them on the shared connection would wait for ever on a server that locks rows.
+        bool written = false;
+        for (int i = 0; i < statements.size(); ++i) {
+            const bool shared = log.connections().at(i) == w.state->Conn.get();
+            if (statements[i].startsWith(u"UPDATE"_s)) {
+                QVERIFY(!shared);
+                written = true;
+            } else {
+                QVERIFY(shared);
+                QVERIFY2(!written || !statements[i].contains(u"TFUNCTION"_s), qPrintable(statements[i]));
+            }
         }
+        QVERIFY(written);
 
-        const QString s = QString::number(t.sales);
+        const QString s = QString::number(w.t.sales);
         const QString where = allProjects ? QString() : u" WHERE NPROJECT = "_s + s;
         const QStringList updates = statements.filter(QRegularExpression(u"^UPDATE"_s));
         QCOMPARE(updates.first(), u"UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0, NPRICE = 0"_s + where);
@@ -108,8 +102,8 @@ private slots:
             QVERIFY(
                 statements.contains(QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 50, NTOTAL = 340000 WHERE "
                                                    "NPROJECT = %1 AND NFUNCTION = %2")
-                                        .arg(t.sales)
-                                        .arg(t.order)));
+                                        .arg(w.t.sales)
+                                        .arg(w.t.order)));
         } else {
             QVERIFY(statements.contains(
                 QStringLiteral("SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * "
@@ -118,8 +112,8 @@ private slots:
             QVERIFY(statements.contains(
                 QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = 52.5, NTOTAL = 352500 WHERE "
                                "NPROJECT = %1 AND NFUNCTION = %2")
-                    .arg(t.sales)
-                    .arg(t.order)));
+                    .arg(w.t.sales)
+                    .arg(w.t.order)));
         }
         if (charge && !allProjects) {
             // Prices in one statement keyed by function; the function priced 0 is left to the reset.
@@ -128,19 +122,19 @@ private slots:
                 QStringLiteral(
                     "UPDATE TFUNCTION SET NPRICE = CASE NFUNCTION WHEN %1 THEN 401400 WHEN %2 THEN 93500 "
                     "WHEN %3 THEN -5000 END WHERE NPROJECT = %4 AND NFUNCTION IN (%1, %2, %3)")
-                    .arg(t.order)
-                    .arg(t.shipping)
-                    .arg(t.closing)
-                    .arg(t.sales));
+                    .arg(w.t.order)
+                    .arg(w.t.shipping)
+                    .arg(w.t.closing)
+                    .arg(w.t.sales));
         }
         // A group whose hours are all NULL writes 0, not an invalid statement.
         QVERIFY(statements.contains(
             QStringLiteral(
                 "UPDATE TFUNCTION SET NHTOTAL = 0, NTOTAL = 0 WHERE NPROJECT = %1 AND NFUNCTION = %2")
-                .arg(t.sales)
-                .arg(t.reports)));
+                .arg(w.t.sales)
+                .arg(w.t.reports)));
 
-        DbConnection& c = *state->Conn;
+        DbConnection& c = *w.state->Conn;
         auto check = [&](int function, Totals expected) {
             const Totals got = readTotals(c, function);
             QCOMPARE(got.hours, expected.hours);
@@ -149,21 +143,21 @@ private slots:
         };
         // Price = total x the five class coefficients - discount, in whole yen.
         if (charge) {
-            check(t.order, {50, 340000, 401400});   // 340,000 x 1.1 x 1.1 - 10,000
-            check(t.shipping, {20, 110000, 93500}); // on hold, recalculated all the same
+            check(w.t.order, {50, 340000, 401400});   // 340,000 x 1.1 x 1.1 - 10,000
+            check(w.t.shipping, {20, 110000, 93500}); // on hold, recalculated all the same
         } else {
-            check(t.order, {52.5, 352500, 416525});
-            check(t.shipping, {20, 120000, 102000});
+            check(w.t.order, {52.5, 352500, 416525});
+            check(w.t.shipping, {20, 120000, 102000});
         }
-        check(t.closing, {0, 0, -5000}); // no hour rows: minus the discount
-        check(t.reports, {0, 0, 0});
+        check(w.t.closing, {0, 0, -5000}); // no hour rows: minus the discount
+        check(w.t.reports, {0, 0, 0});
         if (allProjects) {
             // Each assignment priced under its own project's price kind (SE 9,000, PG 7,000).
-            check(t.inquiry, charge ? Totals{8, 72000, 72000} : Totals{8, 60000, 60000});
-            check(t.invoice, charge ? Totals{10, 70000, 69000} : Totals{10, 65000, 64000});
+            check(w.t.inquiry, charge ? Totals{8, 72000, 72000} : Totals{8, 60000, 60000});
+            check(w.t.invoice, charge ? Totals{10, 70000, 69000} : Totals{10, 65000, 64000});
         } else {
-            check(t.inquiry, {7, 7, 7});
-            check(t.invoice, {7, 7, 7});
+            check(w.t.inquiry, {7, 7, 7});
+            check(w.t.invoice, {7, 7, 7});
         }
     }
 
@@ -183,40 +177,29 @@ private slots:
     {
         FETCH_ENGINE();
         QFETCH(QString, failing);
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        SmallTree::build(*state->Conn);
-        markStale(*state->Conn);
+        TreeWorld w(dbEngine);
+        markStale(*w.state->Conn);
 
-        QString failed;
-        HookGuard guard;
-        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (sql.startsWith(failing)) {
-                failed = sql;
-                throw DbError(DbError::Other, u"injected failure"_s);
-            }
-        });
-        RecalcFunctionPrices(*state, 0);
-        DbConnection::setStatementHook(nullptr);
-
+        StatementLog log;
+        log.failOn(failing);
+        RecalcFunctionPrices(*w.state, 0);
+        const QString failed = log.failedStatement();
         QVERIFY(!failed.isEmpty());
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
         QCOMPARE(Messages::last().text, u"injected failure\n"_s + failed);
-        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s), 6);
-        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s, u"NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7"_s), 6);
+        QCOMPARE(rowCount(*w.state->Conn, u"TFUNCTION"_s), 6);
+        QCOMPARE(rowCount(*w.state->Conn, u"TFUNCTION"_s, u"NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7"_s), 6);
         // The private connection is gone: nothing holds a lock on the functions.
-        ExecSql(*state->Conn, u"UPDATE TFUNCTION SET NPRICE = 8"_s);
-        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s, u"NPRICE = 8"_s), 6);
+        ExecSql(*w.state->Conn, u"UPDATE TFUNCTION SET NPRICE = 8"_s);
+        QCOMPARE(rowCount(*w.state->Conn, u"TFUNCTION"_s, u"NPRICE = 8"_s), 6);
     }
 
     // A recalculation of every project that takes noticeably long shows its progress; the
     // first function's update is held back to make it long.
     void longRecalculationShowsProgress()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        SmallTree::build(*state->Conn);
+        TreeWorld w;
         int updates = 0;
         bool progressShown = false;
         HookGuard guard;
@@ -234,7 +217,7 @@ private slots:
                 }
             }
         });
-        RecalcFunctionPrices(*state, 0);
+        RecalcFunctionPrices(*w.state, 0);
         DbConnection::setStatementHook(nullptr);
         QVERIFY(updates > 2);
         QVERIFY(progressShown);
@@ -248,17 +231,15 @@ private slots:
     // Many functions: the prices go out in several statements, every one of them right.
     void manyFunctions()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        DbConnection& c = *state->Conn;
+        TreeWorld w;
+        DbConnection& c = *w.state->Conn;
         for (int i = 1; i <= 900; ++i) {
             // 重要 1.10 x 難しい 1.15 on every other function, a discount on every third.
             ExecSql(
                 c, QStringLiteral(
                        "INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
                        "NDISCOUNT, NSORT) VALUES (%1, '1', 1, %2, %3, 2, 2, 1, 'f%4', %5, %4)")
-                       .arg(t.maintenance)
+                       .arg(w.t.maintenance)
                        .arg(i % 2 ? 3 : 2)
                        .arg(i % 2 ? 3 : 2)
                        .arg(i)
@@ -267,26 +248,22 @@ private slots:
             ExecSql(c, QStringLiteral(
                            "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 4, "
                            "%3, 5000)")
-                           .arg(t.maintenance)
+                           .arg(w.t.maintenance)
                            .arg(f)
                            .arg(i));
         }
-        state->policy.Charge = false;
-        int priceStatements = 0;
-        HookGuard guard;
-        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (sql.startsWith(u"UPDATE TFUNCTION SET NPRICE"_s)) {
-                ++priceStatements;
-            }
-        });
-        RecalcFunctionPrices(*state, t.maintenance);
-        DbConnection::setStatementHook(nullptr);
+        w.state->policy.Charge = false;
+        {
+            StatementLog log;
+            RecalcFunctionPrices(*w.state, w.t.maintenance);
+            QVERIFY(log.statements().filter(QRegularExpression(u"^UPDATE TFUNCTION SET NPRICE"_s)).size() >
+                    1);
+        }
         QVERIFY(Messages::shown().isEmpty());
-        QVERIFY(priceStatements > 1);
         int checked = 0;
         for (Recordset rs =
                  OpenRs(c, u"SELECT NIMP, NTOTAL, NPRICE, NDISCOUNT FROM TFUNCTION WHERE NPROJECT = "_s +
-                               QString::number(t.maintenance));
+                               QString::number(w.t.maintenance));
              !rs.eof(); rs.moveNext()) {
             const double total = rs.field(u"NTOTAL"_s).toDouble();
             const double factor = rs.field(u"NIMP"_s).toInt() == 3 ? 1.1 * 1.15 : 1.0;
@@ -295,7 +272,7 @@ private slots:
             ++checked;
         }
         QCOMPARE(checked, 900);
-        QCOMPARE(readTotals(c, t.order).price, 401400.0); // another project: untouched
+        QCOMPARE(readTotals(c, w.t.order).price, 401400.0); // another project: untouched
     }
 
     // Called inside a transaction of the shared connection, it refuses at once instead of
@@ -304,35 +281,32 @@ private slots:
     void refusesInsideATransaction()
     {
         FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        markStale(*state->Conn);
+        TreeWorld w(dbEngine);
+        markStale(*w.state->Conn);
         {
-            Transaction transaction(*state->Conn);
-            ExecSql(*state->Conn, u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1"_s.arg(t.order));
-            RecalcFunctionPrices(*state, t.sales);
+            Transaction transaction(*w.state->Conn);
+            ExecSql(*w.state->Conn,
+                    u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1"_s.arg(w.t.order));
+            RecalcFunctionPrices(*w.state, w.t.sales);
             QCOMPARE(Messages::shown().size(), 1);
             QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
             QVERIFY(Messages::last().text.startsWith(u"保存の処理中は価格を再計算できません。"_s));
         }
-        QCOMPARE(rowCount(*state->Conn, u"TFUNCTION"_s, u"NPRICE = 7"_s), 6);
+        QCOMPARE(rowCount(*w.state->Conn, u"TFUNCTION"_s, u"NPRICE = 7"_s), 6);
     }
 
     void workTotalCountsOnlyCountedFunctions_data() { addEngineRows(); }
     void workTotalCountsOnlyCountedFunctions()
     {
         FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        state->CurProject = t.sales;
+        TreeWorld w(dbEngine);
+        w.state->CurProject = w.t.sales;
         // 401,400 - 5,000; the function on hold and the NULL price count nowhere.
-        QCOMPARE(ProjectWorkTotal(*state), 396400.0);
-        state->CurProject = t.head;
-        QCOMPARE(ProjectWorkTotal(*state), 0.0);
-        state->CurProject = 0;
-        QCOMPARE(ProjectWorkTotal(*state), 0.0);
+        QCOMPARE(ProjectWorkTotal(*w.state), 396400.0);
+        w.state->CurProject = w.t.head;
+        QCOMPARE(ProjectWorkTotal(*w.state), 0.0);
+        w.state->CurProject = 0;
+        QCOMPARE(ProjectWorkTotal(*w.state), 0.0);
     }
 
 private:

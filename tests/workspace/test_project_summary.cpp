@@ -10,22 +10,8 @@ enum Which { None, Maintenance, Head, Sales, Stock, Billing, Missing };
 
 int projectId(const SmallTree& t, int which)
 {
-    switch (which) {
-    case Maintenance:
-        return t.maintenance;
-    case Head:
-        return t.head;
-    case Sales:
-        return t.sales;
-    case Stock:
-        return t.stock;
-    case Billing:
-        return t.billing;
-    case Missing:
-        return 999;
-    default:
-        return 0;
-    }
+    const int ids[] = {0, t.maintenance, t.head, t.sales, t.stock, t.billing, 999};
+    return ids[which];
 }
 
 void addRowsForBothEngines(const char* name, const std::function<void(QTestData&)>& values)
@@ -67,26 +53,22 @@ private slots:
         QFETCH(int, project);
         QFETCH(QString, title);
         QFETCH(bool, kind2);
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        state->CurPriKind = 55;
-        state->CurProject = projectId(t, project);
-        QCOMPARE(UpdateListTitle(*state), title);
-        const int expectedKind = project == None || project == Missing ? 0 : (kind2 ? t.priceKind2 : 1);
-        QCOMPARE(state->CurPriKind, expectedKind);
+        TreeWorld w(dbEngine);
+        w.state->CurPriKind = 55;
+        w.state->CurProject = projectId(w.t, project);
+        QCOMPARE(UpdateListTitle(*w.state), title);
+        const int expectedKind = project == None || project == Missing ? 0 : (kind2 ? w.t.priceKind2 : 1);
+        QCOMPARE(w.state->CurPriKind, expectedKind);
     }
 
     void pathNameEndsOnACircle()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        QCOMPARE(ProjectPathName(*state->Conn, t.sales, u"x"_s), u"本社システム - 販売管理 - x"_s);
+        TreeWorld w;
+        QCOMPARE(ProjectPathName(*w.state->Conn, w.t.sales, u"x"_s), u"本社システム - 販売管理 - x"_s);
         // A parent chain edited into a circle outside the program.
-        ExecSql(*state->Conn,
-                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(t.billing).arg(t.head));
-        QCOMPARE(ProjectPathName(*state->Conn, t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
+        ExecSql(*w.state->Conn,
+                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(w.t.billing).arg(w.t.head));
+        QCOMPARE(ProjectPathName(*w.state->Conn, w.t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
     }
 
     void remainingHours_data()
@@ -119,17 +101,16 @@ private slots:
         QFETCH(bool, charge);
         QFETCH(QString, text);
         QFETCH(QString, billingHours);
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
+        TreeWorld w(dbEngine);
         if (!billingHours.isEmpty()) {
-            ExecSql(*state->Conn,
-                    u"UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2"_s.arg(billingHours).arg(t.billing));
+            ExecSql(
+                *w.state->Conn,
+                u"UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2"_s.arg(billingHours).arg(w.t.billing));
         }
-        state->CurProject = projectId(t, project);
-        state->policy.Hour = hour;
-        state->policy.Charge = charge;
-        QCOMPARE(RemainingHoursText(*state), text);
+        w.state->CurProject = projectId(w.t, project);
+        w.state->policy.Hour = hour;
+        w.state->policy.Charge = charge;
+        QCOMPARE(RemainingHoursText(*w.state), text);
     }
 
     // 販売管理: P 5,000,000, B 100,000, W 1,850,000, I 160,000, O 250,000, D 130,000,
@@ -170,11 +151,9 @@ private slots:
         QFETCH(QString, switches);
         QFETCH(QString, money);
         QFETCH(QString, rate);
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        const SmallTree t = SmallTree::build(*state->Conn);
-        state->CurProject = projectId(t, project);
-        Policy& p = state->policy;
+        TreeWorld w(dbEngine);
+        w.state->CurProject = projectId(w.t, project);
+        Policy& p = w.state->policy;
         const QHash<QString, bool*> flags = {
             {u"Work"_s, &p.Work},     {u"Indirect"_s, &p.Indirect}, {u"Base"_s, &p.Base},
             {u"Opt"_s, &p.Opt},       {u"Deliv"_s, &p.Deliv},       {u"Expe0"_s, &p.Expe0},
@@ -191,7 +170,7 @@ private slots:
                 *flags.value(key) = value != 0;
             }
         }
-        const ProfitTexts texts = ProfitPanelTexts(*state);
+        const ProfitTexts texts = ProfitPanelTexts(*w.state);
         QCOMPARE(texts.money, money);
         QCOMPARE(texts.rate, rate);
     }
