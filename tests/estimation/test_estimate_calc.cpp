@@ -64,16 +64,7 @@ private slots:
     {
         EstimateInput in = nominalInput();
         in.fpWeights = {3};
-        in.adjustDegrees.fill(0);
-        in.adjustDegrees[0] = 5;
-        in.adjustDegrees[1] = 5;
-        in.adjustDegrees[2] = 5;
-        in.adjustDegrees[3] = 5;
-        in.adjustDegrees[4] = 5;
-        in.adjustDegrees[5] = 5;
-        in.adjustDegrees[6] = 5;
-        in.adjustDegrees[7] = 5;
-        in.adjustDegrees[8] = 5; // 45: 1.10
+        in.adjustDegrees = {5, 5, 5, 5, 5, 5, 5, 5, 5, 0, 0, 0, 0, 0}; // 45: 1.10
         const EstimateResult r = CalculateEstimate(in);
         QCOMPARE(r.vafText, u"1.10"_s);
         QCOMPARE(r.fpText, u"3.3"_s);

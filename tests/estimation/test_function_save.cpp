@@ -332,9 +332,8 @@ private slots:
         QCOMPARE(value(u"SELECT NPRI AS V FROM THOUR WHERE NDKIND = 8 AND "_s + where).toDouble(), 7000.0);
         open(m_state->CurFunction, false);
         FunctionEditor again(*m_state);
-        QCOMPARE(controlText(&again, u"txtHour_2"_s), u"10"_s);
-        QCOMPARE(controlText(&again, u"lvlPrice_2"_s), u"60,000"_s);
-        QCOMPARE(controlText(&again, u"txtUPrice_6"_s), u"7,000"_s);
+        QCOMPARE(texts(&again, {"txtHour_2", "lvlPrice_2", "txtUPrice_6"}),
+                 (QStringList{u"10"_s, u"60,000"_s, u"7,000"_s}));
     }
 
     // Refusals before anything is written.

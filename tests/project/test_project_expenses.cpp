@@ -167,10 +167,8 @@ private slots:
         auto* list = control<QTreeWidget>(e, "lvwEList");
         QCOMPARE(list->topLevelItemCount(), 4);
         clickRow(list, 1); // 検証用ハンディターミナル, 顧客, 85,000 x 4 - 20,000
-        QCOMPARE(controlText(e, "cmbItem"), u"検証用ハンディターミナル"_s);
-        QCOMPARE(controlText(e, "cmbBuy"), u"顧客"_s);
-        QCOMPARE(controlText(e, "txtNum"), u"4"_s);
-        QCOMPARE(controlText(e, "lblPriceP"), u"320,000"_s);
+        QCOMPARE(texts(e, {"cmbItem", "cmbBuy", "txtNum", "lblPriceP"}),
+                 (QStringList{u"検証用ハンディターミナル"_s, u"顧客"_s, u"4"_s, u"320,000"_s}));
         enterExpense(e, {QString(), false, u"自社"_s, u"85,000"_s, u"2"_s, u"0"_s}, "cmdExpUp");
         QCOMPARE(ItemKey(list->topLevelItem(1)), u"E0002O"_s);
         QCOMPARE(rowTexts(list, 1),

@@ -46,11 +46,8 @@ private slots:
     void contractOptionsLoad()
     {
         QWidget* e = open(2, 3);
-        QCOMPARE(controlText(e, "cmbFlaw"), u"1年"_s);
-        QCOMPARE(controlText(e, "txtFlaw"), u"検収後1年"_s);
-        QCOMPARE(controlText(e, "txtFlawPri"), u"264,000"_s);
-        QCOMPARE(controlText(e, "cmbMeet"), u"月1回"_s);
-        QCOMPARE(controlText(e, "txtContOpt_0"), u"データ移行支援"_s);
+        QCOMPARE(texts(e, {"cmbFlaw", "txtFlaw", "txtFlawPri", "cmbMeet", "txtContOpt_0"}),
+                 (QStringList{u"1年"_s, u"検収後1年"_s, u"264,000"_s, u"月1回"_s, u"データ移行支援"_s}));
         QVERIFY(control<QLineEdit>(e, "txtOptPri_0")->isEnabled());
         QVERIFY(!control<QLineEdit>(e, "txtOptPri_1")->isEnabled());
         QVERIFY(!control<QLineEdit>(e, "txtOpt_1")->isEnabled());
@@ -126,11 +123,8 @@ private slots:
         setText(e, "txtOptPri_0", u"7"_s);
         clickButton(e, "cmdContract");
         QVERIFY(Messages::shown().isEmpty()); // every price was 0: nothing to overwrite
-        QCOMPARE(controlText(e, "txtWritePri"), writePrice);
-        QCOMPARE(controlText(e, "txtFlawPri"), flawPrice);
-        QCOMPARE(controlText(e, "txtInstPri"), u"0"_s);
-        QCOMPARE(controlText(e, "txtMeetPri"), meetPrice);
-        QCOMPARE(controlText(e, "txtOptPri_0"), u"7"_s);
+        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMeetPri", "txtOptPri_0"}),
+                 (QStringList{writePrice, flawPrice, u"0"_s, meetPrice, u"7"_s}));
         const double total = NumberOrZero(writePrice) + NumberOrZero(flawPrice) + NumberOrZero(meetPrice) + 7;
         QCOMPARE(controlText(e, "lblContract"), FormatAmount(total));
     }

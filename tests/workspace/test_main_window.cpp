@@ -233,32 +233,6 @@ private slots:
         QCOMPARE(f.titles().first(), u"帳票出力"_s);
     }
 
-    void keysAndClicksSelect()
-    {
-        Fixture f;
-        f.open(true);
-        QTreeWidget* tree = f.tree();
-        tree->setFocus();
-        QCOMPARE(ItemKey(tree->currentItem()), u"ROOT"_s);
-        QTest::keyClick(tree, Qt::Key_Down);
-        QCOMPARE(f.state->CurProject, f.t.maintenance);
-        for (int i = 0; i < 3; ++i) {
-            QTest::keyClick(tree, Qt::Key_Down);
-        }
-        QCOMPARE(f.state->CurProject, f.t.sales);
-        QCOMPARE(f.label("remMoney"), u"純利益：2,470,000円"_s);
-        QTreeWidget* list = f.list();
-        list->setFocus();
-        list->setCurrentItem(list->topLevelItem(0));
-        QCOMPARE(f.state->CurFunction, f.t.shipping);
-        QTest::keyClick(list, Qt::Key_Down);
-        QCOMPARE(f.state->CurFunction, f.t.order);
-        QCOMPARE(f.window->SelectedFunctionId(), f.t.order);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          tree->visualItemRect(f.node(f.t.stock)).center());
-        QCOMPARE(f.state->CurProject, f.t.stock);
-    }
-
     void newProjectUnderTheSelection()
     {
         Fixture f;
