@@ -96,8 +96,9 @@ private slots:
                  (QStringList{"VCHARGE", "VFP"}));
     }
 
-    void positionalColumnOrders_data() { addEngineRows(); }
-    void positionalColumnOrders()
+    // Column orders the statements rely on, the reference data and the charge view.
+    void tablesAndReferenceData_data() { addEngineRows(); }
+    void tablesAndReferenceData()
     {
         FETCH_ENGINE();
         auto db = TestDatabase::create(dbEngine);
@@ -123,14 +124,7 @@ private slots:
              {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR", "CMEMBER", "NPRIKIND", "NDPRI"}) {
             QVERIFY2(vcharge.contains(QLatin1String(column)), column);
         }
-    }
 
-    void referenceData_data() { addEngineRows(); }
-    void referenceData()
-    {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
         QCOMPARE(scalar(*conn, QStringLiteral(
                                    "SELECT SUM(NVALUE) AS V FROM MCOCOMO WHERE NDKIND = 1 AND NDRANK = 2"))
                      .toDouble(),
@@ -155,14 +149,7 @@ private slots:
         QVERIFY(rowCount(*conn, u"MLANG"_s) >= 8);
         QCOMPARE(rowCount(*conn, u"MCUSTOMER"_s), 0);
         QCOMPARE(rowCount(*conn, u"TPROJECT"_s), 0);
-    }
 
-    void chargeViewKeepsEveryAssignment_data() { addEngineRows(); }
-    void chargeViewKeepsEveryAssignment()
-    {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
         ExecSql(*conn, u"INSERT INTO MPRIBASE (NSORT,CPRINAME,NBASE) VALUES (2, 'second', 0)"_s);
         const int secondKind = GetIdentity(*conn, u"MPRIBASE"_s);
         ExecSql(*conn, u"INSERT INTO MMEMBER (CMEMBER,NMKIND,NMEMBPRI) VALUES ('a', 1, 5000)"_s);

@@ -346,23 +346,7 @@ private slots:
         QCOMPARE(rowCount(conn(), u"MPRIBASE"_s), 1);
     }
 
-    void typedPriceIsFormatted()
-    {
-        auto editor = openEditor(*m_state);
-        QLineEdit* price = control<QLineEdit>(editor.get(), slotBox(0));
-        typeInto(editor.get(), slotBox(0), u"1500"_s);
-        control<QLineEdit>(editor.get(), u"txtPriName"_s)->setFocus();
-        QCOMPARE(price->text(), u"1,500"_s);
-        typeInto(editor.get(), u"txtPriName"_s, u"千五百"_s);
-        clickButton(editor.get(), u"cmdOK"_s);
-        const int kind = kindNamed(conn(), u"千五百"_s);
-        QCOMPARE(pricesOf(conn(), kind).first(), u"0:1=1500"_s);
-        QTreeWidget* list = editor->list();
-        clickRow(list, rowOfText(list, u"千五百"_s));
-        QCOMPARE(price->text(), u"1,500"_s);
-    }
-
-    void arrowsMoveKinds()
+    void arrowsMoveKindsAndEscCloses()
     {
         auto editor = openEditor(*m_state);
         typeKind(editor.get(), u"第二"_s, u"0"_s, kMemberPrices);
@@ -381,11 +365,8 @@ private slots:
         QCOMPARE(columnTexts(list), (QStringList{"第二", "標準単価"}));
         QCOMPARE(scalar(conn(), sortOf.arg(u"第二"_s)).toInt(), 1);
         QVERIFY(Messages::shown().isEmpty());
-    }
 
-    void escapeCloses()
-    {
-        auto editor = openEditor(*m_state);
+        // Esc closes the editor without a question.
         QTest::keyClick(editor.get(), Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
         QVERIFY(Messages::shown().isEmpty());
