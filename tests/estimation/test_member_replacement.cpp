@@ -20,30 +20,21 @@ namespace {
 //   project 2: member 1 7 h                                     (untouched)
 void seed(DbConnection& c)
 {
-    const QStringList statements{
-        "INSERT INTO MCUSTOMER (CCUSTNAME, NSORT) VALUES ('顧客', 1)",
-        "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) VALUES (0, '一', 1, 1, 1)",
-        "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) VALUES (0, '二', 1, 1, 1)",
-        "INSERT INTO TFUNCTION (NPROJECT, CSFUNC, NLNG) VALUES (1, 'A', 1)",
-        "INSERT INTO TFUNCTION (NPROJECT, CSFUNC, NLNG) VALUES (1, 'B', 1)",
-        "INSERT INTO TFUNCTION (NPROJECT, CSFUNC, NLNG) VALUES (2, 'C', 1)",
-        "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('佐藤', 1, 6500, 1)",
-        "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('鈴木', 3, 4800, 2)",
-        "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('高橋', 4, 3500, 3)",
-        "INSERT INTO TMEMBER VALUES (1, 1, 1, 1, 6500, 100, 0)",
-        "INSERT INTO TMEMBER VALUES (1, 2, 2, 3, 4800, 100, 0)",
-        "INSERT INTO TMEMBER VALUES (1, 3, 3, 4, 3500, 100, 0)",
-        "INSERT INTO TMEMBER VALUES (2, 1, 1, 1, 6500, 100, 0)",
-        "INSERT INTO TCHARGE VALUES (1, 1, 2, 1, 1, 8)",
-        "INSERT INTO TCHARGE VALUES (1, 1, 2, 2, 2, 5)",
-        "INSERT INTO TCHARGE VALUES (1, 1, 3, 1, 1, 4)",
-        "INSERT INTO TCHARGE VALUES (1, 2, 2, 1, 3, 6)",
-        "INSERT INTO TCHARGE VALUES (1, 2, 2, 2, 1, 2.5)",
-        "INSERT INTO TCHARGE VALUES (2, 3, 1, 1, 1, 7)",
+    const auto insert = [&](const QString& into, const QStringList& rows) {
+        for (const QString& values : rows) {
+            ExecSql(c, u"INSERT INTO "_s + into + u" VALUES ("_s + values + u')');
+        }
     };
-    for (const QString& sql : statements) {
-        ExecSql(c, sql);
-    }
+    insert(u"MCUSTOMER (CCUSTNAME, NSORT)"_s, {"'顧客', 1"});
+    insert(u"TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND)"_s,
+           {"0, '一', 1, 1, 1", "0, '二', 1, 1, 1"});
+    insert(u"TFUNCTION (NPROJECT, CSFUNC, NLNG)"_s, {"1, 'A', 1", "1, 'B', 1", "2, 'C', 1"});
+    insert(u"MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT)"_s,
+           {"'佐藤', 1, 6500, 1", "'鈴木', 3, 4800, 2", "'高橋', 4, 3500, 3"});
+    insert(u"TMEMBER"_s, {"1, 1, 1, 1, 6500, 100, 0", "1, 2, 2, 3, 4800, 100, 0", "1, 3, 3, 4, 3500, 100, 0",
+                          "2, 1, 1, 1, 6500, 100, 0"});
+    insert(u"TCHARGE"_s, {"1, 1, 2, 1, 1, 8", "1, 1, 2, 2, 2, 5", "1, 1, 3, 1, 1, 4", "1, 2, 2, 1, 3, 6",
+                          "1, 2, 2, 2, 1, 2.5", "2, 3, 1, 1, 1, 7"});
 }
 
 // "project/function/process/position member=hours" for every assignment, in key order.
@@ -66,16 +57,6 @@ const QStringList kBefore{"1/1/2/1 m1=8", "1/1/2/2 m2=5",   "1/1/3/1 m1=4",
                           "1/2/2/1 m3=6", "1/2/2/2 m1=2.5", "2/3/1/1 m1=7"};
 const QStringList kAfter{"1/1/2/2 m2=13", "1/1/3/1 m2=4", "1/2/2/1 m3=6", "1/2/2/2 m2=2.5", "2/3/1/1 m1=7"};
 
-std::unique_ptr<MemberReplacementDialog> openDialog(AppState& state)
-{
-    auto dialog = std::make_unique<MemberReplacementDialog>(state);
-    dialog->show();
-    if (!QTest::qWaitForWindowExposed(dialog.get())) {
-        qFatal("dialog not shown");
-    }
-    return dialog;
-}
-
 } // namespace
 
 class TestMemberReplacement : public QObject {
@@ -84,6 +65,8 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
+    // The merge rule, read first and written on a connection of its own: hours added where the new
+    // member already works on the process, the row moved otherwise; other projects untouched.
     void mergesAndMoves_data() { addEngineRows(); }
     void mergesAndMoves()
     {
@@ -92,65 +75,10 @@ private slots:
         auto conn = db->connect();
         seed(*conn);
         QCOMPARE(assignments(*conn), kBefore);
-
-        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::Replaced);
-        QCOMPARE(assignments(*conn), kAfter);
-
-        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::NothingToReplace);
-        QCOMPARE(assignments(*conn), kAfter);
-        // The member stays a member of the project.
-        QCOMPARE(rowCount(*conn, u"TMEMBER"_s, u"NPROJECT = 1 AND NMEMBER = 1"_s), 1);
-    }
-
-    // Whatever statement fails, the dialog reports it and no assignment changes; nothing is left
-    // locked, so the next run goes through.
-    void failureChangesNothing_data()
-    {
-        addColumns<int, QString>({"engine", "failing"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            const char* name = engine == Engine::SQLite ? "sqlite" : "postgresql";
-            QTest::addRow("%s/second lookup", name)
-                << int(engine) << u"NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2"_s;
-            QTest::addRow("%s/second update", name) << int(engine) << u"UPDATE TCHARGE SET NMEMBER = 2"_s;
-            QTest::addRow("%s/last update", name)
-                << int(engine) << u"NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1"_s;
-            QTest::addRow("%s/final delete", name) << int(engine) << u"DELETE TCHARGE"_s;
-        }
-    }
-    void failureChangesNothing()
-    {
-        FETCH_ENGINE();
-        QFETCH(QString, failing);
-        auto db = TestDatabase::create(dbEngine);
-        auto state = db->makeState();
-        seed(*state->Conn);
-        state->CurProject = 1;
-        auto dialog = openDialog(*state);
-        control<QComboBox>(dialog.get(), u"cmbMembDis"_s)->setCurrentIndex(1);
-        {
-            StatementLog log;
-            log.failOn(failing, true);
-            clickButton(dialog.get(), u"cmdOK"_s);
-            QCOMPARE(Messages::shown().size(), 1);
-            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
-                                 Messages::Critical);
-        }
-        QVERIFY(!state->Updated);
-        QCOMPARE(assignments(*state->Conn), kBefore);
-        clickButton(dialog.get(), u"cmdOK"_s);
-        QCOMPARE(Messages::last().title, u"完了"_s);
-        QCOMPARE(assignments(*state->Conn), kAfter);
-    }
-
-    void readsFirstThenWritesOnItsOwnConnection()
-    {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto conn = db->connect();
-        seed(*conn);
         // Replacing a member by itself does nothing.
         QCOMPARE(ReplaceMember(*conn, 1, 1, 1), ReplacementResult::NothingToReplace);
         StatementLog log;
-        ReplaceMember(*conn, 1, 1, 2);
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::Replaced);
         QVERIFY(!log.connections().contains(conn.get()));
         const QString inner = u" WHERE NPROJECT = 1 AND NFUNCTION = %1 AND NPROC = %2 AND NMEMBER = "_s;
         const QStringList expected{
@@ -164,51 +92,78 @@ private slots:
             "DELETE TCHARGE WHERE NPROJECT = 1 AND NMEMBER = 1",
         };
         QCOMPARE(log.statements(), expected);
+        QCOMPARE(assignments(*conn), kAfter);
+
+        QCOMPARE(ReplaceMember(*conn, 1, 1, 2), ReplacementResult::NothingToReplace);
+        QCOMPARE(assignments(*conn), kAfter);
+        // The member stays a member of the project.
+        QCOMPARE(rowCount(*conn, u"TMEMBER"_s, u"NPROJECT = 1 AND NMEMBER = 1"_s), 1);
     }
 
-    void dialogReplaces()
+    // The dialog refuses the same member twice. Whatever statement fails, it reports it and no
+    // assignment changes; nothing is left locked, so the next run goes through.
+    void dialogReplacesOrChangesNothing_data()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
+        addColumns<int, QString>({"engine", "failing"});
+        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+            const char* name = engine == Engine::SQLite ? "sqlite" : "postgresql";
+            QTest::addRow("%s/second lookup", name)
+                << int(engine) << u"NFUNCTION = 1 AND NPROC = 3 AND NMEMBER = 2"_s;
+            QTest::addRow("%s/second update", name) << int(engine) << u"UPDATE TCHARGE SET NMEMBER = 2"_s;
+            QTest::addRow("%s/last update", name)
+                << int(engine) << u"NFUNCTION = 2 AND NPROC = 2 AND NMEMBER = 1"_s;
+            QTest::addRow("%s/final delete", name) << int(engine) << u"DELETE TCHARGE"_s;
+        }
+    }
+    void dialogReplacesOrChangesNothing()
+    {
+        FETCH_ENGINE();
+        QFETCH(QString, failing);
+        auto db = TestDatabase::create(dbEngine);
         auto state = db->makeState();
         seed(*state->Conn);
         state->CurProject = 1;
-        auto dialog = openDialog(*state);
-        QCOMPARE(dialog->objectName(), u"frmMembChg"_s);
-        QCOMPARE(dialog->windowTitle(), u"メンバ入替え"_s);
-        QCOMPARE(Help::topic(dialog.get()), 66);
+        MemberReplacementDialog dialog(*state);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.objectName() + u' ' + dialog.windowTitle(), u"frmMembChg メンバ入替え"_s);
+        QCOMPARE(Help::topic(&dialog), 66);
         QVERIFY(Messages::shown().isEmpty());
-        auto* source = control<QComboBox>(dialog.get(), u"cmbMembSrc"_s);
-        auto* target = control<QComboBox>(dialog.get(), u"cmbMembDis"_s);
-        QStringList names;
-        for (int i = 0; i < source->count(); ++i) {
-            names << source->itemText(i);
-        }
-        QCOMPARE(names, (QStringList{"佐藤", "鈴木", "高橋"}));
+        auto* source = control<QComboBox>(&dialog, u"cmbMembSrc"_s);
+        auto* target = control<QComboBox>(&dialog, u"cmbMembDis"_s);
+        QCOMPARE(QStringList({source->itemText(0), source->itemText(1), source->itemText(2)}),
+                 (QStringList{"佐藤", "鈴木", "高橋"}));
         QCOMPARE(target->count(), 3);
-        QCOMPARE(source->currentIndex(), 0);
-        QCOMPARE(target->currentIndex(), 0);
-
-        clickButton(dialog.get(), u"cmdOK"_s);
+        // Both on the first member at first: the same member twice is refused.
+        clickButton(&dialog, u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"メンバ重複"_s,
                              u"同じメンバが指定されています。\nメンバの指定を確認してください。"_s,
                              Messages::Information);
-        QCOMPARE(assignments(*state->Conn), kBefore);
-        QVERIFY(!state->Updated);
 
         target->setCurrentIndex(1);
-        clickButton(dialog.get(), u"cmdOK"_s);
+        {
+            StatementLog log;
+            log.failOn(failing, true);
+            Messages::clearShown();
+            clickButton(&dialog, u"cmdOK"_s);
+            QCOMPARE(Messages::shown().size(), 1);
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                                 Messages::Critical);
+        }
+        QVERIFY(!state->Updated);
+        QCOMPARE(assignments(*state->Conn), kBefore);
+
+        clickButton(&dialog, u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"完了"_s, u"処理が完了しました。"_s, Messages::Information);
         QVERIFY(state->Updated);
         QCOMPARE(assignments(*state->Conn), kAfter);
-        QVERIFY(dialog->isVisible());
-
+        QVERIFY(dialog.isVisible());
         state->Updated = false;
-        clickButton(dialog.get(), u"cmdOK"_s);
+        clickButton(&dialog, u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"対象なし"_s, u"処理する対象がありませんでした。"_s, Messages::Information);
         QVERIFY(!state->Updated);
-
-        clickButton(dialog.get(), u"cmbCancel"_s);
-        QVERIFY(!dialog->isVisible());
+        clickButton(&dialog, u"cmbCancel"_s);
+        QVERIFY(!dialog.isVisible());
     }
 
     void singleMemberCannotBeReplaced()
@@ -217,12 +172,12 @@ private slots:
         auto state = db->makeState();
         seed(*state->Conn);
         state->CurProject = 2;
-        auto dialog = openDialog(*state);
+        MemberReplacementDialog dialog(*state);
         QCOMPARE(Messages::shown().size(), 1);
         COMPARE_LAST_MESSAGE(u"メンバ不足"_s, u"メンバが１人以下しかいませんのでこの機能は使えません。"_s,
                              Messages::Information);
-        QVERIFY(!control<QPushButton>(dialog.get(), u"cmdOK"_s)->isEnabled());
-        QCOMPARE(control<QComboBox>(dialog.get(), u"cmbMembSrc"_s)->count(), 1);
+        QVERIFY(!control<QPushButton>(&dialog, u"cmdOK"_s)->isEnabled());
+        QCOMPARE(control<QComboBox>(&dialog, u"cmbMembSrc"_s)->count(), 1);
     }
 
 private:
