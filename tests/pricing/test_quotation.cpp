@@ -5,13 +5,31 @@
 
 namespace {
 
-void setChecks(QWidget* dialog, const QList<Qt::CheckState>& states)
+const QStringList kChecks{"chkBase", "chkWork", "chkOpt", "chkDeliv", "chkExpe0", "chkExpe1"};
+
+// Sets the six boxes from their check values: 0 unticked, 1 ticked, 2 grey.
+void setChecks(QuotationDialog* dialog, const char* values)
 {
-    const char* names[] = {"chkBase", "chkWork", "chkOpt", "chkDeliv", "chkExpe0", "chkExpe1"};
     for (int i = 0; i < 6; ++i) {
-        control<QCheckBox>(dialog, QString::fromLatin1(names[i]))->setCheckState(states.at(i));
+        control<QCheckBox>(dialog, kChecks.at(i))
+            ->setCheckState(values[i] == '1'   ? Qt::Checked
+                            : values[i] == '2' ? Qt::PartiallyChecked
+                                               : Qt::Unchecked);
     }
-    static_cast<QuotationDialog*>(dialog)->RecalcQuote();
+    dialog->RecalcQuote();
+}
+
+// Opens the quotation from the project editor and works it; the dialog is cancelled afterwards
+// unless the steps posted it.
+void quote(QWidget* editor, const std::function<void(QuotationDialog*)>& steps)
+{
+    const ModalSteps quotation([&steps](QWidget* modal) {
+        auto* dialog = qobject_cast<QuotationDialog*>(modal);
+        QVERIFY(dialog);
+        steps(dialog);
+    });
+    clickButton(editor, u"cmdCalc"_s);
+    QVERIFY(quotation.ran());
 }
 
 } // namespace
@@ -35,22 +53,16 @@ private slots:
         pick(control<QComboBox>(e, "cmbBuy"), u"顧客"_s);
         clickButton(e, "cmdExpAdd");
         QStringList seen;
-        const ModalSteps quotation([&seen](QWidget* modal) {
-            auto* d = qobject_cast<QuotationDialog*>(modal);
-            QVERIFY(d);
-            seen << d->windowTitle() << QString::number(Help::topic(d));
-            for (const char* name :
-                 {"lblBase", "lblWork", "lblOpt", "lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"}) {
-                seen << controlText(d, QString::fromLatin1(name));
+        quote(e, [&seen](QuotationDialog* d) {
+            seen << d->windowTitle() << QString::number(Help::topic(d))
+                 << texts(d,
+                          {"lblBase", "lblWork", "lblOpt", "lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"});
+            for (const QString& name : kChecks) {
+                seen << QString::number(control<QCheckBox>(d, name)->checkState());
             }
-            for (const char* name : {"chkBase", "chkWork", "chkOpt", "chkDeliv", "chkExpe0", "chkExpe1"}) {
-                seen << QString::number(control<QCheckBox>(d, QString::fromLatin1(name))->checkState());
-            }
-            seen << control<QLineEdit>(d, "txtDiscount")->text();
-            clickButton(d, "cmdCancel");
+            seen << controlText(d, u"txtDiscount"_s);
+            clickButton(d, u"cmdCancel"_s);
         });
-        clickButton(e, "cmdCalc");
-        QVERIFY(quotation.ran());
         QCOMPARE(seen, (QStringList{"計算", "34", "200,000", "5,282,800", "977,000", "1,256,000", "300,000",
                                     "395,000",
                                     // 200,000 + 5,282,800 + 977,000 + 1,256,000 + 395,000 - 800
@@ -65,51 +77,31 @@ private slots:
     {
         m_f.editor = openNewProject(*m_f.state, 2);
         QString work;
-        const ModalSteps quotation([&work](QWidget* modal) {
-            auto* d = qobject_cast<QuotationDialog*>(modal);
-            QVERIFY(d);
-            work = controlText(d, u"lblWork"_s);
-            d->reject();
-        });
-        clickButton(m_f.editor.get(), "cmdCalc");
-        QVERIFY(quotation.ran());
+        quote(m_f.editor.get(), [&work](QuotationDialog* d) { work = controlText(d, u"lblWork"_s); });
         QCOMPARE(work, u"0"_s);
     }
 
     void totals_data()
     {
-        addColumns<QList<Qt::CheckState>, QString, QString>({"checks", "discount", "total"});
-        const auto off = Qt::Unchecked;
-        const auto on = Qt::Checked;
-        QTest::newRow("nothing ticked, no discount")
-            << QList<Qt::CheckState>{off, off, off, off, off, off} << QString() << u"0"_s;
-        QTest::newRow("nothing ticked, discount 1,000")
-            << QList<Qt::CheckState>{off, off, off, off, off, off} << u"1,000"_s << u"-1,000"_s;
-        QTest::newRow("negative discount raises the total")
-            << QList<Qt::CheckState>{on, off, off, off, off, off} << u"-500"_s << u"100,500"_s;
-        QTest::newRow("grey counts nowhere")
-            << QList<Qt::CheckState>{Qt::PartiallyChecked, on, off, off, off, off} << u"0"_s
-            << u"5,282,800"_s;
-        QTest::newRow("own-company expenses")
-            << QList<Qt::CheckState>{off, off, off, off, on, off} << QString() << u"300,000"_s;
+        addColumns<QString, QString, QString>({"checks", "discount", "total"});
+        QTest::newRow("nothing ticked, no discount") << u"000000"_s << QString() << u"0"_s;
+        QTest::newRow("nothing ticked, discount 1,000") << u"000000"_s << u"1,000"_s << u"-1,000"_s;
+        QTest::newRow("negative discount raises the total") << u"100000"_s << u"-500"_s << u"100,500"_s;
+        QTest::newRow("grey counts nowhere") << u"210000"_s << u"0"_s << u"5,282,800"_s;
+        QTest::newRow("own-company expenses") << u"000010"_s << QString() << u"300,000"_s;
     }
     void totals()
     {
-        QFETCH(QList<Qt::CheckState>, checks);
+        QFETCH(QString, checks);
         QFETCH(QString, discount);
         QFETCH(QString, total);
         m_f.editor = openProject(*m_f.state, 2);
         QString shown;
-        const ModalSteps quotation([&](QWidget* modal) {
-            auto* d = qobject_cast<QuotationDialog*>(modal);
-            QVERIFY(d);
-            setChecks(d, checks);
-            control<QLineEdit>(d, "txtDiscount")->setText(discount);
+        quote(m_f.editor.get(), [&](QuotationDialog* d) {
+            setChecks(d, qPrintable(checks));
+            setText(d, u"txtDiscount"_s, discount);
             shown = controlText(d, u"lblTotal"_s);
-            d->reject();
         });
-        clickButton(m_f.editor.get(), "cmdCalc");
-        QVERIFY(quotation.ran());
         QCOMPARE(shown, total);
     }
 
@@ -117,12 +109,8 @@ private slots:
     {
         m_f.editor = openProject(*m_f.state, 2);
         QStringList totals;
-        QString formatted;
-        const ModalSteps quotation([&](QWidget* modal) {
-            auto* d = qobject_cast<QuotationDialog*>(modal);
-            QVERIFY(d);
-            setChecks(
-                d, {Qt::Checked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked});
+        quote(m_f.editor.get(), [&](QuotationDialog* d) {
+            setChecks(d, "100000");
             auto* box = control<QLineEdit>(d, "txtDiscount");
             box->setFocus();
             box->selectAll();
@@ -132,13 +120,9 @@ private slots:
             }
             QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
             QApplication::sendEvent(box, &out);
-            formatted = box->text();
-            d->reject();
+            totals << box->text();
         });
-        clickButton(m_f.editor.get(), "cmdCalc");
-        QVERIFY(quotation.ran());
-        QCOMPARE(totals, (QStringList{"99,999", "99,985", "99,850", "98,500"}));
-        QCOMPARE(formatted, u"1,500"_s);
+        QCOMPARE(totals, (QStringList{"99,999", "99,985", "99,850", "98,500", "1,500"}));
     }
 
     // Only the buyer codes 0 and 1 have a row; a standard deliverable counts with its price
@@ -156,17 +140,10 @@ private slots:
         pick(control<QComboBox>(e, "cmbBuy"), u"その他"_s);
         clickButton(e, "cmdExpAdd");
         QStringList seen;
-        const ModalSteps quotation([&](QWidget* modal) {
-            auto* d = qobject_cast<QuotationDialog*>(modal);
-            QVERIFY(d);
-            setChecks(d,
-                      {Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Checked, Qt::Checked, Qt::Checked});
-            seen << controlText(d, u"lblDeliv"_s) << controlText(d, u"lblExpe0"_s)
-                 << controlText(d, u"lblExpe1"_s) << controlText(d, u"lblTotal"_s);
-            d->reject();
+        quote(e, [&seen](QuotationDialog* d) {
+            setChecks(d, "000111");
+            seen = texts(d, {"lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"});
         });
-        clickButton(e, "cmdCalc");
-        QVERIFY(quotation.ran());
         QCOMPARE(seen, (QStringList{"12,000", "0", "0", "12,000"}));
     }
 
@@ -177,17 +154,12 @@ private slots:
         m_f.editor = openProject(*m_f.state, 3);
         QWidget* e = m_f.editor.get();
         QString total;
-        const ModalSteps quotation([&](QWidget* modal) {
-            auto* d = qobject_cast<QuotationDialog*>(modal);
-            QVERIFY(d);
-            setChecks(d, {Qt::PartiallyChecked, Qt::Checked, Qt::Unchecked, Qt::Checked, Qt::Checked,
-                          Qt::Unchecked});
-            control<QLineEdit>(d, "txtDiscount")->setText(u"-1,234"_s);
+        quote(e, [&total](QuotationDialog* d) {
+            setChecks(d, "210110");
+            setText(d, u"txtDiscount"_s, u"-1,234"_s);
             total = controlText(d, u"lblTotal"_s);
             QTest::keyClick(control<QLineEdit>(d, "txtDiscount"), Qt::Key_Return); // Enter posts
         });
-        clickButton(e, "cmdCalc");
-        QVERIFY(quotation.ran());
         // Work 2,647,490 + deliverables 368,000 + own-company expenses 0 + 1,234.
         QCOMPARE(total, u"3,016,724"_s);
         QCOMPARE(controlText(e, "txtPrice"), total);
@@ -195,12 +167,13 @@ private slots:
         QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe0 && !q.Expe1);
         QCOMPARE(q.Discount, -1234.0);
         clickButton(e, "cmdOK");
-        DbConnection& c = m_f.state->conn();
-        QCOMPARE(scalar(c, u"SELECT NPRICE AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toDouble(), 3016724.0);
-        QCOMPARE(scalar(c, u"SELECT NDISCOUNT AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toDouble(), -1234.0);
-        QCOMPARE(scalar(c, u"SELECT CBASE AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toString(), u"1"_s);
-        QCOMPARE(scalar(c, u"SELECT COPT AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toString(), u"0"_s);
-        QCOMPARE(scalar(c, u"SELECT CEXPE0 AS V FROM TPROJECT WHERE NPROJECT = 3"_s).toString(), u"1"_s);
+        QStringList stored;
+        for (const char* column : {"NPRICE", "NDISCOUNT", "CBASE", "COPT", "CEXPE0"}) {
+            stored << scalar(m_f.state->conn(), u"SELECT %1 AS V FROM TPROJECT WHERE NPROJECT = 3"_s.arg(
+                                                    QString::fromLatin1(column)))
+                          .toString();
+        }
+        QCOMPARE(stored, (QStringList{"3016724", "-1234", "1", "0", "1"}));
     }
 
 private:
