@@ -35,8 +35,6 @@ private slots:
                                     << QStringList{"16", "42", "1.07", "17.12", "0.80"};
         QTest::newRow("all 0") << QList<double>{} << QList<int>{0}
                                << QStringList{"0", "0", "0.65", "0", "0.00"};
-        QTest::newRow("all 2 (new function)")
-            << QList<double>{} << QList<int>{2} << QStringList{"0", "28", "0.93", "0", "0.00"};
         QTest::newRow("all 5") << QList<double>{} << QList<int>{5}
                                << QStringList{"0", "70", "1.35", "0", "0.00"};
         QTest::newRow("shown factor")
