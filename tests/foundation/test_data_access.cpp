@@ -1,22 +1,138 @@
+#include "foundation/code_divisions.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
+#include "foundation/list_helpers.h"
 #include "foundation/messages.h"
+#include "foundation/project_rows.h"
+#include "foundation/schema_setup.h"
 #include "foundation/sql_literal.h"
 #include "test_support.h"
 
-// The same data-access checks on the embedded and the server database.
+#include <QComboBox>
+#include <QRegularExpression>
+#include <QSqlRecord>
+#include <QTreeWidget>
+#include <optional>
+
+namespace {
+
+// The first column (V) of a query's rows, top to bottom.
+QStringList values(DbConnection& conn, const QString& sql)
+{
+    QStringList values;
+    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
+        values << rs.field(u"V"_s).toString();
+    }
+    return values;
+}
+
+// The error a statement raises, if any.
+std::optional<DbError> errorOf(DbConnection& conn, const QString& sql)
+{
+    try {
+        ExecSql(conn, sql);
+    } catch (const DbError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+// Every table (with its column names in order) and view a schema script creates.
+QMap<QString, QStringList> scriptObjects(Engine engine)
+{
+    static const QRegularExpression create(u"^CREATE\\s+(?:TABLE|VIEW)\\s+(\\w+)\\s*(?:\\((.*)\\)\\s*$)?"_s,
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression bracketed(u"\\([^()]*\\)"_s);
+    static const QStringList notColumns = {u"CONSTRAINT"_s, u"PRIMARY"_s, u"FOREIGN"_s, u"UNIQUE"_s,
+                                           u"CHECK"_s};
+    QMap<QString, QStringList> objects;
+    for (const QString& statement : SplitSqlScript(SetupScriptText(engine, SetupScript::Schema))) {
+        const QRegularExpressionMatch m = create.match(statement);
+        if (!m.hasMatch()) {
+            continue;
+        }
+        // Commas inside brackets (sizes, key lists) do not part columns.
+        QString body = m.captured(2);
+        while (body.contains(bracketed)) {
+            body.remove(bracketed);
+        }
+        QStringList& columns = objects[m.captured(1).toUpper()];
+        for (const QString& part : body.split(QLatin1Char(','))) {
+            const QString first = part.simplified().section(QLatin1Char(' '), 0, 0).toUpper();
+            if (!first.isEmpty() && !notColumns.contains(first)) {
+                columns << first;
+            }
+        }
+    }
+    return objects;
+}
+
+QStringList fieldsOf(DbConnection& conn, const QString& table)
+{
+    const QSqlRecord record =
+        conn.database().record(conn.engine() == Engine::PostgreSQL ? table.toLower() : table);
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i) {
+        names << record.fieldName(i).toUpper();
+    }
+    return names;
+}
+
+// Rows of two projects, each with two functions, in every table a project owns.
+void seedTwoProjects(DbConnection& conn)
+{
+    for (int p = 1; p <= 2; ++p) {
+        for (int f = 1; f <= 2; ++f) {
+            const QString pf = u"%1, %2"_s.arg(p).arg(p * 10 + f);
+            for (const char* values :
+                 {"TCOCOMO VALUES (%1, 1, 1, 2)", "TFPADJ VALUES (%1, 1, 2)",
+                  "TFP VALUES (%1, 1, 'fp', 1, 2)",
+                  "THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, 1, 8, 5000)",
+                  "TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))"}) {
+                ExecSql(conn, u"INSERT INTO "_s + QString::fromLatin1(values).arg(pf));
+            }
+        }
+        for (const char* values :
+             {"TEXPENSE VALUES (%1, 1, NULL, 0, 100, 1, 0, 100)",
+              "TDELIV VALUES (%1, 1, 1, '1', '0', NULL, 0)", "TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)",
+              "TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))",
+              "TMEMBER VALUES (%1, 1, NULL, 1, 5000, 100, 0)"}) {
+            ExecSql(conn, u"INSERT INTO "_s + QString::fromLatin1(values).arg(p));
+        }
+    }
+}
+
+int ownedRows(DbConnection& conn, const QString& where)
+{
+    int total = 0;
+    for (const char* table : {"TCOCOMO", "TFPADJ", "TFP", "TCHARGE", "THOUR", "TFUNCTION", "TEXPENSE",
+                              "TDELIV", "TCONTRACT", "TDATE", "TMEMBER", "TPROJECT"}) {
+        total += rowCount(conn, QLatin1String(table), where);
+    }
+    return total;
+}
+
+} // namespace
+
+// The data access, the schema and the helpers over it, each on the embedded and the server
+// database.
 class TestDataAccess : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
-    void cleanup() { m_env.reset(); }
-
-    void hostileTextsRoundTrip_data() { addEngineRows(); }
-    void hostileTextsRoundTrip()
+    void cleanup()
     {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
+        m_conn.reset();
+        m_db.reset();
+        m_env.reset();
+    }
+
+    void statementsRoundTrip_data() { addEngineRows(); }
+    void statementsRoundTrip()
+    {
+        DbConnection& conn = freshDatabase();
+        // Texts a user typed come back exactly as typed, whatever they look like.
         const QStringList texts = {u"DELETE TFP WHERE 1=1"_s,
                                    u"@@IDENTITY"_s,
                                    u"Convert(DateTime,'x',111)"_s,
@@ -24,135 +140,339 @@ private slots:
                                    u"名前 ORDER BY x"_s,
                                    u"''''"_s,
                                    u"back\\slash"_s};
-        int sort = 1;
-        for (const QString& text : texts) {
-            ExecSql(*conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES ("_s +
-                               QString::number(sort++) + u", "_s + SqlLiteral(text, u"C"_s) + u", "_s +
-                               SqlLiteral(text, u"CMEMO"_s) + u")"_s);
+        for (int i = 0; i < texts.size(); ++i) {
+            ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (%1, %2, %3)"_s.arg(i).arg(
+                              SqlLiteral(texts[i], u"C"_s), SqlLiteral(texts[i], u"CMEMO"_s)));
         }
-        Recordset rs = OpenRs(*conn, u"SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER"_s);
-        QStringList back;
-        for (; !rs.eof(); rs.moveNext()) {
-            QCOMPARE(rs.field(u"cmemo"_s), rs.field(u"CCUSTNAME"_s));
-            back << rs[u"CcustName"_s].toString();
-        }
-        QCOMPARE(back, texts);
-        QCOMPARE(rowCount(*conn, u"TFP"_s), 0);
-        QVERIFY(conn->database().tables().join(QLatin1Char(' ')).contains(u"tfp"_s, Qt::CaseInsensitive));
-    }
+        QCOMPARE(values(conn, u"SELECT CCUSTNAME AS V FROM MCUSTOMER ORDER BY NSORT"_s), texts);
+        QCOMPARE(values(conn, u"SELECT CMEMO AS V FROM MCUSTOMER ORDER BY NSORT"_s), texts);
+        QCOMPARE(rowCount(conn, u"TFP"_s), 0);
 
-    void identityAndNulls_data() { addEngineRows(); }
-    void identityAndNulls()
-    {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 100)"_s);
-        const int first = GetIdentity(*conn, u"MITEM"_s);
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('b', NULL)"_s);
-        const int second = GetIdentity(*conn, u"MITEM"_s);
+        // Keys count up and are never reused after a delete.
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 100)"_s);
+        const int first = GetIdentity(conn, u"MITEM"_s);
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('b', NULL)"_s);
+        const int second = GetIdentity(conn, u"MITEM"_s);
         QCOMPARE(second, first + 1);
-        // Keys are never reused after a delete.
-        ExecSql(*conn, u"DELETE MITEM WHERE NITEM = "_s + QString::number(second));
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('c', 1.5)"_s);
-        QCOMPARE(GetIdentity(*conn, u"MITEM"_s), second + 1);
-
-        Recordset rs = OpenRs(*conn, u"SELECT NITEM, NAPIECE, NSORT FROM MITEM WHERE NITEM = "_s +
-                                         QString::number(first));
-        QVERIFY(!rs.eof());
+        ExecSql(conn, u"DELETE MITEM WHERE NITEM = %1"_s.arg(second));
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('two', 1.5, 2)"_s);
+        QCOMPARE(GetIdentity(conn, u"MITEM"_s), second + 1);
+        Recordset rs = OpenRs(conn, u"SELECT NAPIECE, NSORT FROM MITEM WHERE NITEM = %1"_s.arg(first));
         QCOMPARE(rs.field(u"NAPIECE"_s).toDouble(), 100.0);
         QVERIFY(!rs.field(u"NSORT"_s).isValid());
         QVERIFY_THROWS_EXCEPTION(DbError, rs.field(u"NOPE"_s));
         rs.moveNext();
         QVERIFY(rs.eof());
-
         // SUM over no rows is NULL, read as an invalid value.
-        QVERIFY(!scalar(*conn, u"SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = 99"_s).isValid());
-    }
+        QVERIFY(!scalar(conn, u"SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = 99"_s).isValid());
 
-    void datesAreDates_data() { addEngineRows(); }
-    void datesAreDates()
-    {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
-        ExecSql(*conn, u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s);
-        ExecSql(*conn, u"INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,'2003/9/1',111))"_s);
-        Recordset rs = OpenRs(*conn, u"SELECT NDKIND, DDATE FROM TDATE WHERE NPROJECT = 1 ORDER BY NDKIND"_s);
+        // NULL sorts lowest both ways.
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('one', 1, 1)"_s);
+        QCOMPARE(values(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT, NITEM"_s),
+                 (QStringList{"a", "one", "two"}));
+        QCOMPARE(values(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT DESC"_s),
+                 (QStringList{"two", "one", "a"}));
+
+        ExecSql(conn, u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s);
+        ExecSql(conn, u"INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,'2003/9/1',111))"_s);
+        rs = OpenRs(conn, u"SELECT DDATE FROM TDATE WHERE NPROJECT = 1 ORDER BY NDKIND"_s);
         QCOMPARE(rs.field(u"DDATE"_s).toDate(), QDate(2003, 4, 15));
         rs.moveNext();
         QCOMPARE(rs.field(u"DDATE"_s).toDate(), QDate(2003, 9, 1));
         QVERIFY_THROWS_EXCEPTION(
             DbError,
-            ExecSql(*conn, QStringLiteral(
-                               "INSERT INTO TDATE VALUES (1, 0, 3, Convert(DateTime,'2003/02/30',111))")));
-    }
+            ExecSql(conn, u"INSERT INTO TDATE VALUES (1, 0, 3, Convert(DateTime,'2003/02/30',111))"_s));
 
-    void nullsSortLowest_data() { addEngineRows(); }
-    void nullsSortLowest()
-    {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('two', 1, 2)"_s);
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('none', 1)"_s);
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('one', 1, 1)"_s);
-        QStringList order;
-        for (Recordset rs = OpenRs(*conn, u"SELECT CITEM FROM MITEM ORDER BY NSORT, NITEM"_s); !rs.eof();
-             rs.moveNext()) {
-            order << rs.field(u"CITEM"_s).toString();
-        }
-        QCOMPARE(order, (QStringList{u"none"_s, u"one"_s, u"two"_s}));
-        order.clear();
-        for (Recordset rs = OpenRs(*conn, u"SELECT CITEM FROM MITEM ORDER BY NSORT DESC"_s); !rs.eof();
-             rs.moveNext()) {
-            order << rs.field(u"CITEM"_s).toString();
-        }
-        QCOMPARE(order, (QStringList{u"two"_s, u"one"_s, u"none"_s}));
-    }
+        // A second connection reaches the same database.
+        ExecSql(*conn.openSecond(), u"INSERT INTO MLANG (CLANG,NSORT) VALUES ('second', 99)"_s);
+        QCOMPARE(rowCount(conn, u"MLANG"_s, u"CLANG = 'second'"_s), 1);
 
-    void errorsAreClassified_data() { addEngineRows(); }
-    void errorsAreClassified()
-    {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine);
-        auto conn = db->connect();
         // An integrity violation on an INSERT is not reported as a refused delete.
         const QString insertSql = u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s;
-        try {
-            ExecSql(*conn, insertSql);
-            QFAIL("a function with a missing language was stored");
-        } catch (const DbError& e) {
-            QCOMPARE(e.kind(), DbError::IntegrityViolation);
-            QCOMPARE(e.number(), DbError::kIntegrityViolation);
-            ShowDbError(e);
-        }
+        const std::optional<DbError> refused = errorOf(conn, insertSql);
+        QVERIFY(refused);
+        QCOMPARE(refused->kind(), DbError::IntegrityViolation);
+        QCOMPARE(refused->number(), DbError::kIntegrityViolation);
+        ShowDbError(*refused);
         QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
         QCOMPARE(Messages::last().icon, Messages::Critical);
         QVERIFY(Messages::last().text.endsWith(QLatin1Char('\n') + insertSql));
+        const std::optional<DbError> bad = errorOf(conn, u"SELEC nonsense"_s);
+        QVERIFY(bad && !bad->description().isEmpty());
+        QCOMPARE(bad->kind(), DbError::Other);
 
-        try {
-            ExecSql(*conn, u"SELEC nonsense"_s);
-            QFAIL("bad SQL ran");
-        } catch (const DbError& e) {
-            QCOMPARE(e.kind(), DbError::Other);
-            QVERIFY(!e.description().isEmpty());
+        // Keys are 16 bits: one past 32767 is an error, not a wrapped key.
+        if (conn.engine() == Engine::SQLite) {
+            ExecSql(conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (32767, 'last', 1)"_s);
+            QCOMPARE(GetIdentity(conn, u"MITEM"_s), 32767);
+            ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('beyond', 1)"_s);
+            QVERIFY_THROWS_EXCEPTION(DbError, GetIdentity(conn, u"MITEM"_s));
         }
     }
 
-    void keyAbove16BitsIsAnError()
+    void codeDivisions_data() { addEngineRows(); }
+    void codeDivisions()
     {
-        auto db = TestDatabase::create(Engine::SQLite);
-        auto conn = db->connect();
-        ExecSql(*conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (32767, 'last', 1)"_s);
-        QCOMPARE(GetIdentity(*conn, u"MITEM"_s), 32767);
-        ExecSql(*conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('beyond', 1)"_s);
-        QVERIFY_THROWS_EXCEPTION(DbError, GetIdentity(*conn, u"MITEM"_s));
+        DbConnection& conn = freshDatabase();
+        // Division 90 is the test's own: defaults twice, one without, coefficients with gaps.
+        for (const char* row : {"90, 3, 'c', 1, '1', 1.234", "90, 1, 'a', 2, NULL, 12345.678",
+                                "90, 2, 'b', 2, '1', NULL", "91, 1, 'x', 1, '0', NULL"}) {
+            ExecSql(conn, u"INSERT INTO MDIV (NDID,NVAL,CNAME,NSORT,CDEF,NCOEF) VALUES (%1)"_s.arg(
+                              QLatin1String(row)));
+        }
+        QComboBox combo;
+        FillDivCombo(conn, &combo, 90);
+        QCOMPARE(combo.count(), 3);
+        QCOMPARE(combo.itemText(0), u"c"_s);
+        QCOMPARE(combo.itemText(1), u"a"_s); // NSORT 2, NVAL 1
+        // Two defaults: the later one in NSORT, NVAL order wins.
+        QCOMPARE(combo.currentText(), u"b"_s);
+        QCOMPARE(ComboKey(&combo), 2);
+        QComboBox none;
+        FillDivCombo(conn, &none, 91);
+        QCOMPARE(none.currentIndex(), -1);
+        QCOMPARE(ComboKey(&none), 1);
+        QComboBox chosen;
+        FillDivCombo(conn, &chosen, 90, 1);
+        QCOMPARE(chosen.currentText(), u"a"_s);
+
+        QCOMPARE(DivName(conn, 90, 1), u"a"_s);
+        QCOMPARE(DivName(conn, 90, 9), QString());
+        QCOMPARE(DivValue(conn, 90, 3, u"NCOEF"_s), u"1.23"_s);
+        QCOMPARE(DivValue(conn, 90, 1, u"NCOEF"_s), u"12,345.68"_s);
+        QCOMPARE(DivValue(conn, 90, 9, u"NCOEF"_s), u"0"_s);
+        QCOMPARE(DivValue(conn, 90, 2, u"NCOEF"_s), u"0.00"_s);
+        QCOMPARE(DivNumber(conn, 90, 1, u"NCOEF"_s), 12345.68);
+        QCOMPARE(DivNumber(conn, 90, 9, u"NCOEF"_s), 0.0);
+
+        // Choosing by code or text: an unknown one leaves the choice, a null code clears it.
+        SelectComboByKey(&combo, 7);
+        QCOMPARE(combo.currentText(), u"b"_s);
+        SelectComboByKey(&combo, u"3"_s);
+        QCOMPARE(combo.currentIndex(), 0);
+        SelectComboByText(&combo, u"a"_s);
+        QCOMPARE(combo.currentIndex(), 1);
+        SelectComboByText(&combo, u"nothing"_s);
+        QCOMPARE(combo.currentIndex(), 1);
+        QCOMPARE(ComboKey(&combo, u"b"_s), 2);
+        QCOMPARE(ComboKey(&combo, u"nothing"_s), 0);
+        SelectComboByKey(&combo, QVariant());
+        QCOMPARE(combo.currentIndex(), -1);
+    }
+
+    // The arrows of a list exchange the sort orders of two rows in one transaction.
+    void swapSortOrder_data() { addEngineRows(); }
+    void swapSortOrder()
+    {
+        DbConnection& conn = freshDatabase();
+        QTreeWidget list;
+        for (const auto& [name, sort] : {std::pair<const char*, int>{"A", 3}, {"B", 5}, {"C", 5}}) {
+            ExecSql(conn,
+                    u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (%1, '%2', '')"_s.arg(sort).arg(
+                        QLatin1String(name)));
+            SetItemKey(new QTreeWidgetItem(&list, QStringList{QLatin1String(name)}),
+                       u"C%1"_s.arg(GetIdentity(conn, u"MCUSTOMER"_s)));
+        }
+        // A key past 16 bits cannot be read.
+        SetItemKey(new QTreeWidgetItem(&list, QStringList{u"D"_s}), u"C40000"_s);
+        const auto swap = [&](int row, int offset) {
+            list.clearSelection();
+            list.topLevelItem(row)->setSelected(true);
+            return SwapSortOrder(conn, &list, offset, u"MCUSTOMER"_s, u"NCUSTOMER"_s);
+        };
+        const auto sorts = [&] {
+            return values(conn, u"SELECT NSORT AS V FROM MCUSTOMER ORDER BY CCUSTNAME"_s);
+        };
+        StatementLog log;
+        QVERIFY(!swap(0, -1));
+        QVERIFY(!swap(2, 1));
+        QVERIFY(log.statements().isEmpty());
+        QCOMPARE(Messages::last().title, u"キーエラー"_s);
+        QVERIFY(Messages::last().text.contains(u"C40000"_s));
+
+        // Equal orders exchange equal values: nothing changes in the database.
+        QVERIFY(swap(1, 1));
+        QCOMPARE(sorts(), (QStringList{"3", "5", "5"}));
+        QVERIFY(log.statements().first().startsWith(
+            u"SELECT NSORT, NCUSTOMER AS NKEY FROM MCUSTOMER WHERE NCUSTOMER IN ("_s));
+        QVERIFY(swap(0, 1));
+        QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
+
+        // A failing update leaves both rows as they were and is reported.
+        log.failOn(u"UPDATE MCUSTOMER SET NSORT = 5"_s);
+        QVERIFY(!swap(0, 1));
+        QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
+        QCOMPARE(Messages::last().title, u"DBエラー"_s);
+        QCOMPARE(Messages::last().icon, Messages::Critical);
+        QVERIFY(Messages::last().text.startsWith(
+            u"injected failure\nUPDATE MCUSTOMER SET NSORT = 5 WHERE NCUSTOMER = "_s));
+    }
+
+    void deleteProjectRows_data() { addEngineRows(); }
+    void deleteProjectRows()
+    {
+        DbConnection& conn = freshDatabase();
+        seedTwoProjects(conn);
+        const int before = ownedRows(conn, QString());
+        StatementLog log;
+        const auto deleteRows = [&](int function, bool commit) {
+            log.reset();
+            Transaction transaction(conn);
+            DeleteProjectRows(conn, 1, function);
+            if (commit) {
+                transaction.commit();
+            }
+        };
+        deleteRows(12, true);
+        QCOMPARE(log.statements(), (QStringList{"DELETE TCOCOMO WHERE NPROJECT = 1 AND NFUNCTION = 12",
+                                                "DELETE TFPADJ WHERE NPROJECT = 1 AND NFUNCTION = 12",
+                                                "DELETE TFP WHERE NPROJECT = 1 AND NFUNCTION = 12",
+                                                "DELETE TCHARGE WHERE NPROJECT = 1 AND NFUNCTION = 12",
+                                                "DELETE THOUR WHERE NPROJECT = 1 AND NFUNCTION = 12",
+                                                "DELETE TFUNCTION WHERE NPROJECT = 1 AND NFUNCTION = 12"}));
+        // Four function rows went (TCOCOMO, TFPADJ, TFP, THOUR); the function's own TDATE row stays.
+        QCOMPARE(ownedRows(conn, QString()), before - 4);
+        QCOMPARE(rowCount(conn, u"TDATE"_s, u"NPROJECT = 1"_s), 3);
+
+        // The whole project, inside a transaction that is rolled back: nothing is lost.
+        deleteRows(0, false);
+        QCOMPARE(ownedRows(conn, QString()), before - 4);
+        deleteRows(0, true);
+        QCOMPARE(log.statements().mid(6),
+                 (QStringList{"DELETE TEXPENSE WHERE NPROJECT = 1", "DELETE TDELIV WHERE NPROJECT = 1",
+                              "DELETE TCONTRACT WHERE NPROJECT = 1", "DELETE TDATE WHERE NPROJECT = 1",
+                              "DELETE TMEMBER WHERE NPROJECT = 1", "DELETE TPROJECT WHERE NPROJECT = 1"}));
+        QCOMPARE(ownedRows(conn, u"NPROJECT = 1"_s), 0);
+        QCOMPARE(ownedRows(conn, u"NPROJECT = 2"_s), before / 2);
+    }
+
+    void childProjectIds_data() { addEngineRows(); }
+    void childProjectIds()
+    {
+        DbConnection& conn = freshDatabase();
+        ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"_s);
+        // 1 ─ 2 ─ 4, 1 ─ 3; 5 alone.
+        for (const int parent : {0, 1, 1, 2, 0}) {
+            ExecSql(conn, u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "_s
+                          u"VALUES (%1, 'p', 1, 1, 1)"_s.arg(parent));
+        }
+        QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
+        QCOMPARE(ChildProjectIds(conn, 2), u", 4"_s);
+        QCOMPARE(ChildProjectIds(conn, 5), QString());
+        // A loop made outside the program ends instead of recursing for ever.
+        ExecSql(conn, u"UPDATE TPROJECT SET NPARPROJ = 4 WHERE NPROJECT = 1"_s);
+        QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
+    }
+
+    // The three engines' scripts create the same tables, columns and views.
+    void scriptsAreInStep()
+    {
+        const auto lite = scriptObjects(Engine::SQLite);
+        QCOMPARE(lite.size(), 23);
+        QVERIFY(lite.contains(u"VCHARGE"_s) && lite.contains(u"VFP"_s));
+        QCOMPARE(scriptObjects(Engine::PostgreSQL), lite);
+        QCOMPARE(scriptObjects(Engine::SQLServer), lite);
+    }
+
+    // Column orders the statements rely on, the reference data and the charge view.
+    void tablesAndReferenceData_data() { addEngineRows(); }
+    void tablesAndReferenceData()
+    {
+        DbConnection& conn = freshDatabase();
+        const QMap<QString, QStringList> orders = {
+            {"TFP", {"NPROJECT", "NFUNCTION", "NADD", "CTITLE", "NKIND", "NCOMPLEX"}},
+            {"TFPADJ", {"NPROJECT", "NFUNCTION", "NKIND", "NFPADJ"}},
+            {"TCOCOMO", {"NPROJECT", "NFUNCTION", "NDKIND", "NDRIVER", "NDRANK"}},
+            {"TCHARGE", {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR"}},
+            {"TCONTRACT", {"NPROJECT", "NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
+            {"TDELIV", {"NPROJECT", "NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
+            {"TEXPENSE", {"NPROJECT", "NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
+            {"TMEMBER", {"NPROJECT", "NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
+            {"TDATE", {"NPROJECT", "NFUNCTION", "NDKIND", "DDATE"}},
+            {"VFP", {"NPROJECT", "NFUNCTION", "NADD", "NKIND", "NCOMPLEX", "CTITLE", "NFP"}},
+        };
+        for (auto it = orders.cbegin(); it != orders.cend(); ++it) {
+            QCOMPARE(fieldsOf(conn, it.key()), it.value());
+        }
+
+        const QList<std::pair<const char*, double>> figures = {
+            {"SUM(NVALUE) AS V FROM MCOCOMO WHERE NDKIND = 1 AND NDRANK = 2", 18.97},
+            {"COUNT(*) AS V FROM MCOCOMO WHERE NDKIND = 1", 30},
+            {"COUNT(*) AS V FROM MCOCOMO WHERE NDKIND = 2 AND NDRANK = 2 AND NVALUE = 1", 17},
+            {"COUNT(*) AS V FROM MFPMATRIX", 15},
+            {"NFP AS V FROM MFPMATRIX WHERE NKIND = 1 AND NCOMPLEX = 3", 15},
+            // One default class, of coefficient 1, in each correction division.
+            {"COUNT(*) AS V FROM MDIV WHERE NDID BETWEEN 1 AND 5 AND CDEF = '1'", 5},
+            {"COUNT(DISTINCT NDID) AS V FROM MDIV WHERE NDID BETWEEN 1 AND 5 AND CDEF = '1' AND NCOEF = 1",
+             5},
+            {"COUNT(*) AS V FROM MDIV WHERE NDID = 16 AND NVAL IN (0, 1, 2)", 3},
+            {"COUNT(*) AS V FROM MDIV WHERE NDID = 15", 6},
+            {"COUNT(*) AS V FROM MPRIBASE", 1},
+            {"COUNT(*) AS V FROM MCUSTOMER", 0},
+            {"COUNT(*) AS V FROM TPROJECT", 0},
+        };
+        for (const auto& [query, expected] : figures) {
+            QCOMPARE(scalar(conn, u"SELECT "_s + QLatin1String(query)).toDouble(), expected);
+        }
+        const int processes = rowCount(conn, u"MDIV"_s, u"NDID = 7 AND CDEF = '1'"_s);
+        QVERIFY(processes >= 1 && processes <= 9);
+        QCOMPARE(rowCount(conn, u"MPRIPROG"_s, u"CCKIND = '1'"_s), processes);
+        QVERIFY(rowCount(conn, u"MDIV"_s, u"NDID = 17"_s) > 0);
+        QVERIFY(rowCount(conn, u"MLANG"_s) >= 8);
+
+        // The charge view prices every assignment for every price kind, 0 where a kind has none.
+        ExecSql(conn, u"INSERT INTO MPRIBASE (NSORT,CPRINAME,NBASE) VALUES (2, 'second', 0)"_s);
+        const int secondKind = GetIdentity(conn, u"MPRIBASE"_s);
+        ExecSql(conn, u"INSERT INTO MMEMBER (CMEMBER,NMKIND,NMEMBPRI) VALUES ('a', 1, 5000)"_s);
+        const int member = GetIdentity(conn, u"MMEMBER"_s);
+        ExecSql(conn, u"INSERT INTO TMEMBER VALUES (7, 1, %1, 1, 5000, 100, 0)"_s.arg(member));
+        ExecSql(conn, u"INSERT INTO TCHARGE VALUES (7, 3, 1, 1, %1, 8)"_s.arg(member));
+        ExecSql(conn, u"INSERT INTO TCHARGE VALUES (7, 3, 2, 1, %1, 4)"_s.arg(member));
+        QCOMPARE(rowCount(conn, u"VCHARGE"_s), 4);
+        QCOMPARE(rowCount(conn, u"VCHARGE"_s, u"NPRIKIND = %1 AND NDPRI = 0"_s.arg(secondKind)), 2);
+        const double price =
+            scalar(conn,
+                   u"SELECT NDPRI AS V FROM MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '0' AND NDKIND = 1"_s)
+                .toDouble();
+        QVERIFY(price > 0);
+        QCOMPARE(scalar(conn, u"SELECT SUM(NHOUR * NDPRI) AS V FROM VCHARGE WHERE NPRIKIND = 1"_s).toDouble(),
+                 12 * price);
+        QCOMPARE(values(conn, u"SELECT CMEMBER AS V FROM VCHARGE WHERE NPRIKIND = 1 AND NPROC = 2"_s),
+                 QStringList{"a"});
+    }
+
+    // Stored hours and prices of the demo data are what the member assignments give.
+    void demoDataIsConsistent_data() { addEngineRows(); }
+    void demoDataIsConsistent()
+    {
+        DbConnection& conn = freshDatabase(true);
+        QVERIFY(rowCount(conn, u"TPROJECT"_s) >= 3);
+        const QString charged = u"(SELECT SUM(%1) FROM VCHARGE V WHERE V.NPROJECT = F.NPROJECT AND "_s
+                                u"V.NFUNCTION = F.NFUNCTION AND V.NPRIKIND = P.NPRIKIND)"_s;
+        Recordset rs = OpenRs(conn, u"SELECT F.NHTOTAL, F.NTOTAL, %1 AS HOUR, %2 AS PRI FROM TFUNCTION F, "_s
+                                    u"TPROJECT P WHERE F.NPROJECT = P.NPROJECT"_s.arg(
+                                        charged.arg(u"V.NHOUR"_s), charged.arg(u"V.NHOUR * V.NDPRI"_s)));
+        QVERIFY(rs.recordCount() >= 2);
+        for (; !rs.eof(); rs.moveNext()) {
+            QCOMPARE(rs.field(u"NHTOTAL"_s).toDouble(), rs.field(u"HOUR"_s).toDouble());
+            QCOMPARE(rs.field(u"NTOTAL"_s).toDouble(), rs.field(u"PRI"_s).toDouble());
+        }
     }
 
 private:
+    // A fresh database with the schema and reference data on the engine of the test row.
+    DbConnection& freshDatabase(bool withDemo = false)
+    {
+        QFETCH(int, engine);
+        m_db = TestDatabase::create(static_cast<Engine>(engine), withDemo);
+        m_conn = m_db->connect();
+        return *m_conn;
+    }
+
     std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<DbConnection> m_conn;
 };
 
-QTEST_GUILESS_MAIN(TestDataAccess)
+QTEST_MAIN(TestDataAccess)
 #include "test_data_access.moc"

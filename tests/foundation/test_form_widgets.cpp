@@ -1,14 +1,19 @@
+#include "foundation/dialog_placement.h"
 #include "foundation/form_widgets.h"
+#include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
+#include "foundation/settings_store.h"
 #include "foundation/twips.h"
 #include "gui_helpers.h"
+#include "pricing/policy.h"
 #include "test_support.h"
 
+#include <QClipboard>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTreeWidget>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,6 +27,24 @@ int headingWidth(QTreeWidget* list, int column)
     return list->header()->sectionSizeHint(column);
 }
 
+// Types text character by character, as a keyboard or an input method delivers it.
+void type(QLineEdit* box, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &release);
+    }
+}
+
+void paste(QLineEdit* box, const QString& text)
+{
+    box->clear();
+    QApplication::clipboard()->setText(text);
+    box->paste();
+}
+
 // A window holding the row block as the editors use it: a clicked row is shown (recorded here)
 // and chosen.
 struct PanelWindow {
@@ -32,10 +55,8 @@ struct PanelWindow {
                                            u"lvwRows"_s, u"cmdRUp"_s, u"cmdRDown"_s});
         panel->addTo(layout);
         panel->setColumns({{u"名称"_s, 1500}, {u"時間"_s, 900, Qt::AlignRight}});
-        for (const char* key : {"K1", "K2", "K3"}) {
-            auto* item = new QTreeWidgetItem(panel->list());
-            SetItemKey(item, QString::fromLatin1(key));
-            SetRowTexts(item, {u"行"_s + QString::fromLatin1(key), u"8"_s});
+        for (const QString& key : {u"K1"_s, u"K2"_s, u"K3"_s}) {
+            SetItemKey(new QTreeWidgetItem(panel->list(), {u"行"_s + key, u"8"_s}), key);
         }
         QObject::connect(panel, &RowListPanel::rowClicked, panel, [this](QTreeWidgetItem* item) {
             shown << ItemKey(item);
@@ -60,8 +81,23 @@ struct PanelWindow {
     QList<int> applied;
 };
 
+class Editor : public GuardedDialog {
+public:
+    Editor(const Policy& policy, int updating) : GuardedDialog(policy), m_updating(updating)
+    {
+        resize(300, 200);
+    }
+
+protected:
+    int updatingMode() const override { return m_updating; }
+
+private:
+    int m_updating;
+};
+
 } // namespace
 
+// The building blocks of the windows, driven as a user drives them.
 class TestFormWidgets : public QObject {
     Q_OBJECT
 private slots:
@@ -86,71 +122,30 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(clicks, 0);
         QVERIFY(dialog.isVisible());
-        QCOMPARE(add->objectName(), u"cmdAdd"_s);
-        QCOMPARE(add->text(), u"行追加"_s);
     }
 
-    void newListTakesDefaultsAndHeadings()
+    void listColumns()
     {
         QWidget window;
         QTreeWidget* list = ReportList(&window, u"lvwList"_s);
         SetListColumns(list, kColumns);
-        QCOMPARE(list->objectName(), u"lvwList"_s);
         QCOMPARE(list->columnCount(), 3);
         QCOMPARE(list->columnWidth(0), TwipsToPixels(1500));
-        QCOMPARE(list->columnWidth(2), TwipsToPixels(900));
+        QCOMPARE(ColumnWidthOr(list, 2, 1800), 900);
+        QCOMPARE(ColumnWidthOr(list, 3, 1800), 1800);
         // 300 twips would cut the heading.
         QVERIFY(TwipsToPixels(300) < headingWidth(list, 1));
         QCOMPARE(list->columnWidth(1), headingWidth(list, 1));
         QVERIFY(list->headerItem()->textAlignment(1) & Qt::AlignRight);
-        QVERIFY(!list->header()->stretchLastSection());
 
-        auto* item = new QTreeWidgetItem(list);
-        SetRowTexts(item, {u"甲"_s, u"1,000"_s, u"8"_s});
-        QCOMPARE(item->text(1), u"1,000"_s);
-        QVERIFY(item->textAlignment(1) & Qt::AlignRight);
-        QVERIFY(item->textAlignment(2) & Qt::AlignRight);
-        QVERIFY(!(item->textAlignment(0) & Qt::AlignRight));
-    }
-
-    // A text column at the end takes the spare width; a figure column does not.
-    void lastTextColumnStretches()
-    {
-        QTreeWidget* list = ReportList(nullptr, u"lvwList"_s);
-        std::unique_ptr<QTreeWidget> owner(list);
-        SetListColumns(list, {{u"名称"_s, 1500}, {u"コメント"_s, 3000}});
-        QVERIFY(list->header()->stretchLastSection());
-        SetListColumns(list, kColumns);
-        QVERIFY(!list->header()->stretchLastSection());
-    }
-
-    // Setting the columns again clears the rows; a width the user gave stays, unless it would cut
-    // the heading.
-    void userWidthsSurviveARebuild()
-    {
-        QWidget window;
-        QTreeWidget* list = ReportList(&window, u"lvwList"_s);
-        SetListColumns(list, kColumns);
-        new QTreeWidgetItem(list, QStringList{u"甲"_s});
-        list->setColumnWidth(0, 240);
-        list->setColumnWidth(2, 2);
-        SetListColumns(list, kColumns);
-        QCOMPARE(list->topLevelItemCount(), 0);
-        QCOMPARE(list->columnWidth(0), 240);
-        QCOMPARE(list->columnWidth(2), headingWidth(list, 2));
-    }
-
-    // Fitting widens the columns the user left alone to show their cells, narrows none and
-    // leaves the user's widths.
-    void fitWidensOnlyColumnsTheUserLeftAlone()
-    {
-        QWidget window;
-        QTreeWidget* list = ReportList(&window, u"lvwList"_s);
-        SetListColumns(list, kColumns);
         const QString longName = u"とても長い名前の付いた項目をひとつ"_s;
         const QString longFigure = u"123,456,789,012,345"_s;
         auto* item = new QTreeWidgetItem(list);
         SetRowTexts(item, {longName, longFigure, longFigure});
+        QVERIFY(!(item->textAlignment(0) & Qt::AlignRight));
+        QVERIFY((item->textAlignment(1) & Qt::AlignRight) && (item->textAlignment(2) & Qt::AlignRight));
+        // Fitting widens the columns the user left alone to show their cells, narrows none and
+        // leaves the user's widths.
         list->setColumnWidth(2, 50);
         const int wide = list->columnWidth(1);
         FitListColumns(list);
@@ -158,45 +153,51 @@ private slots:
         QVERIFY(list->columnWidth(1) >= list->fontMetrics().horizontalAdvance(longFigure));
         QVERIFY(list->columnWidth(1) >= wide);
         QCOMPARE(list->columnWidth(2), 50);
-
         SetRowTexts(item, {u"短"_s, u"1"_s, u"1"_s});
-        const int before = list->columnWidth(0);
+        const int fitted = list->columnWidth(0);
         FitListColumns(list);
-        QCOMPARE(list->columnWidth(0), before);
+        QCOMPARE(list->columnWidth(0), fitted);
+
+        // Setting the columns again clears the rows; a width the user gave stays, unless it would
+        // cut the heading.
+        list->setColumnWidth(0, 240);
+        list->setColumnWidth(2, 2);
+        SetListColumns(list, kColumns);
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QCOMPARE(list->columnWidth(0), 240);
+        QCOMPARE(list->columnWidth(2), headingWidth(list, 2));
+        // A text column at the end takes the spare width; a figure column does not.
+        QVERIFY(!list->header()->stretchLastSection());
+        SetListColumns(list, {{u"名称"_s, 1500}, {u"コメント"_s, 3000}});
+        QVERIFY(list->header()->stretchLastSection());
     }
 
     // One click shows a row once; a click on the chosen row shows it again (its values come back
-    // over what was typed); the keyboard shows the row it reaches.
-    void clicksAndKeysShowRows()
+    // over what was typed); the keyboard shows the row it reaches. The arrows move the chosen row
+    // without showing it again, and a refusing check keeps it. A row the window adds or updates
+    // becomes the chosen one, with its texts whole; new columns forget it.
+    void rowPanel()
     {
         PanelWindow w;
         QCOMPARE(texts(&w.window, {"cmdAdd", "cmdUpd", "cmdDel"}),
                  (QStringList{"行追加", "行更新", "行削除"}));
         QVERIFY(!PanelWindow(false).window.findChild<QPushButton*>(u"cmdAdd"_s));
+        QVERIFY(!w.panel->rowToEnter(1)); // nothing chosen to update
         clickRow(w.list(), 1);
         QCOMPARE(w.shown, QStringList{"K2"});
         QCOMPARE(w.panel->chosenKey(), u"K2"_s);
-        QVERIFY(w.enabled("cmdUpd"));
-        QVERIFY(w.enabled("cmdDel"));
-        QVERIFY(w.enabled("cmdRUp"));
-        QVERIFY(w.enabled("cmdRDown"));
+        QVERIFY(w.enabled("cmdUpd") && w.enabled("cmdDel") && w.enabled("cmdRUp") && w.enabled("cmdRDown"));
         clickRow(w.list(), 1);
         QCOMPARE(w.shown, (QStringList{"K2", "K2"}));
         w.list()->setFocus();
         QTest::keyClick(w.list(), Qt::Key_Down);
         QCOMPARE(w.shown, (QStringList{"K2", "K2", "K3"}));
         QCOMPARE(ItemKey(w.panel->chosenRow()), u"K3"_s);
-
-        clickButton(&w.window, u"cmdUpd"_s);
-        clickButton(&w.window, u"cmdDel"_s);
-        clickButton(&w.window, u"cmdAdd"_s);
+        for (const QString& button : {u"cmdUpd"_s, u"cmdDel"_s, u"cmdAdd"_s}) {
+            clickButton(&w.window, button);
+        }
         QCOMPARE(w.applied, (QList<int>{1, 2, 0}));
-    }
 
-    // The arrows move the chosen row without showing it again; a refusing check keeps it.
-    void arrowsMoveTheChosenRow()
-    {
-        PanelWindow w;
         bool allow = true;
         QList<int> asked;
         w.panel->setMoveCheck([&](int offset) {
@@ -210,21 +211,11 @@ private slots:
         QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
         QVERIFY(w.list()->topLevelItem(2)->isSelected());
         QCOMPARE(w.panel->chosenKey(), u"K1"_s);
-        QVERIFY(w.shown.isEmpty());
         allow = false;
         clickButton(&w.window, u"cmdRUp"_s);
         QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
         QCOMPARE(asked, (QList<int>{1, 1, -1}));
-    }
 
-    // A row the window adds or updates becomes the chosen one, with its texts whole; new
-    // columns forget it.
-    void enteredRowIsChosen()
-    {
-        PanelWindow w;
-        QVERIFY(!w.panel->rowToEnter(1)); // nothing chosen to update
-        clickRow(w.list(), 0);
-        w.shown.clear();
         QTreeWidgetItem* added = w.panel->rowToEnter(0);
         QCOMPARE(w.list()->indexOfTopLevelItem(added), 3);
         const QString longName = u"新しく加えたとても長い名前の行"_s;
@@ -234,18 +225,170 @@ private slots:
         QCOMPARE(w.panel->chosenKey(), u"K4"_s);
         QVERIFY(added->textAlignment(1) & Qt::AlignRight);
         QVERIFY(w.list()->columnWidth(0) >= w.list()->fontMetrics().horizontalAdvance(longName));
-        QVERIFY(w.enabled("cmdUpd"));
-
         QCOMPARE(w.panel->rowToEnter(1), added);
         w.panel->enterRow(added, u"K5"_s, {u"改名"_s, u"3"_s});
         QCOMPARE(w.list()->topLevelItemCount(), 4);
         QCOMPARE(w.panel->chosenRow(), added);
         QCOMPARE(ItemKey(added), u"K5"_s);
-
         w.panel->setColumns({{u"名称"_s, 1500}});
         QCOMPARE(w.list()->topLevelItemCount(), 0);
         QVERIFY(w.panel->chosenKey().isEmpty());
         QVERIFY(!w.enabled("cmdUpd"));
+    }
+
+    // The numeric filter on a real box, typed into key by key or pasted into.
+    void numericBox_data()
+    {
+        addColumns<bool, bool, QString, QString>({"allow", "pasted", "input", "expected"});
+        QTest::newRow("digits") << false << false << u"1200"_s << u"1200"_s;
+        QTest::newRow("letters and signs dropped") << false << false << u"1a-2,b3"_s << u"123"_s;
+        QTest::newRow("sign and comma allowed") << true << false << u"-1,200"_s << u"-1,200"_s;
+        QTest::newRow("point never typed") << true << false << u"12.5"_s << u"125"_s;
+        QTest::newRow("full width") << true << false << u"－１，２３４"_s << u"-1,234"_s;
+        QTest::newRow("late minus cleaned") << true << false << u"12-3"_s << u"123"_s;
+        QTest::newRow("paste cleaned") << true << true << u"a-1,2b"_s << u"-1,2"_s;
+        QTest::newRow("paste full width") << true << true << u"価格 １２，０００円"_s << u"12,000"_s;
+    }
+    void numericBox()
+    {
+        QFETCH(bool, allow);
+        QFETCH(bool, pasted);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QLineEdit box;
+        AttachNumericFilter(&box, allow, false);
+        box.show();
+        pasted ? paste(&box, input) : type(&box, input);
+        QCOMPARE(box.text(), expected);
+    }
+
+    void numericBoxEditingAndLeaving()
+    {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* amount = new QLineEdit;
+        auto* other = new QLineEdit;
+        layout->addWidget(amount);
+        layout->addWidget(other);
+        AttachNumericFilter(amount, true, true);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(!amount->testAttribute(Qt::WA_InputMethodEnabled));
+        // The editing keys still work.
+        amount->setFocus();
+        QTest::keyClicks(amount, u"12345"_s);
+        for (const Qt::Key key :
+             {Qt::Key_Home, Qt::Key_Delete, Qt::Key_End, Qt::Key_Left, Qt::Key_Backspace}) {
+            QTest::keyClick(amount, key);
+        }
+        QCOMPARE(amount->text(), u"235"_s);
+        QTest::keyClick(amount, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(amount->text(), u"2345"_s);
+        // Leaving the box groups the number.
+        amount->clear();
+        QTest::keyClicks(amount, u"1234567"_s);
+        other->setFocus();
+        QCOMPARE(amount->text(), u"1,234,567"_s);
+        // A half-typed number is left as it is for the user to finish.
+        amount->setFocus();
+        amount->setText(u"-"_s);
+        other->setFocus();
+        QCOMPARE(amount->text(), u"-"_s);
+        QVERIFY(!CheckNumberBox(&window, u"単価"_s, amount));
+        QCOMPARE(Messages::last().text, u"単価の値が正しくありません。"_s);
+        QCOMPARE(Messages::last().title, u"入力確認"_s);
+        amount->clear();
+        QVERIFY(CheckNumberBox(&window, u"単価"_s, amount));
+    }
+
+    void dateBox()
+    {
+        QLineEdit box;
+        AttachDateFilter(&box);
+        box.show();
+        QTest::keyClicks(&box, u"2003"_s);
+        QCOMPARE(box.text(), u"2003/"_s);
+        QTest::keyClicks(&box, u"12"_s);
+        QCOMPARE(box.text(), u"2003/12/"_s);
+        QTest::keyClicks(&box, u"a-24"_s);
+        QCOMPARE(box.text(), u"2003/12/24"_s);
+        // Backspace over a slash takes the digit before it too.
+        box.setText(u"2003/12/"_s);
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QCOMPARE(box.text(), u"2003/1"_s);
+        QCOMPARE(box.cursorPosition(), 6);
+        paste(&box, u"2003-12-24"_s);
+        QCOMPARE(box.text(), u"2003/12/24"_s);
+        box.clear();
+        type(&box, u"２００３１２２４"_s);
+        QCOMPARE(box.text(), u"2003/12/24"_s);
+    }
+
+    // The first editor opens centred, every later one where the last was closed; a stored place
+    // off the screen is pulled back inside it.
+    void dialogPlacement()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        PlacedDialog first;
+        first.resize(300, 200);
+        first.show();
+        QVERIFY(qAbs(first.frameGeometry().center().x() - area.center().x()) <= 2);
+        QVERIFY(qAbs(first.frameGeometry().center().y() - area.center().y()) <= 2);
+        first.move(40, 60);
+        first.accept();
+        QCOMPARE(GetSetting(u"VORNA"_s, u"Settings"_s, u"SubLeft"_s), u"600"_s);
+        QCOMPARE(GetSetting(u"VORNA"_s, u"Settings"_s, u"SubTop"_s), u"900"_s);
+        PlacedDialog second;
+        second.resize(500, 100);
+        second.show();
+        QCOMPARE(second.pos(), QPoint(40, 60));
+        second.reject();
+
+        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubLeft"_s, u"99000"_s);
+        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubTop"_s, u"-3000"_s);
+        PlacedDialog far;
+        far.resize(300, 200);
+        far.show();
+        QVERIFY(area.contains(far.frameGeometry()));
+    }
+
+    void confirmClose_data()
+    {
+        addColumns<bool, int, int, bool, QString>({"ask", "updating", "answer", "closes", "text"});
+        QTest::newRow("policy off") << false << 1 << int(QMessageBox::Cancel) << true << QString();
+        QTest::newRow("update, ok") << true << 1 << int(QMessageBox::Ok) << true
+                                    << u"変更せずに終了します。\nよろしいですか。"_s;
+        QTest::newRow("new, cancel") << true << 0 << int(QMessageBox::Cancel) << false
+                                     << u"保存せずに終了します。\nよろしいですか。"_s;
+    }
+    void confirmClose()
+    {
+        QFETCH(bool, ask);
+        QFETCH(int, updating);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(QString, text);
+        Policy policy;
+        policy.Cancel = ask;
+        Editor editor(policy, updating);
+        editor.show();
+        Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        // Esc comes through reject(), as do the cancel button and the window's close button.
+        QTest::keyClick(&editor, Qt::Key_Escape);
+        QCOMPARE(editor.isVisible(), !closes);
+        if (ask) {
+            COMPARE_LAST_MESSAGE(u"確認"_s, text, Messages::Question);
+        } else {
+            QVERIFY(Messages::shown().isEmpty());
+        }
+        if (editor.isVisible()) {
+            Messages::setNextAnswer(QMessageBox::Cancel);
+            editor.close();
+            QVERIFY(editor.isVisible());
+            Messages::setNextAnswer(QMessageBox::Ok);
+            editor.close();
+            QVERIFY(!editor.isVisible());
+        }
     }
 
 private:
