@@ -11,16 +11,11 @@ namespace {
 int insertProject(DbConnection& c, int parent, const QString& name, int priceKind, int base, int price,
                   const QString& sort)
 {
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, "
-                   "NPRICE, COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT, "
-                   "NSORT) VALUES (%1, '%2', 1, 1, %3, %4, %5, '', '', '1', '1', '1', '1', '0', '1', 0, %6)")
-                   .arg(parent)
-                   .arg(name)
-                   .arg(priceKind)
-                   .arg(base)
-                   .arg(price)
-                   .arg(sort));
+    execArgs(c,
+             u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, NPRICE, "
+             u"COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT, NSORT) VALUES "
+             u"(%1, '%2', 1, 1, %3, %4, %5, '', '', '1', '1', '1', '1', '0', '1', 0, %6)"_s,
+             parent, name, priceKind, base, price, sort);
     return GetIdentity(c, u"TPROJECT"_s);
 }
 
@@ -28,38 +23,26 @@ int insertProject(DbConnection& c, int parent, const QString& name, int priceKin
 int insertFunction(DbConnection& c, int project, const QString& valid, const QString& classes,
                    const QString& title, const QString& discount, const QString& totals, int sort)
 {
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
-                   "CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE, NSORT) VALUES (%1, %2, %3, 1, '%4', '', "
-                   "%5, %6, %7)")
-                   .arg(project)
-                   .arg(valid, classes, title, discount, totals)
-                   .arg(sort));
+    execArgs(c,
+             u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, CLFUNC, "
+             u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE, NSORT) VALUES (%1, %2, %3, 1, '%4', '', %5, %6, %7)"_s,
+             project, valid, classes, title, discount, totals, sort);
     return GetIdentity(c, u"TFUNCTION"_s);
 }
 
 // Hours per process, priced per process ("Charge" off).
 void hours(DbConnection& c, int project, int function, int process, const QString& hours, int price)
 {
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, %3, %4, %5)")
-                   .arg(project)
-                   .arg(function)
-                   .arg(process)
-                   .arg(hours)
-                   .arg(price));
+    execArgs(c, u"INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, %3, %4, %5)"_s,
+             project, function, process, hours, price);
 }
 
 // One member assignment ("Charge" on).
 void assign(DbConnection& c, int project, int function, int process, int slot, int member,
             const QString& hours)
 {
-    ExecSql(c, u"INSERT INTO TCHARGE VALUES (%1, %2, %3, %4, %5, %6)"_s.arg(project)
-                   .arg(function)
-                   .arg(process)
-                   .arg(slot)
-                   .arg(member)
-                   .arg(hours));
+    execArgs(c, u"INSERT INTO TCHARGE VALUES (%1, %2, %3, %4, %5, %6)"_s, project, function, process, slot,
+             member, hours);
 }
 
 } // namespace
@@ -73,19 +56,14 @@ SmallTree SmallTree::build(DbConnection& c)
     t.priceKind2 = GetIdentity(c, u"MPRIBASE"_s);
     const int kindPrices[5] = {12000, 10000, 9000, 7000, 6000};
     for (int kind = 1; kind <= 5; ++kind) {
-        ExecSql(c, QStringLiteral(
-                       "INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (%1, '0', %2, %3)")
-                       .arg(t.priceKind2)
-                       .arg(kind)
-                       .arg(kindPrices[kind - 1]));
+        execArgs(c, u"INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (%1, '0', %2, %3)"_s,
+                 t.priceKind2, kind, kindPrices[kind - 1]);
     }
     // Members 1 PM (6,000 yen an hour), 2 SE (4,000), 3 PG (3,000).
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('山田 PM', 1, 6000, 1)"));
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('川口 SE', 3, 4000, 2)"));
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('森 PG', 4, 3000, 3)"));
+    const QString member = u"INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES "_s;
+    ExecSql(c, member + u"('山田 PM', 1, 6000, 1)"_s);
+    ExecSql(c, member + u"('川口 SE', 3, 4000, 2)"_s);
+    ExecSql(c, member + u"('森 PG', 4, 3000, 3)"_s);
 
     t.maintenance = insertProject(c, 0, u"保守案件"_s, 1, 0, 800000, u"1"_s);
     t.head = insertProject(c, 0, u"本社システム"_s, 1, 0, 0, u"2"_s);
@@ -134,16 +112,14 @@ SmallTree SmallTree::build(DbConnection& c)
     assign(c, t.sales, t.reports, 2, 1, 2, u"NULL"_s);
 
     // 在庫管理 (price kind 2): one SE with 80 hours; 8 hours assigned, SE at 9,000 under kind 2.
-    const QString st = QString::number(t.stock);
-    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 2, 3, 4000, 80, 0)"_s.arg(st));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 2, 3, 4000, 80, 0)"_s.arg(t.stock));
     t.inquiry = insertFunction(c, t.stock, u"'1'"_s, u"1, 2, 2, 2, 2"_s, u"在庫照会"_s, u"0"_s,
                                u"8, 72000, 72000"_s, 1);
     hours(c, t.stock, t.inquiry, 3, u"8"_s, 7500);
     assign(c, t.stock, t.inquiry, 3, 1, 2, u"8"_s);
 
     // 請求 (price kind 2): one PG with 5.5 hours, 10 assigned: 4.5 hours short.
-    const QString b = QString::number(t.billing);
-    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 3, 4, 3000, 5.5, 0)"_s.arg(b));
+    ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, 1, 3, 4, 3000, 5.5, 0)"_s.arg(t.billing));
     t.invoice = insertFunction(c, t.billing, u"'1'"_s, u"1, 2, 2, 2, 2"_s, u"請求書発行"_s, u"1000"_s,
                                u"10, 70000, 69000"_s, 1);
     hours(c, t.billing, t.invoice, 4, u"10"_s, 6500);

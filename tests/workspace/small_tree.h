@@ -34,10 +34,20 @@ struct SmallTree {
     static SmallTree build(DbConnection& connection);
 };
 
-// A fresh database of the engine holding the small tree, and a state connected to it.
+// Runs a statement whose %1, %2, ... take the values in turn.
+template <typename... A> void execArgs(DbConnection& connection, const QString& sql, const A&... values)
+{
+    QString text = sql;
+    ((text = text.arg(values)), ...);
+    ExecSql(connection, text);
+}
+
+// A fresh database of the engine holding the small tree (or the reference data alone), and a
+// state connected to it.
 struct TreeWorld {
-    explicit TreeWorld(Engine engine = Engine::SQLite)
-        : db(TestDatabase::create(engine)), state(db->makeState()), t(SmallTree::build(*state->Conn))
+    explicit TreeWorld(Engine engine = Engine::SQLite, bool withTree = true)
+        : db(TestDatabase::create(engine)), state(db->makeState()),
+          t(withTree ? SmallTree::build(*state->Conn) : SmallTree())
     {
     }
     std::unique_ptr<TestDatabase> db;

@@ -26,55 +26,33 @@ const Editor kAllEditors[] = {Editor::Project,   Editor::Function,          Edit
                               Editor::Items,     Editor::MemberReplacement, Editor::Policy,
                               Editor::About,     Editor::ConnectionSettings};
 
-void unregisterAll()
-{
-    for (const Editor e : kAllEditors) {
-        RegisterEditor(e, nullptr);
-    }
-}
-
 void storePlacement(const char* key, const char* twips)
 {
     SaveSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(key), QString::fromLatin1(twips));
 }
 
-QString storedPlacement(const char* key)
-{
-    return GetSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(key));
-}
-
-// A window over the small tree, built after the test has registered its editors.
-struct Fixture {
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<AppState> state;
-    SmallTree t;
+// A window over the small tree, opened after the test has registered its editors.
+struct Fixture : TreeWorld {
+    using TreeWorld::TreeWorld;
     std::unique_ptr<MainWindow> window;
 
-    explicit Fixture(Engine engine = Engine::SQLite, bool withTree = true)
-        : db(TestDatabase::create(engine)), state(db->makeState())
-    {
-        if (withTree) {
-            t = SmallTree::build(*state->Conn);
-        }
-    }
-    MainWindow& open(bool shown = false)
+    MainWindow& open()
     {
         window = std::make_unique<MainWindow>(*state);
-        if (shown) {
-            window->show();
-            if (!QTest::qWaitForWindowExposed(window.get())) {
-                qFatal("main window not shown");
-            }
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get())) {
+            qFatal("main window not shown");
         }
         return *window;
     }
-    QTreeWidget* tree() const { return control<QTreeWidget>(window.get(), u"tvwPList"_s); }
-    QTreeWidget* list() const { return control<QTreeWidget>(window.get(), u"lvwFList"_s); }
-    QString label(const char* name) const { return controlText(window.get(), QString::fromLatin1(name)); }
-    QAction* action(const char* name) const
+    template <typename T = QWidget> T* find(const char* name) const
     {
-        return control<QAction>(window.get(), QString::fromLatin1(name));
+        return control<T>(window.get(), QString::fromLatin1(name));
     }
+    QTreeWidget* tree() const { return find<QTreeWidget>("tvwPList"); }
+    QTreeWidget* list() const { return find<QTreeWidget>("lvwFList"); }
+    QString label(const char* name) const { return find<QLabel>(name)->text(); }
+    QAction* action(const char* name) const { return find<QAction>(name); }
     void trigger(const char* name) const { action(name)->trigger(); }
     QTreeWidgetItem* node(int project) const
     {
@@ -87,14 +65,10 @@ struct Fixture {
     }
     void select(int project) const { tree()->setCurrentItem(node(project)); }
     QStringList titles() const { return columnTexts(list(), 2); }
-    QTreeWidgetItem* rowOf(int function) const
-    {
-        return FindItemByKey(list(), u"F"_s + QString::number(function));
-    }
+    QTreeWidgetItem* rowOf(int function) const { return FindItemByKey(list(), u"F%1"_s.arg(function)); }
     double price(int function) const
     {
-        return scalar(*state->Conn,
-                      u"SELECT NPRICE AS V FROM TFUNCTION WHERE NFUNCTION = "_s + QString::number(function))
+        return scalar(*state->Conn, u"SELECT NPRICE AS V FROM TFUNCTION WHERE NFUNCTION = %1"_s.arg(function))
             .toDouble();
     }
     QStringList panels() const { return {label("remHour"), label("remMoney"), label("remRate")}; }
@@ -126,11 +100,11 @@ private slots:
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
-        unregisterAll();
+        cleanupEditors();
     }
     void cleanup()
     {
-        unregisterAll();
+        cleanupEditors();
         Help::setFolder(QString());
         m_env.reset();
     }
@@ -141,22 +115,15 @@ private slots:
         FETCH_ENGINE();
         Fixture f(dbEngine);
         f.open();
-        QCOMPARE(f.window->objectName(), u"frmMain"_s);
-        QCOMPARE(f.window->windowTitle(), u"VORNA"_s);
+        // Ordered by NSORT, then id; root and top level open, deeper levels closed.
         QCOMPARE(f.tree()->topLevelItemCount(), 1);
         QTreeWidgetItem* root = f.tree()->topLevelItem(0);
         QCOMPARE(root->text(0), u"ﾌﾟﾛｼﾞｪｸﾄ一覧"_s);
-        QCOMPARE(ItemKey(root), u"ROOT"_s);
-        // Ordered by NSORT, then id; root and top level open, deeper levels closed.
-        QVERIFY(root->isExpanded());
         QCOMPARE(childTexts(root), (QStringList{u"保守案件"_s, u"本社システム"_s}));
         QTreeWidgetItem* head = root->child(1);
-        QCOMPARE(ItemKey(head), u"P%1"_s.arg(f.t.head));
-        QVERIFY(head->isExpanded());
         QCOMPARE(childTexts(head), (QStringList{u"在庫管理"_s, u"販売管理"_s}));
-        QVERIFY(!head->child(1)->isExpanded());
         QCOMPARE(childTexts(head->child(1)), QStringList{u"請求"_s});
-        QCOMPARE(f.label("lblTitle_0"), u"プロジェクト一覧"_s);
+        QVERIFY(root->isExpanded() && head->isExpanded() && !head->child(1)->isExpanded());
         QCOMPARE(f.label("lblTitle_1"), u"[未選択] 機能項目一覧： "_s);
         QCOMPARE(f.panels(), kNothingSelected);
 
@@ -164,52 +131,46 @@ private slots:
         QCOMPARE(f.state->CurProject, f.t.sales);
         QCOMPARE(f.state->CurPriKind, 1);
         QTreeWidget* list = f.list();
-        QVERIFY(list->isColumnHidden(0));
-        QStringList headings;
-        for (int c = 0; c < list->columnCount(); ++c) {
-            headings << list->headerItem()->text(c);
-        }
-        QCOMPARE(headings, (QStringList{u"NFUNCTION"_s, u"保"_s, u"機能表題"_s, u"改新"_s, u"重度"_s,
-                                        u"難度"_s, u"安全"_s, u"期間"_s, u"総工数(H)"_s, u"価格(円)"_s}));
         QCOMPARE(rowTexts(list, 0, 1), (QStringList{u"×"_s, u"出荷指示"_s, u"改造"_s, u"普通"_s, u"普通"_s,
                                                     u"標準"_s, u"標準"_s, u"20"_s, u"93,500"_s}));
         QCOMPARE(rowTexts(list, 1, 1), (QStringList{QString(), u"受注入力"_s, u"新規"_s, u"重要"_s, u"普通"_s,
                                                     u"標準"_s, u"短期"_s, u"50"_s, u"401,400"_s}));
         QCOMPARE(rowTexts(list, 2, 8), (QStringList{u"0"_s, u"-5,000"_s}));
         QCOMPARE(rowTexts(list, 3, 8), (QStringList{QString(), QString()}));
-        QCOMPARE(ItemKey(list->topLevelItem(1)), u"F%1"_s.arg(f.t.order));
-        QVERIFY(list->topLevelItem(1)->textAlignment(9) & Qt::AlignRight);
-        QVERIFY(list->topLevelItem(0)->textAlignment(1) & Qt::AlignHCenter);
         QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理 機能項目一覧： "_s);
         QCOMPARE(f.panels(),
                  (QStringList{u"残工数：370/420時間"_s, u"純利益：2,470,000円"_s, u"利益率：49.40％"_s}));
 
         // A loss stands out in red.
         const auto red = [&](const char* panel) {
-            return control<QLabel>(f.window.get(), QString::fromLatin1(panel))
-                ->styleSheet()
-                .contains(u"color"_s);
+            return f.find<QLabel>(panel)->styleSheet().contains(u"color"_s);
         };
         QVERIFY(!red("remMoney"));
         f.select(f.t.stock);
         QCOMPARE(f.state->CurPriKind, f.t.priceKind2);
         QCOMPARE(f.label("remMoney"), u"純利益：-370,000円"_s);
-        QVERIFY(red("remMoney"));
-        QVERIFY(!red("remHour"));
+        QVERIFY(red("remMoney") && !red("remHour"));
         QCOMPARE(f.titles(), QStringList{u"在庫照会"_s});
+        f.select(f.t.billing);
+        QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理 - 請求 機能項目一覧： "_s);
 
         f.tree()->setCurrentItem(root);
         QCOMPARE(f.state->CurProject, 0);
+        QCOMPARE(f.state->CurPriKind, 0);
         QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(f.panels(), kNothingSelected);
     }
 
-    void sortingToggles_data() { addEngineRows(); }
-    void sortingToggles()
+    // A click on a heading sorts, again reverses; a list that cannot be read is reported and
+    // keeps no rows of another project.
+    void sortingAndReadFailure_data() { addEngineRows(); }
+    void sortingAndReadFailure()
     {
         FETCH_ENGINE();
         Fixture f(dbEngine);
-        f.open(true);
+        bool opened = false;
+        RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
+        f.open();
         f.select(f.t.sales);
         QTreeWidget* list = f.list();
         list->setColumnWidth(2, 333);
@@ -218,9 +179,7 @@ private slots:
         QCOMPARE(f.titles(), byPrice);
         QCOMPARE(list->header()->sortIndicatorOrder(), Qt::AscendingOrder);
         clickHeader(list, 9);
-        QStringList reversed = byPrice;
-        std::reverse(reversed.begin(), reversed.end());
-        QCOMPARE(f.titles(), reversed);
+        QCOMPARE(f.titles(), (QStringList{byPrice.rbegin(), byPrice.rend()}));
         QCOMPARE(list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
         // Another column sorts ascending again.
         clickHeader(list, 8);
@@ -231,36 +190,135 @@ private slots:
         f.select(f.t.head);
         f.select(f.t.sales);
         QCOMPARE(f.titles().first(), u"帳票出力"_s);
+
+        StatementLog log;
+        log.failOn(u"FROM TFUNCTION WHERE NPROJECT"_s, true);
+        clickHeader(list, 9);
+        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+        QVERIFY(Messages::last().text.startsWith(u"injected failure\nSELECT NFUNCTION, CVALID"_s));
+        QCOMPARE(list->topLevelItemCount(), 4); // the list keeps what it showed
+        // Another project whose functions cannot be read: the rows of the previous one go, so
+        // that none of them is opened as a function of this project.
+        list->setCurrentItem(f.rowOf(f.t.order));
+        Messages::clearShown();
+        f.select(f.t.billing);
+        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QCOMPARE(f.state->CurFunction, 0);
+        f.trigger("FU");
+        QVERIFY(!opened);
+        QCOMPARE(Messages::last().text, u"機能項目が選択されていません。"_s);
     }
 
-    void newProjectUnderTheSelection()
+    // A command refused before its editor opens: one message, and the editor stays shut. The
+    // rows that set up masters start from the reference data alone.
+    void refusals_data()
+    {
+        addColumns<QString, bool, bool, QString, QString, QString, int>(
+            {"setup", "select", "charge", "command", "title", "text", "icon"});
+        const QString project = u"プロジェクトが選択されていません。"_s;
+        const QString masters = u"次のマスタを１つ以上登録しておく必要があります。\n"_s;
+        const QString perProcess = u"「工程別単価で計算する」モードなので使用できません。"_s;
+        const auto add = [](const char* name, const QString& setup, bool select, bool charge,
+                            const char* command, const QString& title, const QString& text,
+                            Messages::Icon icon) {
+            QTest::newRow(name) << setup << select << charge << QString::fromLatin1(command) << title << text
+                                << int(icon);
+        };
+        for (const char* command : {"PU", "mnuFuncNew", "FU", "mnuMembChg"}) {
+            add(command, {}, false, true, command, u"未選択"_s, project, Messages::Information);
+        }
+        add("no function", {}, true, true, "mnuFuncUp", u"未選択"_s, u"機能項目が選択されていません。"_s,
+            Messages::Information);
+        // Per-process mode refuses the replacement before looking at the selection.
+        add("per process", {}, false, false, "mnuMembChg", u"使用不可"_s, perProcess, Messages::Information);
+        add("per process, selected", {}, true, false, "mnuMembChg", u"使用不可"_s, perProcess,
+            Messages::Information);
+        add("no customer", u"DELETE FROM MCUSTOMER"_s, false, true, "mnuProjNew", u"マスタ未登録"_s,
+            masters + u"「顧客」"_s, Messages::Exclamation);
+        add("no customer, no price kind", u"DELETE FROM MPRIPROG;DELETE FROM MPRIBASE"_s, false, true, "PN",
+            u"マスタ未登録"_s, masters + u"「顧客」\n「作業費単価」"_s, Messages::Exclamation);
+        add("no price kind",
+            u"DELETE FROM MPRIPROG;DELETE FROM MPRIBASE;INSERT INTO MCUSTOMER (CCUSTNAME) VALUES ('c')"_s,
+            false, true, "PN", u"マスタ未登録"_s, masters + u"「作業費単価」"_s, Messages::Exclamation);
+        add("no language", u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME) VALUES (0, 'p');DELETE FROM MLANG"_s,
+            true, true, "FN", u"マスタ未登録"_s, masters + u"「開発言語」"_s, Messages::Exclamation);
+    }
+    void refusals()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, select);
+        QFETCH(bool, charge);
+        QFETCH(QString, command);
+        Fixture f(Engine::SQLite, setup.isEmpty());
+        bool opened = false;
+        for (const Editor e : {Editor::Project, Editor::Function, Editor::MemberReplacement}) {
+            RegisterEditor(e, [&](AppState&, QWidget*) { opened = true; });
+        }
+        for (const QString& sql : setup.split(u';', Qt::SkipEmptyParts)) {
+            ExecSql(*f.state->Conn, sql);
+        }
+        f.open();
+        if (select) {
+            f.tree()->setCurrentItem(f.t.sales ? f.node(f.t.sales) : f.tree()->topLevelItem(0)->child(0));
+        }
+        f.list()->clearSelection();
+        f.state->policy.Charge = charge;
+        f.trigger(qPrintable(command));
+        QCOMPARE(Messages::shown().size(), 1);
+        QTEST(Messages::last().title, "title");
+        QTEST(Messages::last().text, "text");
+        QTEST(int(Messages::last().icon), "icon");
+        QVERIFY(!opened);
+    }
+
+    // New, edited and deleted projects through a stand-in editor: what the tree, the list and
+    // the panels show afterwards.
+    void projectEditorReloads()
     {
         Fixture f;
-        int seenProject = -1, seenMode = -1, seenParent = -1;
-        bool save = false;
-        RegisterEditor(Editor::Project, [&](AppState& s, QWidget*) {
-            seenProject = s.CurProject;
-            seenMode = s.EditMode;
-            seenParent = s.ProposedParent;
-            if (save) {
-                ExecSql(*s.Conn,
-                        u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, "
-                        u"NBASE, NPRICE) VALUES (%1, '新規案件', 1, 1, 1, 0, 0)"_s.arg(s.ProposedParent));
-                s.CurProject = GetIdentity(*s.Conn, u"TPROJECT"_s);
-                s.Updated = true;
+        enum { Cancel, Insert, Rename, Delete, DeleteKeep } action = Cancel;
+        QList<int> seen; // CurProject, EditMode and ProposedParent as the editor finds them
+        RegisterEditor(Editor::Project, [&](AppState& s, QWidget* parent) {
+            seen = {s.CurProject, s.EditMode, s.ProposedParent};
+            DbConnection& c = *s.Conn;
+            if (action == Cancel) {
+                return;
             }
+            if (action == Insert) {
+                execArgs(c,
+                         u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, "
+                         u"NPRICE) VALUES (%1, '新規案件', 1, 1, 1, 0, 0)"_s,
+                         s.ProposedParent);
+                s.CurProject = GetIdentity(c, u"TPROJECT"_s);
+            } else if (action == Rename) {
+                // A rename together with a price-kind change reaches both the list and the tree.
+                execArgs(
+                    c,
+                    u"UPDATE TPROJECT SET CPROJNAME = '販売管理システム', NPRIKIND = %1 WHERE NPROJECT = %2"_s,
+                    f.t.priceKind2, s.CurProject);
+                RecalcFunctionPrices(s, s.CurProject, parent);
+                s.PricesChanged = true;
+            } else {
+                Transaction transaction(c);
+                DeleteProjectRows(c, s.CurProject, 0);
+                transaction.commit();
+                // Whether or not the editor clears CurProject itself.
+                if (action == Delete) {
+                    s.CurProject = 0;
+                }
+            }
+            s.Updated = true;
         });
         f.open();
         f.select(f.t.sales);
         // Cancelled: the selection comes back and nothing reloads.
         f.trigger("PN");
-        QCOMPARE(seenProject, 0);
-        QCOMPARE(seenMode, 0);
-        QCOMPARE(seenParent, f.t.sales);
+        QCOMPARE(seen, (QList<int>{0, 0, f.t.sales}));
         QCOMPARE(f.state->CurProject, f.t.sales);
         QCOMPARE(f.list()->topLevelItemCount(), 4);
 
-        save = true;
+        action = Insert;
         f.trigger("mnuProjNew");
         const int created = f.state->CurProject;
         QVERIFY(created != f.t.sales && created != 0);
@@ -273,133 +331,38 @@ private slots:
         QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理 - 新規案件 機能項目一覧： "_s);
         QCOMPARE(f.panels(), (QStringList{u"残工数：0/0時間"_s, u"純利益：0円"_s, u"利益率：[計算不能]"_s}));
         QVERIFY(!f.state->Updated);
-    }
 
-    void missingMastersAreNamed()
-    {
-        Fixture f(Engine::SQLite, false);
-        bool opened = false;
-        RegisterEditor(Editor::Project, [&](AppState&, QWidget*) { opened = true; });
-        RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
-        f.open();
-        // An empty database shows the root alone.
-        QCOMPARE(f.tree()->topLevelItemCount(), 1);
-        QCOMPARE(f.tree()->topLevelItem(0)->childCount(), 0);
-        const QString lead = u"次のマスタを１つ以上登録しておく必要があります。\n"_s;
-        f.trigger("mnuProjNew");
-        COMPARE_LAST_MESSAGE(u"マスタ未登録"_s, lead + u"「顧客」"_s, Messages::Exclamation);
-        DbConnection& c = *f.state->Conn;
-        ExecSql(c, u"DELETE FROM MPRIPROG"_s);
-        ExecSql(c, u"DELETE FROM MPRIBASE"_s);
-        f.trigger("PN");
-        QCOMPARE(Messages::last().text, lead + u"「顧客」\n「作業費単価」"_s);
-        ExecSql(c, u"INSERT INTO MCUSTOMER (CCUSTNAME, CMEMO, NSORT) VALUES ('c', '', 1)"_s);
-        f.trigger("PN");
-        QCOMPARE(Messages::last().text, lead + u"「作業費単価」"_s);
-        ExecSql(c, u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME) VALUES (0, 'p')"_s);
-        const int project = GetIdentity(c, u"TPROJECT"_s);
-        ExecSql(c, u"DELETE FROM MLANG"_s);
-        f.window->BuildProjectTree();
-        f.select(project);
-        f.trigger("FN");
-        QCOMPARE(Messages::last().text, lead + u"「開発言語」"_s);
-        QCOMPARE(Messages::shown().size(), 4);
-        QVERIFY(!opened);
-    }
-
-    void nothingSelected()
-    {
-        Fixture f;
-        bool opened = false;
-        for (const Editor e : {Editor::Project, Editor::Function, Editor::MemberReplacement}) {
-            RegisterEditor(e, [&](AppState&, QWidget*) { opened = true; });
-        }
-        f.open();
-        for (const char* command : {"PU", "mnuFuncNew", "FU", "mnuMembChg"}) {
-            Messages::clearShown();
-            f.trigger(command);
-            QCOMPARE(Messages::shown().size(), 1);
-            COMPARE_LAST_MESSAGE(u"未選択"_s, u"プロジェクトが選択されていません。"_s, Messages::Information);
-        }
-        // Per-process mode refuses the replacement before looking at the selection.
-        f.state->policy.Charge = false;
-        f.trigger("mnuMembChg");
-        QCOMPARE(Messages::last().title, u"使用不可"_s);
-        QCOMPARE(Messages::last().text, u"「工程別単価で計算する」モードなので使用できません。"_s);
-        f.select(f.t.sales);
-        f.trigger("mnuMembChg");
-        QCOMPARE(Messages::last().title, u"使用不可"_s);
-        f.list()->clearSelection();
-        f.trigger("mnuFuncUp");
-        QCOMPARE(Messages::last().text, u"機能項目が選択されていません。"_s);
-        QVERIFY(!opened);
-    }
-
-    // A rename together with a price-kind change reaches both the list and the tree.
-    void projectEditorReloads()
-    {
-        Fixture f;
-        int seenMode = -1;
-        RegisterEditor(Editor::Project, [&](AppState& s, QWidget* parent) {
-            seenMode = s.EditMode;
-            ExecSql(*s.Conn,
-                    u"UPDATE TPROJECT SET CPROJNAME = '販売管理システム', NPRIKIND = %1 WHERE NPROJECT = %2"_s
-                        .arg(f.t.priceKind2)
-                        .arg(s.CurProject));
-            RecalcFunctionPrices(s, s.CurProject, parent);
-            s.PricesChanged = true;
-            s.Updated = true;
-        });
-        f.open();
+        action = Rename;
         f.select(f.t.sales);
         f.trigger("PU");
-        QCOMPARE(seenMode, 1);
+        QCOMPARE(seen, (QList<int>{f.t.sales, 1, 0}));
         // 受注入力 under kind 2: (10 x 12,000 + 30 x 7,000 + 10 x 9,000) x 1.21 - 10,000.
         QCOMPARE(f.rowOf(f.t.order)->text(9), u"498,200"_s);
         QCOMPARE(f.node(f.t.sales)->text(0), u"販売管理システム"_s);
         QCOMPARE(f.tree()->currentItem(), f.node(f.t.sales));
         QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理システム 機能項目一覧： "_s);
         QCOMPARE(f.state->CurPriKind, f.t.priceKind2);
-        QVERIFY(!f.state->Updated);
-        QVERIFY(!f.state->PricesChanged);
-    }
+        QVERIFY(!f.state->Updated && !f.state->PricesChanged);
 
-    // Whether or not the editor clears CurProject itself.
-    void deletedProjectLeavesNothingSelected_data()
-    {
-        QTest::addColumn<bool>("editorClears");
-        QTest::newRow("editor clears") << true;
-        QTest::newRow("editor keeps") << false;
-    }
-    void deletedProjectLeavesNothingSelected()
-    {
-        QFETCH(bool, editorClears);
-        Fixture f;
-        RegisterEditor(Editor::Project, [&](AppState& s, QWidget*) {
-            Transaction transaction(*s.Conn);
-            DeleteProjectRows(*s.Conn, s.CurProject, 0);
-            transaction.commit();
-            if (editorClears) {
-                s.CurProject = 0;
-            }
-            s.Updated = true;
-        });
-        f.open();
-        f.select(f.t.billing);
-        QCOMPARE(f.list()->topLevelItemCount(), 1);
-        f.trigger("mnuProjUp");
-        QCOMPARE(f.state->CurProject, 0);
-        QVERIFY(!f.node(f.t.billing));
-        QCOMPARE(f.list()->topLevelItemCount(), 0);
-        QCOMPARE(f.label("lblTitle_1"), u"[未選択] 機能項目一覧： "_s);
-        QCOMPARE(f.panels(), kNothingSelected);
+        // A deleted project leaves nothing selected.
+        for (const int project : {f.t.billing, f.t.stock}) {
+            action = project == f.t.billing ? Delete : DeleteKeep;
+            f.select(project);
+            QCOMPARE(f.list()->topLevelItemCount(), 1);
+            f.trigger("mnuProjUp");
+            QCOMPARE(f.state->CurProject, 0);
+            QVERIFY(!f.node(project));
+            QCOMPARE(f.list()->topLevelItemCount(), 0);
+            QCOMPARE(f.label("lblTitle_1"), u"[未選択] 機能項目一覧： "_s);
+            QCOMPARE(f.panels(), kNothingSelected);
+        }
         QVERIFY(Messages::shown().isEmpty());
     }
 
     void functionEditorRefreshesOneRow()
     {
         Fixture f;
-        enum Action { Cancel, Insert, Update, Delete } action = Cancel;
+        enum { Cancel, Insert, Update, Delete } action = Cancel;
         int seenFunction = -1, seenMode = -1;
         RegisterEditor(Editor::Function, [&](AppState& s, QWidget*) {
             seenFunction = s.CurFunction;
@@ -409,19 +372,20 @@ private slots:
                 return;
             }
             if (action == Insert) {
-                ExecSql(
+                execArgs(
                     c,
                     u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
                     u"CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE, NSORT) VALUES (%1, '1', 1, 2, 2, 2, 2, 1, "
-                    u"'追加機能', '', 0, 10, 75000, 75000, 0)"_s.arg(s.CurProject));
+                    u"'追加機能', '', 0, 10, 75000, 75000, 0)"_s,
+                    s.CurProject);
                 s.CurFunction = GetIdentity(c, u"TFUNCTION"_s);
-                ExecSql(c, u"INSERT INTO TCHARGE VALUES (%1, %2, 3, 1, 2, 10)"_s.arg(s.CurProject)
-                               .arg(s.CurFunction));
+                execArgs(c, u"INSERT INTO TCHARGE VALUES (%1, %2, 3, 1, 2, 10)"_s, s.CurProject,
+                         s.CurFunction);
             } else if (action == Update) {
-                ExecSql(
+                execArgs(
                     c,
-                    u"UPDATE TFUNCTION SET CSFUNC = '受注入力（改）', NPRICE = 500000 WHERE NFUNCTION = "_s +
-                        QString::number(s.CurFunction));
+                    u"UPDATE TFUNCTION SET CSFUNC = '受注入力（改）', NPRICE = 500000 WHERE NFUNCTION = %1"_s,
+                    s.CurFunction);
             } else {
                 Transaction transaction(c);
                 DeleteProjectRows(c, s.CurProject, s.CurFunction);
@@ -429,7 +393,7 @@ private slots:
             }
             s.Updated = true;
         });
-        f.open(true);
+        f.open();
         f.select(f.t.sales);
         QTreeWidget* list = f.list();
         list->setCurrentItem(f.rowOf(f.t.closing));
@@ -444,7 +408,7 @@ private slots:
         f.trigger("mnuFuncNew");
         QCOMPARE(list->topLevelItemCount(), 5);
         QCOMPARE(list->topLevelItem(4)->text(2), u"追加機能"_s);
-        QCOMPARE(ItemKey(list->topLevelItem(4)), u"F%1"_s.arg(f.state->CurFunction));
+        QCOMPARE(list->currentItem(), f.rowOf(f.state->CurFunction));
         QCOMPARE(list->currentItem(), list->topLevelItem(4));
         QCOMPARE(f.label("remHour"), u"残工数：360/420時間"_s);
         f.select(f.t.head);
@@ -459,9 +423,8 @@ private slots:
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(seenFunction, f.t.order);
         QCOMPARE(seenMode, 1);
-        QCOMPARE(list->indexOfTopLevelItem(f.rowOf(f.t.order)), index);
-        QCOMPARE(f.rowOf(f.t.order)->text(2), u"受注入力（改）"_s);
-        QCOMPARE(f.rowOf(f.t.order)->text(9), u"500,000"_s);
+        QCOMPARE(rowTexts(list, index, 8), (QStringList{u"50"_s, u"500,000"_s}));
+        QCOMPARE(list->topLevelItem(index)->text(2), u"受注入力（改）"_s);
         QCOMPARE(list->topLevelItemCount(), 5);
 
         // A double click opens the function of that row; a deleted function's row goes.
@@ -475,11 +438,15 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 4);
     }
 
-    void priceKindChangeRecalculatesAll_data() { addEngineRows(); }
-    void priceKindChangeRecalculatesAll()
+    // A price-kind change reprices every project; a member replacement only the selected one.
+    // Through the program's own policy dialog, per-process prices reprice every function and
+    // another switch only refreshes the figures.
+    void editorsRecalculate_data() { addEngineRows(); }
+    void editorsRecalculate()
     {
         FETCH_ENGINE();
         Fixture f(dbEngine);
+        RegisterAllEditors();
         bool change = false;
         RegisterEditor(Editor::PriceKinds, [&](AppState& s, QWidget*) {
             if (change) {
@@ -489,9 +456,17 @@ private slots:
                 s.Updated = true;
             }
         });
+        RegisterEditor(Editor::MemberReplacement, [&](AppState& s, QWidget*) {
+            execArgs(*s.Conn, u"UPDATE TCHARGE SET NMEMBER = 2 WHERE NPROJECT = %1 AND NMEMBER = 3"_s,
+                     s.CurProject);
+            s.Updated = true;
+        });
         f.open();
         f.select(f.t.sales);
-        ExecSql(*f.state->Conn, u"UPDATE TFUNCTION SET NPRICE = 1 WHERE NPROJECT = %1"_s.arg(f.t.stock));
+        const auto stale = [&](int project) {
+            ExecSql(*f.state->Conn, u"UPDATE TFUNCTION SET NPRICE = 1 WHERE NPROJECT = %1"_s.arg(project));
+        };
+        stale(f.t.stock);
         f.trigger("mnuPriUp");
         QCOMPARE(f.price(f.t.inquiry), 1.0);
         change = true;
@@ -501,25 +476,22 @@ private slots:
         QCOMPARE(f.price(f.t.order), 419550.0);
         QCOMPARE(f.rowOf(f.t.order)->text(9), u"419,550"_s);
         QCOMPARE(f.price(f.t.inquiry), 72000.0);
-        QVERIFY(Messages::shown().isEmpty());
-    }
 
-    // With the program's own policy dialog: per-process prices reprice every function; another
-    // switch only refreshes the figures.
-    void policyDialogSwitchesCharge()
-    {
-        Fixture f;
-        RegisterAllEditors();
-        f.open();
-        f.select(f.t.sales);
+        stale(f.t.billing);
+        f.trigger("mnuMembChg");
+        QVERIFY(!f.state->Updated);
+        // 受注入力: the 30 PG hours now SE hours at 7,500.
+        QCOMPARE(f.rowOf(f.t.order)->text(9), u"474,000"_s);
+        QCOMPARE(f.rowOf(f.t.shipping)->text(9), u"127,500"_s);
+        QCOMPARE(f.price(f.t.invoice), 1.0);
+
         triggerWithModal(f.window.get(), u"mnuPolicy"_s, [](QWidget* dialog) {
             QCOMPARE(dialog->objectName(), u"frmPolicy"_s);
             control<QComboBox>(dialog, u"cmbCharge"_s)->setCurrentIndex(1);
             clickButton(dialog, u"cmdOK"_s);
         });
         QVERIFY(!f.state->policy.Charge);
-        QCOMPARE(f.rowOf(f.t.order)->text(9), u"416,525"_s);
-        QCOMPARE(f.rowOf(f.t.order)->text(8), u"53"_s);
+        QCOMPARE(rowTexts(f.list(), 1, 8), (QStringList{u"53"_s, u"416,525"_s}));
         QCOMPARE(f.price(f.t.invoice), 64000.0);
         QCOMPARE(f.label("remHour"), u"残工数：367.5/420時間"_s);
 
@@ -531,57 +503,36 @@ private slots:
         QVERIFY(f.state->policy.Hour);
         QVERIFY(log.statements().filter(QRegularExpression(u"^UPDATE"_s)).isEmpty());
         QCOMPARE(f.label("remHour"), u"残工数：397.5/450時間"_s);
-    }
-
-    void memberReplacementRecalculatesTheProject()
-    {
-        Fixture f;
-        RegisterEditor(Editor::MemberReplacement, [&](AppState& s, QWidget*) {
-            ExecSql(*s.Conn, u"UPDATE TCHARGE SET NMEMBER = 2 WHERE NPROJECT = %1 AND NMEMBER = 3"_s.arg(
-                                 s.CurProject));
-            s.Updated = true;
-        });
-        f.open();
-        f.select(f.t.sales);
-        f.trigger("mnuMembChg");
-        QVERIFY(!f.state->Updated);
-        // 受注入力: the 30 PG hours now SE hours at 7,500; another project untouched.
-        QCOMPARE(f.rowOf(f.t.order)->text(9), u"474,000"_s);
-        QCOMPARE(f.rowOf(f.t.shipping)->text(9), u"127,500"_s);
-        QCOMPARE(f.price(f.t.invoice), 69000.0);
+        QVERIFY(Messages::shown().isEmpty());
     }
 
     // Each command opens its own editor over the main window; without it the command is greyed
     // out and does nothing.
     void commandsOpenTheirEditors()
     {
-        const char* names[] = {"FU",        "mnuFuncNew", "mnuDbConn",    "mnuCustUp", "mnuLangUp",
-                               "mnuMembUp", "mnuExpUp",   "mnuHelpAbout", "mnuPriUp",  "mnuPolicy",
-                               "PU",        "PN",         "mnuMembChg"};
-        const Editor editors[] = {Editor::Function,
-                                  Editor::Function,
-                                  Editor::ConnectionSettings,
-                                  Editor::Customers,
-                                  Editor::Languages,
-                                  Editor::Members,
-                                  Editor::Items,
-                                  Editor::About,
-                                  Editor::PriceKinds,
-                                  Editor::Policy,
-                                  Editor::Project,
-                                  Editor::Project,
-                                  Editor::MemberReplacement};
+        const std::pair<const char*, Editor> commands[] = {{"FU", Editor::Function},
+                                                           {"mnuFuncNew", Editor::Function},
+                                                           {"mnuDbConn", Editor::ConnectionSettings},
+                                                           {"mnuCustUp", Editor::Customers},
+                                                           {"mnuLangUp", Editor::Languages},
+                                                           {"mnuMembUp", Editor::Members},
+                                                           {"mnuExpUp", Editor::Items},
+                                                           {"mnuHelpAbout", Editor::About},
+                                                           {"mnuPriUp", Editor::PriceKinds},
+                                                           {"mnuPolicy", Editor::Policy},
+                                                           {"PU", Editor::Project},
+                                                           {"PN", Editor::Project},
+                                                           {"mnuMembChg", Editor::MemberReplacement}};
         Fixture f;
         f.open();
         f.select(f.t.sales);
-        for (const char* name : names) {
+        for (const auto& [name, editor] : commands) {
             QVERIFY2(!f.action(name)->isEnabled(), name);
             f.trigger(name);
         }
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(f.list()->topLevelItemCount(), 4);
-        QVERIFY(f.action("mnuHelpContents")->isEnabled());
-        QVERIFY(f.action("mnuFileClose")->isEnabled());
+        QVERIFY(f.action("mnuHelpContents")->isEnabled() && f.action("mnuFileClose")->isEnabled());
 
         QList<int> opened;
         for (const Editor e : kAllEditors) {
@@ -590,30 +541,42 @@ private slots:
                 opened << int(e);
             });
         }
+        // A second window over the same state: its list fills once a project is chosen in it.
         f.open();
         f.select(f.t.head);
         f.select(f.t.sales);
         f.list()->setCurrentItem(f.list()->topLevelItem(0));
-        for (int i = 0; i < 13; ++i) {
+        for (const auto& [name, editor] : commands) {
             opened.clear();
-            f.trigger(names[i]);
-            QVERIFY2(opened == QList<int>{int(editors[i])}, names[i]);
+            f.trigger(name);
+            QVERIFY2(opened == QList<int>{int(editor)}, name);
         }
         QVERIFY(Messages::shown().isEmpty());
     }
 
-    void menusToolbarAndPanels()
+    // The documented names and captions of the window, its menus, tool bar, list and panels.
+    void captions()
     {
         Fixture f;
         f.open();
-        QStringList menus;
+        QStringList shown{f.window->objectName(), f.window->windowTitle(), f.label("lblTitle_0")};
         for (QAction* menu : f.window->menuBar()->actions()) {
-            menus << menu->text() + u":"_s;
+            shown << menu->text() + u":"_s;
             for (QAction* a : menu->menu()->actions()) {
-                menus << (a->isSeparator() ? u"-"_s : a->objectName() + u"="_s + a->text());
+                shown << (a->isSeparator() ? u"-"_s : a->objectName() + u"="_s + a->text());
             }
         }
-        QCOMPARE(menus.join(u' '),
+        for (QAction* a : f.find<QToolBar>("tbToolBar")->actions()) {
+            shown << (a->isSeparator() ? u"|"_s : a->objectName() + u"="_s + a->toolTip());
+        }
+        for (int c = 0; c < f.list()->columnCount(); ++c) {
+            shown << f.list()->headerItem()->text(c);
+        }
+        for (const char* panel : {"remHour", "remMoney", "remRate"}) {
+            shown << f.find(panel)->toolTip();
+        }
+        QCOMPARE(shown.join(u' '),
+                 u"frmMain VORNA プロジェクト一覧 "
                  u"ﾌｧｲﾙ(&F): mnuDbConn=DB設定(&D)... - mnuFileClose=VORNAの終了(&X) "
                  u"表示(&V): mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) "
                  u"機能項目(&F): mnuFuncNew=新しい機能項目(&N)... mnuFuncUp=機能項目の編集(&U)... "
@@ -623,106 +586,83 @@ private slots:
                  u"mnuExpUp=経費項目名の編集(&E)... - mnuPolicy=ポリシー(&P)... "
                  u"ﾂｰﾙ(&T): mnuMembChg=メンバ入替え(&C)... "
                  u"ﾍﾙﾌﾟ(&H): mnuHelpContents=目次(&C) - mnuOpenHP=ﾎｰﾑﾍﾟｰｼﾞを開く(&H) - "
-                 u"mnuHelpAbout=VORNAについて(&A)..."_s);
-        QStringList buttons;
-        for (QAction* a : control<QToolBar>(f.window.get(), u"tbToolBar"_s)->actions()) {
-            if (!a->isSeparator()) {
-                buttons << a->objectName() + u"="_s + a->toolTip();
-            }
-        }
-        QCOMPARE(buttons, (QStringList{u"PN=プロジェクトの新規作成"_s, u"PU=プロジェクトの更新"_s,
-                                       u"FN=機能項目の新規追加"_s, u"FU=機能項目の更新"_s}));
+                 u"mnuHelpAbout=VORNAについて(&A)... "
+                 u"PN=プロジェクトの新規作成 PU=プロジェクトの更新 | FN=機能項目の新規追加 FU=機能項目の更新 "
+                 u"NFUNCTION 保 機能表題 改新 重度 難度 安全 期間 総工数(H) 価格(円) "
+                 u"メンバ占有工数-機能別見積工数合計 受注金額-（経費計+契約ｵﾌﾟｼｮﾝ+ﾒﾝﾊﾞ占有時間*費用) "
+                 u"純利益*100/(受注金額-（経費計+契約ｵﾌﾟｼｮﾝ))"_s);
         // Each pane offers its own commands on its context menu.
         QCOMPARE(f.tree()->actions(), (QList<QAction*>{f.action("mnuProjNew"), f.action("mnuProjUp")}));
         QCOMPARE(f.list()->actions(), (QList<QAction*>{f.action("mnuFuncNew"), f.action("mnuFuncUp")}));
-        const auto tip = [&](const char* name) {
-            return control<QLabel>(f.window.get(), QString::fromLatin1(name))->toolTip();
-        };
-        QCOMPARE(tip("remHour"), u"メンバ占有工数-機能別見積工数合計"_s);
-        QCOMPARE(tip("remMoney"), u"受注金額-（経費計+契約ｵﾌﾟｼｮﾝ+ﾒﾝﾊﾞ占有時間*費用)"_s);
-        QCOMPARE(tip("remRate"), u"純利益*100/(受注金額-（経費計+契約ｵﾌﾟｼｮﾝ))"_s);
         QVERIFY(QRegularExpression(u"^\\d{4}/\\d{2}/\\d{2}$"_s).match(f.label("sbDate")).hasMatch());
         QVERIFY(QRegularExpression(u"^\\d{2}:\\d{2}$"_s).match(f.label("sbTime")).hasMatch());
     }
 
-    void toolbarAndStatusBarToggle()
+    // Without a stored splitter position the tree leaves the list the room for its last column;
+    // the panes take the room of hidden bars and keep a minimum at the splitter.
+    void layout()
     {
+        storePlacement("MainWidth", "12000");
         Fixture f;
-        f.open(true);
-        auto* bar = control<QToolBar>(f.window.get(), u"tbToolBar"_s);
-        QStatusBar* status = f.window->statusBar();
-        QCOMPARE(status->objectName(), u"sbStatusBar"_s);
+        f.open();
+        f.select(f.t.sales);
+        QTRY_VERIFY(f.list()->header()->length() <= f.list()->viewport()->width());
+        QVERIFY(f.tree()->width() > 150);
+
+        auto* bar = f.find<QToolBar>("tbToolBar");
+        auto* status = f.find<QStatusBar>("sbStatusBar");
         const int treeHeight = f.tree()->height();
         f.trigger("mnuViewToolbar");
-        QVERIFY(!bar->isVisible());
+        f.trigger("mnuViewStatusBar");
+        QVERIFY(!bar->isVisible() && !status->isVisible());
         QVERIFY(!f.action("mnuViewToolbar")->isChecked());
         QTRY_VERIFY(f.tree()->height() > treeHeight);
-        f.trigger("mnuViewStatusBar");
-        QVERIFY(!status->isVisible());
         f.trigger("mnuViewToolbar");
         f.trigger("mnuViewStatusBar");
         QVERIFY(bar->isVisible() && status->isVisible());
         QTRY_COMPARE(f.tree()->height(), treeHeight);
-    }
 
-    void splitterKeepsBothPanes()
-    {
-        Fixture f;
-        f.open();
         f.window->resize(700, 400);
-        f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         auto* splitter = f.window->findChild<QSplitter*>();
         QCOMPARE(splitter->handle(1)->objectName(), u"imgSplitter"_s);
-        QCOMPARE(f.window->minimumWidth(), 200);
         splitter->setSizes({10, 1000});
         QTRY_VERIFY(f.tree()->width() >= 100);
         splitter->setSizes({1000, 10});
         QTRY_VERIFY(f.list()->width() >= 90);
         QVERIFY(f.tree()->width() >= 100);
         // The titles follow the panes.
-        QTRY_COMPARE(control<QLabel>(f.window.get(), u"lblTitle_0"_s)->width(), f.tree()->width());
-        QCOMPARE(control<QLabel>(f.window.get(), u"lblTitle_1"_s)->x(), f.list()->x());
-    }
-
-    // Without a stored splitter position the tree leaves the list the room for its last column.
-    void listShowsEveryColumnAtFirst()
-    {
-        storePlacement("MainWidth", "12000");
-        Fixture f;
-        f.open(true);
-        f.select(f.t.sales);
-        QTRY_VERIFY(f.list()->header()->length() <= f.list()->viewport()->width());
-        QVERIFY(f.tree()->width() > 150);
+        QTRY_COMPARE(f.find("lblTitle_0")->width(), f.tree()->width());
+        QCOMPARE(f.find("lblTitle_1")->x(), f.list()->x());
     }
 
     void placementIsStoredUnlessMinimised()
     {
-        storePlacement("MainLeft", "1500");
-        storePlacement("MainTop", "1200");
-        storePlacement("MainWidth", "9000");
-        storePlacement("MainHeight", "6000");
+        const char* keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+        const char* twips[] = {"1500", "1200", "9000", "6000"};
+        for (int i = 0; i < 4; ++i) {
+            storePlacement(keys[i], twips[i]);
+        }
+        const auto placement = [&] {
+            QStringList stored;
+            for (const char* key : keys) {
+                stored << GetSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(key));
+            }
+            return stored;
+        };
+        const QStringList stored{u"600"_s, u"450"_s, u"7500"_s, u"4500"_s};
         {
             Fixture f;
             f.open();
-            QCOMPARE(f.window->pos(), QPoint(100, 80));
-            QCOMPARE(f.window->size(), QSize(600, 400));
-            f.window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+            QCOMPARE(QRect(f.window->pos(), f.window->size()), QRect(100, 80, 600, 400));
             f.window->move(40, 30);
             f.window->resize(500, 300);
             QTRY_COMPARE(f.window->size(), QSize(500, 300));
             f.window->close();
         }
-        const QStringList stored{u"600"_s, u"450"_s, u"7500"_s, u"4500"_s};
-        const auto placement = [] {
-            return QStringList{storedPlacement("MainLeft"), storedPlacement("MainTop"),
-                               storedPlacement("MainWidth"), storedPlacement("MainHeight")};
-        };
         QCOMPARE(placement(), stored);
         {
             Fixture f;
-            f.open(true);
+            f.open();
             f.window->move(10, 10);
             f.window->showMinimized();
             QTRY_VERIFY(f.window->isMinimized());
@@ -735,11 +675,13 @@ private slots:
         QCOMPARE(f.open().width(), 200);
     }
 
-    void helpContents()
+    // Without its pages the help says so; the help folder of the build holds the contents page,
+    // which links every window's page, and F1 opens the page of the window.
+    void help()
     {
         Fixture f;
-        QTemporaryDir folder;
-        Help::setFolder(folder.path());
+        QTemporaryDir empty;
+        Help::setFolder(empty.path());
         QList<QUrl> opened;
         Help::setOpener([&](const QUrl& url) {
             opened << url;
@@ -754,30 +696,12 @@ private slots:
         const QString missing =
             u"ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"_s;
         f.trigger("mnuHelpContents");
-        QCOMPARE(Messages::last().text, missing);
-        QCOMPARE(Messages::last().icon, Messages::Information);
+        COMPARE_LAST_MESSAGE(u"VORNA"_s, missing, Messages::Information);
         Messages::clearShown();
         QTest::keyClick(f.window.get(), Qt::Key_F1);
         QCOMPARE(Messages::last().text, missing);
         QVERIFY(opened.isEmpty());
 
-        for (const char* name : {"10.html", "index.html"}) {
-            QFile page(folder.filePath(QString::fromLatin1(name)));
-            QVERIFY(page.open(QIODevice::WriteOnly));
-        }
-        Messages::clearShown();
-        f.trigger("mnuHelpContents");
-        f.trigger("mnuOpenHP");
-        QTest::keyClick(f.window.get(), Qt::Key_F1);
-        QVERIFY(Messages::shown().isEmpty());
-        const QUrl index = QUrl::fromLocalFile(folder.filePath(u"index.html"_s));
-        QCOMPARE(opened, (QList<QUrl>{index, index, QUrl::fromLocalFile(folder.filePath(u"10.html"_s))}));
-        QCOMPARE(Help::topic(f.window.get()), 10);
-    }
-
-    // The help folder of the build holds the contents page and every window's page.
-    void helpPagesShipWithTheProgram()
-    {
         const QDir help(QCoreApplication::applicationDirPath() + u"/help"_s);
         QFile index(help.filePath(u"index.html"_s));
         QVERIFY(index.open(QIODevice::ReadOnly));
@@ -787,6 +711,15 @@ private slots:
             const QString page = u"%1.html"_s.arg(topic);
             QVERIFY2(text.contains(u"href=\""_s + page + u"\""_s) && help.exists(page), qPrintable(page));
         }
+        Help::setFolder(help.path());
+        Messages::clearShown();
+        f.trigger("mnuHelpContents");
+        f.trigger("mnuOpenHP");
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QVERIFY(Messages::shown().isEmpty());
+        const QUrl contents = QUrl::fromLocalFile(index.fileName());
+        QCOMPARE(opened, (QList<QUrl>{contents, contents, QUrl::fromLocalFile(help.filePath(u"10.html"_s))}));
+        QCOMPARE(Help::topic(f.window.get()), 10);
     }
 
     void unreadablePolicyStopsTheStart()
@@ -796,35 +729,13 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(PolicyError, f.open());
     }
 
-    void databaseErrorIsReportedNotThrown()
-    {
-        Fixture f;
-        bool opened = false;
-        RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
-        f.open();
-        f.select(f.t.sales);
-        StatementLog log;
-        log.failOn(u"FROM TFUNCTION WHERE NPROJECT"_s, true);
-        clickHeader(f.list(), 9);
-        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-        QVERIFY(Messages::last().text.startsWith(u"injected failure\nSELECT NFUNCTION, CVALID"_s));
-        // The list keeps what it showed.
-        QCOMPARE(f.list()->topLevelItemCount(), 4);
-
-        // Another project whose functions cannot be read: the rows of the previous one go, so
-        // that none of them is opened as a function of this project.
-        f.list()->setCurrentItem(f.rowOf(f.t.order));
-        Messages::clearShown();
-        f.select(f.t.billing);
-        QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-        QCOMPARE(f.list()->topLevelItemCount(), 0);
-        QCOMPARE(f.state->CurFunction, 0);
-        f.trigger("FU");
-        QVERIFY(!opened);
-        QCOMPARE(Messages::last().text, u"機能項目が選択されていません。"_s);
-    }
-
 private:
+    static void cleanupEditors()
+    {
+        for (const Editor e : kAllEditors) {
+            RegisterEditor(e, nullptr);
+        }
+    }
     std::unique_ptr<TestEnvironment> m_env;
 };
 
