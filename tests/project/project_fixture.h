@@ -113,3 +113,28 @@ inline QString snapshot(DbConnection& connection)
     }
     return lines.join(QLatin1Char('\n'));
 }
+
+// The boxes of a row of the member list (tab 1) or of the expense list (tab 5): a name combo, a
+// kind combo and three figures.
+const QStringList kMemberBoxes{"cmbMember", "cmbMKind", "txtMembPri", "txtMembOccu", "txtIndirect"};
+const QStringList kExpenseBoxes{"cmbItem", "cmbBuy", "txtApiece", "txtNum", "txtDiscP"};
+
+// Fills a row's boxes the way a user does and presses one of the row buttons. A name is picked
+// from the list, or typed when it starts with '>'; an empty name or kind leaves its combo alone.
+inline void enterRow(QWidget* e, const QStringList& boxes, const QStringList& values, const QString& button)
+{
+    auto* name = control<QComboBox>(e, boxes.at(0));
+    const QString& text = values.at(0);
+    if (text.startsWith(QLatin1Char('>'))) {
+        typeName(name, text.mid(1));
+    } else if (!text.isEmpty()) {
+        pick(name, text);
+    }
+    if (!values.at(1).isEmpty()) {
+        pick(control<QComboBox>(e, boxes.at(1)), values.at(1));
+    }
+    for (int i = 2; i < 5; ++i) {
+        setText(e, boxes.at(i), values.at(i));
+    }
+    clickButton(e, button);
+}

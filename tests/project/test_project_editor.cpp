@@ -10,18 +10,8 @@
 namespace {
 
 const QString kTop = u"ミナト物流 配送管理システム再構築"_s;
-const QString kOrders = u"受注・出荷管理サブシステム"_s;
-const QString kStock = u"倉庫在庫管理サブシステム"_s;
-const QString kHandy = u"ハンディターミナル連携"_s;
-
-QStringList comboTexts(const QComboBox* combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) {
-        texts << combo->itemText(i);
-    }
-    return texts;
-}
+const QString kOrders = kTop + u" - 受注・出荷管理サブシステム"_s;
+const QString kStock = kTop + u" - 倉庫在庫管理サブシステム"_s;
 
 // A second price kind whose member-kind prices are twice those of the first.
 void addExpressPriceKind(DbConnection& c)
@@ -53,61 +43,51 @@ private slots:
         ClearDivisionCache();
     }
 
-    void parentProposal_data()
+    // A new project starts under the parent proposed, shown with its path; a project cannot be
+    // put under itself or one of its descendants (project 5 is put under 4 here).
+    void parentCombo_data()
     {
-        addColumns<int, QString>({"proposed", "shown"});
-        QTest::newRow("root selected in the tree") << 0 << u"ROOT"_s;
-        QTest::newRow("top-level project") << 1 << kTop;
-        QTest::newRow("sub-project shows its path") << 3 << kTop + u" - "_s + kStock;
-        QTest::newRow("sub-sub-project") << 4 << kTop + u" - "_s + kStock + u" - "_s + kHandy;
+        addColumns<int, int, QString, QStringList>({"project", "proposed", "shown", "entries"});
+        const QString handy = kStock + u" - ハンディターミナル連携"_s;
+        const QStringList all{"ROOT", kTop, kOrders, kStock, handy, handy + u" - 通信検証"_s};
+        QTest::newRow("new under the root") << 0 << 0 << u"ROOT"_s << all;
+        QTest::newRow("new under a sub-sub-project") << 0 << 4 << handy << all;
+        QTest::newRow("top level with four descendants") << 1 << 0 << u"ROOT"_s << QStringList{"ROOT"};
+        QTest::newRow("with a sub-project") << 3 << 1 << kTop << QStringList{"ROOT", kTop, kOrders};
+        QTest::newRow("with a child") << 4 << 3 << kStock << QStringList{"ROOT", kTop, kOrders, kStock};
     }
-    void parentProposal()
+    void parentCombo()
     {
+        QFETCH(int, project);
         QFETCH(int, proposed);
         QFETCH(QString, shown);
-        m_f.editor = openNewProject(state(), proposed);
+        QFETCH(QStringList, entries);
+        ExecSql(state().conn(), u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "
+                                u"VALUES (4, '通信検証', 1, 2, 1)"_s);
+        m_f.editor = project == 0 ? openNewProject(state(), proposed) : openProject(state(), project);
         auto* parent = control<QComboBox>(m_f.editor.get(), "cmbParProj");
         QCOMPARE(parent->currentText(), shown);
         QCOMPARE(ComboKey(parent), proposed);
-        QCOMPARE(parent->count(), 5);
-        QCOMPARE(state().CurProject, 0);
-    }
-
-    void parentListLeavesOutDescendants_data()
-    {
-        addColumns<int, QStringList>({"project", "entries"});
-        QTest::newRow("top level with three descendants") << 1 << QStringList{"ROOT"};
-        QTest::newRow("project with a sub-project")
-            << 3 << QStringList{"ROOT", kTop, kTop + u" - "_s + kOrders};
-        QTest::newRow("leaf") << 4
-                              << QStringList{"ROOT", kTop, kTop + u" - "_s + kOrders,
-                                             kTop + u" - "_s + kStock};
-    }
-    void parentListLeavesOutDescendants()
-    {
-        QFETCH(int, project);
-        QFETCH(QStringList, entries);
-        // A deeper tree: 5 under 4 under 3.
-        ExecSql(state().conn(), u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "
-                                u"VALUES (4, '通信検証', 1, 2, 1)"_s);
-        m_f.editor = openProject(state(), project);
-        QCOMPARE(comboTexts(control<QComboBox>(m_f.editor.get(), "cmbParProj")), entries);
+        QStringList listed;
+        for (int i = 0; i < parent->count(); ++i) {
+            listed << parent->itemText(i);
+        }
+        QCOMPARE(listed, entries);
+        QCOMPARE(state().CurProject, project);
     }
 
     void loadsTheProject()
     {
         QWidget* e = m_f.open(2, 0);
-        QCOMPARE(e->windowTitle(), u"プロジェクト編集"_s);
-        QCOMPARE(e->objectName(), u"frmProj"_s);
         QVERIFY(control<QPushButton>(e, "cmdDel")->isEnabled());
         // The summary strip: members 6,500x80 + 5,500x160 + 4,800x230 + 3,500x300 + 3,000x120.
         QCOMPARE(texts(e, {"cmdOK", "cmbParProj", "txtPName", "cmbEndCust", "cmbContCust", "cmbPriKind",
                            "txtBase", "txtPrice", "txtOutLine", "lblPerExp", "lblExpense_0", "lblExpense_1",
                            "lblContract", "lblDelPri", "txtDate_0", "txtDate_7", "lblDate_3"}),
-                 (QStringList{u"更新保存"_s, kTop, kOrders, u"株式会社ミナト物流"_s,
-                              u"東和システム株式会社"_s, u"標準単価"_s, u"100,000"_s, u"7,970,000"_s,
-                              u"受注入力、出荷指示、返品受付。"_s, u"3,914,000"_s, u"300,000"_s, u"365,000"_s,
-                              u"967,000"_s, u"1,256,000"_s, u"2025/04/07"_s, u"2025/11/04"_s, u"製造"_s}));
+                 (QStringList{"更新保存", kTop, "受注・出荷管理サブシステム", "株式会社ミナト物流",
+                              "東和システム株式会社", "標準単価", "100,000", "7,970,000",
+                              "受注入力、出荷指示、返品受付。", "3,914,000", "300,000", "365,000", "967,000",
+                              "1,256,000", "2025/04/07", "2025/11/04", "製造"}));
         QVERIFY(!control<QLineEdit>(e, "txtDate_8")->isVisibleTo(e));
         const QuoteSettings& q = state().ProjQuote;
         QVERIFY(q.Base && q.Work && q.Opt && q.Deliv && !q.Expe0 && q.Expe1);
@@ -125,12 +105,9 @@ private slots:
         QCOMPARE(control<QComboBox>(e, "cmbContCust")->currentIndex(), -1);
         QCOMPARE(texts(e, {"cmdOK", "cmbPriKind", "txtBase", "txtDate_0", "txtDate_1", "txtDate_7",
                            "lblPerExp", "lblContract"}),
-                 (QStringList{u"新規保存"_s, u"標準単価"_s, u"100,000"_s,
-                              QDate::currentDate().toString(u"yyyy/MM/dd"_s), QString(), QString(), u"0"_s,
-                              u"0"_s}));
+                 (QStringList{"新規保存", "標準単価", "100,000",
+                              QDate::currentDate().toString(u"yyyy/MM/dd"_s), "", "", "0", "0"}));
         QCOMPARE(control<QTreeWidget>(e, "lvwMList")->topLevelItemCount(), 0);
-        QCOMPARE(control<QTreeWidget>(e, "lvwMList")->columnCount(), 5);
-        QCOMPARE(control<QTreeWidget>(e, "lvwEList")->columnCount(), 6);
         const QuoteSettings& q = state().ProjQuote;
         QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe1);
         QVERIFY(!q.Expe0); // own-company expenses start unticked whatever the policy says
@@ -140,18 +117,22 @@ private slots:
     void tabsAndHelpTopics()
     {
         QWidget* e = m_f.open(2, 0);
+        QCOMPARE(e->objectName(), u"frmProj"_s);
+        QCOMPARE(e->windowTitle(), u"プロジェクト編集"_s);
         auto* tabs = control<QTabWidget>(e, "tbsOptions");
-        const QStringList captions{"基本情報", "メンバ", "日程", "契約", "納品物", "経費"};
-        const QStringList keys{"PrjBase", "PrjMember", "PrjDate2", "PrjContract", "PrjDeliv", "PrjExpense"};
-        const QStringList tips{"プロジェクトの基本情報", "作業メンバの選択", "プロジェクトの大工程",
-                               "顧客との合意事項",       "納品する生産物",   "開発の前提となる購入品"};
-        QCOMPARE(tabs->count(), 6);
-        for (int i = 0; i < 6; ++i) {
-            QCOMPARE(tabs->tabText(i), captions.at(i));
-            QCOMPARE(tabs->tabBar()->tabData(i).toString(), keys.at(i));
-            QCOMPARE(tabs->tabToolTip(i), tips.at(i));
-            QCOMPARE(tabs->widget(i)->objectName(), u"picOptions_%1"_s.arg(i));
+        const QList<QStringList> pages = {{"基本情報", "PrjBase", "プロジェクトの基本情報"},
+                                          {"メンバ", "PrjMember", "作業メンバの選択"},
+                                          {"日程", "PrjDate2", "プロジェクトの大工程"},
+                                          {"契約", "PrjContract", "顧客との合意事項"},
+                                          {"納品物", "PrjDeliv", "納品する生産物"},
+                                          {"経費", "PrjExpense", "開発の前提となる購入品"}};
+        QCOMPARE(tabs->count(), pages.size());
+        for (int i = 0; i < pages.size(); ++i) {
             tabs->setCurrentIndex(i);
+            QCOMPARE(
+                (QStringList{tabs->tabText(i), tabs->tabBar()->tabData(i).toString(), tabs->tabToolTip(i)}),
+                pages.at(i));
+            QCOMPARE(tabs->widget(i)->objectName(), u"picOptions_%1"_s.arg(i));
             QCOMPARE(Help::topic(e), 34 + 2 * i);
         }
         // Ctrl+Tab from the last tab wraps to the first.
@@ -161,10 +142,10 @@ private slots:
         QCOMPARE(tabs->currentIndex(), 1);
     }
 
+    // A refused save changes nothing and brings the page with the refused box to the front.
     void refusedSave_data()
     {
-        addColumns<QString, QString>({"fault", "message"});
-        QTest::addColumn<int>("page"); // the page with the refused box comes to the front
+        addColumns<QString, QString, int>({"fault", "message", "page"});
         QTest::newRow("no name") << u"name"_s << u"プロジェクト名称は必須入力です。"_s << 0;
         QTest::newRow("no end customer") << u"end"_s << u"最終顧客は必須入力です。"_s << 0;
         QTest::newRow("no contract customer") << u"contract"_s << u"契約顧客は必須入力です。"_s << 0;
@@ -178,8 +159,7 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QString, message);
         QFETCH(int, page);
-        m_f.editor = openNewProject(state(), 1);
-        QWidget* e = m_f.editor.get();
+        QWidget* e = m_f.open(0, 2);
         setText(e, "txtPName", fault == u"name"_s ? QString() : u"新規"_s);
         if (fault != u"end"_s) {
             pick(control<QComboBox>(e, "cmbEndCust"), u"株式会社ミナト物流"_s);
@@ -189,17 +169,16 @@ private slots:
         }
         setText(e, fault == u"option"_s ? "txtMaintePri" : "txtPrice",
                 fault == u"price"_s || fault == u"option"_s ? u"-"_s : u"0"_s);
-        showTab(e, 2);
         const QString before = snapshot(state().conn());
-        control<QPushButton>(e, "cmdOK")->click();
+        clickButton(e, "cmdOK");
         QVERIFY(e->isVisible());
-        QCOMPARE(Messages::last().title, u"入力確認"_s);
-        QCOMPARE(Messages::last().text, message);
+        COMPARE_LAST_MESSAGE(u"入力確認"_s, message, Messages::Information);
         QCOMPARE(snapshot(state().conn()), before);
         QCOMPARE(state().CurProject, 0);
         QCOMPARE(control<QTabWidget>(e, "tbsOptions")->currentIndex(), page);
     }
 
+    // Leaving the contract customer proposes it as the end customer when none is chosen.
     void contractCustomerProposesEndCustomer_data()
     {
         addColumns<QString, QString, QString>({"contract", "endBefore", "endAfter"});
@@ -228,31 +207,28 @@ private slots:
         QCOMPARE(controlText(e, "cmbEndCust"), endAfter);
     }
 
-    void priceKindSetsTheBaseFee()
-    {
-        addExpressPriceKind(state().conn());
-        QWidget* e = m_f.open(0, 0);
-        QCOMPARE(controlText(e, "txtBase"), u"100,000"_s);
-        pick(control<QComboBox>(e, "cmbPriKind"), u"特急単価"_s);
-        QCOMPARE(controlText(e, "txtBase"), u"250,000"_s);
-    }
-
-    // The prices of the project's functions follow a new price kind only in member-assignment
+    // A new price kind brings its base fee. The prices of the project's functions follow a new
+    // price kind, or a new job kind of a member with assigned work, only in member-assignment
     // mode and only when a function has a price.
-    void priceKindChange_data()
+    void recalculation_data()
     {
-        addColumns<int, bool, bool, bool>({"project", "charge", "zeroPrices", "recalculated"});
-        QTest::newRow("priced functions") << 2 << true << false << true;
-        QTest::newRow("per-process mode") << 2 << false << false << false;
-        QTest::newRow("every price 0") << 2 << true << true << false;
-        QTest::newRow("no functions") << 4 << true << false << false;
+        addColumns<int, bool, bool, bool, QString>({"project", "jobKind", "charge", "zeroPrices", "reason"});
+        const QString kind = u"価格種別が変更されました。"_s;
+        const QString job = u"作業メンバの職種が変更されました。"_s;
+        QTest::newRow("price kind, priced functions") << 2 << false << true << false << kind;
+        QTest::newRow("price kind, per-process mode") << 2 << false << false << false << QString();
+        QTest::newRow("price kind, every price 0") << 2 << false << true << true << QString();
+        QTest::newRow("price kind, no functions") << 4 << false << true << false << QString();
+        QTest::newRow("job kind") << 2 << true << true << false << job;
+        QTest::newRow("job kind, per-process mode") << 2 << true << false << false << QString();
     }
-    void priceKindChange()
+    void recalculation()
     {
         QFETCH(int, project);
+        QFETCH(bool, jobKind);
         QFETCH(bool, charge);
         QFETCH(bool, zeroPrices);
-        QFETCH(bool, recalculated);
+        QFETCH(QString, reason);
         DbConnection& c = state().conn();
         addExpressPriceKind(c);
         if (zeroPrices) {
@@ -260,51 +236,27 @@ private slots:
         }
         state().policy.Charge = charge;
         const double before = functionPriceSum(c, project);
-        QWidget* e = m_f.open(project, 0);
-        pick(control<QComboBox>(e, "cmbPriKind"), u"特急単価"_s);
-        control<QPushButton>(e, "cmdOK")->click();
-        QCOMPARE(m_f.editor->result(), int(QDialog::Accepted));
-        QCOMPARE(state().CurPriKind, 2);
-        QCOMPARE(state().PricesChanged, recalculated);
-        QVERIFY(!state().Updated);
-        if (recalculated) {
-            COMPARE_LAST_MESSAGE(u"確認"_s, u"価格種別が変更されました。\n価格の再計算を行います。"_s,
-                                 Messages::Information);
-            QVERIFY(functionPriceSum(c, project) > before * 1.9);
+        QWidget* e = m_f.open(project, jobKind ? 1 : 0);
+        if (jobKind) {
+            clickRow(control<QTreeWidget>(e, "lvwMList"), 2); // 高橋 翔, SE, with assigned work
+            pick(control<QComboBox>(e, "cmbMKind"), u"PM"_s);
+            clickButton(e, "cmdMembUp");
         } else {
+            pick(control<QComboBox>(e, "cmbPriKind"), u"特急単価"_s);
+            QCOMPARE(controlText(e, "txtBase"), u"250,000"_s);
+        }
+        clickButton(e, "cmdOK");
+        QCOMPARE(m_f.editor->result(), int(QDialog::Accepted));
+        QCOMPARE(state().CurPriKind, jobKind ? 1 : 2);
+        QCOMPARE(state().PricesChanged, !reason.isEmpty());
+        QVERIFY(!state().Updated);
+        if (reason.isEmpty()) {
             QVERIFY(Messages::shown().isEmpty());
             QCOMPARE(functionPriceSum(c, project), before);
-        }
-    }
-
-    void jobKindChangeOfAssignedMember_data()
-    {
-        QTest::addColumn<bool>("charge");
-        QTest::newRow("member-assignment mode") << true;
-        QTest::newRow("per-process mode") << false;
-    }
-    void jobKindChangeOfAssignedMember()
-    {
-        QFETCH(bool, charge);
-        DbConnection& c = state().conn();
-        state().policy.Charge = charge;
-        const double before = functionPriceSum(c, 2);
-        QWidget* e = m_f.open(2, 1);
-        clickRow(control<QTreeWidget>(e, "lvwMList"), 2); // 高橋 翔, SE, with assigned work
-        pick(control<QComboBox>(e, "cmbMKind"), u"PM"_s);
-        clickButton(e, "cmdMembUp");
-        control<QPushButton>(e, "cmdOK")->click();
-        QCOMPARE(m_f.editor->result(), int(QDialog::Accepted));
-        QCOMPARE(scalar(c, u"SELECT NMKIND AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 3"_s).toInt(),
-                 1);
-        QCOMPARE(state().PricesChanged, charge);
-        if (charge) {
-            COMPARE_LAST_MESSAGE(u"確認"_s, u"作業メンバの職種が変更されました。\n価格の再計算を行います。"_s,
-                                 Messages::Information);
-            // 80 hours of SE work at 7,500 became PM work at 10,000 (function 1, x1.1).
-            QVERIFY(functionPriceSum(c, 2) > before);
         } else {
-            QCOMPARE(functionPriceSum(c, 2), before);
+            COMPARE_LAST_MESSAGE(u"確認"_s, reason + u"\n価格の再計算を行います。"_s, Messages::Information);
+            // Twice the unit prices; or 80 hours of SE work at 7,500 became PM work at 10,000.
+            QVERIFY(functionPriceSum(c, project) > before * (jobKind ? 1.0 : 1.9));
         }
     }
 
@@ -325,10 +277,8 @@ private slots:
         QWidget* e = m_f.open(project, 0);
         setText(e, "txtPName", u"変更"_s);
         const QString before = snapshot(state().conn());
-        if (ask) {
-            Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
-        }
-        control<QPushButton>(e, "cmdCancel")->click();
+        Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        clickButton(e, "cmdCancel");
         if (ask) {
             COMPARE_LAST_MESSAGE(u"確認"_s,
                                  (project == 0 ? u"保存せずに終了します。"_s : u"変更せずに終了します。"_s) +

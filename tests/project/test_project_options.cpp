@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDate>
-#include <QFocusEvent>
 
 namespace {
 
@@ -13,26 +12,16 @@ namespace {
 // the price given, and one on hold that must not count.
 void setWorkTotal(DbConnection& c, double price)
 {
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
-                   "NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (4, '1', 1, 2, 2, 2, 2, 1, '計測', 0, 100, "
-                   "%1, %1)")
-                   .arg(price, 0, 'f', 0));
-    ExecSql(c, QStringLiteral(
-                   "INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
-                   "NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (4, NULL, 1, 2, 2, 2, 2, 1, '保留', 0, 10, "
-                   "999999, 999999)"));
-}
-
-void clearDates(QWidget* e)
-{
-    for (int i = 0; i < 8; ++i) {
-        control<QLineEdit>(e, u"txtDate_%1"_s.arg(i))->clear();
-    }
+    const QString sql =
+        u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
+        u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (4, %1, 1, 2, 2, 2, 2, 1, %2, 0, 100, %3, %3)"_s;
+    ExecSql(c, sql.arg(u"'1'"_s, u"'計測'"_s, QString::number(price, 'f', 0)));
+    ExecSql(c, sql.arg(u"NULL"_s, u"'保留'"_s, u"999999"_s));
 }
 
 } // namespace
 
+// The contract, deliverable and schedule tabs of the project editor.
 class TestProjectOptions : public QObject {
     Q_OBJECT
 private slots:
@@ -43,78 +32,65 @@ private slots:
         ClearDivisionCache();
     }
 
-    void contractOptionsLoad()
+    // A new project starts at the first level of every option and has no work to propose from.
+    void newProjectOptions()
     {
-        QWidget* e = open(2, 3);
-        QCOMPARE(texts(e, {"cmbFlaw", "txtFlaw", "txtFlawPri", "cmbMeet", "txtContOpt_0"}),
-                 (QStringList{u"1年"_s, u"検収後1年"_s, u"264,000"_s, u"月1回"_s, u"データ移行支援"_s}));
-        QVERIFY(control<QLineEdit>(e, "txtOptPri_0")->isEnabled());
-        QVERIFY(!control<QLineEdit>(e, "txtOptPri_1")->isEnabled());
-        QVERIFY(!control<QLineEdit>(e, "txtOpt_1")->isEnabled());
-        QCOMPARE(controlText(e, "txtOptPri_1"), u"0"_s);
-        QCOMPARE(controlText(e, "lblContract"), u"967,000"_s);
-    }
-
-    void newProjectDefaults()
-    {
+        setWorkTotal(conn(), 1000000);
         QWidget* e = open(0, 3);
         for (const char* name : {"cmbWrite", "cmbFlaw", "cmbInst", "cmbMainte", "cmbEducat"}) {
-            QCOMPARE(control<QComboBox>(e, QString::fromLatin1(name))->currentIndex(), 0);
+            QCOMPARE(control<QComboBox>(e, name)->currentIndex(), 0);
         }
         QCOMPARE(controlText(e, "cmbMeet"), u"月1回"_s);
-        for (const char* name :
-             {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMaintePri", "txtEducatPri", "txtMeetPri"}) {
-            auto* box = control<QLineEdit>(e, QString::fromLatin1(name));
-            QCOMPARE(box->text(), u"0"_s);
-            QVERIFY(box->alignment() & Qt::AlignRight);
-        }
+        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
+        clickButton(e, "cmdContract");
+        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMaintePri", "txtEducatPri",
+                           "txtMeetPri"}),
+                 QStringList(6, u"0"_s));
     }
 
     // A free option counts and is saved only while it has a name.
     void freeOptions()
     {
         QWidget* e = open(4, 3);
-        auto* name = control<QLineEdit>(e, "txtContOpt_1");
         auto* price = control<QLineEdit>(e, "txtOptPri_1");
         QVERIFY(!price->isEnabled());
-        name->setText(u"データ移行"_s);
+        setText(e, "txtContOpt_1", u"データ移行"_s);
         QVERIFY(price->isEnabled());
         QVERIFY(control<QLineEdit>(e, "txtOpt_1")->isEnabled());
         price->setText(u"12,000"_s);
         QCOMPARE(controlText(e, "lblContract"), u"12,000"_s);
-        name->clear();
+        setText(e, "txtContOpt_1", QString());
         QVERIFY(!price->isEnabled());
         QCOMPARE(price->text(), u"12,000"_s);
         QCOMPARE(controlText(e, "lblContract"), u"0"_s);
         clickButton(e, "cmdOK");
-        QCOMPARE(rowCount(m_f.state->conn(), u"TCONTRACT"_s, u"NPROJECT = 4"_s), 6);
+        QCOMPARE(rowCount(conn(), u"TCONTRACT"_s, u"NPROJECT = 4"_s), 6);
     }
 
+    // The proposal prices copyright and warranty by their levels' coefficients on the work, and
+    // meetings by the months of the schedule; a free option keeps its price.
     void contractProposal_data()
     {
-        addColumns<QString, QString, QStringList, QString, QString, QString>(
-            {"write", "flaw", "dates", "writePrice", "flawPrice", "meetPrice"});
+        addColumns<QString, QString, QStringList, QStringList>({"write", "flaw", "dates", "prices"});
         const QStringList span{"2003/04/15", "2003/06/30", "2003/09/01"};
         QTest::newRow("1.10 and 1.05 on 1,234,567, five months")
-            << u"顧客譲渡"_s << u"1年"_s << span << u"123,000"_s << u"61,000"_s << u"100,000"_s;
+            << u"顧客譲渡"_s << u"1年"_s << span << QStringList{"123,000", "61,000", "100,000"};
         QTest::newRow("default levels, one date")
-            << u"当社保有"_s << u"6ヶ月"_s << QStringList{"2003/04/15"} << u"0"_s << u"0"_s << u"0"_s;
+            << u"当社保有"_s << u"6ヶ月"_s << QStringList{"2003/04/15"} << QStringList{"0", "0", "0"};
         QTest::newRow("no valid date") << u"共有"_s << u"2年"_s << QStringList{"2003/02/30", ""}
-                                       << u"61,000"_s << u"123,000"_s << u"0"_s;
+                                       << QStringList{"61,000", "123,000", "0"};
     }
     void contractProposal()
     {
         QFETCH(QString, write);
         QFETCH(QString, flaw);
         QFETCH(QStringList, dates);
-        QFETCH(QString, writePrice);
-        QFETCH(QString, flawPrice);
-        QFETCH(QString, meetPrice);
-        setWorkTotal(m_f.state->conn(), 1234567);
+        QFETCH(QStringList, prices);
+        setWorkTotal(conn(), 1234567);
         QWidget* e = open(4, 2);
-        clearDates(e);
-        for (int i = 0; i < dates.size(); ++i) {
-            control<QLineEdit>(e, u"txtDate_%1"_s.arg(i * 3))->setText(dates.at(i));
+        for (int i = 0; i < 8; ++i) {
+            setText(e, u"txtDate_%1"_s.arg(i),
+                    i % 3 == 0 && i / 3 < dates.size() ? dates.at(i / 3) : QString());
         }
         showTab(e, 3);
         pick(control<QComboBox>(e, "cmbWrite"), write);
@@ -123,65 +99,42 @@ private slots:
         setText(e, "txtOptPri_0", u"7"_s);
         clickButton(e, "cmdContract");
         QVERIFY(Messages::shown().isEmpty()); // every price was 0: nothing to overwrite
-        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMeetPri", "txtOptPri_0"}),
-                 (QStringList{writePrice, flawPrice, u"0"_s, meetPrice, u"7"_s}));
-        const double total = NumberOrZero(writePrice) + NumberOrZero(flawPrice) + NumberOrZero(meetPrice) + 7;
+        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtMeetPri", "txtInstPri", "txtOptPri_0"}),
+                 (prices + QStringList{"0", "7"}));
+        double total = 7;
+        for (const QString& price : prices) {
+            total += NumberOrZero(price);
+        }
         QCOMPARE(controlText(e, "lblContract"), FormatAmount(total));
     }
 
     void proposalAsksBeforeOverwriting_data()
     {
-        addColumns<QString, QString>({"button", "box"});
-        QTest::newRow("contract") << u"cmdContract"_s << u"txtWritePri"_s;
-        QTest::newRow("deliverables") << u"cmdDeliv"_s << u"txtDelPri_0"_s;
+        addColumns<QString, QString, QString>({"button", "box", "proposed"});
+        QTest::newRow("contract") << u"cmdContract"_s << u"txtWritePri"_s << u"100,000"_s;
+        QTest::newRow("deliverables") << u"cmdDeliv"_s << u"txtDelPri_0"_s << u"30,000"_s;
     }
     void proposalAsksBeforeOverwriting()
     {
         QFETCH(QString, button);
         QFETCH(QString, box);
-        setWorkTotal(m_f.state->conn(), 1000000);
-        QWidget* e = open(4, button == QLatin1String("cmdContract") ? 3 : 4);
+        QFETCH(QString, proposed);
+        setWorkTotal(conn(), 1000000);
+        QWidget* e = open(4, button == u"cmdContract"_s ? 3 : 4);
         pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
-        control<QLineEdit>(e, box)->setText(u"5,000"_s);
+        setText(e, box, u"5,000"_s);
         Messages::setNextAnswer(QMessageBox::Cancel);
         clickButton(e, button);
         COMPARE_LAST_MESSAGE(u"確認"_s, u"設定済みの価格を上書きします。よろしいですか？"_s,
                              Messages::Question);
-        QCOMPARE(control<QLineEdit>(e, box)->text(), u"5,000"_s);
+        QCOMPARE(controlText(e, box), u"5,000"_s);
         Messages::setNextAnswer(QMessageBox::Ok);
         clickButton(e, button);
-        QCOMPARE(control<QLineEdit>(e, box)->text(),
-                 box == QLatin1String("txtWritePri") ? u"100,000"_s : u"30,000"_s);
+        QCOMPARE(controlText(e, box), proposed);
     }
 
-    void newProjectProposesFromNoWork()
-    {
-        setWorkTotal(m_f.state->conn(), 1000000);
-        QWidget* e = open(0, 3);
-        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
-        clickButton(e, "cmdContract");
-        QCOMPARE(controlText(e, "txtWritePri"), u"0"_s);
-    }
-
-    void deliverablesLoad()
-    {
-        QWidget* e = open(2, 4);
-        QCOMPARE(controlText(e, "lblDeliv_0"), u"要件定義書"_s);
-        QVERIFY(control<QCheckBox>(e, "chkDeliv_0")->isChecked());
-        QVERIFY(!control<QCheckBox>(e, "chkFmt_0")->isChecked());
-        QVERIFY(control<QCheckBox>(e, "chkFmt_1")->isChecked());
-        QVERIFY(!control<QCheckBox>(e, "chkFmt_2")->isEnabled());
-        QCOMPARE(controlText(e, "txtDelPri_1"), u"422,000"_s);
-        QVERIFY(!control<QLineEdit>(e, "txtDeliv_0")->isVisible());
-        QVERIFY(!control<QLabel>(e, "lblDeliv_8")->isVisible());
-        QVERIFY(!control<QCheckBox>(e, "chkDeliv_8")->isVisible());
-        QCOMPARE(controlText(e, "txtDeliv_8"), u"データ移行手順書"_s);
-        QCOMPARE(controlText(e, "txtDelPri_8"), u"150,000"_s);
-        QVERIFY(!control<QLineEdit>(e, "txtDelPri_9")->isEnabled());
-        QCOMPARE(controlText(e, "lblDelPri"), u"1,256,000"_s);
-    }
-
+    // The format mark counts only for a delivered row; a free row counts only with a name.
     void deliverableRows()
     {
         QWidget* e = open(4, 4);
@@ -194,24 +147,19 @@ private slots:
         delivered->click();
         QVERIFY(!format->isEnabled());
         QVERIFY(format->isChecked()); // the mark stays
-        auto* name = control<QLineEdit>(e, "txtDeliv_10");
-        auto* price = control<QLineEdit>(e, "txtDelPri_10");
-        price->setText(u"9,000"_s);
+        setText(e, "txtDelPri_10", u"9,000"_s);
         QCOMPARE(controlText(e, "lblDelPri"), u"0"_s);
-        name->setText(u"移行手順書"_s);
-        QVERIFY(price->isEnabled());
-        QCOMPARE(controlText(e, "lblDelPri"), u"9,000"_s);
+        setText(e, "txtDeliv_10", u"移行手順書"_s);
+        QVERIFY(control<QLineEdit>(e, "txtDelPri_10")->isEnabled());
         setText(e, "txtDelPri_3", u"1,000"_s);
         QCOMPARE(controlText(e, "lblDelPri"), u"10,000"_s);
         clickButton(e, "cmdOK");
-        DbConnection& c = m_f.state->conn();
-        QCOMPARE(rowCount(c, u"TDELIV"_s, u"NPROJECT = 4"_s), 9);
-        QCOMPARE(scalar(c, u"SELECT CFMT AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toString(),
-                 u"1"_s);
-        QCOMPARE(scalar(c, u"SELECT CHAVE AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toString(),
-                 u"0"_s);
-        QCOMPARE(scalar(c, u"SELECT CDELIV AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 11"_s).toString(),
-                 u"移行手順書"_s);
+        QCOMPARE(rowCount(conn(), u"TDELIV"_s, u"NPROJECT = 4"_s), 9);
+        QCOMPARE(rowCount(conn(), u"TDELIV"_s, u"NPROJECT = 4 AND NADD = 3 AND CFMT = '1' AND CHAVE = '0'"_s),
+                 1);
+        QCOMPARE(
+            scalar(conn(), u"SELECT CDELIV AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 11"_s).toString(),
+            u"移行手順書"_s);
     }
 
     void deliverableProposal_data()
@@ -227,7 +175,7 @@ private slots:
         QFETCH(bool, delivered);
         QFETCH(bool, format);
         QFETCH(QString, price);
-        setWorkTotal(m_f.state->conn(), 1234567);
+        setWorkTotal(conn(), 1234567);
         QWidget* e = open(4, 4);
         control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
         control<QCheckBox>(e, "chkFmt_0")->setChecked(format);
@@ -235,43 +183,30 @@ private slots:
         setText(e, "txtDeliv_12", u"自由"_s);
         setText(e, "txtDelPri_12", u"5"_s);
         clickButton(e, "cmdDeliv");
-        QCOMPARE(controlText(e, "txtDelPri_0"), price);
-        QCOMPARE(controlText(e, "txtDelPri_12"), u"5"_s);
+        QCOMPARE(texts(e, {"txtDelPri_0", "txtDelPri_12"}), (QStringList{price, "5"}));
     }
 
-    // With a gap in the kind codes each row still takes its own kind's coefficients.
+    // With a gap in the kind codes each row still takes its own kind's coefficients. A stored
+    // deliverable whose kind left the division keeps a row and is saved back; having no
+    // coefficients, it keeps its price through a proposal.
     void deliverableProposalFollowsTheKindCode()
     {
-        DbConnection& c = m_f.state->conn();
-        ExecSql(c, u"DELETE MDIV WHERE NDID = 8 AND NVAL = 3"_s);
+        DbConnection& c = conn();
+        ExecSql(c, u"DELETE MDIV WHERE NDID = 8 AND (NVAL = 3 OR NVAL = 8)"_s);
         ExecSql(c, u"DELETE TDELIV WHERE NVAL = 3"_s);
-        setWorkTotal(c, 1234567);
-        QWidget* e = open(4, 4);
-        QCOMPARE(controlText(e, "lblDeliv_2"), u"ソースコード"_s);
-        control<QCheckBox>(e, "chkDeliv_2")->setChecked(true);
-        clickButton(e, "cmdDeliv");
-        // ソースコード delivered: 1.02.
-        QCOMPARE(controlText(e, "txtDelPri_2"), u"24,000"_s);
-        clickButton(e, "cmdOK");
-        QCOMPARE(scalar(c, u"SELECT NVAL AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toInt(), 4);
-    }
-
-    // A stored deliverable whose kind left the division keeps a row and is saved back; having
-    // no coefficients, it keeps its price through a proposal.
-    void deliverableOfARemovedKindIsKept()
-    {
-        DbConnection& c = m_f.state->conn();
-        ExecSql(c, u"DELETE MDIV WHERE NDID = 8 AND NVAL = 8"_s);
         ExecSql(c, u"UPDATE TDELIV SET CHAVE = '1', NPRI = 4000 WHERE NPROJECT = 4 AND NVAL = 8"_s);
         setWorkTotal(c, 1234567);
         QWidget* e = open(4, 4);
-        QVERIFY(control<QCheckBox>(e, "chkDeliv_7")->isChecked());
-        QCOMPARE(controlText(e, "txtDelPri_7"), u"4,000"_s);
-        QCOMPARE(controlText(e, "lblDelPri"), u"4,000"_s);
+        QCOMPARE(controlText(e, "lblDeliv_2"), u"ソースコード"_s);
+        QVERIFY(control<QCheckBox>(e, "chkDeliv_6")->isChecked());
+        QCOMPARE(texts(e, {"txtDelPri_6", "lblDelPri"}), (QStringList{"4,000", "4,000"}));
+        control<QCheckBox>(e, "chkDeliv_2")->setChecked(true);
         clickButton(e, "cmdDeliv");
         QVERIFY(Messages::shown().isEmpty()); // no price the proposal would overwrite
-        QCOMPARE(controlText(e, "txtDelPri_7"), u"4,000"_s);
+        // ソースコード delivered: 1.02.
+        QCOMPARE(texts(e, {"txtDelPri_2", "txtDelPri_6"}), (QStringList{"24,000", "4,000"}));
         clickButton(e, "cmdOK");
+        QCOMPARE(scalar(c, u"SELECT NVAL AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toInt(), 4);
         QCOMPARE(scalar(c, u"SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"_s).toDouble(),
                  4000.0);
     }
@@ -292,14 +227,13 @@ private slots:
         QWidget* e = open(0, 2);
         QApplication::setActiveWindow(e);
         auto* box = control<QLineEdit>(e, "txtDate_2");
-        auto* other = control<QLineEdit>(e, "txtDate_3");
         box->setFocus();
         QTRY_VERIFY(box->hasFocus());
         box->setText(text);
         if (asked) {
             Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
         }
-        other->setFocus();
+        control<QLineEdit>(e, "txtDate_3")->setFocus();
         QTest::qWait(20);
         if (asked) {
             COMPARE_LAST_MESSAGE(u"確認"_s, u"日付として不正です。確認してください。"_s,
@@ -315,18 +249,16 @@ private slots:
     // codes have a gap.
     void datesKeepTheirProcessCodes()
     {
-        DbConnection& c = m_f.state->conn();
+        DbConnection& c = conn();
         ExecSql(c, u"DELETE MDIV WHERE NDID = 7 AND NVAL = 3"_s);
         QWidget* e = open(2, 2);
-        QCOMPARE(controlText(e, "lblDate_2"), u"製造"_s);
-        QCOMPARE(controlText(e, "txtDate_2"), u"2025/07/14"_s);
+        QCOMPARE(texts(e, {"lblDate_2", "txtDate_2"}), (QStringList{"製造", "2025/07/14"}));
         QVERIFY(!control<QLineEdit>(e, "txtDate_7")->isVisibleTo(e));
         setText(e, "txtDate_2", u"2025/07/15"_s);
-        control<QLineEdit>(e, "txtDate_1")->clear();
+        setText(e, "txtDate_1", QString());
         clickButton(e, "cmdOK");
         QCOMPARE(
-            scalar(c, QStringLiteral(
-                          "SELECT DDATE AS V FROM TDATE WHERE NPROJECT = 2 AND NFUNCTION = 0 AND NDKIND = 4"))
+            scalar(c, u"SELECT DDATE AS V FROM TDATE WHERE NPROJECT = 2 AND NFUNCTION = 0 AND NDKIND = 4"_s)
                 .toDate(),
             QDate(2025, 7, 15));
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 2"_s), 0);
@@ -335,6 +267,7 @@ private slots:
 
 private:
     QWidget* open(int project, int tab) { return m_f.open(project, tab); }
+    DbConnection& conn() { return m_f.state->conn(); }
 
     EditorFixture m_f;
 };

@@ -1,76 +1,59 @@
-#include "foundation/db_error.h"
 #include "foundation/messages.h"
-#include "project/project_save.h"
 #include "project_fixture.h"
-
-#include <QTabWidget>
 
 namespace {
 
 const QString kName = u"O'Brien's 'DELETE TFP WHERE 1=1' 案件"_s;
-const QString kOutline = u"一行目\nit's ''quoted''"_s;
-const QString kSpecial = u"Convert(DateTime,'x',111) @@IDENTITY');--"_s;
 
-// Types a whole project into the editor, on every tab.
+// The boxes of a whole project as typed on every tab, shown as typed when it is reopened.
+const QList<QPair<QString, QString>> kTyped = {
+    {"txtBase", "120,000"},
+    {"txtPrice", "1,234,567"},
+    {"txtOutLine", "一行目\nit's ''quoted''"},
+    {"txtSpecial", "Convert(DateTime,'x',111) @@IDENTITY');--"},
+    {"txtDate_0", "2003/04/15"},
+    {"txtDate_7", "2003/09/01"},
+    {"txtFlaw", "it's memo"},
+    {"txtFlawPri", "50,000"},
+    {"txtContOpt_0", "O'Neil 支援"},
+    {"txtOpt_0", "memo'"},
+    {"txtOptPri_0", "30,000"},
+    {"txtDelPri_1", "42,000"},
+    {"txtDeliv_8", "手順書'A'"},
+    {"txtDelPri_8", "15,000"},
+};
+
 void fillEditor(QWidget* e)
 {
-    control<QLineEdit>(e, "txtPName")->setText(kName);
+    setText(e, "txtPName", kName);
     pick(control<QComboBox>(e, "cmbContCust"), u"東和システム株式会社"_s);
     pick(control<QComboBox>(e, "cmbEndCust"), u"株式会社ミナト物流"_s);
-    control<QLineEdit>(e, "txtBase")->setText(u"120,000"_s);
-    control<QLineEdit>(e, "txtPrice")->setText(u"1,234,567"_s);
-    control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(kOutline);
-    control<QPlainTextEdit>(e, "txtSpecial")->setPlainText(kSpecial);
-
-    pick(control<QComboBox>(e, "cmbMember"), u"高橋 翔"_s);
-    control<QLineEdit>(e, "txtMembOccu")->setText(u"100"_s);
-    control<QLineEdit>(e, "txtIndirect")->setText(u"20"_s);
-    control<QPushButton>(e, "cmdMembAdd")->click();
-    pick(control<QComboBox>(e, "cmbMember"), u"伊藤 大輔"_s);
-    control<QLineEdit>(e, "txtMembOccu")->setText(u"1,050"_s);
-    control<QLineEdit>(e, "txtIndirect")->clear();
-    control<QPushButton>(e, "cmdMembAdd")->click();
-
-    control<QLineEdit>(e, "txtDate_0")->setText(u"2003/04/15"_s);
-    control<QLineEdit>(e, "txtDate_3")->setText(u"2003/13/01"_s);
-    control<QLineEdit>(e, "txtDate_7")->setText(u"2003/09/01"_s);
-
     pick(control<QComboBox>(e, "cmbFlaw"), u"1年"_s);
-    control<QLineEdit>(e, "txtFlaw")->setText(u"it's memo"_s);
-    control<QLineEdit>(e, "txtFlawPri")->setText(u"50,000"_s);
-    control<QLineEdit>(e, "txtContOpt_0")->setText(u"O'Neil 支援"_s);
-    control<QLineEdit>(e, "txtOpt_0")->setText(u"memo'"_s);
-    control<QLineEdit>(e, "txtOptPri_0")->setText(u"30,000"_s);
-
     control<QCheckBox>(e, "chkDeliv_1")->setChecked(true);
     control<QCheckBox>(e, "chkFmt_1")->setChecked(true);
-    control<QLineEdit>(e, "txtDelPri_1")->setText(u"42,000"_s);
-    control<QLineEdit>(e, "txtDeliv_8")->setText(u"手順書'A'"_s);
-    control<QLineEdit>(e, "txtDelPri_8")->setText(u"15,000"_s);
-
-    pick(control<QComboBox>(e, "cmbItem"), u"SSLサーバ証明書"_s);
-    pick(control<QComboBox>(e, "cmbBuy"), u"顧客"_s);
-    control<QLineEdit>(e, "txtNum")->setText(u"2"_s);
-    control<QLineEdit>(e, "txtDiscP")->setText(u"1,000"_s);
-    control<QPushButton>(e, "cmdExpAdd")->click();
+    for (const auto& [box, text] : kTyped) {
+        setText(e, box, text);
+    }
+    setText(e, "txtDate_3", u"2003/13/01"_s); // no date: not saved
+    enterRow(e, kMemberBoxes, {"高橋 翔", "", "4,800", "100", "20"}, u"cmdMembAdd"_s);
+    enterRow(e, kMemberBoxes, {"伊藤 大輔", "", "3,500", "1,050", ""}, u"cmdMembAdd"_s);
+    enterRow(e, kExpenseBoxes, {"SSLサーバ証明書", "顧客", "45,000", "2", "1,000"}, u"cmdExpAdd"_s);
 }
 
 // What the editor holds, to show that a failed save lost nothing.
-QString editorContents(QWidget* e)
+QStringList editorContents(QWidget* e)
 {
-    QStringList parts;
-    for (const char* name : {"txtPName", "txtBase", "txtPrice", "txtDate_0", "txtDate_3", "txtFlawPri",
-                             "txtContOpt_0", "txtDelPri_1", "txtDeliv_8"}) {
-        parts << control<QLineEdit>(e, QString::fromLatin1(name))->text();
+    QStringList parts = texts(e, {"txtPName", "txtDate_3", "txtDate_5", "txtContOpt_1", "txtOptPri_1"});
+    for (const auto& [box, text] : kTyped) {
+        parts << controlText(e, box);
     }
-    parts << control<QPlainTextEdit>(e, "txtOutLine")->toPlainText();
     for (const char* name : {"lvwMList", "lvwEList"}) {
-        const auto* list = control<QTreeWidget>(e, QString::fromLatin1(name));
+        const auto* list = control<QTreeWidget>(e, name);
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            parts << rowTexts(list, i).join(QLatin1Char('/'));
+            parts << rowTexts(list, i).join(u'/');
         }
     }
-    return parts.join(QLatin1Char('|'));
+    return parts;
 }
 
 } // namespace
@@ -81,63 +64,6 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void statementTexts()
-    {
-        ProjectRecord record;
-        record.parent = 3;
-        record.name = u"A'B"_s;
-        record.endCustomer = 1;
-        record.contractCustomer = 2;
-        record.priceKind = 1;
-        record.base = u"100,000"_s;
-        record.price = QString();
-        record.outline = QString();
-        record.special = u"x"_s;
-        record.quote = QuoteSettings{true, true, false, true, false, true, 800};
-        const QString values =
-            u"3, 'A''B', 1, 2, 1, 100000, NULL, '', 'x', '1', '1', '0', '1', '0', '1', 800"_s;
-        QCOMPARE(
-            ProjectInsertStatement(record),
-            QStringLiteral(
-                "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, NPRICE, "
-                "COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT) VALUES(") +
-                values + u")"_s);
-        QCOMPARE(
-            ProjectUpdateStatement(record, 7),
-            QStringLiteral(
-                "UPDATE TPROJECT SET NPARPROJ = 3, CPROJNAME = 'A''B', NENDCUST = 1, NCONTCUST = 2, "
-                "NPRIKIND = 1, NBASE = 100000, NPRICE = NULL, COUTLINE = '', CSPECIAL = 'x', CBASE = '1', "
-                "CWORK = '1', COPT = '0', CDELIV = '1', CEXPE0 = '0', CEXPE1 = '1', NDISCOUNT = 800 "
-                "WHERE NPROJECT = 7"));
-
-        QCOMPARE(ContractStatements(7, {{2, 3, QString(), u"it's"_s, u"1,000"_s},
-                                        {100, 0, u"名前"_s, QString(), QString()}}),
-                 (QStringList{u"DELETE TCONTRACT WHERE NPROJECT = 7"_s,
-                              u"INSERT INTO TCONTRACT VALUES (7, 2, 3, NULL, 'it''s', 1000)"_s,
-                              u"INSERT INTO TCONTRACT VALUES (7, 100, 0, '名前', '', NULL)"_s}));
-        QCOMPARE(ScheduleStatements(7, {{2, QDate(2003, 4, 5)}, {5, QDate()}}),
-                 (QStringList{u"DELETE TDATE WHERE NPROJECT = 7"_s,
-                              u"INSERT INTO TDATE VALUES (7, 0, 2, Convert(DateTime,'2003/04/05',111))"_s}));
-        QCOMPARE(DeliverableStatements(7, {{1, 4, true, false, QString(), u"105,000"_s},
-                                           {2, 5, false, true, QString(), u"0"_s},
-                                           {9, 0, false, false, u"手順'書"_s, u""_s},
-                                           {10, 0, false, false, QString(), u"5"_s}}),
-                 (QStringList{u"DELETE TDELIV WHERE NPROJECT = 7"_s,
-                              u"INSERT INTO TDELIV VALUES (7, 1, 4, '1', '0', NULL, 105000)"_s,
-                              u"INSERT INTO TDELIV VALUES (7, 2, 5, '0', '1', NULL, 0)"_s,
-                              u"INSERT INTO TDELIV VALUES (7, 9, NULL, NULL, NULL, '手順''書', NULL)"_s}));
-        QCOMPARE(ExpenseStatements(7, {{3, 1, u"12,000"_s, u"3"_s, u"1,000"_s, u"35,000"_s},
-                                       {4, 0, u"500"_s, QString(), QString(), u"500"_s}}),
-                 (QStringList{u"DELETE TEXPENSE WHERE NPROJECT = 7"_s,
-                              u"INSERT INTO TEXPENSE VALUES (7, 1, 3, 1, 12000, 3, 1000, 35000)"_s,
-                              u"INSERT INTO TEXPENSE VALUES (7, 2, 4, 0, 500, NULL, NULL, 500)"_s}));
-        QCOMPARE(MemberStatements(
-                     7, {{12, 3, u"5,000"_s, u"100"_s, u"20"_s}, {4, 1, u"6,500"_s, u"1,200"_s, QString()}}),
-                 (QStringList{u"DELETE TMEMBER WHERE NPROJECT = 7"_s,
-                              u"INSERT INTO TMEMBER VALUES (7, 1, 12, 3, 5000, 100, 20)"_s,
-                              u"INSERT INTO TMEMBER VALUES (7, 2, 4, 1, 6500, 1200, NULL)"_s}));
-    }
-
     void newProjectWritesEverything_data() { addEngineRows(); }
     void newProjectWritesEverything()
     {
@@ -147,7 +73,7 @@ private slots:
         auto editor = openNewProject(*state, 1);
         fillEditor(editor.get());
         StatementLog log;
-        control<QPushButton>(editor.get(), "cmdOK")->click();
+        clickButton(editor.get(), "cmdOK");
         QCOMPARE(editor->result(), int(QDialog::Accepted));
         const int id = state->CurProject;
         QVERIFY(id > 4);
@@ -163,57 +89,38 @@ private slots:
                            "120000, 1234567, '一行目\nit''s ''''quoted''''', "
                            "'Convert(DateTime,''x'',111) @@IDENTITY'');--', '1', '1', '1', '1', '0', "
                            "'1', 0)"));
-        QCOMPARE(s.at(1), u"SELECT @@IDENTITY AS ID FROM TPROJECT"_s);
-        const QString p = QString::number(id);
-        QCOMPARE(s.at(2), u"DELETE TCONTRACT WHERE NPROJECT = "_s + p);
-        QCOMPARE(s.at(3), u"INSERT INTO TCONTRACT VALUES ("_s + p + u", 1, 1, NULL, '', 0)"_s);
-        QCOMPARE(s.at(4), u"INSERT INTO TCONTRACT VALUES ("_s + p + u", 2, 2, NULL, 'it''s memo', 50000)"_s);
-        QCOMPARE(s.at(9),
-                 u"INSERT INTO TCONTRACT VALUES ("_s + p + u", 100, 0, 'O''Neil 支援', 'memo''', 30000)"_s);
-        QCOMPARE(s.at(10), u"DELETE TDATE WHERE NPROJECT = "_s + p);
-        QCOMPARE(s.at(11),
-                 u"INSERT INTO TDATE VALUES ("_s + p + u", 0, 1, Convert(DateTime,'2003/04/15',111))"_s);
-        QCOMPARE(s.at(12),
-                 u"INSERT INTO TDATE VALUES ("_s + p + u", 0, 8, Convert(DateTime,'2003/09/01',111))"_s);
-        QCOMPARE(s.at(13), u"DELETE TDELIV WHERE NPROJECT = "_s + p);
-        QCOMPARE(s.at(15), u"INSERT INTO TDELIV VALUES ("_s + p + u", 2, 2, '1', '1', NULL, 42000)"_s);
-        QCOMPARE(s.at(22),
-                 u"INSERT INTO TDELIV VALUES ("_s + p + u", 9, NULL, NULL, NULL, '手順書''A''', 15000)"_s);
-        QCOMPARE(s.at(23), u"DELETE TEXPENSE WHERE NPROJECT = "_s + p);
-        QCOMPARE(s.at(24), u"INSERT INTO TEXPENSE VALUES ("_s + p + u", 1, 3, 1, 45000, 2, 1000, 89000)"_s);
-        QCOMPARE(s.at(25), u"DELETE TMEMBER WHERE NPROJECT = "_s + p);
-        QCOMPARE(s.at(26), u"INSERT INTO TMEMBER VALUES ("_s + p + u", 1, 3, 3, 4800, 100, 20)"_s);
-        QCOMPARE(s.at(27), u"INSERT INTO TMEMBER VALUES ("_s + p + u", 2, 5, 4, 3500, 1050, NULL)"_s);
+        const QList<QPair<int, QString>> statements = {
+            {1, "SELECT @@IDENTITY AS ID FROM TPROJECT"},
+            {2, "DELETE TCONTRACT WHERE NPROJECT = %1"},
+            {3, "INSERT INTO TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)"},
+            {4, "INSERT INTO TCONTRACT VALUES (%1, 2, 2, NULL, 'it''s memo', 50000)"},
+            {9, "INSERT INTO TCONTRACT VALUES (%1, 100, 0, 'O''Neil 支援', 'memo''', 30000)"},
+            {10, "DELETE TDATE WHERE NPROJECT = %1"},
+            {11, "INSERT INTO TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))"},
+            {12, "INSERT INTO TDATE VALUES (%1, 0, 8, Convert(DateTime,'2003/09/01',111))"},
+            {13, "DELETE TDELIV WHERE NPROJECT = %1"},
+            {15, "INSERT INTO TDELIV VALUES (%1, 2, 2, '1', '1', NULL, 42000)"},
+            {22, "INSERT INTO TDELIV VALUES (%1, 9, NULL, NULL, NULL, '手順書''A''', 15000)"},
+            {23, "DELETE TEXPENSE WHERE NPROJECT = %1"},
+            {24, "INSERT INTO TEXPENSE VALUES (%1, 1, 3, 1, 45000, 2, 1000, 89000)"},
+            {25, "DELETE TMEMBER WHERE NPROJECT = %1"},
+            {26, "INSERT INTO TMEMBER VALUES (%1, 1, 3, 3, 4800, 100, 20)"},
+            {27, "INSERT INTO TMEMBER VALUES (%1, 2, 5, 4, 3500, 1050, NULL)"},
+        };
+        for (const auto& [i, text] : statements) {
+            QCOMPARE(s.at(i), text.arg(id));
+        }
 
         // Reopened, the project shows everything as entered.
         auto reopened = openProject(*state, id);
         QWidget* e = reopened.get();
-        QCOMPARE(texts(e, {"txtPName",    "cmbParProj", "cmbEndCust",  "cmbContCust",  "txtBase",
-                           "txtPrice",    "txtOutLine", "txtSpecial",  "txtDate_0",    "txtDate_3",
-                           "txtDate_7",   "cmbFlaw",    "txtFlaw",     "txtContOpt_0", "txtOpt_0",
-                           "txtOptPri_0", "txtDeliv_8", "txtDelPri_8", "lblContract",  "lblDelPri",
-                           "lblExpense_1"}),
-                 (QStringList{kName,
-                              u"ミナト物流 配送管理システム再構築"_s,
-                              u"株式会社ミナト物流"_s,
-                              u"東和システム株式会社"_s,
-                              u"120,000"_s,
-                              u"1,234,567"_s,
-                              kOutline,
-                              kSpecial,
-                              u"2003/04/15"_s,
-                              QString(),
-                              u"2003/09/01"_s,
-                              u"1年"_s,
-                              u"it's memo"_s,
-                              u"O'Neil 支援"_s,
-                              u"memo'"_s,
-                              u"30,000"_s,
-                              u"手順書'A'"_s,
-                              u"15,000"_s,
-                              u"80,000"_s,
-                              u"57,000"_s,
-                              u"89,000"_s}));
+        for (const auto& [box, text] : kTyped) {
+            QCOMPARE(controlText(e, box), text);
+        }
+        QCOMPARE(texts(e, {"txtPName", "cmbParProj", "cmbEndCust", "cmbContCust", "txtDate_3", "cmbFlaw",
+                           "lblContract", "lblDelPri", "lblExpense_1"}),
+                 (QStringList{kName, "ミナト物流 配送管理システム再構築", "株式会社ミナト物流",
+                              "東和システム株式会社", "", "1年", "80,000", "57,000", "89,000"}));
         QVERIFY(control<QCheckBox>(e, "chkDeliv_1")->isChecked());
         QVERIFY(control<QCheckBox>(e, "chkFmt_1")->isChecked());
         const auto* members = control<QTreeWidget>(e, "lvwMList");
@@ -224,6 +131,8 @@ private slots:
                  (QStringList{"SSLサーバ証明書", "顧客", "45,000", "2", "1,000", "89,000"}));
     }
 
+    // An update rewrites the project's own rows and no other's; the project tree is refreshed
+    // only when the name or the parent changed.
     void updateRewritesTheProject_data() { addEngineRows(); }
     void updateRewritesTheProject()
     {
@@ -233,16 +142,15 @@ private slots:
         DbConnection& c = state->conn();
         auto editor = openProject(*state, 2);
         QWidget* e = editor.get();
-        control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(u"変更した概要"_s);
+        setText(e, "txtOutLine", u"変更した概要"_s);
         showTab(e, 1);
-        auto* members = control<QTreeWidget>(e, "lvwMList");
-        clickRow(members, 4);
-        control<QPushButton>(e, "cmdMUp")->click(); // 渡辺 above 伊藤
+        clickRow(control<QTreeWidget>(e, "lvwMList"), 4);
+        clickButton(e, "cmdMUp"); // 渡辺 above 伊藤
         StatementLog log;
-        control<QPushButton>(e, "cmdOK")->click();
+        clickButton(e, "cmdOK");
         QCOMPARE(editor->result(), int(QDialog::Accepted));
         QCOMPARE(state->CurProject, 2);
-        QVERIFY(!state->Updated); // neither the name nor the parent changed
+        QVERIFY(!state->Updated);
         QVERIFY(!state->PricesChanged);
         const QStringList& s = log.statements();
         QVERIFY(s.at(0).startsWith(
@@ -253,50 +161,36 @@ private slots:
             QStringLiteral(", CBASE = '1', CWORK = '1', COPT = '1', CDELIV = '1', CEXPE0 = '0', "
                            "CEXPE1 = '1', NDISCOUNT = 800 WHERE NPROJECT = 2")));
         QCOMPARE(s.at(1), u"DELETE TCONTRACT WHERE NPROJECT = 2"_s);
-        QCOMPARE(s.filter(u"INSERT INTO TMEMBER"_s).at(3),
-                 u"INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 120, 8)"_s);
-        QCOMPARE(s.filter(u"INSERT INTO TMEMBER"_s).at(4),
-                 u"INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 300, 16)"_s);
+        QCOMPARE(s.filter(u"INSERT INTO TMEMBER"_s).mid(3),
+                 (QStringList{"INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 120, 8)",
+                              "INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 300, 16)"}));
         QCOMPARE(scalar(c, u"SELECT NMEMBER AS V FROM TMEMBER WHERE NPROJECT = 2 AND NADD = 4"_s).toInt(), 6);
-        QCOMPARE(rowCount(c, u"TCONTRACT"_s, u"NPROJECT = 2"_s), 7);
-        QCOMPARE(rowCount(c, u"TDELIV"_s, u"NPROJECT = 2"_s), 9);
-        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 8);
-        QCOMPARE(rowCount(c, u"TEXPENSE"_s, u"NPROJECT = 2"_s), 4);
-        QCOMPARE(rowCount(c, u"TFUNCTION"_s, u"NPROJECT = 2"_s), 3);
+        const QList<QPair<QString, int>> counts = {{"TCONTRACT", 7}, {"TDELIV", 9},    {"TDATE", 8},
+                                                   {"TEXPENSE", 4},  {"TFUNCTION", 3}, {"TMEMBER", 5}};
+        for (const auto& [table, count] : counts) {
+            QCOMPARE(rowCount(c, table, u"NPROJECT = 2"_s), count);
+        }
         QCOMPARE(scalar(c, u"SELECT SUM(NPRI) AS V FROM TDELIV WHERE NPROJECT = 2"_s).toDouble(), 1256000.0);
         QCOMPARE(scalar(c, u"SELECT SUM(NPRICEP) AS V FROM TEXPENSE WHERE NPROJECT = 2"_s).toDouble(),
                  665000.0);
-        // The other projects' rows are untouched.
         QCOMPARE(rowCount(c, u"TMEMBER"_s, u"NPROJECT = 3"_s), 4);
-    }
 
-    void treeRefreshRule_data()
-    {
-        addColumns<QString, bool>({"change", "updated"});
-        QTest::newRow("outline only") << u"outline"_s << false;
-        QTest::newRow("name") << u"name"_s << true;
-        QTest::newRow("parent") << u"parent"_s << true;
-    }
-    void treeRefreshRule()
-    {
-        QFETCH(QString, change);
-        QFETCH(bool, updated);
-        auto db = TestDatabase::create(Engine::SQLite, true);
-        auto state = db->makeState();
-        auto editor = openProject(*state, 4);
-        QWidget* e = editor.get();
-        if (change == QLatin1String("outline")) {
-            control<QPlainTextEdit>(e, "txtOutLine")->setPlainText(u"x"_s);
-        } else if (change == QLatin1String("name")) {
-            control<QLineEdit>(e, "txtPName")->setText(u"新しい名前"_s);
-        } else {
-            pick(control<QComboBox>(e, "cmbParProj"), u"ROOT"_s);
+        for (const bool rename : {true, false}) {
+            state->Updated = false;
+            auto again = openProject(*state, 4);
+            if (rename) {
+                setText(again.get(), "txtPName", u"新しい名前"_s);
+            } else {
+                pick(control<QComboBox>(again.get(), "cmbParProj"), u"ROOT"_s);
+            }
+            clickButton(again.get(), "cmdOK");
+            QCOMPARE(again->result(), int(QDialog::Accepted));
+            QVERIFY(state->Updated);
         }
-        control<QPushButton>(e, "cmdOK")->click();
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        QCOMPARE(state->Updated, updated);
     }
 
+    // Only a project without sub-projects can be deleted, after a question; a failure at any
+    // statement of the deletion leaves every row in place.
     void deleteRemovesTheProject_data() { addEngineRows(); }
     void deleteRemovesTheProject()
     {
@@ -304,15 +198,10 @@ private slots:
         auto db = TestDatabase::create(dbEngine, true);
         auto state = db->makeState();
         DbConnection& c = state->conn();
-
-        // A project with a sub-project cannot be deleted here.
-        auto parent = openProject(*state, 3);
-        QVERIFY(!control<QPushButton>(parent.get(), "cmdDel")->isEnabled());
-        parent.reset();
+        QVERIFY(!control<QPushButton>(openProject(*state, 3).get(), "cmdDel")->isEnabled());
 
         auto editor = openProject(*state, 2);
         auto* del = control<QPushButton>(editor.get(), "cmdDel");
-        QVERIFY(del->isEnabled());
         const QString before = snapshot(c);
         Messages::setNextAnswer(QMessageBox::No);
         del->click();
@@ -321,6 +210,18 @@ private slots:
         QCOMPARE(Messages::last().defaultButton, QMessageBox::No);
         QVERIFY(editor->isVisible());
         QCOMPARE(snapshot(c), before);
+
+        for (const int failAt : {0, 5, 11}) {
+            StatementLog log(failAt);
+            Messages::setNextAnswer(QMessageBox::Yes);
+            del->click();
+            QVERIFY(log.failed());
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                                 Messages::Critical);
+            QVERIFY(editor->isVisible());
+            QCOMPARE(snapshot(c), before);
+            QCOMPARE(state->CurProject, 2);
+        }
 
         Messages::setNextAnswer(QMessageBox::Yes);
         del->click();
@@ -366,12 +267,12 @@ private slots:
                 setText(e, "txtContOpt_1", u"追加'オプション"_s);
                 setText(e, "txtOptPri_1", u"12,345"_s);
             }
-            const QString contents = editorContents(e);
+            const QStringList contents = editorContents(e);
             const QString before = snapshot(c);
             const int projectBefore = state->CurProject;
             Messages::clearShown();
             StatementLog log(failAt);
-            control<QPushButton>(e, "cmdOK")->click();
+            clickButton(e, "cmdOK");
             if (!log.failed()) {
                 // Every statement of the save has failed once; this run went through.
                 QCOMPARE(editor->result(), int(QDialog::Accepted));
@@ -390,7 +291,7 @@ private slots:
                                  Messages::Critical);
             // Corrected (here: the failure gone), the same editor saves.
             log.reset();
-            control<QPushButton>(e, "cmdOK")->click();
+            clickButton(e, "cmdOK");
             QCOMPARE(editor->result(), int(QDialog::Accepted));
         }
         QCOMPARE(failures, newProject ? 28 : 1 + 9 + 8 + 10 + 5 + 6);

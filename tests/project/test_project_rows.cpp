@@ -1,0 +1,312 @@
+#include "foundation/conversions.h"
+#include "foundation/list_helpers.h"
+#include "foundation/messages.h"
+#include "project_fixture.h"
+
+#include <QScrollBar>
+
+// The member list (tab 1) and the expense list (tab 5) of the project editor.
+class TestProjectRows : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_f.init(); }
+    void cleanup() { m_f.cleanup(); }
+
+    // A member picked from the list brings its job kind and cost; a typed name is registered,
+    // or, when the master already has it, updates the master's row.
+    void memberNames()
+    {
+        QWidget* e = m_f.open(0, 1);
+        auto* member = control<QComboBox>(e, "cmbMember");
+        auto* list = control<QTreeWidget>(e, "lvwMList");
+        pick(member, u"佐藤 健一"_s);
+        QCOMPARE(texts(e, {"cmbMKind", "txtMembPri"}), (QStringList{"PM", "6,500"}));
+
+        enterRow(e, kMemberBoxes, {">新人 O'Hara", "PG", "3,200", "100", ""}, u"cmdMembAdd"_s);
+        QVERIFY(masterRows(u"MMEMBER"_s).contains(u"MMEMBER|7|新人 O'Hara|4|3200|7"_s));
+        QCOMPARE(ItemKey(list->topLevelItem(0)), u"M0007"_s);
+        QCOMPARE(rowTexts(list, 0), (QStringList{"新人 O'Hara", "PG", "3,200", "100", ""}));
+        // The new member is now an entry of the list, last, and selected.
+        QCOMPARE(member->itemText(member->count() - 1), u"新人 O'Hara"_s);
+        QCOMPARE(member->currentIndex(), member->count() - 1);
+
+        enterRow(e, kMemberBoxes, {"> 高橋 翔 ", "PL", "5,200", "80", "8"}, u"cmdMembAdd"_s);
+        QCOMPARE(masterRows(u"MMEMBER"_s).size(), 7);
+        QVERIFY(masterRows(u"MMEMBER"_s).contains(u"MMEMBER|3|高橋 翔|2|5200|3"_s));
+        QCOMPARE(ItemKey(list->topLevelItem(1)), u"M0003"_s);
+        QCOMPARE(rowTexts(list, 1).first(), u"高橋 翔"_s);
+    }
+
+    // A refused row leaves the list and the database as they were.
+    void refusals_data()
+    {
+        addColumns<int, QStringList, QString>({"tab", "row", "message"});
+        QTest::newRow("no member") << 1 << QStringList{"", "", "1", "1", ""}
+                                   << u"入力確認:メンバは必須入力です。"_s;
+        QTest::newRow("no cost") << 1 << QStringList{"高橋 翔", "", "", "1", ""}
+                                 << u"入力確認:費用は必須入力です。"_s;
+        QTest::newRow("no hours") << 1 << QStringList{"高橋 翔", "", "1", "", ""}
+                                  << u"入力確認:占有時間は必須入力です。"_s;
+        QTest::newRow("hours not a number") << 1 << QStringList{"高橋 翔", "", "1", "-", ""}
+                                            << u"入力確認:占有時間の値が正しくありません。"_s;
+        QTest::newRow("twice the same person") << 1 << QStringList{"佐藤 健一", "", "6,500", "10", ""}
+                                               << u"重複エラー:その人は既に登録されています。"_s;
+        QTest::newRow("no item") << 5 << QStringList{"", "", "1", "1", ""}
+                                 << u"入力確認:項目は必須入力です。"_s;
+        QTest::newRow("no unit price")
+            << 5 << QStringList{"開発用PCリース", "顧客", "", "1", ""} << u"入力確認:単価は必須入力です。"_s;
+        QTest::newRow("unit price not a number") << 5 << QStringList{"開発用PCリース", "顧客", "-", "1", ""}
+                                                 << u"入力確認:単価の値が正しくありません。"_s;
+        // The customer's purchase is listed apart; any other buyer shares the own company's row.
+        for (const char* buyer : {"自社", "その他"}) {
+            QTest::newRow(buyer) << 5 << QStringList{"開発用PCリース", buyer, "15,000", "1", ""}
+                                 << u"重複エラー:その項目は既に登録されています。"_s;
+        }
+    }
+    void refusals()
+    {
+        QFETCH(int, tab);
+        QFETCH(QStringList, row);
+        QFETCH(QString, message);
+        QWidget* e = m_f.open(0, tab);
+        const bool members = tab == 1;
+        const QStringList& boxes = members ? kMemberBoxes : kExpenseBoxes;
+        const QString add = members ? u"cmdMembAdd"_s : u"cmdExpAdd"_s;
+        enterRow(e, boxes,
+                 members ? QStringList{"佐藤 健一", "", "6,500", "10", ""}
+                         : QStringList{"開発用PCリース", "自社", "15,000", "2", ""},
+                 add);
+        const QString before = snapshot(m_f.state->conn());
+        Messages::clearShown();
+        control<QComboBox>(e, boxes.first())->setCurrentIndex(-1);
+        enterRow(e, boxes, row, add);
+        QCOMPARE(Messages::shown().size(), 1);
+        QCOMPARE(Messages::last().title + u':' + Messages::last().text, message);
+        QCOMPARE(control<QTreeWidget>(e, members ? "lvwMList" : "lvwEList")->topLevelItemCount(), 1);
+        QCOMPARE(snapshot(m_f.state->conn()), before);
+    }
+
+    // A member with assigned work in this project can be neither removed nor replaced; one with
+    // work in another project only can go.
+    void assignedMemberIsProtected()
+    {
+        QWidget* e = m_f.open(2, 1);
+        auto* list = control<QTreeWidget>(e, "lvwMList");
+        clickRow(list, 0); // 佐藤 健一, assigned
+        QCOMPARE(texts(e, {"cmbMember", "txtMembOccu"}), (QStringList{"佐藤 健一", "80"}));
+        clickButton(e, "cmdMembDel");
+        COMPARE_LAST_MESSAGE(u"使用済み"_s, u"指定のメンバは既に作業分担されています。削除できません。"_s,
+                             Messages::Exclamation);
+        QCOMPARE(list->topLevelItemCount(), 5);
+        enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "200", "60"}, u"cmdMembUp"_s);
+        COMPARE_LAST_MESSAGE(u"使用済み"_s, u"更新前のメンバが既に作業分担されています。更新できません。"_s,
+                             Messages::Exclamation);
+        QCOMPARE(rowTexts(list, 0).first(), u"佐藤 健一"_s);
+
+        // The hours and the cost of the same member may change.
+        Messages::clearShown();
+        enterRow(e, kMemberBoxes, {"佐藤 健一", "", "7,000", "220", "60"}, u"cmdMembUp"_s);
+        QVERIFY(Messages::shown().isEmpty());
+        QCOMPARE(rowTexts(list, 0), (QStringList{"佐藤 健一", "PM", "7,000", "220", "60"}));
+
+        // 田中 優子 has work in project 3 only.
+        enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "40", ""}, u"cmdMembAdd"_s);
+        clickRow(list, 5);
+        clickButton(e, "cmdMembDel");
+        QVERIFY(Messages::shown().isEmpty());
+        QCOMPARE(list->topLevelItemCount(), 5);
+        // No neighbour looks chosen while update and delete wait for a click.
+        QVERIFY(list->selectedItems().isEmpty());
+        QVERIFY(!control<QPushButton>(e, "cmdMembUp")->isEnabled());
+        QVERIFY(!control<QPushButton>(e, "cmdMembDel")->isEnabled());
+    }
+
+    void personnelCost_data()
+    {
+        addColumns<bool, QString>({"indirect", "total"});
+        QTest::newRow("indirect hours not charged") << false << u"400,000"_s;
+        QTest::newRow("indirect hours charged") << true << u"500,000"_s;
+    }
+    void personnelCost()
+    {
+        QFETCH(bool, indirect);
+        QFETCH(QString, total);
+        m_f.state->policy.Indirect = indirect;
+        QWidget* e = m_f.open(0, 1);
+        enterRow(e, kMemberBoxes, {"鈴木 美咲", "", "5,000", "100", "20"}, u"cmdMembAdd"_s);
+        QCOMPARE(controlText(e, "lblPerExp"), total);
+        clickRow(control<QTreeWidget>(e, "lvwMList"), 0);
+        clickButton(e, "cmdMembDel");
+        QCOMPARE(controlText(e, "lblPerExp"), u"0"_s);
+    }
+
+    // After an update that gave the row another member, update and delete act on that row.
+    void updateKeepsTheRowsNewKey()
+    {
+        QWidget* e = m_f.open(0, 1);
+        auto* list = control<QTreeWidget>(e, "lvwMList");
+        enterRow(e, kMemberBoxes, {"高橋 翔", "", "4,800", "10", ""}, u"cmdMembAdd"_s);
+        enterRow(e, kMemberBoxes, {"伊藤 大輔", "", "3,500", "20", ""}, u"cmdMembAdd"_s);
+        clickRow(list, 0);
+        enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "30", ""}, u"cmdMembUp"_s);
+        QCOMPARE(ItemKey(list->topLevelItem(0)), u"M0004"_s);
+        enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "35", ""}, u"cmdMembUp"_s);
+        QVERIFY(Messages::shown().isEmpty());
+        QCOMPARE(rowTexts(list, 0), (QStringList{"田中 優子", "SE", "4,500", "35", ""}));
+        QCOMPARE(rowTexts(list, 1).first(), u"伊藤 大輔"_s);
+        clickButton(e, "cmdMembDel");
+        QCOMPARE(rowKeys(list), (QStringList{"M0005"}));
+    }
+
+    // The arrows move the chosen row, and the order is saved.
+    void movingMembers()
+    {
+        QWidget* e = m_f.open(2, 1);
+        auto* list = control<QTreeWidget>(e, "lvwMList");
+        QVERIFY(!control<QPushButton>(e, "cmdMUp")->isEnabled());
+        clickRow(list, 0);
+        clickButton(e, "cmdMUp"); // the first row stays first
+        clickButton(e, "cmdMDown");
+        clickButton(e, "cmdMDown");
+        QCOMPARE(columnTexts(list),
+                 (QStringList{"鈴木 美咲", "高橋 翔", "佐藤 健一", "伊藤 大輔", "渡辺 さくら"}));
+        QCOMPARE(ItemKey(SelectedItem(list)), u"M0001"_s);
+        clickButton(e, "cmdOK");
+        QCOMPARE(
+            scalar(m_f.state->conn(), u"SELECT NADD AS V FROM TMEMBER WHERE NPROJECT = 2 AND NMEMBER = 1"_s)
+                .toInt(),
+            3);
+    }
+
+    void expenseRowPrice()
+    {
+        QWidget* e = m_f.open(0, 5);
+        pick(control<QComboBox>(e, "cmbItem"), u"開発用PCリース"_s);
+        QCOMPARE(controlText(e, "txtApiece"), u"15,000"_s);
+        typeInto(e, "txtApiece", u"12000"_s);
+        typeInto(e, "txtNum", u"3"_s);
+        typeInto(e, "txtDiscP", u"1000"_s);
+        QCOMPARE(controlText(e, "lblPriceP"), u"35,000"_s);
+        // Found by its own name, not the order amount's label on the first tab.
+        QCOMPARE(controlText(e, "lblPrice"), u"金額"_s);
+        clickButton(e, "cmdExpAdd");
+        auto* list = control<QTreeWidget>(e, "lvwEList");
+        QCOMPARE(rowTexts(list, 0),
+                 (QStringList{"開発用PCリース", "自社", "12,000", "3", "1,000", "35,000"}));
+        QCOMPARE(ItemKey(list->topLevelItem(0)), u"E0001O"_s);
+        QCOMPARE(texts(e, {"lblExpense_0", "lblExpense_1"}), (QStringList{"35,000", "0"}));
+        // The master unit price follows the last price entered.
+        QVERIFY(masterRows(u"MITEM"_s).contains(u"MITEM|1|開発用PCリース|12000|1"_s));
+    }
+
+    // A typed item is registered once; one item may be listed once bought by the customer and once
+    // by anyone else, and only own-company and customer purchases are totalled.
+    void expenseItemsAndBuyers()
+    {
+        QWidget* e = m_f.open(0, 5);
+        auto* list = control<QTreeWidget>(e, "lvwEList");
+        enterRow(e, kExpenseBoxes, {">検証用サーバ 'B'", "顧客", "98,000", "1", ""}, u"cmdExpAdd"_s);
+        QVERIFY(masterRows(u"MITEM"_s).contains(u"MITEM|5|検証用サーバ 'B'|98000|5"_s));
+        enterRow(e, kExpenseBoxes, {">SSLサーバ証明書 ", "自社", "48,000", "2", ""}, u"cmdExpAdd"_s);
+        QCOMPARE(masterRows(u"MITEM"_s).size(), 5);
+        QVERIFY(masterRows(u"MITEM"_s).contains(u"MITEM|3|SSLサーバ証明書|48000|3"_s));
+        enterRow(e, kExpenseBoxes, {"SSLサーバ証明書", "顧客", "48,000", "1", ""}, u"cmdExpAdd"_s);
+        enterRow(e, kExpenseBoxes, {"クラウド検証環境", "その他", "30,000", "1", ""}, u"cmdExpAdd"_s);
+        QVERIFY(Messages::shown().isEmpty());
+        QCOMPARE(rowKeys(list), (QStringList{"E0005C", "E0003O", "E0003C", "E0004O"}));
+        QCOMPARE(list->topLevelItem(1)->text(0), u"SSLサーバ証明書"_s);
+        QCOMPARE(texts(e, {"lblExpense_0", "lblExpense_1"}), (QStringList{"96,000", "146,000"}));
+    }
+
+    // The quantity scroll runs downwards from 32767 and keeps the quantity within 1 to 32767.
+    void quantity_data()
+    {
+        addColumns<QString, QString, int>({"typed", "shown", "scroll"});
+        QTest::newRow("5") << u"5"_s << u"5"_s << 32763;
+        QTest::newRow("cleared") << QString() << u"1"_s << 32767;
+        QTest::newRow("0") << u"0"_s << u"1"_s << 32767;
+        QTest::newRow("beyond 32767") << u"40000"_s << u"32767"_s << 1;
+    }
+    void quantity()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, scroll);
+        QWidget* e = m_f.open(0, 5);
+        auto* number = control<QLineEdit>(e, "txtNum");
+        auto* bar = control<QScrollBar>(e, "vsrNum");
+        QCOMPARE(number->text(), u"1"_s);
+        setText(e, "txtApiece", u"1"_s);
+        number->setText(typed);
+        QCOMPARE(number->text(), shown);
+        QCOMPARE(bar->value(), scroll);
+        QCOMPARE(controlText(e, "lblPriceP"), FormatAmount(shown));
+        // The up arrow raises the quantity.
+        number->setText(u"7"_s);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(number->text(), u"8"_s);
+    }
+
+    void expenseUpdateAndDelete()
+    {
+        QWidget* e = m_f.open(2, 5);
+        DbConnection& c = m_f.state->conn();
+        auto* list = control<QTreeWidget>(e, "lvwEList");
+        clickRow(list, 1); // 検証用ハンディターミナル, 顧客, 85,000 x 4 - 20,000
+        QCOMPARE(texts(e, {"cmbItem", "cmbBuy", "txtNum", "lblPriceP"}),
+                 (QStringList{"検証用ハンディターミナル", "顧客", "4", "320,000"}));
+        enterRow(e, kExpenseBoxes, {"", "自社", "85,000", "2", "0"}, u"cmdExpUp"_s);
+        QCOMPARE(ItemKey(list->topLevelItem(1)), u"E0002O"_s);
+        QCOMPARE(rowTexts(list, 1),
+                 (QStringList{"検証用ハンディターミナル", "自社", "85,000", "2", "0", "170,000"}));
+        QCOMPARE(texts(e, {"lblExpense_0", "lblExpense_1"}), (QStringList{"470,000", "45,000"}));
+        // The update remembered the new key: a second update acts on the same row.
+        enterRow(e, kExpenseBoxes, {"", "", "85,000", "3", "0"}, u"cmdExpUp"_s);
+        QCOMPARE(list->topLevelItemCount(), 4);
+        QCOMPARE(rowTexts(list, 1).last(), u"255,000"_s);
+
+        const QStringList items = masterRows(u"MITEM"_s);
+        clickButton(e, "cmdExpDel");
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QVERIFY(list->selectedItems().isEmpty());
+        QVERIFY(!control<QPushButton>(e, "cmdExpUp")->isEnabled());
+        QCOMPARE(masterRows(u"MITEM"_s), items);
+        QCOMPARE(controlText(e, "lblExpense_0"), u"300,000"_s);
+
+        clickRow(list, 2);
+        clickButton(e, "cmdEUp");
+        QCOMPARE(columnTexts(list), (QStringList{"開発用PCリース", "クラウド検証環境", "SSLサーバ証明書"}));
+        clickButton(e, "cmdOK");
+        QCOMPARE(scalar(c, u"SELECT NITEM AS V FROM TEXPENSE WHERE NPROJECT = 2 AND NADD = 2"_s).toInt(), 4);
+        QCOMPARE(rowCount(c, u"TEXPENSE"_s, u"NPROJECT = 2"_s), 3);
+    }
+
+    // Stored rows whose job kind or buyer lost its label are shown, counted nowhere and saved back.
+    void rowsOfUnknownKindsAreKept()
+    {
+        DbConnection& c = m_f.state->conn();
+        ExecSql(c, u"INSERT INTO TMEMBER VALUES (4, 1, 2, 9, 5500, 100, 10)"_s);
+        ExecSql(c, u"INSERT INTO TEXPENSE VALUES (4, 1, 3, 5, 45000, 1, 0, 45000)"_s);
+        QWidget* e = m_f.open(4, 1);
+        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwMList"), 0),
+                 (QStringList{"鈴木 美咲", "", "5,500", "100", "10"}));
+        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwEList"), 0),
+                 (QStringList{"SSLサーバ証明書", "", "45,000", "1", "0", "45,000"}));
+        QCOMPARE(controlText(e, "lblExpense_0"), u"0"_s);
+        clickButton(e, "cmdOK");
+        QCOMPARE(scalar(c, u"SELECT NMKIND AS V FROM TMEMBER WHERE NPROJECT = 4"_s).toInt(), 9);
+        QCOMPARE(scalar(c, u"SELECT NBUY AS V FROM TEXPENSE WHERE NPROJECT = 4"_s).toInt(), 5);
+    }
+
+private:
+    // The rows of a master table, as the snapshot shows them.
+    QStringList masterRows(const QString& table)
+    {
+        return snapshot(m_f.state->conn()).split(QLatin1Char('\n')).filter(table + QLatin1Char('|'));
+    }
+
+    EditorFixture m_f;
+};
+
+QTEST_MAIN(TestProjectRows)
+#include "test_project_rows.moc"
