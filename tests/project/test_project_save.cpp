@@ -6,22 +6,20 @@ namespace {
 const QString kName = u"O'Brien's 'DELETE TFP WHERE 1=1' 案件"_s;
 
 // The boxes of a whole project as typed on every tab, shown as typed when it is reopened.
-const QList<QPair<QString, QString>> kTyped = {
-    {"txtBase", "120,000"},
-    {"txtPrice", "1,234,567"},
-    {"txtOutLine", "一行目\nit's ''quoted''"},
-    {"txtSpecial", "Convert(DateTime,'x',111) @@IDENTITY');--"},
-    {"txtDate_0", "2003/04/15"},
-    {"txtDate_7", "2003/09/01"},
-    {"txtFlaw", "it's memo"},
-    {"txtFlawPri", "50,000"},
-    {"txtContOpt_0", "O'Neil 支援"},
-    {"txtOpt_0", "memo'"},
-    {"txtOptPri_0", "30,000"},
-    {"txtDelPri_1", "42,000"},
-    {"txtDeliv_8", "手順書'A'"},
-    {"txtDelPri_8", "15,000"},
-};
+const QList<QPair<QString, QString>> kTyped = {{"txtBase", "120,000"},
+                                               {"txtPrice", "1,234,567"},
+                                               {"txtOutLine", "一行目\nit's ''quoted''"},
+                                               {"txtSpecial", "Convert(DateTime,'x',111) @@IDENTITY');--"},
+                                               {"txtDate_0", "2003/04/15"},
+                                               {"txtDate_7", "2003/09/01"},
+                                               {"txtFlaw", "it's memo"},
+                                               {"txtFlawPri", "50,000"},
+                                               {"txtContOpt_0", "O'Neil 支援"},
+                                               {"txtOpt_0", "memo'"},
+                                               {"txtOptPri_0", "30,000"},
+                                               {"txtDelPri_1", "42,000"},
+                                               {"txtDeliv_8", "手順書'A'"},
+                                               {"txtDelPri_8", "15,000"}};
 
 void fillEditor(QWidget* e)
 {
@@ -64,128 +62,68 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void newProjectWritesEverything_data() { addEngineRows(); }
-    void newProjectWritesEverything()
+    // A save runs in one transaction: a failure at any of its statements leaves the database as
+    // it was and the editor open with everything typed, and the same editor saves once the
+    // failure is gone. The run that goes through writes the whole project.
+    void save_data()
     {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine, true);
-        auto state = db->makeState();
-        auto editor = openNewProject(*state, 1);
-        fillEditor(editor.get());
-        StatementLog log;
-        clickButton(editor.get(), "cmdOK");
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        const int id = state->CurProject;
-        QVERIFY(id > 4);
-        QVERIFY(state->Updated);
-
-        const QStringList& s = log.statements();
-        QCOMPARE(s.size(), 28);
-        QCOMPARE(
-            s.at(0),
-            QStringLiteral("INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, "
-                           "NPRICE, COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, "
-                           "NDISCOUNT) VALUES(1, 'O''Brien''s ''DELETE TFP WHERE 1=1'' 案件', 1, 2, 1, "
-                           "120000, 1234567, '一行目\nit''s ''''quoted''''', "
-                           "'Convert(DateTime,''x'',111) @@IDENTITY'');--', '1', '1', '1', '1', '0', "
-                           "'1', 0)"));
-        const QList<QPair<int, QString>> statements = {
-            {1, "SELECT @@IDENTITY AS ID FROM TPROJECT"},
-            {2, "DELETE TCONTRACT WHERE NPROJECT = %1"},
-            {3, "INSERT INTO TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)"},
-            {4, "INSERT INTO TCONTRACT VALUES (%1, 2, 2, NULL, 'it''s memo', 50000)"},
-            {9, "INSERT INTO TCONTRACT VALUES (%1, 100, 0, 'O''Neil 支援', 'memo''', 30000)"},
-            {10, "DELETE TDATE WHERE NPROJECT = %1"},
-            {11, "INSERT INTO TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))"},
-            {12, "INSERT INTO TDATE VALUES (%1, 0, 8, Convert(DateTime,'2003/09/01',111))"},
-            {13, "DELETE TDELIV WHERE NPROJECT = %1"},
-            {15, "INSERT INTO TDELIV VALUES (%1, 2, 2, '1', '1', NULL, 42000)"},
-            {22, "INSERT INTO TDELIV VALUES (%1, 9, NULL, NULL, NULL, '手順書''A''', 15000)"},
-            {23, "DELETE TEXPENSE WHERE NPROJECT = %1"},
-            {24, "INSERT INTO TEXPENSE VALUES (%1, 1, 3, 1, 45000, 2, 1000, 89000)"},
-            {25, "DELETE TMEMBER WHERE NPROJECT = %1"},
-            {26, "INSERT INTO TMEMBER VALUES (%1, 1, 3, 3, 4800, 100, 20)"},
-            {27, "INSERT INTO TMEMBER VALUES (%1, 2, 5, 4, 3500, 1050, NULL)"},
-        };
-        for (const auto& [i, text] : statements) {
-            QCOMPARE(s.at(i), text.arg(id));
+        addColumns<int, bool>({"engine", "newProject"});
+        for (Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+            const int e = static_cast<int>(engine);
+            const QString name = engine == Engine::SQLite ? u"sqlite"_s : u"postgresql"_s;
+            QTest::newRow(qPrintable(name + u" new"_s)) << e << true;
+            QTest::newRow(qPrintable(name + u" update"_s)) << e << false;
         }
-
-        // Reopened, the project shows everything as entered.
-        auto reopened = openProject(*state, id);
-        QWidget* e = reopened.get();
-        for (const auto& [box, text] : kTyped) {
-            QCOMPARE(controlText(e, box), text);
-        }
-        QCOMPARE(texts(e, {"txtPName", "cmbParProj", "cmbEndCust", "cmbContCust", "txtDate_3", "cmbFlaw",
-                           "lblContract", "lblDelPri", "lblExpense_1"}),
-                 (QStringList{kName, "ミナト物流 配送管理システム再構築", "株式会社ミナト物流",
-                              "東和システム株式会社", "", "1年", "80,000", "57,000", "89,000"}));
-        QVERIFY(control<QCheckBox>(e, "chkDeliv_1")->isChecked());
-        QVERIFY(control<QCheckBox>(e, "chkFmt_1")->isChecked());
-        const auto* members = control<QTreeWidget>(e, "lvwMList");
-        QCOMPARE(members->topLevelItemCount(), 2);
-        QCOMPARE(rowTexts(members, 0), (QStringList{"高橋 翔", "SE", "4,800", "100", "20"}));
-        QCOMPARE(rowTexts(members, 1), (QStringList{"伊藤 大輔", "PG", "3,500", "1050", ""}));
-        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwEList"), 0),
-                 (QStringList{"SSLサーバ証明書", "顧客", "45,000", "2", "1,000", "89,000"}));
     }
-
-    // An update rewrites the project's own rows and no other's; the project tree is refreshed
-    // only when the name or the parent changed.
-    void updateRewritesTheProject_data() { addEngineRows(); }
-    void updateRewritesTheProject()
+    void save()
     {
-        FETCH_ENGINE();
-        auto db = TestDatabase::create(dbEngine, true);
+        QFETCH(int, engine);
+        QFETCH(bool, newProject);
+        auto db = TestDatabase::create(static_cast<Engine>(engine), true);
         auto state = db->makeState();
         DbConnection& c = state->conn();
-        auto editor = openProject(*state, 2);
-        QWidget* e = editor.get();
-        setText(e, "txtOutLine", u"変更した概要"_s);
-        showTab(e, 1);
-        clickRow(control<QTreeWidget>(e, "lvwMList"), 4);
-        clickButton(e, "cmdMUp"); // 渡辺 above 伊藤
-        StatementLog log;
-        clickButton(e, "cmdOK");
-        QCOMPARE(editor->result(), int(QDialog::Accepted));
-        QCOMPARE(state->CurProject, 2);
-        QVERIFY(!state->Updated);
-        QVERIFY(!state->PricesChanged);
-        const QStringList& s = log.statements();
-        QVERIFY(s.at(0).startsWith(
-            QStringLiteral("UPDATE TPROJECT SET NPARPROJ = 1, CPROJNAME = '受注・出荷管理サブシステム', "
-                           "NENDCUST = 1, NCONTCUST = 2, NPRIKIND = 1, NBASE = 100000, "
-                           "NPRICE = 7970000, COUTLINE = '変更した概要', ")));
-        QVERIFY(s.at(0).endsWith(
-            QStringLiteral(", CBASE = '1', CWORK = '1', COPT = '1', CDELIV = '1', CEXPE0 = '0', "
-                           "CEXPE1 = '1', NDISCOUNT = 800 WHERE NPROJECT = 2")));
-        QCOMPARE(s.at(1), u"DELETE TCONTRACT WHERE NPROJECT = 2"_s);
-        QCOMPARE(s.filter(u"INSERT INTO TMEMBER"_s).mid(3),
-                 (QStringList{"INSERT INTO TMEMBER VALUES (2, 4, 6, 5, 3000, 120, 8)",
-                              "INSERT INTO TMEMBER VALUES (2, 5, 5, 4, 3500, 300, 16)"}));
-        QCOMPARE(scalar(c, u"SELECT NMEMBER AS V FROM TMEMBER WHERE NPROJECT = 2 AND NADD = 4"_s).toInt(), 6);
-        const QList<QPair<QString, int>> counts = {{"TCONTRACT", 7}, {"TDELIV", 9},    {"TDATE", 8},
-                                                   {"TEXPENSE", 4},  {"TFUNCTION", 3}, {"TMEMBER", 5}};
-        for (const auto& [table, count] : counts) {
-            QCOMPARE(rowCount(c, table, u"NPROJECT = 2"_s), count);
-        }
-        QCOMPARE(scalar(c, u"SELECT SUM(NPRI) AS V FROM TDELIV WHERE NPROJECT = 2"_s).toDouble(), 1256000.0);
-        QCOMPARE(scalar(c, u"SELECT SUM(NPRICEP) AS V FROM TEXPENSE WHERE NPROJECT = 2"_s).toDouble(),
-                 665000.0);
-        QCOMPARE(rowCount(c, u"TMEMBER"_s, u"NPROJECT = 3"_s), 4);
-
-        for (const bool rename : {true, false}) {
-            state->Updated = false;
-            auto again = openProject(*state, 4);
-            if (rename) {
-                setText(again.get(), "txtPName", u"新しい名前"_s);
+        QStringList s;
+        for (int failAt = 0; s.isEmpty(); ++failAt) {
+            auto editor = newProject ? openNewProject(*state, 3) : openProject(*state, 2);
+            QWidget* e = editor.get();
+            if (newProject) {
+                fillEditor(e);
             } else {
-                pick(control<QComboBox>(again.get(), "cmbParProj"), u"ROOT"_s);
+                setText(e, "txtPName", kName);
+                setText(e, "txtDate_5", QString());
+                setText(e, "txtContOpt_1", u"追加'オプション"_s);
+                setText(e, "txtOptPri_1", u"12,345"_s);
             }
-            clickButton(again.get(), "cmdOK");
-            QCOMPARE(again->result(), int(QDialog::Accepted));
-            QVERIFY(state->Updated);
+            const QStringList contents = editorContents(e);
+            const QString before = snapshot(c);
+            const int projectBefore = state->CurProject;
+            Messages::clearShown();
+            StatementLog log(failAt);
+            clickButton(e, "cmdOK");
+            if (!log.failed()) {
+                QCOMPARE(editor->result(), int(QDialog::Accepted));
+                s = log.statements();
+                QCOMPARE(s.size(), failAt); // every statement of the save has failed once
+                break;
+            }
+            QVERIFY2(editor->isVisible(), qPrintable(log.failedStatement()));
+            QCOMPARE(editor->result(), int(QDialog::Rejected));
+            QCOMPARE(snapshot(c), before);
+            QCOMPARE(editorContents(e), contents);
+            QCOMPARE(state->CurProject, projectBefore);
+            QVERIFY(!state->Updated);
+            QCOMPARE(Messages::shown().size(), 1);
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                                 Messages::Critical);
+            log.reset();
+            clickButton(e, "cmdOK");
+            QCOMPARE(editor->result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(s.size(), newProject ? 28 : 1 + 9 + 8 + 10 + 5 + 6);
+        if (newProject) {
+            checkNewProject(*state, s);
+        } else {
+            checkUpdate(*state, s);
         }
     }
 
@@ -238,66 +176,102 @@ private slots:
 
     // A failure at any statement of the save leaves the database as it was and the editor
     // open with everything typed; the user can save again.
-    void failureAtEveryStatement_data()
+private:
+    // The new project's statements, and the project reopened showing everything as entered.
+    static void checkNewProject(AppState& state, const QStringList& s)
     {
-        addColumns<int, bool>({"engine", "newProject"});
-        for (Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            const int e = static_cast<int>(engine);
-            const QString name = engine == Engine::SQLite ? u"sqlite"_s : u"postgresql"_s;
-            QTest::newRow(qPrintable(name + u" new"_s)) << e << true;
-            QTest::newRow(qPrintable(name + u" update"_s)) << e << false;
+        const int id = state.CurProject;
+        QVERIFY(id > 4);
+        QVERIFY(state.Updated);
+        QCOMPARE(
+            s.at(0),
+            QStringLiteral("INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, "
+                           "NPRICE, COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, "
+                           "NDISCOUNT) VALUES(3, 'O''Brien''s ''DELETE TFP WHERE 1=1'' 案件', 1, 2, 1, "
+                           "120000, 1234567, '一行目\nit''s ''''quoted''''', "
+                           "'Convert(DateTime,''x'',111) @@IDENTITY'');--', '1', '1', '1', '1', '0', "
+                           "'1', 0)"));
+        const QList<QPair<int, QString>> statements = {
+            {1, "SELECT @@IDENTITY AS ID FROM TPROJECT"},
+            {2, "DELETE TCONTRACT WHERE NPROJECT = %1"},
+            {3, "INSERT INTO TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)"},
+            {4, "INSERT INTO TCONTRACT VALUES (%1, 2, 2, NULL, 'it''s memo', 50000)"},
+            {9, "INSERT INTO TCONTRACT VALUES (%1, 100, 0, 'O''Neil 支援', 'memo''', 30000)"},
+            {10, "DELETE TDATE WHERE NPROJECT = %1"},
+            {11, "INSERT INTO TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))"},
+            {12, "INSERT INTO TDATE VALUES (%1, 0, 8, Convert(DateTime,'2003/09/01',111))"},
+            {13, "DELETE TDELIV WHERE NPROJECT = %1"},
+            {15, "INSERT INTO TDELIV VALUES (%1, 2, 2, '1', '1', NULL, 42000)"},
+            {22, "INSERT INTO TDELIV VALUES (%1, 9, NULL, NULL, NULL, '手順書''A''', 15000)"},
+            {23, "DELETE TEXPENSE WHERE NPROJECT = %1"},
+            {24, "INSERT INTO TEXPENSE VALUES (%1, 1, 3, 1, 45000, 2, 1000, 89000)"},
+            {25, "DELETE TMEMBER WHERE NPROJECT = %1"},
+            {26, "INSERT INTO TMEMBER VALUES (%1, 1, 3, 3, 4800, 100, 20)"},
+            {27, "INSERT INTO TMEMBER VALUES (%1, 2, 5, 4, 3500, 1050, NULL)"},
+        };
+        for (const auto& [i, text] : statements) {
+            QCOMPARE(s.at(i), text.arg(id));
         }
-    }
-    void failureAtEveryStatement()
-    {
-        QFETCH(int, engine);
-        QFETCH(bool, newProject);
-        auto db = TestDatabase::create(static_cast<Engine>(engine), true);
-        auto state = db->makeState();
-        DbConnection& c = state->conn();
-        int failures = 0;
-        for (int failAt = 0;; ++failAt) {
-            auto editor = newProject ? openNewProject(*state, 3) : openProject(*state, 2);
-            QWidget* e = editor.get();
-            if (newProject) {
-                fillEditor(e);
-            } else {
-                setText(e, "txtPName", kName);
-                setText(e, "txtDate_5", QString());
-                setText(e, "txtContOpt_1", u"追加'オプション"_s);
-                setText(e, "txtOptPri_1", u"12,345"_s);
-            }
-            const QStringList contents = editorContents(e);
-            const QString before = snapshot(c);
-            const int projectBefore = state->CurProject;
-            Messages::clearShown();
-            StatementLog log(failAt);
-            clickButton(e, "cmdOK");
-            if (!log.failed()) {
-                // Every statement of the save has failed once; this run went through.
-                QCOMPARE(editor->result(), int(QDialog::Accepted));
-                QCOMPARE(failures, failAt);
-                break;
-            }
-            ++failures;
-            QVERIFY2(editor->isVisible(), qPrintable(log.failedStatement()));
-            QCOMPARE(editor->result(), int(QDialog::Rejected));
-            QCOMPARE(snapshot(c), before);
-            QCOMPARE(editorContents(e), contents);
-            QCOMPARE(state->CurProject, projectBefore);
-            QVERIFY(!state->Updated);
-            QCOMPARE(Messages::shown().size(), 1);
-            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
-                                 Messages::Critical);
-            // Corrected (here: the failure gone), the same editor saves.
-            log.reset();
-            clickButton(e, "cmdOK");
-            QCOMPARE(editor->result(), int(QDialog::Accepted));
+
+        auto reopened = openProject(state, id);
+        QWidget* e = reopened.get();
+        for (const auto& [box, text] : kTyped) {
+            QCOMPARE(controlText(e, box), text);
         }
-        QCOMPARE(failures, newProject ? 28 : 1 + 9 + 8 + 10 + 5 + 6);
+        QCOMPARE(texts(e, {"txtPName", "cmbParProj", "cmbEndCust", "cmbContCust", "txtDate_3", "cmbFlaw",
+                           "lblContract", "lblDelPri", "lblExpense_1"}),
+                 (QStringList{kName, "ミナト物流 配送管理システム再構築 - 倉庫在庫管理サブシステム",
+                              "株式会社ミナト物流", "東和システム株式会社", "", "1年", "80,000", "57,000",
+                              "89,000"}));
+        QVERIFY(control<QCheckBox>(e, "chkDeliv_1")->isChecked());
+        QVERIFY(control<QCheckBox>(e, "chkFmt_1")->isChecked());
+        const auto* members = control<QTreeWidget>(e, "lvwMList");
+        QCOMPARE(members->topLevelItemCount(), 2);
+        QCOMPARE(rowTexts(members, 0), (QStringList{"高橋 翔", "SE", "4,800", "100", "20"}));
+        QCOMPARE(rowTexts(members, 1), (QStringList{"伊藤 大輔", "PG", "3,500", "1050", ""}));
+        QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwEList"), 0),
+                 (QStringList{"SSLサーバ証明書", "顧客", "45,000", "2", "1,000", "89,000"}));
     }
 
-private:
+    // An update rewrites the project's own rows and no other's; the project tree is refreshed
+    // when the name or the parent changed.
+    static void checkUpdate(AppState& state, const QStringList& s)
+    {
+        DbConnection& c = state.conn();
+        QCOMPARE(state.CurProject, 2);
+        QVERIFY(!state.PricesChanged);
+        QVERIFY(s.at(0).startsWith(QStringLiteral(
+            "UPDATE TPROJECT SET NPARPROJ = 1, CPROJNAME = 'O''Brien''s ''DELETE TFP WHERE 1=1'' "
+            "案件', NENDCUST = 1, NCONTCUST = 2, NPRIKIND = 1, NBASE = 100000, NPRICE = 7970000, "
+            "COUTLINE = '受注入力、出荷指示、返品受付。', ")));
+        QVERIFY(s.at(0).endsWith(
+            QStringLiteral(", CBASE = '1', CWORK = '1', COPT = '1', CDELIV = '1', CEXPE0 = '0', "
+                           "CEXPE1 = '1', NDISCOUNT = 800 WHERE NPROJECT = 2")));
+        QCOMPARE(s.at(1), u"DELETE TCONTRACT WHERE NPROJECT = 2"_s);
+        QVERIFY(s.contains(u"INSERT INTO TCONTRACT VALUES (2, 101, 0, '追加''オプション', '', 12345)"_s));
+        const QList<QPair<QString, int>> counts = {{"TCONTRACT", 8}, {"TDELIV", 9},    {"TDATE", 7},
+                                                   {"TEXPENSE", 4},  {"TFUNCTION", 3}, {"TMEMBER", 5}};
+        for (const auto& [table, count] : counts) {
+            QCOMPARE(rowCount(c, table, u"NPROJECT = 2"_s), count);
+        }
+        QCOMPARE(scalar(c, u"SELECT SUM(NPRI) AS V FROM TDELIV WHERE NPROJECT = 2"_s).toDouble(), 1256000.0);
+        QCOMPARE(scalar(c, u"SELECT SUM(NPRICEP) AS V FROM TEXPENSE WHERE NPROJECT = 2"_s).toDouble(),
+                 665000.0);
+        QCOMPARE(rowCount(c, u"TMEMBER"_s, u"NPROJECT = 3"_s), 4);
+
+        for (const bool rename : {true, false}) {
+            auto again = openProject(state, 4);
+            if (rename) {
+                setText(again.get(), "txtPName", u"新しい名前"_s);
+            } else {
+                pick(control<QComboBox>(again.get(), "cmbParProj"), u"ROOT"_s);
+            }
+            clickButton(again.get(), "cmdOK");
+            QCOMPARE(again->result(), int(QDialog::Accepted));
+            QVERIFY(state.Updated);
+        }
+    }
+
     std::unique_ptr<TestEnvironment> m_env;
 };
 
