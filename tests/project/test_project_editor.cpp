@@ -17,12 +17,10 @@ const QString kStock = kTop + u" - 倉庫在庫管理サブシステム"_s;
 void addExpressPriceKind(DbConnection& c)
 {
     ExecSql(c, u"INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 250000, 2)"_s);
+    const QString sql = u"INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (2, '0', %1, %2)"_s;
     const int prices[] = {20000, 17000, 15000, 11000, 9000};
     for (int kind = 1; kind <= 5; ++kind) {
-        ExecSql(
-            c,
-            u"INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (2, '0', %1, %2)"_s.arg(kind).arg(
-                prices[kind - 1]));
+        ExecSql(c, sql.arg(kind).arg(prices[kind - 1]));
     }
 }
 
@@ -76,9 +74,13 @@ private slots:
         QCOMPARE(state().CurProject, project);
     }
 
-    void loadsTheProject()
+    // Project 2 as loaded, and the window: each tab's caption, help key, tip, page name and help
+    // topic, every caption shown whole on every tab and in the quotation (with VORNA_SCREENSHOTS
+    // set, each is also saved there as a picture), and Ctrl+Tab going round the tabs.
+    void projectWindow()
     {
         QWidget* e = m_f.open(2, 0);
+        QCOMPARE(e->objectName() + u'|' + e->windowTitle(), u"frmProj|プロジェクト編集"_s);
         QVERIFY(control<QPushButton>(e, "cmdDel")->isEnabled());
         // The summary strip: members 6,500x80 + 5,500x160 + 4,800x230 + 3,500x300 + 3,000x120.
         QCOMPARE(texts(e, {"cmdOK", "cmbParProj", "txtPName", "cmbEndCust", "cmbContCust", "cmbPriKind",
@@ -92,6 +94,32 @@ private slots:
         const QuoteSettings& q = state().ProjQuote;
         QVERIFY(q.Base && q.Work && q.Opt && q.Deliv && !q.Expe0 && q.Expe1);
         QCOMPARE(q.Discount, 800.0);
+
+        auto* tabs = control<QTabWidget>(e, "tbsOptions");
+        const QStringList pages = {
+            "基本情報|PrjBase|プロジェクトの基本情報", "メンバ|PrjMember|作業メンバの選択",
+            "日程|PrjDate2|プロジェクトの大工程",      "契約|PrjContract|顧客との合意事項",
+            "納品物|PrjDeliv|納品する生産物",          "経費|PrjExpense|開発の前提となる購入品"};
+        QCOMPARE(tabs->count(), pages.size());
+        for (int i = 0; i < pages.size(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCOMPARE(tabs->tabText(i) + u'|' + tabs->tabBar()->tabData(i).toString() + u'|' +
+                         tabs->tabToolTip(i),
+                     pages.at(i));
+            QCOMPARE(tabs->widget(i)->objectName(), u"picOptions_%1"_s.arg(i));
+            QCOMPARE(Help::topic(e), 34 + 2 * i);
+            checkCaptionsFit(e, u"frmProj_%1"_s.arg(i));
+        }
+        QuotationDialog quotation(state(), QuoteSources{u"100,000"_s, {300000, 365000, 0}, 967000, 1256000},
+                                  e);
+        quotation.show();
+        checkCaptionsFit(&quotation, u"frmCalc"_s);
+        quotation.close();
+        // Ctrl+Tab from the last tab wraps to the first.
+        QTest::keyClick(control<QLineEdit>(e, "txtApiece"), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTest::keyClick(control<QLineEdit>(e, "txtPName"), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
     }
 
     void newProjectStartsFromThePolicy()
@@ -101,45 +129,14 @@ private slots:
         state().ProjQuote.Discount = 123; // left from another project
         QWidget* e = m_f.open(0, 0);
         QVERIFY(!control<QPushButton>(e, "cmdDel")->isEnabled());
-        QCOMPARE(control<QComboBox>(e, "cmbEndCust")->currentIndex(), -1);
-        QCOMPARE(control<QComboBox>(e, "cmbContCust")->currentIndex(), -1);
-        QCOMPARE(texts(e, {"cmdOK", "cmbPriKind", "txtBase", "txtDate_0", "txtDate_1", "txtDate_7",
-                           "lblPerExp", "lblContract"}),
-                 (QStringList{"新規保存", "標準単価", "100,000",
+        QCOMPARE(texts(e, {"cmbEndCust", "cmbContCust", "cmdOK", "cmbPriKind", "txtBase", "txtDate_0",
+                           "txtDate_1", "txtDate_7", "lblPerExp", "lblContract"}),
+                 (QStringList{"", "", "新規保存", "標準単価", "100,000",
                               QDate::currentDate().toString(u"yyyy/MM/dd"_s), "", "", "0", "0"}));
-        QCOMPARE(control<QTreeWidget>(e, "lvwMList")->topLevelItemCount(), 0);
         const QuoteSettings& q = state().ProjQuote;
         QVERIFY(q.Base && q.Work && !q.Opt && q.Deliv && q.Expe1);
         QVERIFY(!q.Expe0); // own-company expenses start unticked whatever the policy says
         QCOMPARE(q.Discount, 0.0);
-    }
-
-    void tabsAndHelpTopics()
-    {
-        QWidget* e = m_f.open(2, 0);
-        QCOMPARE(e->objectName(), u"frmProj"_s);
-        QCOMPARE(e->windowTitle(), u"プロジェクト編集"_s);
-        auto* tabs = control<QTabWidget>(e, "tbsOptions");
-        const QList<QStringList> pages = {{"基本情報", "PrjBase", "プロジェクトの基本情報"},
-                                          {"メンバ", "PrjMember", "作業メンバの選択"},
-                                          {"日程", "PrjDate2", "プロジェクトの大工程"},
-                                          {"契約", "PrjContract", "顧客との合意事項"},
-                                          {"納品物", "PrjDeliv", "納品する生産物"},
-                                          {"経費", "PrjExpense", "開発の前提となる購入品"}};
-        QCOMPARE(tabs->count(), pages.size());
-        for (int i = 0; i < pages.size(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCOMPARE(
-                (QStringList{tabs->tabText(i), tabs->tabBar()->tabData(i).toString(), tabs->tabToolTip(i)}),
-                pages.at(i));
-            QCOMPARE(tabs->widget(i)->objectName(), u"picOptions_%1"_s.arg(i));
-            QCOMPARE(Help::topic(e), 34 + 2 * i);
-        }
-        // Ctrl+Tab from the last tab wraps to the first.
-        QTest::keyClick(control<QLineEdit>(e, "txtApiece"), Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(tabs->currentIndex(), 0);
-        QTest::keyClick(control<QLineEdit>(e, "txtPName"), Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(tabs->currentIndex(), 1);
     }
 
     // A refused save changes nothing and brings the page with the refused box to the front.
@@ -307,21 +304,6 @@ private slots:
         COMPARE_LAST_MESSAGE(u"確認"_s, u"選択されたプロジェクトは既に削除されています。"_s,
                              Messages::Exclamation);
         QCOMPARE(editor.exec(), int(QDialog::Rejected));
-    }
-
-    // Every caption is shown whole on every tab and in the quotation. With VORNA_SCREENSHOTS
-    // set, each is also saved there as a picture.
-    void everyCaptionFits()
-    {
-        QWidget* e = m_f.open(2, 0);
-        for (int i = 0; i < 6; ++i) {
-            showTab(e, i);
-            checkCaptionsFit(e, u"frmProj_%1"_s.arg(i));
-        }
-        QuotationDialog quotation(state(), QuoteSources{u"100,000"_s, {300000, 365000, 0}, 967000, 1256000},
-                                  e);
-        quotation.show();
-        checkCaptionsFit(&quotation, u"frmCalc"_s);
     }
 
 private:
