@@ -272,14 +272,15 @@ private slots:
         QVERIFY(swap(0, 1));
         QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
 
-        // A failing update leaves both rows as they were and is reported.
-        log.failOn(u"UPDATE MCUSTOMER SET NSORT = 5"_s);
+        // A failing second update leaves both rows as they were and is reported.
+        log.reset(2);
         QVERIFY(!swap(0, 1));
+        QCOMPARE(log.statements().size(), 3);
         QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
         QCOMPARE(Messages::last().title, u"DBエラー"_s);
         QCOMPARE(Messages::last().icon, Messages::Critical);
-        QVERIFY(Messages::last().text.startsWith(
-            u"injected failure\nUPDATE MCUSTOMER SET NSORT = 5 WHERE NCUSTOMER = "_s));
+        QCOMPARE(Messages::last().text, u"injected failure\n"_s + log.failedStatement());
+        QVERIFY(log.failedStatement().startsWith(u"UPDATE MCUSTOMER SET NSORT = "_s));
     }
 
     // The descendants of a project, and the rows a function or a whole project owns deleted in

@@ -219,10 +219,10 @@ private slots:
         QTest::newRow("letters and signs dropped") << digits << false << u"1a-2,b3"_s << u"123"_s;
         QTest::newRow("sign and comma allowed") << number << false << u"-1,200"_s << u"-1,200"_s;
         QTest::newRow("point never typed") << number << false << u"12.5"_s << u"125"_s;
-        QTest::newRow("full width") << number << false << u"－１，２３４"_s << u"-1,234"_s;
+        QTest::newRow("full width") << number << false << u"－９，８７６"_s << u"-9,876"_s;
         QTest::newRow("late minus cleaned") << number << false << u"12-3"_s << u"123"_s;
         QTest::newRow("paste cleaned") << number << true << u"a-1,2b"_s << u"-1,2"_s;
-        QTest::newRow("paste full width") << number << true << u"価格 １２，０００円"_s << u"12,000"_s;
+        QTest::newRow("paste full width") << number << true << u"価格 １５，０００円"_s << u"15,000"_s;
         QTest::newRow("date typed") << date << false << u"200312a-24"_s << u"2003/12/24"_s;
         QTest::newRow("date pasted") << date << true << u"2003-12-24"_s << u"2003/12/24"_s;
         QTest::newRow("date full width") << date << false << u"２００３１２２４"_s << u"2003/12/24"_s;
