@@ -2,20 +2,9 @@
 
 #include "foundation/app_state.h"
 #include "foundation/db_connection.h"
-#include "foundation/messages.h"
 #include "gui_helpers.h"
 #include "project/project_editor.h"
 #include "test_support.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
-#include <memory>
 
 // Helpers of the project editor tests: the real frmProj on a seeded database, its controls
 // found by their documented names.

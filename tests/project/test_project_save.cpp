@@ -1,4 +1,3 @@
-#include "foundation/messages.h"
 #include "project_fixture.h"
 
 namespace {

@@ -1,23 +1,42 @@
+#include "foundation/code_divisions.h"
 #include "foundation/conversions.h"
-#include "foundation/list_helpers.h"
-#include "foundation/messages.h"
 #include "project_fixture.h"
 
+#include <QDate>
 #include <QScrollBar>
 
-// The member list (tab 1) and the expense list (tab 5) of the project editor.
-class TestProjectRows : public QObject {
+namespace {
+
+// Project 4 of the demo data has no functions of its own: give it one counted function with
+// the price given, and one on hold that must not count.
+void setWorkTotal(DbConnection& c, double price)
+{
+    const QString sql =
+        u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
+        u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (4, %1, 1, 2, 2, 2, 2, 1, %2, 0, 100, %3, %3)"_s;
+    ExecSql(c, sql.arg(u"'1'"_s, u"'計測'"_s, QString::number(price, 'f', 0)));
+    ExecSql(c, sql.arg(u"NULL"_s, u"'保留'"_s, u"999999"_s));
+}
+
+} // namespace
+
+// The member, schedule, contract, deliverable and expense tabs of the project editor.
+class TestProjectTabs : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_f.init(); }
-    void cleanup() { m_f.cleanup(); }
+    void cleanup()
+    {
+        m_f.cleanup();
+        ClearDivisionCache();
+    }
 
     // A member picked from the list brings its job kind and cost; a typed name is registered,
     // or, when the master already has it, updates the master's row. After an update that gave
     // a row another member, update and delete act on that row.
     void memberNames()
     {
-        QWidget* e = m_f.open(0, 1);
+        QWidget* e = open(0, 1);
         auto* member = control<QComboBox>(e, "cmbMember");
         auto* list = control<QTreeWidget>(e, "lvwMList");
         pick(member, u"佐藤 健一"_s);
@@ -78,7 +97,7 @@ private slots:
         QFETCH(int, tab);
         QFETCH(QStringList, row);
         QFETCH(QString, message);
-        QWidget* e = m_f.open(0, tab);
+        QWidget* e = open(0, tab);
         const bool members = tab == 1;
         const QStringList& boxes = members ? kMemberBoxes : kExpenseBoxes;
         const QString add = members ? u"cmdMembAdd"_s : u"cmdExpAdd"_s;
@@ -86,21 +105,21 @@ private slots:
                  members ? QStringList{"佐藤 健一", "", "6,500", "10", ""}
                          : QStringList{"開発用PCリース", "自社", "15,000", "2", ""},
                  add);
-        const QString before = snapshot(m_f.state->conn());
+        const QString before = snapshot(conn());
         Messages::clearShown();
         control<QComboBox>(e, boxes.first())->setCurrentIndex(-1);
         enterRow(e, boxes, row, add);
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(Messages::last().title + u':' + Messages::last().text, message);
         QCOMPARE(control<QTreeWidget>(e, members ? "lvwMList" : "lvwEList")->topLevelItemCount(), 1);
-        QCOMPARE(snapshot(m_f.state->conn()), before);
+        QCOMPARE(snapshot(conn()), before);
     }
 
     // A member with assigned work in this project can be neither removed nor replaced; one with
     // work in another project only can go.
     void assignedMemberIsProtected()
     {
-        QWidget* e = m_f.open(2, 1);
+        QWidget* e = open(2, 1);
         auto* list = control<QTreeWidget>(e, "lvwMList");
         clickRow(list, 0); // 佐藤 健一, assigned
         QCOMPARE(texts(e, {"cmbMember", "txtMembOccu"}), (QStringList{"佐藤 健一", "80"}));
@@ -141,7 +160,7 @@ private slots:
         QCOMPARE(ItemKey(SelectedItem(list)), u"M0001"_s);
         clickButton(e, "cmdOK");
         QCOMPARE(
-            rowCount(m_f.state->conn(), u"TMEMBER"_s,
+            rowCount(conn(), u"TMEMBER"_s,
                      u"NPROJECT = 2 AND NADD = 3 AND NMEMBER = 1 AND NMEMBPRI = 7000 AND NMEMBOCCU = 220"_s),
             1);
     }
@@ -151,7 +170,7 @@ private slots:
     {
         for (const bool indirect : {false, true}) {
             m_f.state->policy.Indirect = indirect;
-            QWidget* e = m_f.open(0, 1);
+            QWidget* e = open(0, 1);
             enterRow(e, kMemberBoxes, {"鈴木 美咲", "", "5,000", "100", "20"}, u"cmdMembAdd"_s);
             QCOMPARE(controlText(e, "lblPerExp"), indirect ? u"500,000"_s : u"400,000"_s);
             clickRow(control<QTreeWidget>(e, "lvwMList"), 0);
@@ -165,7 +184,7 @@ private slots:
     // and customer purchases are totalled.
     void expenseItemsAndBuyers()
     {
-        QWidget* e = m_f.open(0, 5);
+        QWidget* e = open(0, 5);
         auto* list = control<QTreeWidget>(e, "lvwEList");
         pick(control<QComboBox>(e, "cmbItem"), u"開発用PCリース"_s);
         QCOMPARE(controlText(e, "txtApiece"), u"15,000"_s);
@@ -208,7 +227,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(int, scroll);
-        QWidget* e = m_f.open(0, 5);
+        QWidget* e = open(0, 5);
         auto* number = control<QLineEdit>(e, "txtNum");
         auto* bar = control<QScrollBar>(e, "vsrNum");
         QCOMPARE(number->text(), u"1"_s);
@@ -225,8 +244,8 @@ private slots:
 
     void expenseUpdateAndDelete()
     {
-        QWidget* e = m_f.open(2, 5);
-        DbConnection& c = m_f.state->conn();
+        QWidget* e = open(2, 5);
+        DbConnection& c = conn();
         auto* list = control<QTreeWidget>(e, "lvwEList");
         clickRow(list, 1); // 検証用ハンディターミナル, 顧客, 85,000 x 4 - 20,000
         QCOMPARE(texts(e, {"cmbItem", "cmbBuy", "txtNum", "lblPriceP"}),
@@ -260,10 +279,10 @@ private slots:
     // Stored rows whose job kind or buyer lost its label are shown, counted nowhere and saved back.
     void rowsOfUnknownKindsAreKept()
     {
-        DbConnection& c = m_f.state->conn();
+        DbConnection& c = conn();
         ExecSql(c, u"INSERT INTO TMEMBER VALUES (4, 1, 2, 9, 5500, 100, 10)"_s);
         ExecSql(c, u"INSERT INTO TEXPENSE VALUES (4, 1, 3, 5, 45000, 1, 0, 45000)"_s);
-        QWidget* e = m_f.open(4, 1);
+        QWidget* e = open(4, 1);
         QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwMList"), 0),
                  (QStringList{"鈴木 美咲", "", "5,500", "100", "10"}));
         QCOMPARE(rowTexts(control<QTreeWidget>(e, "lvwEList"), 0),
@@ -274,15 +293,225 @@ private slots:
         QCOMPARE(scalar(c, u"SELECT NBUY AS V FROM TEXPENSE WHERE NPROJECT = 4"_s).toInt(), 5);
     }
 
+    // A new project starts at the first level of every option and has no work to propose from.
+    void newProjectOptions()
+    {
+        setWorkTotal(conn(), 1000000);
+        QWidget* e = open(0, 3);
+        for (const char* name : {"cmbWrite", "cmbFlaw", "cmbInst", "cmbMainte", "cmbEducat"}) {
+            QCOMPARE(control<QComboBox>(e, name)->currentIndex(), 0);
+        }
+        QCOMPARE(controlText(e, "cmbMeet"), u"月1回"_s);
+        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
+        clickButton(e, "cmdContract");
+        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMaintePri", "txtEducatPri",
+                           "txtMeetPri"}),
+                 QStringList(6, u"0"_s));
+    }
+
+    // The proposal prices copyright and warranty by their levels' coefficients on the work, and
+    // meetings by the months of the schedule; a free option keeps its price.
+    void contractProposal_data()
+    {
+        addColumns<QString, QString, QStringList, QStringList>({"write", "flaw", "dates", "prices"});
+        const QStringList span{"2003/04/15", "2003/06/30", "2003/09/01"};
+        QTest::newRow("1.10 and 1.05 on 1,234,567, five months")
+            << u"顧客譲渡"_s << u"1年"_s << span << QStringList{"123,000", "61,000", "100,000"};
+        QTest::newRow("default levels, one date")
+            << u"当社保有"_s << u"6ヶ月"_s << QStringList{"2003/04/15"} << QStringList{"0", "0", "0"};
+        QTest::newRow("no valid date") << u"共有"_s << u"2年"_s << QStringList{"2003/02/30", ""}
+                                       << QStringList{"61,000", "123,000", "0"};
+    }
+    void contractProposal()
+    {
+        QFETCH(QString, write);
+        QFETCH(QString, flaw);
+        QFETCH(QStringList, dates);
+        QFETCH(QStringList, prices);
+        setWorkTotal(conn(), 1234567);
+        QWidget* e = open(4, 2);
+        for (int i = 0; i < 8; ++i) {
+            setText(e, u"txtDate_%1"_s.arg(i),
+                    i % 3 == 0 && i / 3 < dates.size() ? dates.at(i / 3) : QString());
+        }
+        showTab(e, 3);
+        pick(control<QComboBox>(e, "cmbWrite"), write);
+        pick(control<QComboBox>(e, "cmbFlaw"), flaw);
+        setText(e, "txtContOpt_0", u"自由"_s);
+        setText(e, "txtOptPri_0", u"7"_s);
+        clickButton(e, "cmdContract");
+        QVERIFY(Messages::shown().isEmpty()); // every price was 0: nothing to overwrite
+        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtMeetPri", "txtInstPri", "txtOptPri_0"}),
+                 (prices + QStringList{"0", "7"}));
+        double total = 7;
+        for (const QString& price : prices) {
+            total += NumberOrZero(price);
+        }
+        QCOMPARE(controlText(e, "lblContract"), FormatAmount(total));
+    }
+
+    void proposalAsksBeforeOverwriting_data()
+    {
+        addColumns<QString, QString, QString>({"button", "box", "proposed"});
+        QTest::newRow("contract") << u"cmdContract"_s << u"txtWritePri"_s << u"100,000"_s;
+        QTest::newRow("deliverables") << u"cmdDeliv"_s << u"txtDelPri_0"_s << u"30,000"_s;
+    }
+    void proposalAsksBeforeOverwriting()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        QFETCH(QString, proposed);
+        setWorkTotal(conn(), 1000000);
+        QWidget* e = open(4, button == u"cmdContract"_s ? 3 : 4);
+        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
+        control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
+        setText(e, box, u"5,000"_s);
+        Messages::setNextAnswer(QMessageBox::Cancel);
+        clickButton(e, button);
+        COMPARE_LAST_MESSAGE(u"確認"_s, u"設定済みの価格を上書きします。よろしいですか？"_s,
+                             Messages::Question);
+        QCOMPARE(controlText(e, box), u"5,000"_s);
+        Messages::setNextAnswer(QMessageBox::Ok);
+        clickButton(e, button);
+        QCOMPARE(controlText(e, box), proposed);
+    }
+
+    // A free option or deliverable counts and is saved only while it has a name; the format mark
+    // counts only for a delivered row.
+    void freeRowsAndFormatMarks()
+    {
+        QWidget* e = open(4, 3);
+        auto* price = control<QLineEdit>(e, "txtOptPri_1");
+        QVERIFY(!price->isEnabled());
+        setText(e, "txtContOpt_1", u"データ移行"_s);
+        QVERIFY(price->isEnabled() && control<QLineEdit>(e, "txtOpt_1")->isEnabled());
+        price->setText(u"12,000"_s);
+        QCOMPARE(controlText(e, "lblContract"), u"12,000"_s);
+        setText(e, "txtContOpt_1", QString());
+        QVERIFY(!price->isEnabled());
+        QCOMPARE(texts(e, {"txtOptPri_1", "lblContract"}), (QStringList{"12,000", "0"}));
+
+        showTab(e, 4);
+        auto* delivered = control<QCheckBox>(e, "chkDeliv_2");
+        auto* format = control<QCheckBox>(e, "chkFmt_2");
+        QVERIFY(!format->isEnabled());
+        delivered->click();
+        QVERIFY(format->isEnabled());
+        format->click();
+        delivered->click();
+        QVERIFY(!format->isEnabled());
+        QVERIFY(format->isChecked()); // the mark stays
+        setText(e, "txtDelPri_10", u"9,000"_s);
+        QCOMPARE(controlText(e, "lblDelPri"), u"0"_s);
+        setText(e, "txtDeliv_10", u"移行手順書"_s);
+        QVERIFY(control<QLineEdit>(e, "txtDelPri_10")->isEnabled());
+        setText(e, "txtDelPri_3", u"1,000"_s);
+        QCOMPARE(controlText(e, "lblDelPri"), u"10,000"_s);
+        clickButton(e, "cmdOK");
+        QCOMPARE(rowCount(conn(), u"TCONTRACT"_s, u"NPROJECT = 4"_s), 6);
+        QCOMPARE(rowCount(conn(), u"TDELIV"_s, u"NPROJECT = 4"_s), 9);
+        QCOMPARE(rowCount(conn(), u"TDELIV"_s, u"NPROJECT = 4 AND NADD = 3 AND CFMT = '1' AND CHAVE = '0'"_s),
+                 1);
+        QCOMPARE(rowCount(conn(), u"TDELIV"_s, u"NPROJECT = 4 AND NADD = 11 AND CDELIV = '移行手順書'"_s), 1);
+    }
+
+    // The proposal prices each delivered row by its own kind's coefficients on the work, also
+    // with a gap in the kind codes; an undelivered row gets nothing, whatever its format mark. A
+    // stored deliverable whose kind left the division keeps a row and is saved back; having no
+    // coefficients, it keeps its price through a proposal, as a free row does.
+    void deliverableProposal()
+    {
+        DbConnection& c = conn();
+        ExecSql(c, u"DELETE MDIV WHERE NDID = 8 AND (NVAL = 3 OR NVAL = 8)"_s);
+        ExecSql(c, u"DELETE TDELIV WHERE NVAL = 3"_s);
+        ExecSql(c, u"UPDATE TDELIV SET CHAVE = '1', NPRI = 4000 WHERE NPROJECT = 4 AND NVAL = 8"_s);
+        setWorkTotal(c, 1234567);
+        QWidget* e = open(4, 4);
+        QCOMPARE(texts(e, {"lblDeliv_0", "lblDeliv_2", "txtDelPri_6", "lblDelPri"}),
+                 (QStringList{"要件定義書", "ソースコード", "4,000", "4,000"}));
+        QVERIFY(control<QCheckBox>(e, "chkDeliv_6")->isChecked());
+        for (const char* box : {"chkDeliv_0", "chkFmt_0", "chkDeliv_1", "chkFmt_1", "chkDeliv_2"}) {
+            control<QCheckBox>(e, box)->setChecked(true);
+        }
+        control<QCheckBox>(e, "chkDeliv_1")->setChecked(false);
+        setText(e, "txtDeliv_12", u"自由"_s);
+        setText(e, "txtDelPri_12", u"5"_s);
+        clickButton(e, "cmdDeliv");
+        QVERIFY(Messages::shown().isEmpty()); // no price the proposal would overwrite
+        // 要件定義書 in the customer's format: 1.05; ソースコード delivered: 1.02; place 3.
+        QCOMPARE(texts(e, {"txtDelPri_0", "txtDelPri_1", "txtDelPri_2", "txtDelPri_6", "txtDelPri_12"}),
+                 (QStringList{"61,000", "0", "24,000", "4,000", "5"}));
+        clickButton(e, "cmdOK");
+        QCOMPARE(scalar(c, u"SELECT NVAL AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toInt(), 4);
+        QCOMPARE(scalar(c, u"SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"_s).toDouble(),
+                 4000.0);
+    }
+
+    void invalidDateIsQuestioned_data()
+    {
+        addColumns<QString, int, bool>({"text", "answer", "asked"});
+        QTest::newRow("no date, back to the box") << u"2003/02/30"_s << int(QMessageBox::Yes) << true;
+        QTest::newRow("no date, left as it is") << u"2003/02/30"_s << int(QMessageBox::No) << true;
+        QTest::newRow("valid") << u"2003/02/28"_s << 0 << false;
+        QTest::newRow("empty") << QString() << 0 << false;
+    }
+    void invalidDateIsQuestioned()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QWidget* e = open(0, 2);
+        QApplication::setActiveWindow(e);
+        auto* box = control<QLineEdit>(e, "txtDate_2");
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->setText(text);
+        if (asked) {
+            Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        }
+        control<QLineEdit>(e, "txtDate_3")->setFocus();
+        QTest::qWait(20);
+        if (asked) {
+            COMPARE_LAST_MESSAGE(u"確認"_s, u"日付として不正です。確認してください。"_s,
+                                 Messages::Exclamation);
+            QTRY_COMPARE(box->hasFocus(), answer == QMessageBox::Yes);
+        } else {
+            QVERIFY(Messages::shown().isEmpty());
+        }
+        QCOMPARE(box->text(), text);
+    }
+
+    // Dates load by process code and are saved under the code they belong to, even when the
+    // codes have a gap.
+    void datesKeepTheirProcessCodes()
+    {
+        DbConnection& c = conn();
+        ExecSql(c, u"DELETE MDIV WHERE NDID = 7 AND NVAL = 3"_s);
+        QWidget* e = open(2, 2);
+        QCOMPARE(texts(e, {"lblDate_2", "txtDate_2"}), (QStringList{"製造", "2025/07/14"}));
+        QVERIFY(!control<QLineEdit>(e, "txtDate_7")->isVisibleTo(e));
+        setText(e, "txtDate_2", u"2025/07/15"_s);
+        setText(e, "txtDate_1", QString());
+        clickButton(e, "cmdOK");
+        QCOMPARE(
+            scalar(c, u"SELECT DDATE AS V FROM TDATE WHERE NPROJECT = 2 AND NFUNCTION = 0 AND NDKIND = 4"_s)
+                .toDate(),
+            QDate(2025, 7, 15));
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 2"_s), 0);
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 6);
+    }
+
 private:
+    QWidget* open(int project, int tab) { return m_f.open(project, tab); }
+    DbConnection& conn() { return m_f.state->conn(); }
     // The rows of a master table, as the snapshot shows them.
     QStringList masterRows(const QString& table)
     {
-        return snapshot(m_f.state->conn()).split(QLatin1Char('\n')).filter(table + QLatin1Char('|'));
+        return snapshot(conn()).split(u'\n').filter(table + u'|');
     }
 
     EditorFixture m_f;
 };
 
-QTEST_MAIN(TestProjectRows)
-#include "test_project_rows.moc"
+QTEST_MAIN(TestProjectTabs)
+#include "test_project_tabs.moc"
