@@ -81,7 +81,6 @@ private slots:
     {
         QWidget* e = m_f.open(2, 0);
         QCOMPARE(e->objectName() + u'|' + e->windowTitle(), u"frmProj|プロジェクト編集"_s);
-        QVERIFY(control<QPushButton>(e, "cmdDel")->isEnabled());
         // The summary strip: members 6,500x80 + 5,500x160 + 4,800x230 + 3,500x300 + 3,000x120.
         QCOMPARE(texts(e, {"cmdOK", "cmbParProj", "txtPName", "cmbEndCust", "cmbContCust", "cmbPriKind",
                            "txtBase", "txtPrice", "txtOutLine", "lblPerExp", "lblExpense_0", "lblExpense_1",

@@ -126,8 +126,8 @@ private slots:
         }
     }
 
-    // Only a project without sub-projects can be deleted, after a question; a failure at any
-    // statement of the deletion leaves every row in place.
+    // Only a project without sub-projects can be deleted, after a question; a failure at the
+    // first, a middle or the last statement of the deletion leaves every row in place.
     void deleteRemovesTheProject_data() { addEngineRows(); }
     void deleteRemovesTheProject()
     {
