@@ -90,9 +90,6 @@ private slots:
                               "受注入力、出荷指示、返品受付。", "3,914,000", "300,000", "365,000", "967,000",
                               "1,256,000", "2025/04/07", "2025/11/04", "製造"}));
         QVERIFY(!control<QLineEdit>(e, "txtDate_8")->isVisibleTo(e));
-        const QuoteSettings& q = state().ProjQuote;
-        QVERIFY(q.Base && q.Work && q.Opt && q.Deliv && !q.Expe0 && q.Expe1);
-        QCOMPARE(q.Discount, 800.0);
 
         auto* tabs = control<QTabWidget>(e, "tbsOptions");
         const QStringList pages = {
