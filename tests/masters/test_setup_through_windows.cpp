@@ -101,7 +101,6 @@ private slots:
         QCOMPARE(scalar(c, u"SELECT NHTOTAL AS V FROM TFUNCTION"_s).toDouble(), 30.0);
         auto* list = control<QTreeWidget>(&window, u"lvwFList"_s);
         QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(list->topLevelItem(0)->text(2), u"受注登録"_s);
         QCOMPARE(list->topLevelItem(0)->text(9), u"210,000"_s);
         QCOMPARE(controlText(&window, u"remHour"_s), u"残工数：130/160時間"_s);
     }

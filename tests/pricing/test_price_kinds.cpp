@@ -107,9 +107,7 @@ private slots:
         QCOMPARE(shown, QStringList({"価格種別名称", "基本料金"}) + slotNames);
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(rowTexts(list, 0), firstRow.split(QLatin1Char('|')));
-        QCOMPARE(ItemKey(list->topLevelItem(0)), u"R1"_s);
         const int used = static_cast<int>(slotNames.size());
-        QCOMPARE(editor->slotsInUse(), used);
         QStringList boxes{u"txtPriName"_s, u"txtBase"_s};
         for (int i = 0; i < PriceKindEditor::kSlots; ++i) {
             auto* label = control<QLabel>(editor.get(), u"lblProc_%1"_s.arg(i));
@@ -142,14 +140,11 @@ private slots:
         QVERIFY(Messages::shown().isEmpty());
         const int kind = kindNamed(conn(), name);
         QVERIFY(kind > 1);
-        QCOMPARE(editor->SelPriKind(), kind);
         QCOMPARE(kindValue("NBASE", kind).toDouble(), 1500.0);
         QCOMPARE(pricesOf(conn(), kind),
                  (QStringList{"0:1=12000", "0:2=9000", "0:3=8000", "0:4=6000", "0:5=5000"}));
         QTreeWidget* list = editor->list();
         QCOMPARE(rowTexts(list, 1).mid(0, 3), (QStringList{name, "1,500", "12,000"}));
-        QVERIFY(list->selectedItems().isEmpty());
-        QVERIFY(!control<QPushButton>(editor.get(), u"cmdUp"_s)->isEnabled());
         // The boxes keep their text, so a second add is a duplicate.
         clickButton(editor.get(), u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
