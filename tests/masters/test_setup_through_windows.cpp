@@ -53,9 +53,6 @@ private slots:
                 clickButton(d, u"cmdCancel"_s);
             });
         }
-        QCOMPARE(Messages::shown().size(), 1);
-        QCOMPARE(rowCount(c, u"MCUSTOMER"_s), 1);
-        QCOMPARE(rowCount(c, u"MPRIPROG"_s, u"CCKIND = '1'"_s), 8);
         QCOMPARE(rowCount(c, u"MLANG"_s), 1);
 
         // The project editor registers the member and the expense item it is given.
@@ -75,9 +72,7 @@ private slots:
             clickButton(d, u"cmdExpAdd"_s);
             clickButton(d, u"cmdOK"_s);
         });
-        QCOMPARE(Messages::shown().size(), 1);
         const int project = scalar(c, u"SELECT NPROJECT AS V FROM TPROJECT"_s).toInt();
-        QVERIFY(project > 0);
         QCOMPARE(scalar(c, u"SELECT CMEMBER AS V FROM MMEMBER"_s).toString(), u"山田 太郎"_s);
         QCOMPARE(scalar(c, u"SELECT CITEM AS V FROM MITEM"_s).toString(), u"検証用PC"_s);
 
@@ -89,7 +84,8 @@ private slots:
         }
         QCOMPARE(state->CurProject, project);
 
-        // 10 hours of 要件定義 at 9,000 and 20 hours of 製造 at 6,000, no surcharge by default.
+        // 10 hours of 要件定義 at 9,000 and 20 hours of 製造 at 6,000, no surcharge by default; no
+        // message but the first refusal on the way.
         triggerWithModal(&window, u"FN"_s, [](QWidget* d) {
             typeInto(d, u"txtSFunc"_s, u"受注登録"_s);
             typeInto(d, u"txtHour_0"_s, u"10"_s);
@@ -98,10 +94,7 @@ private slots:
         });
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(scalar(c, u"SELECT NPRICE AS V FROM TFUNCTION"_s).toDouble(), 210000.0);
-        QCOMPARE(scalar(c, u"SELECT NHTOTAL AS V FROM TFUNCTION"_s).toDouble(), 30.0);
-        auto* list = control<QTreeWidget>(&window, u"lvwFList"_s);
-        QCOMPARE(list->topLevelItemCount(), 1);
-        QCOMPARE(list->topLevelItem(0)->text(9), u"210,000"_s);
+        QCOMPARE(rowTexts(control<QTreeWidget>(&window, u"lvwFList"_s), 0).at(9), u"210,000"_s);
         QCOMPARE(controlText(&window, u"remHour"_s), u"残工数：130/160時間"_s);
     }
 

@@ -9,13 +9,12 @@ namespace {
 
 int runTool(const QStringList& args, QString* output = nullptr)
 {
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
-    const int code = RunSetupTool(args, out, err);
+    QString text; // what the tool writes to either stream
+    QTextStream out(&text);
+    const int code = RunSetupTool(args, out, out);
     out.flush();
-    err.flush();
     if (output) {
-        *output = outText + errText;
+        *output = text;
     }
     return code;
 }
