@@ -6,8 +6,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
 int insertProject(DbConnection& c, int parent, const QString& name, int priceKind, int base, int price,
                   const QString& sort)
 {
@@ -19,7 +17,6 @@ int insertProject(DbConnection& c, int parent, const QString& name, int priceKin
     return GetIdentity(c, u"TPROJECT"_s);
 }
 
-// Stored totals as the function editor would have saved them in member-assignment mode.
 int insertFunction(DbConnection& c, int project, const QString& valid, const QString& classes,
                    const QString& title, const QString& discount, const QString& totals, int sort)
 {
@@ -30,22 +27,18 @@ int insertFunction(DbConnection& c, int project, const QString& valid, const QSt
     return GetIdentity(c, u"TFUNCTION"_s);
 }
 
-// Hours per process, priced per process ("Charge" off).
 void hours(DbConnection& c, int project, int function, int process, const QString& hours, int price)
 {
     execArgs(c, u"INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, %3, %4, %5)"_s,
              project, function, process, hours, price);
 }
 
-// One member assignment ("Charge" on).
 void assign(DbConnection& c, int project, int function, int process, int slot, int member,
             const QString& hours)
 {
     execArgs(c, u"INSERT INTO TCHARGE VALUES (%1, %2, %3, %4, %5, %6)"_s, project, function, process, slot,
              member, hours);
 }
-
-} // namespace
 
 SmallTree SmallTree::build(DbConnection& c)
 {

@@ -42,6 +42,17 @@ template <typename... A> void execArgs(DbConnection& connection, const QString& 
     ExecSql(connection, text);
 }
 
+// Rows as the editors would have saved them. sort and valid are SQL text (NULL allowed); classes are
+// NNUP, NIMP, NDEF, NRSK, NTRM; totals are NHTOTAL, NTOTAL, NPRICE as stored in member-assignment mode.
+int insertProject(DbConnection& c, int parent, const QString& name, int priceKind, int base, int price,
+                  const QString& sort);
+int insertFunction(DbConnection& c, int project, const QString& valid, const QString& classes,
+                   const QString& title, const QString& discount, const QString& totals, int sort);
+// Hours per process, priced per process ("Charge" off), and one member assignment ("Charge" on).
+void hours(DbConnection& c, int project, int function, int process, const QString& hours, int price);
+void assign(DbConnection& c, int project, int function, int process, int slot, int member,
+            const QString& hours);
+
 // A fresh database of the engine holding the small tree (or the reference data alone), and a
 // state connected to it.
 struct TreeWorld {

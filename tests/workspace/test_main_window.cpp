@@ -26,11 +26,6 @@ const Editor kAllEditors[] = {Editor::Project,   Editor::Function,          Edit
                               Editor::Items,     Editor::MemberReplacement, Editor::Policy,
                               Editor::About,     Editor::ConnectionSettings};
 
-void storePlacement(const char* key, const char* twips)
-{
-    SaveSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(key), QString::fromLatin1(twips));
-}
-
 // A window over the small tree, opened after the test has registered its editors.
 struct Fixture : TreeWorld {
     using TreeWorld::TreeWorld;
@@ -109,11 +104,15 @@ private slots:
         m_env.reset();
     }
 
+    // The tree and the list of the selected project with its panels; a click on a heading sorts,
+    // again reverses; a list that cannot be read is reported and keeps no rows of another project.
     void treeAndList_data() { addEngineRows(); }
     void treeAndList()
     {
         FETCH_ENGINE();
         Fixture f(dbEngine);
+        bool opened = false;
+        RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
         f.open();
         // Ordered by NSORT, then id; root and top level open, deeper levels closed.
         QCOMPARE(f.tree()->topLevelItemCount(), 1);
@@ -128,7 +127,6 @@ private slots:
         QCOMPARE(f.panels(), kNothingSelected);
 
         f.select(f.t.sales);
-        QCOMPARE(f.state->CurProject, f.t.sales);
         QCOMPARE(f.state->CurPriKind, 1);
         QTreeWidget* list = f.list();
         QCOMPARE(rowTexts(list, 0, 1), (QStringList{u"×"_s, u"出荷指示"_s, u"改造"_s, u"普通"_s, u"普通"_s,
@@ -157,28 +155,14 @@ private slots:
         QCOMPARE(f.state->CurPriKind, 0);
         QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(f.panels(), kNothingSelected);
-    }
 
-    // A click on a heading sorts, again reverses; a list that cannot be read is reported and
-    // keeps no rows of another project.
-    void sortingAndReadFailure_data() { addEngineRows(); }
-    void sortingAndReadFailure()
-    {
-        FETCH_ENGINE();
-        Fixture f(dbEngine);
-        bool opened = false;
-        RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
-        f.open();
         f.select(f.t.sales);
-        QTreeWidget* list = f.list();
         list->setColumnWidth(2, 333);
         const QStringList byPrice = {u"帳票出力"_s, u"請求締め"_s, u"出荷指示"_s, u"受注入力"_s};
         clickHeader(list, 9);
         QCOMPARE(f.titles(), byPrice);
-        QCOMPARE(list->header()->sortIndicatorOrder(), Qt::AscendingOrder);
         clickHeader(list, 9);
         QCOMPARE(f.titles(), (QStringList{byPrice.rbegin(), byPrice.rend()}));
-        QCOMPARE(list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
         // Another column sorts ascending again.
         clickHeader(list, 8);
         QCOMPARE(f.titles(), byPrice);
@@ -202,7 +186,6 @@ private slots:
         f.select(f.t.billing);
         QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
         QCOMPARE(list->topLevelItemCount(), 0);
-        QCOMPARE(f.state->CurFunction, 0);
         f.trigger("FU");
         QVERIFY(!opened);
         QCOMPARE(Messages::last().text, u"機能項目が選択されていません。"_s);
@@ -305,23 +288,14 @@ private slots:
         QCOMPARE(f.list()->topLevelItemCount(), 4);
 
         save = [](AppState& s) {
-            execArgs(
-                *s.Conn,
-                u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, NPRICE) "
-                u"VALUES (%1, '新規案件', 1, 1, 1, 0, 0)"_s,
-                s.ProposedParent);
-            s.CurProject = GetIdentity(*s.Conn, u"TPROJECT"_s);
+            s.CurProject = insertProject(*s.Conn, s.ProposedParent, u"新規案件"_s, 1, 0, 0, u"NULL"_s);
         };
         f.trigger("mnuProjNew");
-        QTreeWidgetItem* node = f.node(f.state->CurProject);
-        QVERIFY(node && f.state->CurProject != f.t.sales);
-        QCOMPARE(node->text(0), u"新規案件"_s);
-        QCOMPARE(node->parent(), f.node(f.t.sales));
-        QCOMPARE(f.tree()->currentItem(), node);
+        QCOMPARE(childTexts(f.node(f.t.sales)), (QStringList{u"請求"_s, u"新規案件"_s}));
+        QCOMPARE(f.tree()->currentItem(), f.node(f.state->CurProject));
         QCOMPARE(f.list()->topLevelItemCount(), 0);
         QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理 - 新規案件 機能項目一覧： "_s);
         QCOMPARE(f.panels(), (QStringList{u"残工数：0/0時間"_s, u"純利益：0円"_s, u"利益率：[計算不能]"_s}));
-        QVERIFY(!f.state->Updated);
 
         // A rename together with a price-kind change reaches both the list and the tree.
         save = [&](AppState& s) {
@@ -337,8 +311,7 @@ private slots:
         QCOMPARE(seen, (QList<int>{f.t.sales, 1, 0}));
         // 受注入力 under kind 2: (10 x 12,000 + 30 x 7,000 + 10 x 9,000) x 1.21 - 10,000.
         QCOMPARE(f.rowOf(f.t.order)->text(9), u"498,200"_s);
-        QCOMPARE(f.node(f.t.sales)->text(0), u"販売管理システム"_s);
-        QCOMPARE(f.tree()->currentItem(), f.node(f.t.sales));
+        QCOMPARE(f.tree()->currentItem()->text(0), u"販売管理システム"_s);
         QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理システム 機能項目一覧： "_s);
         QCOMPARE(f.state->CurPriKind, f.t.priceKind2);
         QVERIFY(!f.state->Updated && !f.state->PricesChanged);
@@ -352,10 +325,8 @@ private slots:
             f.select(project);
             QCOMPARE(f.list()->topLevelItemCount(), 1);
             f.trigger("mnuProjUp");
-            QCOMPARE(f.state->CurProject, 0);
             QVERIFY(!f.node(project));
             QCOMPARE(f.list()->topLevelItemCount(), 0);
-            QCOMPARE(f.label("lblTitle_1"), u"[未選択] 機能項目一覧： "_s);
             QCOMPARE(f.panels(), kNothingSelected);
         }
 
@@ -370,22 +341,14 @@ private slots:
 
         // A new function goes to the end whatever the order, until the next full reload.
         save = [](AppState& s) {
-            execArgs(*s.Conn,
-                     u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
-                     u"CLFUNC, "
-                     u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE, NSORT) VALUES (%1, '1', 1, 2, 2, 2, 2, 1, "
-                     u"'追加機能', '', "
-                     u"0, 10, 75000, 75000, 0)"_s,
-                     s.CurProject);
-            s.CurFunction = GetIdentity(*s.Conn, u"TFUNCTION"_s);
-            execArgs(*s.Conn, u"INSERT INTO TCHARGE VALUES (%1, %2, 3, 1, 2, 10)"_s, s.CurProject,
-                     s.CurFunction);
+            s.CurFunction = insertFunction(*s.Conn, s.CurProject, u"'1'"_s, u"1, 2, 2, 2, 2"_s, u"追加機能"_s,
+                                           u"0"_s, u"10, 75000, 75000"_s, 0);
+            assign(*s.Conn, s.CurProject, s.CurFunction, 3, 1, 2, u"10"_s);
         };
         f.trigger("mnuFuncNew");
         QCOMPARE(list->topLevelItemCount(), 5);
-        QCOMPARE(list->topLevelItem(4)->text(2), u"追加機能"_s);
-        QCOMPARE(list->currentItem(), f.rowOf(f.state->CurFunction));
         QCOMPARE(list->currentItem(), list->topLevelItem(4));
+        QCOMPARE(list->currentItem()->text(2), u"追加機能"_s);
         QCOMPARE(f.label("remHour"), u"残工数：360/420時間"_s);
         f.select(f.t.head);
         f.select(f.t.sales);
@@ -422,11 +385,9 @@ private slots:
     // A price-kind change reprices every project; a member replacement only the selected one.
     // Through the program's own policy dialog, per-process prices reprice every function and
     // another switch only refreshes the figures.
-    void editorsRecalculate_data() { addEngineRows(); }
     void editorsRecalculate()
     {
-        FETCH_ENGINE();
-        Fixture f(dbEngine);
+        Fixture f;
         RegisterAllEditors();
         bool change = false;
         RegisterEditor(Editor::PriceKinds, [&](AppState& s, QWidget*) {
@@ -459,7 +420,6 @@ private slots:
 
         stale(f.t.billing);
         f.trigger("mnuMembChg");
-        QVERIFY(!f.state->Updated);
         // 受注入力: the 30 PG hours now SE hours at 7,500.
         QCOMPARE(f.rowOf(f.t.order)->text(9), u"474,000"_s);
         QCOMPARE(f.rowOf(f.t.shipping)->text(9), u"127,500"_s);
@@ -470,7 +430,6 @@ private slots:
             control<QComboBox>(dialog, u"cmbCharge"_s)->setCurrentIndex(1);
             clickButton(dialog, u"cmdOK"_s);
         });
-        QVERIFY(!f.state->policy.Charge);
         QCOMPARE(rowTexts(f.list(), 1, 8), (QStringList{u"53"_s, u"416,525"_s}));
         QCOMPARE(f.price(f.t.invoice), 64000.0);
         QCOMPARE(f.label("remHour"), u"残工数：367.5/420時間"_s);
@@ -480,15 +439,15 @@ private slots:
             control<QCheckBox>(dialog, u"chkHour"_s)->setChecked(true);
             clickButton(dialog, u"cmdOK"_s);
         });
-        QVERIFY(f.state->policy.Hour);
         QVERIFY(log.statements().filter(QRegularExpression(u"^UPDATE"_s)).isEmpty());
         QCOMPARE(f.label("remHour"), u"残工数：397.5/450時間"_s);
         QVERIFY(Messages::shown().isEmpty());
     }
 
-    // Each command opens its own editor over the main window; without it the command is greyed
-    // out and does nothing.
-    void commandsOpenTheirEditors()
+    // The documented names and captions of the window, its menus, tool bar and list. Each command
+    // opens its own editor over the main window; without it the command is greyed out and does
+    // nothing.
+    void captionsAndCommands()
     {
         const std::pair<const char*, Editor> commands[] = {{"FU", Editor::Function},
                                                            {"mnuFuncNew", Editor::Function},
@@ -505,6 +464,37 @@ private slots:
                                                            {"mnuMembChg", Editor::MemberReplacement}};
         Fixture f;
         f.open();
+        QStringList shown{f.window->objectName(), f.window->windowTitle(), f.label("lblTitle_0")};
+        for (QAction* menu : f.window->menuBar()->actions()) {
+            shown << menu->text() + u":"_s;
+            for (QAction* a : menu->menu()->actions()) {
+                shown << (a->isSeparator() ? u"-"_s : a->objectName() + u"="_s + a->text());
+            }
+        }
+        for (QAction* a : f.find<QToolBar>("tbToolBar")->actions()) {
+            shown << (a->isSeparator() ? u"|"_s : a->objectName());
+        }
+        for (int c = 0; c < f.list()->columnCount(); ++c) {
+            shown << f.list()->headerItem()->text(c);
+        }
+        QCOMPARE(shown.join(u' '),
+                 u"frmMain VORNA プロジェクト一覧 "
+                 u"ﾌｧｲﾙ(&F): mnuDbConn=DB設定(&D)... - mnuFileClose=VORNAの終了(&X) "
+                 u"表示(&V): mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) "
+                 u"機能項目(&F): mnuFuncNew=新しい機能項目(&N)... mnuFuncUp=機能項目の編集(&U)... "
+                 u"ﾌﾟﾛｼﾞｪｸﾄ(&P): mnuProjNew=新しいﾌﾟﾛｼﾞｪｸﾄ(&N)... mnuProjUp=ﾌﾟﾛｼﾞｪｸﾄの編集(&U)... "
+                 u"マスタ(&M): mnuCustUp=顧客の編集(&U)... mnuPriUp=作業費単価の編集(&K)... "
+                 u"mnuLangUp=開発言語の編集(&L)... - mnuMembUp=作業メンバ名の編集(&M)... "
+                 u"mnuExpUp=経費項目名の編集(&E)... - mnuPolicy=ポリシー(&P)... "
+                 u"ﾂｰﾙ(&T): mnuMembChg=メンバ入替え(&C)... "
+                 u"ﾍﾙﾌﾟ(&H): mnuHelpContents=目次(&C) - mnuOpenHP=ﾎｰﾑﾍﾟｰｼﾞを開く(&H) - "
+                 u"mnuHelpAbout=VORNAについて(&A)... "
+                 u"PN PU | FN FU NFUNCTION 保 機能表題 改新 重度 難度 安全 期間 総工数(H) 価格(円)"_s);
+        // Each pane offers its own commands on its context menu.
+        QCOMPARE(f.tree()->actions(), (QList<QAction*>{f.action("mnuProjNew"), f.action("mnuProjUp")}));
+        QCOMPARE(f.list()->actions(), (QList<QAction*>{f.action("mnuFuncNew"), f.action("mnuFuncUp")}));
+        QVERIFY(QRegularExpression(u"^\\d{4}/\\d{2}/\\d{2}$"_s).match(f.label("sbDate")).hasMatch());
+        QVERIFY(QRegularExpression(u"^\\d{2}:\\d{2}$"_s).match(f.label("sbTime")).hasMatch());
         f.select(f.t.sales);
         for (const auto& [name, editor] : commands) {
             QVERIFY2(!f.action(name)->isEnabled(), name);
@@ -534,93 +524,16 @@ private slots:
         QVERIFY(Messages::shown().isEmpty());
     }
 
-    // The documented names and captions of the window, its menus, tool bar, list and panels.
-    void captions()
-    {
-        Fixture f;
-        f.open();
-        QStringList shown{f.window->objectName(), f.window->windowTitle(), f.label("lblTitle_0")};
-        for (QAction* menu : f.window->menuBar()->actions()) {
-            shown << menu->text() + u":"_s;
-            for (QAction* a : menu->menu()->actions()) {
-                shown << (a->isSeparator() ? u"-"_s : a->objectName() + u"="_s + a->text());
-            }
-        }
-        for (QAction* a : f.find<QToolBar>("tbToolBar")->actions()) {
-            shown << (a->isSeparator() ? u"|"_s : a->objectName() + u"="_s + a->toolTip());
-        }
-        for (int c = 0; c < f.list()->columnCount(); ++c) {
-            shown << f.list()->headerItem()->text(c);
-        }
-        for (const char* panel : {"remHour", "remMoney", "remRate"}) {
-            shown << f.find(panel)->toolTip();
-        }
-        QCOMPARE(shown.join(u' '),
-                 u"frmMain VORNA プロジェクト一覧 "
-                 u"ﾌｧｲﾙ(&F): mnuDbConn=DB設定(&D)... - mnuFileClose=VORNAの終了(&X) "
-                 u"表示(&V): mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) "
-                 u"機能項目(&F): mnuFuncNew=新しい機能項目(&N)... mnuFuncUp=機能項目の編集(&U)... "
-                 u"ﾌﾟﾛｼﾞｪｸﾄ(&P): mnuProjNew=新しいﾌﾟﾛｼﾞｪｸﾄ(&N)... mnuProjUp=ﾌﾟﾛｼﾞｪｸﾄの編集(&U)... "
-                 u"マスタ(&M): mnuCustUp=顧客の編集(&U)... mnuPriUp=作業費単価の編集(&K)... "
-                 u"mnuLangUp=開発言語の編集(&L)... - mnuMembUp=作業メンバ名の編集(&M)... "
-                 u"mnuExpUp=経費項目名の編集(&E)... - mnuPolicy=ポリシー(&P)... "
-                 u"ﾂｰﾙ(&T): mnuMembChg=メンバ入替え(&C)... "
-                 u"ﾍﾙﾌﾟ(&H): mnuHelpContents=目次(&C) - mnuOpenHP=ﾎｰﾑﾍﾟｰｼﾞを開く(&H) - "
-                 u"mnuHelpAbout=VORNAについて(&A)... "
-                 u"PN=プロジェクトの新規作成 PU=プロジェクトの更新 | FN=機能項目の新規追加 FU=機能項目の更新 "
-                 u"NFUNCTION 保 機能表題 改新 重度 難度 安全 期間 総工数(H) 価格(円) "
-                 u"メンバ占有工数-機能別見積工数合計 受注金額-（経費計+契約ｵﾌﾟｼｮﾝ+ﾒﾝﾊﾞ占有時間*費用) "
-                 u"純利益*100/(受注金額-（経費計+契約ｵﾌﾟｼｮﾝ))"_s);
-        // Each pane offers its own commands on its context menu.
-        QCOMPARE(f.tree()->actions(), (QList<QAction*>{f.action("mnuProjNew"), f.action("mnuProjUp")}));
-        QCOMPARE(f.list()->actions(), (QList<QAction*>{f.action("mnuFuncNew"), f.action("mnuFuncUp")}));
-        QVERIFY(QRegularExpression(u"^\\d{4}/\\d{2}/\\d{2}$"_s).match(f.label("sbDate")).hasMatch());
-        QVERIFY(QRegularExpression(u"^\\d{2}:\\d{2}$"_s).match(f.label("sbTime")).hasMatch());
-    }
-
+    // The stored placement is taken and stored again on closing, unless the window is minimised.
     // Without a stored splitter position the tree leaves the list the room for its last column;
     // the panes take the room of hidden bars and keep a minimum at the splitter.
-    void layout()
-    {
-        storePlacement("MainWidth", "12000");
-        Fixture f;
-        f.open();
-        f.select(f.t.sales);
-        QTRY_VERIFY(f.list()->header()->length() <= f.list()->viewport()->width());
-        QVERIFY(f.tree()->width() > 150);
-
-        auto* bar = f.find<QToolBar>("tbToolBar");
-        auto* status = f.find<QStatusBar>("sbStatusBar");
-        const int treeHeight = f.tree()->height();
-        f.trigger("mnuViewToolbar");
-        f.trigger("mnuViewStatusBar");
-        QVERIFY(!bar->isVisible() && !status->isVisible());
-        QVERIFY(!f.action("mnuViewToolbar")->isChecked());
-        QTRY_VERIFY(f.tree()->height() > treeHeight);
-        f.trigger("mnuViewToolbar");
-        f.trigger("mnuViewStatusBar");
-        QVERIFY(bar->isVisible() && status->isVisible());
-        QTRY_COMPARE(f.tree()->height(), treeHeight);
-
-        f.window->resize(700, 400);
-        auto* splitter = f.window->findChild<QSplitter*>();
-        QCOMPARE(splitter->handle(1)->objectName(), u"imgSplitter"_s);
-        splitter->setSizes({10, 1000});
-        QTRY_VERIFY(f.tree()->width() >= 100);
-        splitter->setSizes({1000, 10});
-        QTRY_VERIFY(f.list()->width() >= 90);
-        QVERIFY(f.tree()->width() >= 100);
-        // The titles follow the panes.
-        QTRY_COMPARE(f.find("lblTitle_0")->width(), f.tree()->width());
-        QCOMPARE(f.find("lblTitle_1")->x(), f.list()->x());
-    }
-
-    void placementIsStoredUnlessMinimised()
+    void placementAndLayout()
     {
         const char* keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-        const char* twips[] = {"1500", "1200", "9000", "6000"};
+        const char* twips[] = {"0", "1200", "12000", "6000"};
         for (int i = 0; i < 4; ++i) {
-            storePlacement(keys[i], twips[i]);
+            SaveSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(keys[i]),
+                        QString::fromLatin1(twips[i]));
         }
         const auto placement = [&] {
             QStringList stored;
@@ -633,7 +546,35 @@ private slots:
         {
             Fixture f;
             f.open();
-            QCOMPARE(QRect(f.window->pos(), f.window->size()), QRect(100, 80, 600, 400));
+            QCOMPARE(QRect(f.window->pos(), f.window->size()), QRect(0, 80, 800, 400));
+            f.select(f.t.sales);
+            QTRY_VERIFY(f.list()->header()->length() <= f.list()->viewport()->width());
+            QVERIFY(f.tree()->width() > 150);
+
+            auto* bar = f.find<QToolBar>("tbToolBar");
+            auto* status = f.find<QStatusBar>("sbStatusBar");
+            const int treeHeight = f.tree()->height();
+            f.trigger("mnuViewToolbar");
+            f.trigger("mnuViewStatusBar");
+            QVERIFY(!bar->isVisible() && !status->isVisible());
+            QTRY_VERIFY(f.tree()->height() > treeHeight);
+            f.trigger("mnuViewToolbar");
+            f.trigger("mnuViewStatusBar");
+            QVERIFY(bar->isVisible() && status->isVisible());
+            QTRY_COMPARE(f.tree()->height(), treeHeight);
+
+            f.window->resize(700, 400);
+            auto* splitter = f.window->findChild<QSplitter*>();
+            QCOMPARE(splitter->handle(1)->objectName(), u"imgSplitter"_s);
+            splitter->setSizes({10, 1000});
+            QTRY_VERIFY(f.tree()->width() >= 100);
+            splitter->setSizes({1000, 10});
+            QTRY_VERIFY(f.list()->width() >= 90);
+            QVERIFY(f.tree()->width() >= 100);
+            // The titles follow the panes.
+            QTRY_COMPARE(f.find("lblTitle_0")->width(), f.tree()->width());
+            QCOMPARE(f.find("lblTitle_1")->x(), f.list()->x());
+
             f.window->move(40, 30);
             f.window->resize(500, 300);
             QTRY_COMPARE(f.window->size(), QSize(500, 300));
@@ -650,7 +591,7 @@ private slots:
         }
         QCOMPARE(placement(), stored);
         // Too narrow a stored width is raised to the window's minimum.
-        storePlacement("MainWidth", "1000");
+        SaveSetting(u"VORNA"_s, u"Settings"_s, u"MainWidth"_s, u"1000"_s);
         Fixture f;
         QCOMPARE(f.open().width(), 200);
     }
