@@ -18,9 +18,8 @@ private slots:
     {
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             AboutBox box;
-            QCOMPARE(texts(&box, {"lblTitle", "lblVersion"}), (QStringList{"ＶＯＲＮＡ", "Ver.0.9.0"}));
-            QCOMPARE((QStringList{box.objectName(), box.windowTitle()}),
-                     (QStringList{"frmAbout", "VORNAについて"}));
+            QCOMPARE(texts(&box, {"lblTitle", "lblVersion"}) << box.objectName() << box.windowTitle(),
+                     (QStringList{"ＶＯＲＮＡ", "Ver.0.9.0", "frmAbout", "VORNAについて"}));
             QVERIFY(!control<QLabel>(&box, u"picIcon"_s)->pixmap().isNull());
             box.show();
             QVERIFY(QTest::qWaitForWindowExposed(&box));

@@ -199,7 +199,6 @@ private slots:
         // Row 1 of every master is used by the demo project.
         w.clickKey(1);
         clickButton(editor, u"cmdDel"_s);
-        QCOMPARE(Messages::shown().size(), 1);
         COMPARE_LAST_MESSAGE(u"削除不可"_s, u"本項目は既に使用されているため削除できません。"_s,
                              Messages::Exclamation);
         QCOMPARE(w.names(), before);
@@ -216,8 +215,7 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(10, list->viewport()->height() - 4));
         QCOMPARE(ItemKey(SelectedItem(list)), w.k.letter + u"2"_s);
         typeInto(editor, w.k.nameBox, own);
-        clickButton(editor, u"cmdUp"_s);
-        QVERIFY(Messages::shown().isEmpty());
+        clickButton(editor, u"cmdUp"_s); // counted with the messages below: none
         if (w.hasAdd()) {
             w.typeRow(other);
             clickButton(editor, u"cmdOK"_s);
@@ -241,16 +239,12 @@ private slots:
         const QString longName(51, QChar(0x540D)); // 名 x 51
         w.clickKey(2);
         typeInto(editor, w.k.nameBox, longName);
-        const QString tooLong = u"名称の文字列が長すぎます。"_s;
-        if (w.hasAdd()) {
-            clickButton(editor, u"cmdOK"_s);
-            COMPARE_LAST_MESSAGE(u"サイズオーバ"_s, tooLong, Messages::Exclamation);
+        for (const QString& button : w.hasAdd() ? QStringList{"cmdOK", "cmdUp"} : QStringList{"cmdUp"}) {
+            clickButton(editor, button);
+            COMPARE_LAST_MESSAGE(u"サイズオーバ"_s, u"名称の文字列が長すぎます。"_s, Messages::Exclamation);
         }
-        clickButton(editor, u"cmdUp"_s);
-        COMPARE_LAST_MESSAGE(u"サイズオーバ"_s, tooLong, Messages::Exclamation);
         QCOMPARE(Messages::shown().size(), w.hasAdd() ? 2 : 1);
         QCOMPARE(w.names(), named);
-        QCOMPARE(columnTexts(list), named);
         typeInto(editor, w.k.nameBox, longName.left(50));
         clickButton(editor, u"cmdUp"_s);
         QCOMPARE(w.nameOf(2), longName.left(50));
@@ -268,7 +262,6 @@ private slots:
             typeInto(editor, w.k.nameBox, name);
             clickButton(editor, u"cmdUp"_s);
         }
-        QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(rowCount(w.conn(), w.k.table, w.k.nameColumn + u" = 'O''Brien''s ''ﾃｽﾄ'''');--'"_s), 1);
         const int row = rowOfText(list, name);
         QVERIFY(row >= 0);
@@ -298,23 +291,20 @@ private slots:
         QFETCH(QString, stored);
         World w(Languages);
         const QString coefficient = u"SELECT NCOEF AS V FROM MLANG WHERE NLANG = 2"_s;
-        const QVariant before = scalar(w.conn(), coefficient);
+        const QString after = stored.isEmpty() ? scalar(w.conn(), coefficient).toString() : stored;
         MasterEditor* editor = w.open();
         w.clickKey(2);
         setText(editor, u"txtLangCoef"_s, typed);
         clickButton(editor, u"cmdUp"_s);
+        QCOMPARE(Messages::shown().size(), stored.isEmpty() ? 1 : 0);
         if (stored.isEmpty()) {
-            QCOMPARE(Messages::shown().size(), 1);
             COMPARE_LAST_MESSAGE(u"入力確認"_s,
                                  typed.isEmpty() ? u"FP-LOC変換係数は必須入力です。"_s
                                                  : u"FP-LOC変換係数は1～32767の範囲で入力してください。"_s,
                                  Messages::Information);
-            QCOMPARE(scalar(w.conn(), coefficient), before);
-            return;
         }
-        QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(scalar(w.conn(), coefficient).toDouble(), stored.toDouble());
-        QCOMPARE(editor->list()->topLevelItem(rowOfKey(editor->list(), u"L2"_s))->text(1), stored);
+        QCOMPARE(scalar(w.conn(), coefficient).toString(), after);
+        QCOMPARE(rowTexts(editor->list(), rowOfKey(editor->list(), u"L2"_s)).at(1), after);
     }
 
 private:
