@@ -1,10 +1,7 @@
-#include "foundation/app_state.h"
-#include "foundation/db_connection.h"
+#include "../project/project_fixture.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
-#include "gui_helpers.h"
 #include "pricing/price_kinds.h"
-#include "test_support.h"
 
 namespace {
 
@@ -59,18 +56,9 @@ int kindNamed(DbConnection& connection, const QString& name)
 class TestPriceKinds : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_env = std::make_unique<TestEnvironment>();
-        m_db = TestDatabase::create(Engine::SQLite);
-        m_state = m_db->makeState();
-    }
-    void cleanup()
-    {
-        m_state.reset();
-        m_db.reset();
-        m_env.reset();
-    }
+    // The demo data, whose only price kind is the standard one.
+    void init() { m_f.init(); }
+    void cleanup() { m_f.cleanup(); }
 
     // One slot per division row of the pricing mode; the slots beyond them are hidden.
     void slotsFollowTheMode_data()
@@ -88,13 +76,13 @@ private slots:
         QFETCH(bool, charge);
         QFETCH(QString, captions);
         QFETCH(QString, firstRow);
-        m_state->policy.Charge = charge;
-        m_state->Updated = true;
-        auto editor = openEditor(*m_state);
+        m_f.state->policy.Charge = charge;
+        m_f.state->Updated = true;
+        auto editor = openEditor(*m_f.state);
         QCOMPARE((QStringList{editor->objectName(), editor->windowTitle(),
                               QString::number(Help::topic(editor.get()))}),
                  (QStringList{"frmPri", "作業費単価編集", "18"}));
-        QVERIFY(!m_state->Updated);
+        QVERIFY(!m_f.state->Updated);
 
         QTreeWidget* list = control<QTreeWidget>(editor.get(), u"lvwPrList"_s);
         QStringList shown;
@@ -125,7 +113,7 @@ private slots:
     // of both modes; Esc closes the editor.
     void addMoveAndDelete()
     {
-        auto editor = openEditor(*m_state);
+        auto editor = openEditor(*m_f.state);
         const QString name = u"O'Hara's 特急"_s;
         typeKind(editor.get(), name, {"12,000", "9000", "8000", "6000", "5000"});
         typeInto(editor.get(), u"txtBase"_s, u"1,500"_s);
@@ -158,7 +146,7 @@ private slots:
         clickButton(editor.get(), u"cmdDel"_s);
         QCOMPARE(rowCount(conn(), u"MPRIPROG"_s, u"NPRIKIND = %1"_s.arg(kind)), 0);
         QCOMPARE(columnTexts(list), QStringList{"標準単価"});
-        QVERIFY(!m_state->Updated);
+        QVERIFY(!m_f.state->Updated);
         QTest::keyClick(editor.get(), Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
         QVERIFY(Messages::shown().isEmpty());
@@ -168,15 +156,15 @@ private slots:
     // window to reprice every project.
     void updateKeepsTheOtherModesPrices()
     {
-        m_state->policy.Charge = false;
+        m_f.state->policy.Charge = false;
         const QStringList before = pricesOf(conn(), 1);
-        auto editor = openEditor(*m_state);
+        auto editor = openEditor(*m_f.state);
         QTreeWidget* list = editor->list();
         clickRow(list, 0);
         typeInto(editor.get(), u"txtBase"_s, u"120,000"_s);
         typeInto(editor.get(), slotBox(3), u"6,500"_s);
         clickButton(editor.get(), u"cmdUp"_s);
-        QVERIFY(m_state->Updated);
+        QVERIFY(m_f.state->Updated);
         QStringList expected = before; // the member-kind prices come first and stay
         expected[5 + 3] = u"1:4=6500"_s;
         QCOMPARE(pricesOf(conn(), 1), expected);
@@ -187,12 +175,12 @@ private slots:
         const int kind = kindNamed(conn(), u"特急単価"_s);
         const QStringList prices = pricesOf(conn(), kind);
         QCOMPARE(prices.size(), 8);
-        m_state->Updated = false;
+        m_f.state->Updated = false;
         clickRow(list, rowOfText(list, u"特急単価"_s));
         typeInto(editor.get(), u"txtPriName"_s, u"標準単価"_s);
         typeInto(editor.get(), slotBox(0), u"13000"_s);
         clickButton(editor.get(), u"cmdUp"_s);
-        QVERIFY(m_state->Updated);
+        QVERIFY(m_f.state->Updated);
         COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
         QCOMPARE(rowCount(conn(), u"MPRIBASE"_s, u"CPRINAME = '標準単価'"_s), 1);
         QCOMPARE(pricesOf(conn(), kind), prices);
@@ -267,10 +255,8 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
-    std::unique_ptr<TestDatabase> m_db;
-    std::unique_ptr<AppState> m_state;
-    DbConnection& conn() { return *m_state->Conn; }
+    EditorFixture m_f;
+    DbConnection& conn() { return m_f.state->conn(); }
     QVariant kindValue(const char* column, int kind)
     {
         return scalar(
