@@ -1,11 +1,5 @@
 #include "small_tree.h"
 
-#include "foundation/db_connection.h"
-
-#include <QString>
-
-using namespace Qt::StringLiterals;
-
 int insertProject(DbConnection& c, int parent, const QString& name, int priceKind, int base, int price,
                   const QString& sort)
 {

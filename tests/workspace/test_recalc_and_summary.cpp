@@ -54,104 +54,86 @@ private slots:
     void cleanup() { m_env.reset(); }
 
     // The figures of the small tree in both modes, for one project and for all of them.
-    void recalculates_data()
-    {
-        addColumns<int, bool, bool>({"engine", "charge", "allProjects"});
-        for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
-            for (const bool charge : {true, false}) {
-                for (const bool all : {false, true}) {
-                    QTest::addRow("%s/%s/%s", e == Engine::SQLite ? "sqlite" : "postgresql",
-                                  charge ? "members" : "processes", all ? "all" : "one")
-                        << int(e) << charge << all;
-                }
-            }
-        }
-    }
+    void recalculates_data() { addEngineRows(); }
     void recalculates()
     {
         FETCH_ENGINE();
-        QFETCH(bool, charge);
-        QFETCH(bool, allProjects);
         TreeWorld w(dbEngine);
         DbConnection& c = *w.state->Conn;
-        markStale(c);
-        w.state->policy.Charge = charge;
+        for (const bool charge : {true, false}) {
+            for (const bool allProjects : {false, true}) {
+                markStale(c);
+                w.state->policy.Charge = charge;
+                StatementLog log;
+                RecalcFunctionPrices(*w.state, allProjects ? 0 : w.t.sales);
+                const QStringList statements = log.statements();
+                QVERIFY(Messages::shown().isEmpty());
+                // Every write goes through the private connection; once it has written the functions,
+                // a read of them on the shared connection would wait for ever on a server that locks
+                // rows.
+                bool written = false;
+                for (int i = 0; i < statements.size(); ++i) {
+                    const bool shared = log.connections().at(i) == &c;
+                    written = written || statements[i].startsWith(u"UPDATE"_s);
+                    QVERIFY2(shared != statements[i].startsWith(u"UPDATE"_s), qPrintable(statements[i]));
+                    QVERIFY2(!written || !shared || !statements[i].contains(u"TFUNCTION"_s),
+                             qPrintable(statements[i]));
+                }
+                QVERIFY(written);
 
-        StatementLog log;
-        RecalcFunctionPrices(*w.state, allProjects ? 0 : w.t.sales);
-        const QStringList statements = log.statements();
-        QVERIFY(Messages::shown().isEmpty());
-        // Every write goes through the private connection; once it has written the functions, a
-        // read of them on the shared connection would wait for ever on a server that locks rows.
-        bool written = false;
-        for (int i = 0; i < statements.size(); ++i) {
-            const bool shared = log.connections().at(i) == &c;
-            written = written || statements[i].startsWith(u"UPDATE"_s);
-            QVERIFY2(shared != statements[i].startsWith(u"UPDATE"_s), qPrintable(statements[i]));
-            QVERIFY2(!written || !shared || !statements[i].contains(u"TFUNCTION"_s),
-                     qPrintable(statements[i]));
+                // Price = total x the five class coefficients - discount, in whole yen.
+                // 受注入力: 340,000 x 1.1 x 1.1 - 10,000; 出荷指示 is on hold, recalculated all the same.
+                QCOMPARE(totals(c, w.t.order), charge ? u"50 340000 401400"_s : u"52.5 352500 416525"_s);
+                QCOMPARE(totals(c, w.t.shipping), charge ? u"20 110000 93500"_s : u"20 120000 102000"_s);
+                QCOMPARE(totals(c, w.t.closing), u"0 0 -5000"_s); // no hour rows: minus the discount
+                // A group whose hours are all NULL writes 0: neither NULL nor an invalid statement.
+                QCOMPARE(totals(c, w.t.reports), u"0 0 0"_s);
+                // Each assignment priced under its own project's price kind (SE 9,000, PG 7,000); a
+                // recalculation of one project leaves the others alone.
+                const QString inquiry = charge ? u"8 72000 72000"_s : u"8 60000 60000"_s;
+                const QString invoice = charge ? u"10 70000 69000"_s : u"10 65000 64000"_s;
+                QCOMPARE(totals(c, w.t.inquiry), allProjects ? inquiry : u"7 7 7"_s);
+                QCOMPARE(totals(c, w.t.invoice), allProjects ? invoice : u"7 7 7"_s);
+            }
         }
-        QVERIFY(written);
-
-        // Price = total x the five class coefficients - discount, in whole yen.
-        // 受注入力: 340,000 x 1.1 x 1.1 - 10,000; 出荷指示 is on hold, recalculated all the same.
-        QCOMPARE(totals(c, w.t.order), charge ? u"50 340000 401400"_s : u"52.5 352500 416525"_s);
-        QCOMPARE(totals(c, w.t.shipping), charge ? u"20 110000 93500"_s : u"20 120000 102000"_s);
-        QCOMPARE(totals(c, w.t.closing), u"0 0 -5000"_s); // no hour rows: minus the discount
-        // A group whose hours are all NULL writes 0: neither NULL nor an invalid statement.
-        QCOMPARE(totals(c, w.t.reports), u"0 0 0"_s);
-        // Each assignment priced under its own project's price kind (SE 9,000, PG 7,000); a
-        // recalculation of one project leaves the others alone.
-        const QString inquiry = charge ? u"8 72000 72000"_s : u"8 60000 60000"_s;
-        const QString invoice = charge ? u"10 70000 69000"_s : u"10 65000 64000"_s;
-        QCOMPARE(totals(c, w.t.inquiry), allProjects ? inquiry : u"7 7 7"_s);
-        QCOMPARE(totals(c, w.t.invoice), allProjects ? invoice : u"7 7 7"_s);
     }
 
     // Whatever statement fails, no total changes and the failure is reported with it. Called
     // inside a transaction of the shared connection (no statement given), it refuses at once
     // instead of waiting on the caller's own uncommitted rows.
-    void failureChangesNothing_data()
-    {
-        addColumns<int, QString>({"engine", "failing"});
-        for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
-            for (const char* statement :
-                 {"UPDATE TFUNCTION SET NHTOTAL = 0,", "SELECT V.NPROJECT",
-                  "UPDATE TFUNCTION SET NHTOTAL = 10,", "UPDATE TFUNCTION SET NPRICE = CASE", ""}) {
-                QTest::addRow("%s/%s", e == Engine::SQLite ? "sqlite" : "postgresql",
-                              *statement ? statement : "in a transaction")
-                    << int(e) << QString::fromLatin1(statement);
-            }
-        }
-    }
+    void failureChangesNothing_data() { addEngineRows(); }
     void failureChangesNothing()
     {
         FETCH_ENGINE();
-        QFETCH(QString, failing);
         TreeWorld w(dbEngine);
         DbConnection& c = *w.state->Conn;
-        markStale(c);
-        {
-            StatementLog log;
-            std::optional<Transaction> transaction;
-            if (failing.isEmpty()) {
-                transaction.emplace(c);
-                execArgs(c, u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1"_s, w.t.order);
-            } else {
-                log.failOn(failing);
+        for (const QString& failing :
+             {u"UPDATE TFUNCTION SET NHTOTAL = 0,"_s, u"SELECT V.NPROJECT"_s,
+              u"UPDATE TFUNCTION SET NHTOTAL = 10,"_s, u"UPDATE TFUNCTION SET NPRICE = CASE"_s, QString()}) {
+            markStale(c);
+            Messages::clearShown();
+            {
+                StatementLog log;
+                std::optional<Transaction> transaction;
+                if (failing.isEmpty()) {
+                    transaction.emplace(c);
+                    execArgs(c, u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1"_s, w.t.order);
+                } else {
+                    log.failOn(failing);
+                }
+                RecalcFunctionPrices(*w.state, 0);
+                QCOMPARE(Messages::shown().size(), 1);
+                QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+                QVERIFY(Messages::last().text.startsWith(
+                    failing.isEmpty() ? u"保存の処理中は価格を再計算できません。"_s
+                                      : u"injected failure\n"_s + log.failedStatement()));
             }
-            RecalcFunctionPrices(*w.state, 0);
-            QCOMPARE(Messages::shown().size(), 1);
-            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-            QVERIFY(Messages::last().text.startsWith(failing.isEmpty()
-                                                         ? u"保存の処理中は価格を再計算できません。"_s
-                                                         : u"injected failure\n"_s + log.failedStatement()));
-            QCOMPARE(log.failed(), !failing.isEmpty());
+            QVERIFY2(rowCount(c, u"TFUNCTION"_s, u"NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7"_s) == 6,
+                     qPrintable(failing));
+            // The private connection is gone: nothing holds a lock on the functions.
+            ExecSql(c, u"UPDATE TFUNCTION SET NPRICE = 8"_s);
+            QCOMPARE(rowCount(c, u"TFUNCTION"_s, u"NPRICE = 8"_s), 6);
         }
-        QCOMPARE(rowCount(c, u"TFUNCTION"_s, u"NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7"_s), 6);
-        // The private connection is gone: nothing holds a lock on the functions.
-        ExecSql(c, u"UPDATE TFUNCTION SET NPRICE = 8"_s);
-        QCOMPARE(rowCount(c, u"TFUNCTION"_s, u"NPRICE = 8"_s), 6);
     }
 
     // Many functions: the prices go out in several statements, every one of them right. The
