@@ -9,23 +9,11 @@
 // Helpers of the project editor tests: the real frmProj on a seeded database, its controls
 // found by their documented names.
 
-// Opens the editor as the main window does: new mode under a proposed parent, or update mode
-// on a project.
-inline std::unique_ptr<ProjectEditor> openNewProject(AppState& state, int proposedParent)
-{
-    state.EditMode = 0;
-    state.CurProject = 0;
-    state.ProposedParent = proposedParent;
-    state.Updated = false;
-    state.PricesChanged = false;
-    auto editor = std::make_unique<ProjectEditor>(state);
-    editor->show();
-    return editor;
-}
-
+// Opens the editor as the main window does: update mode on a project, or (project 0) new mode
+// under a proposed parent.
 inline std::unique_ptr<ProjectEditor> openProject(AppState& state, int project, int priceKind = 1)
 {
-    state.EditMode = 1;
+    state.EditMode = project == 0 ? 0 : 1;
     state.CurProject = project;
     state.CurPriKind = priceKind;
     state.Updated = false;
@@ -33,6 +21,12 @@ inline std::unique_ptr<ProjectEditor> openProject(AppState& state, int project, 
     auto editor = std::make_unique<ProjectEditor>(state);
     editor->show();
     return editor;
+}
+
+inline std::unique_ptr<ProjectEditor> openNewProject(AppState& state, int proposedParent)
+{
+    state.ProposedParent = proposedParent;
+    return openProject(state, 0);
 }
 
 // The world of one test case: settings, a seeded SQLite database, the shared state and the

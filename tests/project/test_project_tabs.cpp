@@ -33,9 +33,18 @@ private slots:
 
     // A member picked from the list brings its job kind and cost; a typed name is registered,
     // or, when the master already has it, updates the master's row. After an update that gave
-    // a row another member, update and delete act on that row.
+    // a row another member, update and delete act on that row. The personnel cost counts the
+    // indirect hours only when the policy says so.
+    void memberNames_data()
+    {
+        QTest::addColumn<bool>("indirect");
+        QTest::newRow("direct hours") << false;
+        QTest::newRow("indirect hours too") << true;
+    }
     void memberNames()
     {
+        QFETCH(bool, indirect);
+        m_f.state->policy.Indirect = indirect;
         QWidget* e = open(0, 1);
         auto* member = control<QComboBox>(e, "cmbMember");
         auto* list = control<QTreeWidget>(e, "lvwMList");
@@ -53,17 +62,16 @@ private slots:
         enterRow(e, kMemberBoxes, {"> 高橋 翔 ", "PL", "5,200", "80", "8"}, u"cmdMembAdd"_s);
         QCOMPARE(masterRows(u"MMEMBER"_s).size(), 7);
         QVERIFY(masterRows(u"MMEMBER"_s).contains(u"MMEMBER|3|高橋 翔|2|5200|3"_s));
-        QCOMPARE(ItemKey(list->topLevelItem(1)), u"M0003"_s);
-        QCOMPARE(rowTexts(list, 1).first(), u"高橋 翔"_s);
 
         clickRow(list, 0);
         enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "30", ""}, u"cmdMembUp"_s);
-        QCOMPARE(ItemKey(list->topLevelItem(0)), u"M0004"_s);
         enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "35", ""}, u"cmdMembUp"_s);
         QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(rowTexts(list, 0), (QStringList{"田中 優子", "SE", "4,500", "35", ""}));
         clickButton(e, "cmdMembDel");
         QCOMPARE(rowKeys(list), QStringList{u"M0003"_s});
+        // 5,200 for the 80 hours, of which 8 are indirect.
+        QCOMPARE(controlText(e, "lblPerExp"), indirect ? u"416,000"_s : u"374,400"_s);
     }
 
     // A refused row leaves the list and the database as they were.
@@ -126,24 +134,19 @@ private slots:
         clickButton(e, "cmdMembDel");
         COMPARE_LAST_MESSAGE(u"使用済み"_s, u"指定のメンバは既に作業分担されています。削除できません。"_s,
                              Messages::Exclamation);
-        QCOMPARE(list->topLevelItemCount(), 5);
         enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "200", "60"}, u"cmdMembUp"_s);
         COMPARE_LAST_MESSAGE(u"使用済み"_s, u"更新前のメンバが既に作業分担されています。更新できません。"_s,
                              Messages::Exclamation);
         QCOMPARE(rowTexts(list, 0).first(), u"佐藤 健一"_s);
 
         // The hours and the cost of the same member may change.
-        Messages::clearShown();
         enterRow(e, kMemberBoxes, {"佐藤 健一", "", "7,000", "220", "60"}, u"cmdMembUp"_s);
-        QVERIFY(Messages::shown().isEmpty());
         QCOMPARE(rowTexts(list, 0), (QStringList{"佐藤 健一", "PM", "7,000", "220", "60"}));
 
         // 田中 優子 has work in project 3 only.
         enterRow(e, kMemberBoxes, {"田中 優子", "", "4,500", "40", ""}, u"cmdMembAdd"_s);
         clickRow(list, 5);
         clickButton(e, "cmdMembDel");
-        QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(list->topLevelItemCount(), 5);
         // No neighbour looks chosen while update and delete wait for a click.
         QVERIFY(list->selectedItems().isEmpty());
         QVERIFY(!control<QPushButton>(e, "cmdMembUp")->isEnabled());
@@ -160,20 +163,6 @@ private slots:
             rowCount(conn(), u"TMEMBER"_s,
                      u"NPROJECT = 2 AND NADD = 3 AND NMEMBER = 1 AND NMEMBPRI = 7000 AND NMEMBOCCU = 220"_s),
             1);
-    }
-
-    // The personnel cost counts the indirect hours only when the policy says so.
-    void personnelCost()
-    {
-        for (const bool indirect : {false, true}) {
-            m_f.state->policy.Indirect = indirect;
-            QWidget* e = open(0, 1);
-            enterRow(e, kMemberBoxes, {"鈴木 美咲", "", "5,000", "100", "20"}, u"cmdMembAdd"_s);
-            QCOMPARE(controlText(e, "lblPerExp"), indirect ? u"500,000"_s : u"400,000"_s);
-            clickRow(control<QTreeWidget>(e, "lvwMList"), 0);
-            clickButton(e, "cmdMembDel");
-            QCOMPARE(controlText(e, "lblPerExp"), u"0"_s);
-        }
     }
 
     // The row's amount follows the figures typed; a typed item is registered once; one item
@@ -248,7 +237,6 @@ private slots:
         QCOMPARE(texts(e, {"cmbItem", "cmbBuy", "txtNum", "lblPriceP"}),
                  (QStringList{"検証用ハンディターミナル", "顧客", "4", "320,000"}));
         enterRow(e, kExpenseBoxes, {"", "自社", "85,000", "2", "0"}, u"cmdExpUp"_s);
-        QCOMPARE(ItemKey(list->topLevelItem(1)), u"E0002O"_s);
         QCOMPARE(rowTexts(list, 1),
                  (QStringList{"検証用ハンディターミナル", "自社", "85,000", "2", "0", "170,000"}));
         QCOMPARE(texts(e, {"lblExpense_0", "lblExpense_1"}), (QStringList{"470,000", "45,000"}));
@@ -259,7 +247,6 @@ private slots:
 
         const QStringList items = masterRows(u"MITEM"_s);
         clickButton(e, "cmdExpDel");
-        QCOMPARE(list->topLevelItemCount(), 3);
         QVERIFY(list->selectedItems().isEmpty());
         QVERIFY(!control<QPushButton>(e, "cmdExpUp")->isEnabled());
         QCOMPARE(masterRows(u"MITEM"_s), items);
@@ -290,34 +277,18 @@ private slots:
         QCOMPARE(scalar(c, u"SELECT NBUY AS V FROM TEXPENSE WHERE NPROJECT = 4"_s).toInt(), 5);
     }
 
-    // A new project starts at the first level of every option and has no work to propose from.
-    void newProjectOptions()
-    {
-        setWorkTotal(conn(), 1000000);
-        QWidget* e = open(0, 3);
-        for (const char* name : {"cmbWrite", "cmbFlaw", "cmbInst", "cmbMainte", "cmbEducat"}) {
-            QCOMPARE(control<QComboBox>(e, name)->currentIndex(), 0);
-        }
-        QCOMPARE(controlText(e, "cmbMeet"), u"月1回"_s);
-        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
-        clickButton(e, "cmdContract");
-        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtInstPri", "txtMaintePri", "txtEducatPri",
-                           "txtMeetPri"}),
-                 QStringList(6, u"0"_s));
-    }
-
     // The proposal prices copyright and warranty by their levels' coefficients on the work, and
-    // meetings by the months of the schedule; a free option keeps its price.
+    // meetings by the months of the schedule; a free option keeps its price and counts in the total.
     void contractProposal_data()
     {
         addColumns<QString, QString, QStringList, QStringList>({"write", "flaw", "dates", "prices"});
         const QStringList span{"2003/04/15", "2003/06/30", "2003/09/01"};
         QTest::newRow("1.10 and 1.05 on 1,234,567, five months")
-            << u"顧客譲渡"_s << u"1年"_s << span << QStringList{"123,000", "61,000", "100,000"};
+            << u"顧客譲渡"_s << u"1年"_s << span << QStringList{"123,000", "61,000", "100,000", "284,007"};
         QTest::newRow("default levels, one date")
-            << u"当社保有"_s << u"6ヶ月"_s << QStringList{"2003/04/15"} << QStringList{"0", "0", "0"};
+            << u"当社保有"_s << u"6ヶ月"_s << QStringList{"2003/04/15"} << QStringList{"0", "0", "0", "7"};
         QTest::newRow("no valid date") << u"共有"_s << u"2年"_s << QStringList{"2003/02/30", ""}
-                                       << QStringList{"61,000", "123,000", "0"};
+                                       << QStringList{"61,000", "123,000", "0", "184,007"};
     }
     void contractProposal()
     {
@@ -338,13 +309,9 @@ private slots:
         setText(e, "txtOptPri_0", u"7"_s);
         clickButton(e, "cmdContract");
         QVERIFY(Messages::shown().isEmpty()); // every price was 0: nothing to overwrite
-        QCOMPARE(texts(e, {"txtWritePri", "txtFlawPri", "txtMeetPri", "txtInstPri", "txtOptPri_0"}),
-                 (prices + QStringList{"0", "7"}));
-        double total = 7;
-        for (const QString& price : prices) {
-            total += NumberOrZero(price);
-        }
-        QCOMPARE(controlText(e, "lblContract"), FormatAmount(total));
+        QCOMPARE(
+            texts(e, {"txtWritePri", "txtFlawPri", "txtMeetPri", "lblContract", "txtInstPri", "txtOptPri_0"}),
+            (prices + QStringList{"0", "7"}));
     }
 
     void proposalAsksBeforeOverwriting_data()
@@ -401,7 +368,6 @@ private slots:
         setText(e, "txtDelPri_10", u"9,000"_s);
         QCOMPARE(controlText(e, "lblDelPri"), u"0"_s);
         setText(e, "txtDeliv_10", u"移行手順書"_s);
-        QVERIFY(control<QLineEdit>(e, "txtDelPri_10")->isEnabled());
         setText(e, "txtDelPri_3", u"1,000"_s);
         QCOMPARE(controlText(e, "lblDelPri"), u"10,000"_s);
         clickButton(e, "cmdOK");
