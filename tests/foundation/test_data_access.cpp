@@ -150,12 +150,9 @@ private slots:
         QCOMPARE(values(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT DESC"_s),
                  (QStringList{"two", "one", "a"}));
 
-        ExecSql(conn, u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s);
+        // Dates as the program writes them, one-digit month and day too; an impossible one is refused.
         ExecSql(conn, u"INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,'2003/9/1',111))"_s);
-        rs = OpenRs(conn, u"SELECT DDATE FROM TDATE WHERE NPROJECT = 1 ORDER BY NDKIND"_s);
-        QCOMPARE(rs.field(u"DDATE"_s).toDate(), QDate(2003, 4, 15));
-        rs.moveNext();
-        QCOMPARE(rs.field(u"DDATE"_s).toDate(), QDate(2003, 9, 1));
+        QCOMPARE(scalar(conn, u"SELECT DDATE AS V FROM TDATE"_s).toDate(), QDate(2003, 9, 1));
         QVERIFY_THROWS_EXCEPTION(
             DbError,
             ExecSql(conn, u"INSERT INTO TDATE VALUES (1, 0, 3, Convert(DateTime,'2003/02/30',111))"_s));
@@ -262,7 +259,6 @@ private slots:
         // A failing second update leaves both rows as they were and is reported.
         log.reset(2);
         QVERIFY(!swap(0, 1));
-        QCOMPARE(log.statements().size(), 3);
         QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
         COMPARE_LAST_MESSAGE(u"DBエラー"_s, u"injected failure\n"_s + log.failedStatement(),
                              Messages::Critical);

