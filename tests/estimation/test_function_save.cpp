@@ -35,28 +35,36 @@ void typeNewFunction(FunctionEditor& e)
 class TestFunctionSave : public QObject {
     Q_OBJECT
 private slots:
-    // A new function written in full, its texts with their apostrophes as typed: opened again, it
-    // shows what was saved (hours left empty stay empty), and the other functions keep their rows.
+    // A new function, process 3 retired, written in full with its texts' apostrophes as typed: the hour
+    // rows close up on screen and each is stored under its own process code. Opened again it shows
+    // what was saved (hours left empty stay empty); the other functions keep their rows.
     void newFunctionWritesEveryRow_data() { addEngineRows(); }
     void newFunctionWritesEveryRow()
     {
         FETCH_ENGINE();
         DemoSession s(dbEngine);
+        ExecSql(s.conn(), u"UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 3"_s);
         FunctionEditor e(s.open(0, false));
+        QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
         typeNewFunction(e);
         StatementLog log;
         clickButton(&e, u"cmdOK"_s);
-        // 10 h x 9,000 + 100 h x 6,000 = 690,000; x 1.10 (重要) = 759,000.
+        // 10 h x 9,000 (process 1) + 100 h x 5,500 (process 5) = 640,000; x 1.10 (重要) = 704,000.
         QCOMPARE(log.statements().first(),
                  u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, CLFUNC, "
                  u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES(2, '1', 1, 3, 2, 2, 2, 1, 'O''Brien''); DELETE TFP "
-                 u"WHERE 1=1;--', '説明の''文''', 0, 110, 690000, 759000)"_s);
+                 u"WHERE 1=1;--', '説明の''文''', 0, 110, 640000, 704000)"_s);
         QCOMPARE(rowCount(s.conn(), u"TFP"_s, u"NPROJECT = 2 AND NFUNCTION = 1"_s), 5);
+        const QString where = u"NPROJECT = 2 AND NFUNCTION = "_s + QString::number(s.state->CurFunction);
+        QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where), 7);
+        QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where + u" AND NDKIND <> 3"_s), 7);
+        QCOMPARE(scalar(s.conn(), u"SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 5 AND "_s + where).toDouble(),
+                 100.0);
         FunctionEditor again(s.open(s.state->CurFunction, false));
-        QCOMPARE(texts(&again, {u"txtSFunc"_s, u"txtLFunc"_s, u"txtHour_0"_s, u"txtHour_1"_s, u"txtUPrice_7"_s,
-                                u"lvlPriAll"_s, u"lblFpAdjTotal"_s}),
-                 (QStringList{kHostileTitle, u"説明の'文'"_s, u"10"_s, QString(), u"7,000"_s, u"759,000"_s,
-                              u"31"_s}));
+        QCOMPARE(texts(&again, {u"txtSFunc"_s, u"txtLFunc"_s, u"txtHour_0"_s, u"txtHour_1"_s, u"txtHour_3"_s,
+                                u"txtUPrice_6"_s, u"lvlPriAll"_s, u"lblFpAdjTotal"_s}),
+                 (QStringList{kHostileTitle, u"説明の'文'"_s, u"10"_s, QString(), u"100"_s, u"7,000"_s,
+                              u"704,000"_s, u"31"_s}));
         QCOMPARE(comboCode(&again, u"cmbCoCost_0"_s), 4);
         QCOMPARE(columnTexts(control<QTreeWidget>(&again, u"lvwFpList"_s)),
                  (QStringList{u"顧客ファイル"_s, u"登録画面"_s}));
@@ -189,32 +197,6 @@ private slots:
         QCOMPARE(column(u"TFUNCTION"_s, u"NPRICE"_s).toDouble(), 2125475.0);
         // 304 - 16 + 12.5 = 300.5, half to even.
         QCOMPARE(column(u"TFUNCTION"_s, u"NHTOTAL"_s).toDouble(), 300.0);
-    }
-
-    // With a retired process the rows close up; each row keeps its own process code.
-    void processCodesWithAGap_data() { addEngineRows(); }
-    void processCodesWithAGap()
-    {
-        FETCH_ENGINE();
-        DemoSession s(dbEngine);
-        ExecSql(s.conn(), u"UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 3"_s);
-        {
-            FunctionEditor e(s.open(0, false));
-            QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
-            setText(&e, u"txtSFunc"_s, u"工程の抜け"_s);
-            setText(&e, u"txtHour_2"_s, u"10"_s);
-            QVERIFY(e.saveFunction(0));
-        }
-        const QString where = u"NPROJECT = 2 AND NFUNCTION = "_s + QString::number(s.state->CurFunction);
-        QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where), 7);
-        QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where + u" AND NDKIND = 3"_s), 0);
-        QCOMPARE(scalar(s.conn(), u"SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 4 AND "_s + where).toDouble(),
-                 10.0);
-        QCOMPARE(scalar(s.conn(), u"SELECT NPRI AS V FROM THOUR WHERE NDKIND = 8 AND "_s + where).toDouble(),
-                 7000.0);
-        FunctionEditor again(s.open(s.state->CurFunction, false));
-        QCOMPARE(texts(&again, {"txtHour_2", "lvlPrice_2", "txtUPrice_6"}),
-                 (QStringList{u"10"_s, u"60,000"_s, u"7,000"_s}));
     }
 
     // Refusals before anything is written, and a description longer than its column: a real
