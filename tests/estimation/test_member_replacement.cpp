@@ -104,11 +104,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.objectName() + u' ' + dialog.windowTitle(), u"frmMembChg メンバ入替え"_s);
         QCOMPARE(Help::topic(&dialog), 66);
-        auto* source = control<QComboBox>(&dialog, u"cmbMembSrc"_s);
         auto* target = control<QComboBox>(&dialog, u"cmbMembDis"_s);
-        QCOMPARE(QStringList({source->itemText(0), source->itemText(1), source->itemText(2)}),
-                 (QStringList{"佐藤", "鈴木", "高橋"}));
-        QCOMPARE(target->count(), 3);
         // Both on the first member at first: the same member twice is refused.
         clickButton(&dialog, u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"メンバ重複"_s,
