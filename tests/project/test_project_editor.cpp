@@ -281,8 +281,11 @@ private slots:
         Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
         clickButton(e, "cmdCancel");
         const QString question = project == 0 ? u"保存せずに終了します。"_s : u"変更せずに終了します。"_s;
-        QCOMPARE(Messages::shown().isEmpty() ? QString() : Messages::last().text,
-                 ask ? question + u"\nよろしいですか。"_s : QString());
+        if (ask) {
+            COMPARE_LAST_MESSAGE(u"確認"_s, question + u"\nよろしいですか。"_s, Messages::Question);
+        } else {
+            QVERIFY(Messages::shown().isEmpty());
+        }
         QCOMPARE(e->isVisible(), answer == QMessageBox::Cancel);
         QCOMPARE(snapshot(state().conn()), before);
         QVERIFY(!state().Updated);

@@ -18,6 +18,21 @@ void setWorkTotal(DbConnection& c, double price)
     ExecSql(c, sql.arg(u"NULL"_s, u"'保留'"_s, u"999999"_s));
 }
 
+// A proposal over prices already set asks first: the box set keeps its price when the user
+// declines, and gets the proposed one when he agrees.
+void proposalAsksBeforeOverwriting(QWidget* e, const QString& button, const QString& box,
+                                   const QString& proposed)
+{
+    setText(e, box, u"5,000"_s);
+    Messages::setNextAnswer(QMessageBox::Cancel);
+    clickButton(e, button);
+    COMPARE_LAST_MESSAGE(u"確認"_s, u"設定済みの価格を上書きします。よろしいですか？"_s, Messages::Question);
+    QCOMPARE(controlText(e, box), u"5,000"_s);
+    Messages::setNextAnswer(QMessageBox::Ok);
+    clickButton(e, button);
+    QCOMPARE(controlText(e, box), proposed);
+}
+
 } // namespace
 
 // The member, schedule, contract, deliverable and expense tabs of the project editor.
@@ -259,7 +274,8 @@ private slots:
     }
 
     // The proposal prices copyright and warranty by their levels' coefficients on the work, and
-    // meetings by the months of the schedule; a free option keeps its price and counts in the total.
+    // meetings by the months of the schedule; a free option keeps its price and counts in the
+    // total. Once prices are set, a second proposal asks first.
     void contractProposal_data()
     {
         addColumns<QString, QString, QStringList, QStringList>({"write", "flaw", "dates", "prices"});
@@ -293,32 +309,7 @@ private slots:
         QCOMPARE(
             texts(e, {"txtWritePri", "txtFlawPri", "txtMeetPri", "lblContract", "txtInstPri", "txtOptPri_0"}),
             (prices + QStringList{"0", "7"}));
-    }
-
-    void proposalAsksBeforeOverwriting_data()
-    {
-        addColumns<QString, QString, QString>({"button", "box", "proposed"});
-        QTest::newRow("contract") << u"cmdContract"_s << u"txtWritePri"_s << u"100,000"_s;
-        QTest::newRow("deliverables") << u"cmdDeliv"_s << u"txtDelPri_0"_s << u"30,000"_s;
-    }
-    void proposalAsksBeforeOverwriting()
-    {
-        QFETCH(QString, button);
-        QFETCH(QString, box);
-        QFETCH(QString, proposed);
-        setWorkTotal(conn(), 1000000);
-        QWidget* e = open(4, button == u"cmdContract"_s ? 3 : 4);
-        pick(control<QComboBox>(e, "cmbWrite"), u"顧客譲渡"_s);
-        control<QCheckBox>(e, "chkDeliv_0")->setChecked(true);
-        setText(e, box, u"5,000"_s);
-        Messages::setNextAnswer(QMessageBox::Cancel);
-        clickButton(e, button);
-        COMPARE_LAST_MESSAGE(u"確認"_s, u"設定済みの価格を上書きします。よろしいですか？"_s,
-                             Messages::Question);
-        QCOMPARE(controlText(e, box), u"5,000"_s);
-        Messages::setNextAnswer(QMessageBox::Ok);
-        clickButton(e, button);
-        QCOMPARE(controlText(e, box), proposed);
+        proposalAsksBeforeOverwriting(e, u"cmdContract"_s, u"txtWritePri"_s, prices.first());
     }
 
     // A free option or deliverable counts and is saved only while it has a name; the format mark
@@ -393,6 +384,7 @@ private slots:
         // 要件定義書 in the customer's format: 1.05; ソースコード delivered: 1.02; place 3.
         QCOMPARE(texts(e, {"txtDelPri_0", "txtDelPri_1", "txtDelPri_2", "txtDelPri_6", "txtDelPri_12"}),
                  (QStringList{"61,000", "0", "24,000", "4,000", "5"}));
+        proposalAsksBeforeOverwriting(e, u"cmdDeliv"_s, u"txtDelPri_0"_s, u"61,000"_s);
         clickButton(e, "cmdOK");
         QCOMPARE(scalar(c, u"SELECT NVAL AS V FROM TDELIV WHERE NPROJECT = 4 AND NADD = 3"_s).toInt(), 4);
         QCOMPARE(scalar(c, u"SELECT NPRI AS V FROM TDELIV WHERE NPROJECT = 4 AND NVAL = 8"_s).toDouble(),
