@@ -50,10 +50,11 @@ private slots:
         StatementLog log;
         clickButton(&e, u"cmdOK"_s);
         // 10 h x 9,000 (process 1) + 100 h x 5,500 (process 5) = 640,000; x 1.10 (重要) = 704,000.
-        QCOMPARE(log.statements().first(),
-                 u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, CLFUNC, "
-                 u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES(2, '1', 1, 3, 2, 2, 2, 1, 'O''Brien''); DELETE TFP "
-                 u"WHERE 1=1;--', '説明の''文''', 0, 110, 640000, 704000)"_s);
+        QCOMPARE(
+            log.statements().first(),
+            u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, CLFUNC, "
+            u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES(2, '1', 1, 3, 2, 2, 2, 1, 'O''Brien''); DELETE TFP "
+            u"WHERE 1=1;--', '説明の''文''', 0, 110, 640000, 704000)"_s);
         QCOMPARE(rowCount(s.conn(), u"TFP"_s, u"NPROJECT = 2 AND NFUNCTION = 1"_s), 5);
         const QString where = u"NPROJECT = 2 AND NFUNCTION = "_s + QString::number(s.state->CurFunction);
         QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where), 7);
