@@ -9,10 +9,8 @@ namespace {
 // function on hold giving it 50. Returns the project's key.
 int addAssignmentProject(DbConnection& c)
 {
-    ExecSql(
-        c, u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, NPRICE, CBASE, "
-           u"CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT) VALUES (0, '割当検証', 1, 2, 1, 0, 0, '1', '1', "
-           u"'1', '1', '0', '1', 0)"_s);
+    ExecSql(c, u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "
+               u"VALUES (0, '割当検証', 1, 2, 1)"_s);
     const QString p = QString::number(GetIdentity(c, u"TPROJECT"_s));
     for (int i = 1; i <= 5; ++i) {
         const QString values = u"'追加%1', 4, 3500, %2"_s.arg(i).arg(10 + i);
@@ -25,12 +23,10 @@ int addAssignmentProject(DbConnection& c)
         ExecSql(c, u"INSERT INTO TMEMBER VALUES (%1, %2, %2, %3)"_s.arg(p).arg(member).arg(values));
     }
     const QString function =
-        u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, "
-        u"CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES (%1, %2, 1, 2, 2, 2, 2, 1, '%3', "
-        u"'', 0, %4, %5, %5)"_s;
+        u"INSERT INTO TFUNCTION (NPROJECT, CVALID, CSFUNC, NLNG) VALUES (%1, %2, '%3', 1)"_s;
     for (const auto& [valid, title, hours] :
          {std::tuple{u"'1'"_s, u"既存"_s, 300}, {u"NULL"_s, u"保留中"_s, 50}}) {
-        ExecSql(c, function.arg(p, valid, title).arg(hours).arg(hours * 7500));
+        ExecSql(c, function.arg(p, valid, title));
         const int key = GetIdentity(c, u"TFUNCTION"_s);
         ExecSql(c, u"INSERT INTO TCHARGE VALUES (%1, %2, 1, 1, 3, %3)"_s.arg(p).arg(key).arg(hours));
     }
