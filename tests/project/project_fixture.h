@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/app_state.h"
+#include "foundation/code_divisions.h"
 #include "foundation/db_connection.h"
 #include "gui_helpers.h"
 #include "project/project_editor.h"
@@ -45,6 +46,7 @@ public:
         state.reset();
         db.reset();
         env.reset();
+        ClearDivisionCache(); // a test may have changed the divisions
     }
     // Opens the editor on a project (0: a new one under the root) at a tab.
     QWidget* open(int project, int tab)

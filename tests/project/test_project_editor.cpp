@@ -1,4 +1,3 @@
-#include "foundation/code_divisions.h"
 #include "foundation/help.h"
 #include "pricing/quotation.h"
 #include "project_fixture.h"
@@ -35,11 +34,7 @@ class TestProjectEditor : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_f.init(); }
-    void cleanup()
-    {
-        m_f.cleanup();
-        ClearDivisionCache();
-    }
+    void cleanup() { m_f.cleanup(); }
 
     // A new project starts under the parent proposed, shown with its path; a project cannot be
     // put under itself or one of its descendants (project 5 is put under 4 here).

@@ -1,4 +1,3 @@
-#include "foundation/code_divisions.h"
 #include "foundation/conversions.h"
 #include "project_fixture.h"
 
@@ -40,11 +39,7 @@ class TestProjectTabs : public QObject {
     Q_OBJECT
 private slots:
     void init() { m_f.init(); }
-    void cleanup()
-    {
-        m_f.cleanup();
-        ClearDivisionCache();
-    }
+    void cleanup() { m_f.cleanup(); }
 
     // A member picked from the list brings its job kind and cost; a typed name is registered,
     // or, when the master already has it, updates the master's row. After an update that gave
