@@ -104,7 +104,7 @@ int main(int argc, char* argv[])
 
     try {
         AppState state;
-        state.Conn = DbConnection::open(ConnectionSpec::parse(args.first()));
+        state.Conn = DbConnection::open(ConnectionParams::parse(args.first()));
         MainWindow window(state);
         auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("tvwPList"));
         auto* list = window.findChild<QTreeWidget*>(QStringLiteral("lvwFList"));

@@ -29,29 +29,29 @@ int main(int argc, char* argv[])
         return 2;
     }
     try {
-        const ConnectionSpec spec = ConnectionSpec::parse(args.first());
+        const ConnectionParams params = ConnectionParams::parse(args.first());
         QElapsedTimer clock;
         clock.start();
         const auto report = [&](const QString& step) {
             out << QStringLiteral("%1 ms  %2\n").arg(clock.elapsed(), 7).arg(step);
             out.flush();
         };
-        if (spec.value(QStringLiteral("Provider")).compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) ==
+        if (params.value(QStringLiteral("Provider")).compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) ==
             0) {
-            const QString file = spec.value(QStringLiteral("Data Source"));
+            const QString file = params.value(QStringLiteral("Data Source"));
             if (QFileInfo::exists(file)) {
                 err << file << " exists already\n";
                 return 1;
             }
             CreateEmbeddedDatabase(QFileInfo(file).absoluteFilePath(), false);
         } else {
-            auto connection = DbConnection::open(spec);
+            auto connection = DbConnection::open(params);
             ApplySetup(*connection, false);
         }
         report(QStringLiteral("schema and reference data"));
 
         AppState state;
-        state.Conn = DbConnection::open(spec);
+        state.Conn = DbConnection::open(params);
         FillLargeDatabase(*state.Conn, LargeDatabaseShape(), report);
         RecalcFunctionPrices(state, 0);
         report(QStringLiteral("totals of every function"));

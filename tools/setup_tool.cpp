@@ -42,15 +42,15 @@ int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
     }
 
-    const ConnectionSpec spec =
-        connStr.isEmpty() ? ConnectionSpec::fromStore() : ConnectionSpec::parse(connStr);
+    const ConnectionParams params =
+        connStr.isEmpty() ? ConnectionParams::fromStore() : ConnectionParams::parse(connStr);
     try {
-        if (!spec.error.isEmpty()) {
-            throw DbError(DbError::ConnectionFailed, spec.error);
+        if (!params.error.isEmpty()) {
+            throw DbError(DbError::ConnectionFailed, params.error);
         }
-        if (spec.value(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) ==
+        if (params.value(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) ==
             0) {
-            QString path = spec.value(QStringLiteral("Data Source"));
+            QString path = params.value(QStringLiteral("Data Source"));
             if (!path.isEmpty() && QDir::isRelativePath(path)) {
                 path = QDir(DataFolder()).filePath(path);
             }
@@ -61,7 +61,7 @@ int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& er
                 return 0;
             }
         }
-        auto connection = DbConnection::open(spec);
+        auto connection = DbConnection::open(params);
         out << "connected to " << EngineName(connection->engine()) << " " << connection->location() << "\n";
         ApplySetup(*connection, demo, [&out](const QString& line) { out << line << "\n"; });
         out << "set-up complete\n";

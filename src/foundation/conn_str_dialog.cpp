@@ -66,10 +66,10 @@ ConnStrDialog::ConnStrDialog(QWidget* parent) : QDialog(parent)
 void ConnStrDialog::testConnection()
 {
     const QString base = GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate);
-    const ConnectionSpec spec =
-        ConnectionSpec::resolve(base, m_userID->text(), m_passwd->text(), m_dbName->text());
+    const ConnectionParams params =
+        ConnectionParams::resolve(base, m_userID->text(), m_passwd->text(), m_dbName->text());
     try {
-        std::unique_ptr<DbConnection> trial = DbConnection::open(spec);
+        std::unique_ptr<DbConnection> trial = DbConnection::open(params);
         const bool isOpen = trial->database().isOpen();
         trial.reset();
         if (isOpen) {

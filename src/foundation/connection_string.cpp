@@ -49,9 +49,9 @@ QString GetConnStr()
     return ReplacePlaceholders(s.base, s.userID, s.passwd, s.dbName);
 }
 
-ConnectionSpec ConnectionSpec::parse(const QString& text)
+ConnectionParams ConnectionParams::parse(const QString& text)
 {
-    ConnectionSpec spec;
+    ConnectionParams params;
     const QStringList parts = text.split(QLatin1Char(';'));
     for (const QString& raw : parts) {
         const QString part = raw.trimmed();
@@ -60,25 +60,25 @@ ConnectionSpec ConnectionSpec::parse(const QString& text)
         }
         const int eq = part.indexOf(QLatin1Char('='));
         if (eq <= 0) {
-            spec.error = QStringLiteral("接続文字列の形式が正しくありません: %1").arg(part);
-            return spec;
+            params.error = QStringLiteral("接続文字列の形式が正しくありません: %1").arg(part);
+            return params;
         }
-        spec.keys.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
+        params.keys.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).trimmed());
     }
-    return spec;
+    return params;
 }
 
-ConnectionSpec ConnectionSpec::resolve(const QString& base, const QString& userID, const QString& passwd,
-                                       const QString& dbName)
+ConnectionParams ConnectionParams::resolve(const QString& base, const QString& userID, const QString& passwd,
+                                           const QString& dbName)
 {
-    ConnectionSpec spec = parse(base);
-    for (auto it = spec.keys.begin(); it != spec.keys.end(); ++it) {
+    ConnectionParams params = parse(base);
+    for (auto it = params.keys.begin(); it != params.keys.end(); ++it) {
         it.value() = ReplacePlaceholders(it.value(), userID, passwd, dbName);
     }
-    return spec;
+    return params;
 }
 
-ConnectionSpec ConnectionSpec::fromStore()
+ConnectionParams ConnectionParams::fromStore()
 {
     const ConnSettings s = ConnSettings::fromStore();
     return resolve(s.base, s.userID, s.passwd, s.dbName);

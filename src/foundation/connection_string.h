@@ -27,17 +27,17 @@ QString GetConnStr();
 // A finished connection string as keys (lower case) and values. The template is split into
 // its keys before the placeholders are replaced inside each value, so a password holding ";"
 // or "=" cannot add or change a setting.
-struct ConnectionSpec {
+struct ConnectionParams {
     QMap<QString, QString> keys;
     QString error; // non-empty when the template is malformed
 
     QString value(const QString& key) const { return keys.value(key.toLower()); }
     bool has(const QString& key) const { return keys.contains(key.toLower()); }
 
-    static ConnectionSpec parse(const QString& text);
-    static ConnectionSpec resolve(const QString& base, const QString& userID, const QString& passwd,
-                                  const QString& dbName);
-    static ConnectionSpec fromStore();
+    static ConnectionParams parse(const QString& text);
+    static ConnectionParams resolve(const QString& base, const QString& userID, const QString& passwd,
+                                    const QString& dbName);
+    static ConnectionParams fromStore();
 };
 
 // The per-user data folder in which a relative SQLite file lives (~/.local/share/vorna).

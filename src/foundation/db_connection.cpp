@@ -88,9 +88,9 @@ QVariant normalizeValue(const QString& name, const QVariant& value)
 
 } // namespace
 
-DbConnection::DbConnection(const ConnectionSpec& spec, std::unique_ptr<Dialect> dialect, const QString& name,
-                           const QString& location)
-    : m_spec(spec), m_dialect(std::move(dialect)), m_name(name), m_location(location)
+DbConnection::DbConnection(const ConnectionParams& params, std::unique_ptr<Dialect> dialect,
+                           const QString& name, const QString& location)
+    : m_params(params), m_dialect(std::move(dialect)), m_name(name), m_location(location)
 {
 }
 
@@ -108,17 +108,17 @@ DbConnection::~DbConnection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, const OpenOptions& options)
+std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params, const OpenOptions& options)
 {
-    if (!spec.error.isEmpty()) {
-        failConnection(spec.error);
+    if (!params.error.isEmpty()) {
+        failConnection(params.error);
     }
-    const QString provider = spec.value(QStringLiteral("Provider")).trimmed().toLower();
+    const QString provider = params.value(QStringLiteral("Provider")).trimmed().toLower();
     const QString name = nextConnectionName();
 
     if (provider == QLatin1String("sqlite")) {
         requireDriver(QStringLiteral("QSQLITE"), QStringLiteral("libqt6sql6-sqlite"));
-        QString path = spec.value(QStringLiteral("Data Source")).trimmed();
+        QString path = params.value(QStringLiteral("Data Source")).trimmed();
         if (path.isEmpty()) {
             failConnection(QStringLiteral("接続文字列に Data Source（データベースファイル）がありません。"));
         }
@@ -143,7 +143,7 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, con
             }
         }
         std::unique_ptr<DbConnection> connection(
-            new DbConnection(spec, Dialect::forEngine(Engine::SQLite), name, path));
+            new DbConnection(params, Dialect::forEngine(Engine::SQLite), name, path));
         QSqlQuery q(connection->database());
         // The second, private connections of the recalculation and the member replacement work
         // beside this one: WAL lets them read and write while it is open, and the busy
@@ -161,26 +161,28 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, con
 
     if (provider == QLatin1String("postgresql") || provider == QLatin1String("postgres")) {
         requireDriver(QStringLiteral("QPSQL"), QStringLiteral("libqt6sql6-psql"));
-        const QString host = spec.has(QStringLiteral("Host")) ? spec.value(QStringLiteral("Host"))
-                                                              : QStringLiteral("localhost");
+        const QString host = params.has(QStringLiteral("Host")) ? params.value(QStringLiteral("Host"))
+                                                                : QStringLiteral("localhost");
         int port = 5432;
-        if (spec.has(QStringLiteral("Port"))) {
+        if (params.has(QStringLiteral("Port"))) {
             bool ok = false;
-            port = spec.value(QStringLiteral("Port")).toInt(&ok);
+            port = params.value(QStringLiteral("Port")).toInt(&ok);
             if (!ok || port <= 0 || port > 65535) {
                 failConnection(QStringLiteral("ポート番号が正しくありません: %1")
-                                   .arg(spec.value(QStringLiteral("Port"))));
+                                   .arg(params.value(QStringLiteral("Port"))));
             }
         }
-        const QString location =
-            QStringLiteral("%1:%2/%3").arg(host).arg(port).arg(spec.value(QStringLiteral("Initial Catalog")));
+        const QString location = QStringLiteral("%1:%2/%3")
+                                     .arg(host)
+                                     .arg(port)
+                                     .arg(params.value(QStringLiteral("Initial Catalog")));
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
             db.setHostName(host);
             db.setPort(port);
-            db.setDatabaseName(spec.value(QStringLiteral("Initial Catalog")));
-            db.setUserName(spec.value(QStringLiteral("User ID")));
-            db.setPassword(spec.value(QStringLiteral("Password")));
+            db.setDatabaseName(params.value(QStringLiteral("Initial Catalog")));
+            db.setUserName(params.value(QStringLiteral("User ID")));
+            db.setPassword(params.value(QStringLiteral("Password")));
             db.setConnectOptions(QStringLiteral("connect_timeout=5"));
             if (!db.open()) {
                 const QString error = openError(db);
@@ -190,15 +192,15 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, con
             }
         }
         return std::unique_ptr<DbConnection>(
-            new DbConnection(spec, Dialect::forEngine(Engine::PostgreSQL), name, location));
+            new DbConnection(params, Dialect::forEngine(Engine::PostgreSQL), name, location));
     }
 
     if (provider == QLatin1String("sqloledb.1") || provider == QLatin1String("sqloledb") ||
         provider == QLatin1String("sqlserver")) {
         requireDriver(QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
-        const QString driver = spec.has(QStringLiteral("Driver")) ? spec.value(QStringLiteral("Driver"))
-                                                                  : QStringLiteral("FreeTDS");
-        QString server = spec.value(QStringLiteral("Data Source")).trimmed();
+        const QString driver = params.has(QStringLiteral("Driver")) ? params.value(QStringLiteral("Driver"))
+                                                                    : QStringLiteral("FreeTDS");
+        QString server = params.value(QStringLiteral("Data Source")).trimmed();
         QString port;
         if (server.isEmpty()) {
             server = QStringLiteral("localhost");
@@ -217,11 +219,11 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, con
                         .arg(odbcValue(port.isEmpty() ? server : server + QLatin1Char(',') + port));
         }
         odbc += QStringLiteral("DATABASE=%1;UID=%2;PWD=%3;")
-                    .arg(odbcValue(spec.value(QStringLiteral("Initial Catalog"))),
-                         odbcValue(spec.value(QStringLiteral("User ID"))),
-                         odbcValue(spec.value(QStringLiteral("Password"))));
+                    .arg(odbcValue(params.value(QStringLiteral("Initial Catalog"))),
+                         odbcValue(params.value(QStringLiteral("User ID"))),
+                         odbcValue(params.value(QStringLiteral("Password"))));
         const QString location = server + (port.isEmpty() ? QString() : QLatin1Char(',') + port) +
-                                 QLatin1Char('/') + spec.value(QStringLiteral("Initial Catalog"));
+                                 QLatin1Char('/') + params.value(QStringLiteral("Initial Catalog"));
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
             db.setDatabaseName(odbc);
@@ -234,7 +236,7 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, con
             }
         }
         return std::unique_ptr<DbConnection>(
-            new DbConnection(spec, Dialect::forEngine(Engine::SQLServer), name, location));
+            new DbConnection(params, Dialect::forEngine(Engine::SQLServer), name, location));
     }
 
     if (provider.isEmpty()) {
@@ -243,12 +245,12 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionSpec& spec, con
     failConnection(
         QStringLiteral(
             "接続文字列の Provider「%1」には対応していません（SQLite、PostgreSQL、SQLOLEDB.1、SQLServer）。")
-            .arg(spec.value(QStringLiteral("Provider"))));
+            .arg(params.value(QStringLiteral("Provider"))));
 }
 
 std::unique_ptr<DbConnection> DbConnection::openSecond() const
 {
-    return open(m_spec);
+    return open(m_params);
 }
 
 QSqlDatabase DbConnection::database() const

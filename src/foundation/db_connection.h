@@ -20,13 +20,13 @@ public:
         bool createMissingFile = false;
     };
 
-    // Opens the connection the spec names; raises DbError (ConnectionFailed) with a readable
+    // Opens the connection the params names; raises DbError (ConnectionFailed) with a readable
     // text for an unknown provider, a malformed string, a missing driver or file, a server that
     // does not answer within a few seconds, or refused credentials.
-    static std::unique_ptr<DbConnection> open(const ConnectionSpec& spec, const OpenOptions& options);
-    static std::unique_ptr<DbConnection> open(const ConnectionSpec& spec)
+    static std::unique_ptr<DbConnection> open(const ConnectionParams& params, const OpenOptions& options);
+    static std::unique_ptr<DbConnection> open(const ConnectionParams& params)
     {
-        return open(spec, OpenOptions{});
+        return open(params, OpenOptions{});
     }
 
     ~DbConnection();
@@ -40,7 +40,7 @@ public:
     const Dialect& dialect() const { return *m_dialect; }
     QSqlDatabase database() const;
     QString location() const { return m_location; } // the file or server, for messages
-    const ConnectionSpec& spec() const { return m_spec; }
+    const ConnectionParams& params() const { return m_params; }
 
     void beginTransaction();
     void commit();
@@ -56,10 +56,10 @@ public:
     void runHook(const QString& sql) const;
 
 private:
-    DbConnection(const ConnectionSpec& spec, std::unique_ptr<Dialect> dialect, const QString& name,
+    DbConnection(const ConnectionParams& params, std::unique_ptr<Dialect> dialect, const QString& name,
                  const QString& location);
 
-    ConnectionSpec m_spec;
+    ConnectionParams m_params;
     std::unique_ptr<Dialect> m_dialect;
     QString m_name;
     QString m_location;

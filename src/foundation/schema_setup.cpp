@@ -156,16 +156,16 @@ void CreateEmbeddedDatabase(const QString& path, bool withDemo)
     QFile::remove(building);
     try {
         {
-            ConnectionSpec spec;
-            spec.keys.insert(QStringLiteral("provider"), QStringLiteral("SQLite"));
-            spec.keys.insert(QStringLiteral("data source"), building);
+            ConnectionParams params;
+            params.keys.insert(QStringLiteral("provider"), QStringLiteral("SQLite"));
+            params.keys.insert(QStringLiteral("data source"), building);
             QFile create(building);
             if (!create.open(QIODevice::WriteOnly)) {
                 throw DbError(DbError::ConnectionFailed,
                               QStringLiteral("データベースファイルを作成できません: %1").arg(building));
             }
             create.close();
-            auto connection = DbConnection::open(spec);
+            auto connection = DbConnection::open(params);
             ApplySetup(*connection, withDemo);
         }
         QFile::remove(building + QStringLiteral("-wal"));

@@ -15,7 +15,7 @@ QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow)
     try {
         DbConnection::OpenOptions options;
         options.createMissingFile = true;
-        state.Conn = DbConnection::open(ConnectionSpec::fromStore(), options);
+        state.Conn = DbConnection::open(ConnectionParams::fromStore(), options);
         QWidget* window = createMainWindow(state);
         window->show();
         return window;

@@ -39,7 +39,7 @@ protected:
     ListEditorDialog(AppState& state, const ListEditorLayout& layout, QWidget* parent);
 
     AppState& state() const { return m_state; }
-    const ListEditorLayout& layoutSpec() const { return m_layout; }
+    const ListEditorLayout& editorLayout() const { return m_layout; }
 
     // The boxes between the list and the buttons.
     void setEditArea(QLayout* area);

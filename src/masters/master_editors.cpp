@@ -19,13 +19,13 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-MasterEditor::MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidget* parent)
-    : ListEditorDialog(state, spec.layout, parent), m_spec(spec)
+MasterEditor::MasterEditor(AppState& state, const MasterEditorDesign& design, QWidget* parent)
+    : ListEditorDialog(state, design.layout, parent), m_design(design)
 {
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
-    for (int i = 0; i < spec.fields.size(); ++i) {
-        const MasterField& field = spec.fields.at(i);
+    for (int i = 0; i < design.fields.size(); ++i) {
+        const MasterField& field = design.fields.at(i);
         auto* label = NamedLabel(this, field.labelName, field.caption);
         QLineEdit* edit = field.numeric ? NumberBox(this, field.boxName, field.boxWidth)
                                         : NamedBox(this, field.boxName, field.boxWidth);
@@ -41,10 +41,10 @@ MasterEditor::MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidge
 
     auto* area = new QVBoxLayout;
     area->addLayout(grid);
-    if (!spec.explanation.isEmpty()) {
-        auto* note = NamedLabel(this, QStringLiteral("lblNote"), spec.explanation);
+    if (!design.explanation.isEmpty()) {
+        auto* note = NamedLabel(this, QStringLiteral("lblNote"), design.explanation);
         note->setWordWrap(true);
-        note->setFixedWidth(TwipsToPixels(spec.layout.listWidthTwips));
+        note->setFixedWidth(TwipsToPixels(design.layout.listWidthTwips));
         note->setContentsMargins(0, 6, 0, 0);
         area->addWidget(note);
     }
@@ -69,7 +69,7 @@ void MasterEditor::FillMasterList()
 {
     QList<ListColumn> columns;
     const int width = listWidthTwips();
-    for (const MasterField& field : m_spec.fields) {
+    for (const MasterField& field : m_design.fields) {
         int twips = field.widthTwips;
         if (field.width == MasterField::ListMinus) {
             twips = width - field.widthTwips;
@@ -80,13 +80,13 @@ void MasterEditor::FillMasterList()
     }
     resetList(columns);
 
-    Recordset rs = OpenRs(state().conn(), m_spec.listSql);
+    Recordset rs = OpenRs(state().conn(), m_design.listSql);
     for (; !rs.eof(); rs.moveNext()) {
         QStringList texts;
-        for (const QString& column : m_spec.table.columns) {
+        for (const QString& column : m_design.table.columns) {
             texts << ToText(rs.field(column));
         }
-        addRow(m_spec.keyLetter + ToText(rs.field(m_spec.table.keyColumn)), texts);
+        addRow(m_design.keyLetter + ToText(rs.field(m_design.table.keyColumn)), texts);
     }
     finishList();
 }
@@ -98,17 +98,17 @@ bool MasterEditor::rowClicked(QTreeWidgetItem* item)
         return false;
     }
     m_selId = id;
-    if (!m_spec.fillFromDatabase) {
+    if (!m_design.fillFromDatabase) {
         m_boxes.first()->setText(item->text(0));
         return true;
     }
-    const QString sql = QStringLiteral("SELECT * FROM ") + m_spec.table.table + QStringLiteral(" WHERE ") +
-                        m_spec.table.keyColumn + QStringLiteral(" = ") + QString::number(m_selId);
+    const QString sql = QStringLiteral("SELECT * FROM ") + m_design.table.table + QStringLiteral(" WHERE ") +
+                        m_design.table.keyColumn + QStringLiteral(" = ") + QString::number(m_selId);
     try {
         Recordset rs = OpenRs(state().conn(), sql);
         if (!rs.eof()) {
             for (int i = 0; i < m_boxes.size(); ++i) {
-                m_boxes.at(i)->setText(ToText(rs.field(m_spec.table.columns.at(i))));
+                m_boxes.at(i)->setText(ToText(rs.field(m_design.table.columns.at(i))));
             }
         }
     } catch (const DbError& error) {
@@ -120,13 +120,13 @@ bool MasterEditor::rowClicked(QTreeWidgetItem* item)
 
 bool MasterEditor::nameTaken(int mode, const QString& name)
 {
-    const MasterEditorSpec::Duplicates rule = mode == 0 ? m_spec.onAdd : m_spec.onUpdate;
+    const MasterEditorDesign::Duplicates rule = mode == 0 ? m_design.onAdd : m_design.onUpdate;
     switch (rule) {
-    case MasterEditorSpec::InDatabase:
-        return MasterNameTaken(state().conn(), m_spec.table, name, mode == 1 ? m_selId : 0);
-    case MasterEditorSpec::InList:
+    case MasterEditorDesign::InDatabase:
+        return MasterNameTaken(state().conn(), m_design.table, name, mode == 1 ? m_selId : 0);
+    case MasterEditorDesign::InList:
         return !ListTextFree(list(), name, mode);
-    case MasterEditorSpec::NoCheck:
+    case MasterEditorDesign::NoCheck:
         break;
     }
     return false;
@@ -139,9 +139,9 @@ void MasterEditor::SaveMasterRow(int mode)
         values << edit->text();
     }
     if (mode != 2) {
-        for (int i = 0; i < m_spec.fields.size(); ++i) {
-            if (m_spec.fields.at(i).required && values.at(i).trimmed().isEmpty()) {
-                Messages::required(this, m_spec.fields.at(i).caption);
+        for (int i = 0; i < m_design.fields.size(); ++i) {
+            if (m_design.fields.at(i).required && values.at(i).trimmed().isEmpty()) {
+                Messages::required(this, m_design.fields.at(i).caption);
                 m_boxes.at(i)->setFocus();
                 return;
             }
@@ -154,18 +154,18 @@ void MasterEditor::SaveMasterRow(int mode)
     // No transaction: each of these is a single statement.
     try {
         if (mode != 2 && nameTaken(mode, values.first())) {
-            Messages::show(this, m_spec.duplicateIcon, QStringLiteral("重複"), m_spec.duplicateMessage);
+            Messages::show(this, m_design.duplicateIcon, QStringLiteral("重複"), m_design.duplicateMessage);
             return;
         }
         switch (mode) {
         case 0:
-            InsertMasterRow(state().conn(), m_spec.table, values);
+            InsertMasterRow(state().conn(), m_design.table, values);
             break;
         case 1:
-            UpdateMasterRow(state().conn(), m_spec.table, m_selId, values);
+            UpdateMasterRow(state().conn(), m_design.table, m_selId, values);
             break;
         default:
-            DeleteMasterRow(state().conn(), m_spec.table, m_selId);
+            DeleteMasterRow(state().conn(), m_design.table, m_selId);
             updateButton()->setEnabled(false);
             deleteButton()->setEnabled(false);
             break;
@@ -180,69 +180,69 @@ void MasterEditor::SaveMasterRow(int mode)
 
 namespace {
 
-MasterEditorSpec customerSpec()
+MasterEditorDesign customerDesign()
 {
-    MasterEditorSpec spec;
-    spec.layout = {QStringLiteral("frmCust"),
-                   QStringLiteral("顧客編集"),
-                   14,
-                   QStringLiteral("lvwCList"),
-                   QStringLiteral("cmdCUp"),
-                   QStringLiteral("cmdCDown"),
-                   true,
-                   12300,
-                   3600};
-    spec.table = {QStringLiteral("MCUSTOMER"),
-                  QStringLiteral("NCUSTOMER"),
-                  QStringLiteral("CCUSTNAME"),
-                  {QStringLiteral("CCUSTNAME"), QStringLiteral("CMEMO")}};
-    spec.listSql = QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER");
-    spec.keyLetter = QStringLiteral("C");
-    spec.fields = {
+    MasterEditorDesign design;
+    design.layout = {QStringLiteral("frmCust"),
+                     QStringLiteral("顧客編集"),
+                     14,
+                     QStringLiteral("lvwCList"),
+                     QStringLiteral("cmdCUp"),
+                     QStringLiteral("cmdCDown"),
+                     true,
+                     12300,
+                     3600};
+    design.table = {QStringLiteral("MCUSTOMER"),
+                    QStringLiteral("NCUSTOMER"),
+                    QStringLiteral("CCUSTNAME"),
+                    {QStringLiteral("CCUSTNAME"), QStringLiteral("CMEMO")}};
+    design.listSql = QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER");
+    design.keyLetter = QStringLiteral("C");
+    design.fields = {
         {QStringLiteral("lblCust"), QStringLiteral("顧客名称"), QStringLiteral("txtCustName"),
          MasterField::HalfList, 0, false, true, 360},
         {QStringLiteral("lblCmnt"), QStringLiteral("コメント"), QStringLiteral("txtMemo"), MasterField::Fixed,
          6000, false, false, 560},
     };
-    spec.fillFromDatabase = true;
-    spec.onAdd = MasterEditorSpec::InDatabase;
-    spec.duplicateMessage = QStringLiteral("同一顧客が既に登録されています。");
-    return spec;
+    design.fillFromDatabase = true;
+    design.onAdd = MasterEditorDesign::InDatabase;
+    design.duplicateMessage = QStringLiteral("同一顧客が既に登録されています。");
+    return design;
 }
 
-MasterEditorSpec languageSpec()
+MasterEditorDesign languageDesign()
 {
-    MasterEditorSpec spec;
-    spec.layout = {QStringLiteral("frmLang"),
-                   QStringLiteral("開発言語編集"),
-                   16,
-                   QStringLiteral("lvwLList"),
-                   QStringLiteral("cmdLUp"),
-                   QStringLiteral("cmdLDown"),
-                   true,
-                   6600,
-                   3600};
-    spec.table = {QStringLiteral("MLANG"),
-                  QStringLiteral("NLANG"),
-                  QStringLiteral("CLANG"),
-                  {QStringLiteral("CLANG"), QStringLiteral("NCOEF")},
-                  QStringLiteral(",  ")};
-    spec.listSql = QStringLiteral("SELECT * FROM MLANG ORDER BY NSORT,NLANG");
-    spec.keyLetter = QStringLiteral("L");
-    spec.fields = {
+    MasterEditorDesign design;
+    design.layout = {QStringLiteral("frmLang"),
+                     QStringLiteral("開発言語編集"),
+                     16,
+                     QStringLiteral("lvwLList"),
+                     QStringLiteral("cmdLUp"),
+                     QStringLiteral("cmdLDown"),
+                     true,
+                     6600,
+                     3600};
+    design.table = {QStringLiteral("MLANG"),
+                    QStringLiteral("NLANG"),
+                    QStringLiteral("CLANG"),
+                    {QStringLiteral("CLANG"), QStringLiteral("NCOEF")},
+                    QStringLiteral(",  ")};
+    design.listSql = QStringLiteral("SELECT * FROM MLANG ORDER BY NSORT,NLANG");
+    design.keyLetter = QStringLiteral("L");
+    design.fields = {
         {QStringLiteral("lblLangName"), QStringLiteral("言語名称"), QStringLiteral("txtLangName"),
          MasterField::ListMinus, 2000, false, true, 300},
         {QStringLiteral("lblLangCoef"), QStringLiteral("FP-LOC変換係数"), QStringLiteral("txtLangCoef"),
          MasterField::Fixed, 1800, true, true, 100},
     };
-    spec.fillFromDatabase = true;
-    spec.onAdd = MasterEditorSpec::InDatabase;
-    spec.onUpdate = MasterEditorSpec::InDatabase;
-    spec.duplicateMessage = QStringLiteral("同名の開発言語が既に登録されています。");
-    spec.explanation =
+    design.fillFromDatabase = true;
+    design.onAdd = MasterEditorDesign::InDatabase;
+    design.onUpdate = MasterEditorDesign::InDatabase;
+    design.duplicateMessage = QStringLiteral("同名の開発言語が既に登録されています。");
+    design.explanation =
         QStringLiteral("「FP-LOC変換係数」にはその開発言語でファンクションポイント１ポイントを実現するのに"
                        "必要なステップ数を指定します。COCOMOで工数を算出するために使用します。");
-    return spec;
+    return design;
 }
 
 // Members and expense items are created in the project editor; here they are only renamed,
@@ -287,37 +287,39 @@ const RenameOnly kItems{"frmItem",
                         "SELECT * FROM MITEM ORDER BY NSORT, NITEM",
                         "同名の項目が既に存在します。"};
 
-MasterEditorSpec renameOnlySpec(const RenameOnly& names)
+MasterEditorDesign renameOnlyDesign(const RenameOnly& names)
 {
     const auto text = [](const char* utf8) { return QString::fromUtf8(utf8); };
-    MasterEditorSpec spec;
-    spec.layout = {text(names.form),
-                   text(names.caption),
-                   names.help,
-                   text(names.list),
-                   QStringLiteral("cmdCUp"),
-                   QStringLiteral("cmdCDown"),
-                   false,
-                   5400,
-                   3600};
-    spec.table = {text(names.table), text(names.key), text(names.column), {text(names.column)}};
-    spec.listSql = text(names.listSql);
-    spec.keyLetter = text(names.letter);
-    spec.fields = {{text(names.labelName), text(names.label), QStringLiteral("txtName"),
-                    MasterField::ListMinus, 100, false, true, 300}};
-    spec.onUpdate = MasterEditorSpec::InList;
-    spec.duplicateMessage = text(names.duplicate);
-    spec.duplicateIcon = Messages::Exclamation;
-    return spec;
+    MasterEditorDesign design;
+    design.layout = {text(names.form),
+                     text(names.caption),
+                     names.help,
+                     text(names.list),
+                     QStringLiteral("cmdCUp"),
+                     QStringLiteral("cmdCDown"),
+                     false,
+                     5400,
+                     3600};
+    design.table = {text(names.table), text(names.key), text(names.column), {text(names.column)}};
+    design.listSql = text(names.listSql);
+    design.keyLetter = text(names.letter);
+    design.fields = {{text(names.labelName), text(names.label), QStringLiteral("txtName"),
+                      MasterField::ListMinus, 100, false, true, 300}};
+    design.onUpdate = MasterEditorDesign::InList;
+    design.duplicateMessage = text(names.duplicate);
+    design.duplicateIcon = Messages::Exclamation;
+    return design;
 }
 
 } // namespace
 
-CustomerEditor::CustomerEditor(AppState& state, QWidget* parent) : MasterEditor(state, customerSpec(), parent)
+CustomerEditor::CustomerEditor(AppState& state, QWidget* parent)
+    : MasterEditor(state, customerDesign(), parent)
 {
 }
 
-LanguageEditor::LanguageEditor(AppState& state, QWidget* parent) : MasterEditor(state, languageSpec(), parent)
+LanguageEditor::LanguageEditor(AppState& state, QWidget* parent)
+    : MasterEditor(state, languageDesign(), parent)
 {
 }
 
@@ -335,10 +337,11 @@ bool LanguageEditor::validate()
 }
 
 MemberEditor::MemberEditor(AppState& state, QWidget* parent)
-    : MasterEditor(state, renameOnlySpec(kMembers), parent)
+    : MasterEditor(state, renameOnlyDesign(kMembers), parent)
 {
 }
 
-ItemEditor::ItemEditor(AppState& state, QWidget* parent) : MasterEditor(state, renameOnlySpec(kItems), parent)
+ItemEditor::ItemEditor(AppState& state, QWidget* parent)
+    : MasterEditor(state, renameOnlyDesign(kItems), parent)
 {
 }

@@ -24,7 +24,7 @@ struct MasterField {
 };
 
 // What tells the four master editors apart.
-struct MasterEditorSpec {
+struct MasterEditorDesign {
     enum Duplicates { NoCheck, InDatabase, InList };
 
     ListEditorLayout layout;
@@ -49,7 +49,7 @@ public:
     int SelId() const { return m_selId; }
 
 protected:
-    MasterEditor(AppState& state, const MasterEditorSpec& spec, QWidget* parent);
+    MasterEditor(AppState& state, const MasterEditorDesign& design, QWidget* parent);
 
     // Checks beyond the required fields; false after telling the user.
     virtual bool validate() { return true; }
@@ -57,14 +57,14 @@ protected:
 
     bool rowClicked(QTreeWidgetItem* item) override;
     void saveRow(int mode) override { SaveMasterRow(mode); }
-    QString orderTable() const override { return m_spec.table.table; }
-    QString orderKeyColumn() const override { return m_spec.table.keyColumn; }
+    QString orderTable() const override { return m_design.table.table; }
+    QString orderKeyColumn() const override { return m_design.table.keyColumn; }
 
 private:
     bool nameTaken(int mode, const QString& name);
     int listWidthTwips() const;
 
-    MasterEditorSpec m_spec;
+    MasterEditorDesign m_design;
     QList<QLineEdit*> m_boxes;
     int m_selId = 0;
 };

@@ -179,13 +179,13 @@ template <typename Command> void MainWindow::run(Command command)
 
 void MainWindow::createActions()
 {
-    struct Spec {
+    struct ActionEntry {
         const char* name;
         const char* caption;
         int editor; // -1: no editor behind it
         void (MainWindow::*command)();
     };
-    const Spec specs[] = {
+    const ActionEntry entries[] = {
         {"mnuDbConn", "DB設定(&D)...", int(Editor::ConnectionSettings), nullptr},
         {"mnuFileClose", "VORNAの終了(&X)", -1, nullptr},
         {"mnuFuncNew", "新しい機能項目(&N)...", int(Editor::Function), &MainWindow::newFunction},
@@ -203,19 +203,19 @@ void MainWindow::createActions()
         {"mnuOpenHP", "ﾎｰﾑﾍﾟｰｼﾞを開く(&H)", -1, &MainWindow::openHomePage},
         {"mnuHelpAbout", "VORNAについて(&A)...", int(Editor::About), nullptr},
     };
-    for (const Spec& spec : specs) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
-        action->setObjectName(QString::fromLatin1(spec.name));
+    for (const ActionEntry& entry : entries) {
+        auto* action = new QAction(QString::fromUtf8(entry.caption), this);
+        action->setObjectName(QString::fromLatin1(entry.name));
         // An editor that is not part of this build leaves its command greyed out.
-        if (spec.editor >= 0 && !IsEditorRegistered(static_cast<Editor>(spec.editor))) {
+        if (entry.editor >= 0 && !IsEditorRegistered(static_cast<Editor>(entry.editor))) {
             action->setEnabled(false);
         }
-        if (spec.command) {
-            const auto command = spec.command;
+        if (entry.command) {
+            const auto command = entry.command;
             connect(action, &QAction::triggered, this,
                     [this, command] { run([this, command] { (this->*command)(); }); });
-        } else if (spec.editor >= 0) {
-            const int editor = spec.editor;
+        } else if (entry.editor >= 0) {
+            const int editor = entry.editor;
             connect(action, &QAction::triggered, this, [this, editor] { openPlainEditor(editor); });
         }
     }

@@ -93,12 +93,12 @@ private slots:
         QCOMPARE(info.permissions() &
                      (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFileDevice::Permissions());
-        const ConnectionSpec spec = ConnectionSpec::resolve(
+        const ConnectionParams params = ConnectionParams::resolve(
             u"Provider=PostgreSQL;Host=db.example;User ID=$UserID$;Password=$PASSWD$;Initial Catalog=$DBName$"_s,
             u"kal"_s, u"a;Host=evil;b=c"_s, u"kaldb"_s);
-        QCOMPARE(spec.value(u"host"_s), u"db.example"_s);
-        QCOMPARE(spec.value(u"Password"_s), u"a;Host=evil;b=c"_s);
-        QCOMPARE(spec.value(u"INITIAL CATALOG"_s), u"kaldb"_s);
+        QCOMPARE(params.value(u"host"_s), u"db.example"_s);
+        QCOMPARE(params.value(u"Password"_s), u"a;Host=evil;b=c"_s);
+        QCOMPARE(params.value(u"INITIAL CATALOG"_s), u"kaldb"_s);
     }
 
     // Every way a start can fail ends in the prompt with a readable reason, and none of them
@@ -164,7 +164,7 @@ private slots:
     {
         auto db = TestDatabase::create(Engine::SQLite);
         const QString tried = u"Provider=SQLite;Data Source=%1"_s.arg(
-            db->spec().value(u"Data Source"_s).replace(u"test.sqlite"_s, u"$DBName$.sqlite"_s));
+            db->params().value(u"Data Source"_s).replace(u"test.sqlite"_s, u"$DBName$.sqlite"_s));
         setDb(u"ConnStr_Base"_s, u"Provider=SQLite;Data Source=/dev/null/$DBName$.sqlite"_s);
         setDb(u"DBName"_s, u"other"_s);
         Messages::setNextAnswer(QMessageBox::Yes);

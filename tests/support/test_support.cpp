@@ -83,7 +83,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool withDemo)
     static std::atomic<int> counter{0};
     db->m_pgName = QStringLiteral("vorna_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
     {
-        auto server = DbConnection::open(ConnectionSpec::parse(admin));
+        auto server = DbConnection::open(ConnectionParams::parse(admin));
         ExecSql(*server, QStringLiteral("DROP DATABASE IF EXISTS ") + db->m_pgName);
         ExecSql(*server,
                 QStringLiteral("CREATE DATABASE ") + db->m_pgName + QStringLiteral(" ENCODING 'UTF8'"));
@@ -101,8 +101,8 @@ TestDatabase::~TestDatabase()
     DbConnection::setStatementHook(nullptr);
     if (!m_pgName.isEmpty()) {
         try {
-            auto server =
-                DbConnection::open(ConnectionSpec::parse(PostgresServerConnStr(QStringLiteral("postgres"))));
+            auto server = DbConnection::open(
+                ConnectionParams::parse(PostgresServerConnStr(QStringLiteral("postgres"))));
             ExecSql(*server,
                     QStringLiteral("DROP DATABASE IF EXISTS ") + m_pgName + QStringLiteral(" WITH (FORCE)"));
         } catch (const DbError& e) {
@@ -113,7 +113,7 @@ TestDatabase::~TestDatabase()
 
 std::unique_ptr<DbConnection> TestDatabase::connect() const
 {
-    return DbConnection::open(spec());
+    return DbConnection::open(params());
 }
 
 void TestDatabase::makeProgramDatabase() const

@@ -37,7 +37,7 @@ public:
 
     Engine engine() const { return m_engine; }
     QString connStr() const { return m_connStr; }
-    ConnectionSpec spec() const { return ConnectionSpec::parse(m_connStr); }
+    ConnectionParams params() const { return ConnectionParams::parse(m_connStr); }
     std::unique_ptr<DbConnection> connect() const;
 
     // Stores the connection string as this user's template, so that the program (and its

@@ -39,7 +39,7 @@ private slots:
         QString target = u"Provider=SQLite;Data Source="_s + m_env->path(u"new/demo.sqlite"_s);
         if (dbEngine == Engine::PostgreSQL) {
             QVERIFY2(!admin.isEmpty(), "no PostgreSQL test server");
-            auto server = DbConnection::open(ConnectionSpec::parse(admin));
+            auto server = DbConnection::open(ConnectionParams::parse(admin));
             ExecSql(*server, u"DROP DATABASE IF EXISTS "_s + name);
             ExecSql(*server, u"CREATE DATABASE "_s + name);
             target = PostgresServerConnStr(name);
@@ -49,14 +49,14 @@ private slots:
         QVERIFY2(output.contains(dbEngine == Engine::SQLite ? u"created"_s : u"PostgreSQL"_s),
                  qPrintable(output));
         {
-            auto conn = DbConnection::open(ConnectionSpec::parse(target));
+            auto conn = DbConnection::open(ConnectionParams::parse(target));
             QCOMPARE(ExistingTables(*conn).size(), 21);
             QVERIFY(rowCount(*conn, u"TFUNCTION"_s) > 0);
         }
         QCOMPARE(runTool({target}, &output), 1);
         QVERIFY2(output.contains(u"テーブル"_s), qPrintable(output));
         if (!admin.isEmpty()) {
-            auto server = DbConnection::open(ConnectionSpec::parse(admin));
+            auto server = DbConnection::open(ConnectionParams::parse(admin));
             ExecSql(*server, u"DROP DATABASE "_s + name + u" WITH (FORCE)"_s);
         }
     }
