@@ -20,7 +20,7 @@ public:
         bool createMissingFile = false;
     };
 
-    // Opens the connection the params names; raises DbError (ConnectionFailed) with a readable
+    // Opens the connection the parameters name; raises DbError (ConnectionFailed) with a readable
     // text for an unknown provider, a malformed string, a missing driver or file, a server that
     // does not answer within a few seconds, or refused credentials.
     static std::unique_ptr<DbConnection> open(const ConnectionParams& params, const OpenOptions& options);

@@ -89,11 +89,6 @@ bool showContents()
     return openPage(QStringLiteral("index.html"));
 }
 
-bool showTopic(int topicNumber)
-{
-    return openPage(QStringLiteral("%1.html").arg(topicNumber));
-}
-
 namespace {
 
 void openOrReport(QWidget* parent, const QString& file)

@@ -19,12 +19,11 @@ void setFolder(const QString& path); // tests
 void setTopic(QWidget* window, int topic);
 int topic(const QWidget* window);
 
-// Open the contents or a topic in the system browser. false when the folder or page is missing.
+// Opens the contents in the system browser; false when the folder or page is missing.
 bool showContents();
-bool showTopic(int topic);
 
-// The same, telling the user when the help is not there: the contents message when the
-// folder has no contents page, the page's path when it cannot be shown.
+// The contents or a topic, telling the user when the help is not there: the contents message
+// when the folder has no contents page, the page's path when it cannot be shown.
 void openContents(QWidget* parent);
 void openTopic(QWidget* parent, int topic);
 
