@@ -47,16 +47,14 @@ private slots:
         FunctionEditor e(s.open(0, false));
         QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
         typeNewFunction(e);
-        StatementLog log;
         clickButton(&e, u"cmdOK"_s);
-        // 10 h x 9,000 (process 1) + 100 h x 5,500 (process 5) = 640,000; x 1.10 (重要) = 704,000.
-        QCOMPARE(
-            log.statements().first(),
-            u"INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, NLNG, CSFUNC, CLFUNC, "
-            u"NDISCOUNT, NHTOTAL, NTOTAL, NPRICE) VALUES(2, '1', 1, 3, 2, 2, 2, 1, 'O''Brien''); DELETE TFP "
-            u"WHERE 1=1;--', '説明の''文''', 0, 110, 640000, 704000)"_s);
-        QCOMPARE(rowCount(s.conn(), u"TFP"_s, u"NPROJECT = 2 AND NFUNCTION = 1"_s), 5);
         const QString where = u"NPROJECT = 2 AND NFUNCTION = "_s + QString::number(s.state->CurFunction);
+        // 10 h x 9,000 (process 1) + 100 h x 5,500 (process 5) = 640,000; x 1.10 (重要) = 704,000.
+        const Recordset saved = OpenRs(s.conn(), u"SELECT * FROM TFUNCTION WHERE "_s + where);
+        QCOMPARE((QList<double>{saved.field(u"NHTOTAL"_s).toDouble(), saved.field(u"NTOTAL"_s).toDouble(),
+                                saved.field(u"NPRICE"_s).toDouble()}),
+                 (QList<double>{110, 640000, 704000}));
+        QCOMPARE(rowCount(s.conn(), u"TFP"_s, u"NPROJECT = 2 AND NFUNCTION = 1"_s), 5);
         QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where), 7);
         QCOMPARE(rowCount(s.conn(), u"THOUR"_s, where + u" AND NDKIND <> 3"_s), 7);
         QCOMPARE(scalar(s.conn(), u"SELECT NHOUR AS V FROM THOUR WHERE NDKIND = 5 AND "_s + where).toDouble(),

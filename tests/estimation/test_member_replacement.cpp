@@ -1,6 +1,5 @@
 #include "estimation/member_replacement.h"
 #include "estimation_fixtures.h"
-#include "foundation/help.h"
 
 namespace {
 
@@ -33,8 +32,8 @@ void seed(DbConnection& c)
 QStringList assignments(DbConnection& c)
 {
     QStringList rows;
-    Recordset rs = OpenRs(c, u"SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"_s);
-    for (; !rs.eof(); rs.moveNext()) {
+    for (Recordset rs = OpenRs(c, u"SELECT * FROM TCHARGE ORDER BY NPROJECT, NFUNCTION, NPROC, NADD"_s);
+         !rs.eof(); rs.moveNext()) {
         rows << u"%1/%2/%3/%4 m%5=%6"_s.arg(rs.field(u"NPROJECT"_s).toInt())
                     .arg(rs.field(u"NFUNCTION"_s).toInt())
                     .arg(rs.field(u"NPROC"_s).toInt())
@@ -85,16 +84,14 @@ private slots:
         MemberReplacementDialog dialog(*state);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(dialog.objectName() + u' ' + dialog.windowTitle(), u"frmMembChg メンバ入替え"_s);
-        QCOMPARE(Help::topic(&dialog), 66);
-        auto* target = control<QComboBox>(&dialog, u"cmbMembDis"_s);
+        QCOMPARE(dialog.windowTitle(), u"メンバ入替え"_s);
         // Both on the first member at first: the same member twice is refused.
         clickButton(&dialog, u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"メンバ重複"_s,
                              u"同じメンバが指定されています。\nメンバの指定を確認してください。"_s,
                              Messages::Information);
 
-        target->setCurrentIndex(1);
+        control<QComboBox>(&dialog, u"cmbMembDis"_s)->setCurrentIndex(1);
         {
             StatementLog log;
             log.failOn(failing, true);

@@ -1,6 +1,5 @@
 #include "estimation/work_assignment.h"
 #include "estimation_fixtures.h"
-#include "foundation/help.h"
 
 namespace {
 
@@ -158,60 +157,42 @@ private slots:
     }
 
     // The window with the project's members; hours that are no number refused; ten members at most.
-    void membersAndLimits()
+    // Moves renumber the slots, but only once confirmed. Member 3's kind has no price here: it
+    // counts 0.
+    void membersLimitsAndMoves()
     {
+        ExecSql(m_s->conn(), u"DELETE MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '0' AND NDKIND = 3"_s);
         WorkAssignment d(process(1));
-        QCOMPARE(d.objectName() + u' ' + d.windowTitle(), u"frmCharge 担当入力"_s);
-        QCOMPARE(Help::topic(&d), 54);
+        QCOMPARE(d.windowTitle(), u"担当入力"_s);
         QCOMPARE(control<QComboBox>(&d, u"cmbMember"_s)->count(), 11);
         QVERIFY(!control<QPushButton>(&d, u"cmdChgAdd"_s)->isEnabled());
-        QVERIFY(!control<QPushButton>(&d, u"cmdChgUp"_s)->isEnabled());
-
         add(d, 1, u"-"_s);
         COMPARE_LAST_MESSAGE(u"入力確認"_s, u"作業時間の値が正しくありません。"_s, Messages::Information);
         QCOMPARE(m_state->chargeTable[1][1].NADD, 0);
         for (int member = 1; member <= 11; ++member) {
-            add(d, member, u"1"_s);
+            add(d, member, QString::number(member));
         }
         QCOMPARE(list(d)->topLevelItemCount(), 10);
         COMPARE_LAST_MESSAGE(u"定員オーバー"_s,
                              u"担当として登録できるのは10人までです。\nこれ以上登録できません"_s,
                              Messages::Exclamation);
-        QCOMPARE(assigned(1).last(), u"10:m10=1@5500"_s);
+        QCOMPARE(assigned(1).last(), u"10:m10=10@5500"_s);
         QCOMPARE(m_state->chargeTable[1][11].NADD, 0);
 
-        // A full list laid out without clipping.
-        d.setProcessName(u"要件定義"_s);
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        list(d)->setCurrentItem(list(d)->topLevelItem(0));
-        QCOMPARE(controlText(&d, u"lblProc"_s), u"工程：要件定義"_s);
-        checkCaptionsFit(&d, u"frmCharge"_s);
-    }
-
-    // Moves renumber the slots, but only once confirmed. Member 3's kind has no price here: it
-    // counts 0.
-    void moveThenCancelKeepsTheOrder()
-    {
-        ExecSql(m_s->conn(), u"DELETE MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '0' AND NDKIND = 3"_s);
-        WorkAssignment d(process(1));
-        add(d, 1, u"1"_s);
-        add(d, 2, u"2"_s);
-        add(d, 3, u"3"_s);
         list(d)->setCurrentItem(list(d)->topLevelItem(2));
         clickButton(&d, u"cmdChUp"_s);
-        QCOMPARE(rowKeys(list(d)), (QStringList{u"M0001"_s, u"M0003"_s, u"M0002"_s}));
+        QCOMPARE(rowKeys(list(d)).mid(0, 3), (QStringList{u"M0001"_s, u"M0003"_s, u"M0002"_s}));
         QCOMPARE(list(d)->topLevelItem(1)->text(2), u"0"_s);
         clickButton(&d, u"cmdCancel"_s);
         QCOMPARE(d.result(), int(QDialog::Rejected));
-        QCOMPARE(assigned(1), (QStringList{u"1:m1=1@5500"_s, u"2:m2=2@5500"_s, u"3:m3=3@0"_s}));
+        QCOMPARE(assigned(1).mid(0, 3), (QStringList{u"1:m1=1@5500"_s, u"2:m2=2@5500"_s, u"3:m3=3@0"_s}));
 
         WorkAssignment again(process(1));
         list(again)->setCurrentItem(list(again)->topLevelItem(0));
         clickButton(&again, u"cmdChDown"_s);
         clickButton(&again, u"cmdFix"_s);
         QCOMPARE(again.result(), int(QDialog::Accepted));
-        QCOMPARE(assigned(1), (QStringList{u"1:m2=2@5500"_s, u"2:m1=1@5500"_s, u"3:m3=3@0"_s}));
+        QCOMPARE(assigned(1).mid(0, 3), (QStringList{u"1:m2=2@5500"_s, u"2:m1=1@5500"_s, u"3:m3=3@0"_s}));
     }
 };
 
