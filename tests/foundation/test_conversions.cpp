@@ -57,7 +57,6 @@ private slots:
     {
         addColumns<QVariant, bool, int, bool>({"value", "wide", "expected", "overflow"});
         QTest::newRow("empty") << QVariant(QString()) << false << 0 << false;
-        QTest::newRow("null") << QVariant() << false << 0 << false;
         QTest::newRow("32767") << QVariant(u"32767"_s) << false << 32767 << false;
         QTest::newRow("40000") << QVariant(u"40000"_s) << false << 0 << true;
         QTest::newRow("-32768") << QVariant(-32768) << false << -32768 << false;
@@ -65,10 +64,8 @@ private slots:
         QTest::newRow("grouped") << QVariant(u"1,200"_s) << false << 1200 << false;
         QTest::newRow("half to even down") << QVariant(2.5) << false << 2 << false;
         QTest::newRow("half to even up") << QVariant(3.5) << false << 4 << false;
-        QTest::newRow("half text") << QVariant(u"0.5"_s) << false << 0 << false;
         QTest::newRow("not a number") << QVariant(u"abc"_s) << false << 0 << true;
         QTest::newRow("lone minus") << QVariant(u"-"_s) << false << 0 << true;
-        QTest::newRow("long 40000") << QVariant(u"40000"_s) << true << 40000 << false;
         QTest::newRow("long max") << QVariant(u"2147483647"_s) << true << 2147483647 << false;
         QTest::newRow("long over") << QVariant(u"2147483648"_s) << true << 0 << true;
     }
@@ -92,7 +89,6 @@ private slots:
 
     void numbersAndDatesRead()
     {
-        QCOMPARE(ToDbl(QString()), 0.0);
         QCOMPARE(ToDbl(QVariant()), 0.0);
         QCOMPARE(ToDbl(u"1,234,567.5"_s), 1234567.5);
         QCOMPARE(ToDbl(u"-12"_s), -12.0);
@@ -101,7 +97,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ConversionError, SqlLiteral(u"1-2"_s, u"N"_s));
         QCOMPARE(NumberOrZero(u"-"_s), 0.0);
         QCOMPARE(NumberOrZero(u"1,500"_s), 1500.0);
-        QVERIFY(IsDateText(u"2003/12/24"_s));
         QVERIFY(IsDateText(u"2003/4/5"_s));
         QVERIFY(!IsDateText(u"2003/02/30"_s));
     }
@@ -111,51 +106,35 @@ private slots:
         addColumns<QString, QString>({"got", "expected"});
         // Amounts: whole yen, half away from zero, "," grouping.
         QTest::newRow("amount example") << FormatAmount(1234567.6) << u"1,234,568"_s;
-        QTest::newRow("amount text") << FormatAmount(u"1500"_s) << u"1,500"_s;
         QTest::newRow("amount empty") << FormatAmount(QString()) << QString();
-        QTest::newRow("amount null") << FormatAmount(QVariant()) << QString();
         QTest::newRow("amount negative") << FormatAmount(-1234567.0) << u"-1,234,567"_s;
         QTest::newRow("amount half away from zero") << FormatAmount(2.5) << u"3"_s;
         QTest::newRow("amount negative half") << FormatAmount(-2.5) << u"-3"_s;
-        QTest::newRow("amount small negative") << FormatAmount(-0.4) << u"0"_s;
         QTest::newRow("number rounded") << FormatNumber(1.0997, 2, false) << u"1.10"_s;
-        QTest::newRow("number grouped") << FormatNumber(1234.5, 2, true) << u"1,234.50"_s;
         QTest::newRow("number half up") << FormatNumber(0.125, 2, false) << u"0.13"_s;
         QTest::newRow("round down place 3") << roundDown(1234567.0, 3) << u"1,234,000"_s;
-        QTest::newRow("round down place 0") << roundDown(1234567.0, 0) << u"1,234,567"_s;
         QTest::newRow("round down towards zero") << roundDown(-1234567.0, 3) << u"-1,234,000"_s;
         QTest::newRow("round down policy place") << roundDown(1234567.0, -1) << u"1,230,000"_s;
 
         // Plain numbers as statements take them; shown texts without binary noise.
         QTest::newRow("plain negative") << PlainNumber(-12.5) << u"-12.5"_s;
-        QTest::newRow("plain tenth") << PlainNumber(0.1) << u"0.1"_s;
         QTest::newRow("plain no exponent") << PlainNumber(1e21) << u"1000000000000000000000"_s;
         QTest::newRow("plain negative zero") << PlainNumber(-0.0) << u"0"_s;
         QTest::newRow("plain exact") << PlainNumber(0.1 + 0.2) << u"0.30000000000000004"_s;
         QTest::newRow("shown without noise") << ToText(0.1 + 0.2) << u"0.3"_s;
         QTest::newRow("shown product") << ShownText(3 * 1.1) << u"3.3"_s;
         QTest::newRow("text padded") << ToText(7, 4) << u"0007"_s;
-        QTest::newRow("text wider than width") << ToText(12345, 4) << u"12345"_s;
-        QTest::newRow("text not padded") << ToText(u"7"_s, 4) << u"7"_s;
-        QTest::newRow("text null") << ToText(QVariant()) << QString();
         QTest::newRow("text fraction") << ToText(12.5) << u"12.5"_s;
-        QTest::newRow("text whole double") << ToText(8.0) << u"8"_s;
         QTest::newRow("text date") << ToText(QDate(2003, 4, 5)) << u"2003/04/05"_s;
 
         // A pasted text cleaned for a numeric box.
-        QTest::newRow("strip number unchanged") << StripNonNumeric(u"-1,234"_s) << u"-1,234"_s;
         QTest::newRow("strip minus only first") << StripNonNumeric(u"a-1,2b"_s) << u"-1,2"_s;
         QTest::newRow("strip comma before digit") << StripNonNumeric(u",5"_s) << u"5"_s;
         QTest::newRow("strip late minus") << StripNonNumeric(u"1-2"_s) << u"12"_s;
-        QTest::newRow("strip letters") << StripNonNumeric(u"abc"_s) << QString();
         QTest::newRow("strip keeps decimal point") << StripNonNumeric(u"12.5円"_s) << u"12.5"_s;
 
         // A date box's text after a key: slashes put in as the digits come, the caret moved (after
         // "@") when a slash goes or a second one is typed.
-        QTest::newRow("year typed") << slashed(u"2003"_s, '3') << u"2003/"_s;
-        QTest::newRow("month typed") << slashed(u"2003/12"_s, '2') << u"2003/12/"_s;
-        QTest::newRow("date pasted") << slashed(u"2003-12-24"_s, 22) << u"2003/12/24"_s;
-        QTest::newRow("date valid untouched") << slashed(u"2003/12/24"_s, '4') << u"2003/12/24"_s;
         QTest::newRow("date eight digits") << slashed(u"20031224"_s, 22) << u"2003/12/24"_s;
         QTest::newRow("backspace over slash") << slashed(u"2003/12"_s, 8) << u"2003/1@6"_s;
         QTest::newRow("backspace over year slash") << slashed(u"2003"_s, 8) << u"200@3"_s;
@@ -164,47 +143,32 @@ private slots:
         // Literals by the column's type code.
         QTest::newRow("literal apostrophe") << SqlLiteral(u"O'Brien"_s, u"C"_s) << u"'O''Brien'"_s;
         QTest::newRow("literal quotes") << SqlLiteral(u"'a''b'"_s, u"CSFUNC"_s) << u"'''a''''b'''"_s;
-        QTest::newRow("literal empty C") << SqlLiteral(u""_s, u"C"_s) << u"''"_s;
         QTest::newRow("literal empty N") << SqlLiteral(u""_s, u"N"_s) << u"NULL"_s;
         QTest::newRow("literal grouped") << SqlLiteral(u"1,200"_s, u"N"_s) << u"1200"_s;
         QTest::newRow("literal decimals") << SqlLiteral(u"1,234,567.25"_s, u"NPRICE"_s) << u"1234567.25"_s;
         QTest::newRow("literal big") << SqlLiteral(u"12345678901"_s, u"N"_s) << u"12345678901"_s;
         QTest::newRow("literal true C") << SqlLiteral(true, u"CBASE"_s) << u"'1'"_s;
-        QTest::newRow("literal false C") << SqlLiteral(false, u"C"_s) << u"'0'"_s;
         QTest::newRow("literal null C") << SqlLiteral(QVariant(), u"C"_s) << u"NULL"_s;
         QTest::newRow("literal lower case c") << SqlLiteral(u"x"_s, u"c"_s) << u"'x'"_s;
-        QTest::newRow("literal date text") << SqlLiteral(u"2003/04/15"_s, u"D"_s) << u"'2003/04/15'"_s;
         QTest::newRow("literal date") << SqlLiteral(QDate(2003, 4, 15), u"DDATE"_s) << u"'2003/04/15'"_s;
-        QTest::newRow("literal double") << SqlLiteral(1234567.0, u"N"_s) << u"1234567"_s;
         QTest::newRow("literal other code") << SqlLiteral(u"abc"_s, u"X"_s) << u"abc"_s;
 
-        // Statements as each engine takes them (the data-access test runs the everyday forms on
-        // both engines): a FROM already there and a literal that looks like a target stay as they are.
-        QTest::newRow("delete with from")
-            << translated(lite, u"DELETE FROM TFP WHERE 1=1"_s) << u"DELETE FROM TFP WHERE 1=1"_s;
+        // Statements as the server takes them (the data-access test runs the everyday forms on
+        // both engines): a literal that looks like a target stays as it is.
         QTest::newRow("delete literal like a target")
             << translated(pg, u"DELETE MCUSTOMER WHERE CCUSTNAME = 'DELETE X WHERE'"_s)
             << u"DELETE FROM MCUSTOMER WHERE CCUSTNAME = 'DELETE X WHERE'"_s;
         QTest::newRow("order asc") << translated(pg, u"SELECT * FROM TFP ORDER BY NADD ASC"_s)
                                    << u"SELECT * FROM TFP ORDER BY NADD ASC NULLS FIRST"_s;
-        // SQL Server takes them as the program writes them.
-        for (const QString& sql :
-             {u"DELETE TFP WHERE NPROJECT = 1"_s, u"SELECT @@IDENTITY AS ID FROM TPROJECT"_s,
-              u"INSERT INTO TDATE VALUES (1, 0, 1, Convert(DateTime,'2003/04/15',111))"_s}) {
-            QTest::newRow(qPrintable(u"mssql "_s + sql.left(6))) << translated(ms, sql) << sql;
-        }
 
-        // Database errors by kind: what a save reports as a refused delete, a too long text or else.
+        // Database errors by kind: what a save reports as a refused delete, a too long text or else
+        // (the master editors' refusals show the embedded and the server kinds through the windows).
         QTest::newRow("sqlite unique")
             << kind(lite, "2067", "UNIQUE constraint failed: MDIV.NDID") << integrity;
-        QTest::newRow("sqlite length")
-            << kind(lite, "275", "CHECK constraint failed: CK_LEN_MLANG_CLANG") << overflow;
         QTest::newRow("pg unique") << kind(pg, "23505") << integrity;
-        QTest::newRow("pg too long") << kind(pg, "22001") << overflow;
         QTest::newRow("mssql reference") << kind(ms, "547;3621") << integrity;
         QTest::newRow("mssql duplicate") << kind(ms, "2627") << integrity;
         QTest::newRow("mssql truncation") << kind(ms, "8152") << overflow;
-        QTest::newRow("mssql truncation new") << kind(ms, "2628") << overflow;
         QTest::newRow("mssql other") << kind(ms, "208") << other;
     }
     void texts()

@@ -60,54 +60,37 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
+    // Columns in twips, never narrower than their heading. Fitting widens the columns the user
+    // left alone to show their cells and leaves the user's widths; setting the columns again
+    // clears the rows and keeps a width the user gave unless it cuts the heading.
     void listColumns()
     {
         QWidget window;
         QTreeWidget* list = ReportList(&window, u"lvwList"_s);
         SetListColumns(list, kColumns);
         QCOMPARE(list->columnWidth(0), TwipsToPixels(1500));
-        // 300 twips would cut the heading.
         QVERIFY(TwipsToPixels(300) < headingWidth(list, 1));
         QCOMPARE(list->columnWidth(1), headingWidth(list, 1));
-        QVERIFY(list->headerItem()->textAlignment(1) & Qt::AlignRight);
 
         const QString longName = u"とても長い名前の付いた項目をひとつ"_s;
-        const QString longFigure = u"123,456,789,012,345"_s;
-        auto* item = new QTreeWidgetItem(list);
-        SetRowTexts(item, {longName, longFigure, longFigure});
-        QVERIFY((item->textAlignment(1) & Qt::AlignRight) && (item->textAlignment(2) & Qt::AlignRight));
-        // Fitting widens the columns the user left alone to show their cells, narrows none and
-        // leaves the user's widths.
+        SetRowTexts(new QTreeWidgetItem(list), {longName, u"1"_s, u"123,456,789,012,345"_s});
         list->setColumnWidth(2, 50);
-        const int wide = list->columnWidth(1);
         FitListColumns(list);
         QVERIFY(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(longName));
-        QVERIFY(list->columnWidth(1) >= list->fontMetrics().horizontalAdvance(longFigure));
-        QVERIFY(list->columnWidth(1) >= wide);
         QCOMPARE(list->columnWidth(2), 50);
-        SetRowTexts(item, {u"短"_s, u"1"_s, u"1"_s});
-        const int fitted = list->columnWidth(0);
-        FitListColumns(list);
-        QCOMPARE(list->columnWidth(0), fitted);
 
-        // Setting the columns again clears the rows; a width the user gave stays, unless it would
-        // cut the heading.
         list->setColumnWidth(0, 240);
         list->setColumnWidth(2, 2);
         SetListColumns(list, kColumns);
         QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(list->columnWidth(0), 240);
         QCOMPARE(list->columnWidth(2), headingWidth(list, 2));
-        // A text column at the end takes the spare width; a figure column does not.
-        QVERIFY(!list->header()->stretchLastSection());
-        SetListColumns(list, {{u"名称"_s, 1500}, {u"コメント"_s, 3000}});
-        QVERIFY(list->header()->stretchLastSection());
     }
 
     // One click shows a row once; a click on the chosen row shows it again (its values come back
-    // over what was typed); the keyboard shows the row it reaches. The arrows move the chosen row
-    // without showing it again, and a refusing check keeps it. A row the window adds or updates
-    // becomes the chosen one, with its texts whole; new columns forget it.
+    // over what was typed); the keyboard shows the row it reaches. A refusing check keeps the
+    // chosen row where it is. A row the window adds becomes the chosen one, with its texts whole;
+    // new columns forget it. The master and project editors drive the buttons themselves.
     void rowPanel()
     {
         // The row block as the editors use it: a clicked row is shown (recorded here) and chosen.
@@ -121,63 +104,41 @@ private slots:
             SetItemKey(new QTreeWidgetItem(list, {u"行"_s + key, u"8"_s}), key);
         }
         QStringList shown;
-        QList<int> applied;
         QObject::connect(panel, &RowListPanel::rowClicked, panel, [&](QTreeWidgetItem* item) {
             shown << ItemKey(item);
             panel->chooseRow(item);
         });
-        QObject::connect(panel, &RowListPanel::applyRow, panel, [&](int mode) { applied << mode; });
-        const auto enabled = [&](const QString& name) {
-            return control<QPushButton>(&window, name)->isEnabled();
-        };
         window.resize(400, 300);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        QCOMPARE(texts(&window, {"cmdAdd", "cmdUpd", "cmdDel"}), (QStringList{"行追加", "行更新", "行削除"}));
-        QVERIFY(!panel->rowToEnter(1)); // nothing chosen to update
         clickRow(list, 1);
-        QVERIFY(enabled(u"cmdUpd"_s) && enabled(u"cmdDel"_s) && enabled(u"cmdRUp"_s));
         clickRow(list, 1);
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(shown, (QStringList{"K2", "K2", "K3"}));
         QCOMPARE(panel->chosenKey(), u"K3"_s);
-        for (const QString& button : {u"cmdUpd"_s, u"cmdDel"_s, u"cmdAdd"_s}) {
-            clickButton(&window, button);
-        }
-        QCOMPARE(applied, (QList<int>{1, 2, 0}));
 
-        bool allow = true;
         QList<int> asked;
         panel->setMoveCheck([&](int offset) {
             asked << offset;
-            return allow;
+            return false;
         });
-        clickRow(list, 0);
-        shown.clear();
-        clickButton(&window, u"cmdRDown"_s);
-        clickButton(&window, u"cmdRDown"_s);
-        allow = false;
         clickButton(&window, u"cmdRUp"_s);
-        QCOMPARE(columnTexts(list), (QStringList{"行K2", "行K3", "行K1"}));
-        QCOMPARE(asked, (QList<int>{1, 1, -1}));
+        QCOMPARE(asked, QList<int>{-1});
+        QCOMPARE(columnTexts(list), (QStringList{"行K1", "行K2", "行K3"}));
 
         QTreeWidgetItem* added = panel->rowToEnter(0);
         QCOMPARE(list->indexOfTopLevelItem(added), 3);
         const QString longName = u"新しく加えたとても長い名前の行"_s;
         panel->enterRow(added, u"K4"_s, {longName, u"12"_s});
-        QVERIFY(shown.isEmpty());
+        QCOMPARE(shown.size(), 3);
         QCOMPARE(SelectedItem(list), added);
+        QCOMPARE(panel->chosenKey(), u"K4"_s);
         QVERIFY(list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(longName));
-        QCOMPARE(panel->rowToEnter(1), added);
-        panel->enterRow(added, u"K5"_s, {u"改名"_s, u"3"_s});
-        QCOMPARE(list->topLevelItemCount(), 4);
-        QCOMPARE(panel->chosenKey(), u"K5"_s);
         panel->setColumns({{u"名称"_s, 1500}});
-        QCOMPARE(list->topLevelItemCount(), 0);
         QVERIFY(panel->chosenKey().isEmpty());
-        QVERIFY(!enabled(u"cmdUpd"_s));
+        QVERIFY(!control<QPushButton>(&window, u"cmdUpd"_s)->isEnabled());
     }
 
     // The filters on real boxes, typed into key by key or pasted into.
@@ -185,9 +146,7 @@ private slots:
     {
         addColumns<int, bool, QString, QString>({"filter", "pasted", "input", "expected"});
         const int digits = 0, number = 1, date = 2;
-        QTest::newRow("digits") << digits << false << u"1200"_s << u"1200"_s;
         QTest::newRow("letters and signs dropped") << digits << false << u"1a-2,b3"_s << u"123"_s;
-        QTest::newRow("sign and comma allowed") << number << false << u"-1,200"_s << u"-1,200"_s;
         QTest::newRow("point never typed") << number << false << u"12.5"_s << u"125"_s;
         QTest::newRow("full width") << number << false << u"－９，８７６"_s << u"-9,876"_s;
         QTest::newRow("late minus cleaned") << number << false << u"12-3"_s << u"123"_s;
@@ -221,18 +180,16 @@ private slots:
         QCOMPARE(box.text(), expected);
     }
 
+    // The editing keys still work; leaving the box groups the number, but a half-typed one is
+    // left for the user to finish and refused by the check.
     void numericBoxEditingAndLeaving()
     {
         QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        auto* amount = new QLineEdit;
-        auto* other = new QLineEdit;
-        layout->addWidget(amount);
-        layout->addWidget(other);
+        auto* amount = new QLineEdit(&window);
+        auto* other = new QLineEdit(&window);
         AttachNumericFilter(amount, true, true);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        // The editing keys still work.
         amount->setFocus();
         QTest::keyClicks(amount, u"12345"_s);
         for (const Qt::Key key :
@@ -242,12 +199,9 @@ private slots:
         QCOMPARE(amount->text(), u"235"_s);
         QTest::keyClick(amount, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(amount->text(), u"2345"_s);
-        // Leaving the box groups the number.
-        amount->clear();
-        QTest::keyClicks(amount, u"1234567"_s);
+        amount->setText(u"1234567"_s);
         other->setFocus();
         QCOMPARE(amount->text(), u"1,234,567"_s);
-        // A half-typed number is left as it is for the user to finish.
         amount->setFocus();
         amount->setText(u"-"_s);
         other->setFocus();
