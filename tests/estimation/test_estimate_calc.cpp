@@ -62,7 +62,7 @@ private slots:
     {
         EstimateInput in = nominalInput();
         in.fpWeights = {200};
-        in.scaleValues = {3.724, 3.036, 4.24, 3.29, 4.68}; // shown 3.72 + 3.04 + ... = 18.97
+        in.scaleValues = {3.724, 3.044, 4.24, 3.29, 4.68}; // shown 3.72 + 3.04 + ... = 18.97
         EstimateResult r = CalculateEstimate(in);
         QVERIFY(qAbs(r.scaleExp - 1.0997) < 1e-12);
         QCOMPARE(r.scaleExpText, u"1.10"_s);
