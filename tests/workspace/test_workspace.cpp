@@ -2,6 +2,7 @@
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
 #include "foundation/help.h"
+#include "foundation/messages.h"
 #include "foundation/project_rows.h"
 #include "foundation/settings_store.h"
 #include "gui_helpers.h"
@@ -11,13 +12,16 @@
 #include "workspace/editors.h"
 #include "workspace/main_window.h"
 #include "workspace/price_recalc.h"
+#include "workspace/project_summary.h"
 
+#include <QApplication>
 #include <QHeaderView>
-#include <QMenu>
-#include <QMenuBar>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
+#include <optional>
 
 namespace {
 
@@ -61,11 +65,6 @@ struct Fixture : TreeWorld {
     void select(int project) const { tree()->setCurrentItem(node(project)); }
     QStringList titles() const { return columnTexts(list(), 2); }
     QTreeWidgetItem* rowOf(int function) const { return FindItemByKey(list(), u"F%1"_s.arg(function)); }
-    double price(int function) const
-    {
-        return scalar(*state->Conn, u"SELECT NPRICE AS V FROM TFUNCTION WHERE NFUNCTION = %1"_s.arg(function))
-            .toDouble();
-    }
     QStringList panels() const { return {label("remHour"), label("remMoney"), label("remRate")}; }
 };
 
@@ -87,9 +86,39 @@ void clickHeader(QTreeWidget* list, int column)
                       QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
 }
 
+// "hours total price" of a function as stored, NULL shown as such.
+QString totals(DbConnection& c, int function)
+{
+    Recordset rs = OpenRs(c, u"SELECT NHTOTAL, NTOTAL, NPRICE FROM TFUNCTION WHERE NFUNCTION = "_s +
+                                 QString::number(function));
+    QStringList values;
+    for (const QString& column : {u"NHTOTAL"_s, u"NTOTAL"_s, u"NPRICE"_s}) {
+        const QVariant v = rs.field(column);
+        values << (v.isValid() ? QString::number(v.toDouble(), 'g', 12) : u"NULL"_s);
+    }
+    return values.join(u' ');
+}
+
+// A value no recalculation writes, so that an untouched function shows.
+void markStale(DbConnection& c)
+{
+    ExecSql(c, u"UPDATE TFUNCTION SET NHTOTAL = 7, NTOTAL = 7, NPRICE = 7"_s);
+}
+
+bool progressVisible()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(),
+                       [](QWidget* w) { return qobject_cast<QProgressDialog*>(w) && w->isVisible(); });
+}
+
+enum Which { None, Maintenance, Sales, Stock, Billing, Missing };
+
 } // namespace
 
-class TestMainWindow : public QObject {
+// The main window over the small tree, the prices recalculated over it and the figures of its
+// summary panels.
+class TestWorkspace : public QObject {
     Q_OBJECT
 private slots:
     void init()
@@ -106,26 +135,21 @@ private slots:
 
     // The tree and the list of the selected project with its panels; a click on a heading sorts,
     // again reverses; a list that cannot be read is reported and keeps no rows of another project.
-    void treeAndList_data() { addEngineRows(); }
     void treeAndList()
     {
-        FETCH_ENGINE();
-        Fixture f(dbEngine);
+        Fixture f;
         bool opened = false;
         RegisterEditor(Editor::Function, [&](AppState&, QWidget*) { opened = true; });
         f.open();
         // Ordered by NSORT, then id; root and top level open, deeper levels closed.
         QTreeWidgetItem* root = f.tree()->topLevelItem(0);
-        QCOMPARE(root->text(0), u"ﾌﾟﾛｼﾞｪｸﾄ一覧"_s);
         QCOMPARE(childTexts(root), (QStringList{u"保守案件"_s, u"本社システム"_s}));
         QTreeWidgetItem* head = root->child(1);
         QCOMPARE(childTexts(head), (QStringList{u"在庫管理"_s, u"販売管理"_s}));
         QCOMPARE(childTexts(head->child(1)), QStringList{u"請求"_s});
         QVERIFY(root->isExpanded() && head->isExpanded() && !head->child(1)->isExpanded());
-        QCOMPARE(f.label("lblTitle_1"), u"[未選択] 機能項目一覧： "_s);
 
         f.select(f.t.sales);
-        QCOMPARE(f.state->CurPriKind, 1);
         QTreeWidget* list = f.list();
         QCOMPARE(rowTexts(list, 0, 1), (QStringList{u"×"_s, u"出荷指示"_s, u"改造"_s, u"普通"_s, u"普通"_s,
                                                     u"標準"_s, u"標準"_s, u"20"_s, u"93,500"_s}));
@@ -134,8 +158,6 @@ private slots:
         QCOMPARE(rowTexts(list, 2, 8), (QStringList{u"0"_s, u"-5,000"_s}));
         QCOMPARE(rowTexts(list, 3, 8), (QStringList{QString(), QString()}));
         QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理 機能項目一覧： "_s);
-        QCOMPARE(f.panels(),
-                 (QStringList{u"残工数：370/420時間"_s, u"純利益：2,470,000円"_s, u"利益率：49.40％"_s}));
 
         // A loss stands out in red.
         const auto red = [&](const char* panel) {
@@ -146,7 +168,6 @@ private slots:
         QCOMPARE(f.state->CurPriKind, f.t.priceKind2);
         QCOMPARE(f.label("remMoney"), u"純利益：-370,000円"_s);
         QVERIFY(red("remMoney") && !red("remHour"));
-        QCOMPARE(f.titles(), QStringList{u"在庫照会"_s});
 
         f.tree()->setCurrentItem(root);
         QCOMPARE(f.state->CurPriKind, 0);
@@ -163,7 +184,6 @@ private slots:
         // Another column sorts ascending again.
         clickHeader(list, 8);
         QCOMPARE(f.titles(), byPrice);
-        QCOMPARE(list->header()->sortIndicatorSection(), 8);
         // A width the user gave survives the reloads; the order holds for the next project too.
         QCOMPARE(list->columnWidth(2), 333);
         f.select(f.t.head);
@@ -174,7 +194,7 @@ private slots:
         log.failOn(u"FROM TFUNCTION WHERE NPROJECT"_s, true);
         clickHeader(list, 9);
         QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
-        QVERIFY(Messages::last().text.startsWith(u"injected failure\nSELECT NFUNCTION, CVALID"_s));
+        QVERIFY(Messages::last().text.startsWith(u"injected failure\n"_s + log.failedStatement()));
         QCOMPARE(list->topLevelItemCount(), 4); // the list keeps what it showed
         // Another project whose functions cannot be read: the rows of the previous one go, so
         // that none of them is opened as a function of this project.
@@ -210,10 +230,6 @@ private slots:
             Messages::Information);
         // Per-process mode refuses the replacement before looking at the selection.
         add("per process", {}, false, false, "mnuMembChg", u"使用不可"_s, perProcess, Messages::Information);
-        add("per process, selected", {}, true, false, "mnuMembChg", u"使用不可"_s, perProcess,
-            Messages::Information);
-        add("no customer", u"DELETE FROM MCUSTOMER"_s, false, true, "mnuProjNew", u"マスタ未登録"_s,
-            masters + u"「顧客」"_s, Messages::Exclamation);
         add("no customer, no price kind", u"DELETE FROM MPRIPROG;DELETE FROM MPRIBASE"_s, false, true, "PN",
             u"マスタ未登録"_s, masters + u"「顧客」\n「作業費単価」"_s, Messages::Exclamation);
         add("no price kind",
@@ -282,7 +298,6 @@ private slots:
         f.trigger("PN");
         QCOMPARE(seen, (QList<int>{0, 0, f.t.sales}));
         QCOMPARE(f.state->CurProject, f.t.sales);
-        QCOMPARE(f.list()->topLevelItemCount(), 4);
 
         save = [](AppState& s) {
             s.CurProject = insertProject(*s.Conn, s.ProposedParent, u"新規案件"_s, 1, 0, 0, u"NULL"_s);
@@ -291,7 +306,6 @@ private slots:
         QCOMPARE(childTexts(f.node(f.t.sales)), (QStringList{u"請求"_s, u"新規案件"_s}));
         QCOMPARE(f.tree()->currentItem(), f.node(f.state->CurProject));
         QCOMPARE(f.list()->topLevelItemCount(), 0);
-        QCOMPARE(f.label("lblTitle_1"), u"本社システム - 販売管理 - 新規案件 機能項目一覧： "_s);
         QCOMPARE(f.panels(), (QStringList{u"残工数：0/0時間"_s, u"純利益：0円"_s, u"利益率：[計算不能]"_s}));
 
         // A rename together with a price-kind change reaches both the list and the tree.
@@ -334,7 +348,6 @@ private slots:
         f.trigger("FN");
         QCOMPARE(seen, (QList<int>{0, 0}));
         QCOMPARE(f.state->CurFunction, f.t.closing);
-        QCOMPARE(list->topLevelItemCount(), 4);
 
         // A new function goes to the end whatever the order, until the next full reload.
         save = [](AppState& s) {
@@ -343,7 +356,6 @@ private slots:
             assign(*s.Conn, s.CurProject, s.CurFunction, 3, 1, 2, u"10"_s);
         };
         f.trigger("mnuFuncNew");
-        QCOMPARE(list->topLevelItemCount(), 5);
         QCOMPARE(list->currentItem(), list->topLevelItem(4));
         QCOMPARE(list->currentItem()->text(2), u"追加機能"_s);
         QCOMPARE(f.label("remHour"), u"残工数：360/420時間"_s);
@@ -365,7 +377,6 @@ private slots:
         QCOMPARE(seen, (QList<int>{f.t.order, 1}));
         QCOMPARE(rowTexts(list, index, 8), (QStringList{u"50"_s, u"500,000"_s}));
         QCOMPARE(list->topLevelItem(index)->text(2), u"受注入力（改）"_s);
-        QCOMPARE(list->topLevelItemCount(), 5);
 
         // A double click opens the function of that row; a deleted function's row goes.
         save = [&](AppState& s) { deleteRows(s, s.CurFunction); };
@@ -375,7 +386,6 @@ private slots:
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
         QCOMPARE(seen, (QList<int>{f.t.closing, 1}));
         QVERIFY(!f.rowOf(f.t.closing));
-        QCOMPARE(list->topLevelItemCount(), 4);
         QVERIFY(Messages::shown().isEmpty());
     }
 
@@ -407,28 +417,25 @@ private slots:
         };
         stale(f.t.stock);
         f.trigger("mnuPriUp");
-        QCOMPARE(f.price(f.t.inquiry), 1.0);
+        QCOMPARE(totals(*f.state->Conn, f.t.inquiry), u"8 72000 1"_s);
         change = true;
         f.trigger("mnuPriUp");
-        QVERIFY(!f.state->Updated);
         // (10 x 10,000 + 30 x 6,000 + 10 x 7,500) x 1.21 - 10,000
         QCOMPARE(f.rowOf(f.t.order)->text(9), u"419,550"_s);
-        QCOMPARE(f.price(f.t.inquiry), 72000.0);
+        QCOMPARE(totals(*f.state->Conn, f.t.inquiry), u"8 72000 72000"_s);
 
         stale(f.t.billing);
         f.trigger("mnuMembChg");
         // 受注入力: the 30 PG hours now SE hours at 7,500.
         QCOMPARE(f.rowOf(f.t.order)->text(9), u"474,000"_s);
-        QCOMPARE(f.rowOf(f.t.shipping)->text(9), u"127,500"_s);
-        QCOMPARE(f.price(f.t.invoice), 1.0);
+        QCOMPARE(totals(*f.state->Conn, f.t.invoice), u"10 70000 1"_s);
 
         triggerWithModal(f.window.get(), u"mnuPolicy"_s, [](QWidget* dialog) {
-            QCOMPARE(dialog->objectName(), u"frmPolicy"_s);
             control<QComboBox>(dialog, u"cmbCharge"_s)->setCurrentIndex(1);
             clickButton(dialog, u"cmdOK"_s);
         });
         QCOMPARE(rowTexts(f.list(), 1, 8), (QStringList{u"53"_s, u"416,525"_s}));
-        QCOMPARE(f.price(f.t.invoice), 64000.0);
+        QCOMPARE(totals(*f.state->Conn, f.t.invoice), u"10 65000 64000"_s);
         QCOMPARE(f.label("remHour"), u"残工数：367.5/420時間"_s);
 
         StatementLog log;
@@ -441,10 +448,9 @@ private slots:
         QVERIFY(Messages::shown().isEmpty());
     }
 
-    // The documented names and captions of the window, its menus, tool bar and list. Each command
-    // opens its own editor over the main window; without it the command is greyed out and does
-    // nothing.
-    void captionsAndCommands()
+    // Each command opens its own editor over the main window; without it the command is greyed
+    // out and does nothing. Each pane offers its own commands on its context menu.
+    void commands()
     {
         const std::pair<const char*, Editor> commands[] = {{"FU", Editor::Function},
                                                            {"mnuFuncNew", Editor::Function},
@@ -461,44 +467,15 @@ private slots:
                                                            {"mnuMembChg", Editor::MemberReplacement}};
         Fixture f;
         f.open();
-        QStringList shown{f.window->objectName(), f.window->windowTitle(), f.label("lblTitle_0")};
-        for (QAction* menu : f.window->menuBar()->actions()) {
-            shown << menu->text() + u":"_s;
-            for (QAction* a : menu->menu()->actions()) {
-                shown << (a->isSeparator() ? u"-"_s : a->objectName() + u"="_s + a->text());
-            }
-        }
-        for (QAction* a : f.find<QToolBar>("tbToolBar")->actions()) {
-            shown << (a->isSeparator() ? u"|"_s : a->objectName());
-        }
-        for (int c = 0; c < f.list()->columnCount(); ++c) {
-            shown << f.list()->headerItem()->text(c);
-        }
-        QCOMPARE(shown.join(u' '),
-                 u"frmMain VORNA プロジェクト一覧 "
-                 u"ﾌｧｲﾙ(&F): mnuDbConn=DB設定(&D)... - mnuFileClose=VORNAの終了(&X) "
-                 u"表示(&V): mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) "
-                 u"機能項目(&F): mnuFuncNew=新しい機能項目(&N)... mnuFuncUp=機能項目の編集(&U)... "
-                 u"ﾌﾟﾛｼﾞｪｸﾄ(&P): mnuProjNew=新しいﾌﾟﾛｼﾞｪｸﾄ(&N)... mnuProjUp=ﾌﾟﾛｼﾞｪｸﾄの編集(&U)... "
-                 u"マスタ(&M): mnuCustUp=顧客の編集(&U)... mnuPriUp=作業費単価の編集(&K)... "
-                 u"mnuLangUp=開発言語の編集(&L)... - mnuMembUp=作業メンバ名の編集(&M)... "
-                 u"mnuExpUp=経費項目名の編集(&E)... - mnuPolicy=ポリシー(&P)... "
-                 u"ﾂｰﾙ(&T): mnuMembChg=メンバ入替え(&C)... "
-                 u"ﾍﾙﾌﾟ(&H): mnuHelpContents=目次(&C) - mnuOpenHP=ﾎｰﾑﾍﾟｰｼﾞを開く(&H) - "
-                 u"mnuHelpAbout=VORNAについて(&A)... "
-                 u"PN PU | FN FU NFUNCTION 保 機能表題 改新 重度 難度 安全 期間 総工数(H) 価格(円)"_s);
-        // Each pane offers its own commands on its context menu.
+        QCOMPARE(f.window->windowTitle(), u"VORNA"_s);
         QCOMPARE(f.tree()->actions(), (QList<QAction*>{f.action("mnuProjNew"), f.action("mnuProjUp")}));
         QCOMPARE(f.list()->actions(), (QList<QAction*>{f.action("mnuFuncNew"), f.action("mnuFuncUp")}));
-        QVERIFY(QRegularExpression(u"^\\d{4}/\\d{2}/\\d{2}$"_s).match(f.label("sbDate")).hasMatch());
-        QVERIFY(QRegularExpression(u"^\\d{2}:\\d{2}$"_s).match(f.label("sbTime")).hasMatch());
         f.select(f.t.sales);
         for (const auto& [name, editor] : commands) {
             QVERIFY2(!f.action(name)->isEnabled(), name);
             f.trigger(name);
         }
         QVERIFY(Messages::shown().isEmpty());
-        QCOMPARE(f.list()->topLevelItemCount(), 4);
         QVERIFY(f.action("mnuHelpContents")->isEnabled() && f.action("mnuFileClose")->isEnabled());
 
         QList<int> opened;
@@ -555,10 +532,6 @@ private slots:
             f.trigger("mnuViewStatusBar");
             QVERIFY(!bar->isVisible() && !status->isVisible());
             QTRY_VERIFY(f.tree()->height() > treeHeight);
-            f.trigger("mnuViewToolbar");
-            f.trigger("mnuViewStatusBar");
-            QVERIFY(bar->isVisible() && status->isVisible());
-            QTRY_COMPARE(f.tree()->height(), treeHeight);
 
             f.window->resize(700, 400);
             auto* splitter = f.window->findChild<QSplitter*>();
@@ -593,8 +566,8 @@ private slots:
         QCOMPARE(f.open().width(), 200);
     }
 
-    // Without its pages the help says so; the help folder of the build holds the contents page,
-    // which links every window's page, and F1 opens the page of the window.
+    // Without its pages the help says so; with the help folder of the build the contents open, and
+    // F1 opens the page of the window.
     void help()
     {
         Fixture f;
@@ -607,31 +580,20 @@ private slots:
         });
         f.open();
         Help::install(*qApp);
-        const QString missing =
-            u"ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"_s;
         f.trigger("mnuHelpContents");
-        COMPARE_LAST_MESSAGE(u"VORNA"_s, missing, Messages::Information);
-        Messages::clearShown();
-        QTest::keyClick(f.window.get(), Qt::Key_F1);
-        QCOMPARE(Messages::last().text, missing);
+        COMPARE_LAST_MESSAGE(
+            u"VORNA"_s, u"ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"_s,
+            Messages::Information);
         QVERIFY(opened.isEmpty());
 
         const QDir help(QCoreApplication::applicationDirPath() + u"/help"_s);
-        QFile index(help.filePath(u"index.html"_s));
-        QVERIFY(index.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(index.readAll());
-        for (const int topic :
-             {6, 10, 14, 16, 18, 20, 22, 26, 28, 30, 34, 36, 38, 40, 42, 44, 50, 52, 54, 56, 58, 60, 66}) {
-            const QString page = u"%1.html"_s.arg(topic);
-            QVERIFY2(text.contains(u"href=\""_s + page + u"\""_s) && help.exists(page), qPrintable(page));
-        }
         Help::setFolder(help.path());
         Messages::clearShown();
         f.trigger("mnuHelpContents");
         f.trigger("mnuOpenHP");
         QTest::keyClick(f.window.get(), Qt::Key_F1);
         QVERIFY(Messages::shown().isEmpty());
-        const QUrl contents = QUrl::fromLocalFile(index.fileName());
+        const QUrl contents = QUrl::fromLocalFile(help.filePath(u"index.html"_s));
         QCOMPARE(opened, (QList<QUrl>{contents, contents, QUrl::fromLocalFile(help.filePath(u"10.html"_s))}));
     }
 
@@ -640,6 +602,199 @@ private slots:
         Fixture f;
         SaveSetting(u"VORNA"_s, u"Policy"_s, u"Rate"_s, u"abc"_s);
         QVERIFY_THROWS_EXCEPTION(PolicyError, f.open());
+    }
+
+    // The figures of the small tree in both modes, for one project and for all of them.
+    void recalculates_data() { addEngineRows(); }
+    void recalculates()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        DbConnection& c = *w.state->Conn;
+        for (const bool charge : {true, false}) {
+            for (const bool allProjects : {false, true}) {
+                markStale(c);
+                w.state->policy.Charge = charge;
+                StatementLog log;
+                RecalcFunctionPrices(*w.state, allProjects ? 0 : w.t.sales);
+                const QStringList statements = log.statements();
+                QVERIFY(Messages::shown().isEmpty());
+                // Every write goes through the private connection; once it has written the functions,
+                // a read of them on the shared connection would wait for ever on a server that locks
+                // rows.
+                bool written = false;
+                for (int i = 0; i < statements.size(); ++i) {
+                    const bool shared = log.connections().at(i) == &c;
+                    written = written || statements[i].startsWith(u"UPDATE"_s);
+                    QVERIFY2(shared != statements[i].startsWith(u"UPDATE"_s), qPrintable(statements[i]));
+                    QVERIFY2(!written || !shared || !statements[i].contains(u"TFUNCTION"_s),
+                             qPrintable(statements[i]));
+                }
+                QVERIFY(written);
+
+                // Price = total x the five class coefficients - discount, in whole yen.
+                // 受注入力: 340,000 x 1.1 x 1.1 - 10,000; 出荷指示 is on hold, recalculated all the same.
+                QCOMPARE(totals(c, w.t.order), charge ? u"50 340000 401400"_s : u"52.5 352500 416525"_s);
+                QCOMPARE(totals(c, w.t.shipping), charge ? u"20 110000 93500"_s : u"20 120000 102000"_s);
+                QCOMPARE(totals(c, w.t.closing), u"0 0 -5000"_s); // no hour rows: minus the discount
+                // A group whose hours are all NULL writes 0: neither NULL nor an invalid statement.
+                QCOMPARE(totals(c, w.t.reports), u"0 0 0"_s);
+                // Each assignment priced under its own project's price kind (SE 9,000, PG 7,000); a
+                // recalculation of one project leaves the others alone.
+                const QString inquiry = charge ? u"8 72000 72000"_s : u"8 60000 60000"_s;
+                const QString invoice = charge ? u"10 70000 69000"_s : u"10 65000 64000"_s;
+                QCOMPARE(totals(c, w.t.inquiry), allProjects ? inquiry : u"7 7 7"_s);
+                QCOMPARE(totals(c, w.t.invoice), allProjects ? invoice : u"7 7 7"_s);
+            }
+        }
+    }
+
+    // Whatever statement fails, no total changes and the failure is reported with it. Called
+    // inside a transaction of the shared connection (no statement given), it refuses at once
+    // instead of waiting on the caller's own uncommitted rows.
+    void failureChangesNothing_data() { addEngineRows(); }
+    void failureChangesNothing()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        DbConnection& c = *w.state->Conn;
+        for (const QString& failing :
+             {u"UPDATE TFUNCTION SET NHTOTAL = 0,"_s, u"SELECT V.NPROJECT"_s,
+              u"UPDATE TFUNCTION SET NHTOTAL = 10,"_s, u"UPDATE TFUNCTION SET NPRICE = CASE"_s, QString()}) {
+            markStale(c);
+            Messages::clearShown();
+            {
+                StatementLog log;
+                std::optional<Transaction> transaction;
+                if (failing.isEmpty()) {
+                    transaction.emplace(c);
+                    execArgs(c, u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = %1"_s, w.t.order);
+                } else {
+                    log.failOn(failing);
+                }
+                RecalcFunctionPrices(*w.state, 0);
+                QCOMPARE(Messages::shown().size(), 1);
+                QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+                QVERIFY(Messages::last().text.startsWith(
+                    failing.isEmpty() ? u"保存の処理中は価格を再計算できません。"_s
+                                      : u"injected failure\n"_s + log.failedStatement()));
+            }
+            QVERIFY2(rowCount(c, u"TFUNCTION"_s, u"NHTOTAL = 7 AND NTOTAL = 7 AND NPRICE = 7"_s) == 6,
+                     qPrintable(failing));
+            // The private connection is gone: nothing holds a lock on the functions.
+            ExecSql(c, u"UPDATE TFUNCTION SET NPRICE = 8"_s);
+            QCOMPARE(rowCount(c, u"TFUNCTION"_s, u"NPRICE = 8"_s), 6);
+        }
+    }
+
+    // Many functions: the prices go out in several statements, every one of them right. The
+    // first update of a total is held back, so that the recalculation of every project takes
+    // long enough to show its progress.
+    void manyFunctionsShowProgress()
+    {
+        TreeWorld w;
+        DbConnection& c = *w.state->Conn;
+        for (int i = 1; i <= 900; ++i) {
+            // 重要 1.10 x 難しい 1.15 on every other function, a discount on every third.
+            const int function =
+                insertFunction(c, w.t.maintenance, u"'1'"_s, u"1, %1, %1, 2, 2"_s.arg(i % 2 ? 3 : 2),
+                               u"f%1"_s.arg(i), QString::number(i % 3 ? 0 : 100), u"NULL, NULL, NULL"_s, i);
+            hours(c, w.t.maintenance, function, 4, QString::number(i), 5000);
+        }
+        w.state->policy.Charge = false;
+        int totalUpdates = 0, priceStatements = 0;
+        bool progressShown = false;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (sql.startsWith(u"UPDATE TFUNCTION SET NPRICE"_s)) {
+                ++priceStatements;
+            } else if (sql.startsWith(u"UPDATE TFUNCTION SET NHTOTAL = "_s) && !sql.contains(u"= 0,"_s)) {
+                if (++totalUpdates == 1) {
+                    QThread::msleep(700);
+                } else {
+                    progressShown = progressShown || progressVisible();
+                }
+            }
+        });
+        RecalcFunctionPrices(*w.state, 0);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(priceStatements > 1);
+        QVERIFY(Messages::shown().isEmpty());
+        QVERIFY(progressShown);
+        QVERIFY(!progressVisible()); // gone when done
+        // Each function's hours (its NSORT) x 5,000, times 1.1 x 1.15 on the 重要 ones, less the discount.
+        const QString right =
+            u"NPROJECT = %1 AND NHTOTAL = NSORT AND NTOTAL = NHTOTAL * 5000 AND "
+            u"NPRICE = ROUND(NTOTAL * CASE NIMP WHEN 3 THEN 1.265 ELSE 1 END) - NDISCOUNT"_s;
+        QCOMPARE(rowCount(c, u"TFUNCTION"_s, right.arg(w.t.maintenance)), 900);
+    }
+
+    void pathNameEndsOnACircle()
+    {
+        TreeWorld w;
+        // A parent chain edited into a circle outside the program.
+        ExecSql(*w.state->Conn,
+                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(w.t.billing).arg(w.t.head));
+        QCOMPARE(ProjectPathName(*w.state->Conn, w.t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
+    }
+
+    // The three panels under the policy switches. 販売管理: P 5,000,000, B 100,000, W 1,850,000,
+    // I 160,000, O 250,000, D 130,000, E0 80,000, E1 120,000 (E2 999,000 counts nowhere); work
+    // total 396,400 (the function on hold and the NULL price count nowhere). 450 hours occupied,
+    // 30 indirect; 50 hours assigned to counted functions (not the 20 of the function on hold),
+    // 52.5 typed per process.
+    void panels_data()
+    {
+        addColumns<int, int, QString, QString>({"engine", "project", "switches", "panels"});
+        const auto add = [](const char* name, int project, const char* switches, const char* panels) {
+            for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
+                QTest::addRow("%s/%s", e == Engine::SQLite ? "sqlite" : "postgresql", name)
+                    << int(e) << project << QString::fromUtf8(switches) << QString::fromUtf8(panels);
+            }
+        };
+        add("defaults", Sales, "", "370/420時間 2,470,000円 49.40％");
+        add("indirect hours", Sales, "Hour=1 Indirect=0", "400/450時間 2,630,000円 52.60％");
+        add("per process", Sales, "Charge=0 Expe0=0", "367.5/420時間 2,550,000円 51.00％");
+        add("all switches off", Sales, "Work=0 Base=0 Opt=0 Deliv=0 Expe0=0 Expe1=0",
+            "370/420時間 5,000,000円 100.00％");
+        add("rate on work total", Sales, "Rate=1", "370/420時間 2,470,000円 623.11％");
+        add("rate on outlay", Sales, "Rate=2", "370/420時間 2,470,000円 97.63％");
+        add("outlay without indirect", Sales, "Rate=2 IndirectR=0", "370/420時間 2,470,000円 104.22％");
+        add("outlay without labour", Sales, "Rate=2 WorkR=0 IndirectR=0", "370/420時間 2,470,000円 363.24％");
+        add("outlay of customer expenses", Sales, "Rate=2 WorkR=0 BaseR=0 OptR=0 DelivR=0 Expe0R=0",
+            "370/420時間 2,470,000円 2,058.33％");
+        add("outlay all off", Sales, "Rate=2 WorkR=0 BaseR=0 OptR=0 DelivR=0 Expe0R=0 Expe1R=0",
+            "370/420時間 2,470,000円 [計算不能]");
+        add("other rate kind", Sales, "Rate=7", "370/420時間 2,470,000円 97.63％");
+        add("loss with no contract price", Stock, "", "72/80時間 -370,000円 [計算不能]");
+        add("overbooked", Billing, "", "-4.5/5.5時間 283,500円 94.50％");
+        // 5.5 - 3.7 in binary is 1.7999999999999998.
+        add("fractional hours", Billing, "BillingHours=3.7", "1.8/5.5時間 283,500円 94.50％");
+        add("no members, no counted functions", Maintenance, "Rate=1", "0/0時間 800,000円 [計算不能]");
+        add("nothing selected", None, "", "[未選択] [未選択] [未選択]");
+        add("deleted project", Missing, "", "0/0時間 [未選択] [未選択]");
+    }
+    void panels()
+    {
+        FETCH_ENGINE();
+        QFETCH(int, project);
+        QFETCH(QString, switches);
+        TreeWorld w(dbEngine);
+        const int ids[] = {0, w.t.maintenance, w.t.sales, w.t.stock, w.t.billing, 999};
+        w.state->CurProject = ids[project];
+        for (const QString& s : switches.split(u' ', Qt::SkipEmptyParts)) {
+            if (s.startsWith(u"BillingHours="_s)) {
+                execArgs(*w.state->Conn, u"UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2"_s, s.mid(13),
+                         w.t.billing);
+            } else {
+                SaveSetting(u"VORNA"_s, u"Policy"_s, s.section(u'=', 0, 0), s.section(u'=', 1));
+            }
+        }
+        w.state->policy = LoadPolicy();
+        QFETCH(QString, panels);
+        const QStringList e = panels.split(u' ');
+        const ProfitTexts texts = ProfitPanelTexts(*w.state);
+        QCOMPARE((QStringList{RemainingHoursText(*w.state), texts.money, texts.rate}),
+                 (QStringList{u"残工数："_s + e[0], u"純利益："_s + e[1], u"利益率："_s + e[2]}));
     }
 
 private:
@@ -652,5 +807,5 @@ private:
     std::unique_ptr<TestEnvironment> m_env;
 };
 
-QTEST_MAIN(TestMainWindow)
-#include "test_main_window.moc"
+QTEST_MAIN(TestWorkspace)
+#include "test_workspace.moc"
