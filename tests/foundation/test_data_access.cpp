@@ -58,41 +58,6 @@ QMap<QString, QStringList> scriptObjects(Engine engine)
     return objects;
 }
 
-// Rows of two projects, each with two functions, in every table a project owns.
-void seedTwoProjects(DbConnection& conn)
-{
-    for (int p = 1; p <= 2; ++p) {
-        for (int f = 1; f <= 2; ++f) {
-            const QString pf = u"%1, %2"_s.arg(p).arg(p * 10 + f);
-            for (const char* values :
-                 {"TCOCOMO VALUES (%1, 1, 1, 2)", "TFPADJ VALUES (%1, 1, 2)",
-                  "TFP VALUES (%1, 1, 'fp', 1, 2)", "TCHARGE VALUES (%1, 1, 1, NULL, 8)",
-                  "TFUNCTION (NPROJECT, NFUNCTION, CSFUNC) VALUES (%1, 'f')",
-                  "THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, 1, 8, 5000)",
-                  "TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))"}) {
-                ExecSql(conn, u"INSERT INTO "_s + QString::fromLatin1(values).arg(pf));
-            }
-        }
-        for (const char* values :
-             {"TEXPENSE VALUES (%1, 1, NULL, 0, 100, 1, 0, 100)",
-              "TDELIV VALUES (%1, 1, 1, '1', '0', NULL, 0)", "TCONTRACT VALUES (%1, 1, 1, NULL, '', 0)",
-              "TDATE VALUES (%1, 0, 1, Convert(DateTime,'2003/04/15',111))",
-              "TMEMBER VALUES (%1, 1, NULL, 1, 5000, 100, 0)"}) {
-            ExecSql(conn, u"INSERT INTO "_s + QString::fromLatin1(values).arg(p));
-        }
-    }
-}
-
-int ownedRows(DbConnection& conn, const QString& where)
-{
-    int total = 0;
-    for (const char* table : {"TCOCOMO", "TFPADJ", "TFP", "TCHARGE", "THOUR", "TFUNCTION", "TEXPENSE",
-                              "TDELIV", "TCONTRACT", "TDATE", "TMEMBER", "TPROJECT"}) {
-        total += rowCount(conn, QLatin1String(table), where);
-    }
-    return total;
-}
-
 } // namespace
 
 // The data access, the schema and the helpers over it, each on the embedded and the server
@@ -257,8 +222,9 @@ private slots:
                              Messages::Critical);
     }
 
-    // The descendants of a project, and the rows a function or a whole project owns deleted; the
-    // project's descendants are not touched.
+    // The descendants of a project, and the rows a function owns deleted; the function's dates
+    // and the other functions are not touched. The project editor's tests prove a whole
+    // project's deletion.
     void projectRows_data() { addEngineRows(); }
     void projectRows()
     {
@@ -275,28 +241,35 @@ private slots:
         ExecSql(conn, u"UPDATE TPROJECT SET NPARPROJ = 4 WHERE NPROJECT = 1"_s);
         QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
 
-        seedTwoProjects(conn);
-        const int before = ownedRows(conn, QString());
-        const int child = ownedRows(conn, u"NPROJECT = 2"_s);
-        const auto deleteRows = [&](int function, bool commit) {
-            Transaction transaction(conn);
-            DeleteProjectRows(conn, 1, function);
-            if (commit) {
-                transaction.commit();
+        // A row in every table a function owns for functions 11 and 12 of project 1 and 12 of
+        // project 2; function keys are unique, so only project 1 has TFUNCTION rows.
+        for (const auto& [project, function] : {std::pair{1, 11}, {1, 12}, {2, 12}}) {
+            for (const char* values :
+                 {"TCOCOMO VALUES (%1, 1, 1, 2)", "TFPADJ VALUES (%1, 1, 2)",
+                  "TFP VALUES (%1, 1, 'fp', 1, 2)", "TCHARGE VALUES (%1, 1, 1, NULL, 8)",
+                  "THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, 1, 8, 5000)",
+                  "TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))"}) {
+                ExecSql(conn, u"INSERT INTO "_s +
+                                  QString::fromLatin1(values).arg(u"%1, %2"_s.arg(project).arg(function)));
             }
+        }
+        for (const int function : {11, 12}) {
+            ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NFUNCTION, CSFUNC) VALUES (1, %1, 'f')"_s.arg(
+                              function));
+        }
+        const auto rows = [&](const QString& where) {
+            int total = 0;
+            for (const char* table : {"TCOCOMO", "TFPADJ", "TFP", "TCHARGE", "THOUR", "TFUNCTION", "TDATE"}) {
+                total += rowCount(conn, QLatin1String(table), where);
+            }
+            return total;
         };
-        // One row of each of the six function tables went; the function's own TDATE row stays.
-        deleteRows(12, true);
-        QCOMPARE(ownedRows(conn, QString()), before - 6);
-        QCOMPARE(rowCount(conn, u"TCHARGE"_s, u"NPROJECT = 1 AND NFUNCTION = 11"_s), 1);
-        QCOMPARE(rowCount(conn, u"TDATE"_s, u"NPROJECT = 1"_s), 3);
-
-        // The whole project, inside a transaction that is rolled back: nothing is lost.
-        deleteRows(0, false);
-        QCOMPARE(ownedRows(conn, QString()), before - 6);
-        deleteRows(0, true);
-        QCOMPARE(ownedRows(conn, u"NPROJECT = 1"_s), 0);
-        QCOMPARE(ownedRows(conn, u"NPROJECT = 2"_s), child);
+        Transaction transaction(conn);
+        DeleteProjectRows(conn, 1, 12);
+        transaction.commit();
+        QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 12"_s), 1);
+        QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 11"_s), 7);
+        QCOMPARE(rows(u"NPROJECT = 2"_s), 6);
     }
 
     // The three engines' scripts create the same tables, columns (in the same order), views and
