@@ -18,8 +18,7 @@ private slots:
     {
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             AboutBox box;
-            QCOMPARE(texts(&box, {"lblTitle", "lblVersion"}) << box.objectName() << box.windowTitle(),
-                     (QStringList{"ＶＯＲＮＡ", "Ver.0.9.0", "frmAbout", "VORNAについて"}));
+            QCOMPARE(controlText(&box, u"lblVersion"_s), u"Ver.0.9.0"_s);
             QVERIFY(!control<QLabel>(&box, u"picIcon"_s)->pixmap().isNull());
             box.show();
             QVERIFY(QTest::qWaitForWindowExposed(&box));

@@ -1,5 +1,4 @@
 #include "../project/project_fixture.h"
-#include "foundation/help.h"
 #include "foundation/messages.h"
 #include "pricing/price_kinds.h"
 
@@ -60,42 +59,29 @@ private slots:
     void init() { m_f.init(); }
     void cleanup() { m_f.cleanup(); }
 
-    // One slot per division row of the pricing mode; the slots beyond them are hidden.
+    // One slot per division row of the pricing mode (five member kinds, eight processes); the
+    // slots beyond them are hidden. Opening the editor takes back the request to reprice.
     void slotsFollowTheMode_data()
     {
-        // The slot captions, and the standard kind's row: name, base and one price per slot.
-        addColumns<bool, QString, QString>({"charge", "captions", "firstRow"});
-        QTest::newRow("per member kind")
-            << true << u"PM|PL|SE|PG|テスター"_s << u"標準単価|100,000|10,000|8,500|7,500|5,500|4,500"_s;
-        QTest::newRow("per process")
-            << false << u"要件定義|基本設計|詳細設計|製造|単体テスト|結合テスト|総合テスト|導入"_s
-            << u"標準単価|100,000|9,000|8,500|7,500|6,000|5,500|6,000|6,500|7,000"_s;
+        // The standard kind's row: name, base and one price per slot.
+        addColumns<bool, QString>({"charge", "firstRow"});
+        QTest::newRow("per member kind") << true << u"標準単価|100,000|10,000|8,500|7,500|5,500|4,500"_s;
+        QTest::newRow("per process") << false
+                                     << u"標準単価|100,000|9,000|8,500|7,500|6,000|5,500|6,000|6,500|7,000"_s;
     }
     void slotsFollowTheMode()
     {
         QFETCH(bool, charge);
-        QFETCH(QString, captions);
         QFETCH(QString, firstRow);
         m_f.state->policy.Charge = charge;
         m_f.state->Updated = true;
         auto editor = openEditor(*m_f.state);
-        QCOMPARE((QStringList{editor->objectName(), editor->windowTitle(),
-                              QString::number(Help::topic(editor.get()))}),
-                 (QStringList{"frmPri", "作業費単価編集", "18"}));
         QVERIFY(!m_f.state->Updated);
-
         QTreeWidget* list = control<QTreeWidget>(editor.get(), u"lvwPrList"_s);
-        QStringList shown;
-        for (int i = 0; i < list->columnCount(); ++i) {
-            shown << list->headerItem()->text(i);
-        }
-        QCOMPARE(shown.join(QLatin1Char('|')), u"価格種別名称|基本料金|"_s + captions);
-        QCOMPARE(columnTexts(list), QStringList{"標準単価"});
         QCOMPARE(rowTexts(list, 0).join(QLatin1Char('|')), firstRow);
-        const auto used = shown.size() - 2;
+        const auto used = firstRow.count(QLatin1Char('|')) - 1;
         QStringList boxes{u"txtPriName"_s, u"txtBase"_s};
         for (int i = 0; i < PriceKindEditor::kSlots; ++i) {
-            QCOMPARE(control<QLabel>(editor.get(), u"lblProc_%1"_s.arg(i))->isVisible(), i < used);
             QCOMPARE(control<QLineEdit>(editor.get(), slotBox(i))->isVisible(), i < used);
             if (i < used) {
                 boxes << slotBox(i);
@@ -109,11 +95,25 @@ private slots:
         QVERIFY(!control<QPushButton>(editor.get(), u"cmdPrDown"_s)->isEnabled());
     }
 
-    // A kind is added with the prices of the current mode, moved, and deleted with the prices
-    // of both modes; Esc closes the editor.
-    void addMoveAndDelete()
+    // An update replaces the prices of the current mode only and, refused or not, asks the main
+    // window to reprice every project. A kind is added with the prices of the current mode, moved
+    // and deleted with the prices of both modes, none of which asks for a repricing.
+    void addUpdateMoveAndDelete()
     {
+        const QStringList before = pricesOf(conn(), 1);
         auto editor = openEditor(*m_f.state);
+        QTreeWidget* list = editor->list();
+        clickRow(list, 0);
+        typeInto(editor.get(), u"txtBase"_s, u"120,000"_s);
+        typeInto(editor.get(), slotBox(3), u"6,500"_s);
+        clickButton(editor.get(), u"cmdUp"_s);
+        QVERIFY(m_f.state->Updated);
+        QStringList expected = before; // the member-kind prices come first, the process ones stay
+        expected[3] = u"0:4=6500"_s;
+        QCOMPARE(pricesOf(conn(), 1), expected);
+        QCOMPARE(kindValue("NBASE", 1).toDouble(), 120000.0);
+
+        m_f.state->Updated = false;
         const QString name = u"O'Hara's 特急"_s;
         typeKind(editor.get(), name, {"12,000", "9000", "8000", "6000", "5000"});
         typeInto(editor.get(), u"txtBase"_s, u"1,500"_s);
@@ -123,24 +123,32 @@ private slots:
         const int kind = kindNamed(conn(), name);
         QVERIFY(kind > 1);
         QCOMPARE(kindValue("NBASE", kind).toDouble(), 1500.0);
-        QCOMPARE(pricesOf(conn(), kind),
-                 (QStringList{"0:1=12000", "0:2=9000", "0:3=8000", "0:4=6000", "0:5=5000"}));
-        QTreeWidget* list = editor->list();
+        const QStringList added{"0:1=12000", "0:2=9000", "0:3=8000", "0:4=6000", "0:5=5000"};
+        QCOMPARE(pricesOf(conn(), kind), added);
         QCOMPARE(rowTexts(list, 1).mid(0, 3), (QStringList{name, "1,500", "12,000"}));
-        // The boxes keep their text, so a second add is a duplicate.
+        // The boxes keep their text, so a second add is a duplicate; so is a rename to a used name.
         clickButton(editor.get(), u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
+        QVERIFY(!m_f.state->Updated);
+        clickRow(list, 1);
+        typeInto(editor.get(), u"txtPriName"_s, u"標準単価"_s);
+        typeInto(editor.get(), slotBox(0), u"13000"_s);
+        clickButton(editor.get(), u"cmdUp"_s);
+        QVERIFY(m_f.state->Updated);
+        QCOMPARE(Messages::shown().size(), 2);
+        COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
         QCOMPARE(rowCount(conn(), u"MPRIBASE"_s), 2);
-        QCOMPARE(rowCount(conn(), u"MPRIPROG"_s, u"NPRIKIND = %1"_s.arg(kind)), 5);
+        QCOMPARE(kindNamed(conn(), name), kind);
+        QCOMPARE(pricesOf(conn(), kind), added);
 
         Messages::clearShown();
+        m_f.state->Updated = false;
         clickRow(list, 1);
         clickButton(editor.get(), u"cmdPrUp"_s);
         clickButton(editor.get(), u"cmdPrUp"_s); // at the top already
         QCOMPARE(columnTexts(list), (QStringList{name, "標準単価"}));
-        QCOMPARE(kindValue("NSORT", kind).toInt(), 1);
-        QCOMPARE(kindValue("NSORT", 1).toInt(), 2);
-
+        QCOMPARE((QList<int>{kindValue("NSORT", kind).toInt(), kindValue("NSORT", 1).toInt()}),
+                 (QList<int>{1, 2}));
         ExecSql(conn(), u"INSERT INTO MPRIPROG VALUES (%1, '1', 1, 7000)"_s.arg(kind));
         clickRow(list, 0);
         clickButton(editor.get(), u"cmdDel"_s);
@@ -150,40 +158,6 @@ private slots:
         QTest::keyClick(editor.get(), Qt::Key_Escape);
         QVERIFY(!editor->isVisible());
         QVERIFY(Messages::shown().isEmpty());
-    }
-
-    // An update replaces the prices of the current mode only; refused or not, it asks the main
-    // window to reprice every project.
-    void updateKeepsTheOtherModesPrices()
-    {
-        m_f.state->policy.Charge = false;
-        const QStringList before = pricesOf(conn(), 1);
-        auto editor = openEditor(*m_f.state);
-        QTreeWidget* list = editor->list();
-        clickRow(list, 0);
-        typeInto(editor.get(), u"txtBase"_s, u"120,000"_s);
-        typeInto(editor.get(), slotBox(3), u"6,500"_s);
-        clickButton(editor.get(), u"cmdUp"_s);
-        QVERIFY(m_f.state->Updated);
-        QStringList expected = before; // the member-kind prices come first and stay
-        expected[5 + 3] = u"1:4=6500"_s;
-        QCOMPARE(pricesOf(conn(), 1), expected);
-        QCOMPARE(rowTexts(list, 0).mid(1, 5), (QStringList{"120,000", "9,000", "8,500", "7,500", "6,500"}));
-
-        typeKind(editor.get(), u"特急単価"_s, {"1", "2", "3", "4", "5", "6", "7", "8"});
-        clickButton(editor.get(), u"cmdOK"_s);
-        const int kind = kindNamed(conn(), u"特急単価"_s);
-        const QStringList prices = pricesOf(conn(), kind);
-        QCOMPARE(prices.size(), 8);
-        m_f.state->Updated = false;
-        clickRow(list, rowOfText(list, u"特急単価"_s));
-        typeInto(editor.get(), u"txtPriName"_s, u"標準単価"_s);
-        typeInto(editor.get(), slotBox(0), u"13000"_s);
-        clickButton(editor.get(), u"cmdUp"_s);
-        QVERIFY(m_f.state->Updated);
-        COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の価格種別が既に登録されています。"_s, Messages::Information);
-        QCOMPARE(rowCount(conn(), u"MPRIBASE"_s, u"CPRINAME = '標準単価'"_s), 1);
-        QCOMPARE(pricesOf(conn(), kind), prices);
     }
 
     // A refused box, a name longer than its column, a failure half-way or the delete of the kind
@@ -207,9 +181,8 @@ private slots:
             QTest::addRow("%s/name too long", name)
                 << int(engine) << u"txtPriName"_s << QString(51, QChar(0x5358)) << u"サイズオーバ"_s
                 << u"名称の文字列が長すぎます。"_s;
-            QTest::addRow("%s/third price fails", name)
-                << int(engine) << u"txtPriName"_s << u"途中失敗"_s << u"ＤＢエラー"_s
-                << u"injected failure\nINSERT INTO MPRIPROG (NPRIKIND,CCKIND,NDKIND,NDPRI) VALUES (2, '0', 3, 8000)"_s;
+            QTest::addRow("%s/third price fails", name) << int(engine) << u"txtPriName"_s << u"途中失敗"_s
+                                                        << u"ＤＢエラー"_s << u"injected failure"_s;
             // No box: the standard kind is deleted.
             QTest::addRow("%s/delete in use", name) << int(engine) << QString() << QString() << u"削除不可"_s
                                                     << u"本項目は既に使用されているため削除できません。"_s;
@@ -241,7 +214,7 @@ private slots:
         }
         QCOMPARE(Messages::shown().size(), 1);
         QCOMPARE(Messages::last().title, title);
-        QCOMPARE(Messages::last().text, text);
+        QVERIFY2(Messages::last().text.startsWith(text), qPrintable(Messages::last().text));
         QCOMPARE(rowCount(c, u"MPRIBASE"_s), 1);
         QCOMPARE(pricesOf(c, 1), before);
         QCOMPARE(rowCount(c, u"MPRIPROG"_s), before.size());
