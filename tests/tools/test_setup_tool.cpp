@@ -7,16 +7,14 @@
 
 namespace {
 
-int runTool(const QStringList& args, QString* output = nullptr)
+// The tool's exit code and what it wrote to either stream.
+std::pair<int, QString> runTool(const QStringList& args)
 {
-    QString text; // what the tool writes to either stream
+    QString text;
     QTextStream out(&text);
     const int code = RunSetupTool(args, out, out);
     out.flush();
-    if (output) {
-        *output = text;
-    }
-    return code;
+    return {code, text};
 }
 
 } // namespace
@@ -44,8 +42,8 @@ private slots:
             ExecSql(*server, u"CREATE DATABASE "_s + name);
             target = PostgresServerConnStr(name);
         }
-        QString output;
-        QCOMPARE(runTool({u"--demo"_s, target}, &output), 0);
+        auto [code, output] = runTool({u"--demo"_s, target});
+        QCOMPARE(code, 0);
         QVERIFY2(output.contains(dbEngine == Engine::SQLite ? u"created"_s : u"PostgreSQL"_s),
                  qPrintable(output));
         {
@@ -53,7 +51,8 @@ private slots:
             QCOMPARE(ExistingTables(*conn).size(), 21);
             QVERIFY(rowCount(*conn, u"TFUNCTION"_s) > 0);
         }
-        QCOMPARE(runTool({target}, &output), 1);
+        std::tie(code, output) = runTool({target});
+        QCOMPARE(code, 1);
         QVERIFY2(output.contains(u"テーブル"_s), qPrintable(output));
         if (!admin.isEmpty()) {
             auto server = DbConnection::open(ConnectionParams::parse(admin));
@@ -64,11 +63,11 @@ private slots:
     // Without arguments the user's settings name the database; bad arguments are refused.
     void argumentsAndSettings()
     {
-        QCOMPARE(runTool({}), 0);
+        QCOMPARE(runTool({}).first, 0);
         QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
-        QCOMPARE(runTool({u"--bogus"_s}), 2);
-        QString output;
-        QCOMPARE(runTool({u"Provider=Nothing;Data Source=x"_s}, &output), 1);
+        QCOMPARE(runTool({u"--bogus"_s}).first, 2);
+        const auto [code, output] = runTool({u"Provider=Nothing;Data Source=x"_s});
+        QCOMPARE(code, 1);
         QVERIFY(output.contains(u"Nothing"_s));
     }
 
