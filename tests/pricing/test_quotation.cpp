@@ -80,9 +80,7 @@ private slots:
     void newProjectHasNoWork()
     {
         m_f.editor = openNewProject(*m_f.state, 2);
-        QString work;
-        quote(m_f.editor.get(), [&work](QuotationDialog* d) { work = controlText(d, u"lblWork"_s); });
-        QCOMPARE(work, u"0"_s);
+        quote(m_f.editor.get(), [](QuotationDialog* d) { QCOMPARE(controlText(d, u"lblWork"_s), u"0"_s); });
     }
 
     // Only the buyer codes 0 and 1 have a row; a standard deliverable counts with its price
@@ -97,12 +95,11 @@ private slots:
         pick(control<QComboBox>(e, "cmbItem"), u"クラウド検証環境"_s);
         pick(control<QComboBox>(e, "cmbBuy"), u"その他"_s);
         clickButton(e, "cmdExpAdd");
-        QStringList seen;
-        quote(e, [&seen](QuotationDialog* d) {
+        quote(e, [](QuotationDialog* d) {
             setChecks(d, "000111");
-            seen = texts(d, {"lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"});
+            QCOMPARE(texts(d, {"lblDeliv", "lblExpe0", "lblExpe1", "lblTotal"}),
+                     (QStringList{"12,000", "0", "0", "12,000"}));
         });
-        QCOMPARE(seen, (QStringList{"12,000", "0", "0", "12,000"}));
     }
 
     // Enter posts the total into the order amount and keeps the ticks and the discount with the
