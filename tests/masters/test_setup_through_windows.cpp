@@ -1,6 +1,5 @@
 #include "foundation/app_state.h"
 #include "foundation/db_connection.h"
-#include "foundation/list_helpers.h"
 #include "foundation/messages.h"
 #include "gui_helpers.h"
 #include "pricing/policy.h"
@@ -70,12 +69,7 @@ private slots:
         });
         const int project = scalar(c, u"SELECT NPROJECT AS V FROM TPROJECT"_s).toInt();
 
-        auto* tree = control<QTreeWidget>(&window, u"tvwPList"_s);
-        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-            if (ItemKey(*it) == u"P%1"_s.arg(project)) {
-                tree->setCurrentItem(*it);
-            }
-        }
+        // The new project is the one chosen in the tree.
         QCOMPARE(state->CurProject, project);
 
         // 10 hours of 要件定義 at 9,000 and 20 hours of 製造 at 6,000, no surcharge by default; no
