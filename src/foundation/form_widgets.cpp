@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -38,19 +39,6 @@ public:
 
 private:
     QTreeWidget* m_list;
-    bool m_before;
-};
-
-// Selection changes the panel makes itself are no clicks.
-class QuietScope {
-public:
-    explicit QuietScope(bool& quiet) : m_quiet(quiet), m_before(quiet) { m_quiet = true; }
-    ~QuietScope() { m_quiet = m_before; }
-    QuietScope(const QuietScope&) = delete;
-    QuietScope& operator=(const QuietScope&) = delete;
-
-private:
-    bool& m_quiet;
     bool m_before;
 };
 
@@ -286,7 +274,7 @@ void RowListPanel::chooseRow(QTreeWidgetItem* item)
     }
     m_chosenKey = ItemKey(item);
     if (!item->isSelected() || m_list->currentItem() != item) {
-        const QuietScope quiet(m_quiet);
+        const QScopedValueRollback<bool> quiet(m_quiet, true);
         m_list->setCurrentItem(item);
         item->setSelected(true);
     }
@@ -299,7 +287,7 @@ QTreeWidgetItem* RowListPanel::rowToEnter(int mode)
     if (mode != 0) {
         return chosenRow();
     }
-    const QuietScope quiet(m_quiet);
+    const QScopedValueRollback<bool> quiet(m_quiet, true);
     return new QTreeWidgetItem(m_list);
 }
 
@@ -314,7 +302,7 @@ void RowListPanel::enterRow(QTreeWidgetItem* row, const QString& key, const QStr
 void RowListPanel::removeChosenRow()
 {
     {
-        const QuietScope quiet(m_quiet);
+        const QScopedValueRollback<bool> quiet(m_quiet, true);
         delete chosenRow();
     }
     forgetRow();
@@ -324,7 +312,7 @@ void RowListPanel::forgetRow()
 {
     m_chosenKey.clear();
     {
-        const QuietScope quiet(m_quiet);
+        const QScopedValueRollback<bool> quiet(m_quiet, true);
         m_list->clearSelection();
         m_list->setCurrentItem(nullptr);
     }
@@ -334,7 +322,7 @@ void RowListPanel::forgetRow()
 void RowListPanel::setColumns(const QList<ListColumn>& columns)
 {
     {
-        const QuietScope quiet(m_quiet);
+        const QScopedValueRollback<bool> quiet(m_quiet, true);
         SetListColumns(m_list, columns);
     }
     forgetRow();
@@ -350,7 +338,7 @@ void RowListPanel::selectionChanged()
         // A click beside the rows (or a Ctrl+click) would leave the buttons acting on a row that
         // no longer looks chosen, and the duplicate checks comparing it with itself.
         if (QTreeWidgetItem* chosen = chosenRow()) {
-            const QuietScope quiet(m_quiet);
+            const QScopedValueRollback<bool> quiet(m_quiet, true);
             chosen->setSelected(true);
         }
         return;
@@ -367,7 +355,7 @@ void RowListPanel::move(int offset)
     if (m_moveCheck && !m_moveCheck(offset)) {
         return;
     }
-    const QuietScope quiet(m_quiet);
+    const QScopedValueRollback<bool> quiet(m_quiet, true);
     MoveListRow(m_list, offset);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "foundation/form_widgets.h"
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -66,6 +65,7 @@ void SetRowTexts(QTreeWidgetItem* item, const QStringList& texts, const QTreeWid
 // Widens each column the user has not sized to show its heading and cells whole; never narrows
 // one.
 void FitListColumns(QTreeWidget* list);
+
 // The row-editing block of the editors: "行追加", "行更新", "行削除", a report list and, beside
 // it, arrows that move the chosen row. Update and delete act on the chosen row: the row last
 // clicked or reached with the keyboard, or the row the window last added or updated. The chosen
