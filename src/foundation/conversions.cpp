@@ -249,7 +249,9 @@ bool IsDateText(const QString& text)
     if (!m.hasMatch()) {
         return false;
     }
-    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()).isValid();
+    // SQL Server's datetime holds nothing before 1753.
+    const int year = m.captured(1).toInt();
+    return year >= 1753 && QDate(year, m.captured(2).toInt(), m.captured(3).toInt()).isValid();
 }
 
 QString AutoSlashDate(const QString& text, int lastKey, int* caret)

@@ -49,7 +49,8 @@ QString StripNonNumeric(const QString& text);
 // receives the new caret position, or -1 when the caret is to stay where it is.
 QString AutoSlashDate(const QString& text, int lastKey, int* caret = nullptr);
 
-// A yyyy/mm/dd text (one or two digit month and day accepted) that names a real date.
+// A yyyy/mm/dd text (one or two digit month and day accepted) that names a real date from
+// 1753/01/01 to 9999/12/31, the dates every engine can store.
 bool IsDateText(const QString& text);
 
 // Conversions of texts and database values. Empty texts and NULL count as 0 (or "").

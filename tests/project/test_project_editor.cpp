@@ -648,6 +648,9 @@ private slots:
         QTest::newRow("no date, back to the box") << u"2003/02/30"_s << int(QMessageBox::Yes);
         QTest::newRow("no date, left as it is") << u"2003/02/30"_s << int(QMessageBox::No);
         QTest::newRow("valid") << u"2003/02/28"_s << 0;
+        QTest::newRow("before SQL Server's first date") << u"1752/12/31"_s << int(QMessageBox::Yes);
+        QTest::newRow("SQL Server's first date") << u"1753/01/01"_s << 0;
+        QTest::newRow("the last date") << u"9999/12/31"_s << 0;
         QTest::newRow("empty") << QString() << 0;
     }
     void invalidDateIsQuestioned()
@@ -693,6 +696,13 @@ private slots:
             QDate(2025, 7, 15));
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 2"_s), 0);
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 6);
+
+        // A date no engine may refuse: one before 1753 is dropped like any other invalid date.
+        e = open(2, 2);
+        setText(e, "txtDate_2", u"1752/12/31"_s);
+        clickButton(e, "cmdOK");
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 4"_s), 0);
+        QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 5);
     }
 
 private:
