@@ -24,6 +24,30 @@ long DbError::number() const
     }
 }
 
+namespace {
+
+// The server follows a constraint or size error with 3621 "The statement has been terminated.",
+// and Qt's ODBC plugin keeps only the last message's number while its text still holds every
+// message, each behind the driver's "[…]" prefixes. FreeTDS logs in as us_english, so the
+// server's texts are the English ones.
+DbError::Kind classifySqlServerText(const QString& text)
+{
+    static const QRegularExpression integrity(
+        QStringLiteral("(?:^|\\])\\s*(?:The \\w+ statement conflicted with the [\\w ]+ constraint|"
+                       "Violation of (?:PRIMARY|UNIQUE) KEY constraint|Cannot insert duplicate key row)"));
+    static const QRegularExpression overflow(
+        QStringLiteral("(?:^|\\])\\s*String or binary data would be truncated"));
+    if (integrity.match(text).hasMatch()) {
+        return DbError::IntegrityViolation;
+    }
+    if (overflow.match(text).hasMatch()) {
+        return DbError::DataOverflow;
+    }
+    return DbError::Other;
+}
+
+} // namespace
+
 DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const QString& text)
 {
     switch (engine) {
@@ -47,7 +71,6 @@ DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const 
         }
         return Other;
     case Engine::SQLServer: {
-        // The ODBC driver lists the native numbers of every message of the batch.
         const QStringList codes =
             nativeCode.split(QRegularExpression(QStringLiteral("[^0-9]+")), Qt::SkipEmptyParts);
         for (const QString& code : codes) {
@@ -59,7 +82,7 @@ DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const 
                 return DataOverflow;
             }
         }
-        return Other;
+        return classifySqlServerText(text);
     }
     }
     return Other;

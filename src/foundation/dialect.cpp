@@ -260,11 +260,70 @@ void orderNullsLowest(Tokens& tokens)
     }
 }
 
+// Rewrites every quoted literal that carries no prefix of its own (N'…', E'…'); a literal
+// glued to another word gets a blank in front, so that the word stays what it was.
+template <typename Rewrite> void rewriteLiterals(Tokens& tokens, Rewrite rewrite)
+{
+    for (int i = 0; i < tokens.size(); ++i) {
+        if (tokens.at(i).kind != Token::Literal) {
+            continue;
+        }
+        const bool glued = i > 0 && tokens.at(i - 1).kind == Token::Word;
+        if (glued && (tokens.at(i - 1).is("N") || tokens.at(i - 1).is("E"))) {
+            continue;
+        }
+        const QString replacement = rewrite(tokens.at(i).text);
+        if (replacement != tokens.at(i).text) {
+            tokens[i].text = glued ? QLatin1Char(' ') + replacement : replacement;
+        }
+    }
+}
+
+// A plain '…' literal is varchar in the database's code page, which loses every character
+// outside it; N'…' is Unicode. A backslash right before a line break continues the literal on
+// the next line and both vanish, so such a literal is written as parts joined after the
+// backslash.
+QString unicodeLiteral(const QString& literal)
+{
+    QStringList parts;
+    int from = 1;
+    for (int i = 1; i + 2 < literal.size(); ++i) {
+        const QChar next = literal.at(i + 1);
+        if (literal.at(i) == QLatin1Char('\\') && (next == QLatin1Char('\r') || next == QLatin1Char('\n'))) {
+            parts << QStringLiteral("N'") + literal.mid(from, i + 1 - from) + QLatin1Char('\'');
+            from = i + 1;
+        }
+    }
+    if (parts.isEmpty()) {
+        return QLatin1Char('N') + literal;
+    }
+    parts << QStringLiteral("N'") + literal.mid(from);
+    return QLatin1Char('(') + parts.join(QStringLiteral(" + ")) + QLatin1Char(')');
+}
+
 class SqlServerDialect : public Dialect {
 public:
     Engine engine() const override { return Engine::SQLServer; }
-    QString translate(const QString& sql) const override { return sql; }
+    QString translate(const QString& sql) const override
+    {
+        Tokens tokens = tokenize(sql);
+        rewriteLiterals(tokens, unicodeLiteral);
+        return join(tokens);
+    }
 };
+
+// With standard_conforming_strings off a backslash escapes the next character, so a quote
+// after one would end the literal early. An E'…' literal reads backslashes as escapes on every
+// setting; doubled, each stands for itself.
+QString escapedLiteral(const QString& literal)
+{
+    if (!literal.contains(QLatin1Char('\\'))) {
+        return literal;
+    }
+    QString text = literal;
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return QLatin1Char('E') + text;
+}
 
 class PortableDialect : public Dialect {
 public:
@@ -281,6 +340,7 @@ public:
         replaceDateConverts(tokens, m_engine);
         if (m_engine == Engine::PostgreSQL) {
             orderNullsLowest(tokens);
+            rewriteLiterals(tokens, escapedLiteral);
         }
         return join(tokens);
     }

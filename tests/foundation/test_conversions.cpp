@@ -38,6 +38,9 @@ const QString integrity = QString::number(DbError::IntegrityViolation);
 const QString overflow = QString::number(DbError::DataOverflow);
 const QString other = QString::number(DbError::Other);
 
+// A title that ends a literal early where a backslash escapes the quote after it.
+const QString kHostile = u"x\\'); DELETE FROM TFP; --"_s;
+
 constexpr Engine lite = Engine::SQLite;
 constexpr Engine pg = Engine::PostgreSQL;
 constexpr Engine ms = Engine::SQLServer;
@@ -99,6 +102,11 @@ private slots:
         QCOMPARE(NumberOrZero(u"1,500"_s), 1500.0);
         QVERIFY(IsDateText(u"2003/4/5"_s));
         QVERIFY(!IsDateText(u"2003/02/30"_s));
+        // Only what SQL Server's datetime holds, on every engine.
+        QVERIFY(IsDateText(u"1753/1/1"_s));
+        QVERIFY(IsDateText(u"9999/12/31"_s));
+        QVERIFY(!IsDateText(u"1752/12/31"_s));
+        QVERIFY(!IsDateText(u"0001/01/01"_s));
     }
 
     void texts_data()
@@ -160,6 +168,37 @@ private slots:
             << u"DELETE FROM MCUSTOMER WHERE CCUSTNAME = 'DELETE X WHERE'"_s;
         QTest::newRow("order asc") << translated(pg, u"SELECT * FROM TFP ORDER BY NADD ASC"_s)
                                    << u"SELECT * FROM TFP ORDER BY NADD ASC NULLS FIRST"_s;
+        // SQL Server takes every literal as Unicode, whatever the database's code page; the rest
+        // of the statement stays as written.
+        QTest::newRow("mssql unicode literals")
+            << translated(
+                   ms,
+                   u"INSERT INTO MCUSTOMER (CCUSTNAME,CMEMO,NSORT) VALUES ('𠮷é한국中文—', 'O''Brien', 1)"_s)
+            << u"INSERT INTO MCUSTOMER (CCUSTNAME,CMEMO,NSORT) VALUES (N'𠮷é한국中文—', N'O''Brien', 1)"_s;
+        QTest::newRow("mssql literal after a word")
+            << translated(ms, u"DELETE MDIV WHERE CNAME LIKE'a%' AND CDEF = N'1'"_s)
+            << u"DELETE MDIV WHERE CNAME LIKE N'a%' AND CDEF = N'1'"_s;
+        QTest::newRow("mssql dates and keys")
+            << translated(ms, u"INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,'2003/04/15',111))"_s)
+            << u"INSERT INTO TDATE VALUES (1, 0, 2, Convert(DateTime,N'2003/04/15',111))"_s;
+        // A backslash before a line break would join the lines and vanish on SQL Server.
+        QTest::newRow("mssql backslash at line end")
+            << translated(ms, u"UPDATE TPROJECT SET COUTLINE = 'C:\\\n\\x\\\r\nz'"_s)
+            << u"UPDATE TPROJECT SET COUTLINE = (N'C:\\' + N'\n\\x\\' + N'\r\nz')"_s;
+        // A backslash before a quote cannot end a literal early on any server setting: PostgreSQL
+        // reads it doubled in an E'' literal; SQLite and SQL Server never treat it as an escape.
+        QTest::newRow("pg backslash")
+            << translated(pg, u"INSERT INTO TFP VALUES (1, 1, 1, "_s + SqlLiteral(kHostile, u"CTITLE"_s) +
+                                  u", 1, 1)"_s)
+            << u"INSERT INTO TFP VALUES (1, 1, 1, E'x\\\\''); DELETE FROM TFP; --', 1, 1)"_s;
+        QTest::newRow("pg no backslash")
+            << translated(pg, u"UPDATE MLANG SET CLANG = 'C''s'"_s) << u"UPDATE MLANG SET CLANG = 'C''s'"_s;
+        QTest::newRow("sqlite backslash")
+            << translated(lite, u"UPDATE TFP SET CTITLE = "_s + SqlLiteral(kHostile, u"C"_s))
+            << u"UPDATE TFP SET CTITLE = 'x\\''); DELETE FROM TFP; --'"_s;
+        QTest::newRow("mssql backslash")
+            << translated(ms, u"UPDATE TFP SET CTITLE = "_s + SqlLiteral(kHostile, u"C"_s))
+            << u"UPDATE TFP SET CTITLE = N'x\\''); DELETE FROM TFP; --'"_s;
 
         // Database errors by kind: what a save reports as a refused delete, a too long text or else
         // (the master editors' refusals show the embedded and the server kinds through the windows).
@@ -170,6 +209,42 @@ private slots:
         QTest::newRow("mssql duplicate") << kind(ms, "2627") << integrity;
         QTest::newRow("mssql truncation") << kind(ms, "8152") << overflow;
         QTest::newRow("mssql other") << kind(ms, "208") << other;
+        // Qt's ODBC driver gives the number of the last message only, 3621, and every message's
+        // text.
+        QTest::newRow("mssql reference by text")
+            << kind(ms, "3621",
+                    "[FreeTDS][SQL Server]The DELETE statement conflicted with the REFERENCE constraint "
+                    "\"FK_TFUNCTION_NLNG\". The conflict occurred in database \"kaldb\", table "
+                    "\"dbo.TFUNCTION\", column 'NLNG'. [FreeTDS][SQL Server]The statement has been "
+                    "terminated.")
+            << integrity;
+        QTest::newRow("mssql primary key by text")
+            << kind(ms, "3621",
+                    "[FreeTDS][SQL Server]Violation of PRIMARY KEY constraint 'PK_MDIV'. Cannot insert "
+                    "duplicate key in object 'dbo.MDIV'. The duplicate key value is (1, 1). "
+                    "[FreeTDS][SQL Server]The statement has been terminated.")
+            << integrity;
+        QTest::newRow("mssql unique index by text")
+            << kind(ms, "3621",
+                    "[FreeTDS][SQL Server]Cannot insert duplicate key row in object 'dbo.MLANG' "
+                    "with unique index 'IX_MLANG'.")
+            << integrity;
+        QTest::newRow("mssql too long by text")
+            << kind(ms, "3621",
+                    "[FreeTDS][SQL Server]String or binary data would be truncated in table "
+                    "'kaldb.dbo.MLANG', "
+                    "column 'CLANG'. Truncated value: 'aaaa'. [FreeTDS][SQL Server]The statement has been "
+                    "terminated.")
+            << overflow;
+        QTest::newRow("mssql old too long by text")
+            << kind(ms, "3621", "[FreeTDS][SQL Server]String or binary data would be truncated.") << overflow;
+        QTest::newRow("mssql terminated alone")
+            << kind(ms, "3621", "[FreeTDS][SQL Server]The statement has been terminated.") << other;
+        QTest::newRow("mssql words quoted in another error")
+            << kind(ms, "102",
+                    "[FreeTDS][SQL Server]Incorrect syntax near 'The DELETE statement conflicted with the "
+                    "REFERENCE constraint'.")
+            << other;
     }
     void texts()
     {
