@@ -40,6 +40,16 @@ struct ConnectionParams {
     static ConnectionParams fromStore();
 };
 
+// What an SQL Server connection hands to Qt's ODBC driver: the ODBC connection string, the
+// server and database for messages, and a readable reason when the parameters cannot be
+// written so that the driver reads them back exactly ("" when they can).
+struct OdbcTarget {
+    QString connectionString;
+    QString location;
+    QString error;
+};
+OdbcTarget SqlServerOdbcTarget(const ConnectionParams& params);
+
 // The per-user data folder in which a relative SQLite file lives (~/.local/share/vorna).
 QString DataFolder();
 void SetDataFolder(const QString& path); // tests

@@ -43,15 +43,6 @@ void requireDriver(const QString& driver, const QString& package)
     }
 }
 
-// Wraps an ODBC attribute value in braces, doubling closing braces, so that it cannot end
-// the attribute early.
-QString odbcValue(const QString& value)
-{
-    QString inner = value;
-    inner.replace(QStringLiteral("}"), QStringLiteral("}}"));
-    return QLatin1Char('{') + inner + QLatin1Char('}');
-}
-
 QString openError(const QSqlDatabase& db)
 {
     const QSqlError e = db.lastError();
@@ -191,42 +182,24 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params,
                 failConnection(error);
             }
         }
-        return std::unique_ptr<DbConnection>(
+        std::unique_ptr<DbConnection> connection(
             new DbConnection(params, Dialect::forEngine(Engine::PostgreSQL), name, location));
+        // A server or role may still read backslashes in literals as escapes. The dialect's
+        // E'…' literals are safe either way, so a refusal here is not fatal.
+        QSqlQuery(connection->database()).exec(QStringLiteral("SET standard_conforming_strings = on"));
+        return connection;
     }
 
     if (provider == QLatin1String("sqloledb.1") || provider == QLatin1String("sqloledb") ||
         provider == QLatin1String("sqlserver")) {
         requireDriver(QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
-        const QString driver = params.has(QStringLiteral("Driver")) ? params.value(QStringLiteral("Driver"))
-                                                                    : QStringLiteral("FreeTDS");
-        QString server = params.value(QStringLiteral("Data Source")).trimmed();
-        QString port;
-        if (server.isEmpty()) {
-            server = QStringLiteral("localhost");
+        const OdbcTarget target = SqlServerOdbcTarget(params);
+        if (!target.error.isEmpty()) {
+            failConnection(target.error);
         }
-        const int comma = server.indexOf(QLatin1Char(','));
-        if (comma >= 0) {
-            port = server.mid(comma + 1).trimmed();
-            server = server.left(comma).trimmed();
-        }
-        QString odbc = QStringLiteral("DRIVER=%1;").arg(odbcValue(driver));
-        if (driver.contains(QStringLiteral("FreeTDS"), Qt::CaseInsensitive)) {
-            odbc += QStringLiteral("SERVER=%1;PORT=%2;TDS_Version=7.4;ClientCharset=UTF-8;")
-                        .arg(odbcValue(server), port.isEmpty() ? QStringLiteral("1433") : port);
-        } else {
-            odbc += QStringLiteral("SERVER=%1;")
-                        .arg(odbcValue(port.isEmpty() ? server : server + QLatin1Char(',') + port));
-        }
-        odbc += QStringLiteral("DATABASE=%1;UID=%2;PWD=%3;")
-                    .arg(odbcValue(params.value(QStringLiteral("Initial Catalog"))),
-                         odbcValue(params.value(QStringLiteral("User ID"))),
-                         odbcValue(params.value(QStringLiteral("Password"))));
-        const QString location = server + (port.isEmpty() ? QString() : QLatin1Char(',') + port) +
-                                 QLatin1Char('/') + params.value(QStringLiteral("Initial Catalog"));
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-            db.setDatabaseName(odbc);
+            db.setDatabaseName(target.connectionString);
             db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_CONNECTION_TIMEOUT=5"));
             if (!db.open()) {
                 const QString error = openError(db);
@@ -236,7 +209,7 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params,
             }
         }
         return std::unique_ptr<DbConnection>(
-            new DbConnection(params, Dialect::forEngine(Engine::SQLServer), name, location));
+            new DbConnection(params, Dialect::forEngine(Engine::SQLServer), name, target.location));
     }
 
     if (provider.isEmpty()) {
@@ -329,8 +302,16 @@ QVariant Recordset::field(const QString& name) const
 
 namespace {
 
+DbConnection::QueryObserver& queryObserver()
+{
+    static DbConnection::QueryObserver observer;
+    return observer;
+}
+
 // Shows the statement to the test hook, rewrites it for the engine and runs it; a failure
-// carries the program's own statement text.
+// carries the program's own statement text. Every statement runs forward-only: an ODBC driver
+// runs a scrollable one through a server cursor (sp_cursoropen on SQL Server), after which the
+// SET options it made are undone.
 void execute(DbConnection& connection, QSqlQuery& query, const QString& sql)
 {
     connection.runHook(sql);
@@ -341,12 +322,21 @@ void execute(DbConnection& connection, QSqlQuery& query, const QString& sql)
         e.setStatement(sql);
         throw;
     }
+    query.setForwardOnly(true);
+    if (queryObserver()) {
+        queryObserver()(query);
+    }
     if (!query.exec(text)) {
         throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
     }
 }
 
 } // namespace
+
+void DbConnection::setQueryObserver(QueryObserver observer)
+{
+    queryObserver() = std::move(observer);
+}
 
 void ExecSql(DbConnection& connection, const QString& sql)
 {
@@ -359,7 +349,6 @@ Recordset OpenRs(DbConnection& connection, const QString& sql)
 {
     WaitCursor wait;
     QSqlQuery query(connection.database());
-    query.setForwardOnly(true);
     execute(connection, query, sql);
     Recordset rs;
     rs.m_sql = sql;

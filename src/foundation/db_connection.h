@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -51,6 +52,10 @@ public:
     // runs, on every connection, and may raise DbError to make it fail.
     using StatementHook = std::function<void(const DbConnection& connection, const QString& sql)>;
     static void setStatementHook(StatementHook hook);
+
+    // Tests see how statements are run: the observer gets each query just before it executes.
+    using QueryObserver = std::function<void(const QSqlQuery& query)>;
+    static void setQueryObserver(QueryObserver observer);
 
     // Used by the data-access functions below.
     void runHook(const QString& sql) const;

@@ -143,6 +143,49 @@ private slots:
         }
     }
 
+    // Every statement runs forward-only, as ODBC drivers run a scrollable one through a server
+    // cursor, after which the SET options it made are undone.
+    void statementsRunForwardOnly_data() { addEngineRows(); }
+    void statementsRunForwardOnly()
+    {
+        DbConnection& conn = freshDatabase();
+        QList<bool> forwardOnly;
+        DbConnection::setQueryObserver([&](const QSqlQuery& query) { forwardOnly << query.isForwardOnly(); });
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('a', 1)"_s);
+        GetIdentity(conn, u"MITEM"_s);
+        ExecSql(conn, u"UPDATE MITEM SET NSORT = NITEM"_s);
+        QCOMPARE(rowCount(conn, u"MITEM"_s), 1);
+        DbConnection::setQueryObserver(nullptr);
+        QCOMPARE(forwardOnly, QList<bool>(4, true));
+    }
+
+    // A title that ends its literal early where a backslash escapes the quote after it deletes
+    // nothing and is stored as typed: also on a PostgreSQL database set to read backslashes as
+    // escapes, where every connection, the second one too, sets the standard reading when it
+    // opens, and where the literal holds even if that setting was lost.
+    void backslashesNeverEscape_data() { addEngineRows(); }
+    void backslashesNeverEscape()
+    {
+        DbConnection* conn = &freshDatabase();
+        const QString title = u"x\\'); DELETE FROM TFP; --"_s;
+        if (conn->engine() == Engine::PostgreSQL) {
+            ExecSql(*conn, u"ALTER DATABASE %1 SET standard_conforming_strings = off"_s.arg(
+                               conn->params().value(u"Initial Catalog"_s)));
+            m_conn = m_db->connect();
+            conn = m_conn.get();
+            const QString setting = u"SELECT current_setting('standard_conforming_strings') AS V"_s;
+            QCOMPARE(scalar(*conn, setting).toString(), u"on"_s);
+            QCOMPARE(scalar(*conn->openSecond(), setting).toString(), u"on"_s);
+            ExecSql(*conn, u"SET standard_conforming_strings = off"_s);
+            QCOMPARE(scalar(*conn, setting).toString(), u"off"_s);
+        }
+        ExecSql(*conn, u"INSERT INTO TFP VALUES (1, 1, 1, 'kept', 1, 1)"_s);
+        ExecSql(*conn, u"INSERT INTO TFP VALUES (1, 1, 2, %1, 1, 1)"_s.arg(SqlLiteral(title, u"CTITLE"_s)));
+        ExecSql(*conn, u"INSERT INTO TFP VALUES (1, 1, 3, %1, 1, 1)"_s.arg(SqlLiteral(u"\\"_s, u"C"_s)));
+        QCOMPARE(values(*conn, u"SELECT CTITLE AS V FROM TFP ORDER BY NADD"_s),
+                 (QStringList{u"kept"_s, title, u"\\"_s}));
+    }
+
     void codeDivisions_data() { addEngineRows(); }
     void codeDivisions()
     {

@@ -86,6 +86,67 @@ private slots:
         QCOMPARE(params.value(u"INITIAL CATALOG"_s), u"kaldb"_s);
     }
 
+    // SQL Server is reached through an ODBC connection string that FreeTDS 1.3 must read back
+    // exactly: it ends a value at ";" or, for one opening with "{", at the first "};", and does
+    // not undo doubled braces. A named instance without a port is left to the SQL Browser.
+    void sqlServerOdbcString_data()
+    {
+        addColumns<QString, QString, QString, QString>({"dataSource", "user", "password", "odbc"});
+        const QString tds = u"TDS_Version=7.4;ClientCharset=UTF-8;"_s;
+        QTest::newRow("host and port")
+            << u"db1,1500"_s << u"kal"_s << u"secret"_s
+            << u"SERVER=db1;PORT=1500;"_s + tds + u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
+        QTest::newRow("host alone") << u"db1"_s << u"kal"_s << u"secret"_s
+                                    << u"SERVER=db1;PORT=1433;"_s + tds +
+                                           u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
+        QTest::newRow("named instance")
+            << u"db1\\SQLEXPRESS"_s << u"kal"_s << u"secret"_s
+            << u"SERVER=db1\\SQLEXPRESS;"_s + tds + u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
+        QTest::newRow("named instance and port")
+            << u"db1\\SQLEXPRESS, 1500"_s << u"kal"_s << u"secret"_s
+            << u"SERVER=db1\\SQLEXPRESS;PORT=1500;"_s + tds + u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
+        QTest::newRow("braces, equals and blanks")
+            << u"db1"_s << u"k}a;l"_s << u" p{w}=x y "_s
+            << u"SERVER=db1;PORT=1433;"_s + tds + u"DATABASE=kaldb;UID={k}a;l};PWD= p{w}=x y ;"_s;
+        QTest::newRow("opening brace")
+            << u"db1"_s << u"{kal}"_s << u"a;b}"_s
+            << u"SERVER=db1;PORT=1433;"_s + tds + u"DATABASE=kaldb;UID={{kal}};PWD={a;b}};"_s;
+        QTest::newRow("unwritable") << u"db1"_s << u"kal"_s << u"a};b"_s << u"!Password"_s;
+        QTest::newRow("taken for a file DSN") << u"db1"_s << u"kal"_s << u"x.DSN"_s << u"!.dsn"_s;
+        QTest::newRow("port not a number") << u"db1,14x"_s << u"kal"_s << u"secret"_s << u"!14x"_s;
+    }
+    void sqlServerOdbcString()
+    {
+        QFETCH(QString, dataSource);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, odbc);
+        const OdbcTarget target = SqlServerOdbcTarget(ConnectionParams::resolve(
+            u"Provider=SQLServer;Data Source=%1;Initial Catalog=$DBName$;User ID=$UserID$;Password=$PASSWD$"_s
+                .arg(dataSource),
+            user, password, u"kaldb"_s));
+        if (odbc.startsWith(u'!')) {
+            QVERIFY2(target.connectionString.isEmpty() && target.error.contains(odbc.mid(1)),
+                     qPrintable(target.error));
+            return;
+        }
+        QCOMPARE(target.error, QString());
+        QCOMPARE(target.connectionString, u"DRIVER={FreeTDS};"_s + odbc);
+    }
+
+    // Another ODBC driver reads braced values with doubled closing braces, as ODBC says.
+    void otherOdbcDriver()
+    {
+        const OdbcTarget target = SqlServerOdbcTarget(
+            ConnectionParams::resolve(u"Provider=SQLServer;Driver=ODBC Driver 18 for SQL Server;Data "
+                                      u"Source=db1,1500;Initial Catalog=kaldb;"
+                                      u"User ID=$UserID$;Password=$PASSWD$"_s,
+                                      u"k}a;l"_s, u"a};b"_s, QString()));
+        QCOMPARE(target.connectionString, u"DRIVER={ODBC Driver 18 for SQL Server};SERVER={db1,1500};"
+                                          u"DATABASE={kaldb};UID={k}}a;l};PWD={a}};b};"_s);
+        QCOMPARE(target.location, u"db1,1500/kaldb"_s);
+    }
+
     // Every way a start can fail ends in the prompt with a readable reason, and none of them
     // hangs: a server that accepts and never answers is given up by the driver. Answered No,
     // the program ends without a window.

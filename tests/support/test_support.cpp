@@ -20,6 +20,7 @@ TestEnvironment::TestEnvironment()
     Messages::setAutoAnswer(true);
     Messages::clearShown();
     DbConnection::setStatementHook(nullptr);
+    DbConnection::setQueryObserver(nullptr);
     ClearDivisionCache();
     Help::setOpener([](const QUrl&) { return true; });
 }
@@ -27,6 +28,7 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     DbConnection::setStatementHook(nullptr);
+    DbConnection::setQueryObserver(nullptr);
     Messages::clearShown();
     SettingsStore::setFilePath(QString());
     SetDataFolder(QString());
