@@ -63,6 +63,10 @@ int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
         auto connection = DbConnection::open(params);
         out << "connected to " << EngineName(connection->engine()) << " " << connection->location() << "\n";
+        const QString warning = DatabaseCollationWarning(*connection);
+        if (!warning.isEmpty()) {
+            err << "vorna-dbsetup: warning: " << warning << "\n";
+        }
         ApplySetup(*connection, demo, [&out](const QString& line) { out << line << "\n"; });
         out << "set-up complete\n";
         return 0;

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 
 namespace {
 
@@ -43,6 +42,17 @@ QString readResource(const QString& path)
         throw DbError(DbError::Other, QStringLiteral("セットアップスクリプトを読めません: %1").arg(path));
     }
     return QString::fromUtf8(file.readAll());
+}
+
+// The tables of the database, by an ordinary query: the ODBC catalog call that lists tables finds
+// nothing through Qt's ODBC driver and FreeTDS.
+QString existingTablesQuery(Engine engine)
+{
+    if (engine == Engine::SQLite) {
+        return QStringLiteral("SELECT name AS NAME FROM sqlite_master WHERE type = 'table'");
+    }
+    return QStringLiteral(
+        "SELECT TABLE_NAME AS NAME FROM INFORMATION_SCHEMA.TABLES WHERE TABLE_TYPE = 'BASE TABLE'");
 }
 
 void runScript(DbConnection& connection, const QString& name, const QString& text,
@@ -106,18 +116,40 @@ QStringList SplitSqlScript(const QString& script)
 
 QStringList ExistingTables(DbConnection& connection)
 {
+    QStringList present;
+    for (Recordset rs = OpenRs(connection, existingTablesQuery(connection.engine())); !rs.eof();
+         rs.moveNext()) {
+        present << rs.field(QStringLiteral("NAME")).toString();
+    }
     QStringList found;
-    const QStringList present = connection.database().tables(QSql::Tables);
     for (const QString& table : programTables()) {
-        for (const QString& name : present) {
-            if (name.compare(table, Qt::CaseInsensitive) == 0 ||
-                name.endsWith(QLatin1Char('.') + table, Qt::CaseInsensitive)) {
-                found.append(table);
-                break;
-            }
+        if (present.contains(table, Qt::CaseInsensitive)) {
+            found.append(table);
         }
     }
     return found;
+}
+
+QString CollationWarning(const QString& collation)
+{
+    if (collation.startsWith(QStringLiteral("Japanese"), Qt::CaseInsensitive) ||
+        collation.contains(QStringLiteral("_UTF8"), Qt::CaseInsensitive)) {
+        return QString();
+    }
+    return QStringLiteral(
+               "the database's default collation %1 is neither Japanese nor UTF-8: texts are stored "
+               "intact, but names sort and compare by its rules (Japanese_CI_AS is recommended)")
+        .arg(collation.isEmpty() ? QStringLiteral("(unknown)") : collation);
+}
+
+QString DatabaseCollationWarning(DbConnection& connection)
+{
+    if (connection.engine() != Engine::SQLServer) {
+        return QString();
+    }
+    Recordset rs = OpenRs(connection, QStringLiteral("SELECT CONVERT(nvarchar(128), "
+                                                     "DATABASEPROPERTYEX(DB_NAME(), 'Collation')) AS V"));
+    return CollationWarning(rs.eof() ? QString() : rs.field(QStringLiteral("V")).toString());
 }
 
 void ApplySetup(DbConnection& connection, bool withDemo, const std::function<void(const QString&)>& report)

@@ -20,6 +20,12 @@ QStringList SplitSqlScript(const QString& script);
 // The program's tables that already exist in the database.
 QStringList ExistingTables(DbConnection& connection);
 
+// On SQL Server the database's default collation decides how texts sort and compare; one that
+// is neither Japanese nor UTF-8 is worth a warning, not a refusal. "" when there is nothing to
+// say (always on the other engines).
+QString CollationWarning(const QString& collation);
+QString DatabaseCollationWarning(DbConnection& connection);
+
 // Applies schema and reference data (and the demo data when asked) in one transaction.
 // Refuses with DbError when any of the program's tables exist. report receives one line per
 // step, for the set-up tool.

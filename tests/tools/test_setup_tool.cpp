@@ -1,3 +1,4 @@
+#include "fake_tds_server.h"
 #include "foundation/db_connection.h"
 #include "foundation/schema_setup.h"
 #include "setup_tool.h"
@@ -51,13 +52,84 @@ private slots:
             QCOMPARE(ExistingTables(*conn).size(), 21);
             QVERIFY(rowCount(*conn, u"TFUNCTION"_s) > 0);
         }
-        std::tie(code, output) = runTool({target});
+        {
+            // Found by an ordinary query, which works through every driver.
+            StatementLog log;
+            std::tie(code, output) = runTool({target});
+            QCOMPARE(log.statements().size(), 1);
+        }
         QCOMPARE(code, 1);
-        QVERIFY2(output.contains(u"テーブル"_s), qPrintable(output));
+        QVERIFY2(output.contains(u"テーブル"_s) && output.contains(u"MDIV, MLANG"_s) &&
+                     output.contains(u"TDATE"_s),
+                 qPrintable(output));
         if (!admin.isEmpty()) {
             auto server = DbConnection::open(ConnectionParams::parse(admin));
             ExecSql(*server, u"DROP DATABASE "_s + name + u" WITH (FORCE)"_s);
         }
+    }
+
+    // On SQL Server (a scripted one, through the real ODBC client) the tool warns about a
+    // collation that is neither Japanese nor UTF-8 but goes on; every statement of the scripts
+    // runs directly with its texts as Unicode literals. A second run finds the tables with an
+    // ordinary query and refuses.
+    void setsUpSqlServer()
+    {
+        FakeTdsServer server;
+        QVERIFY(server.listening());
+        const QString target =
+            u"Provider=SQLServer;Data Source=127.0.0.1,%1;Initial Catalog=kaldb;User ID=kal;Password=x"_s.arg(
+                server.port());
+        server.answer(u"DATABASEPROPERTYEX"_s, {{}, {u"V"_s}, {{u"SQL_Latin1_General_CP1_CI_AS"_s}}});
+        server.answer(u"INFORMATION_SCHEMA.TABLES"_s, {{}, {u"NAME"_s}, {{u"sysdiagrams"_s}}});
+        auto [code, output] = runTool({u"--demo"_s, target});
+        QCOMPARE(code, 0);
+        QVERIFY2(output.contains(u"warning: "_s) && output.contains(u"SQL_Latin1_General_CP1_CI_AS"_s),
+                 qPrintable(output));
+        int statements = 0;
+        for (SetupScript script : {SetupScript::Schema, SetupScript::ReferenceData, SetupScript::DemoData}) {
+            statements += SplitSqlScript(SetupScriptText(Engine::SQLServer, script)).size();
+        }
+        const QStringList batches = server.batches();
+        const int first = batches.indexOf(u"SET DATEFORMAT ymd"_s);
+        QVERIFY(first >= 0);
+        QCOMPARE(batches.size() - first - 1, statements);
+        for (const QString& sent :
+             {u"INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (1, 1, "
+              u"N'新規', 1, "
+              u"N'1', 1.00, NULL, NULL)"_s,
+              u"INSERT INTO MCUSTOMER (CCUSTNAME, CMEMO, NSORT) VALUES (N'株式会社ミナト物流', "
+              u"N'エンドユーザ。首都圏に物流センター3拠点。', 1)"_s}) {
+            QVERIFY2(batches.contains(sent), qPrintable(sent));
+        }
+
+        server.answer(u"INFORMATION_SCHEMA.TABLES"_s,
+                      {{}, {u"NAME"_s}, {{u"sysdiagrams"_s}, {u"TFP"_s}, {u"MDIV"_s}}});
+        std::tie(code, output) = runTool({target});
+        QCOMPARE(code, 1);
+        QVERIFY2(output.contains(u"テーブル"_s) && output.contains(u"MDIV, TFP"_s), qPrintable(output));
+        QVERIFY(server.batches().constLast().contains(u"INFORMATION_SCHEMA.TABLES"_s));
+        QCOMPARE(server.procedureCalls(), 2); // Qt's own at each connection, never the program's
+    }
+
+    // A default collation that is neither Japanese nor UTF-8 is worth a warning: the texts are
+    // kept, but they sort by its rules.
+    void collationWarning_data()
+    {
+        addColumns<QString, bool>({"collation", "warned"});
+        QTest::newRow("japanese") << u"Japanese_CI_AS"_s << false;
+        QTest::newRow("japanese xjis") << u"Japanese_XJIS_140_CI_AS_UTF8"_s << false;
+        QTest::newRow("utf-8") << u"Latin1_General_100_CI_AS_SC_UTF8"_s << false;
+        QTest::newRow("latin") << u"SQL_Latin1_General_CP1_CI_AS"_s << true;
+        QTest::newRow("korean") << u"Korean_Wansung_CI_AS"_s << true;
+        QTest::newRow("unknown") << QString() << true;
+    }
+    void collationWarning()
+    {
+        QFETCH(QString, collation);
+        QFETCH(bool, warned);
+        const QString warning = CollationWarning(collation);
+        QCOMPARE(!warning.isEmpty(), warned);
+        QVERIFY(warning.isEmpty() || warning.contains(collation));
     }
 
     // Without arguments the user's settings name the database; bad arguments are refused.
