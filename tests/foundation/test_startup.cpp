@@ -93,24 +93,19 @@ private slots:
     {
         addColumns<QString, QString, QString, QString>({"dataSource", "user", "password", "odbc"});
         const QString tds = u"TDS_Version=7.4;ClientCharset=UTF-8;"_s;
+        const QString db1 = u"SERVER=db1;PORT=1433;"_s + tds;
+        const QString kal = u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
         QTest::newRow("host and port")
-            << u"db1,1500"_s << u"kal"_s << u"secret"_s
-            << u"SERVER=db1;PORT=1500;"_s + tds + u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
-        QTest::newRow("host alone") << u"db1"_s << u"kal"_s << u"secret"_s
-                                    << u"SERVER=db1;PORT=1433;"_s + tds +
-                                           u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
+            << u"db1,1500"_s << u"kal"_s << u"secret"_s << u"SERVER=db1;PORT=1500;"_s + tds + kal;
+        QTest::newRow("host alone") << u"db1"_s << u"kal"_s << u"secret"_s << db1 + kal;
         QTest::newRow("named instance")
-            << u"db1\\SQLEXPRESS"_s << u"kal"_s << u"secret"_s
-            << u"SERVER=db1\\SQLEXPRESS;"_s + tds + u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
-        QTest::newRow("named instance and port")
-            << u"db1\\SQLEXPRESS, 1500"_s << u"kal"_s << u"secret"_s
-            << u"SERVER=db1\\SQLEXPRESS;PORT=1500;"_s + tds + u"DATABASE=kaldb;UID=kal;PWD=secret;"_s;
-        QTest::newRow("braces, equals and blanks")
-            << u"db1"_s << u"k}a;l"_s << u" p{w}=x y "_s
-            << u"SERVER=db1;PORT=1433;"_s + tds + u"DATABASE=kaldb;UID={k}a;l};PWD= p{w}=x y ;"_s;
+            << u"db1\\SQLEXPRESS"_s << u"kal"_s << u"secret"_s << u"SERVER=db1\\SQLEXPRESS;"_s + tds + kal;
+        QTest::newRow("named instance and port") << u"db1\\SQLEXPRESS, 1500"_s << u"kal"_s << u"secret"_s
+                                                 << u"SERVER=db1\\SQLEXPRESS;PORT=1500;"_s + tds + kal;
+        QTest::newRow("braces, equals and blanks") << u"db1"_s << u"k}a;l"_s << u" p{w}=x y "_s
+                                                   << db1 + u"DATABASE=kaldb;UID={k}a;l};PWD= p{w}=x y ;"_s;
         QTest::newRow("opening brace")
-            << u"db1"_s << u"{kal}"_s << u"a;b}"_s
-            << u"SERVER=db1;PORT=1433;"_s + tds + u"DATABASE=kaldb;UID={{kal}};PWD={a;b}};"_s;
+            << u"db1"_s << u"{kal}"_s << u"a;b}"_s << db1 + u"DATABASE=kaldb;UID={{kal}};PWD={a;b}};"_s;
         QTest::newRow("unwritable") << u"db1"_s << u"kal"_s << u"a};b"_s << u"!Password"_s;
         QTest::newRow("taken for a file DSN") << u"db1"_s << u"kal"_s << u"x.DSN"_s << u"!.dsn"_s;
         QTest::newRow("port not a number") << u"db1,14x"_s << u"kal"_s << u"secret"_s << u"!14x"_s;
