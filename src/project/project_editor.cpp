@@ -9,6 +9,7 @@
 #include "foundation/help.h"
 #include "foundation/messages.h"
 #include "foundation/tab_keys.h"
+#include "foundation/tab_pages.h"
 #include "pricing/policy.h"
 #include "pricing/quotation.h"
 #include "project/base_page.h"
@@ -66,7 +67,7 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
         {m_expenses, "経費", "PrjExpense", "開発の前提となる購入品"},
     };
     for (const auto& tab : tabs) {
-        const int index = m_tabs->addTab(tab.page, QString::fromUtf8(tab.caption));
+        const int index = AddScrollingTab(m_tabs, tab.page, QString::fromUtf8(tab.caption));
         m_tabs->setTabToolTip(index, QString::fromUtf8(tab.tip));
         m_tabs->tabBar()->setTabData(index, QString::fromLatin1(tab.key));
     }
@@ -230,11 +231,12 @@ bool ProjectEditor::validateAll()
     const int shown = m_tabs->currentIndex();
     const std::pair<QWidget*, std::function<bool()>> checks[] = {
         {m_base, [this] { return m_base->validate(); }},
+        {m_dates, [this] { return m_dates->confirmDates(); }},
         {m_contract, [this] { return m_contract->validate(); }},
         {m_deliverables, [this] { return m_deliverables->validate(); }},
     };
     for (const auto& [page, check] : checks) {
-        m_tabs->setCurrentWidget(page);
+        ShowTabPage(page);
         if (!check()) {
             return false;
         }

@@ -20,8 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -683,7 +681,6 @@ void MainWindow::RefreshFunctionList(int functionId)
         if (!select) {
             m_state.CurFunction = 0;
         }
-        FitListColumns(m_list);
     } else if (rs.eof()) {
         delete FindItemByKey(m_list, functionKey(functionId));
         if (m_state.CurFunction == functionId) {
@@ -697,6 +694,8 @@ void MainWindow::RefreshFunctionList(int functionId)
         fillRow(item, rs);
         select = item;
     }
+    // A saved function may bring a longer figure or title than the columns were fitted to.
+    FitListColumns(m_list);
     if (select) {
         m_list->setCurrentItem(select, kTitleColumn);
         m_list->scrollToItem(select);
@@ -1013,11 +1012,5 @@ void MainWindow::showHelpContents()
 
 void MainWindow::openHomePage()
 {
-    // The program's home page is its own documentation, shipped beside it.
-    const QString page = QDir(Help::folder()).filePath(QStringLiteral("index.html"));
-    if (!QFileInfo::exists(page) || !Help::showContents()) {
-        Messages::exclamation(this, QStringLiteral("VORNA"),
-                              QStringLiteral("ホームページを開けませんでした。\n") +
-                                  QDir::toNativeSeparators(page));
-    }
+    Help::openHomePage(this);
 }

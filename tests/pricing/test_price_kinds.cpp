@@ -160,7 +160,7 @@ private slots:
         QVERIFY(Messages::shown().isEmpty());
     }
 
-    // A refused box, a name longer than its column, a failure half-way or the delete of the kind
+    // A refused box, a name with a broken character, a failure half-way or the delete of the kind
     // the demo project uses leaves every kind and price as it was (the prices deleted first come
     // back with the rollback), and the connection usable.
     void refusalsWriteNothing_data()
@@ -178,9 +178,9 @@ private slots:
             << sqlite << u"txtPri_4"_s << u"-"_s << check << u"テスターの値が正しくありません。"_s;
         for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
             const char* name = engine == Engine::SQLite ? "sqlite" : "postgresql";
-            QTest::addRow("%s/name too long", name)
-                << int(engine) << u"txtPriName"_s << QString(51, QChar(0x5358)) << u"サイズオーバ"_s
-                << u"名称の文字列が長すぎます。"_s;
+            QTest::addRow("%s/broken character", name)
+                << int(engine) << u"txtPriName"_s << u"単価"_s + QChar(0xDE00) << check
+                << u"価格種別名称の値が正しくありません。"_s;
             QTest::addRow("%s/third price fails", name) << int(engine) << u"txtPriName"_s << u"途中失敗"_s
                                                         << u"ＤＢエラー"_s << u"injected failure"_s;
             // No box: the standard kind is deleted.
