@@ -259,6 +259,8 @@ QWidget* FunctionEditor::buildHoursPage()
         r.price = ValueLabel(page, QStringLiteral("lvlPrice_%1").arg(i), 120);
         r.priceUnit = NamedLabel(page, QStringLiteral("lblPUnit_%1").arg(i), QStringLiteral("円"));
         r.chargedHours = ValueLabel(page, QStringLiteral("lblUHour_%1").arg(i), 80);
+        r.chargedHours->setToolTip(
+            QStringLiteral("担当入力で割り当てた作業時間の合計です。「担当入力...」で変更します。"));
         r.assign = NamedButton(page, QStringLiteral("cmdHour_%1").arg(i), QStringLiteral("担当入力..."));
         connect(r.hours, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
         connect(r.unitPrice, &QLineEdit::textChanged, this, &FunctionEditor::recalc);

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 
 namespace {
@@ -104,6 +105,10 @@ void PlacedDialog::setVisible(bool visible)
         ensurePolished();
         if (!testAttribute(Qt::WA_Resized)) {
             adjustSize();
+        }
+        // The layout's minimum decides the size the window is shown at, so place it by that.
+        if (layout()) {
+            layout()->activate();
         }
         const QSize room = ScreenRoom(this);
         if (width() > room.width() || height() > room.height()) {

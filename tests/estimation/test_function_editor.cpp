@@ -118,10 +118,9 @@ private slots:
                             u"lblCoCVal_0"_s}),
                  (QStringList{u"受注入力"_s, u"1.10"_s, u"96"_s, u"576,000"_s, u"304"_s, u"2,056,000"_s,
                               u"2,261,600"_s, u"2,261,600"_s, u"28"_s, u"35"_s, u"1.10"_s}));
-        // COCOMO: 28 points x 53 = 1.484 KStep, nominal scale, RELY high.
-        const double cocomo = std::round(std::pow(28 * 53 / 1000.0, 1.0997) * 2.94 * 1.10 * 160);
-        QCOMPARE(controlText(&e, u"lblCoHour"_s), QString::number(cocomo));
-        QCOMPARE(controlText(&e, u"lblRemHour"_s), QString::number(cocomo - 304));
+        // COCOMO: 28 points x 53 = 1.484 KStep, nominal scale, RELY high:
+        // 1.484 ^ 1.0997 x 2.94 x 1.10 x 160 = 798.7 hours, 494.7 more than the 304 planned.
+        QCOMPARE(texts(&e, {u"lblCoHour"_s, u"lblRemHour"_s}), (QStringList{u"799"_s, u"495"_s}));
 
         // A change of class, of the discount or of the language reprices and resizes at once.
         control<QComboBox>(&e, u"cmbImp"_s)->setCurrentIndex(1); // 普通 1.00
@@ -169,6 +168,21 @@ private slots:
             QCOMPARE(
                 texts(&e, {u"lblUHour_0"_s, u"lvlPrice_0"_s, u"lblUHour_7"_s, u"lvlHTotal"_s, u"lvlTotal"_s}),
                 (QStringList{u"18"_s, u"155,000"_s, u"8"_s, u"298"_s, u"1,935,000"_s}));
+            // The hours come from the assignments: they look like the other figures, not like a
+            // box that takes typing, and say where they come from.
+            e.show();
+            showTab(&e, 1);
+            QVERIFY(QTest::qWaitForWindowExposed(&e));
+            const auto inside = [&](const char* name) {
+                auto* w = control<QWidget>(&e, QString::fromLatin1(name));
+                return w->grab().toImage().pixelColor(3, w->height() / 2);
+            };
+            auto* hours = control<QLabel>(&e, u"lblUHour_0"_s);
+            QCOMPARE(inside("lblUHour_0"), inside("lvlTotal"));
+            QVERIFY(inside("lblUHour_0") != inside("txtDiscount"));
+            QVERIFY(hours->frameShadow() != QFrame::Sunken);
+            QCOMPARE(hours->toolTip(),
+                     u"担当入力で割り当てた作業時間の合計です。「担当入力...」で変更します。"_s);
 
             // The assignments of process 3 edited in their dialog: the last one removed leaves 0
             // hours and no price.
@@ -186,6 +200,38 @@ private slots:
         FunctionEditor e(m_s->open(1, false));
         QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
         QCOMPARE(controlText(&e, u"lvlHTotal"_s), u"296"_s); // 導入 no longer planned
+    }
+
+    // In member-assignment mode the assignments are priced under the project's price kind.
+    // Without one the editor does not open (a configuration to set, not a database failure);
+    // with one the assignments cannot be read under (a kind since deleted) it does not open
+    // either, since a save would drop the assignments it could not show.
+    void chargeModeNeedsThePriceKind_data()
+    {
+        addColumns<int, int, QString, QString>({"function", "priceKind", "title", "text"});
+        const QString unset = u"このプロジェクトには作業費単価の種類が設定されていません。\n"
+                              u"プロジェクトの編集で設定してください。"_s;
+        QTest::newRow("existing function, no price kind") << 1 << 0 << u"作業費単価未設定"_s << unset;
+        QTest::newRow("new function, no price kind") << 0 << 0 << u"作業費単価未設定"_s << unset;
+        QTest::newRow("assignments under a deleted kind")
+            << 1 << 99 << u"ＤＢエラー"_s
+            << u"作業費単価の種類が決まっていないため、担当を読み込めません。\n"
+               u"SELECT * FROM VCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPRIKIND = 99 ORDER BY NPROC, NADD"_s;
+    }
+    void chargeModeNeedsThePriceKind()
+    {
+        QFETCH(int, function);
+        QFETCH(int, priceKind);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        const QString before = FunctionRowsSnapshot(m_s->conn());
+        AppState& state = m_s->open(function, true);
+        state.CurPriKind = priceKind;
+        FunctionEditor e(state);
+        QVERIFY(!e.isReady());
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(title, text, priceKind == 0 ? Messages::Exclamation : Messages::Critical);
+        QCOMPARE(FunctionRowsSnapshot(m_s->conn()), before);
     }
 
     // Whichever statement of the load fails, the error is reported with that statement and the
