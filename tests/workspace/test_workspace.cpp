@@ -361,20 +361,26 @@ private slots:
         f.select(f.t.sales);
         QCOMPARE(list->topLevelItem(0)->text(2), u"追加機能"_s);
 
-        // An update rewrites the row where it is; Enter opens the current row.
+        // An update rewrites the row where it is, fits the columns to a longer figure and
+        // refreshes the panels; Enter opens the current row.
         save = [](AppState& s) {
             execArgs(
                 *s.Conn,
-                u"UPDATE TFUNCTION SET CSFUNC = '受注入力（改）', NPRICE = 500000 WHERE NFUNCTION = %1"_s,
+                u"UPDATE TFUNCTION SET CSFUNC = '受注入力（改）', NPRICE = 1234567890 WHERE NFUNCTION = %1"_s,
                 s.CurFunction);
+            execArgs(*s.Conn, u"UPDATE TCHARGE SET NHOUR = 15 WHERE NFUNCTION = %1 AND NPROC = 1"_s,
+                     s.CurFunction);
         };
         const int index = list->indexOfTopLevelItem(f.rowOf(f.t.order));
         list->setCurrentItem(f.rowOf(f.t.order));
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(seen, (QList<int>{f.t.order, 1}));
-        QCOMPARE(rowTexts(list, index, 8), (QStringList{u"50"_s, u"500,000"_s}));
+        QCOMPARE(rowTexts(list, index, 8), (QStringList{u"50"_s, u"1,234,567,890"_s}));
         QCOMPARE(list->topLevelItem(index)->text(2), u"受注入力（改）"_s);
+        const QAbstractItemView* view = list; // where the size hint is public
+        QVERIFY(list->columnWidth(9) >= view->sizeHintForColumn(9));
+        QCOMPARE(f.label("remHour"), u"残工数：355/420時間"_s);
 
         // A double click opens the function of that row; a deleted function's row goes.
         save = [&](AppState& s) { deleteRows(s, s.CurFunction); };
