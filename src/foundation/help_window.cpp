@@ -1,5 +1,6 @@
 #include "foundation/help_window.h"
 
+#include "foundation/dialog_placement.h"
 #include "foundation/form_widgets.h"
 #include "foundation/help.h"
 
@@ -41,7 +42,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(m_browser, 1);
-    resize(720, 600);
+    resize(QSize(720, 600).boundedTo(ScreenRoom(this)));
 
     connect(m_back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
     connect(m_forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);

@@ -23,6 +23,7 @@
 #include "workspace/price_recalc.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -75,8 +76,10 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
     auto* strip = new QFrame(this);
     strip->setObjectName(QStringLiteral("fraSummary"));
     strip->setFrameShape(QFrame::StyledPanel);
-    auto* stripLayout = new QHBoxLayout(strip);
+    // Two rows of totals, so that the window fits a small or scaled screen.
+    auto* stripLayout = new QGridLayout(strip);
     stripLayout->setContentsMargins(8, 4, 8, 4);
+    stripLayout->setVerticalSpacing(2);
     m_personnelTotal = ValueLabel(strip, QStringLiteral("lblPerExp"), 96, QStringLiteral("0"));
     m_expenseTotals[0] = ValueLabel(strip, QStringLiteral("lblExpense_0"), 96, QStringLiteral("0"));
     m_expenseTotals[1] = ValueLabel(strip, QStringLiteral("lblExpense_1"), 96, QStringLiteral("0"));
@@ -90,12 +93,16 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
                   {"経費(顧客)：", m_expenseTotals[1]},
                   {"契約ｵﾌﾟｼｮﾝ：", m_contractTotal},
                   {"納品ｵﾌﾟｼｮﾝ：", m_deliverableTotal}};
+    int cell = 0;
     for (const auto& total : totals) {
-        stripLayout->addWidget(new QLabel(QString::fromUtf8(total.caption), strip));
-        stripLayout->addWidget(total.value);
-        stripLayout->addSpacing(6);
+        const int row = cell / 3;
+        const int column = (cell % 3) * 3;
+        stripLayout->addWidget(new QLabel(QString::fromUtf8(total.caption), strip), row, column);
+        stripLayout->addWidget(total.value, row, column + 1);
+        stripLayout->setColumnMinimumWidth(column + 2, 12);
+        ++cell;
     }
-    stripLayout->addStretch();
+    stripLayout->setColumnStretch(9, 1);
 
     m_ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("新規保存"));
     m_cancel = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("ｷｬﾝｾﾙ"));

@@ -469,9 +469,12 @@ void MainWindow::restorePlacement()
         wanted.setHeight(qMax(wanted.height(), area.height() * 2 / 3));
     }
     wanted.setHeight(qMax(wanted.height(), 120));
-    // A place stored on a larger or second monitor is pulled back onto this screen.
+    // A place stored on a larger or second monitor is pulled back onto this screen; a window as
+    // wide or as high as the screen is shown maximized, so that its frame stays on the screen too.
+    bool whole = false;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
+        whole = wanted.width() >= area.width() || wanted.height() >= area.height();
         wanted.setWidth(qMin(wanted.width(), area.width()));
         wanted.setHeight(qMin(wanted.height(), area.height()));
         wanted.moveLeft(qMax(area.left(), qMin(wanted.left(), area.right() + 1 - wanted.width())));
@@ -479,6 +482,9 @@ void MainWindow::restorePlacement()
     }
     move(wanted.topLeft());
     resize(wanted.size());
+    if (whole) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
 
     int tree = static_cast<int>(storedTwips(QStringLiteral("MainSplitter"), 0) / kTwipsPerPixel);
     if (tree <= 0) {
