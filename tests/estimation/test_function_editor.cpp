@@ -82,9 +82,13 @@ private slots:
         QCOMPARE(controlText(&e, u"txtFpTitle"_s), u"登録画面"_s);
         QCOMPARE(comboCode(&e, u"cmbFpKind"_s), 3);
 
-        // A title already listed is refused when adding, and when updating another row to it.
+        // A title already listed is refused when adding, that of the selected row too, and when
+        // updating another row to it.
+        fpRow(e, u"登録画面"_s, 4, 3, "cmdFpAdd");
+        COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の表題が既に登録されています。"_s, Messages::Exclamation);
         fpRow(e, u"参照ファイル"_s, 4, 3, "cmdFpAdd");
         COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の表題が既に登録されています。"_s, Messages::Exclamation);
+        QCOMPARE(list->topLevelItemCount(), 3);
         list->setCurrentItem(list->topLevelItem(0));
         fpRow(e, u"登録画面"_s, 1, 1, "cmdFpUp");
         QCOMPARE(Messages::last().title, u"重複"_s);
