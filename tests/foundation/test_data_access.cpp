@@ -199,6 +199,10 @@ private slots:
         QCOMPARE(ComboKey(&combo), 2);
         FillDivCombo(conn, &none, 91);
         QCOMPARE(none.currentIndex(), -1);
+        // Nothing chosen reads as code 1 (what a save then stores); a text no entry has as 0.
+        QCOMPARE(ComboKey(&none), 1);
+        QCOMPARE(ComboKey(&combo, u"b"_s), 2);
+        QCOMPARE(ComboKey(&combo, u"z"_s), 0);
         FillDivCombo(conn, &chosen, 90, 1);
         QCOMPARE(chosen.currentText(), u"a"_s);
 
