@@ -759,11 +759,12 @@ private slots:
     }
 
     // Dates load by process code and are saved under the code they belong to, even when the
-    // codes have a gap.
+    // codes have a gap; a date of one of the project's functions is not one of the project's.
     void datesKeepTheirProcessCodes()
     {
         DbConnection& c = conn();
         ExecSql(c, u"DELETE MDIV WHERE NDID = 7 AND NVAL = 3"_s);
+        ExecSql(c, u"INSERT INTO TDATE VALUES (2, 1, 4, Convert(DateTime,'2030/01/31',111))"_s);
         QWidget* e = open(2, 2);
         QCOMPARE(texts(e, {"lblDate_2", "txtDate_2"}), (QStringList{"製造", "2025/07/14"}));
         QVERIFY(!control<QLineEdit>(e, "txtDate_7")->isVisibleTo(e));
