@@ -37,6 +37,18 @@ private slots:
         // A rank change shows its value and moves the exponent: PMAT very low 7.80, 22.09 x 0.01 + 0.91.
         control<QComboBox>(&e, u"cmbCoScale_4"_s)->setCurrentIndex(0);
         QCOMPARE(texts(&e, {u"lblCoSVal_4"_s, u"lblCoSRes"_s}), (QStringList{u"7.80"_s, u"1.13"_s}));
+        // Leaving a box groups a unit price's digits; the hours stay as typed.
+        e.show();
+        QApplication::setActiveWindow(&e);
+        QTRY_VERIFY(e.isActiveWindow());
+        showTab(&e, 1);
+        typeInto(&e, u"txtUPrice_2"_s, u"12345"_s);
+        typeInto(&e, u"txtHour_2"_s, u"1234"_s);
+        typeInto(&e, u"txtDiscount"_s, u"0"_s);
+        QCOMPARE(texts(&e, {u"txtUPrice_2"_s, u"txtHour_2"_s}), (QStringList{u"12,345"_s, u"1234"_s}));
+        setText(&e, u"txtHour_2"_s, QString());
+        e.hide();
+
         // Hours beyond 16 bits warn once and count 0 in the price.
         setText(&e, u"txtHour_0"_s, u"4000"_s);
         QVERIFY(Messages::shown().isEmpty());

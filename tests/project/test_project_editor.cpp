@@ -515,6 +515,30 @@ private slots:
         QCOMPARE(number->text(), u"8"_s);
     }
 
+    // Leaving a box groups an amount's digits; a count (quantity, hours) stays as typed.
+    void leavingABox_data()
+    {
+        addColumns<int, QString, QString>({"tab", "box", "shown"});
+        QTest::newRow("unit price") << 5 << u"txtApiece"_s << u"1,234"_s;
+        QTest::newRow("quantity") << 5 << u"txtNum"_s << u"1234"_s;
+        QTest::newRow("member cost") << 1 << u"txtMembPri"_s << u"1,234"_s;
+        QTest::newRow("occupied hours") << 1 << u"txtMembOccu"_s << u"1234"_s;
+        QTest::newRow("indirect hours") << 1 << u"txtIndirect"_s << u"1234"_s;
+    }
+    void leavingABox()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, shown);
+        QWidget* e = open(0, tab);
+        QApplication::setActiveWindow(e);
+        QTRY_VERIFY(e->isActiveWindow());
+        typeInto(e, box, u"1234"_s);
+        QVERIFY(control<QLineEdit>(e, box)->hasFocus());
+        control<QWidget>(e, tab == 5 ? "cmbBuy" : "cmbMKind")->setFocus();
+        QCOMPARE(controlText(e, box), shown);
+    }
+
     void expenseUpdateAndDelete()
     {
         QWidget* e = open(2, 5);
