@@ -104,7 +104,9 @@ void PlacedDialog::setVisible(bool visible)
         m_placed = true;
         ensurePolished();
         if (!testAttribute(Qt::WA_Resized)) {
-            adjustSize();
+            // What the layout asks for, as far as the screen allows (adjustSize would stop at
+            // two thirds of the screen, and a small screen would scroll the pages early).
+            resize(sizeHint().boundedTo(ScreenRoom(this)).expandedTo(minimumSizeHint()));
         }
         // The layout's minimum decides the size the window is shown at, so place it by that.
         if (layout()) {
