@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <functional>
 
 namespace {
 
@@ -72,68 +73,35 @@ Cut overflowOf(const QString& before, const QString& after, int limit)
     return {in.start + keep, in.length - keep};
 }
 
-class LineLimit : public QObject {
+// Cuts what a change brought beyond the limit: read gives the box's text, remove takes a part
+// of it out (and leaves the caret there).
+class Limiter : public QObject {
 public:
-    LineLimit(QLineEdit* box, int limit) : QObject(box), m_box(box), m_limit(limit), m_before(box->text())
+    Limiter(QWidget* box, int limit, std::function<QString()> read, std::function<void(const Cut&)> remove)
+        : QObject(box), m_limit(limit), m_read(std::move(read)), m_remove(std::move(remove)),
+          m_before(m_read())
     {
-        connect(box, &QLineEdit::textChanged, this, &LineLimit::changed);
-        changed(box->text());
-    }
-
-private:
-    void changed(const QString& text)
-    {
-        if (m_cutting) {
-            return;
-        }
-        if (CharacterCount(text) > m_limit) {
-            const Cut cut = overflowOf(m_before, text, m_limit);
-            m_cutting = true;
-            m_box->setText(QString(text).remove(cut.from, cut.length));
-            m_box->setCursorPosition(cut.from);
-            m_cutting = false;
-        }
-        m_before = m_box->text();
-    }
-
-    QLineEdit* m_box;
-    int m_limit;
-    QString m_before;
-    bool m_cutting = false;
-};
-
-class MemoLimit : public QObject {
-public:
-    MemoLimit(QPlainTextEdit* box, int limit)
-        : QObject(box), m_box(box), m_limit(limit), m_before(box->toPlainText())
-    {
-        connect(box, &QPlainTextEdit::textChanged, this, &MemoLimit::changed);
         changed();
     }
 
-private:
     void changed()
     {
         if (m_cutting) {
             return;
         }
-        const QString text = m_box->toPlainText();
+        const QString text = m_read();
         if (CharacterCount(text) > m_limit) {
-            const Cut cut = overflowOf(m_before, text, m_limit);
             m_cutting = true;
-            // Plain text keeps one document position per character, so the positions match.
-            QTextCursor cursor(m_box->document());
-            cursor.setPosition(cut.from);
-            cursor.setPosition(cut.from + cut.length, QTextCursor::KeepAnchor);
-            cursor.removeSelectedText();
-            m_box->setTextCursor(cursor);
+            m_remove(overflowOf(m_before, text, m_limit));
             m_cutting = false;
         }
-        m_before = m_box->toPlainText();
+        m_before = m_read();
     }
 
-    QPlainTextEdit* m_box;
+private:
     int m_limit;
+    std::function<QString()> m_read;
+    std::function<void(const Cut&)> m_remove;
     QString m_before;
     bool m_cutting = false;
 };
@@ -157,13 +125,29 @@ QString boxText(const QWidget* box)
 void LimitText(QLineEdit* box, int characters)
 {
     box->setProperty(kLimitProperty, characters);
-    new LineLimit(box, characters);
+    auto* limiter = new Limiter(
+        box, characters, [box] { return box->text(); },
+        [box](const Cut& cut) {
+            box->setText(box->text().remove(cut.from, cut.length));
+            box->setCursorPosition(cut.from);
+        });
+    QObject::connect(box, &QLineEdit::textChanged, limiter, &Limiter::changed);
 }
 
 void LimitText(QPlainTextEdit* box, int characters)
 {
     box->setProperty(kLimitProperty, characters);
-    new MemoLimit(box, characters);
+    auto* limiter = new Limiter(
+        box, characters, [box] { return box->toPlainText(); },
+        [box](const Cut& cut) {
+            // Plain text keeps one document position per character, so the positions match.
+            QTextCursor cursor(box->document());
+            cursor.setPosition(cut.from);
+            cursor.setPosition(cut.from + cut.length, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            box->setTextCursor(cursor);
+        });
+    QObject::connect(box, &QPlainTextEdit::textChanged, limiter, &Limiter::changed);
 }
 
 void LimitText(QComboBox* box, int characters)
