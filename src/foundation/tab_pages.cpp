@@ -4,9 +4,25 @@
 #include <QString>
 #include <QTabWidget>
 
+namespace {
+
+// Asks for the whole page, so that the window shows it unscrolled wherever the screen has room
+// (a plain scroll area asks for no more than a few dozen lines).
+class PageScroll : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
+} // namespace
+
 int AddScrollingTab(QTabWidget* tabs, QWidget* page, const QString& caption)
 {
-    auto* scroll = new QScrollArea(tabs);
+    auto* scroll = new PageScroll(tabs);
     scroll->setObjectName(page->objectName() + QStringLiteral("Scroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
