@@ -37,7 +37,8 @@ INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES 
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (5, 4, '超短期', 4, '0', 1.25, NULL, NULL);
 
 -- 7 development processes, all in use. The hours page has nine rows, so at most nine
--- may carry CDEF '1'; codes must stay 1, 2, 3 ... in display order.
+-- may carry CDEF '1'. Hours, dates and unit prices are kept by process code, so a process
+-- may be taken out of use (CDEF '0') without moving the others' figures.
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (7, 1, '要件定義', 1, '1', NULL, NULL, NULL);
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (7, 2, '基本設計', 2, '1', NULL, NULL, NULL);
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (7, 3, '詳細設計', 3, '1', NULL, NULL, NULL);
@@ -49,8 +50,8 @@ INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES 
 
 -- 8 deliverable kinds. The proposed price is (coefficient - 1) x the project's work total:
 -- NCOEF delivered, NCOEF2 not delivered (no charge), NCOEF3 delivered in a format the
--- customer specifies. The proposal looks coefficients up by row position + 1, so codes
--- must run 1, 2, 3 ... without gaps.
+-- customer specifies. Each row of the deliverables tab takes the coefficients of its own
+-- kind, so the codes may have gaps.
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (8, 1, '要件定義書', 1, '0', 1.03, 1.00, 1.05);
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (8, 2, '基本設計書', 2, '0', 1.05, 1.00, 1.08);
 INSERT INTO MDIV (NDID, NVAL, CNAME, NSORT, CDEF, NCOEF, NCOEF2, NCOEF3) VALUES (8, 3, '詳細設計書', 3, '0', 1.05, 1.00, 1.08);

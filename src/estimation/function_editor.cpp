@@ -13,6 +13,8 @@
 #include "foundation/messages.h"
 #include "foundation/sql_literal.h"
 #include "foundation/tab_keys.h"
+#include "foundation/tab_pages.h"
+#include "foundation/text_limits.h"
 #include "foundation/twips.h"
 
 #include <QCheckBox>
@@ -28,7 +30,6 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <cmath>
 
 namespace {
 
@@ -160,7 +161,7 @@ void FunctionEditor::buildUi()
     for (const auto& p : pages) {
         p.page->setObjectName(QStringLiteral("picOptions_%1").arg(index));
         p.page->setProperty("key", t(p.key));
-        m_tabs->addTab(p.page, t(p.caption));
+        AddScrollingTab(m_tabs, p.page, t(p.caption));
         if (p.tip) {
             m_tabs->setTabToolTip(index, t(p.tip));
         }
@@ -200,7 +201,7 @@ QWidget* FunctionEditor::buildBasePage()
 
     m_titleLabel = NamedLabel(frame, QStringLiteral("Label6"), QStringLiteral("機能項目表題"));
     m_title = NamedBox(frame, QStringLiteral("txtSFunc"));
-    m_title->setMaxLength(100);
+    LimitText(m_title, 100);
     grid->addWidget(m_titleLabel, 0, 0);
     grid->addWidget(m_title, 0, 1, 1, 3);
 
@@ -208,6 +209,7 @@ QWidget* FunctionEditor::buildBasePage()
     m_description = new QPlainTextEdit(frame);
     m_description->setObjectName(QStringLiteral("txtLFunc"));
     m_description->setTabChangesFocus(true);
+    LimitText(m_description, 2000);
     grid->addWidget(m_description, 1, 1, 1, 3);
 
     for (int i = 0; i < kCorrectionClasses; ++i) {
@@ -257,6 +259,8 @@ QWidget* FunctionEditor::buildHoursPage()
         r.price = ValueLabel(page, QStringLiteral("lvlPrice_%1").arg(i), 120);
         r.priceUnit = NamedLabel(page, QStringLiteral("lblPUnit_%1").arg(i), QStringLiteral("円"));
         r.chargedHours = ValueLabel(page, QStringLiteral("lblUHour_%1").arg(i), 80);
+        r.chargedHours->setToolTip(
+            QStringLiteral("担当入力で割り当てた作業時間の合計です。「担当入力...」で変更します。"));
         r.assign = NamedButton(page, QStringLiteral("cmdHour_%1").arg(i), QStringLiteral("担当入力..."));
         connect(r.hours, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
         connect(r.unitPrice, &QLineEdit::textChanged, this, &FunctionEditor::recalc);
@@ -310,7 +314,7 @@ QWidget* FunctionEditor::buildFpPage()
     auto* kindLabel = NamedLabel(page, QStringLiteral("lblFpKind"), QStringLiteral("種類"));
     auto* complexLabel = NamedLabel(page, QStringLiteral("lblFpComplex"), QStringLiteral("複雑度"));
     m_fpTitle = NamedBox(page, QStringLiteral("txtFpTitle"));
-    m_fpTitle->setMaxLength(100);
+    LimitText(m_fpTitle, 100);
     m_fpKind = NamedCombo(page, QStringLiteral("cmbFpKind"));
     for (int k = 0; k < 5; ++k) {
         m_fpKind->addItem(t(kFpKinds[k]), k + 1);
@@ -509,6 +513,14 @@ QWidget* FunctionEditor::buildSummary()
 
 bool FunctionEditor::runLoad()
 {
+    // Assignments are priced under the project's price kind: without one they could be neither
+    // shown nor priced, and a save would drop them.
+    if (m_chargeMode && m_state.CurPriKind == 0) {
+        Messages::exclamation(parentWidget(), QStringLiteral("作業費単価未設定"),
+                              QStringLiteral("このプロジェクトには作業費単価の種類が設定されていません。\n"
+                                             "プロジェクトの編集で設定してください。"));
+        return false;
+    }
     try {
         WaitCursor wait;
         load();
@@ -1002,6 +1014,9 @@ void FunctionEditor::editFpRow(int op)
         Messages::information(this, QStringLiteral("入力確認"), QStringLiteral("表題は必須入力です。"));
         return;
     }
+    if (!CheckTextBox(this, m_state.conn().engine(), QStringLiteral("表題"), m_fpTitle)) {
+        return;
+    }
     if (!ListTextFree(m_fp->list(), title, op)) {
         Messages::exclamation(this, QStringLiteral("重複"),
                               QStringLiteral("同名の表題が既に登録されています。"));
@@ -1065,25 +1080,20 @@ bool FunctionEditor::checkInputs()
         Messages::required(this, m_titleLabel->text());
         return false;
     }
+    const Engine engine = m_state.conn().engine();
+    if (!CheckTextBox(this, engine, m_titleLabel->text(), m_title) ||
+        !CheckTextBox(this, engine, QStringLiteral("説明"), m_description)) {
+        m_tabs->setCurrentIndex(0);
+        return false;
+    }
     if (!m_chargeMode) {
         for (ProcessRow& r : m_rows) {
             if (r.code == 0) {
                 continue;
             }
-            const QString hoursCaption = r.name->text() + QStringLiteral("の工数");
-            if (!CheckNumberBox(this, hoursCaption, r.hours) ||
+            if (!CheckWholeNumberBox(this, r.name->text() + QStringLiteral("の工数"), r.hours) ||
                 !CheckNumberBox(this, r.name->text() + QStringLiteral("の単価"), r.unitPrice)) {
                 m_tabs->setCurrentIndex(1);
-                return false;
-            }
-            // Hours are whole: the price counts whole hours, so a pasted fraction would be
-            // stored with hours the price left out.
-            const double hours = NumberOrZero(r.hours->text());
-            if (hours != std::floor(hours)) {
-                Messages::information(this, QStringLiteral("入力確認"),
-                                      hoursCaption + QStringLiteral("の値が正しくありません。"));
-                m_tabs->setCurrentIndex(1);
-                r.hours->setFocus();
                 return false;
             }
         }

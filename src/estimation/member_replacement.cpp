@@ -78,7 +78,7 @@ ReplacementResult ReplaceMember(DbConnection& connection, int project, int relea
 }
 
 MemberReplacementDialog::MemberReplacementDialog(AppState& state, QWidget* parent)
-    : PlacedDialog(parent), m_state(state)
+    : QDialog(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmMembChg"));
     setWindowTitle(QStringLiteral("メンバ入替え"));

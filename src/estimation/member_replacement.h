@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/dialog_placement.h"
+#include <QDialog>
 
 class DbConnection;
 class QComboBox;
@@ -17,8 +17,9 @@ enum class ReplacementResult { Replaced, NothingToReplace };
 // itself is nothing to do.
 ReplacementResult ReplaceMember(DbConnection& connection, int project, int releasedMember, int newMember);
 
-// frmMembChg: replaces one member of the current project by another.
-class MemberReplacementDialog : public PlacedDialog {
+// frmMembChg: replaces one member of the current project by another. A tool, not an editor: it
+// opens centred on the main window and keeps no place of its own.
+class MemberReplacementDialog : public QDialog {
     Q_OBJECT
 public:
     explicit MemberReplacementDialog(AppState& state, QWidget* parent = nullptr);

@@ -228,7 +228,7 @@ void WorkAssignment::editChargeRow(int op)
             Messages::required(this, QStringLiteral("メンバ"));
             return;
         }
-        if (!CheckNumberBox(this, QStringLiteral("作業時間"), m_hours)) {
+        if (!CheckWholeNumberBox(this, QStringLiteral("作業時間"), m_hours)) {
             return;
         }
         const int member = ComboKey(m_memberBox);

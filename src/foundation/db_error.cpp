@@ -94,6 +94,10 @@ DbError DbError::fromSqlError(Engine engine, const QSqlError& error, const QStri
     if (description.isEmpty()) {
         description = error.text().trimmed();
     }
+    // A server that dropped the connection leaves the driver with nothing to say.
+    if (description.isEmpty()) {
+        description = QStringLiteral("データベースとの接続が切れています。");
+    }
     const Kind kind = classify(engine, error.nativeErrorCode(),
                                error.databaseText() + QLatin1Char(' ') + error.driverText());
     return DbError(kind, description, statement, error.nativeErrorCode());

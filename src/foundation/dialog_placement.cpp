@@ -6,7 +6,9 @@
 #include "foundation/twips.h"
 #include "pricing/policy.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 
 namespace {
@@ -18,6 +20,26 @@ QRect availableArea(const QWidget* dialog)
 {
     QScreen* screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The frame the window manager adds: the window's own once it has been shown; before that the
+// one of the window it belongs to, or of any other window of the program.
+QMargins frameOf(const QWidget* window)
+{
+    QWidgetList windows{const_cast<QWidget*>(window)};
+    if (QWidget* owner = window->parentWidget()) {
+        windows << owner->window();
+    }
+    windows << QApplication::topLevelWidgets();
+    for (const QWidget* w : windows) {
+        const QRect frame = w->frameGeometry();
+        const QRect inside = w->geometry();
+        if (frame != inside) {
+            return QMargins(inside.left() - frame.left(), inside.top() - frame.top(),
+                            frame.right() - inside.right(), frame.bottom() - inside.bottom());
+        }
+    }
+    return QMargins();
 }
 
 // A stored twips value; a value that is missing or not a number gives the fallback.
@@ -35,7 +57,8 @@ int storedPixels(const QString& key, int fallback)
 void RestoreSubPos(QWidget* dialog)
 {
     const QRect area = availableArea(dialog);
-    const QSize size = dialog->frameGeometry().size();
+    const QMargins frame = frameOf(dialog);
+    const QSize size = dialog->size().grownBy(frame);
     const int centredLeft = area.x() + (area.width() - size.width()) / 2;
     const int centredTop = area.y() + (area.height() - size.height()) / 2;
     int left = storedPixels(QStringLiteral("SubLeft"), centredLeft);
@@ -45,6 +68,11 @@ void RestoreSubPos(QWidget* dialog)
     left = qMax(area.left(), qMin(left, area.right() + 1 - size.width()));
     top = qMax(area.top(), qMin(top, area.bottom() + 1 - size.height()));
     dialog->move(left, top);
+}
+
+QSize ScreenRoom(const QWidget* window)
+{
+    return availableArea(window).size().shrunkBy(frameOf(window));
 }
 
 void SaveSubPos(const QWidget* dialog)
@@ -70,13 +98,32 @@ PlacedDialog::PlacedDialog(QWidget* parent) : QDialog(parent)
 {
 }
 
-void PlacedDialog::showEvent(QShowEvent* event)
+void PlacedDialog::setVisible(bool visible)
 {
-    QDialog::showEvent(event);
-    if (!m_placed) {
+    if (visible && !m_placed) {
         m_placed = true;
+        ensurePolished();
+        if (!testAttribute(Qt::WA_Resized)) {
+            // What the layout asks for, as far as the screen allows (adjustSize would stop at
+            // two thirds of the screen, and a small screen would scroll the pages early).
+            resize(sizeHint().boundedTo(ScreenRoom(this)).expandedTo(minimumSizeHint()));
+        }
+        // The layout's minimum decides the size the window is shown at, so place it by that.
+        if (layout()) {
+            layout()->activate();
+        }
+        const QSize room = ScreenRoom(this);
+        if (width() > room.width() || height() > room.height()) {
+            fitInto(room);
+        }
         RestoreSubPos(this);
     }
+    QDialog::setVisible(visible);
+}
+
+void PlacedDialog::fitInto(const QSize& room)
+{
+    resize(size().boundedTo(room).expandedTo(minimumSize()));
 }
 
 void PlacedDialog::done(int result)

@@ -110,7 +110,12 @@ QFrame* SeparatorLine(QWidget* parent, const QString& name)
 QLabel* ValueLabel(QWidget* parent, const QString& name, int minimumWidth, const QString& text)
 {
     QLabel* label = NamedLabel(parent, name, text);
-    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setFrameStyle(QFrame::NoFrame);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Window).darker(108));
+    label->setPalette(palette);
+    label->setBackgroundRole(QPalette::Window);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setMinimumWidth(minimumWidth);
     label->setContentsMargins(4, 1, 4, 1);

@@ -37,7 +37,9 @@ void MakeBold(QWidget* widget);
 // A horizontal line between two groups.
 QFrame* SeparatorLine(QWidget* parent, const QString& name = QString());
 
-// A figure the window computes: a sunken, right-aligned box at least minimumWidth pixels wide.
+// A figure the window computes, right-aligned and at least minimumWidth pixels wide. It looks
+// read-only: a flat panel in the window's own colour, never the white, sunken face of a box
+// that takes typing.
 QLabel* ValueLabel(QWidget* parent, const QString& name, int minimumWidth, const QString& text = QString());
 
 // A report list: one row per record, whole rows selected one at a time, no tree decoration, no

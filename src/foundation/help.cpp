@@ -1,5 +1,6 @@
 #include "foundation/help.h"
 
+#include "foundation/help_window.h"
 #include "foundation/messages.h"
 
 #include <QApplication>
@@ -26,14 +27,41 @@ std::function<bool(const QUrl&)>& opener()
     return open;
 }
 
-bool openPage(const QString& file)
+QString pagePath(const QString& file)
 {
-    const QString path = QDir(Help::folder()).filePath(file);
-    if (!QFileInfo::exists(path)) {
-        return false;
+    return QDir(Help::folder()).filePath(file);
+}
+
+// The help window of the parent's window, made when there is none yet.
+void showInWindow(QWidget* parent, const QString& file)
+{
+    QWidget* owner = parent ? parent->window() : nullptr;
+    HelpWindow* window =
+        owner ? owner->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!window) {
+        window = new HelpWindow(owner);
     }
-    const QUrl url = QUrl::fromLocalFile(path);
-    return opener() ? opener()(url) : QDesktopServices::openUrl(url);
+    window->showPage(file);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void openOrReport(QWidget* parent, const QString& file)
+{
+    if (!QFileInfo::exists(pagePath(QStringLiteral("index.html")))) {
+        Messages::information(
+            parent, QStringLiteral("VORNA"),
+            QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
+        return;
+    }
+    if (!QFileInfo::exists(pagePath(file))) {
+        Messages::exclamation(parent, QStringLiteral("VORNA"),
+                              QStringLiteral("ヘルプを表示できませんでした。\n") +
+                                  QDir::toNativeSeparators(pagePath(file)));
+        return;
+    }
+    showInWindow(parent, file);
 }
 
 class HelpKeyFilter : public QObject {
@@ -84,30 +112,6 @@ int topic(const QWidget* window)
     return window ? window->property(kTopicProperty).toInt() : 0;
 }
 
-bool showContents()
-{
-    return openPage(QStringLiteral("index.html"));
-}
-
-namespace {
-
-void openOrReport(QWidget* parent, const QString& file)
-{
-    if (!QFileInfo::exists(QDir(folder()).filePath(QStringLiteral("index.html")))) {
-        Messages::information(
-            parent, QStringLiteral("VORNA"),
-            QStringLiteral("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
-        return;
-    }
-    if (!openPage(file)) {
-        Messages::exclamation(parent, QStringLiteral("VORNA"),
-                              QStringLiteral("ヘルプを表示できませんでした。\n") +
-                                  QDir::toNativeSeparators(QDir(folder()).filePath(file)));
-    }
-}
-
-} // namespace
-
 void openContents(QWidget* parent)
 {
     openOrReport(parent, QStringLiteral("index.html"));
@@ -116,6 +120,29 @@ void openContents(QWidget* parent)
 void openTopic(QWidget* parent, int topicNumber)
 {
     openOrReport(parent, QStringLiteral("%1.html").arg(topicNumber));
+}
+
+void openHomePage(QWidget* parent)
+{
+    const QString page = pagePath(QStringLiteral("index.html"));
+    if (!QFileInfo::exists(page)) {
+        Messages::exclamation(parent, QStringLiteral("VORNA"),
+                              QStringLiteral("ホームページを開けませんでした。\n") +
+                                  QDir::toNativeSeparators(page));
+        return;
+    }
+    showInWindow(parent, QStringLiteral("index.html"));
+}
+
+bool openInBrowser(QWidget* parent, const QUrl& url)
+{
+    const bool opened = opener() ? opener()(url) : QDesktopServices::openUrl(url);
+    if (!opened) {
+        Messages::exclamation(parent, QStringLiteral("VORNA"),
+                              QStringLiteral("ブラウザを起動できませんでした。\n") +
+                                  url.toDisplayString(QUrl::PreferLocalFile));
+    }
+    return opened;
 }
 
 void setOpener(std::function<bool(const QUrl&)> open)

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <cmath>
 
 namespace {
 
@@ -162,14 +163,28 @@ void AttachDateFilter(QLineEdit* box)
     new DateFilter(box);
 }
 
-bool CheckNumberBox(QWidget* parent, const QString& caption, QLineEdit* box)
+namespace {
+
+bool refuseBox(QWidget* parent, const QString& caption, QLineEdit* box)
 {
-    const QString text = box->text();
-    if (text.isEmpty() || ParseNumber(text)) {
-        return true;
-    }
     Messages::information(parent, QStringLiteral("入力確認"),
                           caption + QStringLiteral("の値が正しくありません。"));
     box->setFocus();
     return false;
+}
+
+} // namespace
+
+bool CheckNumberBox(QWidget* parent, const QString& caption, QLineEdit* box)
+{
+    const QString text = box->text();
+    return text.isEmpty() || ParseNumber(text) || refuseBox(parent, caption, box);
+}
+
+bool CheckWholeNumberBox(QWidget* parent, const QString& caption, QLineEdit* box)
+{
+    const QString text = box->text();
+    double value = 0;
+    return text.isEmpty() || (ParseNumber(text, &value) && value == std::floor(value)) ||
+           refuseBox(parent, caption, box);
 }

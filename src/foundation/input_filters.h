@@ -22,3 +22,6 @@ void AttachDateFilter(QLineEdit* box);
 // caption + "の値が正しくありません。" (title "入力確認"), puts the focus on the box and
 // returns false.
 bool CheckNumberBox(QWidget* parent, const QString& caption, QLineEdit* box);
+// The same for a count (quantities, hours): the number must also be whole, since the figures
+// count whole units and a fraction would be stored with a value no figure used.
+bool CheckWholeNumberBox(QWidget* parent, const QString& caption, QLineEdit* box);

@@ -113,11 +113,11 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
                   QStringLiteral("ご質問・不具合のご連絡は、VORNA 開発チームまでお寄せください。"));
     auto* homeCaption = NamedLabel(this, QStringLiteral("Label3"), QStringLiteral("ホームページ："));
     // The program's home page is its documentation, shipped beside it (as the main window's
-    // home-page command opens it).
+    // home-page command opens it); a missing page is reported, not passed over.
     auto* home = NamedLabel(this, QStringLiteral("Label4"),
                             QStringLiteral("<a href=\"help\">VORNA ヘルプ（help/index.html）</a>"));
     home->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    connect(home, &QLabel::linkActivated, this, [] { Help::showContents(); });
+    connect(home, &QLabel::linkActivated, this, [this] { Help::openHomePage(this); });
     auto* disclaimer = makeLabel(
         this, QStringLiteral("lblDisclaimer"),
         QStringLiteral(

@@ -67,6 +67,14 @@ QTreeWidgetItem* ListEditorDialog::addRow(const QString& key, const QStringList&
     return item;
 }
 
+void ListEditorDialog::fitInto(const QSize& room)
+{
+    QTreeWidget* rows = m_rows->list();
+    const QSize excess = (size() - room).expandedTo(QSize(0, 0));
+    rows->setFixedSize((rows->size() - excess).expandedTo(QSize(TwipsToPixels(1500), TwipsToPixels(900))));
+    adjustSize();
+}
+
 void ListEditorDialog::finishList()
 {
     FitListColumns(m_rows->list());

@@ -63,6 +63,9 @@ protected:
     virtual QString orderTable() const = 0;
     virtual QString orderKeyColumn() const = 0;
 
+    // The window keeps its designed size; on a smaller screen the list gives up the difference.
+    void fitInto(const QSize& room) override;
+
 private:
     AppState& m_state;
     ListEditorLayout m_layout;

@@ -7,6 +7,7 @@
 #include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
+#include "foundation/text_limits.h"
 #include "foundation/twips.h"
 
 #include <QGridLayout>
@@ -32,6 +33,8 @@ MasterEditor::MasterEditor(AppState& state, const MasterEditorDesign& design, QW
         label->setBuddy(edit);
         if (field.numeric) {
             AttachNumericFilter(edit, true, false);
+        } else if (field.maxLength > 0) {
+            LimitText(edit, field.maxLength);
         }
         grid->addWidget(label, i, 0);
         grid->addWidget(edit, i, 1, Qt::AlignLeft);
@@ -146,6 +149,11 @@ void MasterEditor::SaveMasterRow(int mode)
                 return;
             }
         }
+        for (int i = 0; i < m_design.fields.size(); ++i) {
+            if (!CheckTextBox(this, state().conn().engine(), m_design.fields.at(i).caption, m_boxes.at(i))) {
+                return;
+            }
+        }
         if (!validate()) {
             return;
         }
@@ -200,9 +208,9 @@ MasterEditorDesign customerDesign()
     design.keyLetter = QStringLiteral("C");
     design.fields = {
         {QStringLiteral("lblCust"), QStringLiteral("顧客名称"), QStringLiteral("txtCustName"),
-         MasterField::HalfList, 0, false, true, 360},
+         MasterField::HalfList, 0, false, true, 360, 50},
         {QStringLiteral("lblCmnt"), QStringLiteral("コメント"), QStringLiteral("txtMemo"), MasterField::Fixed,
-         6000, false, false, 560},
+         6000, false, false, 560, 255},
     };
     design.fillFromDatabase = true;
     design.onAdd = MasterEditorDesign::InDatabase;
@@ -231,7 +239,7 @@ MasterEditorDesign languageDesign()
     design.keyLetter = QStringLiteral("L");
     design.fields = {
         {QStringLiteral("lblLangName"), QStringLiteral("言語名称"), QStringLiteral("txtLangName"),
-         MasterField::ListMinus, 2000, false, true, 300},
+         MasterField::ListMinus, 2000, false, true, 300, 50},
         {QStringLiteral("lblLangCoef"), QStringLiteral("FP-LOC変換係数"), QStringLiteral("txtLangCoef"),
          MasterField::Fixed, 1800, true, true, 100},
     };
@@ -304,7 +312,7 @@ MasterEditorDesign renameOnlyDesign(const RenameOnly& names)
     design.listSql = text(names.listSql);
     design.keyLetter = text(names.letter);
     design.fields = {{text(names.labelName), text(names.label), QStringLiteral("txtName"),
-                      MasterField::ListMinus, 100, false, true, 300}};
+                      MasterField::ListMinus, 100, false, true, 300, 50}};
     design.onUpdate = MasterEditorDesign::InList;
     design.duplicateMessage = text(names.duplicate);
     design.duplicateIcon = Messages::Exclamation;

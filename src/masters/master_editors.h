@@ -21,6 +21,7 @@ struct MasterField {
     bool numeric = false;
     bool required = true;
     int boxWidth = 320; // pixels
+    int maxLength = 0;  // text: the characters its column holds
 };
 
 // What tells the four master editors apart.

@@ -7,6 +7,7 @@
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
 #include "foundation/tab_keys.h"
+#include "foundation/tab_pages.h"
 #include "pricing/check_values.h"
 #include "pricing/policy.h"
 
@@ -48,7 +49,7 @@ QWidget* page(QTabWidget* tabs, int index, const QString& caption)
 {
     auto* widget = new QWidget(tabs);
     widget->setObjectName(QStringLiteral("picOptions_%1").arg(index));
-    tabs->addTab(widget, caption);
+    AddScrollingTab(tabs, widget, caption);
     return widget;
 }
 

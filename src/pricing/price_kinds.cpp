@@ -9,6 +9,7 @@
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
 #include "foundation/sql_literal.h"
+#include "foundation/text_limits.h"
 #include "foundation/twips.h"
 #include "masters/master_rows.h"
 
@@ -38,14 +39,15 @@ const MasterTable& PriceKindTable()
 
 namespace {
 
-void insertPrices(DbConnection& connection, bool charge, int kind, const QStringList& prices)
+void insertPrices(DbConnection& connection, bool charge, int kind,
+                  const QList<PriceKindValues::Price>& prices)
 {
-    for (int k = 1; k <= prices.size(); ++k) {
+    for (const PriceKindValues::Price& price : prices) {
         ExecSql(connection, QStringLiteral("INSERT INTO MPRIPROG (NPRIKIND,CCKIND,NDKIND,NDPRI) VALUES (") +
                                 SqlLiteral(kind, QStringLiteral("N")) + QStringLiteral(", ") +
                                 PriKindLiteral(charge) + QStringLiteral(", ") +
-                                SqlLiteral(k, QStringLiteral("N")) + QStringLiteral(", ") +
-                                SqlLiteral(prices.at(k - 1), QStringLiteral("N")) + QStringLiteral(")"));
+                                SqlLiteral(price.code, QStringLiteral("N")) + QStringLiteral(", ") +
+                                SqlLiteral(price.text, QStringLiteral("N")) + QStringLiteral(")"));
     }
 }
 
@@ -85,6 +87,7 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
 
     m_nameLabel = NamedLabel(this, QStringLiteral("lblPriName"), QStringLiteral("価格種別名称"));
     m_name = NamedBox(this, QStringLiteral("txtPriName"), 300);
+    LimitText(m_name, 50);
     m_nameLabel->setBuddy(m_name);
 
     m_baseLabel = NamedLabel(this, QStringLiteral("lblBase"), QStringLiteral("基本料金"));
@@ -166,6 +169,7 @@ void PriceKindEditor::loadSlots()
     m_slotCount = 0;
     for (; !rs.eof() && m_slotCount < kSlots; rs.moveNext()) {
         m_procLabels[m_slotCount]->setText(ToText(rs.field(QStringLiteral("CNAME"))));
+        m_codes[m_slotCount] = ToInt(rs.field(QStringLiteral("NVAL")));
         ++m_slotCount;
     }
     for (int i = m_slotCount; i < kSlots; ++i) {
@@ -197,8 +201,10 @@ void PriceKindEditor::FillPriceList()
         }
         for (; !prices.eof(); prices.moveNext()) {
             const int code = ToInt(prices.field(QStringLiteral("NDKIND")));
-            if (code >= 1 && code <= m_slotCount) {
-                texts[code + 1] = FormatAmount(prices.field(QStringLiteral("NDPRI")));
+            for (int i = 0; i < m_slotCount; ++i) {
+                if (m_codes[i] == code) {
+                    texts[i + 2] = FormatAmount(prices.field(QStringLiteral("NDPRI")));
+                }
             }
         }
         addRow(QStringLiteral("R") + kind, texts);
@@ -254,6 +260,9 @@ bool PriceKindEditor::validate()
         box->setFocus();
         return false;
     }
+    if (!CheckTextBox(this, state().conn().engine(), m_nameLabel->text(), m_name)) {
+        return false;
+    }
     if (!CheckNumberBox(this, m_baseLabel->text(), m_base)) {
         return false;
     }
@@ -269,7 +278,7 @@ PriceKindValues PriceKindEditor::typedValues() const
 {
     PriceKindValues values{m_name->text(), m_base->text(), {}};
     for (int i = 0; i < m_slotCount; ++i) {
-        values.prices << m_prices[i]->text();
+        values.prices.append({m_codes[i], m_prices[i]->text()});
     }
     return values;
 }

@@ -15,12 +15,16 @@ struct MasterTable;
 // process.
 QString PriKindLiteral(bool charge);
 
-// A price kind as typed: name, base fee and the unit prices of the slots in use (slot k holds
-// the price of division code k).
+// A price kind as typed: name, base fee and the unit price of each slot in use, under the
+// division code (member kind or process) the slot shows.
 struct PriceKindValues {
+    struct Price {
+        int code = 0;
+        QString text;
+    };
     QString name;
     QString base;
-    QStringList prices;
+    QList<Price> prices;
 };
 
 const MasterTable& PriceKindTable();
@@ -65,5 +69,8 @@ private:
     QLineEdit* m_base;
     std::array<QLabel*, kSlots> m_procLabels{};
     std::array<QLineEdit*, kSlots> m_prices{};
+    // The division code each slot shows: the codes need not run 1, 2, 3... in display order
+    // (a process taken out of use leaves a gap).
+    std::array<int, kSlots> m_codes{};
     QLabel* m_help;
 };

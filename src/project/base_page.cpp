@@ -8,6 +8,7 @@
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
 #include "foundation/project_rows.h"
+#include "foundation/text_limits.h"
 #include "project/form_parts.h"
 #include "workspace/project_summary.h"
 
@@ -49,7 +50,7 @@ BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(
     m_parent->setMinimumContentsLength(40);
     m_nameLabel = NamedLabel(this, QStringLiteral("Label1"), QStringLiteral("プロジェクト名称"));
     m_name = NamedBox(this, QStringLiteral("txtPName"));
-    m_name->setMaxLength(100);
+    LimitText(m_name, 100);
     m_endCustomer = listCombo(this, QStringLiteral("cmbEndCust"));
     m_endCustomer->setMinimumContentsLength(16);
     m_contractCustomer = listCombo(this, QStringLiteral("cmbContCust"));
@@ -60,6 +61,8 @@ BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(
     m_price = NumberBox(this, QStringLiteral("txtPrice"), 130);
     m_outline = memoBox(this, QStringLiteral("txtOutLine"));
     m_special = memoBox(this, QStringLiteral("txtSpecial"));
+    LimitText(m_outline, 2000);
+    LimitText(m_special, 2000);
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
@@ -232,6 +235,12 @@ bool BasePage::validate()
     if (m_name->text().isEmpty()) {
         Messages::required(this, m_nameLabel->text());
         m_name->setFocus();
+        return false;
+    }
+    const Engine engine = m_state.conn().engine();
+    if (!CheckTextBox(this, engine, m_nameLabel->text(), m_name) ||
+        !CheckTextBox(this, engine, QStringLiteral("作業概要"), m_outline) ||
+        !CheckTextBox(this, engine, QStringLiteral("特記事項"), m_special)) {
         return false;
     }
     const struct {

@@ -8,6 +8,7 @@
 #include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
+#include "foundation/text_limits.h"
 #include "project/form_parts.h"
 #include "project/project_figures.h"
 #include "workspace/price_recalc.h"
@@ -61,7 +62,7 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
         m_levels[i] = NamedCombo(this, QStringLiteral("cmb") + name);
         m_levels[i]->setMinimumContentsLength(8);
         m_memos[i] = NamedBox(this, QStringLiteral("txt") + name);
-        m_memos[i]->setMaxLength(255);
+        LimitText(m_memos[i], 255);
         m_prices[i] =
             NumberBox(this, QStringLiteral("txt") + name + QStringLiteral("Pri"), 120, QStringLiteral("0"));
         AttachNumericFilter(m_prices[i], true, true);
@@ -83,9 +84,9 @@ ContractPage::ContractPage(AppState& state, std::function<QList<ScheduleDate>()>
     grid->addWidget(HeadingLabel(this, QStringLiteral("その他のオプション (名称を入力)")), row++, 0, 1, 3);
     for (int i = 0; i < kFree; ++i, ++row) {
         m_freeNames[i] = NamedBox(this, QStringLiteral("txtContOpt_%1").arg(i));
-        m_freeNames[i]->setMaxLength(50);
+        LimitText(m_freeNames[i], 50);
         m_freeMemos[i] = NamedBox(this, QStringLiteral("txtOpt_%1").arg(i));
-        m_freeMemos[i]->setMaxLength(255);
+        LimitText(m_freeMemos[i], 255);
         m_freePrices[i] = NumberBox(this, QStringLiteral("txtOptPri_%1").arg(i), 120, QStringLiteral("0"));
         m_freeMemos[i]->setEnabled(false);
         m_freePrices[i]->setEnabled(false);
@@ -215,14 +216,19 @@ QList<ContractRow> ContractPage::rows() const
 
 bool ContractPage::validate()
 {
+    const Engine engine = m_state.conn().engine();
+    const QString memo = QStringLiteral("のメモ");
     for (int i = 0; i < kFixed; ++i) {
-        if (!CheckNumberBox(this, m_captions[i]->text(), m_prices[i])) {
+        if (!CheckTextBox(this, engine, m_captions[i]->text() + memo, m_memos[i]) ||
+            !CheckNumberBox(this, m_captions[i]->text(), m_prices[i])) {
             return false;
         }
     }
     for (int i = 0; i < kFree; ++i) {
-        if (!m_freeNames[i]->text().isEmpty() &&
-            !CheckNumberBox(this, m_freeNames[i]->text(), m_freePrices[i])) {
+        const QString name = m_freeNames[i]->text();
+        if (!CheckTextBox(this, engine, QStringLiteral("オプション名称"), m_freeNames[i]) ||
+            (!name.isEmpty() && (!CheckTextBox(this, engine, name + memo, m_freeMemos[i]) ||
+                                 !CheckNumberBox(this, name, m_freePrices[i])))) {
             return false;
         }
     }

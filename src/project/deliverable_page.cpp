@@ -8,6 +8,7 @@
 #include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
+#include "foundation/text_limits.h"
 #include "project/form_parts.h"
 #include "project/project_figures.h"
 #include "workspace/price_recalc.h"
@@ -42,7 +43,7 @@ DeliverablePage::DeliverablePage(AppState& state, QWidget* parent) : QWidget(par
         m_formats[i] = new QCheckBox(QStringLiteral("書式指定有"), this);
         m_formats[i]->setObjectName(QStringLiteral("chkFmt_%1").arg(i));
         m_freeNames[i] = NamedBox(this, QStringLiteral("txtDeliv_%1").arg(i));
-        m_freeNames[i]->setMaxLength(50);
+        LimitText(m_freeNames[i], 50);
         m_freeNames[i]->setPlaceholderText(QStringLiteral("その他の納品物"));
         m_prices[i] = NumberBox(this, QStringLiteral("txtDelPri_%1").arg(i), 100, QStringLiteral("0"));
         AttachNumericFilter(m_prices[i], true, true);
@@ -211,6 +212,10 @@ QList<DeliverableRow> DeliverablePage::rows() const
 bool DeliverablePage::validate()
 {
     for (int i = 0; i < kRows; ++i) {
+        if (DelivKind[i] == 0 &&
+            !CheckTextBox(this, m_state.conn().engine(), QStringLiteral("納品物名称"), m_freeNames[i])) {
+            return false;
+        }
         if (counts(i)) {
             QString caption = DelivKind[i] != 0 ? m_names[i]->text() : m_freeNames[i]->text();
             if (caption.isEmpty()) {

@@ -9,6 +9,7 @@
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
+#include "foundation/text_limits.h"
 #include "project/form_parts.h"
 #include "project/master_entry.h"
 #include "project/project_figures.h"
@@ -223,7 +224,9 @@ void ExpensePage::addOrUpdate(int mode)
         Messages::required(this, m_unitPriceLabel->text());
         return;
     }
-    if (!CheckNumberBox(this, m_unitPriceLabel->text(), m_unitPrice) ||
+    if (!CheckTextBox(this, m_state.conn().engine(), m_itemLabel->text(), m_item) ||
+        !CheckNumberBox(this, m_unitPriceLabel->text(), m_unitPrice) ||
+        !CheckWholeNumberBox(this, m_quantityLabel->text(), m_quantity) ||
         !CheckNumberBox(this, m_discountLabel->text(), m_discount)) {
         return;
     }

@@ -5,6 +5,7 @@
 #include "foundation/form_widgets.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
+#include "foundation/text_limits.h"
 #include "foundation/twips.h"
 
 #include <QComboBox>
@@ -29,7 +30,7 @@ QComboBox* EntryCombo(QWidget* parent, const QString& name, int minimumWidth)
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMinimumWidth(minimumWidth);
-    combo->lineEdit()->setMaxLength(50);
+    LimitText(combo, 50);
     return combo;
 }
 

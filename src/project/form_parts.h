@@ -16,7 +16,8 @@ class QWidget;
 // Small builders shared by the project editor's pages, so that every page names, aligns and
 // sizes its controls the same way.
 
-// An editable combo of master entries: a name is picked from the list or typed.
+// An editable combo of master entries: a name is picked from the list or typed (at most the 50
+// characters of a master name).
 QComboBox* EntryCombo(QWidget* parent, const QString& name, int minimumWidth);
 
 // Refills the combo from a query of keys and names; the entry of id is selected, none (and

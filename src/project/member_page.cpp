@@ -9,6 +9,7 @@
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/messages.h"
+#include "foundation/text_limits.h"
 #include "project/form_parts.h"
 #include "project/master_entry.h"
 #include "project/project_figures.h"
@@ -182,7 +183,8 @@ void MemberPage::addOrUpdate(int mode)
             return;
         }
     }
-    if (!CheckNumberBox(this, m_priceLabel->text(), m_price) ||
+    if (!CheckTextBox(this, m_state.conn().engine(), m_memberLabel->text(), m_member) ||
+        !CheckNumberBox(this, m_priceLabel->text(), m_price) ||
         !CheckNumberBox(this, m_occupiedLabel->text(), m_occupied) ||
         !CheckNumberBox(this, m_indirectLabel->text(), m_indirect)) {
         return;

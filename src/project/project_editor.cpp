@@ -9,6 +9,7 @@
 #include "foundation/help.h"
 #include "foundation/messages.h"
 #include "foundation/tab_keys.h"
+#include "foundation/tab_pages.h"
 #include "pricing/policy.h"
 #include "pricing/quotation.h"
 #include "project/base_page.h"
@@ -22,6 +23,7 @@
 #include "workspace/price_recalc.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -66,7 +68,7 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
         {m_expenses, "経費", "PrjExpense", "開発の前提となる購入品"},
     };
     for (const auto& tab : tabs) {
-        const int index = m_tabs->addTab(tab.page, QString::fromUtf8(tab.caption));
+        const int index = AddScrollingTab(m_tabs, tab.page, QString::fromUtf8(tab.caption));
         m_tabs->setTabToolTip(index, QString::fromUtf8(tab.tip));
         m_tabs->tabBar()->setTabData(index, QString::fromLatin1(tab.key));
     }
@@ -74,8 +76,10 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
     auto* strip = new QFrame(this);
     strip->setObjectName(QStringLiteral("fraSummary"));
     strip->setFrameShape(QFrame::StyledPanel);
-    auto* stripLayout = new QHBoxLayout(strip);
+    // Two rows of totals, so that the window fits a small or scaled screen.
+    auto* stripLayout = new QGridLayout(strip);
     stripLayout->setContentsMargins(8, 4, 8, 4);
+    stripLayout->setVerticalSpacing(2);
     m_personnelTotal = ValueLabel(strip, QStringLiteral("lblPerExp"), 96, QStringLiteral("0"));
     m_expenseTotals[0] = ValueLabel(strip, QStringLiteral("lblExpense_0"), 96, QStringLiteral("0"));
     m_expenseTotals[1] = ValueLabel(strip, QStringLiteral("lblExpense_1"), 96, QStringLiteral("0"));
@@ -89,12 +93,16 @@ ProjectEditor::ProjectEditor(AppState& state, QWidget* parent)
                   {"経費(顧客)：", m_expenseTotals[1]},
                   {"契約ｵﾌﾟｼｮﾝ：", m_contractTotal},
                   {"納品ｵﾌﾟｼｮﾝ：", m_deliverableTotal}};
+    int cell = 0;
     for (const auto& total : totals) {
-        stripLayout->addWidget(new QLabel(QString::fromUtf8(total.caption), strip));
-        stripLayout->addWidget(total.value);
-        stripLayout->addSpacing(6);
+        const int row = cell / 3;
+        const int column = (cell % 3) * 3;
+        stripLayout->addWidget(new QLabel(QString::fromUtf8(total.caption), strip), row, column);
+        stripLayout->addWidget(total.value, row, column + 1);
+        stripLayout->setColumnMinimumWidth(column + 2, 12);
+        ++cell;
     }
-    stripLayout->addStretch();
+    stripLayout->setColumnStretch(9, 1);
 
     m_ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("新規保存"));
     m_cancel = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("ｷｬﾝｾﾙ"));
@@ -230,11 +238,12 @@ bool ProjectEditor::validateAll()
     const int shown = m_tabs->currentIndex();
     const std::pair<QWidget*, std::function<bool()>> checks[] = {
         {m_base, [this] { return m_base->validate(); }},
+        {m_dates, [this] { return m_dates->confirmDates(); }},
         {m_contract, [this] { return m_contract->validate(); }},
         {m_deliverables, [this] { return m_deliverables->validate(); }},
     };
     for (const auto& [page, check] : checks) {
-        m_tabs->setCurrentWidget(page);
+        ShowTabPage(page);
         if (!check()) {
             return false;
         }

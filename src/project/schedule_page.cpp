@@ -6,6 +6,7 @@
 #include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
+#include "foundation/tab_pages.h"
 #include "project/form_parts.h"
 
 #include <QDate>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -132,25 +132,40 @@ bool SchedulePage::eventFilter(QObject* watched, QEvent* event)
 
 void SchedulePage::checkDate(int row)
 {
+    if (window()->isVisible() && !m_dates[row]->hasFocus()) {
+        askAboutDate(row);
+    }
+}
+
+bool SchedulePage::confirmDates()
+{
+    for (int i = 0; i < m_shown; ++i) {
+        if (!askAboutDate(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SchedulePage::askAboutDate(int row)
+{
     QLineEdit* box = m_dates[row];
-    if (row >= m_shown || !window()->isVisible() || box->hasFocus()) {
-        return;
-    }
     const QString text = box->text();
-    if (text.isEmpty() || IsDateText(text)) {
-        return;
+    if (row >= m_shown || text.isEmpty() || IsDateText(text) || m_asked[row] == text) {
+        return true;
     }
+    // Marked before asking: the check queued when the box lost the focus may come round while
+    // the question is open.
+    m_asked[row] = text;
     const auto answer = Messages::question(
         this, QStringLiteral("確認"), QStringLiteral("日付として不正です。確認してください。"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton, Messages::Exclamation);
-    if (answer == QMessageBox::Yes) {
-        for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-            if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-                tabs->setCurrentWidget(this);
-                break;
-            }
-        }
-        box->setFocus();
-        box->selectAll();
+    if (answer != QMessageBox::Yes) {
+        return true;
     }
+    m_asked[row].clear();
+    ShowTabPage(this);
+    box->setFocus();
+    box->selectAll();
+    return false;
 }

@@ -20,8 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,6 +34,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -151,7 +150,6 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
     createToolBar();
     createCentralArea();
     createStatusBar();
-    restorePlacement();
 
     m_state.policy = LoadPolicy();
     m_state.Updated = false;
@@ -160,6 +158,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
     m_sortAsc = true;
     Help::setTopic(this, 10);
     BuildProjectTree();
+    // Once the tree is there: a first start sizes the panes by what they show.
+    restorePlacement();
 }
 
 MainWindow::~MainWindow() = default;
@@ -449,18 +449,32 @@ void MainWindow::restorePlacement()
                  static_cast<int>(storedTwips(QStringLiteral("MainWidth"), 6500) / kTwipsPerPixel),
                  static_cast<int>(storedTwips(QStringLiteral("MainHeight"), 6500) / kTwipsPerPixel));
     wanted.setWidth(qMax(wanted.width(), TwipsToPixels(kMinWindowTwips)));
+    // The list's columns, and the names of the projects shown, up to two fifths of the window.
+    int list = 2 * m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int c = 1; c < kColumnCount; ++c) {
+        list += m_list->columnWidth(c);
+    }
+    const QMargins margins = centralWidget()->layout()->contentsMargins();
+    const int panes = margins.left() + margins.right() + m_splitter->handleWidth();
+    const QAbstractItemView* treeView = m_tree; // where the size hint is public
+    const int names = treeView->sizeHintForColumn(0) + 2 * m_tree->frameWidth() +
+                      m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary && !HasSetting(kApp, kSettings, QStringLiteral("MainWidth"))) {
         // First start: 6500 twips square would hide the last menus, cut the status panels and
-        // every list column; the window takes at least two thirds of the screen instead.
+        // every list column; the window takes at least two thirds of the screen instead, and on
+        // a small screen what the names and the columns need.
         const QRect area = primary->availableGeometry();
-        wanted.setWidth(qMax(wanted.width(), area.width() * 2 / 3));
+        wanted.setWidth(std::max({wanted.width(), area.width() * 2 / 3, names + list + panes}));
         wanted.setHeight(qMax(wanted.height(), area.height() * 2 / 3));
     }
     wanted.setHeight(qMax(wanted.height(), 120));
-    // A place stored on a larger or second monitor is pulled back onto this screen.
+    // A place stored on a larger or second monitor is pulled back onto this screen; a window as
+    // wide or as high as the screen is shown maximized, so that its frame stays on the screen too.
+    bool whole = false;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
+        whole = wanted.width() >= area.width() || wanted.height() >= area.height();
         wanted.setWidth(qMin(wanted.width(), area.width()));
         wanted.setHeight(qMin(wanted.height(), area.height()));
         wanted.moveLeft(qMax(area.left(), qMin(wanted.left(), area.right() + 1 - wanted.width())));
@@ -468,18 +482,17 @@ void MainWindow::restorePlacement()
     }
     move(wanted.topLeft());
     resize(wanted.size());
+    if (whole) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
 
     int tree = static_cast<int>(storedTwips(QStringLiteral("MainSplitter"), 0) / kTwipsPerPixel);
     if (tree <= 0) {
-        // A third of the window for the tree, less where the list would otherwise hide its
-        // price column behind a sideways scroll bar.
-        int list = 2 * m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        for (int c = 1; c < kColumnCount; ++c) {
-            list += m_list->columnWidth(c);
-        }
-        const QMargins margins = centralWidget()->layout()->contentsMargins();
-        const int room = wanted.width() - margins.left() - margins.right() - m_splitter->handleWidth() - list;
-        tree = qMax(TwipsToPixels(kMinPaneTwips), qMin(wanted.width() / 3, room));
+        // The tree shows its names whole where the window allows, the list the rest; the tree
+        // never takes more than two fifths, and no less than a third where the list has room.
+        const int room = wanted.width() - panes - list;
+        tree = std::max({TwipsToPixels(kMinPaneTwips), qMin(names, wanted.width() * 2 / 5),
+                         qMin(wanted.width() / 3, room)});
     }
     m_splitter->setSizes({tree, qMax(1, wanted.width() - tree)});
 }
@@ -683,7 +696,6 @@ void MainWindow::RefreshFunctionList(int functionId)
         if (!select) {
             m_state.CurFunction = 0;
         }
-        FitListColumns(m_list);
     } else if (rs.eof()) {
         delete FindItemByKey(m_list, functionKey(functionId));
         if (m_state.CurFunction == functionId) {
@@ -697,6 +709,8 @@ void MainWindow::RefreshFunctionList(int functionId)
         fillRow(item, rs);
         select = item;
     }
+    // A saved function may bring a longer figure or title than the columns were fitted to.
+    FitListColumns(m_list);
     if (select) {
         m_list->setCurrentItem(select, kTitleColumn);
         m_list->scrollToItem(select);
@@ -1013,11 +1027,5 @@ void MainWindow::showHelpContents()
 
 void MainWindow::openHomePage()
 {
-    // The program's home page is its own documentation, shipped beside it.
-    const QString page = QDir(Help::folder()).filePath(QStringLiteral("index.html"));
-    if (!QFileInfo::exists(page) || !Help::showContents()) {
-        Messages::exclamation(this, QStringLiteral("VORNA"),
-                              QStringLiteral("ホームページを開けませんでした。\n") +
-                                  QDir::toNativeSeparators(page));
-    }
+    Help::openHomePage(this);
 }

@@ -37,6 +37,18 @@ private slots:
         // A rank change shows its value and moves the exponent: PMAT very low 7.80, 22.09 x 0.01 + 0.91.
         control<QComboBox>(&e, u"cmbCoScale_4"_s)->setCurrentIndex(0);
         QCOMPARE(texts(&e, {u"lblCoSVal_4"_s, u"lblCoSRes"_s}), (QStringList{u"7.80"_s, u"1.13"_s}));
+        // Leaving a box groups a unit price's digits; the hours stay as typed.
+        e.show();
+        QApplication::setActiveWindow(&e);
+        QTRY_VERIFY(e.isActiveWindow());
+        showTab(&e, 1);
+        typeInto(&e, u"txtUPrice_2"_s, u"12345"_s);
+        typeInto(&e, u"txtHour_2"_s, u"1234"_s);
+        typeInto(&e, u"txtDiscount"_s, u"0"_s);
+        QCOMPARE(texts(&e, {u"txtUPrice_2"_s, u"txtHour_2"_s}), (QStringList{u"12,345"_s, u"1234"_s}));
+        setText(&e, u"txtHour_2"_s, QString());
+        e.hide();
+
         // Hours beyond 16 bits warn once and count 0 in the price.
         setText(&e, u"txtHour_0"_s, u"4000"_s);
         QVERIFY(Messages::shown().isEmpty());
@@ -82,9 +94,13 @@ private slots:
         QCOMPARE(controlText(&e, u"txtFpTitle"_s), u"登録画面"_s);
         QCOMPARE(comboCode(&e, u"cmbFpKind"_s), 3);
 
-        // A title already listed is refused when adding, and when updating another row to it.
+        // A title already listed is refused when adding, that of the selected row too, and when
+        // updating another row to it.
+        fpRow(e, u"登録画面"_s, 4, 3, "cmdFpAdd");
+        COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の表題が既に登録されています。"_s, Messages::Exclamation);
         fpRow(e, u"参照ファイル"_s, 4, 3, "cmdFpAdd");
         COMPARE_LAST_MESSAGE(u"重複"_s, u"同名の表題が既に登録されています。"_s, Messages::Exclamation);
+        QCOMPARE(list->topLevelItemCount(), 3);
         list->setCurrentItem(list->topLevelItem(0));
         fpRow(e, u"登録画面"_s, 1, 1, "cmdFpUp");
         QCOMPARE(Messages::last().title, u"重複"_s);
@@ -118,10 +134,9 @@ private slots:
                             u"lblCoCVal_0"_s}),
                  (QStringList{u"受注入力"_s, u"1.10"_s, u"96"_s, u"576,000"_s, u"304"_s, u"2,056,000"_s,
                               u"2,261,600"_s, u"2,261,600"_s, u"28"_s, u"35"_s, u"1.10"_s}));
-        // COCOMO: 28 points x 53 = 1.484 KStep, nominal scale, RELY high.
-        const double cocomo = std::round(std::pow(28 * 53 / 1000.0, 1.0997) * 2.94 * 1.10 * 160);
-        QCOMPARE(controlText(&e, u"lblCoHour"_s), QString::number(cocomo));
-        QCOMPARE(controlText(&e, u"lblRemHour"_s), QString::number(cocomo - 304));
+        // COCOMO: 28 points x 53 = 1.484 KStep, nominal scale, RELY high:
+        // 1.484 ^ 1.0997 x 2.94 x 1.10 x 160 = 798.7 hours, 494.7 more than the 304 planned.
+        QCOMPARE(texts(&e, {u"lblCoHour"_s, u"lblRemHour"_s}), (QStringList{u"799"_s, u"495"_s}));
 
         // A change of class, of the discount or of the language reprices and resizes at once.
         control<QComboBox>(&e, u"cmbImp"_s)->setCurrentIndex(1); // 普通 1.00
@@ -169,6 +184,21 @@ private slots:
             QCOMPARE(
                 texts(&e, {u"lblUHour_0"_s, u"lvlPrice_0"_s, u"lblUHour_7"_s, u"lvlHTotal"_s, u"lvlTotal"_s}),
                 (QStringList{u"18"_s, u"155,000"_s, u"8"_s, u"298"_s, u"1,935,000"_s}));
+            // The hours come from the assignments: they look like the other figures, not like a
+            // box that takes typing, and say where they come from.
+            e.show();
+            showTab(&e, 1);
+            QVERIFY(QTest::qWaitForWindowExposed(&e));
+            const auto inside = [&](const char* name) {
+                auto* w = control<QWidget>(&e, QString::fromLatin1(name));
+                return w->grab().toImage().pixelColor(3, w->height() / 2);
+            };
+            auto* hours = control<QLabel>(&e, u"lblUHour_0"_s);
+            QCOMPARE(inside("lblUHour_0"), inside("lvlTotal"));
+            QVERIFY(inside("lblUHour_0") != inside("txtDiscount"));
+            QVERIFY(hours->frameShadow() != QFrame::Sunken);
+            QCOMPARE(hours->toolTip(),
+                     u"担当入力で割り当てた作業時間の合計です。「担当入力...」で変更します。"_s);
 
             // The assignments of process 3 edited in their dialog: the last one removed leaves 0
             // hours and no price.
@@ -186,6 +216,38 @@ private slots:
         FunctionEditor e(m_s->open(1, false));
         QVERIFY(control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
         QCOMPARE(controlText(&e, u"lvlHTotal"_s), u"296"_s); // 導入 no longer planned
+    }
+
+    // In member-assignment mode the assignments are priced under the project's price kind.
+    // Without one the editor does not open (a configuration to set, not a database failure);
+    // with one the assignments cannot be read under (a kind since deleted) it does not open
+    // either, since a save would drop the assignments it could not show.
+    void chargeModeNeedsThePriceKind_data()
+    {
+        addColumns<int, int, QString, QString>({"function", "priceKind", "title", "text"});
+        const QString unset = u"このプロジェクトには作業費単価の種類が設定されていません。\n"
+                              u"プロジェクトの編集で設定してください。"_s;
+        QTest::newRow("existing function, no price kind") << 1 << 0 << u"作業費単価未設定"_s << unset;
+        QTest::newRow("new function, no price kind") << 0 << 0 << u"作業費単価未設定"_s << unset;
+        QTest::newRow("assignments under a deleted kind")
+            << 1 << 99 << u"ＤＢエラー"_s
+            << u"作業費単価の種類が決まっていないため、担当を読み込めません。\n"
+               u"SELECT * FROM VCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 AND NPRIKIND = 99 ORDER BY NPROC, NADD"_s;
+    }
+    void chargeModeNeedsThePriceKind()
+    {
+        QFETCH(int, function);
+        QFETCH(int, priceKind);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        const QString before = FunctionRowsSnapshot(m_s->conn());
+        AppState& state = m_s->open(function, true);
+        state.CurPriKind = priceKind;
+        FunctionEditor e(state);
+        QVERIFY(!e.isReady());
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(title, text, priceKind == 0 ? Messages::Exclamation : Messages::Critical);
+        QCOMPARE(FunctionRowsSnapshot(m_s->conn()), before);
     }
 
     // Whichever statement of the load fails, the error is reported with that statement and the

@@ -156,7 +156,8 @@ private slots:
         QCOMPARE(m_state->chargeTable[3][2].NADD, 0);
     }
 
-    // The window with the project's members; hours that are no number refused; ten members at most.
+    // The window with the project's members; hours that are no whole number refused; ten members at
+    // most.
     // Moves renumber the slots, but only once confirmed. Member 3's kind has no price here: it
     // counts 0.
     void membersLimitsAndMoves()
@@ -166,9 +167,13 @@ private slots:
         QCOMPARE(d.windowTitle(), u"担当入力"_s);
         QCOMPARE(control<QComboBox>(&d, u"cmbMember"_s)->count(), 11);
         QVERIFY(!control<QPushButton>(&d, u"cmdChgAdd"_s)->isEnabled());
-        add(d, 1, u"-"_s);
-        COMPARE_LAST_MESSAGE(u"入力確認"_s, u"作業時間の値が正しくありません。"_s, Messages::Information);
-        QCOMPARE(m_state->chargeTable[1][1].NADD, 0);
+        // Hours are whole, as typing gives them: a pasted fraction would be priced in full but
+        // counted as no planned hours.
+        for (const QString& hours : {u"-"_s, u"1.5"_s}) {
+            add(d, 1, hours);
+            COMPARE_LAST_MESSAGE(u"入力確認"_s, u"作業時間の値が正しくありません。"_s, Messages::Information);
+            QCOMPARE(m_state->chargeTable[1][1].NADD, 0);
+        }
         for (int member = 1; member <= 11; ++member) {
             add(d, member, QString::number(member));
         }

@@ -127,10 +127,23 @@ private slots:
         ExecSql(*conn.openSecond(), u"INSERT INTO MLANG (CLANG,NSORT) VALUES ('second', 99)"_s);
         QCOMPARE(rowCount(conn, u"MLANG"_s, u"CLANG = 'second'"_s), 1);
 
-        // An integrity violation on an INSERT is not reported as a refused delete.
-        const std::optional<DbError> refused =
-            errorOf(conn, u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s);
-        QVERIFY(refused && refused->kind() == DbError::IntegrityViolation);
+        // An integrity violation on an INSERT or an UPDATE is not reported as a refused delete;
+        // on a DELETE it is.
+        ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, NULL, 'f')"_s);
+        for (const QString& sql : {u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s,
+                                   u"UPDATE TFUNCTION SET NLNG = 999 WHERE NPROJECT = 1"_s}) {
+            const std::optional<DbError> refused = errorOf(conn, sql);
+            QVERIFY(refused && refused->kind() == DbError::IntegrityViolation);
+            ShowDbError(*refused);
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, refused->description() + u'\n' + sql, Messages::Critical);
+        }
+        ExecSql(conn, u"INSERT INTO MLANG (CLANG,NSORT) VALUES ('used', 98)"_s);
+        ExecSql(conn, u"UPDATE TFUNCTION SET NLNG = (SELECT NLANG FROM MLANG WHERE CLANG = 'used')"_s);
+        const std::optional<DbError> inUse = errorOf(conn, u"DELETE MLANG WHERE CLANG = 'used'"_s);
+        QVERIFY(inUse && inUse->kind() == DbError::IntegrityViolation);
+        ShowDbError(*inUse);
+        COMPARE_LAST_MESSAGE(u"削除不可"_s, u"本項目は既に使用されているため削除できません。"_s,
+                             Messages::Exclamation);
         const std::optional<DbError> bad = errorOf(conn, u"SELEC nonsense"_s);
         QVERIFY(bad && !bad->description().isEmpty() && bad->kind() == DbError::Other);
 
@@ -186,6 +199,32 @@ private slots:
                  (QStringList{u"kept"_s, title, u"\\"_s}));
     }
 
+    // A server that drops the connection leaves the driver without a description: every later
+    // failure still says what went wrong.
+    void lostConnectionIsNamed()
+    {
+        m_db = TestDatabase::create(Engine::PostgreSQL);
+        m_conn = m_db->connect();
+        const QString pid = scalar(*m_conn, u"SELECT pg_backend_pid() AS V"_s).toString();
+        ExecSql(*m_conn->openSecond(), u"SELECT pg_terminate_backend(%1)"_s.arg(pid));
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const QString sql = u"SELECT COUNT(*) AS CNT FROM MCUSTOMER"_s;
+            std::optional<DbError> lost;
+            try {
+                OpenRs(*m_conn, sql);
+            } catch (const DbError& e) {
+                lost = e;
+            }
+            QVERIFY(lost);
+            ShowDbError(*lost);
+            const QString firstLine = Messages::last().text.section(u'\n', 0, 0);
+            QVERIFY2(!firstLine.trimmed().isEmpty(), qPrintable(Messages::last().text));
+            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+        }
+        QCOMPARE(Messages::last().text,
+                 u"データベースとの接続が切れています。\nSELECT COUNT(*) AS CNT FROM MCUSTOMER"_s);
+    }
+
     void codeDivisions_data() { addEngineRows(); }
     void codeDivisions()
     {
@@ -203,6 +242,10 @@ private slots:
         QCOMPARE(ComboKey(&combo), 2);
         FillDivCombo(conn, &none, 91);
         QCOMPARE(none.currentIndex(), -1);
+        // Nothing chosen reads as code 1 (what a save then stores); a text no entry has as 0.
+        QCOMPARE(ComboKey(&none), 1);
+        QCOMPARE(ComboKey(&combo, u"b"_s), 2);
+        QCOMPARE(ComboKey(&combo, u"z"_s), 0);
         FillDivCombo(conn, &chosen, 90, 1);
         QCOMPARE(chosen.currentText(), u"a"_s);
 

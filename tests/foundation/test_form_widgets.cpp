@@ -3,6 +3,7 @@
 #include "foundation/input_filters.h"
 #include "foundation/list_helpers.h"
 #include "foundation/settings_store.h"
+#include "foundation/text_limits.h"
 #include "foundation/twips.h"
 #include "gui_helpers.h"
 #include "pricing/policy.h"
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -209,6 +211,132 @@ private slots:
         QVERIFY(!CheckNumberBox(&window, u"単価"_s, amount));
         amount->clear();
         QVERIFY(CheckNumberBox(&window, u"単価"_s, amount));
+    }
+
+    // A text box holds its column's characters, an emoji counting as one: typing stops at the
+    // limit, a paste or a programmatic text is cut there, and never between the two halves of a
+    // surrogate pair, wherever the caret is. A multi-line box the same.
+    void textLimits_data()
+    {
+        addColumns<bool, QString, QString, QString>({"memo", "before", "entered", "expected"});
+        const QString nine(9, u'あ');
+        QTest::newRow("typed beyond") << false << nine << u"いう"_s << nine + u"い"_s;
+        QTest::newRow("emoji at the limit") << false << nine << u"😀😀"_s << nine + u"😀"_s;
+        QTest::newRow("emoji after the limit") << false << nine + u"x"_s << u"😀"_s << nine + u"x"_s;
+        QTest::newRow("emoji counted once") << false << u"😀😀😀😀😀😀😀😀"_s << u"😀😀😀"_s << u"😀😀😀😀😀😀😀😀😀😀"_s;
+        QTest::newRow("set whole") << false << QString() << QString(12, u'a') << QString(10, u'a');
+        QTest::newRow("memo pasted") << true << nine << u"😀😀\n"_s << nine + u"😀"_s;
+        QTest::newRow("memo set whole") << true << QString() << u"123456789😀😀"_s << u"123456789😀"_s;
+    }
+    void textLimits()
+    {
+        QFETCH(bool, memo);
+        QFETCH(QString, before);
+        QFETCH(QString, entered);
+        QFETCH(QString, expected);
+        QWidget window;
+        auto* line = new QLineEdit(&window);
+        auto* multi = new QPlainTextEdit(&window);
+        LimitText(line, 10);
+        LimitText(multi, 10);
+        window.show();
+        if (memo) {
+            multi->setPlainText(before);
+            multi->moveCursor(QTextCursor::End);
+            if (before.isEmpty()) {
+                multi->setPlainText(entered);
+            } else {
+                QApplication::clipboard()->setText(entered);
+                multi->paste();
+            }
+            QCOMPARE(multi->toPlainText(), expected);
+            return;
+        }
+        line->setText(before);
+        if (before.isEmpty()) {
+            line->setText(entered);
+        } else {
+            line->end(false);
+            // Key by key, as a keyboard or an input method delivers them: an emoji in one key.
+            for (int i = 0; i < entered.size(); ++i) {
+                const int units = entered.at(i).isHighSurrogate() ? 2 : 1;
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, entered.mid(i, units));
+                QApplication::sendEvent(line, &key);
+                i += units - 1;
+            }
+        }
+        QCOMPARE(line->text(), expected);
+        // The same entered in the middle keeps the end of the text.
+        if (!before.isEmpty()) {
+            line->setText(u"末"_s + before);
+            line->setCursorPosition(1);
+            line->insert(entered);
+            QVERIFY(!HasLoneSurrogate(line->text()));
+            QCOMPARE(CharacterCount(line->text()), qMin(10, CharacterCount(u"末"_s + before + entered)));
+            QVERIFY(line->text().endsWith(before));
+        }
+    }
+
+    // A save takes a box's text only when it is whole characters and fits the column as the
+    // engine counts it: SQL Server counts an emoji twice.
+    void textCheckAtSave_data()
+    {
+        addColumns<int, QString, QString>({"engine", "text", "refusal"});
+        const int lite = int(Engine::SQLite), pg = int(Engine::PostgreSQL), ms = int(Engine::SQLServer);
+        QTest::newRow("fits") << lite << u"😀😀😀😀😀"_s << QString();
+        QTest::newRow("fits on the server") << pg << u"😀😀😀😀😀"_s << QString();
+        QTest::newRow("too long for SQL Server")
+            << ms << u"😀😀😀"_s << u"サイズオーバ:名称の文字列が長すぎます。"_s;
+        QTest::newRow("just fits SQL Server") << ms << u"ab😀"_s << QString();
+        QTest::newRow("half a pair") << lite << u"a"_s + QChar(0xD83D) + u"b"_s
+                                     << u"入力確認:名称の値が正しくありません。"_s;
+        QTest::newRow("other half") << pg << QChar(0xDE00) + u"b"_s
+                                    << u"入力確認:名称の値が正しくありません。"_s;
+    }
+    void textCheckAtSave()
+    {
+        QFETCH(int, engine);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        QWidget window;
+        auto* box = new QLineEdit(&window);
+        auto* other = new QLineEdit(&window);
+        LimitText(box, 5);
+        box->setText(text);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        other->setFocus();
+        QCOMPARE(CheckTextBox(&window, static_cast<Engine>(engine), u"名称"_s, box), refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QVERIFY(Messages::shown().isEmpty());
+            return;
+        }
+        QCOMPARE(Messages::last().title + u':' + Messages::last().text, refusal);
+        QVERIFY(box->hasFocus());
+    }
+
+    // A count (quantity, hours) is a whole number; other numbers may have decimals.
+    void wholeNumbers_data()
+    {
+        addColumns<QString, bool>({"text", "whole"});
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("whole") << u"1,200"_s << true;
+        QTest::newRow("point zero") << u"3.0"_s << true;
+        QTest::newRow("fraction") << u"2.5"_s << false;
+        QTest::newRow("no number") << u"-"_s << false;
+    }
+    void wholeNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, whole);
+        QWidget window;
+        auto* box = new QLineEdit(&window);
+        box->setText(text);
+        QCOMPARE(CheckWholeNumberBox(&window, u"数量"_s, box), whole);
+        QCOMPARE(CheckNumberBox(&window, u"数量"_s, box), whole || text != u"-"_s);
+        if (!whole) {
+            COMPARE_LAST_MESSAGE(u"入力確認"_s, u"数量の値が正しくありません。"_s, Messages::Information);
+        }
     }
 
     // The first editor opens centred, every later one where the last was closed; a stored place

@@ -1,7 +1,11 @@
+#include "foundation/help.h"
+#include "foundation/help_window.h"
 #include "foundation/messages.h"
 #include "gui_helpers.h"
 #include "masters/about_box.h"
 #include "test_support.h"
+
+#include <QTextBrowser>
 
 class TestAboutBox : public QObject {
     Q_OBJECT
@@ -66,6 +70,37 @@ private slots:
         QCOMPARE(Messages::shown().size(), 1);
         COMPARE_LAST_MESSAGE(u"VORNA"_s, u"現時点ではｼｽﾃﾑ情報を使用できません"_s, Messages::NoIcon);
         QCOMPARE(Messages::last().buttons, Messages::Buttons(QMessageBox::Ok));
+    }
+
+    // The home page is the program's documentation: the link opens it in the help window, and
+    // says so when the pages are missing instead of doing nothing.
+    void homePageLink()
+    {
+        QTemporaryDir empty;
+        Help::setFolder(empty.path());
+        AboutBox box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        auto* link = control<QLabel>(&box, u"Label4"_s);
+        const QPoint onText(link->fontMetrics().horizontalAdvance(u"VORNA"_s) / 2 +
+                                link->contentsRect().left(),
+                            link->height() / 2);
+        QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, onText);
+        COMPARE_LAST_MESSAGE(u"VORNA"_s,
+                             u"ホームページを開けませんでした。\n"_s +
+                                 QDir::toNativeSeparators(QDir(empty.path()).filePath(u"index.html"_s)),
+                             Messages::Exclamation);
+        QVERIFY(!box.findChild<HelpWindow*>());
+
+        const QDir help(QCoreApplication::applicationDirPath() + u"/help"_s);
+        Help::setFolder(help.path());
+        Messages::clearShown();
+        QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, onText);
+        auto* viewer = box.findChild<HelpWindow*>();
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->browser()->source(), QUrl::fromLocalFile(help.filePath(u"index.html"_s)));
+        QVERIFY(Messages::shown().isEmpty());
+        Help::setFolder(QString());
     }
 
 private:

@@ -221,20 +221,27 @@ private slots:
             QCOMPARE(w.names(), before);
         }
 
+        // A broken character (half of a surrogate pair) is refused with the box's caption before
+        // anything is sent; a name longer than its column is cut at the column's 50 characters, an
+        // emoji counted as one and never cut in half.
         Messages::clearShown();
         const QStringList named = w.names();
-        const QString longName(51, QChar(0x540D)); // 名 x 51
+        const QString caption = list->headerItem()->text(0);
         w.clickKey(2);
-        typeInto(editor, w.k.nameBox, longName);
+        typeInto(editor, w.k.nameBox, u"名前"_s + QChar(0xD83D));
         for (const QString& button : w.hasAdd() ? QStringList{"cmdOK", "cmdUp"} : QStringList{"cmdUp"}) {
             clickButton(editor, button);
-            COMPARE_LAST_MESSAGE(u"サイズオーバ"_s, u"名称の文字列が長すぎます。"_s, Messages::Exclamation);
+            COMPARE_LAST_MESSAGE(u"入力確認"_s, caption + u"の値が正しくありません。"_s,
+                                 Messages::Information);
         }
         QCOMPARE(Messages::shown().size(), w.hasAdd() ? 2 : 1);
         QCOMPARE(w.names(), named);
-        typeInto(editor, w.k.nameBox, longName.left(50));
+        const QString longName = QString(49, QChar(0x540D)) + u"😀😀"_s; // 名 x 49 and two emoji
+        typeInto(editor, w.k.nameBox, longName);
+        QCOMPARE(controlText(editor, w.k.nameBox), longName.left(51));
         clickButton(editor, u"cmdUp"_s);
-        QCOMPARE(w.nameOf(2), longName.left(50));
+        QCOMPARE(w.nameOf(2), longName.left(51));
+        QCOMPARE(Messages::shown().size(), w.hasAdd() ? 2 : 1);
 
         Messages::clearShown();
         const QString name = u"O'Brien's 'ﾃｽﾄ'');--"_s;

@@ -34,6 +34,49 @@ private slots:
         }
     }
 
+    // A Boolean is read from its text or from a number, as other programs may have written it:
+    // any number but 0 is true, -1 (the usual true of such programs) included.
+    void booleanTexts_data()
+    {
+        addColumns<QString, bool>({"text", "value"});
+        QTest::newRow("True") << u"True"_s << true;
+        QTest::newRow("False") << u"False"_s << false;
+        QTest::newRow("lower case") << u"true"_s << true;
+        QTest::newRow("-1") << u"-1"_s << true;
+        QTest::newRow("1") << u"1"_s << true;
+        QTest::newRow("0") << u"0"_s << false;
+    }
+    void booleanTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, value);
+        // Each key with the default the text is not, so that a lost key shows.
+        for (const char* key : {"Work", "Hour"}) {
+            SaveSetting(u"VORNA"_s, u"Policy"_s, QString::fromLatin1(key), text);
+        }
+        const Policy policy = LoadPolicy();
+        QCOMPARE(policy.Work, value);
+        QCOMPARE(policy.Hour, value);
+    }
+
+    // Place and Cancel have no control: a save through the dialog keeps what the store holds.
+    void keysWithoutControlSurvive()
+    {
+        SaveSetting(u"VORNA"_s, u"Policy"_s, u"Place"_s, u"1"_s);
+        SaveSetting(u"VORNA"_s, u"Policy"_s, u"Cancel"_s, u"False"_s);
+        AppState state;
+        state.policy = LoadPolicy();
+        PolicyDialog dialog(state);
+        dialog.show();
+        clickButton(&dialog, u"cmdOK"_s);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(GetSetting(u"VORNA"_s, u"Policy"_s, u"Place"_s), u"1"_s);
+        QCOMPARE(GetSetting(u"VORNA"_s, u"Policy"_s, u"Cancel"_s), u"False"_s);
+        const Policy loaded = LoadPolicy();
+        QCOMPARE(loaded.Place, 1);
+        QVERIFY(!loaded.Cancel);
+    }
+
     // Without a settings file the defaults are shown: every amount ticked, the rate on the
     // order amount (so its outlay options greyed), charges per member kind, 160 hours a month.
     // Ctrl+Tab turns the page; neither Enter nor a missing or
@@ -95,6 +138,7 @@ private slots:
         setText(&dialog, u"txtMtoH"_s, u"160"_s);
         control<QRadioButton>(&dialog, u"optOutput"_s)->click();
         QVERIFY(enabled(u"chkWorkR"_s) && enabled(u"chkExpeR_1"_s) && enabled(u"chkIndirectR"_s));
+        clickButton(&dialog, u"chkIndirectR"_s);
         clickButton(&dialog, u"chkWorkR"_s);
         QVERIFY(!enabled(u"chkIndirectR"_s));
         control<QRadioButton>(&dialog, u"optWork"_s)->click();
@@ -109,10 +153,11 @@ private slots:
         clickButton(&dialog, u"cmdOK"_s);
         QVERIFY(!dialog.isVisible());
         QStringList stored;
-        for (const char* key : {"Work", "Indirect", "Rate", "WorkR", "Charge", "Place", "Cancel"}) {
+        for (const char* key :
+             {"Work", "Indirect", "Rate", "WorkR", "IndirectR", "Charge", "Place", "Cancel"}) {
             stored << GetSetting(u"VORNA"_s, u"Policy"_s, QString::fromLatin1(key));
         }
-        QCOMPARE(stored, (QStringList{"False", "True", "2", "False", "False", "3", "True"}));
+        QCOMPARE(stored, (QStringList{"False", "True", "2", "False", "False", "False", "3", "True"}));
         const Policy loaded = LoadPolicy();
         QVERIFY(!state.policy.Charge && !state.policy.Work && !loaded.Work && loaded.Indirect &&
                 !loaded.WorkR);

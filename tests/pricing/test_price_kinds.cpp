@@ -95,6 +95,72 @@ private slots:
         QVERIFY(!control<QPushButton>(editor.get(), u"cmdPrDown"_s)->isEnabled());
     }
 
+    // A slot shows and stores the price of its own division code, also where the codes do not
+    // run 1, 2, 3... in display order: a process taken out of use in the middle, member kinds
+    // sorted out of code order. The function editor and the recalculation read the prices by
+    // code, so a price put under a neighbour's code would price the wrong work.
+    void slotsFollowTheirCodes_data()
+    {
+        addColumns<bool, QString, QString, QString, int, QStringList>(
+            {"charge", "divisionChange", "listedRow", "typedRow", "slotCount", "stored"});
+        QTest::newRow("per process, 製造 out of use")
+            << false << u"UPDATE MDIV SET CDEF = '0' WHERE NDID = 7 AND NVAL = 4"_s
+            << u"標準単価|100,000|9,000|8,500|7,500|5,500|6,000|6,500|7,000"_s
+            << u"標準単価|100,000|9,100|8,600|7,600|5,600|6,100|6,600|7,100"_s << 7
+            << QStringList{"1:1=9100", "1:2=8600", "1:3=7600", "1:5=5600",
+                           "1:6=6100", "1:7=6600", "1:8=7100"};
+        QTest::newRow("per member kind, PM sorted last")
+            << true << u"UPDATE MDIV SET NSORT = 10 WHERE NDID = 17 AND NVAL = 1"_s
+            << u"標準単価|100,000|8,500|7,500|5,500|4,500|10,000"_s
+            << u"標準単価|100,000|8,600|7,600|5,600|4,600|11,000"_s << 5
+            << QStringList{"0:1=11000", "0:2=8600", "0:3=7600", "0:4=5600", "0:5=4600"};
+    }
+    void slotsFollowTheirCodes()
+    {
+        QFETCH(bool, charge);
+        QFETCH(QString, divisionChange);
+        QFETCH(QString, listedRow);
+        QFETCH(QString, typedRow);
+        QFETCH(int, slotCount);
+        QFETCH(QStringList, stored);
+        ExecSql(conn(), divisionChange);
+        m_f.state->policy.Charge = charge;
+        const QStringList before = pricesOf(conn(), 1);
+        auto editor = openEditor(*m_f.state);
+        QTreeWidget* list = editor->list();
+        QCOMPARE(editor->slotsInUse(), slotCount);
+        QCOMPARE(rowTexts(list, 0).join(QLatin1Char('|')), listedRow);
+        clickRow(list, 0);
+        QStringList boxes{u"txtPriName"_s, u"txtBase"_s};
+        for (int i = 0; i < slotCount; ++i) {
+            boxes << slotBox(i);
+        }
+        QCOMPARE(texts(editor.get(), boxes).join(QLatin1Char('|')), listedRow);
+        const QStringList typed = typedRow.split(QLatin1Char('|'));
+        for (int i = 0; i < slotCount; ++i) {
+            typeInto(editor.get(), slotBox(i), typed.at(i + 2));
+        }
+        clickButton(editor.get(), u"cmdUp"_s);
+        QVERIFY(Messages::shown().isEmpty());
+        // The other mode's prices stay; those of this mode are the typed ones under their codes.
+        const QString mode = charge ? u"0:"_s : u"1:"_s;
+        QStringList expected;
+        for (const QString& price : before) {
+            if (!price.startsWith(mode)) {
+                expected << price;
+            }
+        }
+        expected = charge ? stored + expected : expected + stored;
+        QCOMPARE(pricesOf(conn(), 1), expected);
+        QCOMPARE(rowTexts(list, 0).join(QLatin1Char('|')), typedRow);
+
+        // A new kind is stored under the same codes.
+        typeInto(editor.get(), u"txtPriName"_s, u"新単価"_s);
+        clickButton(editor.get(), u"cmdOK"_s);
+        QStringList added = pricesOf(conn(), editor->SelPriKind());
+        QCOMPARE(added, stored);
+    }
+
     // An update replaces the prices of the current mode only and, refused or not, asks the main
     // window to reprice every project. A kind is added with the prices of the current mode, moved
     // and deleted with the prices of both modes, none of which asks for a repricing.
@@ -160,7 +226,7 @@ private slots:
         QVERIFY(Messages::shown().isEmpty());
     }
 
-    // A refused box, a name longer than its column, a failure half-way or the delete of the kind
+    // A refused box, a name with a broken character, a failure half-way or the delete of the kind
     // the demo project uses leaves every kind and price as it was (the prices deleted first come
     // back with the rollback), and the connection usable.
     void refusalsWriteNothing_data()
@@ -178,9 +244,9 @@ private slots:
             << sqlite << u"txtPri_4"_s << u"-"_s << check << u"テスターの値が正しくありません。"_s;
         for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
             const char* name = engine == Engine::SQLite ? "sqlite" : "postgresql";
-            QTest::addRow("%s/name too long", name)
-                << int(engine) << u"txtPriName"_s << QString(51, QChar(0x5358)) << u"サイズオーバ"_s
-                << u"名称の文字列が長すぎます。"_s;
+            QTest::addRow("%s/broken character", name)
+                << int(engine) << u"txtPriName"_s << u"単価"_s + QChar(0xDE00) << check
+                << u"価格種別名称の値が正しくありません。"_s;
             QTest::addRow("%s/third price fails", name) << int(engine) << u"txtPriName"_s << u"途中失敗"_s
                                                         << u"ＤＢエラー"_s << u"injected failure"_s;
             // No box: the standard kind is deleted.

@@ -77,6 +77,31 @@ private slots:
         QCOMPARE(m_f.state->ProjQuote.Discount, 800.0);
     }
 
+    // Each tick comes from its own column of the project: options and deliverables apart.
+    void ticksFromTheProject_data()
+    {
+        addColumns<QString, QString>({"stored", "shown"}); // CBASE..CEXPE1; check states
+        QTest::newRow("options, no deliverables") << u"'0','0','1','0','0','0'"_s << u"0,0,2,0,0,0"_s;
+        QTest::newRow("deliverables, no options") << u"'1','1','0','1','1','0'"_s << u"2,2,0,2,2,0"_s;
+    }
+    void ticksFromTheProject()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        const QStringList values = stored.split(u',');
+        ExecSql(m_f.state->conn(), u"UPDATE TPROJECT SET CBASE = %1, CWORK = %2, COPT = %3, CDELIV = %4, "
+                                   u"CEXPE0 = %5, CEXPE1 = %6 WHERE NPROJECT = 3"_s.arg(
+                                       values[0], values[1], values[2], values[3], values[4], values[5]));
+        QWidget* e = m_f.open(3, 0);
+        quote(e, [&](QuotationDialog* d) {
+            QStringList states;
+            for (const QString& name : kChecks) {
+                states << QString::number(control<QCheckBox>(d, name)->checkState());
+            }
+            QCOMPARE(states.join(u','), shown);
+        });
+    }
+
     void newProjectHasNoWork()
     {
         m_f.editor = openNewProject(*m_f.state, 2);
@@ -119,12 +144,13 @@ private slots:
         QCOMPARE(controlText(e, "txtPrice"), total);
         clickButton(e, "cmdOK");
         QStringList stored; // the ticks the demo project had otherwise
-        for (const char* column : {"NPRICE", "NDISCOUNT", "CBASE", "COPT", "CEXPE0", "CEXPE1"}) {
+        for (const char* column :
+             {"NPRICE", "NDISCOUNT", "CBASE", "CWORK", "COPT", "CDELIV", "CEXPE0", "CEXPE1"}) {
             stored << scalar(m_f.state->conn(), u"SELECT %1 AS V FROM TPROJECT WHERE NPROJECT = 3"_s.arg(
                                                     QString::fromLatin1(column)))
                           .toString();
         }
-        QCOMPARE(stored, (QStringList{"3016724", "-1234", "1", "0", "1", "0"}));
+        QCOMPARE(stored, (QStringList{"3016724", "-1234", "1", "1", "0", "1", "1", "0"}));
     }
 
 private:

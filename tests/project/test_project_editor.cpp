@@ -154,6 +154,11 @@ private slots:
             << u"price"_s << u"受注金額の値が正しくありません。"_s << 0;
         QTest::newRow("option price not a number")
             << u"option"_s << u"保守契約の値が正しくありません。"_s << 3;
+        // Half of a surrogate pair would break the statement: such a text is never sent.
+        QTest::newRow("broken character in the name")
+            << u"broken name"_s << u"プロジェクト名称の値が正しくありません。"_s << 0;
+        QTest::newRow("broken character in a memo")
+            << u"broken memo"_s << u"保守契約のメモの値が正しくありません。"_s << 3;
     }
     void refusedSave()
     {
@@ -161,7 +166,13 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, page);
         QWidget* e = m_f.open(0, 2);
-        setText(e, "txtPName", fault == u"name"_s ? QString() : u"新規"_s);
+        setText(e, "txtPName",
+                fault == u"name"_s          ? QString()
+                : fault == u"broken name"_s ? u"新規"_s + QChar(0xD83D)
+                                            : u"新規"_s);
+        if (fault == u"broken memo"_s) {
+            setText(e, "txtMainte", QChar(0xDE00) + u"年1回"_s);
+        }
         if (fault != u"end"_s) {
             pick(control<QComboBox>(e, "cmbEndCust"), u"株式会社ミナト物流"_s);
         }
@@ -360,6 +371,17 @@ private slots:
             << 5 << QStringList{"開発用PCリース", "顧客", "", "1", ""} << u"入力確認:単価は必須入力です。"_s;
         QTest::newRow("unit price not a number") << 5 << QStringList{"開発用PCリース", "顧客", "-", "1", ""}
                                                  << u"入力確認:単価の値が正しくありません。"_s;
+        // A count is whole: a pasted fraction would be priced as a whole number and stored as typed.
+        QTest::newRow("quantity with a fraction")
+            << 5 << QStringList{"開発用PCリース", "顧客", "15,000", "2.5", ""}
+            << u"入力確認:数量の値が正しくありません。"_s;
+        // A typed name with half of a surrogate pair never reaches the master.
+        QTest::newRow("broken member name")
+            << 1 << QStringList{">高橋" + QString(QChar(0xD83D)), "", "1", "1", ""}
+            << u"入力確認:メンバの値が正しくありません。"_s;
+        QTest::newRow("broken item name")
+            << 5 << QStringList{">PC" + QString(QChar(0xDC00)), "顧客", "1", "1", ""}
+            << u"入力確認:項目の値が正しくありません。"_s;
         // The customer's purchase is listed apart; any other buyer shares the own company's row.
         for (const char* buyer : {"自社", "その他"}) {
             QTest::newRow(buyer) << 5 << QStringList{"開発用PCリース", buyer, "15,000", "1", ""}
@@ -466,17 +488,18 @@ private slots:
     // The quantity scroll runs downwards from 32767 and keeps the quantity within 1 to 32767.
     void quantity_data()
     {
-        addColumns<QString, QString, int>({"typed", "shown", "scroll"});
-        QTest::newRow("5") << u"5"_s << u"5"_s << 32763;
-        QTest::newRow("cleared") << QString() << u"1"_s << 32767;
-        QTest::newRow("0") << u"0"_s << u"1"_s << 32767;
-        QTest::newRow("beyond 32767") << u"40000"_s << u"32767"_s << 1;
+        addColumns<QString, QString, int, QString>({"typed", "shown", "scroll", "price"});
+        QTest::newRow("5") << u"5"_s << u"5"_s << 32763 << u"5"_s;
+        QTest::newRow("cleared") << QString() << u"1"_s << 32767 << u"1"_s;
+        QTest::newRow("0") << u"0"_s << u"1"_s << 32767 << u"1"_s;
+        QTest::newRow("beyond 32767") << u"40000"_s << u"32767"_s << 1 << u"32,767"_s;
     }
     void quantity()
     {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(int, scroll);
+        QFETCH(QString, price);
         QWidget* e = open(0, 5);
         auto* number = control<QLineEdit>(e, "txtNum");
         auto* bar = control<QScrollBar>(e, "vsrNum");
@@ -485,11 +508,35 @@ private slots:
         number->setText(typed);
         QCOMPARE(number->text(), shown);
         QCOMPARE(bar->value(), scroll);
-        QCOMPARE(controlText(e, "lblPriceP"), FormatAmount(shown));
+        QCOMPARE(controlText(e, "lblPriceP"), price); // at a unit price of 1
         // The up arrow raises the quantity.
         number->setText(u"7"_s);
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
         QCOMPARE(number->text(), u"8"_s);
+    }
+
+    // Leaving a box groups an amount's digits; a count (quantity, hours) stays as typed.
+    void leavingABox_data()
+    {
+        addColumns<int, QString, QString>({"tab", "box", "shown"});
+        QTest::newRow("unit price") << 5 << u"txtApiece"_s << u"1,234"_s;
+        QTest::newRow("quantity") << 5 << u"txtNum"_s << u"1234"_s;
+        QTest::newRow("member cost") << 1 << u"txtMembPri"_s << u"1,234"_s;
+        QTest::newRow("occupied hours") << 1 << u"txtMembOccu"_s << u"1234"_s;
+        QTest::newRow("indirect hours") << 1 << u"txtIndirect"_s << u"1234"_s;
+    }
+    void leavingABox()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QString, shown);
+        QWidget* e = open(0, tab);
+        QApplication::setActiveWindow(e);
+        QTRY_VERIFY(e->isActiveWindow());
+        typeInto(e, box, u"1234"_s);
+        QVERIFY(control<QLineEdit>(e, box)->hasFocus());
+        control<QWidget>(e, tab == 5 ? "cmbBuy" : "cmbMKind")->setFocus();
+        QCOMPARE(controlText(e, box), shown);
     }
 
     void expenseUpdateAndDelete()
@@ -678,12 +725,73 @@ private slots:
         QCOMPARE(box->text(), text);
     }
 
+    // Saving straight from a box with no valid date asks first: on Yes nothing is saved and the box
+    // has the focus again, with the stored date untouched; on No the save goes on without it.
+    void invalidDateAtSave_data()
+    {
+        addColumns<int>({"answer"});
+        QTest::newRow("back to the box") << int(QMessageBox::Yes);
+        QTest::newRow("saved without it") << int(QMessageBox::No);
+    }
+    void invalidDateAtSave()
+    {
+        QFETCH(int, answer);
+        QWidget* e = open(2, 2);
+        QApplication::setActiveWindow(e);
+        auto* box = control<QLineEdit>(e, "txtDate_2");
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->setText(u"2025/02/30"_s);
+        const QString before = snapshot(conn());
+        Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        QTest::mouseClick(control<QPushButton>(e, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(u"確認"_s, u"日付として不正です。確認してください。"_s, Messages::Exclamation);
+        const QString stored = u"NPROJECT = 2 AND NFUNCTION = 0 AND NDKIND = 3"_s;
+        if (answer == QMessageBox::Yes) {
+            QVERIFY(e->isVisible());
+            QTRY_VERIFY(box->hasFocus());
+            QCOMPARE(box->text(), u"2025/02/30"_s);
+            QCOMPARE(snapshot(conn()), before);
+            QCOMPARE(rowCount(conn(), u"TDATE"_s, stored), 1);
+        } else {
+            QVERIFY(!e->isVisible());
+            QCOMPARE(rowCount(conn(), u"TDATE"_s, stored), 0);
+        }
+        // The check queued as the box lost the focus asks nothing more.
+        QCoreApplication::processEvents();
+        QCOMPARE(Messages::shown().size(), 1);
+    }
+
+    // Every text box holds what its column holds: a pasted outline is cut at its 2,000
+    // characters, and a name that reaches its 100 with an emoji keeps the emoji whole, so the
+    // save goes through with both.
+    void textsFitTheirColumns()
+    {
+        QWidget* e = open(2, 0);
+        setText(e, "txtOutLine", QString(2001, QChar(0x6982)));
+        QCOMPARE(controlText(e, "txtOutLine").size(), 2000);
+        auto* name = control<QLineEdit>(e, "txtPName");
+        name->setText(QString(99, QChar(0x540D)));
+        name->end(false);
+        name->insert(u"😀😀"_s); // a paste
+        QCOMPARE(name->text(), QString(99, QChar(0x540D)) + u"😀"_s);
+        clickButton(e, "cmdOK");
+        QVERIFY(Messages::shown().isEmpty());
+        QVERIFY(!e->isVisible());
+        QCOMPARE(scalar(conn(), u"SELECT COUTLINE AS V FROM TPROJECT WHERE NPROJECT = 2"_s).toString(),
+                 QString(2000, QChar(0x6982)));
+        QCOMPARE(scalar(conn(), u"SELECT CPROJNAME AS V FROM TPROJECT WHERE NPROJECT = 2"_s).toString(),
+                 QString(99, QChar(0x540D)) + u"😀"_s);
+    }
+
     // Dates load by process code and are saved under the code they belong to, even when the
-    // codes have a gap.
+    // codes have a gap; a date of one of the project's functions is not one of the project's.
     void datesKeepTheirProcessCodes()
     {
         DbConnection& c = conn();
         ExecSql(c, u"DELETE MDIV WHERE NDID = 7 AND NVAL = 3"_s);
+        ExecSql(c, u"INSERT INTO TDATE VALUES (2, 1, 4, Convert(DateTime,'2030/01/31',111))"_s);
         QWidget* e = open(2, 2);
         QCOMPARE(texts(e, {"lblDate_2", "txtDate_2"}), (QStringList{"製造", "2025/07/14"}));
         QVERIFY(!control<QLineEdit>(e, "txtDate_7")->isVisibleTo(e));

@@ -102,6 +102,9 @@ private slots:
             const QString before = snapshot(c);
             const int projectBefore = state->CurProject;
             Messages::clearShown();
+            if (newProject) {
+                Messages::setNextAnswer(QMessageBox::No); // keep the invalid date: it is dropped
+            }
             StatementLog log(failAt);
             clickButton(e, "cmdOK");
             if (!log.failed()) {
@@ -115,7 +118,10 @@ private slots:
             QCOMPARE(editorContents(e), contents);
             QCOMPARE(state->CurProject, projectBefore);
             QVERIFY(!state->Updated);
-            QCOMPARE(Messages::shown().size(), 1);
+            QCOMPARE(Messages::shown().size(), newProject ? 2 : 1);
+            QCOMPARE(Messages::shown().first().text, newProject
+                                                         ? u"日付として不正です。確認してください。"_s
+                                                         : u"injected failure\n"_s + log.failedStatement());
             COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"injected failure\n"_s + log.failedStatement(),
                                  Messages::Critical);
             log.reset();

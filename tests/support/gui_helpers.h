@@ -15,6 +15,9 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -198,6 +201,27 @@ inline void typeName(QComboBox* combo, const QString& text)
 inline void showTab(const QWidget* window, int index)
 {
     control<QTabWidget>(window, QStringLiteral("tbsOptions"))->setCurrentIndex(index);
+}
+
+// Clicks the link to href in a text browser where the page shows it.
+inline void clickLink(QTextBrowser* browser, const QString& href)
+{
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href) {
+                continue;
+            }
+            QTextCursor cursor(browser->document());
+            cursor.setPosition(fragment.position() + fragment.length() / 2);
+            browser->setTextCursor(cursor);
+            browser->ensureCursorVisible();
+            const QPoint at = browser->cursorRect(cursor).center();
+            QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            return;
+        }
+    }
+    qFatal("no link to %s in %s", qPrintable(href), qPrintable(browser->source().toString()));
 }
 
 // Works the modal window the next step opens: once it shows, the steps run on it, and it is

@@ -2,6 +2,7 @@
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
 #include "foundation/help.h"
+#include "foundation/help_window.h"
 #include "foundation/messages.h"
 #include "foundation/project_rows.h"
 #include "foundation/settings_store.h"
@@ -19,6 +20,7 @@
 #include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QThread>
 #include <QToolBar>
 #include <optional>
@@ -359,20 +361,26 @@ private slots:
         f.select(f.t.sales);
         QCOMPARE(list->topLevelItem(0)->text(2), u"追加機能"_s);
 
-        // An update rewrites the row where it is; Enter opens the current row.
+        // An update rewrites the row where it is, fits the columns to a longer figure and
+        // refreshes the panels; Enter opens the current row.
         save = [](AppState& s) {
             execArgs(
                 *s.Conn,
-                u"UPDATE TFUNCTION SET CSFUNC = '受注入力（改）', NPRICE = 500000 WHERE NFUNCTION = %1"_s,
+                u"UPDATE TFUNCTION SET CSFUNC = '受注入力（改）', NPRICE = 1234567890 WHERE NFUNCTION = %1"_s,
                 s.CurFunction);
+            execArgs(*s.Conn, u"UPDATE TCHARGE SET NHOUR = 15 WHERE NFUNCTION = %1 AND NPROC = 1"_s,
+                     s.CurFunction);
         };
         const int index = list->indexOfTopLevelItem(f.rowOf(f.t.order));
         list->setCurrentItem(f.rowOf(f.t.order));
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(seen, (QList<int>{f.t.order, 1}));
-        QCOMPARE(rowTexts(list, index, 8), (QStringList{u"50"_s, u"500,000"_s}));
+        QCOMPARE(rowTexts(list, index, 8), (QStringList{u"50"_s, u"1,234,567,890"_s}));
         QCOMPARE(list->topLevelItem(index)->text(2), u"受注入力（改）"_s);
+        const QAbstractItemView* view = list; // where the size hint is public
+        QVERIFY(list->columnWidth(9) >= view->sizeHintForColumn(9));
+        QCOMPARE(f.label("remHour"), u"残工数：355/420時間"_s);
 
         // A double click opens the function of that row; a deleted function's row goes.
         save = [&](AppState& s) { deleteRows(s, s.CurFunction); };
@@ -562,17 +570,20 @@ private slots:
         QCOMPARE(f.open().width(), 200);
     }
 
-    // Without its pages the help says so; with the help folder of the build the contents open, and
-    // F1 opens the page of the window.
+    // Help opens in the program's own window, so it needs no browser. Without its pages the
+    // contents and the home page say so; with the help folder of the build F1 opens the page of
+    // the window, the pages' links, back, forward and the contents move through the help in that
+    // one window, and the system browser is there on request: one that cannot start is reported.
     void help()
     {
         Fixture f;
         QTemporaryDir empty;
         Help::setFolder(empty.path());
         QList<QUrl> opened;
+        bool browserStarts = true;
         Help::setOpener([&](const QUrl& url) {
             opened << url;
-            return true;
+            return browserStarts;
         });
         f.open();
         Help::install(*qApp);
@@ -580,17 +591,53 @@ private slots:
         COMPARE_LAST_MESSAGE(
             u"VORNA"_s, u"ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"_s,
             Messages::Information);
-        QVERIFY(opened.isEmpty());
+        f.trigger("mnuOpenHP");
+        COMPARE_LAST_MESSAGE(u"VORNA"_s,
+                             u"ホームページを開けませんでした。\n"_s +
+                                 QDir::toNativeSeparators(QDir(empty.path()).filePath(u"index.html"_s)),
+                             Messages::Exclamation);
+        QVERIFY(!f.window->findChild<HelpWindow*>());
 
         const QDir help(QCoreApplication::applicationDirPath() + u"/help"_s);
+        const auto page = [&](const char* file) {
+            return QUrl::fromLocalFile(help.filePath(QLatin1String(file)));
+        };
         Help::setFolder(help.path());
         Messages::clearShown();
-        f.trigger("mnuHelpContents");
-        f.trigger("mnuOpenHP");
         QTest::keyClick(f.window.get(), Qt::Key_F1);
+        auto* viewer = f.window->findChild<HelpWindow*>();
+        QVERIFY(viewer && viewer->isVisible());
+        auto* browser = control<QTextBrowser>(viewer, u"txtHelp"_s);
+        QCOMPARE(browser->source(), page("10.html"));
+        QVERIFY(browser->toPlainText().contains(u"メイン画面"_s));
+        QVERIFY(!control<QPushButton>(viewer, u"cmdBack"_s)->isEnabled());
+        clickButton(viewer, u"cmdContents"_s);
+        QCOMPARE(browser->source(), page("index.html"));
+        clickLink(browser, u"16.html"_s);
+        QCOMPARE(browser->source(), page("16.html"));
+        QCOMPARE(viewer->windowTitle(), u"開発言語編集 - VORNA"_s);
+        clickButton(viewer, u"cmdBack"_s);
+        QCOMPARE(browser->source(), page("index.html"));
+        clickButton(viewer, u"cmdForward"_s);
+        QCOMPARE(browser->source(), page("16.html"));
+        QVERIFY(!control<QPushButton>(viewer, u"cmdForward"_s)->isEnabled());
+        f.trigger("mnuOpenHP");
+        f.trigger("mnuHelpContents");
+        QCOMPARE(f.window->findChildren<HelpWindow*>().size(), 1);
+        QCOMPARE(browser->source(), page("index.html"));
         QVERIFY(Messages::shown().isEmpty());
-        const QUrl contents = QUrl::fromLocalFile(help.filePath(u"index.html"_s));
-        QCOMPARE(opened, (QList<QUrl>{contents, contents, QUrl::fromLocalFile(help.filePath(u"10.html"_s))}));
+        QVERIFY(opened.isEmpty());
+
+        clickButton(viewer, u"cmdBrowser"_s);
+        QCOMPARE(opened, QList<QUrl>{page("index.html")});
+        QVERIFY(Messages::shown().isEmpty());
+        browserStarts = false;
+        clickButton(viewer, u"cmdBrowser"_s);
+        COMPARE_LAST_MESSAGE(u"VORNA"_s,
+                             u"ブラウザを起動できませんでした。\n"_s +
+                                 QDir::toNativeSeparators(help.filePath(u"index.html"_s)),
+                             Messages::Exclamation);
+        QCOMPARE(browser->source(), page("index.html"));
     }
 
     void unreadablePolicyStopsTheStart()
