@@ -805,10 +805,14 @@ private slots:
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 2"_s), 0);
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 6);
 
-        // A date no engine may refuse: one before 1753 is dropped like any other invalid date.
+        // A date no engine may store: one before 1753 is questioned at the save like any other
+        // invalid date, and dropped when the user saves without it.
         e = open(2, 2);
         setText(e, "txtDate_2", u"1752/12/31"_s);
+        Messages::clearShown();
+        Messages::setNextAnswer(QMessageBox::No);
         clickButton(e, "cmdOK");
+        COMPARE_LAST_MESSAGE(u"確認"_s, u"日付として不正です。確認してください。"_s, Messages::Exclamation);
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2 AND NDKIND = 4"_s), 0);
         QCOMPARE(rowCount(c, u"TDATE"_s, u"NPROJECT = 2"_s), 5);
     }
