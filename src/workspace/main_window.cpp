@@ -166,13 +166,7 @@ MainWindow::~MainWindow() = default;
 
 template <typename Command> void MainWindow::run(Command command)
 {
-    try {
-        command();
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
-    } catch (const std::exception& e) {
-        ShowDbError(e, QString(), this);
-    }
+    RunHandler(this, command);
 }
 
 // ---- construction ----------------------------------------------------------------------------
