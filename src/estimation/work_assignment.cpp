@@ -61,7 +61,7 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     m_memberBox = NamedCombo(this, QStringLiteral("cmbMember"));
     m_memberBox->setMinimumWidth(160);
     m_hours = NumberBox(this, QStringLiteral("txtHour"), 80);
-    AttachNumericFilter(m_hours, true, false);
+    AttachNumericFilter(m_hours, true, false, true);
     m_left = ValueLabel(this, QStringLiteral("lblLeft"), 80);
     m_left->setToolTip(QStringLiteral("このメンバがまだ割り当てられる時間"));
     inputs->addWidget(memberLabel, 0, 0);
