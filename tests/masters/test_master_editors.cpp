@@ -90,6 +90,19 @@ const QString kDuplicates[][2] = {
     {u"同名の項目が既に存在します。"_s, QString()},
 };
 
+// One row per master on each engine.
+void addKindRows()
+{
+    addColumns<int, int>({"engine", "kind"});
+    for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+        int kind = 0;
+        for (const char* name : {"customers", "languages", "members", "items"}) {
+            QTest::addRow("%s/%s", engine == Engine::SQLite ? "sqlite" : "postgresql", name)
+                << int(engine) << kind++;
+        }
+    }
+}
+
 } // namespace
 
 class TestMasterEditors : public QObject {
@@ -166,17 +179,7 @@ private slots:
     // On the demo data: a row in use is not deleted; a duplicate name is refused where the
     // master refuses it; a name longer than its column is refused, one of its length or with
     // apostrophes is stored as typed.
-    void refusalsAndStoredNames_data()
-    {
-        addColumns<int, int>({"engine", "kind"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            int kind = 0;
-            for (const char* name : {"customers", "languages", "members", "items"}) {
-                QTest::addRow("%s/%s", engine == Engine::SQLite ? "sqlite" : "postgresql", name)
-                    << int(engine) << kind++;
-            }
-        }
-    }
+    void refusalsAndStoredNames_data() { addKindRows(); }
     void refusalsAndStoredNames()
     {
         QFETCH(int, engine);
@@ -261,17 +264,7 @@ private slots:
 
     // A change that was committed is not reported as failed when only the list cannot be read
     // again: the message says the change was saved, and the change is in the database.
-    void savedButNotReloaded_data()
-    {
-        addColumns<int, int>({"engine", "kind"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            int kind = 0;
-            for (const char* name : {"customers", "languages", "members", "items"}) {
-                QTest::addRow("%s/%s", engine == Engine::SQLite ? "sqlite" : "postgresql", name)
-                    << int(engine) << kind++;
-            }
-        }
-    }
+    void savedButNotReloaded_data() { addKindRows(); }
     void savedButNotReloaded()
     {
         QFETCH(int, engine);

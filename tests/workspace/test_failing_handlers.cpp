@@ -48,20 +48,24 @@ Window projectEditor(AppState& s)
     return shown(std::make_unique<ProjectEditor>(s));
 }
 
-Window functionEditor(AppState& s)
+// The first function of demo project 2, chosen as the main window chooses it.
+void chooseFunction(AppState& s)
 {
     s.CurProject = 2;
     s.CurPriKind = 1;
     s.CurFunction = 1;
+}
+
+Window functionEditor(AppState& s)
+{
+    chooseFunction(s);
     s.FuncEditMode = 1;
     return shown(std::make_unique<FunctionEditor>(s));
 }
 
 Window workAssignment(AppState& s)
 {
-    s.CurProject = 2;
-    s.CurPriKind = 1;
-    s.CurFunction = 1;
+    chooseFunction(s);
     s.ChargeProc = 1;
     return shown(std::make_unique<WorkAssignment>(s));
 }
@@ -117,6 +121,14 @@ Step pickFirst(const QString& combo)
 Step firstRow(const QString& list)
 {
     return [list](QWidget* w) { clickRow(control<QTreeWidget>(w, list), 0); };
+}
+
+Step firstRowOfTab(int tab, const QString& list)
+{
+    return [tab, list](QWidget* w) {
+        showTab(w, tab);
+        clickRow(control<QTreeWidget>(w, list), 0);
+    };
 }
 
 Step texts(const QList<QPair<QString, QString>>& boxes)
@@ -189,12 +201,9 @@ const QList<Handler>& handlers()
                  texts({{u"txtMembPri"_s, u"5,000"_s}, {u"txtMembOccu"_s, u"100"_s}})(w);
              },
              click(u"cmdMembAdd"_s)},
-            {u"frmProj cmdMembDel"_s, projectEditor,
-             [](QWidget* w) {
-                 showTab(w, 1);
-                 firstRow(u"lvwMList"_s)(w);
-             },
-             click(u"cmdMembDel"_s)},
+            {u"frmProj cmdMembUp"_s, projectEditor, firstRowOfTab(1, u"lvwMList"_s), click(u"cmdMembUp"_s)},
+            {u"frmProj cmdMembDel"_s, projectEditor, firstRowOfTab(1, u"lvwMList"_s), click(u"cmdMembDel"_s)},
+            {u"frmProj cmdExpUp"_s, projectEditor, firstRowOfTab(5, u"lvwEList"_s), click(u"cmdExpUp"_s)},
 
             {u"frmFunc cmbLang"_s, functionEditor,
              [](QWidget* w) { control<QComboBox>(w, u"cmbLang"_s)->setCurrentIndex(-1); },
@@ -206,6 +215,7 @@ const QList<Handler>& handlers()
              }},
             {u"frmFunc cmdFpAdd"_s, functionEditor, texts({{u"txtFpTitle"_s, u"新しい帳票"_s}}),
              click(u"cmdFpAdd"_s)},
+            {u"frmFunc cmdFpUp"_s, functionEditor, firstRowOfTab(2, u"lvwFpList"_s), click(u"cmdFpUp"_s)},
             {u"frmFunc cmdOK"_s, functionEditor, {}, click(u"cmdOK"_s)},
             {u"frmFunc cmdDel"_s, functionEditor, {}, answeredYes(u"cmdDel"_s)},
             {u"frmFunc cmdHour_0"_s, functionEditor, {}, click(u"cmdHour_0"_s)},
