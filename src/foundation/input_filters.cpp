@@ -116,9 +116,11 @@ private:
             }
             return false;
         case QEvent::Drop: {
+            // Copied, never moved: a refused number must not leave the box it was dragged from.
             auto* drop = static_cast<QDropEvent*>(event);
-            if (drop->mimeData()->hasText()) {
-                drop->acceptProposedAction();
+            if (drop->mimeData()->hasText() && !m_box->isReadOnly()) {
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
                 paste(drop->mimeData()->text());
             }
             return true;

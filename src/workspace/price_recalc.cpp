@@ -100,10 +100,6 @@ QString functionWhere(int project, int function)
            QStringLiteral(" AND NFUNCTION = ") + QString::number(function);
 }
 
-} // namespace
-
-namespace {
-
 QString scopeWhere(int project)
 {
     return project != 0 ? QStringLiteral(" WHERE NPROJECT = ") + QString::number(project) : QString();
