@@ -4,6 +4,7 @@
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
 #include "foundation/schema_setup.h"
+#include "foundation/settings_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,6 +134,13 @@ int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
     }
 
+    // Read as empty, an unreadable settings file would have a new embedded database set up in
+    // place of the user's.
+    const QString unreadable = connStr.isEmpty() ? SettingsStore::readProblem() : QString();
+    if (!unreadable.isEmpty()) {
+        err << "vorna-dbsetup: " << unreadable << "\n";
+        return 1;
+    }
     ConnectionParams params =
         connStr.isEmpty() ? ConnectionParams::fromStore() : ConnectionParams::parse(connStr);
     try {

@@ -1,8 +1,10 @@
 #include "foundation/db_connection.h"
 #include "foundation/schema_setup.h"
+#include "foundation/settings_store.h"
 #include "setup_tool.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -68,9 +70,17 @@ private slots:
         }
     }
 
-    // Without arguments the user's settings name the database; bad arguments are refused.
+    // Without arguments the user's settings name the database; bad arguments are refused, and so
+    // is a settings file that cannot be read, before anything is set up.
     void argumentsAndSettings()
     {
+        QVERIFY(QDir().mkpath(SettingsStore::filePath()));
+        const auto [refused, why] = runTool({});
+        QCOMPARE(refused, 1);
+        QVERIFY2(why.contains(SettingsStore::filePath()), qPrintable(why));
+        QVERIFY(!QFileInfo::exists(m_env->path(u"data"_s)));
+        QVERIFY(QDir().rmdir(SettingsStore::filePath()));
+
         QCOMPARE(runTool({}).first, 0);
         QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
         QCOMPARE(runTool({u"--bogus"_s}).first, 2);
