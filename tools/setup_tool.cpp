@@ -4,27 +4,119 @@
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
 #include "foundation/schema_setup.h"
+#include "foundation/settings_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace {
+
+const QString kPasswordPlaceholder = QStringLiteral("$PASSWD$");
 
 void usage(QTextStream& err)
 {
     err << "usage: vorna-dbsetup [--demo] [connection string]\n"
            "  connection string, for example:\n"
-           "    \"Provider=SQLite;Data Source=/path/to/kaldb.sqlite\"\n"
-           "    \"Provider=PostgreSQL;Host=localhost;Port=5432;Initial Catalog=kaldb;User "
-           "ID=kal;Password=...\"\n"
-           "    \"Provider=SQLServer;Data Source=server,1433;Initial Catalog=kaldb;User "
-           "ID=kal;Password=...\"\n"
-           "  without one, the connection settings of this user are used.\n";
+           "    'Provider=SQLite;Data Source=/path/to/kaldb.sqlite'\n"
+           "    'Provider=PostgreSQL;Host=localhost;Port=5432;Initial Catalog=kaldb;User "
+           "ID=kal;Password=$PASSWD$'\n"
+           "    'Provider=SQLServer;Data Source=server,1433;Initial Catalog=kaldb;User "
+           "ID=kal;Password=$PASSWD$'\n"
+           "  without one, the connection settings of this user are used.\n"
+           "  A password given as $PASSWD$ or left out is taken from the environment variable\n"
+           "  VORNA_DB_PASSWORD, or asked for on the terminal.\n";
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// A password that was not given: "$PASSWD$", or a user without a password. The embedded
+// database has none.
+bool wantsPassword(const ConnectionParams& params)
+{
+    if (params.value(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    if (params.has(QStringLiteral("Password"))) {
+        return params.value(QStringLiteral("Password")).contains(kPasswordPlaceholder);
+    }
+    return params.has(QStringLiteral("User ID"));
 }
 
 } // namespace
 
-int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& err)
+std::optional<QString> ReadHiddenLine(int in, int promptOut, const QString& prompt)
+{
+    writeAll(promptOut, prompt.toLocal8Bit());
+    termios saved{};
+    const bool terminal = ::isatty(in) && ::tcgetattr(in, &saved) == 0;
+    if (terminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(in, TCSAFLUSH, &quiet);
+    }
+    QByteArray line;
+    bool ended = false;
+    for (;;) {
+        char c = 0;
+        const ssize_t n = ::read(in, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        line += c;
+    }
+    if (terminal) {
+        ::tcsetattr(in, TCSAFLUSH, &saved);
+        writeAll(promptOut, "\n");
+    }
+    if (!ended && line.isEmpty()) {
+        return std::nullopt;
+    }
+    if (line.endsWith('\r')) {
+        line.chop(1);
+    }
+    return QString::fromLocal8Bit(line);
+}
+
+std::optional<QString> AskPasswordOnTerminal(const QString& prompt)
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    if (tty < 0) {
+        return ReadHiddenLine(STDIN_FILENO, STDERR_FILENO, prompt);
+    }
+    const std::optional<QString> password = ReadHiddenLine(tty, tty, prompt);
+    ::close(tty);
+    return password;
+}
+
+int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                 const PasswordPrompt& askPassword)
 {
     bool demo = false;
     QString connStr;
@@ -42,11 +134,35 @@ int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& er
         }
     }
 
-    const ConnectionParams params =
+    // Read as empty, an unreadable settings file would have a new embedded database set up in
+    // place of the user's.
+    const QString unreadable = connStr.isEmpty() ? SettingsStore::readProblem() : QString();
+    if (!unreadable.isEmpty()) {
+        err << "vorna-dbsetup: " << unreadable << "\n";
+        return 1;
+    }
+    ConnectionParams params =
         connStr.isEmpty() ? ConnectionParams::fromStore() : ConnectionParams::parse(connStr);
     try {
         if (!params.error.isEmpty()) {
             throw DbError(DbError::ConnectionFailed, params.error);
+        }
+        if (!connStr.isEmpty() && wantsPassword(params)) {
+            std::optional<QString> password;
+            if (qEnvironmentVariableIsSet("VORNA_DB_PASSWORD")) {
+                password = qEnvironmentVariable("VORNA_DB_PASSWORD");
+            } else {
+                out.flush();
+                password = askPassword(
+                    QStringLiteral("Password for %1: ").arg(params.value(QStringLiteral("User ID"))));
+            }
+            if (!password) {
+                throw DbError(DbError::ConnectionFailed,
+                              QStringLiteral("no password: set VORNA_DB_PASSWORD or run on a terminal"));
+            }
+            QString value = params.value(QStringLiteral("Password"));
+            params.keys.insert(QStringLiteral("password"),
+                               value.isEmpty() ? *password : value.replace(kPasswordPlaceholder, *password));
         }
         if (params.value(QStringLiteral("Provider")).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) ==
             0) {

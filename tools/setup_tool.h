@@ -2,10 +2,25 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
+#include <optional>
+
+// Asks for the database password; nullopt when none can be had (no terminal, end of input).
+using PasswordPrompt = std::function<std::optional<QString>(const QString& prompt)>;
+
+// The password typed on the terminal (/dev/tty, else standard input), not echoed.
+std::optional<QString> AskPasswordOnTerminal(const QString& prompt);
+
+// One line read from in with the terminal's echo off (restored afterwards) after the prompt
+// is written to promptOut; input that is not a terminal is read as it is.
+std::optional<QString> ReadHiddenLine(int in, int promptOut, const QString& prompt);
 
 // vorna-dbsetup [--demo] [connection string]
 // Applies the schema and reference data of the connection's engine to a database that has
 // none of the program's tables (an SQLite file that does not exist yet is created); --demo
 // also loads the demo data. Without a connection string the user's own settings are used.
+// A server's password stays off the command line: when the connection string has "$PASSWD$",
+// or a user ID without a password, it comes from VORNA_DB_PASSWORD, else from askPassword.
 // Returns the process exit code.
-int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                 const PasswordPrompt& askPassword = AskPasswordOnTerminal);

@@ -1,4 +1,5 @@
 #include "foundation/app_state.h"
+#include "foundation/guarded_application.h"
 #include "foundation/help.h"
 #include "foundation/startup.h"
 #include "workspace/editors.h"
@@ -6,14 +7,13 @@
 
 #include "version.h"
 
-#include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorna"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                                 .arg(VORNA_VERSION_MAJOR)

@@ -92,11 +92,17 @@ void ConnStrDialog::accept()
                               QStringLiteral("全ての項目を入力してください。"));
         return;
     }
-    SaveSetting(kApp, kSection, QStringLiteral("ConnStr_Base"),
-                GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate));
-    SaveSetting(kApp, kSection, QStringLiteral("DBName"), m_dbName->text());
-    SaveSetting(kApp, kSection, QStringLiteral("UserID"), m_userID->text());
-    SaveSetting(kApp, kSection, QStringLiteral("Passwd"), m_passwd->text());
+    const bool saved =
+        SaveSettings(kApp, kSection,
+                     {{QStringLiteral("ConnStr_Base"),
+                       GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate)},
+                      {QStringLiteral("DBName"), m_dbName->text()},
+                      {QStringLiteral("UserID"), m_userID->text()},
+                      {QStringLiteral("Passwd"), m_passwd->text()}});
+    if (!saved) {
+        Messages::settingsNotSaved(this);
+        return;
+    }
     Messages::information(this, QStringLiteral("確認"),
                           QStringLiteral("DB接続情報を更新しました。次回起動時に有効になります。"));
     QDialog::accept();

@@ -242,6 +242,34 @@ QString StripNonNumeric(const QString& text)
     return out;
 }
 
+QString PastedNumber(const QString& text, bool allowSign, bool allowDecimal)
+{
+    static const QRegularExpression plain(QStringLiteral("^([0-9]{1,3}(,[0-9]{3})+|[0-9]+)(\\.[0-9]+)?$"));
+    const QChar yen(0x00A5), fullWidthYen(0xFFE5), en(0x5186);
+    QString t = ToHalfWidth(text).trimmed();
+    bool negative = false;
+    const auto takeSign = [&] {
+        if (!negative && t.startsWith(QLatin1Char('-'))) {
+            negative = true;
+            t = t.mid(1).trimmed();
+        }
+    };
+    takeSign();
+    if (t.startsWith(yen) || t.startsWith(fullWidthYen)) {
+        t = t.mid(1).trimmed();
+        takeSign();
+    }
+    if (t.endsWith(en)) {
+        t.chop(1);
+        t = t.trimmed();
+    }
+    if (!plain.match(t).hasMatch() || (negative && !allowSign) ||
+        (!allowDecimal && t.contains(QLatin1Char('.')))) {
+        return QString();
+    }
+    return negative ? QLatin1Char('-') + t : t;
+}
+
 bool IsDateText(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{4})/(\\d{1,2})/(\\d{1,2})$"));

@@ -42,8 +42,15 @@ QString ToHalfWidth(const QString& text);
 int KeyDigitsOnly(int key, bool allowSignAndComma);
 int KeyDateChars(int key, int& lastKey);
 
-// Clean-up of a numeric box's whole text (pasted text).
+// Clean-up of a numeric box's whole text after a change.
 QString StripNonNumeric(const QString& text);
+
+// A number pasted from a document, as a numeric box takes it: surrounding blanks, a "¥" or "￥"
+// in front and a "円" behind are dropped and full-width forms made half-width. What is left must
+// be one plain number: digits, commas only between groups of three ("1,234,567"), a leading
+// "-" when allowSign, one decimal point with digits after it when allowDecimal. Anything else
+// ("1e5", "1.234.567", "1,2,3", "--1") gives an empty text: refused, never read some other way.
+QString PastedNumber(const QString& text, bool allowSign, bool allowDecimal);
 
 // Date boxes are typed as yyyy/mm/dd: the slashes are put in as the digits arrive. caret
 // receives the new caret position, or -1 when the caret is to stay where it is.

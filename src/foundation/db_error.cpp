@@ -137,3 +137,13 @@ void ShowDbError(const std::exception& error, const QString& statement, QWidget*
     Messages::critical(parent, QStringLiteral("ＤＢエラー"),
                        QString::fromUtf8(error.what()) + QLatin1Char('\n') + statement);
 }
+
+void ShowDbErrorWithNote(const QString& note, const std::exception& error, const QString& statement,
+                         QWidget* parent)
+{
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    const QString description = db ? db->description() : QString::fromUtf8(error.what());
+    const QString sql = statement.isEmpty() && db ? db->statement() : statement;
+    Messages::critical(parent, QStringLiteral("ＤＢエラー"),
+                       note + QLatin1Char('\n') + description + QLatin1Char('\n') + sql);
+}

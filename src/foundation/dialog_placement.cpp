@@ -77,8 +77,11 @@ QSize ScreenRoom(const QWidget* window)
 
 void SaveSubPos(const QWidget* dialog)
 {
-    SaveSetting(kApp, kSection, QStringLiteral("SubLeft"), PlainNumber(PixelsToTwips(dialog->x())));
-    SaveSetting(kApp, kSection, QStringLiteral("SubTop"), PlainNumber(PixelsToTwips(dialog->y())));
+    const SettingValues place{{QStringLiteral("SubLeft"), PlainNumber(PixelsToTwips(dialog->x()))},
+                              {QStringLiteral("SubTop"), PlainNumber(PixelsToTwips(dialog->y()))}};
+    if (!SaveSettings(kApp, kSection, place)) {
+        Messages::settingsNotSaved(const_cast<QWidget*>(dialog));
+    }
 }
 
 bool ConfirmClose(const Policy& policy, int updating, QWidget* parent)

@@ -3,9 +3,16 @@
 #include "foundation/conversions.h"
 #include "foundation/messages.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <cmath>
 
 namespace {
@@ -32,8 +39,9 @@ void replaceText(QLineEdit* box, const QString& text, int caret)
 
 class NumericFilter : public QObject {
 public:
-    NumericFilter(QLineEdit* box, bool allowSignAndComma, bool formatOnFocusOut)
-        : QObject(box), m_box(box), m_allow(allowSignAndComma), m_format(formatOnFocusOut)
+    NumericFilter(QLineEdit* box, bool allowSignAndComma, bool formatOnFocusOut, bool allowDecimalPaste)
+        : QObject(box), m_box(box), m_allow(allowSignAndComma), m_format(formatOnFocusOut),
+          m_decimal(allowDecimalPaste)
     {
         box->setAttribute(Qt::WA_InputMethodEnabled, false);
         box->installEventFilter(this);
@@ -43,6 +51,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_box && pasteEvent(event)) {
+            return true;
+        }
         if (watched == m_box && event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (typedCharacter(key)) {
@@ -72,6 +83,78 @@ protected:
     }
 
 private:
+    // Every way text is pasted into the box (the paste keys, the context menu, the middle button,
+    // a drop) comes through paste(); true when the event was one of them.
+    bool pasteEvent(QEvent* event)
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+                paste(QGuiApplication::clipboard()->text());
+                return true;
+            }
+            return false;
+        case QEvent::ContextMenu: {
+            QMenu* menu = m_box->createStandardContextMenu();
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            const QString pasteKeys =
+                QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+            for (QAction* action : menu->actions()) {
+                if (action->text().endsWith(pasteKeys)) {
+                    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+                    QObject::connect(action, &QAction::triggered, this,
+                                     [this] { paste(QGuiApplication::clipboard()->text()); });
+                }
+            }
+            menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+                QGuiApplication::clipboard()->supportsSelection()) {
+                paste(QGuiApplication::clipboard()->text(QClipboard::Selection));
+                return true;
+            }
+            return false;
+        case QEvent::Drop: {
+            // Copied, never moved: a refused number must not leave the box it was dragged from.
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (drop->mimeData()->hasText() && !m_box->isReadOnly()) {
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+                paste(drop->mimeData()->text());
+            }
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    // Pasted text goes in only as one plain number; anything else is refused and the box keeps
+    // what it had.
+    void paste(const QString& pasted)
+    {
+        if (m_box->isReadOnly()) {
+            return;
+        }
+        const QString number = PastedNumber(pasted, m_allow, m_decimal);
+        QString whole = m_box->text();
+        if (m_box->hasSelectedText()) {
+            whole.replace(m_box->selectionStart(), m_box->selectionLength(), number);
+        } else {
+            whole.insert(m_box->cursorPosition(), number);
+        }
+        if (number.isEmpty() || !ParseNumber(whole) || whole.size() > m_box->maxLength() ||
+            (!m_allow && whole.contains(QLatin1Char('-'))) ||
+            (!m_decimal && whole.contains(QLatin1Char('.')))) {
+            Messages::information(m_box->window(), QStringLiteral("入力確認"),
+                                  QStringLiteral("数値として貼り付けられません。"));
+            return;
+        }
+        m_box->insert(number);
+    }
+
     void clean(const QString& text)
     {
         if (m_cleaning) {
@@ -89,6 +172,7 @@ private:
     QLineEdit* m_box;
     bool m_allow;
     bool m_format;
+    bool m_decimal;
     bool m_cleaning = false;
 };
 
@@ -153,9 +237,10 @@ private:
 
 } // namespace
 
-void AttachNumericFilter(QLineEdit* box, bool allowSignAndComma, bool formatOnFocusOut)
+void AttachNumericFilter(QLineEdit* box, bool allowSignAndComma, bool formatOnFocusOut,
+                         bool allowDecimalPaste)
 {
-    new NumericFilter(box, allowSignAndComma, formatOnFocusOut);
+    new NumericFilter(box, allowSignAndComma, formatOnFocusOut, allowDecimalPaste);
 }
 
 void AttachDateFilter(QLineEdit* box)

@@ -12,8 +12,11 @@ class QWidget;
 
 // A numeric box: digits only, "-" and "," too when allowSignAndComma; every change cleans the
 // text with StripNonNumeric; with formatOnFocusOut, leaving the box shows the number with
-// thousands separators (FormatAmount), unless the text does not read as a number.
-void AttachNumericFilter(QLineEdit* box, bool allowSignAndComma, bool formatOnFocusOut);
+// thousands separators (FormatAmount), unless the text does not read as a number. Pasted text
+// must be one plain number (PastedNumber; a decimal point only with allowDecimalPaste), else it
+// is refused with "数値として貼り付けられません。" and the box keeps its text.
+void AttachNumericFilter(QLineEdit* box, bool allowSignAndComma, bool formatOnFocusOut,
+                         bool allowDecimalPaste = false);
 
 // A date box typed as yyyy/mm/dd: digits, "/" and Backspace; the slashes go in by themselves.
 void AttachDateFilter(QLineEdit* box);

@@ -1,6 +1,9 @@
 #include "foundation/messages.h"
 
+#include "foundation/settings_store.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 
 namespace {
@@ -105,6 +108,14 @@ Messages::Button Messages::question(QWidget* parent, const QString& title, const
 void Messages::required(QWidget* parent, const QString& caption)
 {
     information(parent, QStringLiteral("入力確認"), caption + QStringLiteral("は必須入力です。"));
+}
+
+void Messages::settingsNotSaved(QWidget* parent)
+{
+    critical(parent, QStringLiteral("設定エラー"),
+             QStringLiteral("設定を保存できませんでした。\n") +
+                 QDir::toNativeSeparators(SettingsStore::filePath()) +
+                 QStringLiteral("\nディスクの空きとファイルの書き込み権限を確認してください。"));
 }
 
 void Messages::setNextAnswer(Button answer)

@@ -34,6 +34,8 @@ public:
 
     // The caption + "は必須入力です。" refusal with title "入力確認".
     static void required(QWidget* parent, const QString& caption);
+    // A write to the settings store that did not happen, naming the file.
+    static void settingsNotSaved(QWidget* parent);
 
     // Test hooks.
     static void setNextAnswer(Button answer);

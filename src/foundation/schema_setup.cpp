@@ -7,6 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QStringList& programTables()
@@ -53,6 +58,41 @@ QString existingTablesQuery(Engine engine)
     }
     return QStringLiteral(
         "SELECT TABLE_NAME AS NAME FROM INFORMATION_SCHEMA.TABLES WHERE TABLE_TYPE = 'BASE TABLE'");
+}
+
+// The embedded database is the user's own: the folders and the file made for it are readable
+// by their owner only, whatever the umask (SQLite gives its -wal and -shm files the mode of the
+// database file). Folders that exist already keep their mode.
+bool makePrivateFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (info.isDir()) {
+        return true;
+    }
+    if (info.exists() || info.isSymLink()) {
+        return false;
+    }
+    const QString parent = info.absolutePath();
+    if (parent == folder || !makePrivateFolder(parent)) {
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    ::chmod(native.constData(), 0700);
+    return QFileInfo(folder).isDir();
+}
+
+bool createPrivateFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    ::fchmod(fd, 0600);
+    ::close(fd);
+    return true;
 }
 
 void runScript(DbConnection& connection, const QString& name, const QString& text,
@@ -178,9 +218,9 @@ void ApplySetup(DbConnection& connection, bool withDemo, const std::function<voi
 
 void CreateEmbeddedDatabase(const QString& path, bool withDemo)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        throw DbError(DbError::ConnectionFailed,
-                      QStringLiteral("フォルダを作成できません: %1").arg(QFileInfo(path).absolutePath()));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!makePrivateFolder(folder)) {
+        throw DbError(DbError::ConnectionFailed, QStringLiteral("フォルダを作成できません: %1").arg(folder));
     }
     // Built under a temporary name and renamed at the end, so that an interrupted set-up
     // never leaves a half-built database where the program would open it.
@@ -191,12 +231,10 @@ void CreateEmbeddedDatabase(const QString& path, bool withDemo)
             ConnectionParams params;
             params.keys.insert(QStringLiteral("provider"), QStringLiteral("SQLite"));
             params.keys.insert(QStringLiteral("data source"), building);
-            QFile create(building);
-            if (!create.open(QIODevice::WriteOnly)) {
+            if (!createPrivateFile(building)) {
                 throw DbError(DbError::ConnectionFailed,
                               QStringLiteral("データベースファイルを作成できません: %1").arg(building));
             }
-            create.close();
             auto connection = DbConnection::open(params);
             ApplySetup(*connection, withDemo);
         }

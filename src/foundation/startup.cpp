@@ -6,11 +6,20 @@
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
 #include "foundation/messages.h"
+#include "foundation/settings_store.h"
 
 #include <QWidget>
 
 QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow)
 {
+    // Started on an unreadable file, the program would take the default connection and offer
+    // a new, empty database as if it were the user's. The connection dialog is not offered
+    // either: it could not store what it is given.
+    const QString unreadable = SettingsStore::readProblem();
+    if (!unreadable.isEmpty()) {
+        Messages::critical(nullptr, QStringLiteral("設定エラー"), unreadable);
+        return nullptr;
+    }
     QString errorText;
     try {
         DbConnection::OpenOptions options;

@@ -11,7 +11,8 @@ using MainWindowFactory = std::function<QWidget*(AppState&)>;
 
 // The program's start: opens the shared connection (creating the embedded database on first
 // use) and shows the main window. Returns the window, or nullptr after a failure, when the
-// failure prompt has been answered and the program is to end.
+// failure prompt has been answered and the program is to end. A settings file that exists but
+// cannot be read ends the start with a message naming it.
 QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow);
 
 // The failure prompt: Yes opens the connection dialog, No ends.

@@ -1,6 +1,7 @@
 #include "masters/list_editor.h"
 
 #include "foundation/app_state.h"
+#include "foundation/db_error.h"
 #include "foundation/help.h"
 #include "foundation/list_helpers.h"
 #include "foundation/twips.h"
@@ -79,4 +80,14 @@ void ListEditorDialog::finishList()
 {
     FitListColumns(m_rows->list());
     m_rows->forgetRow();
+}
+
+void ListEditorDialog::reloadAfterSave(const std::function<void()>& fill)
+{
+    try {
+        fill();
+    } catch (const std::exception& e) {
+        ShowDbErrorWithNote(QStringLiteral("変更は保存されましたが、一覧を更新できませんでした。"), e,
+                            QString(), this);
+    }
 }

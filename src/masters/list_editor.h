@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QLayout;
 class QVBoxLayout;
@@ -49,6 +50,9 @@ protected:
     QTreeWidgetItem* addRow(const QString& key, const QStringList& texts);
     // After a rebuild: nothing chosen, so "行更新", "行削除" and the arrows wait for a click.
     void finishList();
+    // Reads the list again after a change that has been committed; a failure here must not read
+    // as a failed save, which the user would repeat.
+    void reloadAfterSave(const std::function<void()>& fill);
 
     QPushButton* addButton() const { return m_rows->addButton(); } // nullptr when the editor cannot add
     QPushButton* updateButton() const { return m_rows->updateButton(); }

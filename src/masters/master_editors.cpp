@@ -178,12 +178,14 @@ void MasterEditor::SaveMasterRow(int mode)
             deleteButton()->setEnabled(false);
             break;
         }
-        FillMasterList();
     } catch (const DbError& error) {
         ShowDbError(error, error.statement(), this);
+        return;
     } catch (const ConversionError& error) {
         ShowDbError(error, QString(), this);
+        return;
     }
+    reloadAfterSave([this] { FillMasterList(); });
 }
 
 namespace {

@@ -80,10 +80,11 @@ Policy LoadPolicy()
     return p;
 }
 
-void SavePolicy(const Policy& p)
+bool SavePolicy(const Policy& p)
 {
-    const auto put = [](const char* key, const QString& text) {
-        SaveSetting(kApp, kSection, QString::fromLatin1(key), text);
+    SettingValues values;
+    const auto put = [&values](const char* key, const QString& text) {
+        values.append({QString::fromLatin1(key), text});
     };
     put("Work", boolText(p.Work));
     put("Indirect", boolText(p.Indirect));
@@ -105,6 +106,7 @@ void SavePolicy(const Policy& p)
     put("MtoH", QString::number(p.MtoH));
     put("Place", QString::number(p.Place));
     put("Cancel", boolText(p.Cancel));
+    return SaveSettings(kApp, kSection, values);
 }
 
 bool CheckToBool(const QVariant& value)

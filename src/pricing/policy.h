@@ -40,8 +40,8 @@ private:
     QString m_message;
 };
 
-Policy LoadPolicy(); // raises PolicyError
-void SavePolicy(const Policy& policy);
+Policy LoadPolicy();                   // raises PolicyError
+bool SavePolicy(const Policy& policy); // false when the store could not be written
 
 // Check-box values are 0 (unticked), 1 (ticked) or 2 (grey); grey counts as ticked.
 bool CheckToBool(const QVariant& value);

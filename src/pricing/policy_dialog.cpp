@@ -261,7 +261,10 @@ void PolicyDialog::save()
         return;
     }
     const Policy p = readPolicyFromDialog();
-    SavePolicy(p);
+    if (!SavePolicy(p)) {
+        Messages::settingsNotSaved(this);
+        return;
+    }
     m_state.policy = p;
     closeSaved();
 }

@@ -319,9 +319,5 @@ void PriceKindEditor::SavePriceKind(int mode)
                               QStringLiteral("同名の価格種別が既に登録されています。"));
         return;
     }
-    try {
-        FillPriceList();
-    } catch (const DbError& error) {
-        ShowDbError(error, error.statement(), this);
-    }
+    reloadAfterSave([this] { FillPriceList(); });
 }

@@ -4,6 +4,7 @@
 #include "foundation/code_divisions.h"
 #include "foundation/conversions.h"
 #include "foundation/db_connection.h"
+#include "foundation/db_error.h"
 #include "foundation/form_widgets.h"
 #include "foundation/input_filters.h"
 #include "foundation/messages.h"
@@ -115,7 +116,8 @@ BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(
 
     AttachNumericFilter(m_base, true, true);
     AttachNumericFilter(m_price, true, true);
-    connect(m_priceKind, &QComboBox::activated, this, &BasePage::priceKindPicked);
+    connect(m_priceKind, &QComboBox::activated, this,
+            [this] { RunHandler(this, [this] { priceKindPicked(); }); });
     m_contractCustomer->installEventFilter(this);
 }
 

@@ -53,8 +53,8 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
     m_rows->addTo(layout);
 
     AttachNumericFilter(m_price, true, true);
-    AttachNumericFilter(m_occupied, true, false);
-    AttachNumericFilter(m_indirect, true, false);
+    AttachNumericFilter(m_occupied, true, false, true);
+    AttachNumericFilter(m_indirect, true, false, true);
 
     connect(m_member, &QComboBox::activated, this, &MemberPage::memberPicked);
     connect(m_rows, &RowListPanel::rowClicked, this, &MemberPage::rowClicked);

@@ -264,12 +264,36 @@ void ProjectEditor::ProjectSave(int mode)
         components = {m_contract->rows(), m_dates->dates(), m_deliverables->rows(), m_expenses->rows(),
                       m_members->rows()};
     }
+    QString reason;
+    if (mode == 1 && !RunHandler(this, [this, &reason] { reason = repricingReason(); })) {
+        return;
+    }
+    // The prices follow in the save's own transaction: the project is stored with the prices
+    // of its new price kind, or not at all.
+    WithinSave reprice;
+    bool repricing = false;
+    if (!reason.isEmpty()) {
+        Messages::information(this, QStringLiteral("確認"),
+                              reason + QStringLiteral("\n価格の再計算を行います。"));
+        reprice = [this, &repricing](DbConnection& connection, int project) {
+            repricing = true;
+            RecalcPricesInTransaction(connection, m_state.policy.Charge, project);
+            repricing = false;
+        };
+    }
     int project = 0;
     try {
-        project =
-            WriteProject(m_state.conn(), static_cast<SaveMode>(mode), m_state.CurProject, record, components);
+        WaitCursor wait;
+        project = WriteProject(m_state.conn(), static_cast<SaveMode>(mode), m_state.CurProject, record,
+                               components, reprice);
     } catch (const std::exception& e) {
-        ShowDbError(e, QString(), this);
+        if (repricing) {
+            ShowDbErrorWithNote(
+                QStringLiteral("価格を再計算できなかったため、プロジェクトは保存されていません。"), e,
+                QString(), this);
+        } else {
+            ShowDbError(e, QString(), this);
+        }
         return;
     }
     if (mode == 2) {
@@ -279,46 +303,35 @@ void ProjectEditor::ProjectSave(int mode)
         return;
     }
     m_state.CurProject = project;
-    if (m_state.EditMode == 1) {
-        applyPriceChanges();
+    if (mode == 1) {
+        m_state.CurPriKind = m_base->priceKind();
+        if (!reason.isEmpty()) {
+            m_state.PricesChanged = true;
+        }
     }
     m_state.Updated = m_base->parentKey() != OrigParent || m_base->projectName() != OrigName;
     closeSaved();
 }
 
-void ProjectEditor::applyPriceChanges()
+QString ProjectEditor::repricingReason()
 {
-    const Policy& policy = m_state.policy;
-    try {
-        QString reason;
-        const int priceKind = m_base->priceKind();
-        if (priceKind != m_state.CurPriKind) {
-            m_state.CurPriKind = priceKind;
-            if (policy.Charge) {
-                Recordset rs =
-                    OpenRs(m_state.conn(), QStringLiteral("SELECT COUNT(*) AS CNT FROM TFUNCTION") +
-                                               QStringLiteral(" WHERE NPROJECT = ") +
-                                               QString::number(m_state.CurProject) +
-                                               QStringLiteral(" AND Coalesce(NPRICE,0) != 0"));
-                if (ToLng(rs.field(QStringLiteral("CNT"))) > 0) {
-                    reason = QStringLiteral("価格種別が変更されました。");
-                }
-            }
-        }
-        // The unit price of assigned work follows the member's job kind in the project.
-        if (reason.isEmpty() && policy.Charge && m_members->chargedKindChanged()) {
-            reason = QStringLiteral("作業メンバの職種が変更されました。");
-        }
-        if (reason.isEmpty()) {
-            return;
-        }
-        Messages::information(this, QStringLiteral("確認"),
-                              reason + QStringLiteral("\n価格の再計算を行います。"));
-        RecalcFunctionPrices(m_state, m_state.CurProject, this);
-        m_state.PricesChanged = true;
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
+    if (!m_state.policy.Charge) {
+        return QString();
     }
+    if (m_base->priceKind() != m_state.CurPriKind) {
+        Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT COUNT(*) AS CNT FROM TFUNCTION") +
+                                                  QStringLiteral(" WHERE NPROJECT = ") +
+                                                  QString::number(m_state.CurProject) +
+                                                  QStringLiteral(" AND Coalesce(NPRICE,0) != 0"));
+        if (ToLng(rs.field(QStringLiteral("CNT"))) > 0) {
+            return QStringLiteral("価格種別が変更されました。");
+        }
+    }
+    // The unit price of assigned work follows the member's job kind in the project.
+    if (m_members->chargedKindChanged()) {
+        return QStringLiteral("作業メンバの職種が変更されました。");
+    }
+    return QString();
 }
 
 void ProjectEditor::askDelete()

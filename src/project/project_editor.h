@@ -38,7 +38,8 @@ private:
     void load();
     bool loadProjectRow();
     bool validateAll();
-    void applyPriceChanges();
+    // Why the prices of the project's functions must follow this save; empty when they need not.
+    QString repricingReason();
     void tabChanged(int index);
     void askDelete();
     void openQuotation();

@@ -148,7 +148,7 @@ QStringList MemberStatements(int project, const QList<MemberRow>& rows)
 }
 
 int WriteProject(DbConnection& connection, SaveMode mode, int project, const ProjectRecord& record,
-                 const ProjectComponents& components)
+                 const ProjectComponents& components, const WithinSave& beforeCommit)
 {
     Transaction transaction(connection);
     if (mode == SaveMode::Delete) {
@@ -170,6 +170,9 @@ int WriteProject(DbConnection& connection, SaveMode mode, int project, const Pro
                << MemberStatements(project, components.members);
     for (const QString& sql : statements) {
         ExecSql(connection, sql);
+    }
+    if (beforeCommit) {
+        beforeCommit(connection, project);
     }
     transaction.commit();
     return project;

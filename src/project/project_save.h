@@ -3,6 +3,7 @@
 #include "project/project_data.h"
 
 #include <QStringList>
+#include <functional>
 
 class DbConnection;
 
@@ -18,8 +19,13 @@ QStringList MemberStatements(int project, const QList<MemberRow>& rows);
 
 enum class SaveMode { Insert = 0, Update = 1, Delete = 2 };
 
+// Work that belongs to the save's transaction: it runs on the save's connection after the
+// project's rows are written, before the commit, with the project's id.
+using WithinSave = std::function<void(DbConnection& connection, int project)>;
+
 // Writes the project row and rewrites every component (or deletes the project with all it
-// owns) in one transaction; nothing is written when a statement fails (DbError or
-// ConversionError propagate). Returns the project's id: the new identity after an insert.
+// owns) in one transaction, with beforeCommit; nothing is written when a statement fails
+// (DbError or ConversionError propagate). Returns the project's id: the new identity after an
+// insert.
 int WriteProject(DbConnection& connection, SaveMode mode, int project, const ProjectRecord& record,
-                 const ProjectComponents& components);
+                 const ProjectComponents& components, const WithinSave& beforeCommit = WithinSave());

@@ -166,13 +166,7 @@ MainWindow::~MainWindow() = default;
 
 template <typename Command> void MainWindow::run(Command command)
 {
-    try {
-        command();
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement(), this);
-    } catch (const std::exception& e) {
-        ShowDbError(e, QString(), this);
-    }
+    RunHandler(this, command);
 }
 
 // ---- construction ----------------------------------------------------------------------------
@@ -503,11 +497,14 @@ void MainWindow::savePlacement()
         return;
     }
     const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
-    SaveSetting(kApp, kSettings, QStringLiteral("MainLeft"), PlainNumber(PixelsToTwips(r.x())));
-    SaveSetting(kApp, kSettings, QStringLiteral("MainTop"), PlainNumber(PixelsToTwips(r.y())));
-    SaveSetting(kApp, kSettings, QStringLiteral("MainWidth"), PlainNumber(PixelsToTwips(r.width())));
-    SaveSetting(kApp, kSettings, QStringLiteral("MainHeight"), PlainNumber(PixelsToTwips(r.height())));
-    SaveSetting(kApp, kSettings, QStringLiteral("MainSplitter"), PlainNumber(PixelsToTwips(m_tree->width())));
+    const SettingValues place{{QStringLiteral("MainLeft"), PlainNumber(PixelsToTwips(r.x()))},
+                              {QStringLiteral("MainTop"), PlainNumber(PixelsToTwips(r.y()))},
+                              {QStringLiteral("MainWidth"), PlainNumber(PixelsToTwips(r.width()))},
+                              {QStringLiteral("MainHeight"), PlainNumber(PixelsToTwips(r.height()))},
+                              {QStringLiteral("MainSplitter"), PlainNumber(PixelsToTwips(m_tree->width()))}};
+    if (!SaveSettings(kApp, kSettings, place)) {
+        Messages::settingsNotSaved(this);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+class DbConnection;
 class QWidget;
 struct AppState;
 
@@ -10,6 +11,11 @@ struct AppState;
 // call it only after the caller's own transaction has ended. A failure is reported to the
 // user and leaves every total as it was.
 void RecalcFunctionPrices(AppState& state, int project, QWidget* parent = nullptr);
+
+// The same for one project (0: every project) on the connection of the caller's open
+// transaction, so that the caller's commit or rollback takes the prices with its own rows.
+// Errors propagate (DbError) and are the caller's to report.
+void RecalcPricesInTransaction(DbConnection& connection, bool charge, int project);
 
 // The sum of the prices of the counted (not on hold) functions of CurProject; 0 when none.
 double ProjectWorkTotal(AppState& state);

@@ -1,18 +1,28 @@
 #include "foundation/app_state.h"
+#include "foundation/conn_str_dialog.h"
 #include "foundation/connection_string.h"
 #include "foundation/db_connection.h"
+#include "foundation/db_error.h"
+#include "foundation/dialog_placement.h"
+#include "foundation/guarded_application.h"
 #include "foundation/messages.h"
 #include "foundation/schema_setup.h"
 #include "foundation/settings_store.h"
 #include "foundation/startup.h"
 #include "gui_helpers.h"
 #include "pricing/policy.h"
+#include "pricing/policy_dialog.h"
 #include "test_support.h"
+#include "workspace/main_window.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTcpServer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,6 +44,26 @@ QWidget* start(AppState& state)
         return new QWidget;
     });
 }
+
+// Throws what it is told to when the event of its kind reaches it.
+class ThrowingObject : public QObject {
+public:
+    std::function<void()> thrower;
+    int delivered = 0;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User) {
+            ++delivered;
+            if (thrower) {
+                thrower();
+            }
+            return true;
+        }
+        return QObject::event(event);
+    }
+};
 
 } // namespace
 
@@ -60,6 +90,34 @@ private slots:
         window.reset(start(again));
         QVERIFY(window);
         QVERIFY(Messages::shown().isEmpty());
+    }
+
+    // The embedded database is private: the folder, the file and its -wal and -shm are made for
+    // the owner only whatever the umask. A file widened on purpose stays as it is, and its -wal
+    // and -shm follow it.
+    void embeddedDatabaseIsPrivate()
+    {
+        const mode_t umaskBefore = ::umask(0);
+        const auto restore = qScopeGuard([umaskBefore] { ::umask(umaskBefore); });
+        const auto mode = [](const QString& path) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+        };
+        const QString folder = m_env->path(u"data"_s);
+        const QString file = folder + u"/kaldb.sqlite"_s;
+        const QStringList files{file, file + u"-wal"_s, file + u"-shm"_s};
+        for (const int widened : {0, 0644}) {
+            if (widened != 0) {
+                QVERIFY(::chmod(QFile::encodeName(file).constData(), widened) == 0);
+            }
+            AppState state;
+            std::unique_ptr<QWidget> window(start(state));
+            QVERIFY(window);
+            QCOMPARE(mode(folder), 0700);
+            for (const QString& f : files) {
+                QVERIFY2(mode(f) == (widened != 0 ? widened : 0600), qPrintable(f));
+            }
+        }
     }
 
     // The connection string fills the template's placeholders (case sensitive, each as often as
@@ -243,9 +301,161 @@ private slots:
         QCOMPARE(dbSetting(u"DBName"_s), u"test"_s);
     }
 
+    // A settings file that is there but cannot be read stops the start with a message naming
+    // it, before anything is opened or created: read as empty, it would send the user to a new,
+    // empty database. (A file without read permission is the same case; the tests may run as a
+    // user who reads every file.)
+    void unreadableSettingsStopTheStart_data()
+    {
+        addColumns<QString, QString>({"content", "reason"});
+        QTest::newRow("a folder in its place")
+            << QString() << u"読み取りの権限がないか、ファイルではありません。"_s;
+        QTest::newRow("not in the settings format")
+            << u"[DB\nConnStr_Base=Provider=PostgreSQL;Host=127.0.0.1;Port=1\n"_s
+            << u"設定ファイルの形式が正しくありません。"_s;
+    }
+    void unreadableSettingsStopTheStart()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, reason);
+        const QString path = SettingsStore::filePath();
+        if (content.isEmpty()) {
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content.toUtf8());
+        }
+        Messages::setNextAnswer(QMessageBox::No); // were the connection prompt to come
+        AppState state;
+        QVERIFY(!start(state));
+        QVERIFY(!state.Conn);
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(u"設定エラー"_s,
+                             u"設定ファイルを読み込めないため、起動できません。\n"_s + path + u'\n' + reason,
+                             Messages::Critical);
+        QVERIFY(!QFileInfo::exists(m_env->path(u"data"_s)));
+    }
+
+    // A write that does not reach the settings file (here a file stands where its folder should
+    // be) is reported once per save, whatever the number of keys, and never as done: the
+    // connection dialog and the policy dialog stay open with what was entered.
+    void failedWritesAreReported_data()
+    {
+        QTest::addColumn<QString>("writer");
+        for (const char* writer :
+             {"connection settings", "policy", "dialog placement", "main window placement"}) {
+            QTest::newRow(writer) << QString::fromLatin1(writer);
+        }
+    }
+    void failedWritesAreReported()
+    {
+        QFETCH(QString, writer);
+        auto db = TestDatabase::create(Engine::SQLite);
+        auto state = db->makeState();
+        state->policy = LoadPolicy();
+        const QString path = m_env->path(u"blocker/vorna.ini"_s);
+        QFile blocker(m_env->path(u"blocker"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        std::unique_ptr<QWidget> window;
+        if (writer == u"connection settings"_s) {
+            window = std::make_unique<ConnStrDialog>();
+        } else if (writer == u"policy"_s) {
+            window = std::make_unique<PolicyDialog>(*state);
+        } else if (writer == u"dialog placement"_s) {
+            window = std::make_unique<PlacedDialog>();
+        } else {
+            window = std::make_unique<MainWindow>(*state);
+        }
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        SettingsStore::setFilePath(path);
+        Messages::clearShown();
+        if (writer == u"connection settings"_s) {
+            setText(window.get(), u"txtUserID"_s, u"someone"_s);
+            clickButton(window.get(), u"OKButton"_s);
+        } else if (writer == u"policy"_s) {
+            control<QAbstractButton>(window.get(), u"chkWork"_s)->click();
+            clickButton(window.get(), u"cmdOK"_s);
+            QVERIFY(state->policy.Work);
+        } else if (writer == u"dialog placement"_s) {
+            static_cast<QDialog*>(window.get())->accept();
+        } else {
+            window->close();
+        }
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(u"設定エラー"_s,
+                             u"設定を保存できませんでした。\n"_s + path +
+                                 u"\nディスクの空きとファイルの書き込み権限を確認してください。"_s,
+                             Messages::Critical);
+        const bool staysOpen = writer == u"connection settings"_s || writer == u"policy"_s;
+        QCOMPARE(window->isVisible(), staysOpen);
+        if (staysOpen) {
+            QCOMPARE(controlText(window.get(), writer == u"policy"_s ? u"txtMtoH"_s : u"txtUserID"_s),
+                     writer == u"policy"_s ? u"160"_s : u"someone"_s);
+        }
+    }
+
+    // The last line of defence: an exception that a handler let out of an event is reported, a
+    // database error as such, and the program goes on delivering events.
+    void escapedExceptionIsReported_data()
+    {
+        addColumns<int, QString, QString>({"kind", "title", "text"});
+        QTest::newRow("database error")
+            << 0 << u"ＤＢエラー"_s << u"server closed the connection\nSELECT 1"_s;
+        QTest::newRow("other exception")
+            << 1 << u"エラー"_s << u"予期しないエラーが発生しました。\nout of range"_s;
+        QTest::newRow("anything thrown") << 2 << u"エラー"_s << u"予期しないエラーが発生しました。"_s;
+    }
+    void escapedExceptionIsReported()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QVERIFY(qobject_cast<GuardedApplication*>(qApp));
+        ThrowingObject target;
+        target.thrower = [kind] {
+            if (kind == 0) {
+                throw DbError(DbError::Other, u"server closed the connection"_s, u"SELECT 1"_s);
+            }
+            if (kind == 1) {
+                throw std::out_of_range("out of range");
+            }
+            throw 42;
+        };
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::sendPostedEvents(&target);
+        QCOMPARE(target.delivered, 1);
+        COMPARE_LAST_MESSAGE(title, text, Messages::Critical);
+        // A slot run by a timer is covered the same way, and later events still arrive.
+        bool timerRan = false;
+        QTimer::singleShot(0, &target, [&timerRan] {
+            timerRan = true;
+            throw DbError(DbError::Other, u"lost"_s, u"UPDATE TFUNCTION SET NPRICE = 0"_s);
+        });
+        QTRY_VERIFY(timerRan);
+        COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, u"lost\nUPDATE TFUNCTION SET NPRICE = 0"_s, Messages::Critical);
+        target.thrower = nullptr;
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::sendPostedEvents(&target);
+        QCOMPARE(target.delivered, 2);
+        QCOMPARE(Messages::shown().size(), 2);
+    }
+
 private:
     std::unique_ptr<TestEnvironment> m_env;
 };
 
-QTEST_MAIN(TestStartup)
+// The program's own application object, as main() makes it.
+int main(int argc, char* argv[])
+{
+    GuardedApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestStartup test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_startup.moc"

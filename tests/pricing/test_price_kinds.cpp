@@ -293,6 +293,30 @@ private slots:
         QCOMPARE(kindNamed(c, u"標準単価2025"_s), 1);
     }
 
+    // An update that was committed is not reported as failed when only the list cannot be read
+    // again.
+    void savedButNotReloaded_data() { addEngineRows(); }
+    void savedButNotReloaded()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine, true);
+        auto state = db->makeState();
+        auto editor = openEditor(*state);
+        clickRow(editor->list(), 0);
+        typeInto(editor.get(), u"txtPriName"_s, u"標準単価2025"_s);
+        StatementLog log;
+        log.failOn(u"SELECT * FROM MPRIBASE ORDER BY"_s);
+        clickButton(editor.get(), u"cmdUp"_s);
+        QVERIFY(log.failed());
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s,
+                             u"変更は保存されましたが、一覧を更新できませんでした。\ninjected failure\n"_s +
+                                 log.failedStatement(),
+                             Messages::Critical);
+        QCOMPARE(kindNamed(*state->Conn, u"標準単価2025"_s), 1);
+        QVERIFY(editor->isVisible());
+    }
+
 private:
     EditorFixture m_f;
     DbConnection& conn() { return m_f.state->conn(); }

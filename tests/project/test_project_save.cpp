@@ -182,6 +182,57 @@ private slots:
         QCOMPARE(snapshot(c), rest.join(u'\n'));
     }
 
+    // A new price kind reprices the project's functions in the save's own transaction: a failure
+    // at any statement, the recalculation's included, leaves the project with its old price kind
+    // and the functions with their old prices, and says so; the run that goes through stores
+    // both.
+    void priceKindChangeIsAllOrNothing_data() { addEngineRows(); }
+    void priceKindChangeIsAllOrNothing()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine, true);
+        auto state = db->makeState();
+        DbConnection& c = state->conn();
+        ExecSql(c, u"INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 250000, 2)"_s);
+        for (int kind = 1; kind <= 5; ++kind) {
+            ExecSql(
+                c, u"INSERT INTO MPRIPROG (NPRIKIND, CCKIND, NDKIND, NDPRI) VALUES (2, '0', %1, 20000)"_s.arg(
+                       kind));
+        }
+        const QString priceSum = u"SELECT SUM(NPRICE) AS V FROM TFUNCTION WHERE NPROJECT = 2"_s;
+        const double oldPrices = scalar(c, priceSum).toDouble();
+        const QString before = snapshot(c);
+        const QString note = u"価格を再計算できなかったため、プロジェクトは保存されていません。\n"_s;
+        bool inRecalculation = false;
+        for (int failAt = 0;; ++failAt) {
+            auto editor = openProject(*state, 2);
+            pick(control<QComboBox>(editor.get(), "cmbPriKind"), u"特急単価"_s);
+            Messages::clearShown();
+            StatementLog log(failAt);
+            clickButton(editor.get(), "cmdOK");
+            if (!log.failed()) {
+                QCOMPARE(editor->result(), int(QDialog::Accepted));
+                break;
+            }
+            // The recalculation starts by reading the functions it prices.
+            inRecalculation =
+                inRecalculation || log.failedStatement().startsWith(u"SELECT NPROJECT, NFUNCTION, NNUP"_s);
+            QVERIFY2(editor->isVisible(), qPrintable(log.failedStatement()));
+            QCOMPARE(snapshot(c), before);
+            QCOMPARE(state->CurPriKind, 1);
+            QVERIFY(!state->PricesChanged);
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s,
+                                 (inRecalculation ? note : QString()) + u"injected failure\n"_s +
+                                     log.failedStatement(),
+                                 Messages::Critical);
+        }
+        QVERIFY(inRecalculation);
+        QCOMPARE(scalar(c, u"SELECT NPRIKIND AS V FROM TPROJECT WHERE NPROJECT = 2"_s).toInt(), 2);
+        QVERIFY(scalar(c, priceSum).toDouble() > oldPrices * 1.9);
+        QCOMPARE(state->CurPriKind, 2);
+        QVERIFY(state->PricesChanged);
+    }
+
 private:
     // The new project reopened.
     static void checkNewProject(AppState& state, const QStringList& contents)

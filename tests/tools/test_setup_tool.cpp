@@ -1,10 +1,20 @@
 #include "fake_tds_server.h"
 #include "foundation/db_connection.h"
 #include "foundation/schema_setup.h"
+#include "foundation/settings_store.h"
 #include "setup_tool.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -132,15 +142,137 @@ private slots:
         QVERIFY(warning.isEmpty() || warning.contains(collation));
     }
 
-    // Without arguments the user's settings name the database; bad arguments are refused.
+    // Without arguments the user's settings name the database; bad arguments are refused, and so
+    // is a settings file that cannot be read, before anything is set up.
     void argumentsAndSettings()
     {
+        QVERIFY(QDir().mkpath(SettingsStore::filePath()));
+        const auto [refused, why] = runTool({});
+        QCOMPARE(refused, 1);
+        QVERIFY2(why.contains(SettingsStore::filePath()), qPrintable(why));
+        QVERIFY(!QFileInfo::exists(m_env->path(u"data"_s)));
+        QVERIFY(QDir().rmdir(SettingsStore::filePath()));
+
         QCOMPARE(runTool({}).first, 0);
         QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
         QCOMPARE(runTool({u"--bogus"_s}).first, 2);
         const auto [code, output] = runTool({u"Provider=Nothing;Data Source=x"_s});
         QCOMPARE(code, 1);
         QVERIFY(output.contains(u"Nothing"_s));
+    }
+
+    // A server's password need not be on the command line: "$PASSWD$" or no password takes it
+    // from VORNA_DB_PASSWORD, else from the terminal; one given in the string still works.
+    void passwordStaysOffTheCommandLine_data()
+    {
+        addColumns<QString, QString, QString, int, bool>(
+            {"password", "environment", "typed", "code", "asked"});
+        QTest::newRow("placeholder, environment") << u"$PASSWD$"_s << u"$REAL$"_s << QString() << 0 << false;
+        QTest::newRow("placeholder, typed") << u"$PASSWD$"_s << QString() << u"$REAL$"_s << 0 << true;
+        QTest::newRow("left out, typed") << QString() << QString() << u"$REAL$"_s << 0 << true;
+        QTest::newRow("left out, environment") << QString() << u"$REAL$"_s << QString() << 0 << false;
+        QTest::newRow("in the string") << u"$REAL$"_s << QString() << QString() << 0 << false;
+        QTest::newRow("typed wrong") << u"$PASSWD$"_s << QString() << u"wrong"_s << 1 << true;
+        QTest::newRow("none to be had") << u"$PASSWD$"_s << QString() << QString() << 1 << true;
+    }
+    void passwordStaysOffTheCommandLine()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, environment);
+        QFETCH(QString, typed);
+        QFETCH(int, code);
+        QFETCH(bool, asked);
+        const QString admin = PostgresServerConnStr(u"postgres"_s);
+        QVERIFY2(!admin.isEmpty(), "no PostgreSQL test server");
+        const QString real = ConnectionParams::parse(admin).value(u"Password"_s);
+        const QString name = u"vorna_pw_%1"_s.arg(QCoreApplication::applicationPid());
+        auto server = DbConnection::open(ConnectionParams::parse(admin));
+        ExecSql(*server, u"DROP DATABASE IF EXISTS "_s + name);
+        ExecSql(*server, u"CREATE DATABASE "_s + name);
+        const auto dropped = qScopeGuard([&] {
+            qunsetenv("VORNA_DB_PASSWORD");
+            ExecSql(*server, u"DROP DATABASE IF EXISTS "_s + name + u" WITH (FORCE)"_s);
+        });
+        QString target = PostgresServerConnStr(name).remove(QRegularExpression(u";Password=[^;]*"_s));
+        if (!password.isEmpty()) {
+            target += u";Password="_s + QString(password).replace(u"$REAL$"_s, real);
+        }
+        if (environment.isEmpty()) {
+            qunsetenv("VORNA_DB_PASSWORD");
+        } else {
+            qputenv("VORNA_DB_PASSWORD", environment.replace(u"$REAL$"_s, real).toUtf8());
+        }
+        QStringList prompts;
+        const PasswordPrompt prompt = [&](const QString& text) -> std::optional<QString> {
+            prompts << text;
+            if (typed.isEmpty()) {
+                return std::nullopt;
+            }
+            return QString(typed).replace(u"$REAL$"_s, real);
+        };
+        QString text;
+        QTextStream out(&text);
+        QCOMPARE(RunSetupTool({target}, out, out, prompt), code);
+        out.flush();
+        const QString user = ConnectionParams::parse(target).value(u"User ID"_s);
+        QCOMPARE(prompts, asked ? QStringList{u"Password for "_s + user + u": "_s} : QStringList());
+        QVERIFY2(text.contains(code == 0 ? u"set-up complete"_s : u"vorna-dbsetup: "_s), qPrintable(text));
+        if (asked && typed.isEmpty()) {
+            QVERIFY2(text.contains(u"VORNA_DB_PASSWORD"_s), qPrintable(text));
+        }
+    }
+
+    // The password is read from a terminal with its echo off and the echo is put back; read
+    // from a pipe, the line is taken as it comes.
+    void hiddenLine_data()
+    {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("terminal") << true;
+        QTest::newRow("pipe") << false;
+    }
+    void hiddenLine()
+    {
+        QFETCH(bool, terminal);
+        int writeEnd = -1, readEnd = -1;
+        if (terminal) {
+            QCOMPARE(::openpty(&writeEnd, &readEnd, nullptr, nullptr, nullptr), 0);
+        } else {
+            int fds[2];
+            QCOMPARE(::pipe(fds), 0);
+            readEnd = fds[0];
+            writeEnd = fds[1];
+        }
+        const auto closed = qScopeGuard([&] {
+            ::close(readEnd);
+            ::close(writeEnd);
+        });
+        int prompt[2];
+        QCOMPARE(::pipe(prompt), 0);
+        std::optional<QString> line;
+        std::thread reader([&] { line = ReadHiddenLine(readEnd, prompt[1], u"Password: "_s); });
+        if (terminal) {
+            // Typed only once the echo is off, as a user types after the prompt.
+            termios t{};
+            QTRY_VERIFY(::tcgetattr(readEnd, &t) == 0 && !(t.c_lflag & ECHO));
+        }
+        const QByteArray typed = "s3cret;Host=x\n";
+        QCOMPARE(::write(writeEnd, typed.constData(), typed.size()), ssize_t(typed.size()));
+        reader.join();
+        ::close(prompt[1]);
+        QCOMPARE(line, std::optional<QString>(u"s3cret;Host=x"_s));
+        QByteArray shown(256, 0);
+        shown.resize(::read(prompt[0], shown.data(), shown.size()));
+        ::close(prompt[0]);
+        QCOMPARE(shown, terminal ? QByteArray("Password: \n") : QByteArray("Password: "));
+        if (terminal) {
+            termios t{};
+            QCOMPARE(::tcgetattr(readEnd, &t), 0);
+            QVERIFY(t.c_lflag & ECHO);
+            // Nothing typed came back to the terminal.
+            ::fcntl(writeEnd, F_SETFL, O_NONBLOCK);
+            char echoed[64];
+            QVERIFY(::read(writeEnd, echoed, sizeof echoed) <= 0);
+        }
     }
 
 private:
