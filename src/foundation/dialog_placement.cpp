@@ -106,7 +106,7 @@ void PlacedDialog::setVisible(bool visible)
     if (visible && !m_placed) {
         m_placed = true;
         ensurePolished();
-        if (!testAttribute(Qt::WA_Resized)) {
+        if (!testAttribute(Qt::WA_Resized) && sizeHint().isValid()) {
             // What the layout asks for, as far as the screen allows (adjustSize would stop at
             // two thirds of the screen, and a small screen would scroll the pages early).
             resize(sizeHint().boundedTo(ScreenRoom(this)).expandedTo(minimumSizeHint()));
