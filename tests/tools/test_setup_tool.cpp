@@ -155,7 +155,8 @@ private slots:
         QTest::newRow("version") << QStringList{u"--version"_s} << 0
                                  << u"vorna-dbsetup " VORNA_VERSION_TEXT "\n"_s << QString();
         QTest::newRow("version beside a database")
-            << QStringList{database, u"-v"_s} << 0 << u"vorna-dbsetup " VORNA_VERSION_TEXT "\n"_s << QString();
+            << QStringList{database, u"-v"_s} << 0 << u"vorna-dbsetup " VORNA_VERSION_TEXT "\n"_s
+            << QString();
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s, database} << 2 << QString()
                                         << u"vorna-dbsetup: Unknown option 'bogus'."_s;
         QTest::newRow("two databases") << QStringList{database, u"other"_s} << 2 << QString()
