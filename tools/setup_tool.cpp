@@ -1,5 +1,6 @@
 #include "setup_tool.h"
 
+#include "foundation/command_line.h"
 #include "foundation/connection_string.h"
 #include "foundation/db_connection.h"
 #include "foundation/db_error.h"
@@ -18,20 +19,6 @@
 namespace {
 
 const QString kPasswordPlaceholder = QStringLiteral("$PASSWD$");
-
-void usage(QTextStream& err)
-{
-    err << "usage: vorna-dbsetup [--demo] [connection string]\n"
-           "  connection string, for example:\n"
-           "    'Provider=SQLite;Data Source=/path/to/kaldb.sqlite'\n"
-           "    'Provider=PostgreSQL;Host=localhost;Port=5432;Initial Catalog=kaldb;User "
-           "ID=kal;Password=$PASSWD$'\n"
-           "    'Provider=SQLServer;Data Source=server,1433;Initial Catalog=kaldb;User "
-           "ID=kal;Password=$PASSWD$'\n"
-           "  without one, the connection settings of this user are used.\n"
-           "  A password given as $PASSWD$ or left out is taken from the environment variable\n"
-           "  VORNA_DB_PASSWORD, or asked for on the terminal.\n";
-}
 
 bool writeAll(int fd, const QByteArray& bytes)
 {
@@ -118,21 +105,27 @@ std::optional<QString> AskPasswordOnTerminal(const QString& prompt)
 int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& err,
                  const PasswordPrompt& askPassword)
 {
-    bool demo = false;
-    QString connStr;
-    for (const QString& arg : arguments) {
-        if (arg == QLatin1String("--demo")) {
-            demo = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            usage(out);
-            return 0;
-        } else if (arg.startsWith(QLatin1String("--")) || !connStr.isEmpty()) {
-            usage(err);
-            return 2;
-        } else {
-            connStr = arg;
-        }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Applies VORNA's schema and reference data to a database that holds none of its tables;\n"
+        "an SQLite file that does not exist yet is created. Connection strings, for example:\n"
+        "  'Provider=SQLite;Data Source=/path/to/kaldb.sqlite'\n"
+        "  'Provider=PostgreSQL;Host=localhost;Port=5432;Initial Catalog=kaldb;User ID=kal;Password=$PASSWD$'\n"
+        "  'Provider=SQLServer;Data Source=server,1433;Initial Catalog=kaldb;User ID=kal;Password=$PASSWD$'\n"
+        "A password given as $PASSWD$ or left out is taken from the environment variable\n"
+        "VORNA_DB_PASSWORD, or asked for on the terminal."));
+    const QCommandLineOption demoOption(QStringLiteral("demo"), QStringLiteral("Also loads the demo data."));
+    parser.addOption(demoOption);
+    parser.addPositionalArgument(
+        QStringLiteral("connection"),
+        QStringLiteral("The database; without one, this user's connection settings."),
+        QStringLiteral("[connection string]"));
+    if (const auto exitCode = CommandLine::read(
+            parser, QStringList{QStringLiteral("vorna-dbsetup")} + arguments, {1, false}, out, err)) {
+        return *exitCode;
     }
+    const bool demo = parser.isSet(demoOption);
+    const QString connStr = parser.positionalArguments().value(0);
 
     // Read as empty, an unreadable settings file would have a new embedded database set up in
     // place of the user's.

@@ -21,6 +21,7 @@ std::optional<QString> ReadHiddenLine(int in, int promptOut, const QString& prom
 // also loads the demo data. Without a connection string the user's own settings are used.
 // A server's password stays off the command line: when the connection string has "$PASSWD$",
 // or a user ID without a password, it comes from VORNA_DB_PASSWORD, else from askPassword.
-// Returns the process exit code.
+// --help and --version print and end; a wrong command line gets the help on err. Returns the
+// process exit code.
 int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& err,
                  const PasswordPrompt& askPassword = AskPasswordOnTerminal);

@@ -1,8 +1,10 @@
+#include "app/program_start.h"
 #include "foundation/app_state.h"
 #include "foundation/guarded_application.h"
 #include "foundation/help.h"
 #include "foundation/startup.h"
 #include "workspace/editors.h"
+#include "workspace/icons.h"
 #include "workspace/main_window.h"
 
 #include "version.h"
@@ -13,12 +15,16 @@
 
 int main(int argc, char* argv[])
 {
-    GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorna"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(VORNA_VERSION_MAJOR)
-                                                .arg(VORNA_VERSION_MINOR)
-                                                .arg(VORNA_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORNA_VERSION_TEXT));
+    if (const auto exitCode = AnswerCommandLine(argc, argv)) {
+        return *exitCode;
+    }
+
+    GuardedApplication app(argc, argv);
+    // The X11 window class is the application name: the desktop entry's StartupWMClass.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vorna.vorna"));
+    QGuiApplication::setWindowIcon(Icons::application());
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 
     // Standard buttons read はい / いいえ / キャンセル.
@@ -35,5 +41,6 @@ int main(int argc, char* argv[])
         return 0;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
+    QuitWhenShownIfAsked(window);
     return app.exec();
 }

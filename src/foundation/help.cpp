@@ -94,7 +94,14 @@ QString folder()
     if (!folderOverride().isEmpty()) {
         return folderOverride();
     }
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help"));
+    // Beside the program in a build tree; in the shared data folder, found relative to the
+    // program, once installed.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString besideProgram = programFolder.filePath(QStringLiteral("help"));
+    if (QFileInfo(besideProgram).isDir()) {
+        return besideProgram;
+    }
+    return QDir::cleanPath(programFolder.filePath(QStringLiteral(VORNA_HELP_FROM_BINDIR)));
 }
 
 void setFolder(const QString& path)

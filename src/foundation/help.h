@@ -7,9 +7,10 @@
 class QWidget;
 class QApplication;
 
-// Help is a folder of HTML pages beside the program ("help/"): index.html is the contents
-// page and <topic>.html the page of each help topic number. The pages open in the program's
-// own help window (HelpWindow); F1 in any window opens the topic that the window has set.
+// Help is a folder of HTML pages (beside the program in a build tree, share/vorna/help once
+// installed): index.html is the contents page and <topic>.html the page of each help topic
+// number. The pages open in the program's own help window (HelpWindow); F1 in any window opens
+// the topic that the window has set.
 namespace Help {
 
 QString folder();

@@ -3,16 +3,13 @@
 #include "foundation/form_widgets.h"
 #include "foundation/help.h"
 #include "foundation/messages.h"
+#include "workspace/icons.h"
 
 #include "version.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -24,27 +21,7 @@ constexpr int kTextWidth = 440;
 
 QPixmap programIcon(int size)
 {
-    const QIcon appIcon = QGuiApplication::windowIcon();
-    if (!appIcon.isNull() && !appIcon.availableSizes().isEmpty()) {
-        return appIcon.pixmap(size, size);
-    }
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient gradient(0, 0, 0, size);
-    gradient.setColorAt(0, QColor(0x2f, 0x6f, 0xb8));
-    gradient.setColorAt(1, QColor(0x1b, 0x3f, 0x73));
-    QPainterPath frame;
-    frame.addRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);
-    painter.fillPath(frame, gradient);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(size * 5 / 8);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("V"));
-    return pixmap;
+    return Icons::application().pixmap(size, size);
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text)

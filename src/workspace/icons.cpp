@@ -89,16 +89,8 @@ namespace Icons {
 
 QIcon application()
 {
-    static const QIcon icon = render([](QPainter& p) {
-        p.setPen(Qt::NoPen);
-        QLinearGradient g(0, 0, 0, 32);
-        g.setColorAt(0, QColor(0x4a, 0x86, 0xc8));
-        g.setColorAt(1, QColor(0x23, 0x55, 0x8e));
-        p.setBrush(g);
-        p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
-        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolyline(QPolygonF({QPointF(8, 8), QPointF(16, 24), QPointF(24, 8)}));
-    });
+    // The drawing the desktop shows for the launcher (data/icons), so both look alike.
+    static const QIcon icon(QStringLiteral(":/icons/org.vorna.vorna.svg"));
     return icon;
 }
 

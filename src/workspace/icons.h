@@ -3,7 +3,7 @@
 #include <QIcon>
 
 // The program's own small pictures, drawn at run time so that they look the same on every
-// desktop, with or without an icon theme.
+// desktop, with or without an icon theme; the program's icon is its shipped SVG drawing.
 namespace Icons {
 
 QIcon application();

@@ -4,6 +4,7 @@
 #include "foundation/settings_store.h"
 #include "setup_tool.h"
 #include "test_support.h"
+#include "version.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -155,7 +156,6 @@ private slots:
 
         QCOMPARE(runTool({}).first, 0);
         QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
-        QCOMPARE(runTool({u"--bogus"_s}).first, 2);
         const auto [code, output] = runTool({u"Provider=Nothing;Data Source=x"_s});
         QCOMPARE(code, 1);
         QVERIFY(output.contains(u"Nothing"_s));
@@ -273,6 +273,49 @@ private slots:
             char echoed[64];
             QVERIFY(::read(writeEnd, echoed, sizeof echoed) <= 0);
         }
+    }
+
+    // Help and version go to standard output and end the tool; a wrong command line is
+    // refused on the error output with the help. None of them touches a database.
+    void commandLine_data()
+    {
+        addColumns<QStringList, int, QString, QString>({"arguments", "exitCode", "out", "err"});
+        const QString database = u"Provider=SQLite;Data Source=kaldb.sqlite"_s;
+        QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"[connection string]"_s << QString();
+        QTest::newRow("help beside a database")
+            << QStringList{u"--demo"_s, u"-h"_s, database} << 0 << u"--demo"_s << QString();
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0
+                                 << u"vorna-dbsetup " VORNA_VERSION_TEXT "\n"_s << QString();
+        QTest::newRow("version beside a database")
+            << QStringList{database, u"-v"_s} << 0 << u"vorna-dbsetup " VORNA_VERSION_TEXT "\n"_s
+            << QString();
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s, database} << 2 << QString()
+                                        << u"vorna-dbsetup: Unknown option 'bogus'."_s;
+        QTest::newRow("two databases") << QStringList{database, u"other"_s} << 2 << QString()
+                                       << u"vorna-dbsetup: Unexpected argument 'other'."_s;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QString outText;
+        QString errText;
+        QTextStream outStream(&outText);
+        QTextStream errStream(&errText);
+        QCOMPARE(RunSetupTool(arguments, outStream, errStream), exitCode);
+        outStream.flush();
+        errStream.flush();
+        QVERIFY2(out.isEmpty() ? outText.isEmpty() : outText.contains(out), qPrintable(outText));
+        QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
+        if (exitCode == 0 && outText.contains(u"Usage:"_s)) {
+            QVERIFY(outText.contains(u"Provider=PostgreSQL;"_s));
+        }
+        if (exitCode != 0) {
+            QVERIFY2(errText.contains(u"Usage:"_s), qPrintable(errText));
+        }
+        QVERIFY(!QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));
     }
 
 private:
