@@ -4,14 +4,14 @@
 // the three summary panels), and the recalculation of every project in both "Charge" modes.
 // The database is changed by the recalculation only; it ends in member-assignment mode.
 
-#include "foundation/app_state.h"
-#include "foundation/connection_string.h"
-#include "foundation/db_connection.h"
-#include "foundation/db_error.h"
-#include "foundation/list_helpers.h"
-#include "foundation/messages.h"
-#include "foundation/settings_store.h"
-#include "pricing/policy.h"
+#include "common/list_helpers.h"
+#include "common/messages.h"
+#include "db/connection_string.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
+#include "settings/policy.h"
+#include "settings/settings.h"
+#include "state/app_state.h"
 #include "workspace/main_window.h"
 #include "workspace/price_recalc.h"
 

@@ -1,6 +1,6 @@
 #include "large_database.h"
 
-#include "foundation/db_connection.h"
+#include "db/db_connection.h"
 
 #include <QStringList>
 

@@ -2,13 +2,13 @@
 // The database must be empty (SQLite: the file must not exist yet; PostgreSQL: an empty
 // database); schema and reference data are applied first.
 
-#include "foundation/app_state.h"
-#include "foundation/connection_string.h"
-#include "foundation/db_connection.h"
-#include "foundation/db_error.h"
-#include "foundation/messages.h"
-#include "foundation/schema_setup.h"
+#include "common/messages.h"
+#include "db/connection_string.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
+#include "db/schema_setup.h"
 #include "large_database.h"
+#include "state/app_state.h"
 #include "workspace/price_recalc.h"
 
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 #include "setup_tool.h"
 
-#include "foundation/command_line.h"
-#include "foundation/connection_string.h"
-#include "foundation/db_connection.h"
-#include "foundation/db_error.h"
-#include "foundation/schema_setup.h"
-#include "foundation/settings_store.h"
+#include "db/connection_string.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
+#include "db/schema_setup.h"
+#include "program/command_line.h"
+#include "settings/settings.h"
 
 #include <QDir>
 #include <QFile>

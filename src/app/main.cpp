@@ -1,13 +1,13 @@
 #include "app/program_start.h"
-#include "foundation/app_state.h"
-#include "foundation/guarded_application.h"
-#include "foundation/help.h"
-#include "foundation/startup.h"
+#include "common/guarded_application.h"
+#include "common/icons.h"
+#include "connection/startup.h"
+#include "help/help.h"
+#include "state/app_state.h"
 #include "workspace/editors.h"
-#include "workspace/icons.h"
 #include "workspace/main_window.h"
 
-#include "version.h"
+#include "program/version.h"
 
 #include <QLibraryInfo>
 #include <QLocale>

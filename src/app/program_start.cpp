@@ -1,7 +1,7 @@
 #include "app/program_start.h"
 
-#include "foundation/command_line.h"
-#include "foundation/help.h"
+#include "help/help.h"
+#include "program/command_line.h"
 
 #include <QGuiApplication>
 #include <QTimer>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "foundation/app_state.h"
-#include "foundation/db_connection.h"
-#include "foundation/db_error.h"
-#include "foundation/list_helpers.h"
-#include "foundation/messages.h"
+#include "common/list_helpers.h"
+#include "common/messages.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
 #include "gui_helpers.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "estimation/estimate_calc.h"
-#include "foundation/conversions.h"
-#include "foundation/db_connection.h"
-#include "foundation/messages.h"
+#include "calc/estimate_calc.h"
+#include "common/messages.h"
+#include "convert/conversions.h"
+#include "db/db_connection.h"
 #include "test_support.h"
 
 namespace {

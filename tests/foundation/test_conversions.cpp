@@ -1,10 +1,10 @@
-#include "foundation/conversions.h"
-#include "foundation/db_error.h"
-#include "foundation/dialect.h"
-#include "foundation/messages.h"
-#include "foundation/sql_literal.h"
+#include "common/messages.h"
+#include "convert/conversions.h"
+#include "db/db_error.h"
+#include "db/dialect.h"
+#include "db/sql_literal.h"
 #include "gui_helpers.h"
-#include "pricing/policy.h"
+#include "settings/policy.h"
 #include "test_support.h"
 
 namespace {

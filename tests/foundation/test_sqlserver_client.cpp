@@ -1,8 +1,8 @@
+#include "common/messages.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
+#include "db/sql_literal.h"
 #include "fake_tds_server.h"
-#include "foundation/db_connection.h"
-#include "foundation/db_error.h"
-#include "foundation/messages.h"
-#include "foundation/sql_literal.h"
 #include "gui_helpers.h"
 #include "test_support.h"
 

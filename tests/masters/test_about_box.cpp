@@ -1,7 +1,7 @@
-#include "foundation/help.h"
-#include "foundation/help_window.h"
-#include "foundation/messages.h"
+#include "common/messages.h"
 #include "gui_helpers.h"
+#include "help/help.h"
+#include "help/help_window.h"
 #include "masters/about_box.h"
 #include "test_support.h"
 

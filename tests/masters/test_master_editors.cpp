@@ -1,7 +1,7 @@
-#include "foundation/app_state.h"
-#include "foundation/db_connection.h"
+#include "db/db_connection.h"
 #include "gui_helpers.h"
 #include "masters/master_editors.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "foundation/db_connection.h"
-#include "foundation/schema_setup.h"
+#include "db/db_connection.h"
+#include "db/schema_setup.h"
+#include "program/version.h"
 #include "test_support.h"
-#include "version.h"
 
 #include <QDirIterator>
 #include <QImage>

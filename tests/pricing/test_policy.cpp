@@ -1,9 +1,9 @@
-#include "foundation/app_state.h"
-#include "foundation/messages.h"
-#include "foundation/settings_store.h"
+#include "common/messages.h"
 #include "gui_helpers.h"
-#include "pricing/policy.h"
 #include "pricing/policy_dialog.h"
+#include "settings/policy.h"
+#include "settings/settings.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 #include <QRadioButton>

@@ -1,5 +1,5 @@
 #include "../project/project_fixture.h"
-#include "foundation/messages.h"
+#include "common/messages.h"
 #include "pricing/quotation.h"
 
 namespace {

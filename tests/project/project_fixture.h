@@ -1,10 +1,10 @@
 #pragma once
 
-#include "foundation/app_state.h"
-#include "foundation/code_divisions.h"
-#include "foundation/db_connection.h"
+#include "db/db_connection.h"
+#include "divisions/code_divisions.h"
 #include "gui_helpers.h"
 #include "project/project_editor.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 // Helpers of the project editor tests: the real frmProj on a seeded database, its controls

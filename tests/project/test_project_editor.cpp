@@ -1,4 +1,4 @@
-#include "foundation/conversions.h"
+#include "convert/conversions.h"
 #include "project_fixture.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "foundation/conversions.h"
-#include "pricing/policy.h"
-#include "project/project_figures.h"
+#include "calc/project_figures.h"
+#include "convert/conversions.h"
+#include "settings/policy.h"
 #include "test_support.h"
 
 class TestProjectFigures : public QObject {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/list_helpers.h"
-#include "foundation/messages.h"
+#include "common/list_helpers.h"
+#include "common/messages.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,12 +1,12 @@
 #include "test_support.h"
 
-#include "foundation/app_state.h"
-#include "foundation/code_divisions.h"
-#include "foundation/db_error.h"
-#include "foundation/help.h"
-#include "foundation/messages.h"
-#include "foundation/schema_setup.h"
-#include "foundation/settings_store.h"
+#include "common/messages.h"
+#include "db/db_error.h"
+#include "db/schema_setup.h"
+#include "divisions/code_divisions.h"
+#include "help/help.h"
+#include "settings/settings.h"
+#include "state/app_state.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "foundation/connection_string.h"
-#include "foundation/db_connection.h"
-#include "foundation/dialect.h"
+#include "db/connection_string.h"
+#include "db/db_connection.h"
+#include "db/dialect.h"
 
 #include <QString>
 #include <QTemporaryDir>

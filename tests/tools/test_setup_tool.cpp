@@ -1,10 +1,10 @@
+#include "db/db_connection.h"
+#include "db/schema_setup.h"
 #include "fake_tds_server.h"
-#include "foundation/db_connection.h"
-#include "foundation/schema_setup.h"
-#include "foundation/settings_store.h"
+#include "program/version.h"
+#include "settings/settings.h"
 #include "setup_tool.h"
 #include "test_support.h"
-#include "version.h"
 
 #include <QDir>
 #include <QFileInfo>

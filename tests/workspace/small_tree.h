@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/app_state.h"
+#include "state/app_state.h"
 #include "test_support.h"
 
 // A small project tree over the reference data, three levels deep:

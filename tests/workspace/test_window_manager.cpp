@@ -1,8 +1,8 @@
 #include "../estimation/estimation_fixtures.h"
+#include "common/twips.h"
 #include "estimation/member_replacement.h"
-#include "foundation/settings_store.h"
-#include "foundation/twips.h"
 #include "masters/master_editors.h"
+#include "settings/settings.h"
 #include "workspace/main_window.h"
 
 #include <QScreen>

@@ -1,0 +1,436 @@
+#include "db/db_connection.h"
+
+#include "db/db_error.h"
+#include "db/schema_setup.h"
+
+#include <QCursor>
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+
+namespace {
+
+DbConnection::StatementHook& statementHook()
+{
+    static DbConnection::StatementHook hook;
+    return hook;
+}
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("vorna-%1").arg(++counter);
+}
+
+[[noreturn]] void failConnection(const QString& description)
+{
+    throw DbError(DbError::ConnectionFailed, description);
+}
+
+void requireDriver(const QString& driver, const QString& package)
+{
+    if (!QSqlDatabase::isDriverAvailable(driver)) {
+        failConnection(
+            QStringLiteral("データベースドライバ %1 がインストールされていません（Debian パッケージ %2）。")
+                .arg(driver, package));
+    }
+}
+
+QString openError(const QSqlDatabase& db)
+{
+    const QSqlError e = db.lastError();
+    QString text = e.databaseText().trimmed();
+    if (text.isEmpty()) {
+        text = e.text().trimmed();
+    }
+    return text.isEmpty() ? QStringLiteral("接続できませんでした。") : text;
+}
+
+QVariant normalizeValue(const QString& name, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) {
+        return QVariant();
+    }
+    if (!name.startsWith(QLatin1Char('D'), Qt::CaseInsensitive)) {
+        return value;
+    }
+    switch (value.userType()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime().date();
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+        if (!date.isValid()) {
+            date = QDate::fromString(text.left(10), QStringLiteral("yyyy/MM/dd"));
+        }
+        return date.isValid() ? QVariant(date) : value;
+    }
+    default:
+        return value;
+    }
+}
+
+} // namespace
+
+DbConnection::DbConnection(const ConnectionParams& params, std::unique_ptr<Dialect> dialect,
+                           const QString& name, const QString& location)
+    : m_params(params), m_dialect(std::move(dialect)), m_name(name), m_location(location)
+{
+}
+
+DbConnection::~DbConnection()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen()) {
+            if (m_inTransaction) {
+                db.rollback();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params, const OpenOptions& options)
+{
+    if (!params.error.isEmpty()) {
+        failConnection(params.error);
+    }
+    const QString provider = params.value(QStringLiteral("Provider")).trimmed().toLower();
+    const QString name = nextConnectionName();
+
+    if (provider == QLatin1String("sqlite")) {
+        requireDriver(QStringLiteral("QSQLITE"), QStringLiteral("libqt6sql6-sqlite"));
+        QString path = params.value(QStringLiteral("Data Source")).trimmed();
+        if (path.isEmpty()) {
+            failConnection(QStringLiteral("接続文字列に Data Source（データベースファイル）がありません。"));
+        }
+        if (QDir::isRelativePath(path)) {
+            path = QDir(DataFolder()).filePath(path);
+        }
+        if (!QFileInfo::exists(path)) {
+            if (!options.createMissingFile) {
+                failConnection(QStringLiteral("データベースファイルがありません: %1").arg(path));
+            }
+            CreateEmbeddedDatabase(path, false);
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            if (!db.open()) {
+                const QString error = openError(db);
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(name);
+                failConnection(error);
+            }
+        }
+        std::unique_ptr<DbConnection> connection(
+            new DbConnection(params, Dialect::forEngine(Engine::SQLite), name, path));
+        QSqlQuery q(connection->database());
+        // The second, private connections of the recalculation and the member replacement work
+        // beside this one: WAL lets them read and write while it is open, and the busy
+        // timeout lets one wait for the other.
+        if (!q.exec(QStringLiteral("PRAGMA foreign_keys = ON")) ||
+            !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) ||
+            !q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            const QString error = q.lastError().databaseText();
+            q = QSqlQuery();
+            connection.reset();
+            failConnection(QStringLiteral("%1: %2").arg(path, error));
+        }
+        return connection;
+    }
+
+    if (provider == QLatin1String("postgresql") || provider == QLatin1String("postgres")) {
+        requireDriver(QStringLiteral("QPSQL"), QStringLiteral("libqt6sql6-psql"));
+        const QString host = params.has(QStringLiteral("Host")) ? params.value(QStringLiteral("Host"))
+                                                                : QStringLiteral("localhost");
+        int port = 5432;
+        if (params.has(QStringLiteral("Port"))) {
+            bool ok = false;
+            port = params.value(QStringLiteral("Port")).toInt(&ok);
+            if (!ok || port <= 0 || port > 65535) {
+                failConnection(QStringLiteral("ポート番号が正しくありません: %1")
+                                   .arg(params.value(QStringLiteral("Port"))));
+            }
+        }
+        const QString location = QStringLiteral("%1:%2/%3")
+                                     .arg(host)
+                                     .arg(port)
+                                     .arg(params.value(QStringLiteral("Initial Catalog")));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            db.setHostName(host);
+            db.setPort(port);
+            db.setDatabaseName(params.value(QStringLiteral("Initial Catalog")));
+            db.setUserName(params.value(QStringLiteral("User ID")));
+            db.setPassword(params.value(QStringLiteral("Password")));
+            db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+            if (!db.open()) {
+                const QString error = openError(db);
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(name);
+                failConnection(error);
+            }
+        }
+        std::unique_ptr<DbConnection> connection(
+            new DbConnection(params, Dialect::forEngine(Engine::PostgreSQL), name, location));
+        // A server or role may still read backslashes in literals as escapes. The dialect's
+        // E'…' literals are safe either way, so a refusal here is not fatal.
+        QSqlQuery(connection->database()).exec(QStringLiteral("SET standard_conforming_strings = on"));
+        return connection;
+    }
+
+    if (provider == QLatin1String("sqloledb.1") || provider == QLatin1String("sqloledb") ||
+        provider == QLatin1String("sqlserver")) {
+        requireDriver(QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
+        const OdbcTarget target = SqlServerOdbcTarget(params);
+        if (!target.error.isEmpty()) {
+            failConnection(target.error);
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+            db.setDatabaseName(target.connectionString);
+            db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_CONNECTION_TIMEOUT=5"));
+            if (!db.open()) {
+                const QString error = openError(db);
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(name);
+                failConnection(error);
+            }
+        }
+        return std::unique_ptr<DbConnection>(
+            new DbConnection(params, Dialect::forEngine(Engine::SQLServer), name, target.location));
+    }
+
+    if (provider.isEmpty()) {
+        failConnection(QStringLiteral("接続文字列に Provider がありません。"));
+    }
+    failConnection(
+        QStringLiteral(
+            "接続文字列の Provider「%1」には対応していません（SQLite、PostgreSQL、SQLOLEDB.1、SQLServer）。")
+            .arg(params.value(QStringLiteral("Provider"))));
+}
+
+std::unique_ptr<DbConnection> DbConnection::openSecond() const
+{
+    return open(m_params);
+}
+
+QSqlDatabase DbConnection::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+void DbConnection::beginTransaction()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        throw DbError::fromSqlError(engine(), db.lastError(), QStringLiteral("BEGIN TRANSACTION"));
+    }
+    m_inTransaction = true;
+}
+
+void DbConnection::commit()
+{
+    QSqlDatabase db = database();
+    if (!db.commit()) {
+        throw DbError::fromSqlError(engine(), db.lastError(), QStringLiteral("COMMIT TRANSACTION"));
+    }
+    m_inTransaction = false;
+}
+
+void DbConnection::rollback()
+{
+    if (m_inTransaction) {
+        database().rollback();
+        m_inTransaction = false;
+    }
+}
+
+void DbConnection::setStatementHook(StatementHook hook)
+{
+    statementHook() = std::move(hook);
+}
+
+void DbConnection::runHook(const QString& sql) const
+{
+    if (statementHook()) {
+        try {
+            statementHook()(*this, sql);
+        } catch (DbError& e) {
+            if (e.statement().isEmpty()) {
+                e.setStatement(sql);
+            }
+            throw;
+        }
+    }
+}
+
+void Recordset::close()
+{
+    m_rows.clear();
+    m_pos = 0;
+}
+
+bool Recordset::hasField(const QString& name) const
+{
+    return m_index.contains(name.toUpper());
+}
+
+QVariant Recordset::field(const QString& name) const
+{
+    const auto it = m_index.constFind(name.toUpper());
+    if (it == m_index.constEnd()) {
+        throw DbError(DbError::Other, QStringLiteral("要求された名前の項目がありません: %1").arg(name),
+                      m_sql);
+    }
+    if (eof()) {
+        throw DbError(DbError::Other, QStringLiteral("現在のレコードがありません。"), m_sql);
+    }
+    return m_rows.at(m_pos).at(it.value());
+}
+
+namespace {
+
+DbConnection::QueryObserver& queryObserver()
+{
+    static DbConnection::QueryObserver observer;
+    return observer;
+}
+
+// Shows the statement to the test hook, rewrites it for the engine and runs it; a failure
+// carries the program's own statement text. Every statement runs forward-only: an ODBC driver
+// runs a scrollable one through a server cursor (sp_cursoropen on SQL Server), after which the
+// SET options it made are undone.
+void execute(DbConnection& connection, QSqlQuery& query, const QString& sql)
+{
+    connection.runHook(sql);
+    QString text;
+    try {
+        text = connection.dialect().translate(sql);
+    } catch (DbError& e) {
+        e.setStatement(sql);
+        throw;
+    }
+    query.setForwardOnly(true);
+    if (queryObserver()) {
+        queryObserver()(query);
+    }
+    if (!query.exec(text)) {
+        throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
+    }
+}
+
+} // namespace
+
+void DbConnection::setQueryObserver(QueryObserver observer)
+{
+    queryObserver() = std::move(observer);
+}
+
+void ExecSql(DbConnection& connection, const QString& sql)
+{
+    WaitCursor wait;
+    QSqlQuery query(connection.database());
+    execute(connection, query, sql);
+}
+
+Recordset OpenRs(DbConnection& connection, const QString& sql)
+{
+    WaitCursor wait;
+    QSqlQuery query(connection.database());
+    execute(connection, query, sql);
+    Recordset rs;
+    rs.m_sql = sql;
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    for (int i = 0; i < columns; ++i) {
+        const QString name = record.fieldName(i).toUpper();
+        rs.m_names.append(name);
+        if (!rs.m_index.contains(name)) {
+            rs.m_index.insert(name, i);
+        }
+    }
+    while (query.next()) {
+        QVector<QVariant> row(columns);
+        for (int i = 0; i < columns; ++i) {
+            row[i] = normalizeValue(rs.m_names.at(i), query.value(i));
+        }
+        rs.m_rows.append(std::move(row));
+    }
+    if (query.lastError().isValid()) {
+        throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
+    }
+    return rs;
+}
+
+int GetIdentity(DbConnection& connection, const QString& table)
+{
+    const QString sql = QStringLiteral("SELECT @@IDENTITY AS ID FROM ") + table;
+    Recordset rs = OpenRs(connection, sql);
+    if (rs.eof() || !rs.field(QStringLiteral("ID")).isValid()) {
+        throw DbError(DbError::Other, QStringLiteral("新しいキーを読み取れませんでした。"), sql);
+    }
+    bool ok = false;
+    const qlonglong id = rs.field(QStringLiteral("ID")).toLongLong(&ok);
+    if (!ok || id < 1 || id > 32767) {
+        throw DbError(DbError::Other,
+                      QStringLiteral("%1 のキーが扱える上限(32767)を超えました: %2").arg(table).arg(id), sql);
+    }
+    return static_cast<int>(id);
+}
+
+Transaction::Transaction(DbConnection& connection) : m_connection(connection)
+{
+    m_connection.beginTransaction();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done) {
+        m_connection.rollback();
+    }
+}
+
+void Transaction::commit()
+{
+    m_connection.commit();
+    m_done = true;
+}
+
+namespace {
+int& waitDepth()
+{
+    static int depth = 0;
+    return depth;
+}
+} // namespace
+
+static bool hasGui()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+WaitCursor::WaitCursor()
+{
+    if (waitDepth()++ == 0 && hasGui()) {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+}
+
+WaitCursor::~WaitCursor()
+{
+    if (--waitDepth() == 0 && hasGui()) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}

@@ -1,0 +1,149 @@
+#include "db/db_error.h"
+
+#include "common/messages.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QStringList>
+
+DbError::DbError(Kind kind, const QString& description, const QString& statement, const QString& nativeCode)
+    : m_kind(kind), m_description(description), m_statement(statement), m_nativeCode(nativeCode),
+      m_what(description.toUtf8())
+{
+}
+
+long DbError::number() const
+{
+    switch (m_kind) {
+    case IntegrityViolation:
+        return kIntegrityViolation;
+    case DataOverflow:
+        return kDataOverflow;
+    default:
+        return -2147467259; // E_FAIL
+    }
+}
+
+namespace {
+
+// The server follows a constraint or size error with 3621 "The statement has been terminated.",
+// and Qt's ODBC plugin keeps only the last message's number while its text still holds every
+// message, each behind the driver's "[…]" prefixes. FreeTDS logs in as us_english, so the
+// server's texts are the English ones.
+DbError::Kind classifySqlServerText(const QString& text)
+{
+    static const QRegularExpression integrity(
+        QStringLiteral("(?:^|\\])\\s*(?:The \\w+ statement conflicted with the [\\w ]+ constraint|"
+                       "Violation of (?:PRIMARY|UNIQUE) KEY constraint|Cannot insert duplicate key row)"));
+    static const QRegularExpression overflow(
+        QStringLiteral("(?:^|\\])\\s*String or binary data would be truncated"));
+    if (integrity.match(text).hasMatch()) {
+        return DbError::IntegrityViolation;
+    }
+    if (overflow.match(text).hasMatch()) {
+        return DbError::DataOverflow;
+    }
+    return DbError::Other;
+}
+
+} // namespace
+
+DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const QString& text)
+{
+    switch (engine) {
+    case Engine::SQLite:
+        // Text lengths are checked by constraints named CK_LEN_…; other constraint
+        // failures (foreign key, unique, primary key) are integrity violations.
+        if (text.contains(QStringLiteral("CHECK constraint failed: CK_LEN_"))) {
+            return DataOverflow;
+        }
+        if (text.contains(QStringLiteral("FOREIGN KEY constraint failed")) ||
+            text.contains(QStringLiteral("UNIQUE constraint failed"))) {
+            return IntegrityViolation;
+        }
+        return Other;
+    case Engine::PostgreSQL:
+        if (nativeCode == QLatin1String("23503") || nativeCode == QLatin1String("23505")) {
+            return IntegrityViolation;
+        }
+        if (nativeCode == QLatin1String("22001")) {
+            return DataOverflow;
+        }
+        return Other;
+    case Engine::SQLServer: {
+        const QStringList codes =
+            nativeCode.split(QRegularExpression(QStringLiteral("[^0-9]+")), Qt::SkipEmptyParts);
+        for (const QString& code : codes) {
+            if (code == QLatin1String("547") || code == QLatin1String("2627") ||
+                code == QLatin1String("2601")) {
+                return IntegrityViolation;
+            }
+            if (code == QLatin1String("8152") || code == QLatin1String("2628")) {
+                return DataOverflow;
+            }
+        }
+        return classifySqlServerText(text);
+    }
+    }
+    return Other;
+}
+
+DbError DbError::fromSqlError(Engine engine, const QSqlError& error, const QString& statement)
+{
+    QString description = error.databaseText().trimmed();
+    if (description.isEmpty()) {
+        description = error.text().trimmed();
+    }
+    // A server that dropped the connection leaves the driver with nothing to say.
+    if (description.isEmpty()) {
+        description = QStringLiteral("データベースとの接続が切れています。");
+    }
+    const Kind kind = classify(engine, error.nativeErrorCode(),
+                               error.databaseText() + QLatin1Char(' ') + error.driverText());
+    return DbError(kind, description, statement, error.nativeErrorCode());
+}
+
+namespace {
+
+bool isDelete(const QString& statement)
+{
+    return statement.trimmed().startsWith(QStringLiteral("DELETE"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+void ShowDbError(const DbError& error, const QString& statement, QWidget* parent)
+{
+    const QString sql = statement.isEmpty() ? error.statement() : statement;
+    if (error.kind() == DbError::IntegrityViolation && isDelete(sql)) {
+        Messages::exclamation(parent, QStringLiteral("削除不可"),
+                              QStringLiteral("本項目は既に使用されているため削除できません。"));
+        return;
+    }
+    if (error.kind() == DbError::DataOverflow) {
+        Messages::exclamation(parent, QStringLiteral("サイズオーバ"),
+                              QStringLiteral("名称の文字列が長すぎます。"));
+        return;
+    }
+    Messages::critical(parent, QStringLiteral("ＤＢエラー"), error.description() + QLatin1Char('\n') + sql);
+}
+
+void ShowDbError(const std::exception& error, const QString& statement, QWidget* parent)
+{
+    if (const auto* db = dynamic_cast<const DbError*>(&error)) {
+        ShowDbError(*db, statement, parent);
+        return;
+    }
+    Messages::critical(parent, QStringLiteral("ＤＢエラー"),
+                       QString::fromUtf8(error.what()) + QLatin1Char('\n') + statement);
+}
+
+void ShowDbErrorWithNote(const QString& note, const std::exception& error, const QString& statement,
+                         QWidget* parent)
+{
+    const auto* db = dynamic_cast<const DbError*>(&error);
+    const QString description = db ? db->description() : QString::fromUtf8(error.what());
+    const QString sql = statement.isEmpty() && db ? db->statement() : statement;
+    Messages::critical(parent, QStringLiteral("ＤＢエラー"),
+                       note + QLatin1Char('\n') + description + QLatin1Char('\n') + sql);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "db/dialect.h"
+
+#include <QString>
+#include <exception>
+
+class QSqlError;
+class QWidget;
+
+// A database error as the program reports it: one of the two provider numbers it tells
+// apart, a description and the statement that was running.
+class DbError : public std::exception {
+public:
+    enum Kind { Other, IntegrityViolation, DataOverflow, ConnectionFailed };
+
+    static constexpr long kIntegrityViolation = -2147217873; // DB_E_INTEGRITYVIOLATION
+    static constexpr long kDataOverflow = -2147217833;       // DB_E_DATAOVERFLOW
+
+    DbError(Kind kind, const QString& description, const QString& statement = QString(),
+            const QString& nativeCode = QString());
+
+    Kind kind() const { return m_kind; }
+    long number() const;
+    QString description() const { return m_description; }
+    QString statement() const { return m_statement; }
+    QString nativeCode() const { return m_nativeCode; }
+    void setStatement(const QString& statement) { m_statement = statement; }
+
+    const char* what() const noexcept override { return m_what.constData(); }
+
+    // The driver's error, classified by engine.
+    static DbError fromSqlError(Engine engine, const QSqlError& error, const QString& statement);
+    static Kind classify(Engine engine, const QString& nativeCode, const QString& text);
+
+private:
+    Kind m_kind;
+    QString m_description;
+    QString m_statement;
+    QString m_nativeCode;
+    QByteArray m_what;
+};
+
+// The shared report of a failed statement. The "in use" text is shown only for a DELETE that a
+// constraint refused; on INSERT or UPDATE it would be false, so those get the generic report.
+void ShowDbError(const DbError& error, const QString& statement = QString(), QWidget* parent = nullptr);
+
+// Any other failure a save catches (a conversion error): the generic report.
+void ShowDbError(const std::exception& error, const QString& statement, QWidget* parent = nullptr);
+
+// The generic report with a first line saying what did or did not happen before the failure.
+void ShowDbErrorWithNote(const QString& note, const std::exception& error, const QString& statement,
+                         QWidget* parent = nullptr);
+
+// The work of an event handler: whatever it raises is reported through ShowDbError and goes no
+// further, so the window stays open with what the user entered. false after a failure.
+template <typename Work> bool RunHandler(QWidget* parent, Work&& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const DbError& e) {
+        ShowDbError(e, e.statement(), parent);
+    } catch (const std::exception& e) {
+        ShowDbError(e, QString(), parent);
+    }
+    return false;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "calc/estimate_calc.h"
+
+#include <QString>
+#include <QVector>
+#include <array>
+
+struct AppState;
+class QWidget;
+
+// One function-point row as the editor lists it.
+struct FpRowData {
+    QString title;
+    int kind = 1;
+    int complexity = 2;
+};
+
+// One row of the hours page: the process code it stands for and what its boxes hold.
+struct HourRowData {
+    int code = 0;
+    QString hourText;
+    QString unitPriceText;
+};
+
+// Everything the function editor writes, read from its controls at the moment of saving.
+struct FunctionData {
+    bool onHold = false;
+    int nup = 1;
+    int imp = 1;
+    int def = 1;
+    int rsk = 1;
+    int trm = 1;
+    int lang = 1;
+    QString title;
+    QString description;
+    double discount = 0;
+    double hoursTotal = 0;
+    double total = 0;
+    double price = 0;
+    QVector<FpRowData> fpRows;
+    std::array<int, kAdjustFactors> adjust{};
+    std::array<int, kScaleDrivers> scaleRanks{};
+    std::array<int, kCostDrivers> costRanks{};
+    QVector<HourRowData> hours; // the rows in use, in page order
+};
+
+enum SaveMode { SaveNew = 0, SaveUpdate = 1, SaveDelete = 2 };
+
+// Writes the function of state.CurProject / state.CurFunction with all its rows in one
+// transaction on state.Conn, or deletes it (mode 2; data is not read). A new function's key
+// goes into state.CurFunction. On success sets state.Updated and returns true. On any failure
+// the transaction is rolled back, the error is reported with ShowDbError and false is
+// returned; after a failed insert state.CurFunction is 0 again.
+bool SaveFunctionData(AppState& state, int mode, const FunctionData& data, QWidget* parent);

@@ -1,0 +1,195 @@
+#include "estimation/member_replacement.h"
+
+#include "common/form_widgets.h"
+#include "common/messages.h"
+#include "convert/conversions.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
+#include "divisions/code_divisions.h"
+#include "help/help.h"
+#include "state/app_state.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QVector>
+
+namespace {
+
+struct Assignment {
+    QString function;
+    QString process;
+    double hours = 0;
+};
+
+} // namespace
+
+ReplacementResult ReplaceMember(DbConnection& connection, int project, int releasedMember, int newMember)
+{
+    // Replacing a member by itself would add its hours to its own rows and then delete them.
+    if (releasedMember == newMember) {
+        return ReplacementResult::NothingToReplace;
+    }
+    const QString projectId = QString::number(project);
+    const QString src = QString::number(releasedMember);
+    const QString dst = QString::number(newMember);
+
+    std::unique_ptr<DbConnection> own = connection.openSecond();
+    Transaction transaction(*own);
+
+    // All of the released member's rows are read before the first write.
+    QVector<Assignment> released;
+    {
+        Recordset rs =
+            OpenRs(*own, QStringLiteral("SELECT * FROM TCHARGE") + QStringLiteral(" WHERE NPROJECT = ") +
+                             projectId + QStringLiteral(" AND NMEMBER = ") + src);
+        for (; !rs.eof(); rs.moveNext()) {
+            released.append({ToText(rs.field(QStringLiteral("NFUNCTION"))),
+                             ToText(rs.field(QStringLiteral("NPROC"))),
+                             ToDbl(rs.field(QStringLiteral("NHOUR")))});
+        }
+    }
+
+    for (const Assignment& row : released) {
+        const QString place = QStringLiteral(" WHERE NPROJECT = ") + projectId +
+                              QStringLiteral(" AND NFUNCTION = ") + row.function +
+                              QStringLiteral(" AND NPROC = ") + row.process;
+        Recordset existing = OpenRs(*own, QStringLiteral("SELECT * FROM TCHARGE") + place +
+                                              QStringLiteral(" AND NMEMBER = ") + dst);
+        QString sql;
+        if (existing.eof()) {
+            sql = QStringLiteral("UPDATE TCHARGE SET NMEMBER = ") + dst + place +
+                  QStringLiteral(" AND NMEMBER = ") + src;
+        } else {
+            const double hours = row.hours + ToDbl(existing.field(QStringLiteral("NHOUR")));
+            sql = QStringLiteral("UPDATE TCHARGE SET NHOUR = ") + PlainNumber(hours) + place +
+                  QStringLiteral(" AND NMEMBER = ") + dst;
+        }
+        ExecSql(*own, sql);
+    }
+    // Removes the rows merged above; the moved ones no longer carry the released member.
+    ExecSql(*own, QStringLiteral("DELETE TCHARGE") + QStringLiteral(" WHERE NPROJECT = ") + projectId +
+                      QStringLiteral(" AND NMEMBER = ") + src);
+    transaction.commit();
+    return released.isEmpty() ? ReplacementResult::NothingToReplace : ReplacementResult::Replaced;
+}
+
+MemberReplacementDialog::MemberReplacementDialog(AppState& state, QWidget* parent)
+    : QDialog(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmMembChg"));
+    setWindowTitle(QStringLiteral("メンバ入替え"));
+    Help::setTopic(this, 66);
+
+    auto* note =
+        new QLabel(QStringLiteral("選択中のプロジェクトにおいて指定のメンバに分担した作業を全て別のメンバに"
+                                  "振り替えます。ポリシーで「工程別単価で計算する」を指定している場合には"
+                                  "意味がありません。"),
+                   this);
+    note->setObjectName(QStringLiteral("lblNote"));
+    note->setWordWrap(true);
+    note->setFixedWidth(400);
+
+    auto* sourceLabel = NamedLabel(this, QStringLiteral("lblMembSrc"), QStringLiteral("解放するメンバ"));
+    m_source = NamedCombo(this, QStringLiteral("cmbMembSrc"));
+    sourceLabel->setBuddy(m_source);
+    auto* targetLabel = NamedLabel(this, QStringLiteral("lblMembDis"), QStringLiteral("新担当メンバ"));
+    m_target = NamedCombo(this, QStringLiteral("cmbMembDis"));
+    targetLabel->setBuddy(m_target);
+    for (QComboBox* combo : {m_source, m_target}) {
+        combo->setMinimumWidth(240);
+    }
+
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(12);
+    form->addWidget(sourceLabel, 0, 0);
+    form->addWidget(m_source, 0, 1, Qt::AlignLeft);
+    form->addWidget(targetLabel, 1, 0);
+    form->addWidget(m_target, 1, 1, Qt::AlignLeft);
+    form->setColumnStretch(1, 1);
+
+    m_ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("実行"));
+    auto* close = NamedButton(this, QStringLiteral("cmbCancel"), QStringLiteral("閉じる"));
+    for (QPushButton* button : {m_ok, close}) {
+        button->setMinimumWidth(88);
+    }
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(close);
+
+    auto* main = new QVBoxLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    main->setSpacing(14);
+    main->addWidget(note);
+    main->addLayout(form);
+    main->addLayout(buttons);
+
+    connect(m_ok, &QPushButton::clicked, this, &MemberReplacementDialog::execute);
+    connect(close, &QPushButton::clicked, this, &MemberReplacementDialog::reject);
+
+    loadMembers();
+}
+
+void MemberReplacementDialog::loadMembers()
+{
+    const QString sql = QStringLiteral("SELECT T.NMEMBER, M.CMEMBER FROM TMEMBER T, MMEMBER M") +
+                        QStringLiteral(" WHERE T.NMEMBER = M.NMEMBER") +
+                        QStringLiteral(" AND T.NPROJECT = ") + QString::number(m_state.CurProject) +
+                        QStringLiteral(" ORDER BY T.NADD, M.NMEMBER");
+    m_source->clear();
+    m_target->clear();
+    int count = 0;
+    try {
+        Recordset rs = OpenRs(m_state.conn(), sql);
+        for (; !rs.eof(); rs.moveNext()) {
+            const QString name = ToText(rs.field(QStringLiteral("CMEMBER")));
+            const int key = ToInt(rs.field(QStringLiteral("NMEMBER")));
+            m_source->addItem(name, key);
+            m_target->addItem(name, key);
+            ++count;
+        }
+    } catch (const DbError& error) {
+        ShowDbError(error, sql, this);
+        m_ok->setEnabled(false);
+        return;
+    }
+    if (count < 2) {
+        Messages::information(this, QStringLiteral("メンバ不足"),
+                              QStringLiteral("メンバが１人以下しかいませんのでこの機能は使えません。"));
+        m_ok->setEnabled(false);
+        return;
+    }
+    m_source->setCurrentIndex(0);
+    m_target->setCurrentIndex(0);
+}
+
+void MemberReplacementDialog::execute()
+{
+    const int src = ComboKey(m_source);
+    const int dst = ComboKey(m_target);
+    if (src == dst) {
+        Messages::information(
+            this, QStringLiteral("メンバ重複"),
+            QStringLiteral("同じメンバが指定されています。\nメンバの指定を確認してください。"));
+        return;
+    }
+    ReplacementResult result = ReplacementResult::NothingToReplace;
+    try {
+        WaitCursor wait;
+        result = ReplaceMember(m_state.conn(), m_state.CurProject, src, dst);
+    } catch (const DbError& error) {
+        ShowDbError(error, error.statement(), this);
+        return;
+    }
+    if (result == ReplacementResult::Replaced) {
+        m_state.Updated = true;
+        Messages::information(this, QStringLiteral("完了"), QStringLiteral("処理が完了しました。"));
+    } else {
+        Messages::information(this, QStringLiteral("対象なし"),
+                              QStringLiteral("処理する対象がありませんでした。"));
+    }
+}

@@ -1,0 +1,303 @@
+#include "project/base_page.h"
+
+#include "common/form_widgets.h"
+#include "common/input_filters.h"
+#include "common/messages.h"
+#include "common/text_limits.h"
+#include "convert/conversions.h"
+#include "db/db_connection.h"
+#include "db/db_error.h"
+#include "divisions/code_divisions.h"
+#include "project/form_parts.h"
+#include "project/project_rows.h"
+#include "state/app_state.h"
+#include "workspace/project_summary.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QComboBox* listCombo(QWidget* parent, const QString& name)
+{
+    auto* combo = NamedCombo(parent, name);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return combo;
+}
+
+QPlainTextEdit* memoBox(QWidget* parent, const QString& name)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setTabChangesFocus(true);
+    return box;
+}
+
+} // namespace
+
+BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("picOptions_0"));
+
+    m_parent = listCombo(this, QStringLiteral("cmbParProj"));
+    m_parent->setMinimumContentsLength(40);
+    m_nameLabel = NamedLabel(this, QStringLiteral("Label1"), QStringLiteral("プロジェクト名称"));
+    m_name = NamedBox(this, QStringLiteral("txtPName"));
+    LimitText(m_name, 100);
+    m_endCustomer = listCombo(this, QStringLiteral("cmbEndCust"));
+    m_endCustomer->setMinimumContentsLength(16);
+    m_contractCustomer = listCombo(this, QStringLiteral("cmbContCust"));
+    m_contractCustomer->setMinimumContentsLength(16);
+    m_priceKind = listCombo(this, QStringLiteral("cmbPriKind"));
+    m_priceKind->setMinimumContentsLength(16);
+    m_base = NumberBox(this, QStringLiteral("txtBase"), 130);
+    m_price = NumberBox(this, QStringLiteral("txtPrice"), 130);
+    m_outline = memoBox(this, QStringLiteral("txtOutLine"));
+    m_special = memoBox(this, QStringLiteral("txtSpecial"));
+    LimitText(m_outline, 2000);
+    LimitText(m_special, 2000);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblParProj"), QStringLiteral("親プロジェクト")), 0, 0);
+    grid->addWidget(m_parent, 0, 1, 1, 4);
+    grid->addWidget(m_nameLabel, 1, 0);
+    grid->addWidget(m_name, 1, 1, 1, 4);
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblEndCust"), QStringLiteral("最終顧客")), 2, 0);
+    grid->addWidget(m_endCustomer, 2, 1);
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblContCust"), QStringLiteral("契約顧客")), 2, 2);
+    grid->addWidget(m_contractCustomer, 2, 3, 1, 2);
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblPriKind"), QStringLiteral("価格種別")), 3, 0);
+    grid->addWidget(m_priceKind, 3, 1);
+    QLabel* note = NamedLabel(this, QStringLiteral("lblPriNote"),
+                              QStringLiteral("機能項目の工程別価格の初期値に影響します。"));
+    note->setStyleSheet(QStringLiteral("color: palette(mid);"));
+    grid->addWidget(note, 3, 2, 1, 3);
+
+    auto amountRow = [this](QLineEdit* box) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(4);
+        row->addWidget(box);
+        row->addWidget(new QLabel(QStringLiteral("円"), this));
+        row->addStretch();
+        return row;
+    };
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblBase"), QStringLiteral("基本料金")), 4, 0);
+    grid->addLayout(amountRow(m_base), 4, 1);
+    grid->addWidget(NamedLabel(this, QStringLiteral("lblOrderPrice"), QStringLiteral("受注金額")), 4, 2);
+    grid->addLayout(amountRow(m_price), 4, 3, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    auto framed = [this](const QString& name, const QString& title, QPlainTextEdit* box) {
+        auto* frame = new QGroupBox(title, this);
+        frame->setObjectName(name);
+        auto* layout = new QVBoxLayout(frame);
+        layout->addWidget(box);
+        return frame;
+    };
+    auto* memos = new QHBoxLayout;
+    memos->addWidget(framed(QStringLiteral("fraOutLine"), QStringLiteral("作業概要"), m_outline));
+    memos->addWidget(framed(QStringLiteral("fraSpecial"), QStringLiteral("特記事項"), m_special));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(4);
+    layout->addLayout(memos, 1);
+
+    AttachNumericFilter(m_base, true, true);
+    AttachNumericFilter(m_price, true, true);
+    connect(m_priceKind, &QComboBox::activated, this,
+            [this] { RunHandler(this, [this] { priceKindPicked(); }); });
+    m_contractCustomer->installEventFilter(this);
+}
+
+void BasePage::prepare(int editMode, int proposedParent)
+{
+    loadParentList(editMode, proposedParent);
+    loadCustomers();
+    loadPriceKinds();
+}
+
+void BasePage::loadParentList(int editMode, int proposedParent)
+{
+    DbConnection& conn = m_state.conn();
+    QString sql = QStringLiteral("SELECT NPARPROJ, NPROJECT, CPROJNAME FROM TPROJECT");
+    if (editMode != 0) {
+        sql += QStringLiteral(" WHERE NPROJECT NOT IN (") + QString::number(m_state.CurProject) +
+               ChildProjectIds(conn, m_state.CurProject) + QStringLiteral(")");
+    }
+    sql += QStringLiteral(" ORDER BY NSORT, NPARPROJ, NPROJECT");
+    m_parent->clear();
+    m_parent->addItem(QStringLiteral("ROOT"), 0);
+    int selected = -1;
+    // Read every row first: the path names query the same connection.
+    QList<std::tuple<int, int, QString>> rows;
+    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
+        rows.append({ToInt(rs.field(QStringLiteral("NPARPROJ"))), ToInt(rs.field(QStringLiteral("NPROJECT"))),
+                     ToText(rs.field(QStringLiteral("CPROJNAME")))});
+    }
+    for (const auto& [parent, project, name] : rows) {
+        const QString text = parent == 0 ? name : ProjectPathName(conn, parent, name);
+        m_parent->addItem(text, project);
+        if (editMode == 0 && project == proposedParent) {
+            selected = m_parent->count() - 1;
+        }
+    }
+    m_parent->setCurrentIndex(selected < 0 ? 0 : selected);
+}
+
+void BasePage::loadCustomers()
+{
+    m_endCustomer->clear();
+    m_contractCustomer->clear();
+    for (Recordset rs =
+             OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT,NCUSTOMER"));
+         !rs.eof(); rs.moveNext()) {
+        const QString name = ToText(rs.field(QStringLiteral("CCUSTNAME")));
+        const int key = ToInt(rs.field(QStringLiteral("NCUSTOMER")));
+        m_endCustomer->addItem(name, key);
+        m_contractCustomer->addItem(name, key);
+    }
+    m_endCustomer->setCurrentIndex(-1);
+    m_contractCustomer->setCurrentIndex(-1);
+}
+
+void BasePage::loadPriceKinds()
+{
+    m_priceKind->clear();
+    bool first = true;
+    for (Recordset rs =
+             OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MPRIBASE ORDER BY NSORT,NPRIKIND"));
+         !rs.eof(); rs.moveNext()) {
+        m_priceKind->addItem(ToText(rs.field(QStringLiteral("CPRINAME"))),
+                             ToInt(rs.field(QStringLiteral("NPRIKIND"))));
+        if (first) {
+            m_base->setText(FormatAmount(rs.field(QStringLiteral("NBASE"))));
+            first = false;
+        }
+    }
+    if (m_priceKind->count() > 0) {
+        m_priceKind->setCurrentIndex(0);
+        priceKindPicked();
+    }
+}
+
+void BasePage::priceKindPicked()
+{
+    if (m_priceKind->currentIndex() < 0) {
+        return;
+    }
+    Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT NBASE FROM MPRIBASE WHERE NPRIKIND = ") +
+                                              QString::number(ComboKey(m_priceKind)));
+    if (!rs.eof()) {
+        m_base->setText(FormatAmount(rs.field(QStringLiteral("NBASE"))));
+    }
+}
+
+void BasePage::loadProject(const Recordset& row)
+{
+    SelectComboByKey(m_parent, ToInt(row.field(QStringLiteral("NPARPROJ"))));
+    m_name->setText(ToText(row.field(QStringLiteral("CPROJNAME"))));
+    SelectComboByKey(m_contractCustomer, row.field(QStringLiteral("NCONTCUST")));
+    SelectComboByKey(m_endCustomer, row.field(QStringLiteral("NENDCUST")));
+    SelectComboByKey(m_priceKind, row.field(QStringLiteral("NPRIKIND")));
+    m_base->setText(FormatAmount(row.field(QStringLiteral("NBASE"))));
+    m_price->setText(FormatAmount(row.field(QStringLiteral("NPRICE"))));
+    m_outline->setPlainText(ToText(row.field(QStringLiteral("COUTLINE"))));
+    m_special->setPlainText(ToText(row.field(QStringLiteral("CSPECIAL"))));
+}
+
+ProjectRecord BasePage::record() const
+{
+    ProjectRecord r;
+    r.parent = ComboKey(m_parent);
+    r.name = m_name->text();
+    r.endCustomer = ComboKey(m_endCustomer);
+    r.contractCustomer = ComboKey(m_contractCustomer);
+    r.priceKind = ComboKey(m_priceKind);
+    r.base = m_base->text();
+    r.price = m_price->text();
+    r.outline = m_outline->toPlainText();
+    r.special = m_special->toPlainText();
+    return r;
+}
+
+bool BasePage::validate()
+{
+    if (m_name->text().isEmpty()) {
+        Messages::required(this, m_nameLabel->text());
+        m_name->setFocus();
+        return false;
+    }
+    const Engine engine = m_state.conn().engine();
+    if (!CheckTextBox(this, engine, m_nameLabel->text(), m_name) ||
+        !CheckTextBox(this, engine, QStringLiteral("作業概要"), m_outline) ||
+        !CheckTextBox(this, engine, QStringLiteral("特記事項"), m_special)) {
+        return false;
+    }
+    const struct {
+        QComboBox* combo;
+        const char* caption;
+    } required[] = {{m_endCustomer, "最終顧客"}, {m_contractCustomer, "契約顧客"}, {m_priceKind, "価格種別"}};
+    for (const auto& r : required) {
+        if (r.combo->currentIndex() < 0) {
+            Messages::required(this, QString::fromUtf8(r.caption));
+            r.combo->setFocus();
+            return false;
+        }
+    }
+    return CheckNumberBox(this, QStringLiteral("基本料金"), m_base) &&
+           CheckNumberBox(this, QStringLiteral("受注金額"), m_price);
+}
+
+int BasePage::priceKind() const
+{
+    return ComboKey(m_priceKind);
+}
+
+int BasePage::parentKey() const
+{
+    return ComboKey(m_parent);
+}
+
+QString BasePage::projectName() const
+{
+    return m_name->text();
+}
+
+QString BasePage::baseText() const
+{
+    return m_base->text();
+}
+
+void BasePage::setPriceText(const QString& text)
+{
+    m_price->setText(text);
+}
+
+void BasePage::contractCustomerLeft()
+{
+    // The end customer is usually the contract customer; propose it while none is chosen.
+    if (m_endCustomer->currentIndex() < 0 && m_contractCustomer->currentIndex() >= 0) {
+        m_endCustomer->setCurrentIndex(m_contractCustomer->currentIndex());
+    }
+}
+
+bool BasePage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_contractCustomer && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        contractCustomerLeft();
+    }
+    return QWidget::eventFilter(watched, event);
+}
