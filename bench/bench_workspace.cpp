@@ -13,7 +13,7 @@
 #include "settings/settings.h"
 #include "state/app_state.h"
 #include "workspace/main_window.h"
-#include "workspace/price_recalc.h"
+#include "workspace/recalculation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -99,7 +99,7 @@ int main(int argc, char* argv[])
 
     // The benchmark keeps away from the user's own settings.
     QTemporaryDir settings;
-    SettingsStore::setFilePath(settings.filePath(QStringLiteral("vorna.ini")));
+    Settings::setFilePath(settings.filePath(QStringLiteral("vorna.ini")));
     Messages::setAutoAnswer(true);
 
     try {

@@ -2,7 +2,6 @@
 // The database must be empty (SQLite: the file must not exist yet; PostgreSQL: an empty
 // database); schema and reference data are applied first.
 
-#include "common/messages.h"
 #include "db/connection_string.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
@@ -22,7 +21,6 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    Messages::setAutoAnswer(true);
     const QStringList args = app.arguments().mid(1);
     if (args.size() != 1) {
         err << "usage: vorna-bench-makedb \"<connection string>\"\n";
@@ -53,7 +51,7 @@ int main(int argc, char* argv[])
         AppState state;
         state.Conn = DbConnection::open(params);
         FillLargeDatabase(*state.Conn, LargeDatabaseShape(), report);
-        RecalcFunctionPrices(state, 0);
+        RecalculatePrices(*state.Conn, state.policy.Charge, 0);
         report(QStringLiteral("totals of every function"));
         return 0;
     } catch (const DbError& e) {

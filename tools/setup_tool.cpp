@@ -129,7 +129,7 @@ int RunSetupTool(const QStringList& arguments, QTextStream& out, QTextStream& er
 
     // Read as empty, an unreadable settings file would have a new embedded database set up in
     // place of the user's.
-    const QString unreadable = connStr.isEmpty() ? SettingsStore::readProblem() : QString();
+    const QString unreadable = connStr.isEmpty() ? Settings::readProblem() : QString();
     if (!unreadable.isEmpty()) {
         err << "vorna-dbsetup: " << unreadable << "\n";
         return 1;

@@ -11,11 +11,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <atomic>
 
 TestEnvironment::TestEnvironment()
 {
-    SettingsStore::setFilePath(m_dir.filePath(QStringLiteral("config/vorna.ini")));
+    Settings::setFilePath(m_dir.filePath(QStringLiteral("config/vorna.ini")));
     SetDataFolder(m_dir.filePath(QStringLiteral("data")));
     Messages::setAutoAnswer(true);
     Messages::clearShown();
@@ -30,7 +31,7 @@ TestEnvironment::~TestEnvironment()
     DbConnection::setStatementHook(nullptr);
     DbConnection::setQueryObserver(nullptr);
     Messages::clearShown();
-    SettingsStore::setFilePath(QString());
+    Settings::setFilePath(QString());
     SetDataFolder(QString());
 }
 
@@ -120,7 +121,7 @@ std::unique_ptr<DbConnection> TestDatabase::connect() const
 
 void TestDatabase::makeProgramDatabase() const
 {
-    SaveSetting(QStringLiteral("vorna"), QStringLiteral("DB"), QStringLiteral("ConnStr_Base"), m_connStr);
+    StoreSetting(QStringLiteral("DB"), QStringLiteral("ConnStr_Base"), m_connStr);
 }
 
 std::unique_ptr<AppState> TestDatabase::makeState() const
@@ -136,6 +137,24 @@ void addEngineRows(const char* column)
     QTest::addColumn<int>(column);
     QTest::newRow("sqlite") << static_cast<int>(Engine::SQLite);
     QTest::newRow("postgresql") << static_cast<int>(Engine::PostgreSQL);
+}
+
+QString StoredSetting(const QString& section, const QString& key)
+{
+    const QSettings store(Settings::filePath(), QSettings::IniFormat);
+    return store.value(section + QLatin1Char('/') + key).toString();
+}
+
+void StoreSetting(const QString& section, const QString& key, const QString& value)
+{
+    for (int k = 0; k <= Settings::kLastPolicyKey; ++k) {
+        const auto setting = static_cast<Settings::Key>(k);
+        if (Settings::section(setting) == section && Settings::name(setting) == key) {
+            QVERIFY(Settings::write({{setting, value}}));
+            return;
+        }
+    }
+    QFAIL(qPrintable(u"no setting %1/%2"_s.arg(section, key)));
 }
 
 QVariant scalar(DbConnection& connection, const QString& sql)

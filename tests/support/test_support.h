@@ -98,6 +98,11 @@ private:
     QString m_failed;
 };
 
+// A value of the settings file by its section and name: read as the file holds it ("" when it
+// is not there), written through the program's settings store.
+QString StoredSetting(const QString& section, const QString& key);
+void StoreSetting(const QString& section, const QString& key, const QString& value);
+
 // Reads one value with a query, for checks.
 QVariant scalar(DbConnection& connection, const QString& sql);
 int rowCount(DbConnection& connection, const QString& table, const QString& where = QString());

@@ -147,12 +147,12 @@ private slots:
     // is a settings file that cannot be read, before anything is set up.
     void argumentsAndSettings()
     {
-        QVERIFY(QDir().mkpath(SettingsStore::filePath()));
+        QVERIFY(QDir().mkpath(Settings::filePath()));
         const auto [refused, why] = runTool({});
         QCOMPARE(refused, 1);
-        QVERIFY2(why.contains(SettingsStore::filePath()), qPrintable(why));
+        QVERIFY2(why.contains(Settings::filePath()), qPrintable(why));
         QVERIFY(!QFileInfo::exists(m_env->path(u"data"_s)));
-        QVERIFY(QDir().rmdir(SettingsStore::filePath()));
+        QVERIFY(QDir().rmdir(Settings::filePath()));
 
         QCOMPARE(runTool({}).first, 0);
         QVERIFY(QFileInfo::exists(m_env->path(u"data/kaldb.sqlite"_s)));

@@ -85,7 +85,7 @@ void ChargeProcessSums(const ChargeTable& table, int process, double* hours, dou
 {
     *hours = 0;
     *price = 0;
-    for (int slot = 1; slot <= 10; ++slot) {
+    for (int slot = 1; slot <= kMaxAssignments; ++slot) {
         const ChargeSlot& s = table[process][slot];
         if (s.NADD == 0) {
             break;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/app_state.h"
+#include "calc/charge_table.h"
 
 #include <QString>
 #include <QVariant>

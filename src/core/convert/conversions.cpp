@@ -1,8 +1,5 @@
 #include "convert/conversions.h"
 
-#include "common/messages.h"
-#include "settings/policy.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QRegularExpression>
@@ -81,22 +78,20 @@ QString groupDigits(const QString& digits)
     return out;
 }
 
-template <typename Int> Int toInteger(const QVariant& value, double low, double high)
+WholeNumber toInteger(const QVariant& value, double low, double high)
 {
     if (isBlankText(value)) {
-        return 0;
+        return {};
     }
     double number = 0;
     if (!toNumber(value, &number) || !std::isfinite(number)) {
-        ShowOverflow();
-        return 0;
+        return {0, true};
     }
     const double rounded = roundHalfEven(number);
     if (rounded < low || rounded > high) {
-        ShowOverflow();
-        return 0;
+        return {0, true};
     }
-    return static_cast<Int>(rounded);
+    return {static_cast<qint32>(rounded), false};
 }
 
 } // namespace
@@ -310,14 +305,14 @@ QString AutoSlashDate(const QString& text, int lastKey, int* caret)
     return rebuilt;
 }
 
-int ToInt(const QVariant& value)
+WholeNumber ToInt(const QVariant& value)
 {
-    return toInteger<int>(value, -32768.0, 32767.0);
+    return toInteger(value, kShortMin, kShortMax);
 }
 
-qint32 ToLng(const QVariant& value)
+WholeNumber ToLng(const QVariant& value)
 {
-    return toInteger<qint32>(value, -2147483648.0, 2147483647.0);
+    return toInteger(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
 }
 
 double ToDbl(const QVariant& value)
@@ -371,11 +366,8 @@ QString FormatAmount(const QVariant& value)
     return FormatNumber(ToDbl(value), 0, true);
 }
 
-QString RoundDownPlace(double amount, int place, const Policy& policy)
+QString RoundDownTo(double amount, int place)
 {
-    if (place == -1) {
-        place = policy.Place;
-    }
     const double unit = std::pow(10.0, place);
     return FormatAmount(std::trunc(amount / unit) * unit);
 }
@@ -384,13 +376,4 @@ double NumberOrZero(const QString& text)
 {
     double value = 0;
     return ParseNumber(text, &value) ? value : 0.0;
-}
-
-void ShowOverflow()
-{
-    Messages::critical(nullptr, QStringLiteral("オーバフロー"),
-                       QStringLiteral("オーバーフローしました。\n"
-                                      "工数とその合計値として32767を超える数値は扱えません。\n"
-                                      "オーバフローした数値は０に置き換えて計算しました。\n"
-                                      "オーバフローしない数値に修正してください。"));
 }

@@ -4,8 +4,6 @@
 #include <QVariant>
 #include <stdexcept>
 
-struct Policy;
-
 // A text that should be a number and is not. Raised by ToDbl and FormatAmount; the savers
 // catch it like a database error.
 class ConversionError : public std::runtime_error {
@@ -60,16 +58,26 @@ QString AutoSlashDate(const QString& text, int lastKey, int* caret = nullptr);
 // 1753/01/01 to 9999/12/31, the dates every engine can store.
 bool IsDateText(const QString& text);
 
+// The 16-bit range in which hours, keys, codes and row numbers are handled.
+constexpr int kShortMin = -32768;
+constexpr int kShortMax = 32767;
+
+// A whole number read by ToInt or ToLng. A value beyond the range (or a text that is no
+// number) gives 0 with overflowed set: the caller tells the user with the overflow warning
+// and goes on with the 0.
+struct WholeNumber {
+    qint32 value = 0;
+    bool overflowed = false;
+};
+
 // Conversions of texts and database values. Empty texts and NULL count as 0 (or "").
-int ToInt(const QVariant& value);    // 16-bit range, half to even; overflow warning and 0
-qint32 ToLng(const QVariant& value); // 32-bit range, half to even; overflow warning and 0
-double ToDbl(const QVariant& value); // raises ConversionError for a text that is not a number
+WholeNumber ToInt(const QVariant& value); // 16-bit range, half to even
+WholeNumber ToLng(const QVariant& value); // 32-bit range, half to even
+double ToDbl(const QVariant& value);      // raises ConversionError for a text that is not a number
 QString ToText(const QVariant& value, int width = -1);
 QString FormatAmount(const QVariant& value); // whole yen, "," grouping; raises like ToDbl
-QString RoundDownPlace(double amount, int place, const Policy& policy);
+// The amount truncated towards zero to a multiple of 10^place, shown like FormatAmount.
+QString RoundDownTo(double amount, int place);
 
 // Live totals read a box that may hold a half-typed number ("-"): such a text counts as 0.
 double NumberOrZero(const QString& text);
-
-// The one fixed overflow warning.
-void ShowOverflow();

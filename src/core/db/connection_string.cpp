@@ -5,15 +5,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-const QString kDefaultConnStrTemplate = QStringLiteral("Provider=SQLite;Data Source=$DBName$.sqlite");
-const QString kDefaultDBName = QStringLiteral("kaldb");
-const QString kDefaultUserID = QStringLiteral("kal");
-const QString kDefaultPasswd = QStringLiteral("kal");
-
 namespace {
-
-const QString kApp = QStringLiteral("vorna");
-const QString kSection = QStringLiteral("DB");
 
 QString& dataFolderOverride()
 {
@@ -26,10 +18,10 @@ QString& dataFolderOverride()
 ConnSettings ConnSettings::fromStore()
 {
     ConnSettings s;
-    s.base = GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate);
-    s.userID = GetSetting(kApp, kSection, QStringLiteral("UserID"), kDefaultUserID);
-    s.passwd = GetSetting(kApp, kSection, QStringLiteral("Passwd"), kDefaultPasswd);
-    s.dbName = GetSetting(kApp, kSection, QStringLiteral("DBName"), kDefaultDBName);
+    s.base = Settings::text(Settings::ConnStrBase);
+    s.userID = Settings::text(Settings::UserID);
+    s.passwd = Settings::text(Settings::Passwd);
+    s.dbName = Settings::text(Settings::DBName);
     return s;
 }
 
@@ -182,7 +174,8 @@ QString DataFolder()
     if (!dataFolderOverride().isEmpty()) {
         return dataFolderOverride();
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/vorna");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+           Settings::kApplication;
 }
 
 void SetDataFolder(const QString& path)

@@ -5,11 +5,6 @@
 
 // The connection settings of section "DB" and the connection string built from them.
 
-extern const QString kDefaultConnStrTemplate; // the embedded database: one SQLite file per name
-extern const QString kDefaultDBName;
-extern const QString kDefaultUserID;
-extern const QString kDefaultPasswd;
-
 struct ConnSettings {
     QString base; // the template, "ConnStr_Base"
     QString dbName;

@@ -3,13 +3,11 @@
 #include "db/db_error.h"
 #include "db/schema_setup.h"
 
-#include <QCursor>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -282,11 +280,6 @@ void Recordset::close()
     m_pos = 0;
 }
 
-bool Recordset::hasField(const QString& name) const
-{
-    return m_index.contains(name.toUpper());
-}
-
 QVariant Recordset::field(const QString& name) const
 {
     const auto it = m_index.constFind(name.toUpper());
@@ -340,14 +333,12 @@ void DbConnection::setQueryObserver(QueryObserver observer)
 
 void ExecSql(DbConnection& connection, const QString& sql)
 {
-    WaitCursor wait;
     QSqlQuery query(connection.database());
     execute(connection, query, sql);
 }
 
 Recordset OpenRs(DbConnection& connection, const QString& sql)
 {
-    WaitCursor wait;
     QSqlQuery query(connection.database());
     execute(connection, query, sql);
     Recordset rs;
@@ -406,31 +397,4 @@ void Transaction::commit()
 {
     m_connection.commit();
     m_done = true;
-}
-
-namespace {
-int& waitDepth()
-{
-    static int depth = 0;
-    return depth;
-}
-} // namespace
-
-static bool hasGui()
-{
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-WaitCursor::WaitCursor()
-{
-    if (waitDepth()++ == 0 && hasGui()) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-}
-
-WaitCursor::~WaitCursor()
-{
-    if (--waitDepth() == 0 && hasGui()) {
-        QGuiApplication::restoreOverrideCursor();
-    }
 }

@@ -81,7 +81,6 @@ public:
     void moveNext() { ++m_pos; }
     void close();
     int recordCount() const { return static_cast<int>(m_rows.size()); }
-    bool hasField(const QString& name) const;
     QVariant field(const QString& name) const; // raises DbError for an unknown name
     QVariant operator[](const QString& name) const { return field(name); }
 
@@ -112,13 +111,4 @@ public:
 private:
     DbConnection& m_connection;
     bool m_done = false;
-};
-
-// The hourglass while the database works. Nested waits show it once.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };

@@ -3,20 +3,10 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 
-#include <QComboBox>
 #include <QHash>
 #include <QVector>
 
 namespace {
-
-struct DivisionRow {
-    int code = 0;
-    QString name;
-    QString def;
-    QVariant coef;
-    QVariant coef2;
-    QVariant coef3;
-};
 
 using Division = QVector<DivisionRow>;
 
@@ -28,7 +18,7 @@ QHash<QString, Division>& cache()
     return divisions;
 }
 
-const Division& division(DbConnection& connection, int number)
+const Division& rowsOf(DbConnection& connection, int number)
 {
     const QString key = connection.location() + QLatin1Char('#') + QString::number(number);
     auto it = cache().find(key);
@@ -54,7 +44,7 @@ const Division& division(DbConnection& connection, int number)
 
 const DivisionRow* findRow(DbConnection& connection, int number, int code)
 {
-    for (const DivisionRow& row : division(connection, number)) {
+    for (const DivisionRow& row : rowsOf(connection, number)) {
         if (row.code == code) {
             return &row;
         }
@@ -79,20 +69,9 @@ QVariant columnValue(const DivisionRow& row, const QString& column)
 
 } // namespace
 
-void FillDivCombo(DbConnection& connection, QComboBox* combo, int number, const QVariant& defaultCode)
+const QVector<DivisionRow>& DivisionRows(DbConnection& connection, int division)
 {
-    const int before = combo->currentIndex();
-    int selected = -1;
-    const bool byDefault = !defaultCode.isValid() || defaultCode.isNull();
-    for (const DivisionRow& row : division(connection, number)) {
-        combo->addItem(row.name, row.code);
-        const bool match = byDefault ? row.def == QLatin1String("1") : row.code == defaultCode.toInt();
-        if (match) {
-            selected = combo->count() - 1;
-        }
-    }
-    // Adding to an empty combo selects its first entry; only a matching row may be selected.
-    combo->setCurrentIndex(selected >= 0 ? selected : before);
+    return rowsOf(connection, division);
 }
 
 QString DivName(DbConnection& connection, int number, int code)
@@ -114,49 +93,6 @@ QString DivValue(DbConnection& connection, int number, int code, const QString& 
 double DivNumber(DbConnection& connection, int number, int code, const QString& column)
 {
     return NumberOrZero(DivValue(connection, number, code, column));
-}
-
-void SelectComboByKey(QComboBox* combo, const QVariant& code)
-{
-    if (!code.isValid() || code.isNull() || code.toString().isEmpty()) {
-        combo->setCurrentIndex(-1);
-        return;
-    }
-    bool ok = false;
-    const int wanted = code.toInt(&ok);
-    if (!ok) {
-        return;
-    }
-    for (int i = 0; i < combo->count(); ++i) {
-        if (combo->itemData(i).toInt() == wanted) {
-            combo->setCurrentIndex(i);
-            return;
-        }
-    }
-}
-
-void SelectComboByText(QComboBox* combo, const QVariant& text)
-{
-    if (!text.isValid() || text.isNull() || text.toString().isEmpty()) {
-        combo->setCurrentIndex(-1);
-        return;
-    }
-    const int index = combo->findText(text.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index >= 0) {
-        combo->setCurrentIndex(index);
-    }
-}
-
-int ComboKey(const QComboBox* combo, const QString& text)
-{
-    if (!text.isEmpty()) {
-        const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        return index >= 0 ? combo->itemData(index).toInt() : 0;
-    }
-    if (combo->currentIndex() < 0) {
-        return 1;
-    }
-    return combo->itemData(combo->currentIndex()).toInt();
 }
 
 void ClearDivisionCache()

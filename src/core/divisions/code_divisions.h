@@ -2,20 +2,25 @@
 
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
 class DbConnection;
-class QComboBox;
 
 // Code divisions (MDIV): small integer codes with labels and coefficients, grouped by
-// division number. A combo entry carries its code as item data (Qt::UserRole) and its label
-// as text. The rows are reference data that change only through the database, so each
+// division number. The rows are reference data that change only through the database, so each
 // division is read once per run and connection.
 
-// Appends one entry per row of the division (ordered by NSORT, NVAL) and selects the entry of
-// defaultCode, or, when it is null, the row marked CDEF '1' (the last such row wins). The
-// combo is not cleared first.
-void FillDivCombo(DbConnection& connection, QComboBox* combo, int division,
-                  const QVariant& defaultCode = QVariant());
+struct DivisionRow {
+    int code = 0; // NVAL
+    QString name; // CNAME
+    QString def;  // CDEF: "1" marks the default entry
+    QVariant coef;
+    QVariant coef2;
+    QVariant coef3;
+};
+
+// The rows of a division, ordered by NSORT, NVAL.
+const QVector<DivisionRow>& DivisionRows(DbConnection& connection, int division);
 
 // The code's label, "" when there is no such row.
 QString DivName(DbConnection& connection, int division, int code);
@@ -26,17 +31,6 @@ QString DivValue(DbConnection& connection, int division, int code, const QString
 
 // The number DivValue shows: the value rounded to two decimals, 0 when there is no such row.
 double DivNumber(DbConnection& connection, int division, int code, const QString& column);
-
-// Selects the first entry whose code equals code; null or "" clears the selection; an unknown
-// code leaves the selection as it was.
-void SelectComboByKey(QComboBox* combo, const QVariant& code);
-
-// The same by the entry's text.
-void SelectComboByText(QComboBox* combo, const QVariant& text);
-
-// With a text: the code of the first entry with that text, 0 when none. Without a text: the
-// code of the selected entry, 1 when nothing is selected.
-int ComboKey(const QComboBox* combo, const QString& text = QString());
 
 // Forgets the rows read so far (tests that rewrite MDIV).
 void ClearDivisionCache();

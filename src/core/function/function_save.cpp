@@ -1,7 +1,6 @@
 #include "function/function_save.h"
 
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "db/sql_literal.h"
 #include "project/project_rows.h"
 #include "state/app_state.h"
@@ -131,8 +130,8 @@ void saveCharges(AppState& state, Writer& w)
         return;
     }
     w.exec(QStringLiteral("DELETE TCHARGE") + w.where());
-    for (int p = 1; p <= 10; ++p) {
-        for (int s = 1; s <= 10; ++s) {
+    for (int p = 1; p <= kCountedProcesses; ++p) {
+        for (int s = 1; s <= kMaxAssignments; ++s) {
             const ChargeSlot& slot = state.chargeTable[p][s];
             if (slot.NADD <= 0) {
                 continue;
@@ -147,9 +146,10 @@ void saveCharges(AppState& state, Writer& w)
 
 } // namespace
 
-bool SaveFunctionData(AppState& state, int mode, const FunctionData& data, QWidget* parent)
+void WriteFunctionData(AppState& state, int mode, const FunctionData& data, QString* lastStatement)
 {
-    QString last;
+    QString& last = *lastStatement;
+    last.clear();
     Writer w(state, last);
     try {
         Transaction transaction(*state.Conn);
@@ -162,19 +162,11 @@ bool SaveFunctionData(AppState& state, int mode, const FunctionData& data, QWidg
             saveCharges(state, w);
         }
         transaction.commit();
-    } catch (const DbError& e) {
+    } catch (...) {
         if (mode == SaveNew) {
             state.CurFunction = 0;
         }
-        ShowDbError(e, e.statement().isEmpty() ? last : e.statement(), parent);
-        return false;
-    } catch (const std::exception& e) {
-        if (mode == SaveNew) {
-            state.CurFunction = 0;
-        }
-        ShowDbError(e, last, parent);
-        return false;
+        throw;
     }
     state.Updated = true;
-    return true;
 }

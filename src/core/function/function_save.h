@@ -7,7 +7,6 @@
 #include <array>
 
 struct AppState;
-class QWidget;
 
 // One function-point row as the editor lists it.
 struct FpRowData {
@@ -49,7 +48,8 @@ enum SaveMode { SaveNew = 0, SaveUpdate = 1, SaveDelete = 2 };
 
 // Writes the function of state.CurProject / state.CurFunction with all its rows in one
 // transaction on state.Conn, or deletes it (mode 2; data is not read). A new function's key
-// goes into state.CurFunction. On success sets state.Updated and returns true. On any failure
-// the transaction is rolled back, the error is reported with ShowDbError and false is
-// returned; after a failed insert state.CurFunction is 0 again.
-bool SaveFunctionData(AppState& state, int mode, const FunctionData& data, QWidget* parent);
+// goes into state.CurFunction; success sets state.Updated. On any failure the transaction is
+// rolled back, state.CurFunction is 0 again after a failed insert, and the error propagates:
+// DbError carrying its statement, or another error (ConversionError) for which lastStatement
+// holds the statement that ran last.
+void WriteFunctionData(AppState& state, int mode, const FunctionData& data, QString* lastStatement);

@@ -36,7 +36,9 @@ MasterEntry enter(DbConnection& connection, const MasterTable& m, int pickedId, 
             ExecSql(connection, QStringLiteral("UPDATE ") + m.table + QStringLiteral(" SET NSORT = ") + id +
                                     QStringLiteral(" WHERE ") + m.keyColumn + QStringLiteral(" = ") + id);
         } else {
-            entry.id = ToInt(rs.field(m.keyColumn));
+            const WholeNumber key = ToInt(rs.field(m.keyColumn));
+            entry.id = key.value;
+            entry.keyOverflowed = key.overflowed;
         }
     }
     ExecSql(connection, update + QStringLiteral(" WHERE ") + m.keyColumn + QStringLiteral(" = ") +

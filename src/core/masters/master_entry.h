@@ -12,6 +12,8 @@ class DbConnection;
 struct MasterEntry {
     int id = 0;
     bool inserted = false;
+    // The name was found under a key beyond the 16-bit range, which counts 0: the caller warns.
+    bool keyOverflowed = false;
 };
 
 MasterEntry EnterMember(DbConnection& connection, int pickedId, const QString& name, int kind,

@@ -19,11 +19,13 @@ QString literals(const MasterTable& master, const QStringList& values)
 
 } // namespace
 
-int NextSortOrder(DbConnection& connection, const QString& table)
+WholeNumber NextSortOrder(DbConnection& connection, const QString& table)
 {
     Recordset rs = OpenRs(connection, QStringLiteral("SELECT MAX(NSORT) AS MSORT FROM ") + table);
     const QVariant last = rs.eof() ? QVariant() : rs.field(QStringLiteral("MSORT"));
-    return ToInt(last) + 1;
+    WholeNumber order = ToInt(last);
+    ++order.value;
+    return order;
 }
 
 bool MasterNameTaken(DbConnection& connection, const MasterTable& master, const QString& name, int exceptKey)
@@ -37,13 +39,14 @@ bool MasterNameTaken(DbConnection& connection, const MasterTable& master, const 
     return !OpenRs(connection, sql).eof();
 }
 
-void InsertMasterRow(DbConnection& connection, const MasterTable& master, const QStringList& values)
+WholeNumber InsertMasterRow(DbConnection& connection, const MasterTable& master, const QStringList& values)
 {
-    const int order = NextSortOrder(connection, master.table);
+    const WholeNumber order = NextSortOrder(connection, master.table);
     ExecSql(connection, QStringLiteral("INSERT INTO ") + master.table + QStringLiteral(" (NSORT,") +
                             master.columns.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
-                            QString::number(order) + QStringLiteral(", ") + literals(master, values) +
+                            QString::number(order.value) + QStringLiteral(", ") + literals(master, values) +
                             QStringLiteral(")"));
+    return order;
 }
 
 void UpdateMasterRow(DbConnection& connection, const MasterTable& master, int key, const QStringList& values)

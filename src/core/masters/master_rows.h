@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/conversions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,14 +22,16 @@ struct MasterTable {
 // propagate as DbError carrying the statement. Values are literal-typed by their column's
 // first letter.
 
-// MAX(NSORT) + 1, or 1 for an empty table.
-int NextSortOrder(DbConnection& connection, const QString& table);
+// MAX(NSORT) + 1, or 1 for an empty table. A MAX(NSORT) beyond the 16-bit range counts 0 and
+// is reported as overflowed.
+WholeNumber NextSortOrder(DbConnection& connection, const QString& table);
 
 // true when another row carries the name; exceptKey (when not 0) is the row being renamed.
 bool MasterNameTaken(DbConnection& connection, const MasterTable& master, const QString& name,
                      int exceptKey = 0);
 
-// Appends a row after the last in display order.
-void InsertMasterRow(DbConnection& connection, const MasterTable& master, const QStringList& values);
+// Appends a row after the last in display order. Returns the order the row got, as
+// NextSortOrder gave it, for the caller to report an overflow.
+WholeNumber InsertMasterRow(DbConnection& connection, const MasterTable& master, const QStringList& values);
 void UpdateMasterRow(DbConnection& connection, const MasterTable& master, int key, const QStringList& values);
 void DeleteMasterRow(DbConnection& connection, const MasterTable& master, int key);

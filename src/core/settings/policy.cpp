@@ -5,47 +5,80 @@
 
 namespace {
 
-const QString kApp = QStringLiteral("VORNA");
-const QString kSection = QStringLiteral("Policy");
+// Where each setting of the policy lives in the record. The keys, their names and defaults
+// are the settings table's; the order is the order of the keys.
+struct Field {
+    Settings::Key key;
+    bool Policy::*flag;
+    int Policy::*number;
+};
+
+const Field kFields[] = {
+    {Settings::Work, &Policy::Work, nullptr},     {Settings::Indirect, &Policy::Indirect, nullptr},
+    {Settings::Base, &Policy::Base, nullptr},     {Settings::Opt, &Policy::Opt, nullptr},
+    {Settings::Deliv, &Policy::Deliv, nullptr},   {Settings::Expe0, &Policy::Expe0, nullptr},
+    {Settings::Expe1, &Policy::Expe1, nullptr},   {Settings::Rate, nullptr, &Policy::Rate},
+    {Settings::WorkR, &Policy::WorkR, nullptr},   {Settings::IndirectR, &Policy::IndirectR, nullptr},
+    {Settings::BaseR, &Policy::BaseR, nullptr},   {Settings::OptR, &Policy::OptR, nullptr},
+    {Settings::DelivR, &Policy::DelivR, nullptr}, {Settings::Expe0R, &Policy::Expe0R, nullptr},
+    {Settings::Expe1R, &Policy::Expe1R, nullptr}, {Settings::Hour, &Policy::Hour, nullptr},
+    {Settings::Charge, &Policy::Charge, nullptr}, {Settings::MtoH, nullptr, &Policy::MtoH},
+    {Settings::Place, nullptr, &Policy::Place},   {Settings::Cancel, &Policy::Cancel, nullptr},
+};
+static_assert(sizeof(kFields) / sizeof(kFields[0]) ==
+                  Settings::kLastPolicyKey - Settings::kFirstPolicyKey + 1,
+              "one field per policy key");
 
 QString boolText(bool value)
 {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-bool readBool(const QString& key, bool fallback)
+// A Boolean is stored as True or False; a number counts as true when it is not 0.
+bool readBool(const QString& text, bool* value)
 {
-    if (!HasSetting(kApp, kSection, key)) {
-        return fallback;
-    }
-    const QString text = GetSetting(kApp, kSection, key).trimmed();
     if (text.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0) {
+        *value = true;
         return true;
     }
     if (text.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0) {
-        return false;
+        *value = false;
+        return true;
     }
     double number = 0;
     if (ParseNumber(text, &number)) {
-        return number != 0;
+        *value = number != 0;
+        return true;
     }
-    throw PolicyError(key, text);
+    return false;
 }
 
-int readInt(const QString& key, int fallback)
+// An integer is stored as its decimal text and read as a 16-bit number.
+bool readInt(const QString& text, int* value)
 {
-    if (!HasSetting(kApp, kSection, key)) {
-        return fallback;
-    }
-    const QString text = GetSetting(kApp, kSection, key).trimmed();
     double number = 0;
-    if (!ParseNumber(text, &number) || number < -32768.5 || number > 32767.5) {
-        throw PolicyError(key, text);
+    if (!ParseNumber(text, &number)) {
+        return false;
     }
-    return ToInt(number);
+    const WholeNumber whole = ToInt(number);
+    *value = whole.value;
+    return !whole.overflowed;
+}
+
+bool readField(Policy& policy, const Field& field, const QString& text)
+{
+    const QString t = text.trimmed();
+    return field.flag ? readBool(t, &(policy.*field.flag)) : readInt(t, &(policy.*field.number));
 }
 
 } // namespace
+
+Policy::Policy()
+{
+    for (const Field& field : kFields) {
+        readField(*this, field, Settings::defaultText(field.key));
+    }
+}
 
 PolicyError::PolicyError(const QString& key, const QString& value)
     : std::runtime_error(key.toStdString()),
@@ -56,68 +89,28 @@ PolicyError::PolicyError(const QString& key, const QString& value)
 Policy LoadPolicy()
 {
     Policy p;
-    const Policy d;
-    p.Work = readBool(QStringLiteral("Work"), d.Work);
-    p.Indirect = readBool(QStringLiteral("Indirect"), d.Indirect);
-    p.Base = readBool(QStringLiteral("Base"), d.Base);
-    p.Opt = readBool(QStringLiteral("Opt"), d.Opt);
-    p.Deliv = readBool(QStringLiteral("Deliv"), d.Deliv);
-    p.Expe0 = readBool(QStringLiteral("Expe0"), d.Expe0);
-    p.Expe1 = readBool(QStringLiteral("Expe1"), d.Expe1);
-    p.Rate = readInt(QStringLiteral("Rate"), d.Rate);
-    p.WorkR = readBool(QStringLiteral("WorkR"), d.WorkR);
-    p.IndirectR = readBool(QStringLiteral("IndirectR"), d.IndirectR);
-    p.BaseR = readBool(QStringLiteral("BaseR"), d.BaseR);
-    p.OptR = readBool(QStringLiteral("OptR"), d.OptR);
-    p.DelivR = readBool(QStringLiteral("DelivR"), d.DelivR);
-    p.Expe0R = readBool(QStringLiteral("Expe0R"), d.Expe0R);
-    p.Expe1R = readBool(QStringLiteral("Expe1R"), d.Expe1R);
-    p.Hour = readBool(QStringLiteral("Hour"), d.Hour);
-    p.Charge = readBool(QStringLiteral("Charge"), d.Charge);
-    p.MtoH = readInt(QStringLiteral("MtoH"), d.MtoH);
-    p.Place = readInt(QStringLiteral("Place"), d.Place);
-    p.Cancel = readBool(QStringLiteral("Cancel"), d.Cancel);
+    for (const Field& field : kFields) {
+        if (!Settings::has(field.key)) {
+            continue;
+        }
+        const QString text = Settings::text(field.key);
+        if (!readField(p, field, text)) {
+            throw PolicyError(Settings::name(field.key), text.trimmed());
+        }
+    }
     return p;
 }
 
 bool SavePolicy(const Policy& p)
 {
-    SettingValues values;
-    const auto put = [&values](const char* key, const QString& text) {
-        values.append({QString::fromLatin1(key), text});
-    };
-    put("Work", boolText(p.Work));
-    put("Indirect", boolText(p.Indirect));
-    put("Base", boolText(p.Base));
-    put("Opt", boolText(p.Opt));
-    put("Deliv", boolText(p.Deliv));
-    put("Expe0", boolText(p.Expe0));
-    put("Expe1", boolText(p.Expe1));
-    put("Rate", QString::number(p.Rate));
-    put("WorkR", boolText(p.WorkR));
-    put("IndirectR", boolText(p.IndirectR));
-    put("BaseR", boolText(p.BaseR));
-    put("OptR", boolText(p.OptR));
-    put("DelivR", boolText(p.DelivR));
-    put("Expe0R", boolText(p.Expe0R));
-    put("Expe1R", boolText(p.Expe1R));
-    put("Hour", boolText(p.Hour));
-    put("Charge", boolText(p.Charge));
-    put("MtoH", QString::number(p.MtoH));
-    put("Place", QString::number(p.Place));
-    put("Cancel", boolText(p.Cancel));
-    return SaveSettings(kApp, kSection, values);
-}
-
-bool CheckToBool(const QVariant& value)
-{
-    return ToInt(value) != 0;
-}
-
-int BoolToCheck(const QVariant& value)
-{
-    if (value.userType() == QMetaType::Bool) {
-        return value.toBool() ? 1 : 0;
+    Settings::Values values;
+    for (const Field& field : kFields) {
+        values.append({field.key, field.flag ? boolText(p.*field.flag) : QString::number(p.*field.number)});
     }
-    return ToInt(value);
+    return Settings::write(values);
+}
+
+QString RoundDownPlace(double amount, int place, const Policy& policy)
+{
+    return RoundDownTo(amount, place == -1 ? policy.Place : place);
 }

@@ -1,32 +1,34 @@
 #pragma once
 
 #include <QString>
-#include <QVariant>
 #include <stdexcept>
 
-// The calculation policy: how hours and amounts become the figures the program shows.
-// Loaded once at start-up; written only by the policy dialog.
+// The calculation policy: how hours and amounts become the figures the program shows. Loaded
+// once at start-up; written only by the policy dialog. Each value is the setting of the same
+// name (Settings::Work … Settings::Cancel); a new Policy holds their defaults.
 struct Policy {
-    bool Work = true;
-    bool Indirect = true;
-    bool Base = true;
-    bool Opt = true;
-    bool Deliv = true;
-    bool Expe0 = true;
-    bool Expe1 = true;
-    int Rate = 0;
-    bool WorkR = true;
-    bool IndirectR = true;
-    bool BaseR = true;
-    bool OptR = true;
-    bool DelivR = true;
-    bool Expe0R = true;
-    bool Expe1R = true;
-    bool Hour = false;
-    bool Charge = true;
-    int MtoH = 160;
-    int Place = 3;
-    bool Cancel = true;
+    Policy();
+
+    bool Work;
+    bool Indirect;
+    bool Base;
+    bool Opt;
+    bool Deliv;
+    bool Expe0;
+    bool Expe1;
+    int Rate;
+    bool WorkR;
+    bool IndirectR;
+    bool BaseR;
+    bool OptR;
+    bool DelivR;
+    bool Expe0R;
+    bool Expe1R;
+    bool Hour;
+    bool Charge;
+    int MtoH;
+    int Place;
+    bool Cancel;
 };
 
 // A stored policy value that cannot be read as its type. The message names the key so that
@@ -43,6 +45,6 @@ private:
 Policy LoadPolicy();                   // raises PolicyError
 bool SavePolicy(const Policy& policy); // false when the store could not be written
 
-// Check-box values are 0 (unticked), 1 (ticked) or 2 (grey); grey counts as ticked.
-bool CheckToBool(const QVariant& value);
-int BoolToCheck(const QVariant& value);
+// The amount truncated towards zero to a multiple of 10^place, formatted like FormatAmount;
+// place -1 takes the policy's "Place".
+QString RoundDownPlace(double amount, int place, const Policy& policy);

@@ -56,30 +56,94 @@ void keepPrivate(const QString& path)
     }
 }
 
-QString settingsKey(const QString& section, const QString& key)
+struct Entry {
+    Settings::Key key;
+    const char* section;
+    const char* name;
+    const char* defaultText;
+};
+
+// Every setting of the program, in the order of Settings::Key.
+const Entry kEntries[] = {
+    {Settings::ConnStrBase, "DB", "ConnStr_Base", "Provider=SQLite;Data Source=$DBName$.sqlite"},
+    {Settings::DBName, "DB", "DBName", "kaldb"},
+    {Settings::UserID, "DB", "UserID", "kal"},
+    {Settings::Passwd, "DB", "Passwd", "kal"},
+    {Settings::MainLeft, "Settings", "MainLeft", "1000"},
+    {Settings::MainTop, "Settings", "MainTop", "1000"},
+    {Settings::MainWidth, "Settings", "MainWidth", "6500"},
+    {Settings::MainHeight, "Settings", "MainHeight", "6500"},
+    {Settings::MainSplitter, "Settings", "MainSplitter", ""},
+    {Settings::SubLeft, "Settings", "SubLeft", ""},
+    {Settings::SubTop, "Settings", "SubTop", ""},
+    {Settings::Work, "Policy", "Work", "True"},
+    {Settings::Indirect, "Policy", "Indirect", "True"},
+    {Settings::Base, "Policy", "Base", "True"},
+    {Settings::Opt, "Policy", "Opt", "True"},
+    {Settings::Deliv, "Policy", "Deliv", "True"},
+    {Settings::Expe0, "Policy", "Expe0", "True"},
+    {Settings::Expe1, "Policy", "Expe1", "True"},
+    {Settings::Rate, "Policy", "Rate", "0"},
+    {Settings::WorkR, "Policy", "WorkR", "True"},
+    {Settings::IndirectR, "Policy", "IndirectR", "True"},
+    {Settings::BaseR, "Policy", "BaseR", "True"},
+    {Settings::OptR, "Policy", "OptR", "True"},
+    {Settings::DelivR, "Policy", "DelivR", "True"},
+    {Settings::Expe0R, "Policy", "Expe0R", "True"},
+    {Settings::Expe1R, "Policy", "Expe1R", "True"},
+    {Settings::Hour, "Policy", "Hour", "False"},
+    {Settings::Charge, "Policy", "Charge", "True"},
+    {Settings::MtoH, "Policy", "MtoH", "160"},
+    {Settings::Place, "Policy", "Place", "3"},
+    {Settings::Cancel, "Policy", "Cancel", "True"},
+};
+static_assert(sizeof(kEntries) / sizeof(kEntries[0]) == Settings::kLastPolicyKey + 1, "one entry per key");
+
+const Entry& entry(Settings::Key key)
 {
-    return section + QLatin1Char('/') + key;
+    Q_ASSERT(kEntries[key].key == key);
+    return kEntries[key];
+}
+
+QString storeKey(Settings::Key key)
+{
+    return Settings::section(key) + QLatin1Char('/') + Settings::name(key);
 }
 
 } // namespace
 
-namespace SettingsStore {
+const QString Settings::kApplication = QStringLiteral("vorna");
 
-QString filePath()
+QString Settings::section(Key key)
+{
+    return QString::fromLatin1(entry(key).section);
+}
+
+QString Settings::name(Key key)
+{
+    return QString::fromLatin1(entry(key).name);
+}
+
+QString Settings::defaultText(Key key)
+{
+    return QString::fromLatin1(entry(key).defaultText);
+}
+
+QString Settings::filePath()
 {
     if (!overridePath().isEmpty()) {
         return overridePath();
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/vorna/vorna.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           kApplication + QLatin1Char('/') + kApplication + QStringLiteral(".ini");
 }
 
-void setFilePath(const QString& path)
+void Settings::setFilePath(const QString& path)
 {
     overridePath() = path;
 }
 
-QString readProblem()
+QString Settings::readProblem()
 {
     const QString path = filePath();
     const QFileInfo info(path);
@@ -104,31 +168,28 @@ QString readProblem()
            QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
 }
 
-} // namespace SettingsStore
-
-QString GetSetting(const QString& /*application*/, const QString& section, const QString& key,
-                   const QString& defaultValue)
+bool Settings::has(Key key)
 {
-    QSettings store(SettingsStore::filePath(), QSettings::IniFormat);
-    return store.value(settingsKey(section, key), defaultValue).toString();
+    const QSettings store(filePath(), QSettings::IniFormat);
+    return store.contains(storeKey(key));
 }
 
-bool HasSetting(const QString& /*application*/, const QString& section, const QString& key)
+QString Settings::text(Key key)
 {
-    QSettings store(SettingsStore::filePath(), QSettings::IniFormat);
-    return store.contains(settingsKey(section, key));
+    const QSettings store(filePath(), QSettings::IniFormat);
+    return store.value(storeKey(key), defaultText(key)).toString();
 }
 
-bool SaveSettings(const QString& /*application*/, const QString& section, const SettingValues& values)
+bool Settings::write(const Values& values)
 {
-    const QString path = SettingsStore::filePath();
+    const QString path = filePath();
     if (!preparePrivateFile(path)) {
         return false;
     }
     {
         QSettings store(path, QSettings::IniFormat);
         for (const auto& [key, value] : values) {
-            store.setValue(settingsKey(section, key), value);
+            store.setValue(storeKey(key), value);
         }
         store.sync();
         if (store.status() != QSettings::NoError) {
@@ -137,9 +198,4 @@ bool SaveSettings(const QString& /*application*/, const QString& section, const 
     }
     keepPrivate(path);
     return true;
-}
-
-bool SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value)
-{
-    return SaveSettings(application, section, {{key, value}});
 }

@@ -1,25 +1,11 @@
 #pragma once
 
+#include "calc/charge_table.h"
 #include "settings/policy.h"
 
-#include <QString>
-#include <array>
 #include <memory>
 
 class DbConnection;
-
-// One member assignment of the function being edited (work assignment mode).
-struct ChargeSlot {
-    int NADD = 0; // position within the process; 0 marks an empty slot and ends the list
-    int NMEMBER = 0;
-    QString CMEMBER;
-    double NHOUR = 0;
-    double NDPRI = 0;
-};
-
-// Indexed [process 1..11][slot 1..11]; index 0 of both dimensions is unused so that the
-// indices read as the process and slot numbers stored in TCHARGE.
-using ChargeTable = std::array<std::array<ChargeSlot, 12>, 12>;
 
 // The quotation switches and discount of the project open in the project editor.
 struct QuoteSettings {

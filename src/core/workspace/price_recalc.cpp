@@ -7,16 +7,11 @@
 #include "divisions/code_divisions.h"
 #include "state/app_state.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QHash>
-#include <QProgressDialog>
 #include <memory>
 
 namespace {
 
-// The bar appears only when the work runs long enough to be noticed.
-constexpr int kProgressDelayMs = 400;
 constexpr int kPricesPerStatement = 400;
 
 qint64 functionKey(int project, int function)
@@ -29,49 +24,6 @@ double numberOrZero(const QVariant& value)
 {
     return value.isValid() ? value.toDouble() : 0.0;
 }
-
-class Progress {
-public:
-    Progress(bool wanted, QWidget* parent)
-        : m_wanted(wanted && qobject_cast<QApplication*>(qApp)), m_parent(parent)
-    {
-    }
-
-    void start(int steps)
-    {
-        if (!m_wanted || steps <= 0) {
-            return;
-        }
-        m_dialog = std::make_unique<QProgressDialog>(m_parent);
-        m_dialog->setWindowTitle(QStringLiteral("VORNA"));
-        m_dialog->setLabelText(QStringLiteral("全プロジェクトの機能項目の価格を再計算しています..."));
-        m_dialog->setCancelButton(nullptr);
-        m_dialog->setWindowModality(Qt::ApplicationModal);
-        m_dialog->setMinimumDuration(kProgressDelayMs);
-        m_dialog->setAutoClose(false);
-        m_dialog->setAutoReset(false);
-        m_dialog->setRange(0, steps);
-        m_dialog->setValue(0);
-        m_sinceUpdate.start();
-    }
-
-    // Once shown, every update repaints the bar; a few updates a second are enough.
-    void step()
-    {
-        ++m_done;
-        if (m_dialog && m_sinceUpdate.elapsed() >= 50) {
-            m_dialog->setValue(m_done);
-            m_sinceUpdate.start();
-        }
-    }
-
-private:
-    bool m_wanted;
-    QWidget* m_parent;
-    std::unique_ptr<QProgressDialog> m_dialog;
-    QElapsedTimer m_sinceUpdate;
-    int m_done = 0;
-};
 
 // The class coefficients (divisions 1-5), looked up once per code for the whole run. DivNumber
 // reads the cached division rows through their shown text; five lookups per function made
@@ -118,7 +70,7 @@ Recordset readFunctions(DbConnection& reader, int project)
 // Rewrites the totals and prices of the functions read: reader reads the hours, writer writes.
 // sql follows the statement being built, for the report of a failure.
 void writePrices(DbConnection& reader, DbConnection& writer, Recordset& functions, bool charge, int project,
-                 Progress& progress, QString& sql)
+                 const RecalcProgress& progress, QString& sql)
 {
     const QString where = scopeWhere(project);
     sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NHTOTAL = 0,") +
@@ -140,7 +92,9 @@ void writePrices(DbConnection& reader, DbConnection& writer, Recordset& function
     }
     Recordset sums = OpenRs(reader, sql);
 
-    progress.start(sums.recordCount() + functions.recordCount());
+    if (progress.start) {
+        progress.start(sums.recordCount() + functions.recordCount());
+    }
 
     QHash<qint64, double> totals;
     totals.reserve(sums.recordCount());
@@ -153,7 +107,9 @@ void writePrices(DbConnection& reader, DbConnection& writer, Recordset& function
               QStringLiteral(",") + QStringLiteral(" NTOTAL = ") + PlainNumber(total) + functionWhere(p, f);
         ExecSql(writer, sql);
         totals.insert(functionKey(p, f), total);
-        progress.step();
+        if (progress.step) {
+            progress.step();
+        }
     }
     sums.close();
 
@@ -194,7 +150,9 @@ void writePrices(DbConnection& reader, DbConnection& writer, Recordset& function
                 flushPrices();
             }
         }
-        progress.step();
+        if (progress.step) {
+            progress.step();
+        }
     }
     flushPrices();
     functions.close();
@@ -202,31 +160,29 @@ void writePrices(DbConnection& reader, DbConnection& writer, Recordset& function
 
 } // namespace
 
-void RecalcFunctionPrices(AppState& state, int project, QWidget* parent)
+void RecalculatePrices(DbConnection& shared, bool charge, int project, const RecalcProgress& progress)
 {
-    DbConnection& shared = *state.Conn;
-    WaitCursor wait;
-    Progress progress(project == 0, parent);
+    if (shared.inTransaction()) {
+        // Rows the caller has written but not committed would keep the private connection
+        // waiting for ever (a server database) or until it gives up (the embedded one).
+        throw DbError(DbError::Other, QStringLiteral("保存の処理中は価格を再計算できません。"));
+    }
     QString sql;
     try {
-        if (shared.inTransaction()) {
-            // Rows the caller has written but not committed would keep the private connection
-            // waiting for ever (a server database) or until it gives up (the embedded one).
-            throw DbError(DbError::Other, QStringLiteral("保存の処理中は価格を再計算できません。"));
-        }
         // Read before the private connection writes the functions: a server that locks rows
         // (SQL Server) would keep this read waiting for a commit that can never come.
         Recordset functions = readFunctions(shared, project);
 
         const std::unique_ptr<DbConnection> own = shared.openSecond();
         Transaction transaction(*own);
-        writePrices(shared, *own, functions, state.policy.Charge, project, progress, sql);
+        writePrices(shared, *own, functions, charge, project, progress, sql);
         sql = QStringLiteral("COMMIT TRANSACTION");
         transaction.commit();
-    } catch (const DbError& e) {
-        ShowDbError(e, e.statement().isEmpty() ? sql : e.statement(), parent);
-    } catch (const std::exception& e) {
-        ShowDbError(e, sql, parent);
+    } catch (DbError& e) {
+        if (e.statement().isEmpty()) {
+            e.setStatement(sql);
+        }
+        throw;
     }
 }
 
@@ -235,10 +191,9 @@ void RecalcPricesInTransaction(DbConnection& connection, bool charge, int projec
     if (!connection.inTransaction()) {
         throw DbError(DbError::Other, QStringLiteral("価格の再計算には保存のトランザクションが必要です。"));
     }
-    Progress none(false, nullptr);
     QString sql;
     Recordset functions = readFunctions(connection, project);
-    writePrices(connection, connection, functions, charge, project, none, sql);
+    writePrices(connection, connection, functions, charge, project, RecalcProgress(), sql);
 }
 
 double ProjectWorkTotal(AppState& state)

@@ -13,9 +13,6 @@
 
 namespace {
 
-const QString kApp = QStringLiteral("VORNA");
-const QString kSection = QStringLiteral("Settings");
-
 QRect availableArea(const QWidget* dialog)
 {
     QScreen* screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen();
@@ -43,10 +40,10 @@ QMargins frameOf(const QWidget* window)
 }
 
 // A stored twips value; a value that is missing or not a number gives the fallback.
-int storedPixels(const QString& key, int fallback)
+int storedPixels(Settings::Key key, int fallback)
 {
     double twips = 0;
-    if (!ParseNumber(GetSetting(kApp, kSection, key), &twips)) {
+    if (!ParseNumber(Settings::text(key), &twips)) {
         return fallback;
     }
     return static_cast<int>(twips / kTwipsPerPixel);
@@ -61,8 +58,8 @@ void RestoreSubPos(QWidget* dialog)
     const QSize size = dialog->size().grownBy(frame);
     const int centredLeft = area.x() + (area.width() - size.width()) / 2;
     const int centredTop = area.y() + (area.height() - size.height()) / 2;
-    int left = storedPixels(QStringLiteral("SubLeft"), centredLeft);
-    int top = storedPixels(QStringLiteral("SubTop"), centredTop);
+    int left = storedPixels(Settings::SubLeft, centredLeft);
+    int top = storedPixels(Settings::SubTop, centredTop);
     // Keep the dialog within reach: a place stored on a larger or second monitor is pulled
     // back so that the whole dialog (or at least its top-left part) is on this screen.
     left = qMax(area.left(), qMin(left, area.right() + 1 - size.width()));
@@ -77,9 +74,8 @@ QSize ScreenRoom(const QWidget* window)
 
 void SaveSubPos(const QWidget* dialog)
 {
-    const SettingValues place{{QStringLiteral("SubLeft"), PlainNumber(PixelsToTwips(dialog->x()))},
-                              {QStringLiteral("SubTop"), PlainNumber(PixelsToTwips(dialog->y()))}};
-    if (!SaveSettings(kApp, kSection, place)) {
+    if (!Settings::write({{Settings::SubLeft, PlainNumber(PixelsToTwips(dialog->x()))},
+                          {Settings::SubTop, PlainNumber(PixelsToTwips(dialog->y()))}})) {
         Messages::settingsNotSaved(const_cast<QWidget*>(dialog));
     }
 }

@@ -1,7 +1,7 @@
 #include "common/guarded_application.h"
 
+#include "common/db_error_report.h"
 #include "common/messages.h"
-#include "db/db_error.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "common/list_helpers.h"
 
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
@@ -105,7 +106,7 @@ bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, cons
         QVector<int> sorts;
         for (Recordset rs = OpenRs(connection, statement); !rs.eof(); rs.moveNext()) {
             keys.append(rs.field(QStringLiteral("NKEY")).toInt());
-            sorts.append(ToInt(rs.field(QStringLiteral("NSORT"))));
+            sorts.append(WarnOnOverflow(ToInt(rs.field(QStringLiteral("NSORT")))));
         }
         if (keys.size() != 2) {
             return false;

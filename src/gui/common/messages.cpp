@@ -1,8 +1,8 @@
 #include "common/messages.h"
 
+#include "common/wait_cursor.h"
 #include "settings/settings.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 
@@ -66,19 +66,12 @@ Messages::Button Messages::show(QWidget* parent, Icon icon, const QString& title
         entry.answer = defaultButton != QMessageBox::NoButton ? defaultButton : firstButton(buttons);
     } else {
         // A message must not leave the hourglass on screen while it waits for the user.
-        const bool restoreCursor = qobject_cast<QApplication*>(QCoreApplication::instance()) &&
-                                   QApplication::overrideCursor() != nullptr;
-        if (restoreCursor) {
-            QApplication::setOverrideCursor(Qt::ArrowCursor);
-        }
+        const WaitCursor::Pause pointer;
         QMessageBox box(toQtIcon(icon), title, text, buttons, parent);
         if (defaultButton != QMessageBox::NoButton) {
             box.setDefaultButton(defaultButton);
         }
         entry.answer = static_cast<Button>(box.exec());
-        if (restoreCursor) {
-            QApplication::restoreOverrideCursor();
-        }
     }
     record().append(entry);
     return entry.answer;
@@ -114,7 +107,7 @@ void Messages::settingsNotSaved(QWidget* parent)
 {
     critical(parent, QStringLiteral("設定エラー"),
              QStringLiteral("設定を保存できませんでした。\n") +
-                 QDir::toNativeSeparators(SettingsStore::filePath()) +
+                 QDir::toNativeSeparators(Settings::filePath()) +
                  QStringLiteral("\nディスクの空きとファイルの書き込み権限を確認してください。"));
 }
 

@@ -15,11 +15,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-const QString kApp = QStringLiteral("vorna");
-const QString kSection = QStringLiteral("DB");
-} // namespace
-
 ConnStrDialog::ConnStrDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConnStr"));
@@ -65,7 +60,7 @@ ConnStrDialog::ConnStrDialog(QWidget* parent) : QDialog(parent)
 
 void ConnStrDialog::testConnection()
 {
-    const QString base = GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate);
+    const QString base = Settings::text(Settings::ConnStrBase);
     const ConnectionParams params =
         ConnectionParams::resolve(base, m_userID->text(), m_passwd->text(), m_dbName->text());
     try {
@@ -92,13 +87,10 @@ void ConnStrDialog::accept()
                               QStringLiteral("全ての項目を入力してください。"));
         return;
     }
-    const bool saved =
-        SaveSettings(kApp, kSection,
-                     {{QStringLiteral("ConnStr_Base"),
-                       GetSetting(kApp, kSection, QStringLiteral("ConnStr_Base"), kDefaultConnStrTemplate)},
-                      {QStringLiteral("DBName"), m_dbName->text()},
-                      {QStringLiteral("UserID"), m_userID->text()},
-                      {QStringLiteral("Passwd"), m_passwd->text()}});
+    const bool saved = Settings::write({{Settings::ConnStrBase, Settings::text(Settings::ConnStrBase)},
+                                        {Settings::DBName, m_dbName->text()},
+                                        {Settings::UserID, m_userID->text()},
+                                        {Settings::Passwd, m_passwd->text()}});
     if (!saved) {
         Messages::settingsNotSaved(this);
         return;

@@ -15,7 +15,7 @@ QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow)
     // Started on an unreadable file, the program would take the default connection and offer
     // a new, empty database as if it were the user's. The connection dialog is not offered
     // either: it could not store what it is given.
-    const QString unreadable = SettingsStore::readProblem();
+    const QString unreadable = Settings::readProblem();
     if (!unreadable.isEmpty()) {
         Messages::critical(nullptr, QStringLiteral("設定エラー"), unreadable);
         return nullptr;

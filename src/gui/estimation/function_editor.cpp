@@ -1,16 +1,19 @@
 #include "estimation/function_editor.h"
 
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/tab_keys.h"
 #include "common/tab_pages.h"
 #include "common/text_limits.h"
 #include "common/twips.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "db/sql_literal.h"
 #include "divisions/code_divisions.h"
 #include "estimation/work_assignment.h"
@@ -596,11 +599,13 @@ void FunctionEditor::loadCharges()
                             sql);
         }
         int slot = 1;
-        while (slot <= 10 && m_state.chargeTable[process][slot].NADD != 0) {
+        while (slot <= kMaxAssignments && m_state.chargeTable[process][slot].NADD != 0) {
             ++slot;
         }
-        if (slot > 10) {
-            throw loadError(QStringLiteral("工程 %1 の担当が10人を超えています。").arg(process), sql);
+        if (slot > kMaxAssignments) {
+            throw loadError(
+                QStringLiteral("工程 %1 の担当が%2人を超えています。").arg(process).arg(kMaxAssignments),
+                sql);
         }
         ChargeSlot& s = m_state.chargeTable[process][slot];
         s.NADD = slot;
@@ -1142,6 +1147,26 @@ FunctionData FunctionEditor::collect(const EstimateResult& r) const
     }
     return d;
 }
+
+namespace {
+
+// The save of the editor: a failure is reported with the statement that failed, or for an error
+// that names none, the statement that ran last.
+bool SaveFunctionData(AppState& state, int mode, const FunctionData& data, QWidget* parent)
+{
+    QString last;
+    try {
+        WriteFunctionData(state, mode, data, &last);
+        return true;
+    } catch (const DbError& e) {
+        ShowDbError(e, e.statement().isEmpty() ? last : e.statement(), parent);
+    } catch (const std::exception& e) {
+        ShowDbError(e, last, parent);
+    }
+    return false;
+}
+
+} // namespace
 
 bool FunctionEditor::saveFunction(int mode)
 {

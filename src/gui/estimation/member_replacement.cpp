@@ -1,11 +1,13 @@
 #include "estimation/member_replacement.h"
 
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/messages.h"
+#include "common/overflow.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
-#include "divisions/code_divisions.h"
 #include "help/help.h"
 #include "state/app_state.h"
 
@@ -147,7 +149,7 @@ void MemberReplacementDialog::loadMembers()
         Recordset rs = OpenRs(m_state.conn(), sql);
         for (; !rs.eof(); rs.moveNext()) {
             const QString name = ToText(rs.field(QStringLiteral("CMEMBER")));
-            const int key = ToInt(rs.field(QStringLiteral("NMEMBER")));
+            const int key = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMEMBER"))));
             m_source->addItem(name, key);
             m_target->addItem(name, key);
             ++count;

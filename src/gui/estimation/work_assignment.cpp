@@ -1,15 +1,16 @@
 #include "estimation/work_assignment.h"
 
 #include "calc/estimate_calc.h"
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
-#include "divisions/code_divisions.h"
 #include "help/help.h"
 #include "state/app_state.h"
 
@@ -23,8 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int kMaxAssignments = 10;
 
 QList<ListColumn> chargeColumns()
 {
@@ -133,7 +132,7 @@ void WorkAssignment::loadChargeList()
 {
     m_rows->setColumns(chargeColumns());
     const int process = m_state.ChargeProc;
-    if (process < 1 || process > 11) {
+    if (process < 1 || process > kChargeProcesses) {
         return;
     }
     for (int slot = 1; slot <= kMaxAssignments && m_state.chargeTable[process][slot].NADD != 0; ++slot) {
@@ -164,7 +163,7 @@ void WorkAssignment::selectMember()
             if (!m_state.policy.Hour) {
                 m_memberHours -= ToDbl(rs.field(QStringLiteral("NINDIRECT")));
             }
-            kind = ToInt(rs.field(QStringLiteral("NMKIND")));
+            kind = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMKIND"))));
         }
         sql = QStringLiteral("SELECT SUM(NHOUR) AS HOUR FROM TCHARGE C, TFUNCTION F") +
               QStringLiteral(" WHERE C.NPROJECT = ") + project +
@@ -191,8 +190,8 @@ void WorkAssignment::selectMember()
 void WorkAssignment::showMemberLeft()
 {
     double used = 0;
-    for (int p = 1; p <= 10; ++p) {
-        for (int s = 1; s <= 10; ++s) {
+    for (int p = 1; p <= kCountedProcesses; ++p) {
+        for (int s = 1; s <= kMaxAssignments; ++s) {
             const ChargeSlot& slot = m_state.chargeTable[p][s];
             if (slot.NMEMBER == m_member && slot.NADD >= 1) {
                 used += slot.NHOUR;
@@ -261,7 +260,7 @@ void WorkAssignment::editChargeRow(int op)
 void WorkAssignment::syncChargeTable()
 {
     const int process = m_state.ChargeProc;
-    if (process < 1 || process > 11) {
+    if (process < 1 || process > kChargeProcesses) {
         return;
     }
     auto& processSlots = m_state.chargeTable[process];

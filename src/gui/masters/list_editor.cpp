@@ -1,8 +1,8 @@
 #include "masters/list_editor.h"
 
+#include "common/db_error_report.h"
 #include "common/list_helpers.h"
 #include "common/twips.h"
-#include "db/db_error.h"
 #include "help/help.h"
 #include "state/app_state.h"
 

@@ -1,13 +1,14 @@
 #include "masters/master_editors.h"
 
+#include "common/db_error_report.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "state/app_state.h"
 
 #include <QGridLayout>
@@ -167,7 +168,7 @@ void MasterEditor::SaveMasterRow(int mode)
         }
         switch (mode) {
         case 0:
-            InsertMasterRow(state().conn(), m_design.table, values);
+            WarnOnOverflow(InsertMasterRow(state().conn(), m_design.table, values));
             break;
         case 1:
             UpdateMasterRow(state().conn(), m_design.table, m_selId, values);

@@ -3,6 +3,7 @@
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/tab_keys.h"
 #include "common/tab_pages.h"
 #include "convert/conversions.h"
@@ -245,7 +246,7 @@ Policy PolicyDialog::readPolicyFromDialog() const
     p.Expe1R = CheckToBool(CheckValue(m_expeR[1]));
     p.Hour = CheckToBool(CheckValue(m_hour));
     p.Charge = m_charge->currentIndex() == 0;
-    p.MtoH = ToInt(m_mtoH->text());
+    p.MtoH = WarnOnOverflow(ToInt(m_mtoH->text()));
     return p;
 }
 

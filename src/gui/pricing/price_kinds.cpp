@@ -1,14 +1,15 @@
 #include "pricing/price_kinds.h"
 
+#include "common/db_error_report.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "db/sql_literal.h"
 #include "masters/master_rows.h"
 #include "state/app_state.h"
@@ -55,7 +56,7 @@ void insertPrices(DbConnection& connection, bool charge, int kind,
 
 int AddPriceKind(DbConnection& connection, bool charge, const PriceKindValues& values)
 {
-    InsertMasterRow(connection, PriceKindTable(), {values.name, values.base});
+    WarnOnOverflow(InsertMasterRow(connection, PriceKindTable(), {values.name, values.base}));
     const int kind = GetIdentity(connection, QStringLiteral("MPRIBASE"));
     insertPrices(connection, charge, kind, values.prices);
     return kind;
@@ -169,7 +170,7 @@ void PriceKindEditor::loadSlots()
     m_slotCount = 0;
     for (; !rs.eof() && m_slotCount < kSlots; rs.moveNext()) {
         m_procLabels[m_slotCount]->setText(ToText(rs.field(QStringLiteral("CNAME"))));
-        m_codes[m_slotCount] = ToInt(rs.field(QStringLiteral("NVAL")));
+        m_codes[m_slotCount] = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NVAL"))));
         ++m_slotCount;
     }
     for (int i = m_slotCount; i < kSlots; ++i) {
@@ -200,7 +201,7 @@ void PriceKindEditor::FillPriceList()
             texts << QString();
         }
         for (; !prices.eof(); prices.moveNext()) {
-            const int code = ToInt(prices.field(QStringLiteral("NDKIND")));
+            const int code = WarnOnOverflow(ToInt(prices.field(QStringLiteral("NDKIND"))));
             for (int i = 0; i < m_slotCount; ++i) {
                 if (m_codes[i] == code) {
                     texts[i + 2] = FormatAmount(prices.field(QStringLiteral("NDPRI")));

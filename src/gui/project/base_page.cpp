@@ -1,13 +1,14 @@
 #include "project/base_page.h"
 
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
-#include "divisions/code_divisions.h"
 #include "project/form_parts.h"
 #include "project/project_rows.h"
 #include "state/app_state.h"
@@ -143,7 +144,8 @@ void BasePage::loadParentList(int editMode, int proposedParent)
     // Read every row first: the path names query the same connection.
     QList<std::tuple<int, int, QString>> rows;
     for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
-        rows.append({ToInt(rs.field(QStringLiteral("NPARPROJ"))), ToInt(rs.field(QStringLiteral("NPROJECT"))),
+        rows.append({WarnOnOverflow(ToInt(rs.field(QStringLiteral("NPARPROJ")))),
+                     WarnOnOverflow(ToInt(rs.field(QStringLiteral("NPROJECT")))),
                      ToText(rs.field(QStringLiteral("CPROJNAME")))});
     }
     for (const auto& [parent, project, name] : rows) {
@@ -164,7 +166,7 @@ void BasePage::loadCustomers()
              OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT,NCUSTOMER"));
          !rs.eof(); rs.moveNext()) {
         const QString name = ToText(rs.field(QStringLiteral("CCUSTNAME")));
-        const int key = ToInt(rs.field(QStringLiteral("NCUSTOMER")));
+        const int key = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NCUSTOMER"))));
         m_endCustomer->addItem(name, key);
         m_contractCustomer->addItem(name, key);
     }
@@ -180,7 +182,7 @@ void BasePage::loadPriceKinds()
              OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MPRIBASE ORDER BY NSORT,NPRIKIND"));
          !rs.eof(); rs.moveNext()) {
         m_priceKind->addItem(ToText(rs.field(QStringLiteral("CPRINAME"))),
-                             ToInt(rs.field(QStringLiteral("NPRIKIND"))));
+                             WarnOnOverflow(ToInt(rs.field(QStringLiteral("NPRIKIND")))));
         if (first) {
             m_base->setText(FormatAmount(rs.field(QStringLiteral("NBASE"))));
             first = false;
@@ -206,7 +208,7 @@ void BasePage::priceKindPicked()
 
 void BasePage::loadProject(const Recordset& row)
 {
-    SelectComboByKey(m_parent, ToInt(row.field(QStringLiteral("NPARPROJ"))));
+    SelectComboByKey(m_parent, WarnOnOverflow(ToInt(row.field(QStringLiteral("NPARPROJ")))));
     m_name->setText(ToText(row.field(QStringLiteral("CPROJNAME"))));
     SelectComboByKey(m_contractCustomer, row.field(QStringLiteral("NCONTCUST")));
     SelectComboByKey(m_endCustomer, row.field(QStringLiteral("NENDCUST")));

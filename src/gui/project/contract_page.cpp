@@ -1,13 +1,15 @@
 #include "project/contract_page.h"
 
 #include "calc/project_figures.h"
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "divisions/code_divisions.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
@@ -117,7 +119,7 @@ void ContractPage::LoadContractOptions()
     const QString sql = QStringLiteral("SELECT * FROM TCONTRACT WHERE NPROJECT = ") +
                         QString::number(m_state.CurProject) + QStringLiteral(" ORDER BY NCID");
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const int id = ToInt(rs.field(QStringLiteral("NCID")));
+        const int id = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NCID"))));
         QLineEdit* memo = nullptr;
         QLineEdit* price = nullptr;
         if (id >= 1 && id <= kFixed) {

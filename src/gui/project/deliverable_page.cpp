@@ -1,13 +1,14 @@
 #include "project/deliverable_page.h"
 
 #include "calc/project_figures.h"
+#include "common/db_error_report.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "divisions/code_divisions.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
@@ -91,7 +92,8 @@ void DeliverablePage::prepare()
             DelivKind[i] = 0;
             continue;
         }
-        makeKindRow(i, ToInt(rs.field(QStringLiteral("NVAL"))), ToText(rs.field(QStringLiteral("CNAME"))));
+        makeKindRow(i, WarnOnOverflow(ToInt(rs.field(QStringLiteral("NVAL")))),
+                    ToText(rs.field(QStringLiteral("CNAME"))));
         rs.moveNext();
     }
 }
@@ -104,7 +106,7 @@ void DeliverablePage::LoadDeliverables()
         const QVariant kind = rs.field(QStringLiteral("NVAL"));
         int row = -1;
         if (kind.isValid()) {
-            const int code = ToInt(kind);
+            const int code = WarnOnOverflow(ToInt(kind));
             for (int i = 0; i < kRows && row < 0; ++i) {
                 if (DelivKind[i] == code) {
                     row = i;

@@ -1,15 +1,16 @@
 #include "project/expense_page.h"
 
 #include "calc/project_figures.h"
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
-#include "divisions/code_divisions.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
@@ -122,9 +123,9 @@ void ExpensePage::LoadExpenseList()
         QStringLiteral(" ORDER BY E.NADD");
     QSignalBlocker blocker(m_list);
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const int buyer = ToInt(rs.field(QStringLiteral("NBUY")));
+        const int buyer = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NBUY"))));
         auto* item = new QTreeWidgetItem(m_list);
-        SetItemKey(item, ExpenseRowKey(ToInt(rs.field(QStringLiteral("NITEM"))), buyer));
+        SetItemKey(item, ExpenseRowKey(WarnOnOverflow(ToInt(rs.field(QStringLiteral("NITEM")))), buyer));
         SetRowCode(item, buyer);
         SetRowTexts(
             item, {ToText(rs.field(QStringLiteral("CITEM"))), ToText(rs.field(QStringLiteral("CNAME"))),
@@ -150,8 +151,9 @@ void ExpensePage::itemPicked()
 
 void ExpensePage::UpdateExpensePrice()
 {
-    const double amount = ExpenseAmount(NumberOrZero(m_unitPrice->text()), ToInt(m_quantity->text()),
-                                        NumberOrZero(m_discount->text()));
+    const double amount =
+        ExpenseAmount(NumberOrZero(m_unitPrice->text()), WarnOnOverflow(ToInt(m_quantity->text())),
+                      NumberOrZero(m_discount->text()));
     m_amount->setText(FormatAmount(amount));
 }
 
@@ -171,7 +173,7 @@ void ExpensePage::quantityEdited()
     }
     {
         QSignalBlocker blocker(m_quantityBar);
-        m_quantityBar->setValue(high - ToInt(m_quantity->text()) + low);
+        m_quantityBar->setValue(high - WarnOnOverflow(ToInt(m_quantity->text())) + low);
     }
     UpdateExpensePrice();
 }
@@ -231,6 +233,9 @@ void ExpensePage::addOrUpdate(int mode)
         return;
     }
     const MasterEntry entry = EnterItem(m_state.conn(), PickedEntryKey(m_item), name, m_unitPrice->text());
+    if (entry.keyOverflowed) {
+        ShowOverflow();
+    }
     if (entry.inserted) {
         FillItemCombo(entry.id);
     }

@@ -3,6 +3,7 @@
 #include "common/form_widgets.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
@@ -41,7 +42,7 @@ void FillEntryCombo(DbConnection& connection, QComboBox* combo, const QString& s
     combo->clear();
     int selected = -1;
     for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
-        const int key = ToInt(rs.field(keyColumn));
+        const int key = WarnOnOverflow(ToInt(rs.field(keyColumn)));
         combo->addItem(ToText(rs.field(nameColumn)), key);
         if (key == id) {
             selected = combo->count() - 1;

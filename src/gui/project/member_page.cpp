@@ -1,15 +1,16 @@
 #include "project/member_page.h"
 
 #include "calc/project_figures.h"
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
-#include "divisions/code_divisions.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
@@ -99,8 +100,8 @@ void MemberPage::LoadMemberList()
                         QStringLiteral(" ORDER BY E.NADD");
     QSignalBlocker blocker(m_list);
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const int member = ToInt(rs.field(QStringLiteral("NMEMBER")));
-        const int kind = ToInt(rs.field(QStringLiteral("NMKIND")));
+        const int member = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMEMBER"))));
+        const int kind = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMKIND"))));
         auto* item = new QTreeWidgetItem(m_list);
         SetItemKey(item, MemberRowKey(member));
         SetRowCode(item, kind);
@@ -193,6 +194,9 @@ void MemberPage::addOrUpdate(int mode)
     const int kind = ComboKey(m_kind);
     const MasterEntry entry =
         EnterMember(m_state.conn(), PickedEntryKey(m_member), name, kind, m_price->text());
+    if (entry.keyOverflowed) {
+        ShowOverflow();
+    }
     if (entry.inserted) {
         FillMemberCombo(entry.id);
     }

@@ -1,14 +1,17 @@
 #include "project/project_editor.h"
 
+#include "common/db_error_report.h"
 #include "common/form_widgets.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/tab_keys.h"
 #include "common/tab_pages.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "divisions/code_divisions.h"
 #include "help/help.h"
+#include "pricing/check_values.h"
 #include "pricing/quotation.h"
 #include "project/base_page.h"
 #include "project/contract_page.h"
@@ -218,7 +221,7 @@ bool ProjectEditor::loadProjectRow()
     if (row.eof()) {
         return false;
     }
-    OrigParent = ToInt(row.field(QStringLiteral("NPARPROJ")));
+    OrigParent = WarnOnOverflow(ToInt(row.field(QStringLiteral("NPARPROJ"))));
     OrigName = ToText(row.field(QStringLiteral("CPROJNAME")));
     m_base->loadProject(row);
     QuoteSettings& quote = m_state.ProjQuote;
@@ -323,7 +326,7 @@ QString ProjectEditor::repricingReason()
                                                   QStringLiteral(" WHERE NPROJECT = ") +
                                                   QString::number(m_state.CurProject) +
                                                   QStringLiteral(" AND Coalesce(NPRICE,0) != 0"));
-        if (ToLng(rs.field(QStringLiteral("CNT"))) > 0) {
+        if (WarnOnOverflow(ToLng(rs.field(QStringLiteral("CNT")))) > 0) {
             return QStringLiteral("価格種別が変更されました。");
         }
     }

@@ -3,6 +3,7 @@
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/messages.h"
+#include "common/overflow.h"
 #include "common/tab_pages.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
@@ -83,7 +84,7 @@ void SchedulePage::LoadScheduleDates(int function)
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof() && m_shown < kRows; rs.moveNext()) {
         const int i = m_shown++;
         m_names[i]->setText(ToText(rs.field(QStringLiteral("CNAME"))));
-        m_codes[i] = ToInt(rs.field(QStringLiteral("NVAL")));
+        m_codes[i] = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NVAL"))));
         if (m_state.EditMode != 0) {
             m_dates[i]->setText(ToText(rs.field(QStringLiteral("DDATE"))));
         } else if (i == 0) {

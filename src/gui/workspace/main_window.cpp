@@ -1,5 +1,6 @@
 #include "workspace/main_window.h"
 
+#include "common/db_error_report.h"
 #include "common/form_widgets.h"
 #include "common/icons.h"
 #include "common/list_helpers.h"
@@ -7,15 +8,14 @@
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "divisions/code_divisions.h"
 #include "help/help.h"
 #include "settings/policy.h"
 #include "settings/settings.h"
 #include "state/app_state.h"
 #include "workspace/editors.h"
-#include "workspace/price_recalc.h"
 #include "workspace/project_summary.h"
+#include "workspace/recalculation.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -38,8 +38,6 @@
 
 namespace {
 
-const QString kApp = QStringLiteral("VORNA");
-const QString kSettings = QStringLiteral("Settings");
 const QString kRootKey = QStringLiteral("ROOT");
 const QString kInitialSortKey = QStringLiteral("NSORT,NFUNCTION");
 
@@ -81,10 +79,14 @@ QString functionKey(int id)
     return QStringLiteral("F") + QString::number(id);
 }
 
-double storedTwips(const QString& key, double fallback)
+// A stored size or place, or the key's default when none was stored or it is not a number.
+double storedTwips(Settings::Key key)
 {
     double value = 0;
-    return ParseNumber(GetSetting(kApp, kSettings, key), &value) ? value : fallback;
+    if (ParseNumber(Settings::text(key), &value)) {
+        return value;
+    }
+    return ParseNumber(Settings::defaultText(key), &value) ? value : 0.0;
 }
 
 QLabel* statusPanel(const QString& name, const QString& text, const QString& tip, QWidget* parent)
@@ -438,10 +440,10 @@ QMenu* MainWindow::createPopupMenu()
 
 void MainWindow::restorePlacement()
 {
-    QRect wanted(static_cast<int>(storedTwips(QStringLiteral("MainLeft"), 1000) / kTwipsPerPixel),
-                 static_cast<int>(storedTwips(QStringLiteral("MainTop"), 1000) / kTwipsPerPixel),
-                 static_cast<int>(storedTwips(QStringLiteral("MainWidth"), 6500) / kTwipsPerPixel),
-                 static_cast<int>(storedTwips(QStringLiteral("MainHeight"), 6500) / kTwipsPerPixel));
+    QRect wanted(static_cast<int>(storedTwips(Settings::MainLeft) / kTwipsPerPixel),
+                 static_cast<int>(storedTwips(Settings::MainTop) / kTwipsPerPixel),
+                 static_cast<int>(storedTwips(Settings::MainWidth) / kTwipsPerPixel),
+                 static_cast<int>(storedTwips(Settings::MainHeight) / kTwipsPerPixel));
     wanted.setWidth(qMax(wanted.width(), TwipsToPixels(kMinWindowTwips)));
     // The list's columns, and the names of the projects shown, up to two fifths of the window.
     int list = 2 * m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -454,7 +456,7 @@ void MainWindow::restorePlacement()
     const int names = treeView->sizeHintForColumn(0) + 2 * m_tree->frameWidth() +
                       m_tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary && !HasSetting(kApp, kSettings, QStringLiteral("MainWidth"))) {
+    if (primary && !Settings::has(Settings::MainWidth)) {
         // First start: 6500 twips square would hide the last menus, cut the status panels and
         // every list column; the window takes at least two thirds of the screen instead, and on
         // a small screen what the names and the columns need.
@@ -480,7 +482,7 @@ void MainWindow::restorePlacement()
         setWindowState(windowState() | Qt::WindowMaximized);
     }
 
-    int tree = static_cast<int>(storedTwips(QStringLiteral("MainSplitter"), 0) / kTwipsPerPixel);
+    int tree = static_cast<int>(storedTwips(Settings::MainSplitter) / kTwipsPerPixel);
     if (tree <= 0) {
         // The tree shows its names whole where the window allows, the list the rest; the tree
         // never takes more than two fifths, and no less than a third where the list has room.
@@ -497,12 +499,12 @@ void MainWindow::savePlacement()
         return;
     }
     const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
-    const SettingValues place{{QStringLiteral("MainLeft"), PlainNumber(PixelsToTwips(r.x()))},
-                              {QStringLiteral("MainTop"), PlainNumber(PixelsToTwips(r.y()))},
-                              {QStringLiteral("MainWidth"), PlainNumber(PixelsToTwips(r.width()))},
-                              {QStringLiteral("MainHeight"), PlainNumber(PixelsToTwips(r.height()))},
-                              {QStringLiteral("MainSplitter"), PlainNumber(PixelsToTwips(m_tree->width()))}};
-    if (!SaveSettings(kApp, kSettings, place)) {
+    const Settings::Values place{{Settings::MainLeft, PlainNumber(PixelsToTwips(r.x()))},
+                                 {Settings::MainTop, PlainNumber(PixelsToTwips(r.y()))},
+                                 {Settings::MainWidth, PlainNumber(PixelsToTwips(r.width()))},
+                                 {Settings::MainHeight, PlainNumber(PixelsToTwips(r.height()))},
+                                 {Settings::MainSplitter, PlainNumber(PixelsToTwips(m_tree->width()))}};
+    if (!Settings::write(place)) {
         Messages::settingsNotSaved(this);
     }
 }

@@ -1,6 +1,6 @@
+#include "common/db_error_report.h"
 #include "common/messages.h"
 #include "db/db_connection.h"
-#include "db/db_error.h"
 #include "db/sql_literal.h"
 #include "fake_tds_server.h"
 #include "gui_helpers.h"

@@ -2,6 +2,7 @@
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "common/list_helpers.h"
+#include "common/overflow.h"
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "gui_helpers.h"
@@ -65,6 +66,36 @@ class TestFormWidgets : public QObject {
 private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
+
+    // A number past the 16-bit (ToInt) or 32-bit (ToLng) range is warned about once, with the one
+    // fixed text, and counts 0; a number in range or an empty text passes without a word.
+    void overflowWarning_data()
+    {
+        addColumns<QVariant, bool, int, bool>({"value", "wide", "expected", "overflow"});
+        QTest::newRow("empty") << QVariant(QString()) << false << 0 << false;
+        QTest::newRow("32767") << QVariant(u"32767"_s) << false << 32767 << false;
+        QTest::newRow("40000") << QVariant(u"40000"_s) << false << 0 << true;
+        QTest::newRow("not a number") << QVariant(u"abc"_s) << false << 0 << true;
+        QTest::newRow("40000 wide") << QVariant(u"40000"_s) << true << 40000 << false;
+        QTest::newRow("long over") << QVariant(u"2147483648"_s) << true << 0 << true;
+    }
+    void overflowWarning()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(bool, wide);
+        QFETCH(int, expected);
+        QFETCH(bool, overflow);
+        QCOMPARE(WarnOnOverflow(wide ? ToLng(value) : ToInt(value)), expected);
+        QCOMPARE(Messages::shown().size(), overflow ? 1 : 0);
+        if (overflow) {
+            COMPARE_LAST_MESSAGE(
+                u"オーバフロー"_s,
+                u"オーバーフローしました。\n工数とその合計値として32767を超える数値は扱えません。\n"
+                u"オーバフローした数値は０に置き換えて計算しました。\n"
+                u"オーバフローしない数値に修正してください。"_s,
+                Messages::Critical);
+        }
+    }
 
     // Columns in twips, never narrower than their heading. Fitting widens the columns the user
     // left alone to show their cells and leaves the user's widths; setting the columns again
@@ -447,16 +478,16 @@ private slots:
         QVERIFY(qAbs(first.frameGeometry().center().y() - area.center().y()) <= 2);
         first.move(40, 60);
         first.accept();
-        QCOMPARE(GetSetting(u"VORNA"_s, u"Settings"_s, u"SubLeft"_s), u"600"_s);
-        QCOMPARE(GetSetting(u"VORNA"_s, u"Settings"_s, u"SubTop"_s), u"900"_s);
+        QCOMPARE(StoredSetting(u"Settings"_s, u"SubLeft"_s), u"600"_s);
+        QCOMPARE(StoredSetting(u"Settings"_s, u"SubTop"_s), u"900"_s);
         PlacedDialog second;
         second.resize(500, 100);
         second.show();
         QCOMPARE(second.pos(), QPoint(40, 60));
         second.reject();
 
-        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubLeft"_s, u"99000"_s);
-        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubTop"_s, u"-3000"_s);
+        StoreSetting(u"Settings"_s, u"SubLeft"_s, u"99000"_s);
+        StoreSetting(u"Settings"_s, u"SubTop"_s, u"-3000"_s);
         PlacedDialog far;
         far.resize(300, 200);
         far.show();

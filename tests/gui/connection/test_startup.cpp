@@ -28,12 +28,12 @@ namespace {
 
 void setDb(const QString& key, const QString& value)
 {
-    SaveSetting(u"vorna"_s, u"DB"_s, key, value);
+    StoreSetting(u"DB"_s, key, value);
 }
 
 QString dbSetting(const QString& key)
 {
-    return GetSetting(u"vorna"_s, u"DB"_s, key);
+    return StoredSetting(u"DB"_s, key);
 }
 
 // Starts the program with a main window that reads the policy, as the real one does.
@@ -84,7 +84,7 @@ private slots:
         QVERIFY(rowCount(*state.Conn, u"MDIV"_s) > 0);
         QVERIFY(Messages::shown().isEmpty());
         // Nothing is written to the store by a start.
-        QVERIFY(!QFile::exists(SettingsStore::filePath()));
+        QVERIFY(!QFile::exists(Settings::filePath()));
         // A second start opens the same file without setting it up again.
         AppState again;
         window.reset(start(again));
@@ -121,17 +121,17 @@ private slots:
     }
 
     // The connection string fills the template's placeholders (case sensitive, each as often as
-    // it comes) from either spelling of the program's name. The password is stored readable by
+    // it comes) from the stored settings. The password is stored readable by
     // its owner only and cannot smuggle in settings.
     void connectionString()
     {
         setDb(u"ConnStr_Base"_s, u"A=$DBName$;B=$dbname$;User ID=$UserID$;Password=$PASSWD$;C=$DBName$"_s);
         setDb(u"UserID"_s, u"me"_s);
-        SaveSetting(u"VORNA"_s, u"DB"_s, u"Passwd"_s, u"pw"_s);
+        StoreSetting(u"DB"_s, u"Passwd"_s, u"pw"_s);
         setDb(u"DBName"_s, u"db"_s);
         QCOMPARE(GetConnStr(), u"A=db;B=$dbname$;User ID=me;Password=pw;C=db"_s);
 
-        const QFileInfo info(SettingsStore::filePath());
+        const QFileInfo info(Settings::filePath());
         QVERIFY(info.exists());
         QCOMPARE(info.permissions() &
                      (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
@@ -242,7 +242,7 @@ private slots:
         if (!connStr.isEmpty()) {
             setDb(u"ConnStr_Base"_s, connStr);
         }
-        SaveSetting(u"VORNA"_s, u"Policy"_s, u"MtoH"_s, u"many"_s);
+        StoreSetting(u"Policy"_s, u"MtoH"_s, u"many"_s);
         Messages::setNextAnswer(QMessageBox::No);
         AppState state;
         QVERIFY(!start(state));
@@ -318,7 +318,7 @@ private slots:
     {
         QFETCH(QString, content);
         QFETCH(QString, reason);
-        const QString path = SettingsStore::filePath();
+        const QString path = Settings::filePath();
         if (content.isEmpty()) {
             QVERIFY(QDir().mkpath(path));
         } else {
@@ -372,7 +372,7 @@ private slots:
         }
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        SettingsStore::setFilePath(path);
+        Settings::setFilePath(path);
         Messages::clearShown();
         if (writer == u"connection settings"_s) {
             setText(window.get(), u"txtUserID"_s, u"someone"_s);

@@ -25,7 +25,7 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QString, value);
-        SaveSetting(u"VORNA"_s, u"Policy"_s, key, value);
+        StoreSetting(u"Policy"_s, key, value);
         try {
             LoadPolicy();
             QFAIL("an unreadable value was accepted");
@@ -52,7 +52,7 @@ private slots:
         QFETCH(bool, value);
         // Each key with the default the text is not, so that a lost key shows.
         for (const char* key : {"Work", "Hour"}) {
-            SaveSetting(u"VORNA"_s, u"Policy"_s, QString::fromLatin1(key), text);
+            StoreSetting(u"Policy"_s, QString::fromLatin1(key), text);
         }
         const Policy policy = LoadPolicy();
         QCOMPARE(policy.Work, value);
@@ -62,16 +62,16 @@ private slots:
     // Place and Cancel have no control: a save through the dialog keeps what the store holds.
     void keysWithoutControlSurvive()
     {
-        SaveSetting(u"VORNA"_s, u"Policy"_s, u"Place"_s, u"1"_s);
-        SaveSetting(u"VORNA"_s, u"Policy"_s, u"Cancel"_s, u"False"_s);
+        StoreSetting(u"Policy"_s, u"Place"_s, u"1"_s);
+        StoreSetting(u"Policy"_s, u"Cancel"_s, u"False"_s);
         AppState state;
         state.policy = LoadPolicy();
         PolicyDialog dialog(state);
         dialog.show();
         clickButton(&dialog, u"cmdOK"_s);
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(GetSetting(u"VORNA"_s, u"Policy"_s, u"Place"_s), u"1"_s);
-        QCOMPARE(GetSetting(u"VORNA"_s, u"Policy"_s, u"Cancel"_s), u"False"_s);
+        QCOMPARE(StoredSetting(u"Policy"_s, u"Place"_s), u"1"_s);
+        QCOMPARE(StoredSetting(u"Policy"_s, u"Cancel"_s), u"False"_s);
         const Policy loaded = LoadPolicy();
         QCOMPARE(loaded.Place, 1);
         QVERIFY(!loaded.Cancel);
@@ -126,7 +126,7 @@ private slots:
         clickButton(&dialog, u"cmdOK"_s);
         COMPARE_LAST_MESSAGE(u"入力確認"_s, u"１人月あたりの工数の値が正しくありません。"_s,
                              Messages::Information);
-        QVERIFY(!QFile::exists(SettingsStore::filePath()));
+        QVERIFY(!QFile::exists(Settings::filePath()));
         QVERIFY(state.policy.Base);
 
         // Answered Cancel, the dialog stays.
@@ -155,7 +155,7 @@ private slots:
         QStringList stored;
         for (const char* key :
              {"Work", "Indirect", "Rate", "WorkR", "IndirectR", "Charge", "Place", "Cancel"}) {
-            stored << GetSetting(u"VORNA"_s, u"Policy"_s, QString::fromLatin1(key));
+            stored << StoredSetting(u"Policy"_s, QString::fromLatin1(key));
         }
         QCOMPARE(stored, (QStringList{"False", "True", "2", "False", "False", "False", "3", "True"}));
         const Policy loaded = LoadPolicy();

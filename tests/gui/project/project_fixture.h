@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/division_combos.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
 #include "gui_helpers.h"

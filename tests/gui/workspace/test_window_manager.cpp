@@ -22,7 +22,7 @@ void waitFramed(QWidget* window)
 QPoint storedPlace()
 {
     const auto pixels = [](const char* key) {
-        return GetSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(key)).toInt() / kTwipsPerPixel;
+        return StoredSetting(u"Settings"_s, QString::fromLatin1(key)).toInt() / kTwipsPerPixel;
     };
     return {pixels("SubLeft"), pixels("SubTop")};
 }
@@ -66,8 +66,8 @@ private slots:
     // wherever that is, and keeps no place of its own.
     void memberReplacementOpensOverTheMainWindow()
     {
-        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubLeft"_s, u"600"_s);
-        SaveSetting(u"VORNA"_s, u"Settings"_s, u"SubTop"_s, u"900"_s);
+        StoreSetting(u"Settings"_s, u"SubLeft"_s, u"600"_s);
+        StoreSetting(u"Settings"_s, u"SubTop"_s, u"900"_s);
         AppState& state = m_s->open(1, true);
         MainWindow main(state);
         main.show();

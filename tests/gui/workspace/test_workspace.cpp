@@ -14,6 +14,7 @@
 #include "workspace/main_window.h"
 #include "workspace/price_recalc.h"
 #include "workspace/project_summary.h"
+#include "workspace/recalculation.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -510,13 +511,12 @@ private slots:
         const char* keys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
         const char* twips[] = {"750", "1200", "11250", "6000"};
         for (int i = 0; i < 4; ++i) {
-            SaveSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(keys[i]),
-                        QString::fromLatin1(twips[i]));
+            StoreSetting(u"Settings"_s, QString::fromLatin1(keys[i]), QString::fromLatin1(twips[i]));
         }
         const auto placement = [&] {
             QStringList stored;
             for (const char* key : keys) {
-                stored << GetSetting(u"VORNA"_s, u"Settings"_s, QString::fromLatin1(key));
+                stored << StoredSetting(u"Settings"_s, QString::fromLatin1(key));
             }
             return stored;
         };
@@ -565,7 +565,7 @@ private slots:
         }
         QCOMPARE(placement(), stored);
         // Too narrow a stored width is raised to the window's minimum.
-        SaveSetting(u"VORNA"_s, u"Settings"_s, u"MainWidth"_s, u"1000"_s);
+        StoreSetting(u"Settings"_s, u"MainWidth"_s, u"1000"_s);
         Fixture f;
         QCOMPARE(f.open().width(), 200);
     }
@@ -643,7 +643,7 @@ private slots:
     void unreadablePolicyStopsTheStart()
     {
         Fixture f;
-        SaveSetting(u"VORNA"_s, u"Policy"_s, u"Rate"_s, u"abc"_s);
+        StoreSetting(u"Policy"_s, u"Rate"_s, u"abc"_s);
         QVERIFY_THROWS_EXCEPTION(PolicyError, f.open());
     }
 
@@ -828,7 +828,7 @@ private slots:
                 execArgs(*w.state->Conn, u"UPDATE TCHARGE SET NHOUR = %1 WHERE NPROJECT = %2"_s, s.mid(13),
                          w.t.billing);
             } else {
-                SaveSetting(u"VORNA"_s, u"Policy"_s, s.section(u'=', 0, 0), s.section(u'=', 1));
+                StoreSetting(u"Policy"_s, s.section(u'=', 0, 0), s.section(u'=', 1));
             }
         }
         w.state->policy = LoadPolicy();
