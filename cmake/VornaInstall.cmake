@@ -29,7 +29,7 @@ set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
 # folder once installed; the program finds the latter relative to itself, so that a package
 # unpacked anywhere finds its own pages.
 file(RELATIVE_PATH VORNA_HELP_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/vorna/help)
-target_compile_definitions(vorna_lib PRIVATE VORNA_HELP_FROM_BINDIR="${VORNA_HELP_FROM_BINDIR}")
+target_compile_definitions(vorna_gui PRIVATE VORNA_HELP_FROM_BINDIR="${VORNA_HELP_FROM_BINDIR}")
 
 install(TARGETS ${VORNA_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vorna/help)

@@ -1,4 +1,4 @@
-#include "app/program_start.h"
+#include "program_start.h"
 
 #include "help/help.h"
 #include "program/command_line.h"

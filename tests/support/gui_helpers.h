@@ -2,6 +2,7 @@
 
 #include "common/list_helpers.h"
 #include "common/messages.h"
+#include "test_support.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -26,6 +27,14 @@
 
 // Driving real windows in tests: controls are found by their documented names and clicked the
 // way a user clicks them, so a disabled button stays unclicked.
+
+// The world of a window test: that of every test, and message boxes recorded and answered
+// without showing, pages for the browser caught instead of opened.
+class GuiTestEnvironment : public TestEnvironment {
+public:
+    GuiTestEnvironment();
+    ~GuiTestEnvironment() override;
+};
 
 template <typename T> T* control(const QWidget* window, const QString& name)
 {

@@ -1,10 +1,8 @@
 #include "test_support.h"
 
-#include "common/messages.h"
 #include "db/db_error.h"
 #include "db/schema_setup.h"
 #include "divisions/code_divisions.h"
-#include "help/help.h"
 #include "settings/settings.h"
 #include "state/app_state.h"
 
@@ -18,19 +16,15 @@ TestEnvironment::TestEnvironment()
 {
     Settings::setFilePath(m_dir.filePath(QStringLiteral("config/vorna.ini")));
     SetDataFolder(m_dir.filePath(QStringLiteral("data")));
-    Messages::setAutoAnswer(true);
-    Messages::clearShown();
     DbConnection::setStatementHook(nullptr);
     DbConnection::setQueryObserver(nullptr);
     ClearDivisionCache();
-    Help::setOpener([](const QUrl&) { return true; });
 }
 
 TestEnvironment::~TestEnvironment()
 {
     DbConnection::setStatementHook(nullptr);
     DbConnection::setQueryObserver(nullptr);
-    Messages::clearShown();
     Settings::setFilePath(QString());
     SetDataFolder(QString());
 }

@@ -16,12 +16,12 @@ struct AppState;
 // Tests write their texts as u"…"_s.
 using namespace Qt::StringLiterals;
 
-// Every test case builds its own world: a temporary settings file and data folder, message
-// boxes recorded and answered without showing, no statement hook left from another case.
+// Every test case builds its own world: a temporary settings file and data folder, no statement
+// hook left from another case, the code divisions read afresh.
 class TestEnvironment {
 public:
     TestEnvironment();
-    ~TestEnvironment();
+    virtual ~TestEnvironment();
     QString path(const QString& name) const;
 
 private:

@@ -1,5 +1,4 @@
 #include "calc/estimate_calc.h"
-#include "common/messages.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "test_support.h"
@@ -219,5 +218,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEstimateCalc)
+QTEST_GUILESS_MAIN(TestEstimateCalc)
 #include "test_estimate_calc.moc"

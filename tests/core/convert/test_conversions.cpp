@@ -1,9 +1,7 @@
-#include "common/messages.h"
 #include "convert/conversions.h"
 #include "db/db_error.h"
 #include "db/dialect.h"
 #include "db/sql_literal.h"
-#include "gui_helpers.h"
 #include "settings/policy.h"
 #include "test_support.h"
 

@@ -64,7 +64,7 @@ protected:
 class TestFormWidgets : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     // A number past the 16-bit (ToInt) or 32-bit (ToLng) range is warned about once, with the one
@@ -512,7 +512,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestFormWidgets)

@@ -71,7 +71,7 @@ protected:
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     void firstStartCreatesDatabaseAndShowsWindow()
@@ -446,7 +446,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 // The program's own application object, as main() makes it.

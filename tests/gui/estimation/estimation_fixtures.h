@@ -16,7 +16,7 @@
 
 // A test's own world: the demo database on one engine and the program state over it.
 struct DemoSession {
-    TestEnvironment env;
+    GuiTestEnvironment env;
     std::unique_ptr<TestDatabase> db;
     std::unique_ptr<AppState> state;
 

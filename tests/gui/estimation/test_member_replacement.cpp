@@ -75,7 +75,7 @@ private slots:
     {
         FETCH_ENGINE();
         QFETCH(QString, failing);
-        TestEnvironment env;
+        GuiTestEnvironment env;
         auto db = TestDatabase::create(dbEngine);
         auto state = db->makeState();
         seed(*state->Conn);

@@ -10,7 +10,7 @@
 class TestAboutBox : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup()
     {
         m_env.reset();
@@ -104,7 +104,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
     const QByteArray m_path = qgetenv("PATH");
 };
 

@@ -108,7 +108,7 @@ void addKindRows()
 class TestMasterEditors : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     // From an empty table: rows added (or, for members
@@ -341,7 +341,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestMasterEditors)

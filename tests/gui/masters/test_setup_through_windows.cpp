@@ -12,7 +12,7 @@
 class TestSetupThroughWindows : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     void fromEmptyMastersToAPricedFunction()
@@ -87,7 +87,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestSetupThroughWindows)

@@ -11,7 +11,7 @@
 class TestPolicy : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     void unreadableValueNamesItsKey_data()
@@ -165,7 +165,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestPolicy)

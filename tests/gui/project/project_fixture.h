@@ -37,7 +37,7 @@ class EditorFixture {
 public:
     void init()
     {
-        env = std::make_unique<TestEnvironment>();
+        env = std::make_unique<GuiTestEnvironment>();
         db = TestDatabase::create(Engine::SQLite, true);
         state = db->makeState();
     }
@@ -58,7 +58,7 @@ public:
         return editor.get();
     }
 
-    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<GuiTestEnvironment> env;
     std::unique_ptr<TestDatabase> db;
     std::unique_ptr<AppState> state;
     std::unique_ptr<ProjectEditor> editor;

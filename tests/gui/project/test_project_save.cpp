@@ -62,7 +62,7 @@ QStringList editorContents(QWidget* e)
 class TestProjectSave : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     // A save runs in one transaction: a failure at any of its statements leaves the database as
@@ -283,7 +283,7 @@ private:
         QVERIFY(state.Updated);
     }
 
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestProjectSave)

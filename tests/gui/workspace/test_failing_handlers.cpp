@@ -282,7 +282,7 @@ class TestFailingHandlers : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { RegisterAllEditors(); }
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
     void failureIsReported_data()
@@ -327,7 +327,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestFailingHandlers)

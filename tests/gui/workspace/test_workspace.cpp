@@ -126,7 +126,7 @@ class TestWorkspace : public QObject {
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnvironment>();
+        m_env = std::make_unique<GuiTestEnvironment>();
         cleanupEditors();
     }
     void cleanup()
@@ -846,7 +846,7 @@ private:
             RegisterEditor(e, nullptr);
         }
     }
-    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<GuiTestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestWorkspace)

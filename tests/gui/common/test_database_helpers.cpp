@@ -1,0 +1,229 @@
+#include "common/db_error_report.h"
+#include "common/division_combos.h"
+#include "common/list_helpers.h"
+#include "db/db_connection.h"
+#include "gui_helpers.h"
+#include "test_support.h"
+
+#include <QComboBox>
+#include <QTreeWidget>
+#include <optional>
+
+namespace {
+
+// The first column (V) of a query's rows, top to bottom.
+QStringList values(DbConnection& conn, const QString& sql)
+{
+    QStringList values;
+    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
+        values << rs.field(u"V"_s).toString();
+    }
+    return values;
+}
+
+// The error a statement raises, if any.
+std::optional<DbError> errorOf(DbConnection& conn, const QString& sql)
+{
+    try {
+        ExecSql(conn, sql);
+    } catch (const DbError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// The windows' helpers over the data access: how a failed statement is told, the combos of the
+// code divisions and the arrows that reorder master rows, each on the embedded and the server
+// database.
+class TestDatabaseHelpers : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
+    void cleanup()
+    {
+        m_conn.reset();
+        m_db.reset();
+        m_env.reset();
+    }
+
+    // An integrity violation on an INSERT or an UPDATE is not reported as a refused delete; on a
+    // DELETE it is.
+    void refusalsReported_data() { addEngineRows(); }
+    void refusalsReported()
+    {
+        DbConnection& conn = freshDatabase();
+        ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, NULL, 'f')"_s);
+        for (const QString& sql : {u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s,
+                                   u"UPDATE TFUNCTION SET NLNG = 999 WHERE NPROJECT = 1"_s}) {
+            const std::optional<DbError> refused = errorOf(conn, sql);
+            QVERIFY(refused && refused->kind() == DbError::IntegrityViolation);
+            ShowDbError(*refused);
+            COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, refused->description() + u'\n' + sql, Messages::Critical);
+        }
+        ExecSql(conn, u"INSERT INTO MLANG (CLANG,NSORT) VALUES ('used', 98)"_s);
+        ExecSql(conn, u"UPDATE TFUNCTION SET NLNG = (SELECT NLANG FROM MLANG WHERE CLANG = 'used')"_s);
+        const std::optional<DbError> inUse = errorOf(conn, u"DELETE MLANG WHERE CLANG = 'used'"_s);
+        QVERIFY(inUse && inUse->kind() == DbError::IntegrityViolation);
+        ShowDbError(*inUse);
+        COMPARE_LAST_MESSAGE(u"削除不可"_s, u"本項目は既に使用されているため削除できません。"_s,
+                             Messages::Exclamation);
+    }
+
+    // The refusals SQL Server sends (test_sqlserver_client reads them into these kinds): a row in
+    // use on a DELETE and a text too long are told in words, anything else with the server's
+    // text and the statement.
+    void serverRefusalsReported_data()
+    {
+        addColumns<QString, QString, int, QString>({"statement", "serverText", "kind", "shown"});
+        QTest::newRow("row in use") << u"DELETE MLANG WHERE NLANG = 1"_s
+                                    << u"The DELETE statement conflicted with the REFERENCE constraint "
+                                       u"\"FK_TFUNCTION_NLNG\". The conflict occurred in database \"kaldb\", "
+                                       u"table \"dbo.TFUNCTION\", column 'NLNG'."_s
+                                    << int(DbError::IntegrityViolation)
+                                    << u"削除不可|本項目は既に使用されているため削除できません。"_s;
+        QTest::newRow("too long") << u"INSERT INTO MLANG (CLANG) VALUES ('aaaa')"_s
+                                  << u"String or binary data would be truncated in table 'kaldb.dbo.MLANG', "
+                                     u"column 'CLANG'. Truncated value: 'aaa'."_s
+                                  << int(DbError::DataOverflow)
+                                  << u"サイズオーバ|名称の文字列が長すぎます。"_s;
+        QTest::newRow("duplicate key on insert")
+            << u"INSERT INTO MDIV (NDID, NVAL) VALUES (1, 1)"_s
+            << u"Violation of PRIMARY KEY constraint 'PK_MDIV'. Cannot insert duplicate key in object "
+               u"'dbo.MDIV'. The duplicate key value is (1, 1)."_s
+            << int(DbError::IntegrityViolation) << QString();
+    }
+    void serverRefusalsReported()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, serverText);
+        QFETCH(int, kind);
+        QFETCH(QString, shown);
+        ShowDbError(DbError(static_cast<DbError::Kind>(kind), serverText, statement, u"3621"_s));
+        if (shown.isEmpty()) {
+            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+            QVERIFY(Messages::last().text.contains(serverText));
+        } else {
+            COMPARE_LAST_MESSAGE(shown.section(u'|', 0, 0), shown.section(u'|', 1), Messages::Exclamation);
+        }
+    }
+
+    // A server that dropped the connection: every later failure still says what went wrong.
+    void lostConnectionReported()
+    {
+        m_db = TestDatabase::create(Engine::PostgreSQL);
+        m_conn = m_db->connect();
+        const QString pid = scalar(*m_conn, u"SELECT pg_backend_pid() AS V"_s).toString();
+        ExecSql(*m_conn->openSecond(), u"SELECT pg_terminate_backend(%1)"_s.arg(pid));
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const QString sql = u"SELECT COUNT(*) AS CNT FROM MCUSTOMER"_s;
+            std::optional<DbError> lost;
+            try {
+                OpenRs(*m_conn, sql);
+            } catch (const DbError& e) {
+                lost = e;
+            }
+            QVERIFY(lost);
+            ShowDbError(*lost);
+            const QString firstLine = Messages::last().text.section(u'\n', 0, 0);
+            QVERIFY2(!firstLine.trimmed().isEmpty(), qPrintable(Messages::last().text));
+            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+        }
+        QCOMPARE(Messages::last().text,
+                 u"データベースとの接続が切れています。\nSELECT COUNT(*) AS CNT FROM MCUSTOMER"_s);
+    }
+
+    void divisionCombos_data() { addEngineRows(); }
+    void divisionCombos()
+    {
+        DbConnection& conn = freshDatabase();
+        // Division 90 is the test's own: defaults twice, one without.
+        for (const char* row : {"90, 3, 'c', 1, '1', 1.234", "90, 1, 'a', 2, NULL, 12345.678",
+                                "90, 2, 'b', 2, '1', NULL", "91, 1, 'x', 1, '0', NULL"}) {
+            ExecSql(conn, u"INSERT INTO MDIV (NDID,NVAL,CNAME,NSORT,CDEF,NCOEF) VALUES (%1)"_s.arg(
+                              QLatin1String(row)));
+        }
+        // In NSORT, NVAL order; of two defaults the later one wins; without one nothing is chosen.
+        QComboBox combo, none, chosen;
+        FillDivCombo(conn, &combo, 90);
+        QCOMPARE(combo.itemText(0) + combo.itemText(1) + combo.itemText(2), u"cab"_s);
+        QCOMPARE(ComboKey(&combo), 2);
+        FillDivCombo(conn, &none, 91);
+        QCOMPARE(none.currentIndex(), -1);
+        // Nothing chosen reads as code 1 (what a save then stores); a text no entry has as 0.
+        QCOMPARE(ComboKey(&none), 1);
+        QCOMPARE(ComboKey(&combo, u"b"_s), 2);
+        QCOMPARE(ComboKey(&combo, u"z"_s), 0);
+        FillDivCombo(conn, &chosen, 90, 1);
+        QCOMPARE(chosen.currentText(), u"a"_s);
+
+        // Choosing by code or text: an unknown one leaves the choice, a null code clears it.
+        SelectComboByKey(&combo, 7);
+        SelectComboByText(&combo, u"nothing"_s);
+        QCOMPARE(combo.currentText(), u"b"_s);
+        SelectComboByText(&combo, u"a"_s);
+        QCOMPARE(ComboKey(&combo), 1);
+        QCOMPARE(ComboKey(&combo, u"nothing"_s), 0);
+        SelectComboByKey(&combo, QVariant());
+        QCOMPARE(combo.currentIndex(), -1);
+    }
+
+    // The arrows of a list exchange the sort orders of two rows in one transaction.
+    void swapSortOrder_data() { addEngineRows(); }
+    void swapSortOrder()
+    {
+        DbConnection& conn = freshDatabase();
+        QTreeWidget list;
+        for (const auto& [name, sort] : {std::pair<const char*, int>{"A", 3}, {"B", 5}, {"C", 5}}) {
+            ExecSql(conn,
+                    u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (%1, '%2', '')"_s.arg(sort).arg(
+                        QLatin1String(name)));
+            SetItemKey(new QTreeWidgetItem(&list, QStringList{QLatin1String(name)}),
+                       u"C%1"_s.arg(GetIdentity(conn, u"MCUSTOMER"_s)));
+        }
+        // A key past 16 bits cannot be read.
+        SetItemKey(new QTreeWidgetItem(&list, QStringList{u"D"_s}), u"C40000"_s);
+        const auto swap = [&](int row, int offset) {
+            list.clearSelection();
+            list.topLevelItem(row)->setSelected(true);
+            return SwapSortOrder(conn, &list, offset, u"MCUSTOMER"_s, u"NCUSTOMER"_s);
+        };
+        const auto sorts = [&] {
+            return values(conn, u"SELECT NSORT AS V FROM MCUSTOMER ORDER BY CCUSTNAME"_s);
+        };
+        StatementLog log;
+        QVERIFY(!swap(0, -1));
+        QVERIFY(!swap(2, 1));
+        QVERIFY(log.statements().isEmpty());
+        QCOMPARE(Messages::last().title, u"キーエラー"_s);
+        QVERIFY(Messages::last().text.contains(u"C40000"_s));
+
+        QVERIFY(swap(0, 1));
+        QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
+
+        // A failing second update leaves both rows as they were and is reported.
+        log.reset(2);
+        QVERIFY(!swap(0, 1));
+        QCOMPARE(sorts(), (QStringList{"5", "3", "5"}));
+        COMPARE_LAST_MESSAGE(u"DBエラー"_s, u"injected failure\n"_s + log.failedStatement(),
+                             Messages::Critical);
+    }
+
+private:
+    // A fresh database with the schema and reference data on the engine of the test row.
+    DbConnection& freshDatabase()
+    {
+        QFETCH(int, engine);
+        m_db = TestDatabase::create(static_cast<Engine>(engine));
+        m_conn = m_db->connect();
+        return *m_conn;
+    }
+
+    std::unique_ptr<GuiTestEnvironment> m_env;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<DbConnection> m_conn;
+};
+
+QTEST_MAIN(TestDatabaseHelpers)
+#include "test_database_helpers.moc"
