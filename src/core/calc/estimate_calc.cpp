@@ -51,7 +51,7 @@ double AdjustmentFactor(const std::array<int, kAdjustFactors>& degrees)
     for (const int degree : degrees) {
         sum += degree;
     }
-    return ShownTwoDecimals(sum * 0.01 + 0.65);
+    return ShownTwoDecimals(sum * kAdjustStep + kAdjustBase);
 }
 
 bool LanguageCoefficient(const QVariant& ncoef, int* coefficient)
@@ -66,7 +66,7 @@ bool LanguageCoefficient(const QVariant& ncoef, int* coefficient)
         return false;
     }
     const double rounded = roundHalfEven(value);
-    if (!std::isfinite(rounded) || rounded < 1 || rounded > 32767) {
+    if (!std::isfinite(rounded) || rounded < 1 || rounded > kShortMax) {
         return false;
     }
     *coefficient = static_cast<int>(rounded);
@@ -76,7 +76,7 @@ bool LanguageCoefficient(const QVariant& ncoef, int* coefficient)
 bool ProcessHours(const QString& text, int* hours)
 {
     qint64 value = 0;
-    const bool fits = wholeNumber(text, -32768.0, 32767.0, &value);
+    const bool fits = wholeNumber(text, kShortMin, kShortMax, &value);
     *hours = static_cast<int>(value);
     return fits;
 }
@@ -114,19 +114,19 @@ EstimateResult CalculateEstimate(const EstimateInput& in)
         r.adjustTotal += degree;
     }
     r.adjustTotalText = ShownText(r.adjustTotal);
-    r.vafText = TwoDecimals(r.adjustTotal * 0.01 + 0.65);
-    r.vaf = ShownTwoDecimals(r.adjustTotal * 0.01 + 0.65);
+    r.vaf = AdjustmentFactor(in.adjustDegrees);
+    r.vafText = TwoDecimals(r.vaf);
     r.fpText = ShownText(r.ufp * r.vaf);
 
     r.langText = ShownText(in.langCoef);
-    r.kStep = static_cast<double>(in.langCoef) * r.ufp / 1000.0;
+    r.kStep = static_cast<double>(in.langCoef) * r.ufp / kStepsPerKStep;
     r.kStepText = FormatNumber(r.kStep, 2, true);
 
     double scaleSum = 0;
     for (const double value : in.scaleValues) {
         scaleSum += ShownTwoDecimals(value);
     }
-    r.scaleExp = scaleSum * 0.01 + kCocomoB;
+    r.scaleExp = scaleSum * kScaleStep + kCocomoB;
     r.scaleExpText = FormatNumber(r.scaleExp, 2, false);
 
     r.effortMult = 1;

@@ -19,9 +19,16 @@ constexpr int kScaleDrivers = 5;
 constexpr int kCostDrivers = 17;
 constexpr int kCorrectionClasses = 5;
 
-// The COCOMO II.2000 constants.
+// The value adjustment factor: kAdjustBase + kAdjustStep x the sum of the fourteen degrees.
+constexpr double kAdjustBase = 0.65;
+constexpr double kAdjustStep = 0.01;
+
+// COCOMO II.2000: KStep = source steps / kStepsPerKStep; hours = KStep ^ (kCocomoB + kScaleStep x
+// the sum of the scale factors) x kCocomoA x the product of the cost drivers x hours per month.
 constexpr double kCocomoA = 2.94;
 constexpr double kCocomoB = 0.91;
+constexpr double kScaleStep = 0.01;
+constexpr int kStepsPerKStep = 1000;
 
 struct EstimateInput {
     QVector<double> fpWeights; // the points of each function-point row, in list order

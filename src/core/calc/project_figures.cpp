@@ -19,7 +19,7 @@ int KeyToId(const QString& key)
     int id = 0;
     for (int i = 1; i < key.size() && key.at(i).isDigit(); ++i) {
         id = id * 10 + key.at(i).digitValue();
-        if (id > 32767) {
+        if (id > kShortMax) {
             return 0;
         }
     }

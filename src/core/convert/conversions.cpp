@@ -350,7 +350,7 @@ QString ToText(const QVariant& value, int width)
     bool ok = false;
     const qlonglong whole = value.toLongLong(&ok);
     if (ok) {
-        if (width > 0 && whole >= -32768 && whole <= 32767) {
+        if (width > 0 && whole >= kShortMin && whole <= kShortMax) {
             return QStringLiteral("%1").arg(whole, width, 10, QLatin1Char('0'));
         }
         return QString::number(whole);

@@ -1,5 +1,6 @@
 #include "db/db_connection.h"
 
+#include "convert/conversions.h"
 #include "db/db_error.h"
 #include "db/schema_setup.h"
 
@@ -374,9 +375,11 @@ int GetIdentity(DbConnection& connection, const QString& table)
     }
     bool ok = false;
     const qlonglong id = rs.field(QStringLiteral("ID")).toLongLong(&ok);
-    if (!ok || id < 1 || id > 32767) {
-        throw DbError(DbError::Other,
-                      QStringLiteral("%1 のキーが扱える上限(32767)を超えました: %2").arg(table).arg(id), sql);
+    if (!ok || id < 1 || id > kShortMax) {
+        throw DbError(
+            DbError::Other,
+            QStringLiteral("%1 のキーが扱える上限(%2)を超えました: %3").arg(table).arg(kShortMax).arg(id),
+            sql);
     }
     return static_cast<int>(id);
 }

@@ -5,6 +5,7 @@
 #include "db/db_connection.h"
 #include "db/db_error.h"
 #include "divisions/code_divisions.h"
+#include "divisions/division_ids.h"
 #include "state/app_state.h"
 
 #include <QHash>
@@ -136,7 +137,8 @@ void writePrices(DbConnection& reader, DbConnection& writer, Recordset& function
         const int f = functions.field(QStringLiteral("NFUNCTION")).toInt();
         double coefficients[5];
         for (int i = 0; i < 5; ++i) {
-            coefficients[i] = classes.of(i + 1, functions.field(QLatin1String(kClassColumns[i])).toInt());
+            coefficients[i] = classes.of(Division::FirstClass + i,
+                                         functions.field(QLatin1String(kClassColumns[i])).toInt());
         }
         const double price =
             FunctionPrice(totals.value(functionKey(p, f), 0.0), CorrectionProduct(coefficients),

@@ -35,7 +35,7 @@ bool KeyNumber(const QString& key, int* number, QWidget* parent)
 {
     bool ok = false;
     const int value = key.mid(1).toInt(&ok);
-    if (!ok || value < -32768 || value > 32767) {
+    if (!ok || value < kShortMin || value > kShortMax) {
         Messages::critical(parent, QStringLiteral("キーエラー"),
                            QStringLiteral("一覧の行のキー「%1」を番号として読み取れません。").arg(key));
         return false;

@@ -16,6 +16,7 @@
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 #include "divisions/code_divisions.h"
+#include "divisions/division_ids.h"
 #include "estimation/work_assignment.h"
 #include "help/help.h"
 #include "state/app_state.h"
@@ -382,7 +383,8 @@ QWidget* FunctionEditor::buildAdjustPage()
     formula->addWidget(new QLabel(QStringLiteral("（"), page));
     m_adjustTotal = ValueLabel(page, QStringLiteral("lblFpAdjTotal"), 44);
     formula->addWidget(m_adjustTotal);
-    formula->addWidget(new QLabel(QStringLiteral("Ｘ 0.01 ) ＋ 0.65 ＝"), page));
+    formula->addWidget(new QLabel(
+        QStringLiteral("Ｘ %1 ) ＋ %2 ＝").arg(TwoDecimals(kAdjustStep), TwoDecimals(kAdjustBase)), page));
     m_adjustResult = ValueLabel(page, QStringLiteral("lblFpAdjRes"), 50);
     formula->addWidget(m_adjustResult);
     layout->addSpacing(8);
@@ -450,9 +452,9 @@ QWidget* FunctionEditor::buildCocomoPage()
     figure(m_coUfp, QStringLiteral("lblCoUfp"), QStringLiteral("UFP"));
     text(QStringLiteral("×"));
     figure(m_coLang, QStringLiteral("lblCoLang"), QStringLiteral("言語"));
-    text(QStringLiteral(") / 1000) ↑"));
+    text(QStringLiteral(") / %1) ↑").arg(kStepsPerKStep));
     figure(m_coScale, QStringLiteral("lblCoSRes"), QStringLiteral("Scale"));
-    text(QStringLiteral("× 2.94 ×"));
+    text(QStringLiteral("× %1 ×").arg(TwoDecimals(kCocomoA)));
     figure(m_coCost, QStringLiteral("lblCoCRes"), QStringLiteral("Cost"));
     text(QStringLiteral("×"));
     figure(m_coMtoH, QStringLiteral("lblCoMtoH"), QStringLiteral("人月"));
@@ -545,7 +547,7 @@ void FunctionEditor::load()
 
     loadCharges();
     for (int i = 0; i < kCorrectionClasses; ++i) {
-        FillDivCombo(conn, m_classCombos[i], i + 1);
+        FillDivCombo(conn, m_classCombos[i], Division::FirstClass + i);
     }
 
     bool first = true;
@@ -696,7 +698,7 @@ void FunctionEditor::loadDrivers()
 {
     const QString sql = QStringLiteral("SELECT NDKIND, NDRIVER, NDRANK, NVALUE, CNAME") +
                         QStringLiteral(" FROM MCOCOMO C, MDIV D") + QStringLiteral(" WHERE D.NDID = ") +
-                        QStringLiteral("15") + QStringLiteral(" AND D.NVAL = C.NDRANK") +
+                        QString::number(Division::CocomoRank) + QStringLiteral(" AND D.NVAL = C.NDRANK") +
                         QStringLiteral(" ORDER BY NDKIND, NDRIVER, NDRANK");
     for (Recordset rs = OpenRs(*m_state.Conn, sql); !rs.eof(); rs.moveNext()) {
         const int kind = rs.field(QStringLiteral("NDKIND")).toInt();
@@ -728,7 +730,8 @@ void FunctionEditor::loadDrivers()
 
 void FunctionEditor::loadProcesses()
 {
-    const QString sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = 7 AND CDEF = '1' ORDER BY NSORT");
+    const QString sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") +
+                        QString::number(Division::Process) + QStringLiteral(" AND CDEF = '1' ORDER BY NSORT");
     int k = 0;
     for (Recordset rs = OpenRs(*m_state.Conn, sql); !rs.eof(); rs.moveNext(), ++k) {
         if (k >= kProcessRows) {
@@ -972,8 +975,9 @@ void FunctionEditor::onClassChanged(int index)
 {
     const int code = m_classCombos[index]->currentIndex() < 0 ? -1 : ComboKey(m_classCombos[index]);
     try {
-        m_coefLabels[index]->setText(DivValue(*m_state.Conn, index + 1, code, QStringLiteral("NCOEF")));
-        m_classCoef[index] = DivNumber(*m_state.Conn, index + 1, code, QStringLiteral("NCOEF"));
+        const int division = Division::FirstClass + index;
+        m_coefLabels[index]->setText(DivValue(*m_state.Conn, division, code, QStringLiteral("NCOEF")));
+        m_classCoef[index] = DivNumber(*m_state.Conn, division, code, QStringLiteral("NCOEF"));
     } catch (const DbError& e) {
         ShowDbError(e, QString(), this);
     }

@@ -338,9 +338,11 @@ bool LanguageEditor::validate()
 {
     // Source steps per function point: a whole number that fits the 16-bit figures using it.
     double value = 0;
-    if (!ParseNumber(box(1)->text(), &value) || value != std::floor(value) || value < 1 || value > 32767) {
-        Messages::information(this, QStringLiteral("入力確認"),
-                              QStringLiteral("FP-LOC変換係数は1～32767の範囲で入力してください。"));
+    if (!ParseNumber(box(1)->text(), &value) || value != std::floor(value) || value < 1 ||
+        value > kShortMax) {
+        Messages::information(
+            this, QStringLiteral("入力確認"),
+            QStringLiteral("FP-LOC変換係数は1～%1の範囲で入力してください。").arg(kShortMax));
         box(1)->setFocus();
         return false;
     }

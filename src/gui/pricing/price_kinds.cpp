@@ -11,6 +11,7 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
+#include "divisions/division_ids.h"
 #include "masters/master_rows.h"
 #include "state/app_state.h"
 
@@ -155,12 +156,14 @@ void PriceKindEditor::loadSlots()
 {
     QString sql;
     if (m_charge) {
-        sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = 17 ORDER BY NSORT");
+        sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") + QString::number(Division::MemberKind) +
+              QStringLiteral(" ORDER BY NSORT");
         m_help->setText(
             QStringLiteral("作業担当者の職種別時間単価を設定します。\n"
                            "これを元に顧客に請求する作業費を計算します。単位は「円/時間」です。"));
     } else {
-        sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = 7 AND CDEF = '1' ORDER BY NSORT");
+        sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") + QString::number(Division::Process) +
+              QStringLiteral(" AND CDEF = '1' ORDER BY NSORT");
         m_help->setText(
             QStringLiteral("工程別の時間単価の初期値を設定します。\n"
                            "単にプロジェクト新規作成時の初期値を決定するものです。単位は「円/時間」です。"));

@@ -11,6 +11,7 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
+#include "divisions/division_ids.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
 #include "workspace/price_recalc.h"
@@ -32,9 +33,14 @@ struct FixedOption {
     int division;
 };
 
+// Option i (NCID i + 1) takes its levels from division FirstContractOption + i.
 const FixedOption kOptions[ContractPage::kFixed] = {
-    {"著作権所有", "Write", 9}, {"瑕疵担保期間", "Flaw", 10}, {"ｲﾝｽﾄｰﾙ作業", "Inst", 11},
-    {"保守契約", "Mainte", 12}, {"利用者教育", "Educat", 13}, {"打合せ頻度", "Meet", 14},
+    {"著作権所有", "Write", Division::FirstContractOption},
+    {"瑕疵担保期間", "Flaw", Division::FirstContractOption + 1},
+    {"ｲﾝｽﾄｰﾙ作業", "Inst", Division::FirstContractOption + 2},
+    {"保守契約", "Mainte", Division::FirstContractOption + 3},
+    {"利用者教育", "Educat", Division::FirstContractOption + 4},
+    {"打合せ頻度", "Meet", Division::FirstContractOption + 5},
 };
 
 const int kMeeting = 5;

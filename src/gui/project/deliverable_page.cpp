@@ -10,6 +10,7 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
+#include "divisions/division_ids.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
 #include "workspace/price_recalc.h"
@@ -86,7 +87,9 @@ void DeliverablePage::makeKindRow(int row, int kind, const QString& name)
 
 void DeliverablePage::prepare()
 {
-    Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MDIV WHERE NDID = 8 ORDER BY NVAL"));
+    Recordset rs =
+        OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") +
+                                   QString::number(Division::Deliverable) + QStringLiteral(" ORDER BY NVAL"));
     for (int i = 0; i < kRows; ++i) {
         if (rs.eof()) {
             DelivKind[i] = 0;
@@ -190,7 +193,7 @@ void DeliverablePage::proposePrices()
             // Each row's coefficients are those of its own kind, whatever gaps the codes have.
             const QString column =
                 DeliverableCoefColumn(m_delivered[i]->isChecked(), m_formats[i]->isChecked());
-            const double coefficient = DivNumber(m_state.conn(), 8, DelivKind[i], column);
+            const double coefficient = DivNumber(m_state.conn(), Division::Deliverable, DelivKind[i], column);
             m_prices[i]->setText(RoundDownPlace(ProposedSurcharge(coefficient, work), -1, m_state.policy));
         }
     } catch (const std::exception& e) {

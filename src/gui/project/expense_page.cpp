@@ -11,6 +11,7 @@
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "divisions/division_ids.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
@@ -37,8 +38,8 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
     // Up raises the quantity: the bar's value runs the other way.
     m_quantityBar = new QScrollBar(Qt::Vertical, this);
     m_quantityBar->setObjectName(QStringLiteral("vsrNum"));
-    m_quantityBar->setRange(1, 32767);
-    m_quantityBar->setValue(32767);
+    m_quantityBar->setRange(1, kShortMax);
+    m_quantityBar->setValue(kShortMax);
     m_quantityBar->setFixedHeight(m_quantity->sizeHint().height());
     m_discount = NumberBox(this, QStringLiteral("txtDiscP"), 90);
     m_amount = ValueLabel(this, QStringLiteral("lblPriceP"), 110, QStringLiteral("0"));
@@ -87,7 +88,7 @@ ExpensePage::ExpensePage(AppState& state, QWidget* parent) : QWidget(parent), m_
 
 void ExpensePage::prepare()
 {
-    FillDivCombo(m_state.conn(), m_buyer, 16);
+    FillDivCombo(m_state.conn(), m_buyer, Division::Buyer);
 }
 
 void ExpensePage::FillItemCombo(int id)
@@ -118,9 +119,9 @@ void ExpensePage::LoadExpenseList()
             .join(QStringLiteral(", ")) +
         QStringLiteral(", E.NBUY AS NBUY") + QStringLiteral(" FROM TEXPENSE E") +
         QStringLiteral(" LEFT OUTER JOIN MITEM I ON E.NITEM = I.NITEM") +
-        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = 16 AND D.NVAL = E.NBUY") +
-        QStringLiteral(" WHERE E.NPROJECT = ") + QString::number(m_state.CurProject) +
-        QStringLiteral(" ORDER BY E.NADD");
+        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") + QString::number(Division::Buyer) +
+        QStringLiteral(" AND D.NVAL = E.NBUY") + QStringLiteral(" WHERE E.NPROJECT = ") +
+        QString::number(m_state.CurProject) + QStringLiteral(" ORDER BY E.NADD");
     QSignalBlocker blocker(m_list);
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
         const int buyer = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NBUY"))));

@@ -11,6 +11,7 @@
 #include "common/text_limits.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "divisions/division_ids.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
@@ -64,7 +65,7 @@ MemberPage::MemberPage(AppState& state, QWidget* parent) : QWidget(parent), m_st
 
 void MemberPage::prepare()
 {
-    FillDivCombo(m_state.conn(), m_kind, 17);
+    FillDivCombo(m_state.conn(), m_kind, Division::MemberKind);
 }
 
 void MemberPage::FillMemberCombo(int id)
@@ -95,7 +96,8 @@ void MemberPage::LoadMemberList()
                             .join(QStringLiteral(", ")) +
                         QStringLiteral(", E.NMKIND AS NMKIND") + QStringLiteral(" FROM TMEMBER E") +
                         QStringLiteral(" LEFT OUTER JOIN MMEMBER I ON E.NMEMBER = I.NMEMBER") +
-                        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = 17 AND D.NVAL = E.NMKIND") +
+                        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") +
+                        QString::number(Division::MemberKind) + QStringLiteral(" AND D.NVAL = E.NMKIND") +
                         QStringLiteral(" WHERE E.NPROJECT = ") + QString::number(m_state.CurProject) +
                         QStringLiteral(" ORDER BY E.NADD");
     QSignalBlocker blocker(m_list);

@@ -7,6 +7,7 @@
 #include "common/tab_pages.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "divisions/division_ids.h"
 #include "project/form_parts.h"
 #include "state/app_state.h"
 
@@ -78,7 +79,8 @@ void SchedulePage::LoadScheduleDates(int function)
     const QString sql = QStringLiteral("SELECT CNAME, DDATE, NVAL FROM TDATE RIGHT OUTER JOIN MDIV") +
                         QStringLiteral(" ON NDKIND = NVAL ") + QStringLiteral(" AND NPROJECT = ") +
                         QString::number(m_state.CurProject) + QStringLiteral(" AND NFUNCTION = ") +
-                        QString::number(function) + QStringLiteral(" WHERE NDID = 7 ") +
+                        QString::number(function) + QStringLiteral(" WHERE NDID = ") +
+                        QString::number(Division::Process) + QStringLiteral(" ") +
                         QStringLiteral("ORDER BY NVAL");
     m_shown = 0;
     for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof() && m_shown < kRows; rs.moveNext()) {

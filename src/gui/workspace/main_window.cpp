@@ -9,6 +9,7 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
+#include "divisions/division_ids.h"
 #include "help/help.h"
 #include "settings/policy.h"
 #include "settings/settings.h"
@@ -63,6 +64,7 @@ const Column kColumns[] = {
 };
 constexpr int kColumnCount = 10;
 constexpr int kTitleColumn = 2;
+constexpr int kFirstClassColumn = 3; // NNUP … NTRM, the labels of the five classes
 
 QString field(int column)
 {
@@ -727,8 +729,8 @@ void MainWindow::fillRow(QTreeWidgetItem* item, const Recordset& rs)
     const bool onHold = !rs.field(QStringLiteral("CVALID")).isValid();
     QStringList texts{title, onHold ? QStringLiteral("×") : QString(), title};
     DbConnection& conn = *m_state.Conn;
-    for (int division = 1; division <= 5; ++division) {
-        texts << DivName(conn, division, rs.field(field(2 + division)).toInt());
+    for (int i = 0; i < Division::ClassCount; ++i) {
+        texts << DivName(conn, Division::FirstClass + i, rs.field(field(kFirstClassColumn + i)).toInt());
     }
     for (const int c : {8, 9}) {
         const QVariant value = rs.field(field(c));
