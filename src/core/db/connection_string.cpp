@@ -35,12 +35,6 @@ QString ReplacePlaceholders(const QString& base, const QString& userID, const QS
     return text;
 }
 
-QString GetConnStr()
-{
-    const ConnSettings s = ConnSettings::fromStore();
-    return ReplacePlaceholders(s.base, s.userID, s.passwd, s.dbName);
-}
-
 ConnectionParams ConnectionParams::parse(const QString& text)
 {
     ConnectionParams params;

@@ -17,7 +17,6 @@ struct ConnSettings {
 // Every "$UserID$", then every "$PASSWD$", then every "$DBName$" replaced: the text form.
 QString ReplacePlaceholders(const QString& base, const QString& userID, const QString& passwd,
                             const QString& dbName);
-QString GetConnStr();
 
 // A finished connection string as keys (lower case) and values. The template is split into
 // its keys before the placeholders are replaced inside each value, so a password holding ";"

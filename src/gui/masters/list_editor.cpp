@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layout, QWidget* parent)
-    : PlacedDialog(parent), m_state(state), m_layout(layout)
+    : PlacedDialog(parent), m_state(state)
 {
     setObjectName(layout.formName);
     setWindowTitle(layout.caption);

@@ -40,7 +40,6 @@ protected:
     ListEditorDialog(AppState& state, const ListEditorLayout& layout, QWidget* parent);
 
     AppState& state() const { return m_state; }
-    const ListEditorLayout& editorLayout() const { return m_layout; }
 
     // The boxes between the list and the buttons.
     void setEditArea(QLayout* area);
@@ -72,7 +71,6 @@ protected:
 
 private:
     AppState& m_state;
-    ListEditorLayout m_layout;
     RowListPanel* m_rows;
     QVBoxLayout* m_editSlot;
 };

@@ -47,7 +47,6 @@ class MasterEditor : public ListEditorDialog {
 public:
     void FillMasterList();
     void SaveMasterRow(int mode); // 0 add, 1 update, 2 delete
-    int SelId() const { return m_selId; }
 
 protected:
     MasterEditor(AppState& state, const MasterEditorDesign& design, QWidget* parent);

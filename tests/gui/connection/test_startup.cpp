@@ -129,7 +129,9 @@ private slots:
         setDb(u"UserID"_s, u"me"_s);
         StoreSetting(u"DB"_s, u"Passwd"_s, u"pw"_s);
         setDb(u"DBName"_s, u"db"_s);
-        QCOMPARE(GetConnStr(), u"A=db;B=$dbname$;User ID=me;Password=pw;C=db"_s);
+        const ConnSettings stored = ConnSettings::fromStore();
+        QCOMPARE(ReplacePlaceholders(stored.base, stored.userID, stored.passwd, stored.dbName),
+                 u"A=db;B=$dbname$;User ID=me;Password=pw;C=db"_s);
 
         const QFileInfo info(Settings::filePath());
         QVERIFY(info.exists());
