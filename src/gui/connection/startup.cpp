@@ -1,6 +1,7 @@
 #include "connection/startup.h"
 
 #include "common/messages.h"
+#include "common/wait_cursor.h"
 #include "connection/conn_str_dialog.h"
 #include "db/connection_string.h"
 #include "db/db_connection.h"
@@ -22,6 +23,7 @@ QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow)
     }
     QString errorText;
     try {
+        const WaitCursor wait;
         DbConnection::OpenOptions options;
         options.createMissingFile = true;
         state.Conn = DbConnection::open(ConnectionParams::fromStore(), options);

@@ -34,6 +34,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 
@@ -845,6 +846,7 @@ void FunctionEditor::loadFpList()
 
 void FunctionEditor::lookupLanguage()
 {
+    const WaitCursor wait;
     m_langCoef = 0;
     if (m_lang->currentIndex() < 0) {
         return;
@@ -973,6 +975,7 @@ void FunctionEditor::onTabChanged(int index)
 
 void FunctionEditor::onClassChanged(int index)
 {
+    const WaitCursor wait;
     const int code = m_classCombos[index]->currentIndex() < 0 ? -1 : ComboKey(m_classCombos[index]);
     try {
         const int division = Division::FirstClass + index;
@@ -1013,6 +1016,7 @@ void FunctionEditor::fpRowClicked(QTreeWidgetItem* item)
 
 void FunctionEditor::editFpRow(int op)
 {
+    const WaitCursor wait;
     if (op == 2) {
         m_fp->removeChosenRow();
         recalc();
@@ -1062,7 +1066,9 @@ void FunctionEditor::editFpRow(int op)
 void FunctionEditor::openAssignments(int row)
 {
     m_state.ChargeProc = row + 1;
+    std::optional<WaitCursor> loading(std::in_place);
     WorkAssignment dialog(m_state, this);
+    loading.reset();
     dialog.setProcessName(m_rows[row].name->text());
     if (dialog.isReady()) {
         dialog.exec();

@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/twips.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "help/help.h"
@@ -148,6 +149,7 @@ void WorkAssignment::loadChargeList()
 
 void WorkAssignment::selectMember()
 {
+    const WaitCursor wait;
     m_rows->addButton()->setEnabled(true);
     m_member = ComboKey(m_memberBox);
     const QString member = num(m_member);

@@ -3,6 +3,7 @@
 #include "common/db_error_report.h"
 #include "common/list_helpers.h"
 #include "common/twips.h"
+#include "common/wait_cursor.h"
 #include "help/help.h"
 #include "state/app_state.h"
 
@@ -24,6 +25,7 @@ ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layo
     m_rows->list()->setFixedSize(TwipsToPixels(layout.listWidthTwips), TwipsToPixels(layout.listHeightTwips));
     // The new order is stored before the row moves.
     m_rows->setMoveCheck([this](int offset) {
+        const WaitCursor wait;
         return SwapSortOrder(m_state.conn(), m_rows->list(), offset, orderTable(), orderKeyColumn(), this);
     });
 
@@ -41,12 +43,17 @@ ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layo
     main->addLayout(m_editSlot);
     main->addLayout(m_rows->buttonRow());
 
+    // Each click and each change is one command on the database, under one hourglass.
     connect(m_rows, &RowListPanel::rowClicked, this, [this](QTreeWidgetItem* item) {
+        const WaitCursor wait;
         if (rowClicked(item)) {
             m_rows->chooseRow(item);
         }
     });
-    connect(m_rows, &RowListPanel::applyRow, this, [this](int mode) { saveRow(mode); });
+    connect(m_rows, &RowListPanel::applyRow, this, [this](int mode) {
+        const WaitCursor wait;
+        saveRow(mode);
+    });
     connect(close, &QPushButton::clicked, this, &ListEditorDialog::reject);
 }
 

@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/text_limits.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "project/form_parts.h"
@@ -196,6 +197,7 @@ void BasePage::loadPriceKinds()
 
 void BasePage::priceKindPicked()
 {
+    const WaitCursor wait;
     if (m_priceKind->currentIndex() < 0) {
         return;
     }

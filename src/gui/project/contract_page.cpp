@@ -8,6 +8,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/text_limits.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
@@ -182,6 +183,7 @@ QString ContractPage::OptionPriceFromCoef(double workTotal, QComboBox* level, in
 
 void ContractPage::proposePrices()
 {
+    const WaitCursor wait;
     bool entered = false;
     for (QLineEdit* price : m_prices) {
         entered = entered || NumberOrZero(price->text()) != 0;

@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/text_limits.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
@@ -177,6 +178,7 @@ void DeliverablePage::UpdateDeliverableTotal()
 
 void DeliverablePage::proposePrices()
 {
+    const WaitCursor wait;
     bool entered = false;
     for (int i = 0; i < kRows; ++i) {
         entered = entered || (proposable(i) && NumberOrZero(m_prices[i]->text()) != 0);

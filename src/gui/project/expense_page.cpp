@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/text_limits.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/division_ids.h"
@@ -139,6 +140,7 @@ void ExpensePage::LoadExpenseList()
 
 void ExpensePage::itemPicked()
 {
+    const WaitCursor wait;
     try {
         Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT NAPIECE FROM MITEM WHERE NITEM = ") +
                                                   QString::number(ComboKey(m_item)));
@@ -218,6 +220,7 @@ void ExpensePage::ApplyExpenseRow(int mode)
 
 void ExpensePage::addOrUpdate(int mode)
 {
+    const WaitCursor wait;
     const QString name = m_item->currentText().trimmed();
     if (name.isEmpty()) {
         Messages::required(this, m_itemLabel->text());

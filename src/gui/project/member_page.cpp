@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/text_limits.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/division_ids.h"
@@ -119,6 +120,7 @@ void MemberPage::LoadMemberList()
 
 void MemberPage::memberPicked()
 {
+    const WaitCursor wait;
     try {
         Recordset rs =
             OpenRs(m_state.conn(), QStringLiteral("SELECT NMKIND,NMEMBPRI FROM MMEMBER WHERE NMEMBER = ") +
@@ -173,6 +175,7 @@ void MemberPage::ApplyMemberRow(int mode)
 
 void MemberPage::addOrUpdate(int mode)
 {
+    const WaitCursor wait;
     const QString name = m_member->currentText().trimmed();
     const std::pair<QLabel*, QLineEdit*> required[] = {{m_priceLabel, m_price},
                                                        {m_occupiedLabel, m_occupied}};

@@ -257,6 +257,7 @@ bool ProjectEditor::validateAll()
 
 void ProjectEditor::ProjectSave(int mode)
 {
+    const WaitCursor wait;
     if (mode != 2 && !validateAll()) {
         return;
     }
@@ -286,7 +287,6 @@ void ProjectEditor::ProjectSave(int mode)
     }
     int project = 0;
     try {
-        WaitCursor wait;
         project = WriteProject(m_state.conn(), static_cast<SaveMode>(mode), m_state.CurProject, record,
                                components, reprice);
     } catch (const std::exception& e) {
@@ -355,6 +355,7 @@ void ProjectEditor::openQuotation()
     sources.deliverables = m_deliverables->total();
     std::unique_ptr<QuotationDialog> dialog;
     try {
+        const WaitCursor loading;
         dialog = std::make_unique<QuotationDialog>(m_state, sources, this);
     } catch (const DbError& e) {
         ShowDbError(e, e.statement(), this);

@@ -1,5 +1,7 @@
 #include "workspace/editors.h"
 
+#include "common/wait_cursor.h"
+
 #include <QHash>
 
 namespace {
@@ -29,6 +31,8 @@ bool OpenEditor(Editor editor, AppState& state, QWidget* parent)
     if (it == registry().constEnd() || !it.value()) {
         return false;
     }
+    // The editor is modal: the command that opened it waits with the normal pointer.
+    const WaitCursor::Pause pointer;
     it.value()(state, parent);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "common/list_helpers.h"
 #include "common/messages.h"
 #include "common/twips.h"
+#include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
@@ -170,7 +171,10 @@ MainWindow::~MainWindow() = default;
 
 template <typename Command> void MainWindow::run(Command command)
 {
-    RunHandler(this, command);
+    RunHandler(this, [&command] {
+        const WaitCursor wait;
+        command();
+    });
 }
 
 // ---- construction ----------------------------------------------------------------------------

@@ -47,8 +47,9 @@ private:
     void SizeControls();
     void updateClock();
 
-    // Every command runs through here: a database error after start-up is reported, never
-    // lost in the event loop.
+    // Every command runs through here, under one hourglass (an editor it opens runs with the
+    // normal pointer): a database error after start-up is reported, never lost in the event
+    // loop.
     template <typename Command> void run(Command command);
 
     void newProject();

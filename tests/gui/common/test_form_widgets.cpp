@@ -5,6 +5,7 @@
 #include "common/overflow.h"
 #include "common/text_limits.h"
 #include "common/twips.h"
+#include "common/wait_cursor.h"
 #include "gui_helpers.h"
 #include "settings/policy.h"
 #include "settings/settings.h"
@@ -66,6 +67,41 @@ class TestFormWidgets : public QObject {
 private slots:
     void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
+
+    // Nested waits show one hourglass; a pause (a message box or a modal editor in the middle of
+    // a command) brings the normal pointer back until it ends, and a wait inside the pause (the
+    // editor reading its rows) shows the hourglass again.
+    void waitCursorNests()
+    {
+        const auto pointer = [] {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            return cursor ? int(cursor->shape()) : -1;
+        };
+        const int wait = Qt::WaitCursor;
+        QCOMPARE(pointer(), -1);
+        {
+            const WaitCursor command;
+            QCOMPARE(pointer(), wait);
+            {
+                const WaitCursor statement;
+                QCOMPARE(pointer(), wait);
+            }
+            QCOMPARE(pointer(), wait);
+            {
+                const WaitCursor::Pause editor;
+                QCOMPARE(pointer(), -1);
+                QVERIFY(!WaitCursor::shown());
+                {
+                    const WaitCursor loading;
+                    QCOMPARE(pointer(), wait);
+                }
+                QCOMPARE(pointer(), -1);
+            }
+            QCOMPARE(pointer(), wait);
+        }
+        QCOMPARE(pointer(), -1);
+        QVERIFY(!WaitCursor::shown());
+    }
 
     // A number past the 16-bit (ToInt) or 32-bit (ToLng) range is warned about once, with the one
     // fixed text, and counts 0; a number in range or an empty text passes without a word.

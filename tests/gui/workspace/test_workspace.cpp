@@ -1,4 +1,5 @@
 #include "common/messages.h"
+#include "common/wait_cursor.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
 #include "gui_helpers.h"
@@ -638,6 +639,43 @@ private slots:
                                  QDir::toNativeSeparators(help.filePath(u"index.html"_s)),
                              Messages::Exclamation);
         QCOMPARE(browser->source(), page("index.html"));
+    }
+
+    // A command shows the hourglass once, over all its statements, and puts it away when it is
+    // done; an editor it opens runs with the normal pointer. The data access itself never
+    // touches the pointer.
+    void oneHourglassPerCommand()
+    {
+        Fixture f;
+        QList<bool> waiting; // one entry per statement: the hourglass was up
+        bool waitingInEditor = true;
+        RegisterEditor(Editor::Function, [&](AppState& s, QWidget*) {
+            waitingInEditor = WaitCursor::shown();
+            s.Updated = true;
+            s.CurFunction = f.t.order;
+        });
+        f.open();
+        DbConnection::setStatementHook(
+            [&](const DbConnection&, const QString&) { waiting << WaitCursor::shown(); });
+
+        ExecSql(*f.state->Conn, u"UPDATE TPROJECT SET NSORT = NSORT"_s);
+        QCOMPARE(waiting, QList<bool>{false});
+
+        waiting.clear();
+        f.select(f.t.sales);
+        QVERIFY(waiting.size() > 3);
+        QCOMPARE(waiting, QList<bool>(waiting.size(), true));
+        QVERIFY(!WaitCursor::shown());
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        waiting.clear();
+        f.list()->setCurrentItem(f.rowOf(f.t.order));
+        f.trigger("mnuFuncUp");
+        QVERIFY(!waitingInEditor);
+        QVERIFY(!waiting.isEmpty()); // the row and the summary read again
+        QCOMPARE(waiting, QList<bool>(waiting.size(), true));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        DbConnection::setStatementHook(nullptr);
     }
 
     void unreadablePolicyStopsTheStart()
