@@ -14,51 +14,6 @@ private slots:
     void init() { m_env = std::make_unique<GuiTestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void unreadableValueNamesItsKey_data()
-    {
-        addColumns<QString, QString>({"key", "value"});
-        QTest::newRow("boolean") << u"Deliv"_s << u"perhaps"_s;
-        QTest::newRow("integer") << u"Place"_s << u"three"_s;
-        QTest::newRow("out of range") << u"MtoH"_s << u"40000"_s;
-    }
-    void unreadableValueNamesItsKey()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        StoreSetting(u"Policy"_s, key, value);
-        try {
-            LoadPolicy();
-            QFAIL("an unreadable value was accepted");
-        } catch (const PolicyError& e) {
-            QVERIFY2(e.message().contains(key) && e.message().contains(value), qPrintable(e.message()));
-        }
-    }
-
-    // A Boolean is read from its text or from a number, as other programs may have written it:
-    // any number but 0 is true, -1 (the usual true of such programs) included.
-    void booleanTexts_data()
-    {
-        addColumns<QString, bool>({"text", "value"});
-        QTest::newRow("True") << u"True"_s << true;
-        QTest::newRow("False") << u"False"_s << false;
-        QTest::newRow("lower case") << u"true"_s << true;
-        QTest::newRow("-1") << u"-1"_s << true;
-        QTest::newRow("1") << u"1"_s << true;
-        QTest::newRow("0") << u"0"_s << false;
-    }
-    void booleanTexts()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, value);
-        // Each key with the default the text is not, so that a lost key shows.
-        for (const char* key : {"Work", "Hour"}) {
-            StoreSetting(u"Policy"_s, QString::fromLatin1(key), text);
-        }
-        const Policy policy = LoadPolicy();
-        QCOMPARE(policy.Work, value);
-        QCOMPARE(policy.Hour, value);
-    }
-
     // Place and Cancel have no control: a save through the dialog keeps what the store holds.
     void keysWithoutControlSurvive()
     {

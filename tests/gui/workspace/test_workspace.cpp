@@ -90,25 +90,6 @@ void clickHeader(QTreeWidget* list, int column)
                       QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
 }
 
-// "hours total price" of a function as stored, NULL shown as such.
-QString totals(DbConnection& c, int function)
-{
-    Recordset rs = OpenRs(c, u"SELECT NHTOTAL, NTOTAL, NPRICE FROM TFUNCTION WHERE NFUNCTION = "_s +
-                                 QString::number(function));
-    QStringList values;
-    for (const QString& column : {u"NHTOTAL"_s, u"NTOTAL"_s, u"NPRICE"_s}) {
-        const QVariant v = rs.field(column);
-        values << (v.isValid() ? QString::number(v.toDouble(), 'g', 12) : u"NULL"_s);
-    }
-    return values.join(u' ');
-}
-
-// A value no recalculation writes, so that an untouched function shows.
-void markStale(DbConnection& c)
-{
-    ExecSql(c, u"UPDATE TFUNCTION SET NHTOTAL = 7, NTOTAL = 7, NPRICE = 7"_s);
-}
-
 bool progressVisible()
 {
     const QWidgetList windows = QApplication::topLevelWidgets();
@@ -685,51 +666,6 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(PolicyError, f.open());
     }
 
-    // The figures of the small tree in both modes, for one project and for all of them.
-    void recalculates_data() { addEngineRows(); }
-    void recalculates()
-    {
-        FETCH_ENGINE();
-        TreeWorld w(dbEngine);
-        DbConnection& c = *w.state->Conn;
-        for (const bool charge : {true, false}) {
-            for (const bool allProjects : {false, true}) {
-                markStale(c);
-                w.state->policy.Charge = charge;
-                StatementLog log;
-                RecalcFunctionPrices(*w.state, allProjects ? 0 : w.t.sales);
-                const QStringList statements = log.statements();
-                QVERIFY(Messages::shown().isEmpty());
-                // Every write goes through the private connection; once it has written the functions,
-                // a read of them on the shared connection would wait for ever on a server that locks
-                // rows.
-                bool written = false;
-                for (int i = 0; i < statements.size(); ++i) {
-                    const bool shared = log.connections().at(i) == &c;
-                    written = written || statements[i].startsWith(u"UPDATE"_s);
-                    QVERIFY2(shared != statements[i].startsWith(u"UPDATE"_s), qPrintable(statements[i]));
-                    QVERIFY2(!written || !shared || !statements[i].contains(u"TFUNCTION"_s),
-                             qPrintable(statements[i]));
-                }
-                QVERIFY(written);
-
-                // Price = total x the five class coefficients - discount, in whole yen.
-                // 受注入力: 340,000 x 1.1 x 1.1 - 10,000; 出荷指示 is on hold, recalculated all the same.
-                QCOMPARE(totals(c, w.t.order), charge ? u"50 340000 401400"_s : u"52.5 352500 416525"_s);
-                QCOMPARE(totals(c, w.t.shipping), charge ? u"20 110000 93500"_s : u"20 120000 102000"_s);
-                QCOMPARE(totals(c, w.t.closing), u"0 0 -5000"_s); // no hour rows: minus the discount
-                // A group whose hours are all NULL writes 0: neither NULL nor an invalid statement.
-                QCOMPARE(totals(c, w.t.reports), u"0 0 0"_s);
-                // Each assignment priced under its own project's price kind (SE 9,000, PG 7,000); a
-                // recalculation of one project leaves the others alone.
-                const QString inquiry = charge ? u"8 72000 72000"_s : u"8 60000 60000"_s;
-                const QString invoice = charge ? u"10 70000 69000"_s : u"10 65000 64000"_s;
-                QCOMPARE(totals(c, w.t.inquiry), allProjects ? inquiry : u"7 7 7"_s);
-                QCOMPARE(totals(c, w.t.invoice), allProjects ? invoice : u"7 7 7"_s);
-            }
-        }
-    }
-
     // Whatever statement fails, no total changes and the failure is reported with it. Called
     // inside a transaction of the shared connection (no statement given), it refuses at once
     // instead of waiting on the caller's own uncommitted rows.
@@ -806,15 +742,6 @@ private slots:
             u"NPROJECT = %1 AND NHTOTAL = NSORT AND NTOTAL = NHTOTAL * 5000 AND "
             u"NPRICE = ROUND(NTOTAL * CASE NIMP WHEN 3 THEN 1.265 ELSE 1 END) - NDISCOUNT"_s;
         QCOMPARE(rowCount(c, u"TFUNCTION"_s, right.arg(w.t.maintenance)), 900);
-    }
-
-    void pathNameEndsOnACircle()
-    {
-        TreeWorld w;
-        // A parent chain edited into a circle outside the program.
-        ExecSql(*w.state->Conn,
-                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(w.t.billing).arg(w.t.head));
-        QCOMPARE(ProjectPathName(*w.state->Conn, w.t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
     }
 
     // The three panels under the policy switches. 販売管理: P 5,000,000, B 100,000, W 1,850,000,

@@ -171,3 +171,22 @@ struct TreeWorld {
     std::unique_ptr<AppState> state;
     SmallTree t;
 };
+
+// "hours total price" of a function as stored, NULL shown as such.
+inline QString totals(DbConnection& c, int function)
+{
+    Recordset rs = OpenRs(c, u"SELECT NHTOTAL, NTOTAL, NPRICE FROM TFUNCTION WHERE NFUNCTION = "_s +
+                                 QString::number(function));
+    QStringList values;
+    for (const QString& column : {u"NHTOTAL"_s, u"NTOTAL"_s, u"NPRICE"_s}) {
+        const QVariant v = rs.field(column);
+        values << (v.isValid() ? QString::number(v.toDouble(), 'g', 12) : u"NULL"_s);
+    }
+    return values.join(u' ');
+}
+
+// A value no recalculation writes, so that an untouched function shows.
+inline void markStale(DbConnection& c)
+{
+    ExecSql(c, u"UPDATE TFUNCTION SET NHTOTAL = 7, NTOTAL = 7, NPRICE = 7"_s);
+}

@@ -1,0 +1,99 @@
+#include "db/db_connection.h"
+#include "masters/master_entry.h"
+#include "masters/master_rows.h"
+#include "test_support.h"
+
+namespace {
+
+const MasterTable kLanguages{u"MLANG"_s, u"NLANG"_s, u"CLANG"_s, {u"CLANG"_s, u"NCOEF"_s}};
+
+} // namespace
+
+// The rows of the master tables as the editors write them, on the embedded and the server
+// database.
+class TestMasterRows : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup()
+    {
+        m_conn.reset();
+        m_db.reset();
+        m_env.reset();
+    }
+
+    // A new row goes after the last in display order; an order beyond the 16-bit range counts 0,
+    // so the row comes first, and is told to the caller, which warns.
+    void rowsSortedLast_data() { addEngineRows(); }
+    void rowsSortedLast()
+    {
+        DbConnection& conn = freshDatabase();
+        ExecSql(conn, u"DELETE MLANG"_s);
+        WholeNumber order = InsertMasterRow(conn, kLanguages, {u"C"_s, u"120"_s});
+        QCOMPARE(order.value, 1);
+        QVERIFY(!order.overflowed);
+        ExecSql(conn, u"UPDATE MLANG SET NSORT = 41"_s);
+        order = InsertMasterRow(conn, kLanguages, {u"Java"_s, u"55"_s});
+        QCOMPARE(order.value, 42);
+        QVERIFY(!order.overflowed);
+        QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MLANG WHERE CLANG = 'Java'"_s).toInt(), 42);
+
+        ExecSql(conn, u"UPDATE MLANG SET NSORT = 40000 WHERE CLANG = 'Java'"_s);
+        order = NextSortOrder(conn, u"MLANG"_s);
+        QCOMPARE(order.value, 1);
+        QVERIFY(order.overflowed);
+        order = InsertMasterRow(conn, kLanguages, {u"Go"_s, u"50"_s});
+        QVERIFY(order.overflowed);
+        QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MLANG WHERE CLANG = 'Go'"_s).toInt(), 1);
+
+        // The name is taken by another row, not by the row being renamed.
+        const int go = scalar(conn, u"SELECT NLANG AS V FROM MLANG WHERE CLANG = 'Go'"_s).toInt();
+        QVERIFY(MasterNameTaken(conn, kLanguages, u"Go"_s));
+        QVERIFY(!MasterNameTaken(conn, kLanguages, u"Go"_s, go));
+        QVERIFY(!MasterNameTaken(conn, kLanguages, u"Rust"_s));
+    }
+
+    // The quick registration from the project editor: a picked entry keeps its key, a typed name
+    // is found or registered sorted last, and a key beyond the 16-bit range is told.
+    void quickRegistration_data() { addEngineRows(); }
+    void quickRegistration()
+    {
+        DbConnection& conn = freshDatabase();
+        const MasterEntry added = EnterItem(conn, 0, u"交通費"_s, u"1,200"_s);
+        QVERIFY(added.inserted && !added.keyOverflowed);
+        QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = %1"_s.arg(added.id)).toDouble(),
+                 1200.0);
+        QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MITEM WHERE NITEM = %1"_s.arg(added.id)).toInt(),
+                 added.id);
+
+        const MasterEntry found = EnterItem(conn, 0, u"交通費"_s, u"900"_s);
+        QVERIFY(!found.inserted && !found.keyOverflowed);
+        QCOMPARE(found.id, added.id);
+        QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = %1"_s.arg(added.id)).toDouble(),
+                 900.0);
+
+        if (conn.engine() == Engine::SQLite) {
+            ExecSql(conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (40000, '宿泊費', 1)"_s);
+            const MasterEntry beyond = EnterItem(conn, 0, u"宿泊費"_s, u"5"_s);
+            QVERIFY(!beyond.inserted && beyond.keyOverflowed);
+            QCOMPARE(beyond.id, 0);
+            QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 40000"_s).toDouble(), 1.0);
+        }
+    }
+
+private:
+    DbConnection& freshDatabase()
+    {
+        QFETCH(int, engine);
+        m_db = TestDatabase::create(static_cast<Engine>(engine));
+        m_conn = m_db->connect();
+        return *m_conn;
+    }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<DbConnection> m_conn;
+};
+
+QTEST_GUILESS_MAIN(TestMasterRows)
+#include "test_master_rows.moc"
