@@ -1,8 +1,10 @@
+#include "program_start.h"
+
 #include "common/guarded_application.h"
 #include "common/icons.h"
 #include "connection/startup.h"
 #include "help/help.h"
-#include "program_start.h"
+#include "settings/settings.h"
 #include "state/app_state.h"
 #include "workspace/editors.h"
 #include "workspace/main_window.h"
@@ -15,7 +17,7 @@
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication::setApplicationName(QStringLiteral("vorna"));
+    QCoreApplication::setApplicationName(Settings::kApplication);
     QCoreApplication::setApplicationVersion(QStringLiteral(VORNA_VERSION_TEXT));
     if (const auto exitCode = AnswerCommandLine(argc, argv)) {
         return *exitCode;
