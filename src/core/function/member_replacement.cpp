@@ -1,0 +1,67 @@
+#include "function/member_replacement.h"
+
+#include "convert/conversions.h"
+#include "db/db_connection.h"
+
+#include <QVector>
+#include <memory>
+
+namespace {
+
+struct Assignment {
+    QString function;
+    QString process;
+    double hours = 0;
+};
+
+} // namespace
+
+ReplacementResult ReplaceMember(DbConnection& connection, int project, int releasedMember, int newMember)
+{
+    // Replacing a member by itself would add its hours to its own rows and then delete them.
+    if (releasedMember == newMember) {
+        return ReplacementResult::NothingToReplace;
+    }
+    const QString projectId = QString::number(project);
+    const QString src = QString::number(releasedMember);
+    const QString dst = QString::number(newMember);
+
+    std::unique_ptr<DbConnection> own = connection.openSecond();
+    Transaction transaction(*own);
+
+    // All of the released member's rows are read before the first write.
+    QVector<Assignment> released;
+    {
+        Recordset rs =
+            OpenRs(*own, QStringLiteral("SELECT * FROM TCHARGE") + QStringLiteral(" WHERE NPROJECT = ") +
+                             projectId + QStringLiteral(" AND NMEMBER = ") + src);
+        for (; !rs.eof(); rs.moveNext()) {
+            released.append({ToText(rs.field(QStringLiteral("NFUNCTION"))),
+                             ToText(rs.field(QStringLiteral("NPROC"))),
+                             ToDbl(rs.field(QStringLiteral("NHOUR")))});
+        }
+    }
+
+    for (const Assignment& row : released) {
+        const QString place = QStringLiteral(" WHERE NPROJECT = ") + projectId +
+                              QStringLiteral(" AND NFUNCTION = ") + row.function +
+                              QStringLiteral(" AND NPROC = ") + row.process;
+        Recordset existing = OpenRs(*own, QStringLiteral("SELECT * FROM TCHARGE") + place +
+                                              QStringLiteral(" AND NMEMBER = ") + dst);
+        QString sql;
+        if (existing.eof()) {
+            sql = QStringLiteral("UPDATE TCHARGE SET NMEMBER = ") + dst + place +
+                  QStringLiteral(" AND NMEMBER = ") + src;
+        } else {
+            const double hours = row.hours + ToDbl(existing.field(QStringLiteral("NHOUR")));
+            sql = QStringLiteral("UPDATE TCHARGE SET NHOUR = ") + PlainNumber(hours) + place +
+                  QStringLiteral(" AND NMEMBER = ") + dst;
+        }
+        ExecSql(*own, sql);
+    }
+    // Removes the rows merged above; the moved ones no longer carry the released member.
+    ExecSql(*own, QStringLiteral("DELETE TCHARGE") + QStringLiteral(" WHERE NPROJECT = ") + projectId +
+                      QStringLiteral(" AND NMEMBER = ") + src);
+    transaction.commit();
+    return released.isEmpty() ? ReplacementResult::NothingToReplace : ReplacementResult::Replaced;
+}
