@@ -32,6 +32,14 @@ private slots:
                  (QStringList{u"28"_s, u"0.93"_s, u"3.72"_s, u"1.10"_s, u"53"_s, u"9000"_s, u"7000"_s}));
         QVERIFY(!control<QLineEdit>(&e, u"txtHour_7"_s)->isHidden());
         QVERIFY(control<QLineEdit>(&e, u"txtHour_8"_s)->isHidden());
+        // The formulas show the constants they are computed with.
+        QStringList captions;
+        for (const QLabel* label : e.findChildren<QLabel*>()) {
+            captions << label->text();
+        }
+        for (const QString& constant : {u"Ｘ 0.01 ) ＋ 0.65 ＝"_s, u") / 1000) ↑"_s, u"× 2.94 ×"_s}) {
+            QVERIFY2(captions.contains(constant), qPrintable(constant));
+        }
         // Only the ranks a driver has are offered: DATA starts at "低い".
         QCOMPARE(control<QComboBox>(&e, u"cmbCoCost_1"_s)->itemText(0), u"低い"_s);
         // A rank change shows its value and moves the exponent: PMAT very low 7.80, 22.09 x 0.01 + 0.91.
