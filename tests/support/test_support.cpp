@@ -160,6 +160,25 @@ QVariant scalar(DbConnection& connection, const QString& sql)
     return rs.field(QStringLiteral("V"));
 }
 
+QStringList columnValues(DbConnection& connection, const QString& sql)
+{
+    QStringList values;
+    for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
+        values << rs.field(u"V"_s).toString();
+    }
+    return values;
+}
+
+std::optional<DbError> statementError(DbConnection& connection, const QString& sql)
+{
+    try {
+        ExecSql(connection, sql);
+    } catch (const DbError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
 int rowCount(DbConnection& connection, const QString& table, const QString& where)
 {
     QString sql = QStringLiteral("SELECT COUNT(*) AS V FROM ") + table;

@@ -2,6 +2,7 @@
 
 #include "db/connection_string.h"
 #include "db/db_connection.h"
+#include "db/db_error.h"
 #include "db/dialect.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct AppState;
 
@@ -105,4 +107,8 @@ void StoreSetting(const QString& section, const QString& key, const QString& val
 
 // Reads one value with a query, for checks.
 QVariant scalar(DbConnection& connection, const QString& sql);
+// The first column (V) of a query's rows, top to bottom, as texts.
+QStringList columnValues(DbConnection& connection, const QString& sql);
+// The error a statement raises, if any.
+std::optional<DbError> statementError(DbConnection& connection, const QString& sql);
 int rowCount(DbConnection& connection, const QString& table, const QString& where = QString());

@@ -11,27 +11,6 @@
 
 namespace {
 
-// The first column (V) of a query's rows, top to bottom.
-QStringList values(DbConnection& conn, const QString& sql)
-{
-    QStringList values;
-    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
-        values << rs.field(u"V"_s).toString();
-    }
-    return values;
-}
-
-// The error a statement raises, if any.
-std::optional<DbError> errorOf(DbConnection& conn, const QString& sql)
-{
-    try {
-        ExecSql(conn, sql);
-    } catch (const DbError& e) {
-        return e;
-    }
-    return std::nullopt;
-}
-
 // Every table (with its columns in order), view and index a schema script creates. The scripts
 // put each column on a line of its own, indented by four.
 QMap<QString, QStringList> scriptObjects(Engine engine)
@@ -84,8 +63,8 @@ private slots:
             ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (%1, %2, %3)"_s.arg(i).arg(
                               SqlLiteral(texts[i], u"C"_s), SqlLiteral(texts[i], u"CMEMO"_s)));
         }
-        QCOMPARE(values(conn, u"SELECT CCUSTNAME AS V FROM MCUSTOMER ORDER BY NSORT"_s), texts);
-        QCOMPARE(values(conn, u"SELECT CMEMO AS V FROM MCUSTOMER ORDER BY NSORT"_s), texts);
+        QCOMPARE(columnValues(conn, u"SELECT CCUSTNAME AS V FROM MCUSTOMER ORDER BY NSORT"_s), texts);
+        QCOMPARE(columnValues(conn, u"SELECT CMEMO AS V FROM MCUSTOMER ORDER BY NSORT"_s), texts);
         QCOMPARE(rowCount(conn, u"TFP"_s), 0);
 
         // Keys count up and are never reused after a delete.
@@ -106,9 +85,9 @@ private slots:
 
         // NULL sorts lowest both ways.
         ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE,NSORT) VALUES ('one', 1, 1)"_s);
-        QCOMPARE(values(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT, NITEM"_s),
+        QCOMPARE(columnValues(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT, NITEM"_s),
                  (QStringList{"a", "one", "two"}));
-        QCOMPARE(values(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT DESC"_s),
+        QCOMPARE(columnValues(conn, u"SELECT CITEM AS V FROM MITEM ORDER BY NSORT DESC"_s),
                  (QStringList{"two", "one", "a"}));
 
         // Dates as the program writes them, one-digit month and day too; an impossible one is refused.
@@ -128,16 +107,16 @@ private slots:
         ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, NULL, 'f')"_s);
         for (const QString& sql : {u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s,
                                    u"UPDATE TFUNCTION SET NLNG = 999 WHERE NPROJECT = 1"_s}) {
-            const std::optional<DbError> refused = errorOf(conn, sql);
+            const std::optional<DbError> refused = statementError(conn, sql);
             QVERIFY(refused && refused->kind() == DbError::IntegrityViolation);
             QCOMPARE(refused->statement(), sql);
         }
         ExecSql(conn, u"INSERT INTO MLANG (CLANG,NSORT) VALUES ('used', 98)"_s);
         ExecSql(conn, u"UPDATE TFUNCTION SET NLNG = (SELECT NLANG FROM MLANG WHERE CLANG = 'used')"_s);
-        const std::optional<DbError> inUse = errorOf(conn, u"DELETE MLANG WHERE CLANG = 'used'"_s);
+        const std::optional<DbError> inUse = statementError(conn, u"DELETE MLANG WHERE CLANG = 'used'"_s);
         QVERIFY(inUse && inUse->kind() == DbError::IntegrityViolation);
         QCOMPARE(inUse->statement(), u"DELETE MLANG WHERE CLANG = 'used'"_s);
-        const std::optional<DbError> bad = errorOf(conn, u"SELEC nonsense"_s);
+        const std::optional<DbError> bad = statementError(conn, u"SELEC nonsense"_s);
         QVERIFY(bad && !bad->description().isEmpty() && bad->kind() == DbError::Other);
 
         // Keys are 16 bits: one past 32767 is an error, not a wrapped key.
@@ -188,7 +167,7 @@ private slots:
         ExecSql(*conn, u"INSERT INTO TFP VALUES (1, 1, 1, 'kept', 1, 1)"_s);
         ExecSql(*conn, u"INSERT INTO TFP VALUES (1, 1, 2, %1, 1, 1)"_s.arg(SqlLiteral(title, u"CTITLE"_s)));
         ExecSql(*conn, u"INSERT INTO TFP VALUES (1, 1, 3, %1, 1, 1)"_s.arg(SqlLiteral(u"\\"_s, u"C"_s)));
-        QCOMPARE(values(*conn, u"SELECT CTITLE AS V FROM TFP ORDER BY NADD"_s),
+        QCOMPARE(columnValues(*conn, u"SELECT CTITLE AS V FROM TFP ORDER BY NADD"_s),
                  (QStringList{u"kept"_s, title, u"\\"_s}));
     }
 
@@ -347,7 +326,7 @@ private slots:
         QVERIFY(price > 0);
         QCOMPARE(scalar(conn, u"SELECT SUM(NHOUR * NDPRI) AS V FROM VCHARGE WHERE NPRIKIND = 1"_s).toDouble(),
                  12 * price);
-        QCOMPARE(values(conn, u"SELECT CMEMBER AS V FROM VCHARGE WHERE NPRIKIND = 1 AND NPROC = 2"_s),
+        QCOMPARE(columnValues(conn, u"SELECT CMEMBER AS V FROM VCHARGE WHERE NPRIKIND = 1 AND NPROC = 2"_s),
                  QStringList{"a"});
     }
 

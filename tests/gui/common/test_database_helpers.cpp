@@ -9,31 +9,6 @@
 #include <QTreeWidget>
 #include <optional>
 
-namespace {
-
-// The first column (V) of a query's rows, top to bottom.
-QStringList values(DbConnection& conn, const QString& sql)
-{
-    QStringList values;
-    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
-        values << rs.field(u"V"_s).toString();
-    }
-    return values;
-}
-
-// The error a statement raises, if any.
-std::optional<DbError> errorOf(DbConnection& conn, const QString& sql)
-{
-    try {
-        ExecSql(conn, sql);
-    } catch (const DbError& e) {
-        return e;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 // The windows' helpers over the data access: how a failed statement is told, the combos of the
 // code divisions and the arrows that reorder master rows, each on the embedded and the server
 // database.
@@ -57,14 +32,14 @@ private slots:
         ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, NULL, 'f')"_s);
         for (const QString& sql : {u"INSERT INTO TFUNCTION (NPROJECT, NLNG, CSFUNC) VALUES (1, 999, 'f')"_s,
                                    u"UPDATE TFUNCTION SET NLNG = 999 WHERE NPROJECT = 1"_s}) {
-            const std::optional<DbError> refused = errorOf(conn, sql);
+            const std::optional<DbError> refused = statementError(conn, sql);
             QVERIFY(refused && refused->kind() == DbError::IntegrityViolation);
             ShowDbError(*refused);
             COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, refused->description() + u'\n' + sql, Messages::Critical);
         }
         ExecSql(conn, u"INSERT INTO MLANG (CLANG,NSORT) VALUES ('used', 98)"_s);
         ExecSql(conn, u"UPDATE TFUNCTION SET NLNG = (SELECT NLANG FROM MLANG WHERE CLANG = 'used')"_s);
-        const std::optional<DbError> inUse = errorOf(conn, u"DELETE MLANG WHERE CLANG = 'used'"_s);
+        const std::optional<DbError> inUse = statementError(conn, u"DELETE MLANG WHERE CLANG = 'used'"_s);
         QVERIFY(inUse && inUse->kind() == DbError::IntegrityViolation);
         ShowDbError(*inUse);
         COMPARE_LAST_MESSAGE(u"削除不可"_s, u"本項目は既に使用されているため削除できません。"_s,
@@ -190,7 +165,7 @@ private slots:
             return SwapSortOrder(conn, &list, offset, u"MCUSTOMER"_s, u"NCUSTOMER"_s);
         };
         const auto sorts = [&] {
-            return values(conn, u"SELECT NSORT AS V FROM MCUSTOMER ORDER BY CCUSTNAME"_s);
+            return columnValues(conn, u"SELECT NSORT AS V FROM MCUSTOMER ORDER BY CCUSTNAME"_s);
         };
         StatementLog log;
         QVERIFY(!swap(0, -1));
