@@ -200,8 +200,13 @@ void RecalcPricesInTransaction(DbConnection& connection, bool charge, int projec
 
 double ProjectWorkTotal(AppState& state)
 {
-    Recordset rs = OpenRs(*state.Conn, QStringLiteral("SELECT SUM(NPRICE) AS NWORK FROM TFUNCTION") +
-                                           QStringLiteral(" WHERE CVALID IS NOT NULL AND NPROJECT = ") +
-                                           QString::number(state.CurProject));
+    return ProjectWorkTotal(*state.Conn, state.CurProject);
+}
+
+double ProjectWorkTotal(DbConnection& connection, int project)
+{
+    Recordset rs = OpenRs(connection, QStringLiteral("SELECT SUM(NPRICE) AS NWORK FROM TFUNCTION") +
+                                          QStringLiteral(" WHERE CVALID IS NOT NULL AND NPROJECT = ") +
+                                          QString::number(project));
     return rs.eof() ? 0.0 : numberOrZero(rs.field(QStringLiteral("NWORK")));
 }

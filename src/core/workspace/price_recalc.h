@@ -28,3 +28,4 @@ void RecalcPricesInTransaction(DbConnection& connection, bool charge, int projec
 
 // The sum of the prices of the counted (not on hold) functions of CurProject; 0 when none.
 double ProjectWorkTotal(AppState& state);
+double ProjectWorkTotal(DbConnection& connection, int project);

@@ -11,6 +11,7 @@
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
+#include "documents/document_commands.h"
 #include "help/help.h"
 #include "settings/policy.h"
 #include "settings/settings.h"
@@ -152,6 +153,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
 
     createActions();
     createMenus();
+    AddDocumentCommands(this, m_state);
     createToolBar();
     createCentralArea();
     createStatusBar();

@@ -80,7 +80,7 @@ private slots:
         std::unique_ptr<QWidget> window(start(state));
         QVERIFY(window && window->isVisible());
         QCOMPARE(state.Conn->location(), m_env->path(u"data/kaldb.sqlite"_s));
-        QCOMPARE(ExistingTables(*state.Conn).size(), 21);
+        QCOMPARE(ExistingTables(*state.Conn).size(), 23);
         QVERIFY(rowCount(*state.Conn, u"MDIV"_s) > 0);
         QVERIFY(Messages::shown().isEmpty());
         // Nothing is written to the store by a start.
