@@ -1,13 +1,8 @@
 #include "db/db_connection.h"
 #include "masters/master_entry.h"
 #include "masters/master_rows.h"
+#include "masters/master_tables.h"
 #include "test_support.h"
-
-namespace {
-
-const MasterTable kLanguages{u"MLANG"_s, u"NLANG"_s, u"CLANG"_s, {u"CLANG"_s, u"NCOEF"_s}};
-
-} // namespace
 
 // The rows of the master tables as the editors write them, on the embedded and the server
 // database.
@@ -28,12 +23,13 @@ private slots:
     void rowsSortedLast()
     {
         DbConnection& conn = freshDatabase();
+        MasterRepository languages(conn, LanguageTable());
         ExecSql(conn, u"DELETE MLANG"_s);
-        WholeNumber order = InsertMasterRow(conn, kLanguages, {u"C"_s, u"120"_s});
+        WholeNumber order = languages.add({u"C"_s, u"120"_s});
         QCOMPARE(order.value, 1);
         QVERIFY(!order.overflowed);
         ExecSql(conn, u"UPDATE MLANG SET NSORT = 41"_s);
-        order = InsertMasterRow(conn, kLanguages, {u"Java"_s, u"55"_s});
+        order = languages.add({u"Java"_s, u"55"_s});
         QCOMPARE(order.value, 42);
         QVERIFY(!order.overflowed);
         QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MLANG WHERE CLANG = 'Java'"_s).toInt(), 42);
@@ -42,15 +38,15 @@ private slots:
         order = NextSortOrder(conn, u"MLANG"_s);
         QCOMPARE(order.value, 1);
         QVERIFY(order.overflowed);
-        order = InsertMasterRow(conn, kLanguages, {u"Go"_s, u"50"_s});
+        order = languages.add({u"Go"_s, u"50"_s});
         QVERIFY(order.overflowed);
         QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MLANG WHERE CLANG = 'Go'"_s).toInt(), 1);
 
         // The name is taken by another row, not by the row being renamed.
         const int go = scalar(conn, u"SELECT NLANG AS V FROM MLANG WHERE CLANG = 'Go'"_s).toInt();
-        QVERIFY(MasterNameTaken(conn, kLanguages, u"Go"_s));
-        QVERIFY(!MasterNameTaken(conn, kLanguages, u"Go"_s, go));
-        QVERIFY(!MasterNameTaken(conn, kLanguages, u"Rust"_s));
+        QVERIFY(languages.nameTaken(u"Go"_s));
+        QVERIFY(!languages.nameTaken(u"Go"_s, go));
+        QVERIFY(!languages.nameTaken(u"Rust"_s));
     }
 
     // The quick registration from the project editor: a picked entry keeps its key, a typed name
