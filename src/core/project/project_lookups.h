@@ -56,6 +56,8 @@ public:
     std::optional<QVariant> itemUnitPrice(int item) const;
 
 private:
+    // The column of the first row; none when there is no row.
+    std::optional<QVariant> firstValue(const QString& sql, const QString& column) const;
     QList<NamedKey> choices(const QString& sql, const QString& keyColumn, const QString& nameColumn) const;
 
     DbConnection& m_connection;

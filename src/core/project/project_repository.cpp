@@ -29,6 +29,27 @@ WholeNumber whole(const Recordset& rs, const char* column)
     return ToInt(rs.field(QLatin1String(column)));
 }
 
+// A component table whose rows name a master row and a code of a division.
+struct LabelledTable {
+    QString table;    // TMEMBER
+    QString master;   // MMEMBER
+    QString key;      // NMEMBER
+    QString code;     // NMKIND
+    int division = 0; // of the code
+};
+
+// The project's rows in list order with the names of their master row and code. Outer joins: a
+// row whose master row or label is gone is still read, so that the next save keeps it.
+QString labelledRows(int project, const QStringList& columns, const LabelledTable& t)
+{
+    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(", E.") + t.code +
+           QStringLiteral(" AS ") + t.code + QStringLiteral(" FROM ") + t.table + QStringLiteral(" E") +
+           QStringLiteral(" LEFT OUTER JOIN ") + t.master + QStringLiteral(" I ON E.") + t.key +
+           QStringLiteral(" = I.") + t.key + QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") +
+           num(t.division) + QStringLiteral(" AND D.NVAL = E.") + t.code +
+           QStringLiteral(" WHERE E.NPROJECT = ") + num(project) + QStringLiteral(" ORDER BY E.NADD");
+}
+
 } // namespace
 
 std::optional<LoadedProject> ProjectRepository::load(int project) const
@@ -94,18 +115,13 @@ QList<StoredDeliverable> ProjectRepository::deliverables(int project) const
 
 QList<StoredExpense> ProjectRepository::expenses(int project) const
 {
-    // Outer joins: a row whose item or buyer lost its label is still read and kept.
     const QString sql =
-        QStringLiteral("SELECT ") +
-        QStringList{QStringLiteral("E.NITEM"),   QStringLiteral("I.CITEM"), QStringLiteral("D.CNAME"),
-                    QStringLiteral("E.NAPIECE"), QStringLiteral("E.NNUM"),  QStringLiteral("E.NDISCP"),
-                    QStringLiteral("E.NPRICEP")}
-            .join(QStringLiteral(", ")) +
-        QStringLiteral(", E.NBUY AS NBUY") + QStringLiteral(" FROM TEXPENSE E") +
-        QStringLiteral(" LEFT OUTER JOIN MITEM I ON E.NITEM = I.NITEM") +
-        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") + num(Division::Buyer) +
-        QStringLiteral(" AND D.NVAL = E.NBUY") + QStringLiteral(" WHERE E.NPROJECT = ") + num(project) +
-        QStringLiteral(" ORDER BY E.NADD");
+        labelledRows(project,
+                     {QStringLiteral("E.NITEM"), QStringLiteral("I.CITEM"), QStringLiteral("D.CNAME"),
+                      QStringLiteral("E.NAPIECE"), QStringLiteral("E.NNUM"), QStringLiteral("E.NDISCP"),
+                      QStringLiteral("E.NPRICEP")},
+                     {QStringLiteral("TEXPENSE"), QStringLiteral("MITEM"), QStringLiteral("NITEM"),
+                      QStringLiteral("NBUY"), Division::Buyer});
     QList<StoredExpense> rows;
     for (Recordset rs = OpenRs(m_connection, sql); !rs.eof(); rs.moveNext()) {
         StoredExpense row;
@@ -124,18 +140,12 @@ QList<StoredExpense> ProjectRepository::expenses(int project) const
 
 QList<StoredMember> ProjectRepository::members(int project) const
 {
-    // Outer joins: a row whose member or job kind lost its label is still read, so that the
-    // next save keeps it.
-    const QString sql = QStringLiteral("SELECT ") +
-                        QStringList{QStringLiteral("E.NMEMBER"),   QStringLiteral("I.CMEMBER"),
-                                    QStringLiteral("D.CNAME"),     QStringLiteral("E.NMEMBPRI"),
-                                    QStringLiteral("E.NMEMBOCCU"), QStringLiteral("E.NINDIRECT")}
-                            .join(QStringLiteral(", ")) +
-                        QStringLiteral(", E.NMKIND AS NMKIND") + QStringLiteral(" FROM TMEMBER E") +
-                        QStringLiteral(" LEFT OUTER JOIN MMEMBER I ON E.NMEMBER = I.NMEMBER") +
-                        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") + num(Division::MemberKind) +
-                        QStringLiteral(" AND D.NVAL = E.NMKIND") + QStringLiteral(" WHERE E.NPROJECT = ") +
-                        num(project) + QStringLiteral(" ORDER BY E.NADD");
+    const QString sql = labelledRows(
+        project,
+        {QStringLiteral("E.NMEMBER"), QStringLiteral("I.CMEMBER"), QStringLiteral("D.CNAME"),
+         QStringLiteral("E.NMEMBPRI"), QStringLiteral("E.NMEMBOCCU"), QStringLiteral("E.NINDIRECT")},
+        {QStringLiteral("TMEMBER"), QStringLiteral("MMEMBER"), QStringLiteral("NMEMBER"),
+         QStringLiteral("NMKIND"), Division::MemberKind});
     QList<StoredMember> rows;
     for (Recordset rs = OpenRs(m_connection, sql); !rs.eof(); rs.moveNext()) {
         StoredMember row;
