@@ -49,6 +49,49 @@ private slots:
         QVERIFY(!languages.nameTaken(u"Rust"_s));
     }
 
+    // The list in display order with every edited column as text (NULL as empty), one row read
+    // by its key, and two rows exchanging their orders: only when both are there, an order
+    // beyond the 16-bit range counting 0 and told to the caller.
+    void listAndOrder_data() { addEngineRows(); }
+    void listAndOrder()
+    {
+        DbConnection& conn = freshDatabase();
+        MasterRepository customers(conn, CustomerTable());
+        ExecSql(conn, u"DELETE MCUSTOMER"_s);
+        customers.add({u"乙"_s, u"b"_s});
+        ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (0, '甲', NULL)"_s);
+        const int first =
+            scalar(conn, u"SELECT NCUSTOMER AS V FROM MCUSTOMER WHERE CCUSTNAME = '甲'"_s).toInt();
+        const int second =
+            scalar(conn, u"SELECT NCUSTOMER AS V FROM MCUSTOMER WHERE CCUSTNAME = '乙'"_s).toInt();
+        const auto listed = [&] {
+            QStringList rows;
+            for (const MasterListRow& row : customers.list()) {
+                rows << row.key + u':' + row.values.join(u'/');
+            }
+            return rows;
+        };
+        QCOMPARE(listed(), (QStringList{u"%1:甲/"_s.arg(first), u"%1:乙/b"_s.arg(second)}));
+        QCOMPARE(*customers.row(second), (QStringList{u"乙"_s, u"b"_s}));
+        QVERIFY(!customers.row(999));
+
+        StatementLog log;
+        const OrderExchange missing = customers.exchangeOrder(first, 999);
+        QVERIFY(!missing.exchanged && !missing.overflowed);
+        QCOMPARE(log.statements().size(), 1);
+        const OrderExchange exchanged = customers.exchangeOrder(first, second);
+        QVERIFY(exchanged.exchanged && !exchanged.overflowed);
+        QCOMPARE(listed(), (QStringList{u"%1:乙/b"_s.arg(second), u"%1:甲/"_s.arg(first)}));
+
+        ExecSql(conn, u"UPDATE MCUSTOMER SET NSORT = 40000 WHERE NCUSTOMER = %1"_s.arg(second));
+        const OrderExchange beyond = customers.exchangeOrder(first, second);
+        QVERIFY(beyond.exchanged && beyond.overflowed);
+        const auto order = [&](int key) {
+            return scalar(conn, u"SELECT NSORT AS V FROM MCUSTOMER WHERE NCUSTOMER = %1"_s.arg(key)).toInt();
+        };
+        QCOMPARE((QList<int>{order(first), order(second)}), (QList<int>{0, 1}));
+    }
+
     // The quick registration from the project editor: a picked entry keeps its key, a typed name
     // is found or registered sorted last, and a key beyond the 16-bit range is told.
     void quickRegistration_data() { addEngineRows(); }
