@@ -15,6 +15,7 @@
 #include "divisions/division_ids.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
+#include "project/project_lookups.h"
 #include "project/project_repository.h"
 #include "state/app_state.h"
 
