@@ -1,6 +1,7 @@
 #include "calc/estimate_calc.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
+#include "demo_function.h"
 #include "function/assignment_queries.h"
 #include "function/function_draft.h"
 #include "function/function_repository.h"
@@ -20,15 +21,7 @@ struct DemoWorld {
 
     DbConnection& conn() { return *state->Conn; }
 
-    AppState& open(int function, bool charge)
-    {
-        state->CurProject = 2;
-        state->CurPriKind = 1;
-        state->CurFunction = function;
-        state->FuncEditMode = function == 0 ? 0 : 1;
-        state->policy.Charge = charge;
-        return *state;
-    }
+    AppState& open(int function, bool charge) { return ChooseDemoFunction(*state, function, charge); }
 };
 
 // What the editor shows of a loaded draft, one fact a line.
