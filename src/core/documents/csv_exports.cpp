@@ -8,7 +8,8 @@
 #include "documents/function_size.h"
 #include "documents/quotation_document.h"
 #include "settings/policy.h"
-#include "workspace/price_recalc.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 #include "workspace/project_summary.h"
 
 #include <QHash>
@@ -22,24 +23,19 @@ QString number(const QVariant& value)
     return value.isValid() ? CsvNumber(value.toDouble()) : QString();
 }
 
-QHash<int, QString> names(DbConnection& conn, const QString& sql, const QString& key, const QString& name)
+QHash<int, QString> namesByKey(const QList<NamedKey>& rows)
 {
     QHash<int, QString> found;
-    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
-        found.insert(rs.field(key).toInt(), rs.field(name).toString());
+    for (const NamedKey& row : rows) {
+        found.insert(row.key.value, row.name);
     }
     return found;
 }
 
-struct ProjectNode {
-    int id = 0;
-    int parent = 0;
-    QString name;
-    int endCustomer = 0;
-    int contractCustomer = 0;
-    int priceKind = 0;
-    QVariant price;
-};
+int keyOf(const QVariant& value)
+{
+    return value.isValid() ? ToInt(value).value : 0;
+}
 
 QString kindText(QuoteLine::Kind kind, const QString& name)
 {
@@ -88,29 +84,18 @@ QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy
                              QStringLiteral("受注金額"), QStringLiteral("作業費計"), QStringLiteral("純利益"),
                              QStringLiteral("利益率(%)"), QStringLiteral("残工数(H)"),
                              QStringLiteral("占有工数(H)"), QStringLiteral("見積工数(H)")}};
-    const QHash<int, QString> customers = names(
-        connection, QStringLiteral("SELECT NCUSTOMER, CCUSTNAME FROM MCUSTOMER"), QStringLiteral("NCUSTOMER"),
-        QStringLiteral("CCUSTNAME"));
-    const QHash<int, QString> priceKinds = names(
-        connection, QStringLiteral("SELECT NPRIKIND, CPRINAME FROM MPRIBASE"), QStringLiteral("NPRIKIND"),
-        QStringLiteral("CPRINAME"));
+    const ProjectLookups lookups(connection);
+    const ProjectRepository repository(connection);
+    const QHash<int, QString> customers = namesByKey(lookups.customers());
+    QHash<int, QString> priceKinds;
+    for (const PriceKindChoice& kind : lookups.priceKinds()) {
+        priceKinds.insert(kind.key.value, kind.name);
+    }
 
-    QList<ProjectNode> all;
+    const QList<ParentChoice> all = lookups.parentChoices(0);
     QHash<int, QList<int>> children; // parent -> positions in all, in display order
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME, NENDCUST, "
-                                                          "NCONTCUST, NPRIKIND, NPRICE FROM TPROJECT ORDER BY "
-                                                          "NSORT, NPROJECT"));
-         !rs.eof(); rs.moveNext()) {
-        ProjectNode node;
-        node.id = rs.field(QStringLiteral("NPROJECT")).toInt();
-        node.parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
-        node.name = rs.field(QStringLiteral("CPROJNAME")).toString();
-        node.endCustomer = rs.field(QStringLiteral("NENDCUST")).toInt();
-        node.contractCustomer = rs.field(QStringLiteral("NCONTCUST")).toInt();
-        node.priceKind = rs.field(QStringLiteral("NPRIKIND")).toInt();
-        node.price = rs.field(QStringLiteral("NPRICE"));
-        children[node.parent] << static_cast<int>(all.size());
-        all << node;
+    for (int i = 0; i < all.size(); ++i) {
+        children[all.at(i).parent.value] << i;
     }
 
     // Depth first, as the tree shows them; a project under a missing parent, or in a circle
@@ -122,7 +107,7 @@ QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy
             if (!placed.contains(index)) {
                 placed.insert(index);
                 order << index;
-                walk(all.at(index).id);
+                walk(all.at(index).project.value);
             }
         }
     };
@@ -135,19 +120,23 @@ QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy
     }
 
     for (const int index : order) {
-        const ProjectNode& node = all.at(index);
+        const int id = all.at(index).project.value;
+        const std::optional<LoadedProject> project = repository.load(id);
+        if (!project) {
+            continue;
+        }
         ProfitInputs in;
-        ReadProfitInputs(connection, node.id, &in);
-        const double work = ProjectWorkTotal(connection, node.id);
+        ReadProfitInputs(connection, id, &in);
+        const double work = repository.workTotal(id);
         const double net = NetProfit(in, policy);
         const double base = RateBase(in, policy, work);
-        const HourFigures hours = ReadHourFigures(connection, node.id, policy);
-        rows << QStringList{QString::number(node.id),
-                            node.parent != 0 ? ProjectPathName(connection, node.parent, node.name) : node.name,
-                            customers.value(node.endCustomer),
-                            customers.value(node.contractCustomer),
-                            priceKinds.value(node.priceKind),
-                            number(node.price),
+        const HourFigures hours = ReadHourFigures(connection, id, policy);
+        rows << QStringList{QString::number(id),
+                            all.at(index).text,
+                            customers.value(keyOf(project->endCustomer)),
+                            customers.value(keyOf(project->contractCustomer)),
+                            priceKinds.value(keyOf(project->priceKind)),
+                            number(project->price),
                             CsvNumber(work),
                             FormatNumber(net, 0, false),
                             base != 0.0 ? FormatNumber(net * 100.0 / base, 2, false) : QString(),
@@ -177,11 +166,4 @@ QList<QStringList> QuoteLineCsvRows(const QuotationDocument& document)
          << total(QStringLiteral("消費税（%1%）").arg(document.taxRate), document.tax)
          << total(QStringLiteral("合計"), document.total);
     return rows;
-}
-
-QString ProjectNameOf(DbConnection& connection, int project)
-{
-    Recordset rs = OpenRs(connection, QStringLiteral("SELECT CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
-                                          QString::number(project));
-    return rs.eof() ? QString() : rs.field(QStringLiteral("CPROJNAME")).toString();
 }

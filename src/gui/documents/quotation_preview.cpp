@@ -78,7 +78,7 @@ void ShowQuotationFromCalc(AppState& state, const QuoteSettings& shown, const QS
         return;
     }
     const QuotationDocument document = BuildQuotation(*state.Conn, state.CurProject, QDate::currentDate());
-    const QuoteSettings stored = StoredQuoteSettings(*state.Conn, state.CurProject);
+    const QuoteSettings stored = StoredQuoteSettings(StoredProject(*state.Conn, state.CurProject));
     qint64 components = 0;
     for (const QuoteLine& line : document.lines) {
         if (line.kind != QuoteLine::Adjustment) {
