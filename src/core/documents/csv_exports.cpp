@@ -7,9 +7,9 @@
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
 #include "documents/quotation_document.h"
-#include "settings/policy.h"
 #include "project/project_lookups.h"
 #include "project/project_repository.h"
+#include "settings/policy.h"
 #include "workspace/project_summary.h"
 
 #include <QHash>
@@ -47,17 +47,17 @@ QString kindText(QuoteLine::Kind kind, const QString& name)
 
 QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const Policy& policy)
 {
-    QList<QStringList> rows{{QStringLiteral("機能ID"), QStringLiteral("保"), QStringLiteral("機能表題"),
-                             QStringLiteral("改新"), QStringLiteral("重度"), QStringLiteral("難度"),
-                             QStringLiteral("安全"), QStringLiteral("期間"), QStringLiteral("総工数(H)"),
-                             QStringLiteral("価格(円)"), QStringLiteral("値引前価格(円)"), QStringLiteral("値引(円)"),
-                             QStringLiteral("未調整FP"), QStringLiteral("調整後FP"), QStringLiteral("KStep"),
-                             QStringLiteral("COCOMO工数(H)")}};
+    QList<QStringList> rows{
+        {QStringLiteral("機能ID"), QStringLiteral("保"), QStringLiteral("機能表題"), QStringLiteral("改新"),
+         QStringLiteral("重度"), QStringLiteral("難度"), QStringLiteral("安全"), QStringLiteral("期間"),
+         QStringLiteral("総工数(H)"), QStringLiteral("価格(円)"), QStringLiteral("値引前価格(円)"),
+         QStringLiteral("値引(円)"), QStringLiteral("未調整FP"), QStringLiteral("調整後FP"),
+         QStringLiteral("KStep"), QStringLiteral("COCOMO工数(H)")}};
     const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH);
     const char* const classColumns[Division::ClassCount] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT * FROM TFUNCTION WHERE NPROJECT = ") +
-                                               QString::number(project) +
-                                               QStringLiteral(" ORDER BY NSORT, NFUNCTION"));
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT * FROM TFUNCTION WHERE NPROJECT = ") +
+                                    QString::number(project) + QStringLiteral(" ORDER BY NSORT, NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
         const int function = rs.field(QStringLiteral("NFUNCTION")).toInt();
         QStringList row{QString::number(function),
@@ -79,11 +79,11 @@ QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const 
 
 QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy)
 {
-    QList<QStringList> rows{{QStringLiteral("プロジェクトID"), QStringLiteral("プロジェクト"),
-                             QStringLiteral("最終顧客"), QStringLiteral("契約顧客"), QStringLiteral("価格種別"),
-                             QStringLiteral("受注金額"), QStringLiteral("作業費計"), QStringLiteral("純利益"),
-                             QStringLiteral("利益率(%)"), QStringLiteral("残工数(H)"),
-                             QStringLiteral("占有工数(H)"), QStringLiteral("見積工数(H)")}};
+    QList<QStringList> rows{
+        {QStringLiteral("プロジェクトID"), QStringLiteral("プロジェクト"), QStringLiteral("最終顧客"),
+         QStringLiteral("契約顧客"), QStringLiteral("価格種別"), QStringLiteral("受注金額"),
+         QStringLiteral("作業費計"), QStringLiteral("純利益"), QStringLiteral("利益率(%)"),
+         QStringLiteral("残工数(H)"), QStringLiteral("占有工数(H)"), QStringLiteral("見積工数(H)")}};
     const ProjectLookups lookups(connection);
     const ProjectRepository repository(connection);
     const QHash<int, QString> customers = namesByKey(lookups.customers());

@@ -27,8 +27,9 @@ QString DocumentFileName(const QString& projectName, const QString& kind, const 
     QString name;
     for (const QChar c : projectName.simplified()) {
         // Neither a folder separator nor what other systems refuse in a name.
-        name += QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control ? QChar(u'_')
-                                                                                                  : c;
+        name += QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control
+                    ? QChar(u'_')
+                    : c;
     }
     if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) {
         name.prepend(QStringLiteral("project"));

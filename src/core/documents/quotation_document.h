@@ -36,7 +36,7 @@ struct QuotationDocument {
     QDate validUntil;
     QDate delivery; // the last date of the schedule; invalid when there is none
     QString customer;
-    QString subject; // the project's name
+    QString subject;                     // the project's name
     std::optional<IssuerDetails> issuer; // none entered: no letterhead
     QList<QuoteLine> lines;
     qint64 subtotal = 0; // the order amount before tax

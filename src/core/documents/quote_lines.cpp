@@ -54,8 +54,9 @@ void addWork(DbConnection& conn, const QString& id, QList<QuoteLine>& lines)
          !rs.eof(); rs.moveNext()) {
         QuoteLine l = line(QuoteLine::Work, rs.field(QStringLiteral("CSFUNC")).toString(),
                            wholeYen(rs.field(QStringLiteral("NPRICE"))));
-        l.quantity = rs.field(QStringLiteral("NHTOTAL")).isValid() ? rs.field(QStringLiteral("NHTOTAL")).toDouble()
-                                                                     : 0.0;
+        l.quantity = rs.field(QStringLiteral("NHTOTAL")).isValid()
+                         ? rs.field(QStringLiteral("NHTOTAL")).toDouble()
+                         : 0.0;
         l.unit = QStringLiteral("時間");
         lines << l;
     }
@@ -103,7 +104,8 @@ void addDeliverables(const QList<StoredDeliverable>& deliverables, const QList<N
     }
 }
 
-void addExpenses(const QList<StoredExpense>& expenses, bool ownCompany, bool customer, QList<QuoteLine>& lines)
+void addExpenses(const QList<StoredExpense>& expenses, bool ownCompany, bool customer,
+                 QList<QuoteLine>& lines)
 {
     for (const StoredExpense& expense : expenses) {
         const int buyer = expense.buyer.value;
@@ -177,7 +179,8 @@ QuoteLines ProjectQuoteLines(DbConnection& connection, const LoadedProject& proj
         addOptions(connection, repository.contracts(project.id), lines);
     }
     if (quote.Deliv) {
-        addDeliverables(repository.deliverables(project.id), ProjectLookups(connection).deliverableKinds(), lines);
+        addDeliverables(repository.deliverables(project.id), ProjectLookups(connection).deliverableKinds(),
+                        lines);
     }
     if (quote.Expe0 || quote.Expe1) {
         addExpenses(repository.expenses(project.id), quote.Expe0, quote.Expe1, lines);
