@@ -4,8 +4,8 @@
 #include "common/overflow.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
-#include "db/db_connection.h"
 #include "db/db_error.h"
+#include "masters/display_order.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -98,31 +98,18 @@ bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, cons
         !KeyNumber(ItemKey(list->topLevelItem(target)), &b, parent)) {
         return false;
     }
-    QString statement = QStringLiteral("SELECT NSORT, ") + keyColumn + QStringLiteral(" AS NKEY FROM ") +
-                        table + QStringLiteral(" WHERE ") + keyColumn + QStringLiteral(" IN (") +
-                        QString::number(a) + QStringLiteral(", ") + QString::number(b) + QStringLiteral(")");
     try {
-        QVector<int> keys;
-        QVector<int> sorts;
-        for (Recordset rs = OpenRs(connection, statement); !rs.eof(); rs.moveNext()) {
-            keys.append(rs.field(QStringLiteral("NKEY")).toInt());
-            sorts.append(WarnOnOverflow(ToInt(rs.field(QStringLiteral("NSORT")))));
+        QList<SortPlace> places = ReadSortPlaces(connection, table, keyColumn, a, b);
+        for (SortPlace& place : places) {
+            place.sort.value = WarnOnOverflow(place.sort);
         }
-        if (keys.size() != 2) {
+        if (places.size() != 2) {
             return false;
         }
-        Transaction transaction(connection);
-        for (int i = 0; i < 2; ++i) {
-            statement = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET NSORT = ") +
-                        QString::number(sorts[i]) + QStringLiteral(" WHERE ") + keyColumn +
-                        QStringLiteral(" = ") + QString::number(keys[1 - i]);
-            ExecSql(connection, statement);
-        }
-        transaction.commit();
+        ExchangeSortPlaces(connection, table, keyColumn, places[0], places[1]);
         return true;
     } catch (const DbError& e) {
-        Messages::critical(parent, QStringLiteral("DBエラー"),
-                           e.description() + QLatin1Char('\n') + statement);
+        Messages::critical(parent, QStringLiteral("DBエラー"), e.description() + QLatin1Char('\n') + e.statement());
         return false;
     }
 }
