@@ -197,11 +197,3 @@ void RecalcPricesInTransaction(DbConnection& connection, bool charge, int projec
     Recordset functions = readFunctions(connection, project);
     writePrices(connection, connection, functions, charge, project, RecalcProgress(), sql);
 }
-
-double ProjectWorkTotal(AppState& state)
-{
-    Recordset rs = OpenRs(*state.Conn, QStringLiteral("SELECT SUM(NPRICE) AS NWORK FROM TFUNCTION") +
-                                           QStringLiteral(" WHERE CVALID IS NOT NULL AND NPROJECT = ") +
-                                           QString::number(state.CurProject));
-    return rs.eof() ? 0.0 : numberOrZero(rs.field(QStringLiteral("NWORK")));
-}

@@ -3,6 +3,7 @@
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
+#include "project/project_rows.h"
 #include "workspace/project_summary.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_error.h"
-#include "masters/display_order.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -81,8 +80,8 @@ void MoveListRow(QTreeWidget* list, int offset)
     list->scrollToItem(item);
 }
 
-bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, const QString& table,
-                   const QString& keyColumn, QWidget* parent)
+bool SwapSortOrder(QTreeWidget* list, int offset, const std::function<OrderExchange(int a, int b)>& exchange,
+                   QWidget* parent)
 {
     QTreeWidgetItem* selected = SelectedItem(list);
     if (!selected) {
@@ -99,17 +98,14 @@ bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, cons
         return false;
     }
     try {
-        QList<SortPlace> places = ReadSortPlaces(connection, table, keyColumn, a, b);
-        for (SortPlace& place : places) {
-            place.sort.value = WarnOnOverflow(place.sort);
+        const OrderExchange result = exchange(a, b);
+        if (result.overflowed) {
+            ShowOverflow();
         }
-        if (places.size() != 2) {
-            return false;
-        }
-        ExchangeSortPlaces(connection, table, keyColumn, places[0], places[1]);
-        return true;
+        return result.exchanged;
     } catch (const DbError& e) {
-        Messages::critical(parent, QStringLiteral("DBエラー"), e.description() + QLatin1Char('\n') + e.statement());
+        Messages::critical(parent, QStringLiteral("DBエラー"),
+                           e.description() + QLatin1Char('\n') + e.statement());
         return false;
     }
 }

@@ -1,5 +1,6 @@
 #include "workspace/main_window.h"
 
+#include "common/dialog_placement.h"
 #include "common/form_widgets.h"
 #include "common/icons.h"
 #include "common/messages.h"
@@ -372,7 +373,7 @@ void MainWindow::savePlacement()
     if (isMinimized()) {
         return;
     }
-    const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
+    const QRect r = isMaximized() || isFullScreen() ? normalGeometry() : QRect(FramePosition(this), size());
     const Settings::Values place{{Settings::MainLeft, PlainNumber(PixelsToTwips(r.x()))},
                                  {Settings::MainTop, PlainNumber(PixelsToTwips(r.y()))},
                                  {Settings::MainWidth, PlainNumber(PixelsToTwips(r.width()))},
