@@ -123,7 +123,8 @@ int main(int argc, char* argv[])
         };
 
         out << "engine " << args.first().section(QLatin1Char(';'), 0, 0) << ", " << rounds << " rounds\n";
-        line("build the project tree", measure(rounds, nullptr, [&] { window.panes().BuildProjectTree(); }), 200);
+        line("build the project tree", measure(rounds, nullptr, [&] { window.panes().BuildProjectTree(); }),
+             200);
 
         QTreeWidgetItem* root = findNode(tree, QStringLiteral("ROOT"));
         const Figures click = measure(

@@ -21,15 +21,17 @@ QString functionSelect(int project)
 
 } // namespace
 
-WorkspaceQueries::WorkspaceQueries(DbConnection& connection) : m_connection(connection) {}
+WorkspaceQueries::WorkspaceQueries(DbConnection& connection) : m_connection(connection)
+{
+}
 
 const QStringList& WorkspaceQueries::functionFields()
 {
-    static const QStringList fields{
-        QStringLiteral("NFUNCTION"), QStringLiteral("CVALID"), QStringLiteral("CSFUNC"),
-        QStringLiteral("NNUP"),      QStringLiteral("NIMP"),   QStringLiteral("NDEF"),
-        QStringLiteral("NRSK"),      QStringLiteral("NTRM"),   QStringLiteral("NHTOTAL"),
-        QStringLiteral("NPRICE")};
+    static const QStringList fields{QStringLiteral("NFUNCTION"), QStringLiteral("CVALID"),
+                                    QStringLiteral("CSFUNC"),    QStringLiteral("NNUP"),
+                                    QStringLiteral("NIMP"),      QStringLiteral("NDEF"),
+                                    QStringLiteral("NRSK"),      QStringLiteral("NTRM"),
+                                    QStringLiteral("NHTOTAL"),   QStringLiteral("NPRICE")};
     return fields;
 }
 
@@ -43,8 +45,9 @@ QList<ProjectNode> WorkspaceQueries::projects() const
 // Depth first: a project's children are read before its next sibling.
 void WorkspaceQueries::addChildren(int parent, QList<ProjectNode>* nodes) const
 {
-    Recordset rs = OpenRs(m_connection, QStringLiteral("SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = ") +
-                                            idText(parent) + QStringLiteral(" ORDER BY NSORT, NPROJECT"));
+    Recordset rs =
+        OpenRs(m_connection, QStringLiteral("SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = ") +
+                                 idText(parent) + QStringLiteral(" ORDER BY NSORT, NPROJECT"));
     for (; !rs.eof(); rs.moveNext()) {
         ProjectNode node;
         node.id = rs.field(QStringLiteral("NPROJECT")).toInt();
@@ -99,9 +102,10 @@ ListTitle WorkspaceQueries::listTitle(int project) const
     ListTitle title;
     QString name = Summary::kNotSelected;
     if (project >= 1) {
-        Recordset rs = OpenRs(m_connection,
-                              QStringLiteral("SELECT NPARPROJ,CPROJNAME,NPRIKIND FROM TPROJECT WHERE NPROJECT = ") +
-                                  idText(project));
+        Recordset rs =
+            OpenRs(m_connection,
+                   QStringLiteral("SELECT NPARPROJ,CPROJNAME,NPRIKIND FROM TPROJECT WHERE NPROJECT = ") +
+                       idText(project));
         if (!rs.eof()) {
             title.priceKind = rs.field(QStringLiteral("NPRIKIND")).toInt();
             name = rs.field(QStringLiteral("CPROJNAME")).toString();

@@ -20,9 +20,9 @@ struct Column {
 
 // In the order of WorkspaceQueries::functionFields().
 const Column kColumns[] = {
-    {"NFUNCTION", 0, Qt::AlignLeft},   {"保", 360, Qt::AlignHCenter},     {"機能表題", 3000, Qt::AlignLeft},
-    {"改新", 600, Qt::AlignLeft},      {"重度", 600, Qt::AlignLeft},      {"難度", 600, Qt::AlignLeft},
-    {"安全", 600, Qt::AlignLeft},      {"期間", 600, Qt::AlignLeft},      {"総工数(H)", 1000, Qt::AlignRight},
+    {"NFUNCTION", 0, Qt::AlignLeft},    {"保", 360, Qt::AlignHCenter}, {"機能表題", 3000, Qt::AlignLeft},
+    {"改新", 600, Qt::AlignLeft},       {"重度", 600, Qt::AlignLeft},  {"難度", 600, Qt::AlignLeft},
+    {"安全", 600, Qt::AlignLeft},       {"期間", 600, Qt::AlignLeft},  {"総工数(H)", 1000, Qt::AlignRight},
     {"価格(円)", 1000, Qt::AlignRight},
 };
 constexpr int kColumnCount = int(std::size(kColumns));

@@ -92,7 +92,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
 
     createCentralArea();
     createStatusBar();
-    m_panes = new WorkspacePanes(m_state, {m_tree, m_list, m_listTitle, m_remHour, m_remMoney, m_remRate}, this);
+    m_panes =
+        new WorkspacePanes(m_state, {m_tree, m_list, m_listTitle, m_remHour, m_remMoney, m_remRate}, this);
     m_commands = new WorkspaceCommands(m_state, *m_panes, this);
     createActions();
     createMenus();

@@ -24,7 +24,8 @@ signals:
     void projectChosen(int project);
 
 private:
-    void addChildren(QTreeWidgetItem* node, int parent, const QHash<int, QList<const ProjectNode*>>& children);
+    void addChildren(QTreeWidgetItem* node, int parent,
+                     const QHash<int, QList<const ProjectNode*>>& children);
     QTreeWidgetItem* findNode(const QString& key) const;
     void nodeChanged(QTreeWidgetItem* current);
 };

@@ -85,7 +85,8 @@ bool WorkspaceCommands::mastersExist(const QStringList& tables, const QStringLis
 
 void WorkspaceCommands::notSelectedProject()
 {
-    Messages::information(m_window, QStringLiteral("未選択"), QStringLiteral("プロジェクトが選択されていません。"));
+    Messages::information(m_window, QStringLiteral("未選択"),
+                          QStringLiteral("プロジェクトが選択されていません。"));
 }
 
 // A command on the selected project: its editor is part of the build and a project is selected.
@@ -179,7 +180,8 @@ void WorkspaceCommands::editFunction()
     }
     m_state.CurFunction = m_panes.SelectedFunctionId();
     if (m_state.CurFunction == 0) {
-        Messages::information(m_window, QStringLiteral("未選択"), QStringLiteral("機能項目が選択されていません。"));
+        Messages::information(m_window, QStringLiteral("未選択"),
+                              QStringLiteral("機能項目が選択されていません。"));
         return;
     }
     m_state.FuncEditMode = 1;

@@ -20,7 +20,9 @@ QStringList nodeTexts(const QList<ProjectNode>& nodes)
 // "title hold labels hours price", NULL figures as "null".
 QString rowText(const FunctionRow& row)
 {
-    const auto figure = [](const QVariant& v) { return v.isValid() ? QString::number(v.toDouble()) : u"null"_s; };
+    const auto figure = [](const QVariant& v) {
+        return v.isValid() ? QString::number(v.toDouble()) : u"null"_s;
+    };
     return QStringList{row.title, row.onHold ? u"hold"_s : u"counted"_s, row.classLabels.join(u','),
                        figure(row.hours), figure(row.price)}
         .join(u' ');
@@ -48,13 +50,14 @@ private slots:
         insertProject(c, 999, u"親なし"_s, 1, 0, 0, u"1"_s);
         StatementLog log;
         const QList<ProjectNode> nodes = WorkspaceQueries(c).projects();
-        QCOMPARE(nodeTexts(nodes), (QStringList{u"保守案件<-"_s, u"第二保守<-"_s, u"本社システム<-"_s,
-                                                u"在庫管理<本社システム"_s, u"販売管理<本社システム"_s,
-                                                u"請求<販売管理"_s}));
+        QCOMPARE(nodeTexts(nodes),
+                 (QStringList{u"保守案件<-"_s, u"第二保守<-"_s, u"本社システム<-"_s,
+                              u"在庫管理<本社システム"_s, u"販売管理<本社システム"_s, u"請求<販売管理"_s}));
         QStringList expected;
         for (const int parent : {0, w.t.maintenance, second, w.t.head, w.t.stock, w.t.sales, w.t.billing}) {
-            expected << u"SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = %1 ORDER BY NSORT, NPROJECT"_s.arg(
-                parent);
+            expected
+                << u"SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = %1 ORDER BY NSORT, NPROJECT"_s
+                       .arg(parent);
         }
         QCOMPARE(log.statements(), expected);
     }
@@ -70,9 +73,10 @@ private slots:
         const WorkspaceQueries queries(c);
         StatementLog log;
         QList<FunctionRow> rows = queries.functions(w.t.sales, FunctionOrder());
-        QCOMPARE(log.statements().first(),
-                 u"SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE FROM TFUNCTION "
-                 u"WHERE NPROJECT = %1 ORDER BY NSORT,NFUNCTION ASC"_s.arg(w.t.sales));
+        QCOMPARE(
+            log.statements().first(),
+            u"SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE FROM TFUNCTION "
+            u"WHERE NPROJECT = %1 ORDER BY NSORT,NFUNCTION ASC"_s.arg(w.t.sales));
         QStringList texts;
         for (const FunctionRow& row : rows) {
             texts << rowText(row);
@@ -92,10 +96,11 @@ private slots:
 
         log.reset();
         const std::optional<FunctionRow> one = queries.function(w.t.sales, w.t.order);
-        QCOMPARE(log.statements().first(),
-                 u"SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE FROM TFUNCTION "
-                 u"WHERE NPROJECT = %1 AND NFUNCTION = %2"_s.arg(w.t.sales)
-                     .arg(w.t.order));
+        QCOMPARE(
+            log.statements().first(),
+            u"SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE FROM TFUNCTION "
+            u"WHERE NPROJECT = %1 AND NFUNCTION = %2"_s.arg(w.t.sales)
+                .arg(w.t.order));
         QVERIFY(one);
         QCOMPARE(rowText(*one), u"受注入力 counted 新規,重要,普通,標準,短期 50 401400"_s);
         QVERIFY(!queries.function(w.t.stock, w.t.order));
@@ -115,7 +120,8 @@ private slots:
             const ListTitle t = queries.listTitle(project);
             return t.text + u'|' + QString::number(t.priceKind);
         };
-        QCOMPARE(title(w.t.billing), u"本社システム - 販売管理 - 請求 機能項目一覧： |%1"_s.arg(w.t.priceKind2));
+        QCOMPARE(title(w.t.billing),
+                 u"本社システム - 販売管理 - 請求 機能項目一覧： |%1"_s.arg(w.t.priceKind2));
         QCOMPARE(title(w.t.maintenance), u"保守案件 機能項目一覧： |1"_s);
         QCOMPARE(title(0), u"[未選択] 機能項目一覧： |0"_s);
         QCOMPARE(title(9999), u"[未選択] 機能項目一覧： |0"_s);
