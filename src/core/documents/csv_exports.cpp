@@ -2,8 +2,6 @@
 
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "divisions/code_divisions.h"
-#include "divisions/division_ids.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
 #include "documents/quotation_document.h"
@@ -11,10 +9,10 @@
 #include "project/project_repository.h"
 #include "settings/policy.h"
 #include "workspace/project_summary.h"
+#include "workspace/workspace_queries.h"
 
 #include <QHash>
 #include <QSet>
-#include <functional>
 
 namespace {
 
@@ -54,22 +52,23 @@ QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const 
          QStringLiteral("値引(円)"), QStringLiteral("未調整FP"), QStringLiteral("調整後FP"),
          QStringLiteral("KStep"), QStringLiteral("COCOMO工数(H)")}};
     const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH);
-    const char* const classColumns[Division::ClassCount] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
+    // The list's rows with what the list does not show: the price before the discount and the
+    // discount.
+    QHash<int, std::pair<QVariant, QVariant>> discounts;
     for (Recordset rs =
-             OpenRs(connection, QStringLiteral("SELECT * FROM TFUNCTION WHERE NPROJECT = ") +
-                                    QString::number(project) + QStringLiteral(" ORDER BY NSORT, NFUNCTION"));
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NTOTAL, NDISCOUNT FROM TFUNCTION "
+                                               "WHERE NPROJECT = ") +
+                                    QString::number(project));
          !rs.eof(); rs.moveNext()) {
-        const int function = rs.field(QStringLiteral("NFUNCTION")).toInt();
-        QStringList row{QString::number(function),
-                        rs.field(QStringLiteral("CVALID")).isValid() ? QString() : QStringLiteral("×"),
-                        rs.field(QStringLiteral("CSFUNC")).toString()};
-        for (int i = 0; i < Division::ClassCount; ++i) {
-            row << DivName(connection, Division::FirstClass + i,
-                           rs.field(QLatin1String(classColumns[i])).toInt());
-        }
-        row << number(rs.field(QStringLiteral("NHTOTAL"))) << number(rs.field(QStringLiteral("NPRICE")))
-            << number(rs.field(QStringLiteral("NTOTAL"))) << number(rs.field(QStringLiteral("NDISCOUNT")));
-        const EstimateResult size = sizes.value(function);
+        discounts.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(),
+                         {rs.field(QStringLiteral("NTOTAL")), rs.field(QStringLiteral("NDISCOUNT"))});
+    }
+    for (const FunctionRow& function : WorkspaceQueries(connection).functions(project, FunctionOrder())) {
+        QStringList row{QString::number(function.id), function.onHold ? QStringLiteral("×") : QString(),
+                        function.title};
+        row << function.classLabels << number(function.hours) << number(function.price)
+            << number(discounts.value(function.id).first) << number(discounts.value(function.id).second);
+        const EstimateResult size = sizes.value(function.id);
         row << CsvNumber(size.ufp) << size.fpText << FormatNumber(size.kStep, 2, false)
             << FormatNumber(size.cocomoHours, 0, false);
         rows << row;
@@ -92,35 +91,25 @@ QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy
         priceKinds.insert(kind.key.value, kind.name);
     }
 
-    const QList<ParentChoice> all = lookups.parentChoices(0);
-    QHash<int, QList<int>> children; // parent -> positions in all, in display order
-    for (int i = 0; i < all.size(); ++i) {
-        children[all.at(i).parent.value] << i;
-    }
-
-    // Depth first, as the tree shows them; a project under a missing parent, or in a circle
-    // of parents, comes after the tree so that none is left out.
     QList<int> order;
     QSet<int> placed;
-    std::function<void(int)> walk = [&](int parent) {
-        for (const int index : children.value(parent)) {
-            if (!placed.contains(index)) {
-                placed.insert(index);
-                order << index;
-                walk(all.at(index).project.value);
-            }
-        }
-    };
-    walk(0);
-    for (int i = 0; i < all.size(); ++i) {
-        if (!placed.contains(i)) {
-            placed.insert(i);
-            order << i;
+    for (const ProjectNode& node : WorkspaceQueries(connection).projects()) {
+        order << node.id;
+        placed.insert(node.id);
+    }
+    // A project under a missing parent, or in a circle of parents, is in no tree: it comes after
+    // the tree so that none is left out.
+    QHash<int, QString> paths;
+    for (const ParentChoice& choice : lookups.parentChoices(0)) {
+        const int id = choice.project.value;
+        paths.insert(id, choice.text);
+        if (!placed.contains(id)) {
+            placed.insert(id);
+            order << id;
         }
     }
 
-    for (const int index : order) {
-        const int id = all.at(index).project.value;
+    for (const int id : order) {
         const std::optional<LoadedProject> project = repository.load(id);
         if (!project) {
             continue;
@@ -132,7 +121,7 @@ QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy
         const double base = RateBase(in, policy, work);
         const HourFigures hours = ReadHourFigures(connection, id, policy);
         rows << QStringList{QString::number(id),
-                            all.at(index).text,
+                            paths.value(id),
                             customers.value(keyOf(project->endCustomer)),
                             customers.value(keyOf(project->contractCustomer)),
                             priceKinds.value(keyOf(project->priceKind)),
