@@ -6,6 +6,7 @@ include(GNUInstallDirs)
 set(VORNA_PROGRAMS
     vorna
     vorna-dbsetup
+    vorna-report
 )
 
 # The desktop entry, icon and metadata share the name the program gives the desktop

@@ -1,19 +1,11 @@
 #pragma once
 
+#include "tool_password.h"
+
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
 #include <optional>
-
-// Asks for the database password; nullopt when none can be had (no terminal, end of input).
-using PasswordPrompt = std::function<std::optional<QString>(const QString& prompt)>;
-
-// The password typed on the terminal (/dev/tty, else standard input), not echoed.
-std::optional<QString> AskPasswordOnTerminal(const QString& prompt);
-
-// One line read from in with the terminal's echo off (restored afterwards) after the prompt
-// is written to promptOut; input that is not a terminal is read as it is.
-std::optional<QString> ReadHiddenLine(int in, int promptOut, const QString& prompt);
 
 // vorna-dbsetup [--demo] [connection string]
 // Applies the schema and reference data of the connection's engine to a database that has

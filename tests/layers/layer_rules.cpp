@@ -54,6 +54,23 @@ bool headerIn(const QString& layerRoot, const QString& name)
            QFileInfo::exists(layerRoot + QLatin1Char('/') + name + QStringLiteral(".in"));
 }
 
+// A header of Qt Widgets or of the printing support built on it.
+bool widgetHeader(const QString& name, const QStringList& widgetFolders)
+{
+    static const QRegularExpression named(QStringLiteral(
+        "^(QtWidgets|QtPrintSupport)/|^Q\\w*Widget$|^(QDialog|QMessageBox|QApplication|QPrinter|QPrintDialog|"
+        "QPrintPreviewDialog)$"));
+    if (named.match(name).hasMatch()) {
+        return true;
+    }
+    for (const QString& folder : widgetFolders) {
+        if (QFileInfo::exists(folder + QLatin1Char('/') + name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool guiHeader(const QString& name, const QStringList& guiFolders)
 {
     static const QRegularExpression named(QStringLiteral(
@@ -69,11 +86,16 @@ bool guiHeader(const QString& name, const QStringList& guiFolders)
     return false;
 }
 
+bool layered(const QString& top)
+{
+    return top == QLatin1String("core") || top == QLatin1String("print") || top == QLatin1String("gui");
+}
+
 // "core/db" for "core/db/x.cpp", "app" for "app/main.cpp".
 QString folderOf(const QString& file)
 {
     const QStringList parts = file.split(QLatin1Char('/'));
-    if (parts.size() >= 3 && (parts[0] == QLatin1String("core") || parts[0] == QLatin1String("gui"))) {
+    if (parts.size() >= 3 && layered(parts[0])) {
         return parts[0] + QLatin1Char('/') + parts[1];
     }
     return parts[0];
@@ -87,10 +109,12 @@ QString resolve(const QString& root, const QString& file, const QString& name)
     QStringList roots;
     if (layer == QLatin1String("core")) {
         roots = {QStringLiteral("core")};
+    } else if (layer == QLatin1String("print")) {
+        roots = {QStringLiteral("print"), QStringLiteral("core")};
     } else if (layer == QLatin1String("gui")) {
-        roots = {QStringLiteral("gui"), QStringLiteral("core")};
+        roots = {QStringLiteral("gui"), QStringLiteral("print"), QStringLiteral("core")};
     } else {
-        roots = {QFileInfo(file).path(), QStringLiteral("gui"), QStringLiteral("core")};
+        roots = {QFileInfo(file).path(), QStringLiteral("gui"), QStringLiteral("print"), QStringLiteral("core")};
     }
     for (const QString& r : roots) {
         if (headerIn(root + QLatin1Char('/') + r, name)) {
@@ -149,10 +173,14 @@ LayerReport CheckLayers(const QString& srcRoot, const QStringList& guiHeaderFold
 {
     LayerReport report;
     QStringList guiFolders;
+    QStringList widgetFolders;
     for (const QString& folder : guiHeaderFolders) {
         const QString name = QFileInfo(folder).fileName();
         if (name == QLatin1String("QtGui") || name == QLatin1String("QtWidgets")) {
             guiFolders << folder;
+        }
+        if (name == QLatin1String("QtWidgets") || name == QLatin1String("QtPrintSupport")) {
+            widgetFolders << folder;
         }
     }
 
@@ -162,29 +190,35 @@ LayerReport CheckLayers(const QString& srcRoot, const QStringList& guiHeaderFold
     for (const QString& file : files) {
         const QString text = readAll(srcRoot + QLatin1Char('/') + file);
         const bool core = file.startsWith(QLatin1String("core/"));
+        const bool print = file.startsWith(QLatin1String("print/"));
         const QString from = folderOf(file);
         edges[from];
         for (const Include& include : includesOf(text)) {
             if (include.angled) {
-                if (core && guiHeader(include.name, guiFolders)) {
+                if ((core && guiHeader(include.name, guiFolders)) ||
+                    (print && widgetHeader(include.name, widgetFolders))) {
                     report.forbiddenIncludes
                         << file + QStringLiteral(": <") + include.name + QLatin1Char('>');
                 }
                 continue;
             }
             if (include.name.contains(QLatin1String(".."))) {
-                if (core) {
+                if (core || print) {
                     report.forbiddenIncludes
                         << file + QStringLiteral(": \"") + include.name + QLatin1Char('"');
                 }
                 continue;
             }
-            if (headerIn(srcRoot + QStringLiteral("/core"), include.name) &&
-                headerIn(srcRoot + QStringLiteral("/gui"), include.name)) {
+            int layers = 0;
+            for (const char* layer : {"/core", "/print", "/gui"}) {
+                layers += headerIn(srcRoot + QLatin1String(layer), include.name) ? 1 : 0;
+            }
+            if (layers > 1) {
                 ambiguous.insert(include.name);
             }
             const QString target = resolve(srcRoot, file, include.name);
-            if (core && !target.startsWith(QLatin1String("core/"))) {
+            if ((core && !target.startsWith(QLatin1String("core/"))) ||
+                (print && !target.startsWith(QLatin1String("print/")) && !target.startsWith(QLatin1String("core/")))) {
                 report.forbiddenIncludes << file + QStringLiteral(": \"") + include.name + QLatin1Char('"');
                 continue;
             }

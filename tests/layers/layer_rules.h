@@ -5,11 +5,14 @@
 
 // The rules of the source tree's layers, read from the files as they are:
 // - a file under src/core includes no header of Qt Gui or Qt Widgets and no header of the
-//   windows (its quoted includes all name files of src/core, none through "..");
+//   windows or the printing (its quoted includes all name files of src/core, none through "..");
+// - a file under src/print includes no header of Qt Widgets or Qt's printing support and no
+//   header of the windows (its quoted includes name files of src/print and src/core);
 // - no two folders include each other, directly or round a circle (core/<topic>, gui/<group>
-//   and app are the folders; a window folder's include is looked up in src/gui first, then in
-//   src/core, a core folder's in src/core only);
-// - no header is found both in src/core and in src/gui under one name;
+//   print/<group> and app are the folders; a window folder's include is looked up in src/gui,
+//   then src/print, then src/core, a printing folder's in src/print, then src/core, a core
+//   folder's in src/core only);
+// - no header is found in two of src/core, src/print and src/gui under one name;
 // - no source file is longer than the line limit, but for the files allowed by name.
 struct LayerReport {
     QStringList forbiddenIncludes; // "core/db/x.cpp: <QWidget>"
@@ -25,7 +28,7 @@ struct LayerReport {
     }
 };
 
-// srcRoot: the src folder. guiHeaderFolders: folders of Qt's Gui and Widgets headers (those
-// named QtGui or QtWidgets count). allowedLongFiles: paths relative to srcRoot.
+// srcRoot: the src folder. guiHeaderFolders: folders of Qt's Gui, Widgets and PrintSupport
+// headers (those named QtGui, QtWidgets or QtPrintSupport count). allowedLongFiles: paths relative to srcRoot.
 LayerReport CheckLayers(const QString& srcRoot, const QStringList& guiHeaderFolders,
                         const QStringList& allowedLongFiles, int lineLimit);

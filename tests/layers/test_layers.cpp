@@ -86,6 +86,20 @@ private slots:
         QTest::newRow("way out of core")
             << base + QStringList{u"core/db/x.cpp=#include \"../gui/common/messages.h\""_s} << QStringList()
             << u"forbidden core/db/x.cpp: \"../gui/common/messages.h\""_s;
+        const QStringList printing = {u"print/document/page.h=#include <QPainter>|#include \"db/db.h\""_s};
+        QTest::newRow("printing beside the core") << base + printing << QStringList() << QString();
+        QTest::newRow("widget header in printing")
+            << base + printing + QStringList{u"print/document/x.cpp=#include <QWidget>"_s} << QStringList()
+            << u"forbidden print/document/x.cpp: <QWidget>"_s;
+        QTest::newRow("printing support in printing")
+            << base + printing + QStringList{u"print/document/x.cpp=#include <QtPrintSupport/QPrinter>"_s}
+            << QStringList() << u"forbidden print/document/x.cpp: <QtPrintSupport/QPrinter>"_s;
+        QTest::newRow("window header in printing")
+            << base + printing + QStringList{u"print/document/x.cpp=#include \"common/messages.h\""_s}
+            << QStringList() << u"forbidden print/document/x.cpp: \"common/messages.h\""_s;
+        QTest::newRow("printing header in core")
+            << base + printing + QStringList{u"core/db/x.cpp=#include \"document/page.h\""_s} << QStringList()
+            << u"forbidden core/db/x.cpp: \"document/page.h\""_s;
         QTest::newRow("one name in both layers") << base + QStringList{u"gui/db/db.h=#include <QWidget>"_s}
                                                  << QStringList() << u"ambiguous db/db.h"_s;
         QTest::newRow("core folders in a circle")

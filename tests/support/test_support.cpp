@@ -8,7 +8,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSettings>
 #include <atomic>
 
@@ -70,6 +72,26 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool withDemo)
         db->m_connStr = QStringLiteral("Provider=SQLite;Data Source=") + file;
         return db;
     }
+    db = createEmpty(engine);
+    auto connection = db->connect();
+    ApplySetup(*connection, withDemo);
+    return db;
+}
+
+std::unique_ptr<TestDatabase> TestDatabase::createEmpty(Engine engine)
+{
+    std::unique_ptr<TestDatabase> db(new TestDatabase);
+    db->m_engine = engine;
+    if (engine == Engine::SQLite) {
+        db->m_dir = std::make_unique<QTemporaryDir>();
+        const QString file = db->m_dir->filePath(QStringLiteral("test.sqlite"));
+        QFile empty(file);
+        if (!empty.open(QIODevice::WriteOnly)) {
+            qFatal("cannot create %s", qPrintable(file));
+        }
+        db->m_connStr = QStringLiteral("Provider=SQLite;Data Source=") + file;
+        return db;
+    }
     if (engine != Engine::PostgreSQL) {
         qFatal("no live test server for this engine");
     }
@@ -86,9 +108,89 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Engine engine, bool withDemo)
                 QStringLiteral("CREATE DATABASE ") + db->m_pgName + QStringLiteral(" ENCODING 'UTF8'"));
     }
     db->m_connStr = PostgresServerConnStr(db->m_pgName);
-    auto connection = db->connect();
-    ApplySetup(*connection, withDemo);
     return db;
+}
+
+QList<QStringList> ReadCsv(const QByteArray& bytes)
+{
+    QList<QStringList> records;
+    if (!bytes.startsWith("\xEF\xBB\xBF")) {
+        qWarning("no byte order mark");
+        return records;
+    }
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    bool wasQuoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"' && field.isEmpty() && !wasQuoted) {
+            quoted = true;
+            wasQuoted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+            wasQuoted = false;
+        } else if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            record << field;
+            records << record;
+            record.clear();
+            field.clear();
+            wasQuoted = false;
+            ++i;
+        } else if (c == u'"' || c == u'\r' || c == u'\n' || wasQuoted) {
+            qWarning("malformed CSV at %lld", static_cast<long long>(i));
+            return {};
+        } else {
+            field += c;
+        }
+    }
+    if (quoted || !field.isEmpty() || !record.isEmpty()) {
+        qWarning("CSV does not end with CRLF");
+        return {};
+    }
+    return records;
+}
+
+QString PdfText(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                                                QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        qWarning("pdftotext failed on %s: %s", qPrintable(path), process.readAllStandardError().constData());
+        return QString();
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QMap<QString, QStringList> ScriptObjects(const QString& script)
+{
+    static const QRegularExpression create(u"^CREATE (?:TABLE|VIEW|(?:UNIQUE )?INDEX) (\\w+)"_s);
+    static const QRegularExpression column(u"^    (\\w+) "_s);
+    QMap<QString, QStringList> objects;
+    QString current;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        if (const QRegularExpressionMatch m = create.match(line); m.hasMatch()) {
+            current = m.captured(1);
+            objects.insert(current, {});
+        } else if (const QRegularExpressionMatch m = column.match(line); m.hasMatch()) {
+            if (m.captured(1) != QLatin1String("CONSTRAINT")) {
+                objects[current] << m.captured(1);
+            }
+        }
+    }
+    return objects;
 }
 
 TestDatabase::~TestDatabase()

@@ -5,6 +5,7 @@
 #include "db/db_error.h"
 #include "db/dialect.h"
 
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -35,6 +36,8 @@ private:
 class TestDatabase {
 public:
     static std::unique_ptr<TestDatabase> create(Engine engine, bool withDemo = false);
+    // A database with nothing in it: an empty SQLite file, or a new PostgreSQL database.
+    static std::unique_ptr<TestDatabase> createEmpty(Engine engine);
     ~TestDatabase();
 
     Engine engine() const { return m_engine; }
@@ -56,6 +59,18 @@ private:
     QString m_pgName;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+// Every table (with its columns in order), view and index a schema script creates. The scripts
+// put each column on a line of its own, indented by four.
+QMap<QString, QStringList> ScriptObjects(const QString& script);
+
+// A CSV file read back as a spreadsheet reads it (RFC 4180): the byte order mark dropped,
+// records ended by CRLF, quoted fields with doubled quotes and line breaks inside. A record
+// ended by anything but CRLF, or a stray quote, fails the test.
+QList<QStringList> ReadCsv(const QByteArray& bytes);
+
+// The text of a PDF file as a viewer's search finds it (pdftotext, poppler-utils).
+QString PdfText(const QString& path);
 
 // The admin connection string of the throwaway PostgreSQL server ("" when none was started).
 QString PostgresServerConnStr(const QString& database);

@@ -23,7 +23,8 @@ const QStringList& programTables()
         QStringLiteral("TPROJECT"), QStringLiteral("TFUNCTION"), QStringLiteral("TFP"),
         QStringLiteral("TFPADJ"),   QStringLiteral("TCOCOMO"),   QStringLiteral("TCHARGE"),
         QStringLiteral("THOUR"),    QStringLiteral("TCONTRACT"), QStringLiteral("TDELIV"),
-        QStringLiteral("TEXPENSE"), QStringLiteral("TMEMBER"),   QStringLiteral("TDATE")};
+        QStringLiteral("TEXPENSE"), QStringLiteral("TMEMBER"),   QStringLiteral("TDATE"),
+        QStringLiteral("MSCHEMA"),  QStringLiteral("MISSUER")};
     return tables;
 }
 
@@ -120,6 +121,11 @@ QString SetupScriptText(Engine engine, SetupScript script)
         return readResource(QStringLiteral(":/database/demo_data.sql"));
     }
     return QString();
+}
+
+QString UpgradeStepText(Engine engine, int version)
+{
+    return readResource(QStringLiteral(":/database/%1/upgrade_%2.sql").arg(engineFolder(engine)).arg(version));
 }
 
 QStringList SplitSqlScript(const QString& script)

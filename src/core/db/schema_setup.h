@@ -12,6 +12,8 @@ class DbConnection;
 // runs unchanged, and the optional demo data.
 enum class SetupScript { Schema, ReferenceData, DemoData };
 QString SetupScriptText(Engine engine, SetupScript script);
+// The bundled step that brings the engine's schema from version - 1 to version.
+QString UpgradeStepText(Engine engine, int version);
 
 // Splits a script at the ";" that end statements, outside quoted literals; comment lines
 // ("--") are dropped.

@@ -6,6 +6,7 @@
 #include "db/connection_string.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
+#include "db/schema_upgrade.h"
 #include "settings/settings.h"
 #include "state/app_state.h"
 
@@ -27,6 +28,7 @@ QWidget* Main(AppState& state, const MainWindowFactory& createMainWindow)
         DbConnection::OpenOptions options;
         options.createMissingFile = true;
         state.Conn = DbConnection::open(ConnectionParams::fromStore(), options);
+        UpgradeSchema(*state.Conn);
         QWidget* window = createMainWindow(state);
         window->show();
         return window;

@@ -1,8 +1,10 @@
 #include "pricing/quotation.h"
 
+#include "common/db_error_report.h"
 #include "common/form_widgets.h"
 #include "common/input_filters.h"
 #include "convert/conversions.h"
+#include "documents/quotation_preview.h"
 #include "help/help.h"
 #include "pricing/check_values.h"
 #include "project/project_repository.h"
@@ -88,10 +90,12 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
     postButton->setDefault(true);
     postButton->setToolTip(QStringLiteral("合計をプロジェクトの受注金額に転記します"));
     auto* cancelButton = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("キャンセル"));
+    auto* docButton = NamedButton(this, QStringLiteral("cmdDoc"), QStringLiteral("見積書..."));
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(postButton);
     buttons->addWidget(cancelButton);
     buttons->addStretch();
+    buttons->addWidget(docButton);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
@@ -110,6 +114,9 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
     connect(m_discount, &QLineEdit::textChanged, this, &QuotationDialog::discountEdited);
     connect(postButton, &QPushButton::clicked, this, &QuotationDialog::post);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(docButton, &QPushButton::clicked, this, [this] {
+        RunHandler(this, [this] { ShowQuotationFromCalc(m_state, shownSettings(), m_total->text(), this); });
+    });
     RecalcQuote();
 }
 
@@ -131,14 +138,20 @@ void QuotationDialog::discountEdited()
     m_total->setText(FormatAmount(QuoteSub - NumberOrZero(m_discount->text())));
 }
 
-void QuotationDialog::post()
+QuoteSettings QuotationDialog::shownSettings() const
 {
-    m_posted = m_total->text();
-    QuoteSettings& quote = m_state.ProjQuote;
+    QuoteSettings quote;
     bool* flags[6] = {&quote.Base, &quote.Work, &quote.Opt, &quote.Deliv, &quote.Expe0, &quote.Expe1};
     for (int i = 0; i < 6; ++i) {
         *flags[i] = CheckToBool(CheckValue(m_checks[i]));
     }
     quote.Discount = NumberOrZero(m_discount->text());
+    return quote;
+}
+
+void QuotationDialog::post()
+{
+    m_posted = m_total->text();
+    m_state.ProjQuote = shownSettings();
     accept();
 }

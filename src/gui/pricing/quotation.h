@@ -7,6 +7,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 struct AppState;
+struct QuoteSettings;
 
 // The cost components of the project open in the editor, read from its boxes and lists as
 // they stand on screen when the quotation opens.
@@ -32,6 +33,8 @@ public:
 private:
     void discountEdited();
     void post();
+    // The ticks and discount as post would keep them.
+    QuoteSettings shownSettings() const;
 
     AppState& m_state;
     double QuoteBase = 0;

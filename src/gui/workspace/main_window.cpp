@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
+#include "documents/document_commands.h"
 #include "help/help.h"
 #include "settings/policy.h"
 #include "settings/settings.h"
@@ -97,6 +98,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
     m_commands = new WorkspaceCommands(m_state, *m_panes, this);
     createActions();
     createMenus();
+    AddDocumentCommands(this, m_state);
     createToolBar();
     addPaneCommands();
 
