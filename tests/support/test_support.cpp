@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QSettings>
+#include <QThread>
 #include <atomic>
 
 TestEnvironment::TestEnvironment()
@@ -149,6 +150,23 @@ void StoreSetting(const QString& section, const QString& key, const QString& val
         }
     }
     QFAIL(qPrintable(u"no setting %1/%2"_s.arg(section, key)));
+}
+
+void DropConnection(DbConnection& connection)
+{
+    if (connection.engine() != Engine::PostgreSQL) {
+        connection.database().close();
+        return;
+    }
+    const QString pid = scalar(connection, QStringLiteral("SELECT pg_backend_pid() AS V")).toString();
+    const std::unique_ptr<DbConnection> other = connection.openSecond();
+    ExecSql(*other, QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid));
+    // The session ends a moment after it was told to.
+    const QString alive =
+        QStringLiteral("SELECT COUNT(*) AS V FROM pg_stat_activity WHERE pid = %1").arg(pid);
+    for (int wait = 0; wait < 1000 && scalar(*other, alive).toInt() > 0; ++wait) {
+        QThread::msleep(10);
+    }
 }
 
 QVariant scalar(DbConnection& connection, const QString& sql)

@@ -105,6 +105,10 @@ private:
 QString StoredSetting(const QString& section, const QString& key);
 void StoreSetting(const QString& section, const QString& key, const QString& value);
 
+// Takes the connection away under the program: the server ends its session (PostgreSQL), or
+// the connection is closed (SQLite); the next statement on it finds it gone.
+void DropConnection(DbConnection& connection);
+
 // Reads one value with a query, for checks.
 QVariant scalar(DbConnection& connection, const QString& sql);
 // The first column (V) of a query's rows, top to bottom, as texts.
