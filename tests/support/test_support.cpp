@@ -134,6 +134,19 @@ void addEngineRows(const char* column)
     QTest::newRow("postgresql") << static_cast<int>(Engine::PostgreSQL);
 }
 
+void addOtherUserRows(std::initializer_list<OtherUserScenario> scenarios)
+{
+    addColumns<int, QString, bool, QString>({"engine", "meanwhile", "overwrite", "outcome"});
+    for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+        const QByteArray e = EngineName(engine).toLatin1();
+        for (const OtherUserScenario& s : scenarios) {
+            QTest::addRow("%s: %s", e.constData(), s.name)
+                << static_cast<int>(engine) << QString::fromLatin1(s.meanwhile) << s.overwrite
+                << QString::fromUtf8(s.outcome);
+        }
+    }
+}
+
 QString StoredSetting(const QString& section, const QString& key)
 {
     const QSettings store(Settings::filePath(), QSettings::IniFormat);

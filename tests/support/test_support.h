@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -72,6 +73,17 @@ void addEngineRows(const char* column = "engine");
 #define FETCH_ENGINE()                                                                                       \
     QFETCH(int, engine);                                                                                     \
     const Engine dbEngine = static_cast<Engine>(engine)
+
+// What another user does between this user's load and save, and what the save should come to:
+// one row per engine with the columns engine, meanwhile, overwrite (the answer to the question
+// whether to write over it) and outcome.
+struct OtherUserScenario {
+    const char* name;
+    const char* meanwhile;
+    bool overwrite;
+    const char* outcome;
+};
+void addOtherUserRows(std::initializer_list<OtherUserScenario> scenarios);
 
 // Records every statement run while it lives, with the connection that ran it, and fails the
 // statement chosen (DbError "injected failure"); the hook goes with it.

@@ -106,24 +106,16 @@ private slots:
     // Two users on one database: what B does to 在庫照会 between A's load and A's save.
     void twoUsers_data()
     {
-        addColumns<int, QString, bool, QString>({"engine", "meanwhile", "overwrite", "outcome"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            const QByteArray e = EngineName(engine).toLatin1();
-            const auto row = [&](const char* name, const char* meanwhile, bool overwrite,
-                                 const char* outcome) {
-                QTest::addRow("%s: %s", e.constData(), name)
-                    << static_cast<int>(engine) << QString::fromLatin1(meanwhile) << overwrite
-                    << QString::fromUtf8(outcome);
-            };
-            row("nothing", "", false, "saved");
-            row("deleted", "delete", false, "この機能項目は他の利用者によって削除されています。");
-            row("project deleted", "project", false, "この機能項目は他の利用者によって削除されています。");
-            row("saved, kept", "save", false, "declined");
-            row("saved, overwritten", "save", true, "saved");
-            row("hours added by a script, kept", "script", false, "declined");
-            row("a new one, project deleted", "new", false,
-                "親プロジェクトは他の利用者によって削除されています。");
-        }
+        addOtherUserRows({
+            {"nothing", "", false, "saved"},
+            {"deleted", "delete", false, "この機能項目は他の利用者によって削除されています。"},
+            {"project deleted", "project", false, "この機能項目は他の利用者によって削除されています。"},
+            {"saved, kept", "save", false, "declined"},
+            {"saved, overwritten", "save", true, "saved"},
+            {"hours added by a script, kept", "script", false, "declined"},
+            {"a new one, project deleted", "new", false,
+             "親プロジェクトは他の利用者によって削除されています。"},
+        });
     }
     void twoUsers()
     {

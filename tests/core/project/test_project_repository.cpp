@@ -195,23 +195,15 @@ private slots:
     // of 在庫管理 and A's save, which renames it.
     void twoUsers_data()
     {
-        addColumns<int, QString, bool, QString>({"engine", "meanwhile", "overwrite", "outcome"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            const QByteArray e = EngineName(engine).toLatin1();
-            const auto row = [&](const char* name, const char* meanwhile, bool overwrite,
-                                 const char* outcome) {
-                QTest::addRow("%s: %s", e.constData(), name)
-                    << static_cast<int>(engine) << QString::fromLatin1(meanwhile) << overwrite
-                    << QString::fromLatin1(outcome);
-            };
-            row("nothing", "", false, "saved");
-            row("deleted", "delete", false, "gone");
-            row("renamed, kept", "rename", false, "declined");
-            row("renamed, overwritten", "rename", true, "saved");
-            row("a member added, kept", "member", false, "declined");
-            row("a member added, overwritten", "member", true, "saved");
-            row("changed by a script", "script", false, "declined");
-        }
+        addOtherUserRows({
+            {"nothing", "", false, "saved"},
+            {"deleted", "delete", false, "gone"},
+            {"renamed, kept", "rename", false, "declined"},
+            {"renamed, overwritten", "rename", true, "saved"},
+            {"a member added, kept", "member", false, "declined"},
+            {"a member added, overwritten", "member", true, "saved"},
+            {"changed by a script", "script", false, "declined"},
+        });
     }
     void twoUsers()
     {
