@@ -12,6 +12,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QThread>
 #include <atomic>
 
 TestEnvironment::TestEnvironment()
@@ -235,6 +236,19 @@ void addEngineRows(const char* column)
     QTest::newRow("postgresql") << static_cast<int>(Engine::PostgreSQL);
 }
 
+void addOtherUserRows(std::initializer_list<OtherUserScenario> scenarios)
+{
+    addColumns<int, QString, bool, QString>({"engine", "meanwhile", "overwrite", "outcome"});
+    for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+        const QByteArray e = EngineName(engine).toLatin1();
+        for (const OtherUserScenario& s : scenarios) {
+            QTest::addRow("%s: %s", e.constData(), s.name)
+                << static_cast<int>(engine) << QString::fromLatin1(s.meanwhile) << s.overwrite
+                << QString::fromUtf8(s.outcome);
+        }
+    }
+}
+
 QString StoredSetting(const QString& section, const QString& key)
 {
     const QSettings store(Settings::filePath(), QSettings::IniFormat);
@@ -251,6 +265,23 @@ void StoreSetting(const QString& section, const QString& key, const QString& val
         }
     }
     QFAIL(qPrintable(u"no setting %1/%2"_s.arg(section, key)));
+}
+
+void DropConnection(DbConnection& connection)
+{
+    if (connection.engine() != Engine::PostgreSQL) {
+        connection.database().close();
+        return;
+    }
+    const QString pid = scalar(connection, QStringLiteral("SELECT pg_backend_pid() AS V")).toString();
+    const std::unique_ptr<DbConnection> other = connection.openSecond();
+    ExecSql(*other, QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid));
+    // The session ends a moment after it was told to.
+    const QString alive =
+        QStringLiteral("SELECT COUNT(*) AS V FROM pg_stat_activity WHERE pid = %1").arg(pid);
+    for (int wait = 0; wait < 1000 && scalar(*other, alive).toInt() > 0; ++wait) {
+        QThread::msleep(10);
+    }
 }
 
 QVariant scalar(DbConnection& connection, const QString& sql)

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -88,6 +89,17 @@ void addEngineRows(const char* column = "engine");
     QFETCH(int, engine);                                                                                     \
     const Engine dbEngine = static_cast<Engine>(engine)
 
+// What another user does between this user's load and save, and what the save should come to:
+// one row per engine with the columns engine, meanwhile, overwrite (the answer to the question
+// whether to write over it) and outcome.
+struct OtherUserScenario {
+    const char* name;
+    const char* meanwhile;
+    bool overwrite;
+    const char* outcome;
+};
+void addOtherUserRows(std::initializer_list<OtherUserScenario> scenarios);
+
 // Records every statement run while it lives, with the connection that ran it, and fails the
 // statement chosen (DbError "injected failure"); the hook goes with it.
 class StatementLog {
@@ -119,6 +131,10 @@ private:
 // is not there), written through the program's settings store.
 QString StoredSetting(const QString& section, const QString& key);
 void StoreSetting(const QString& section, const QString& key, const QString& value);
+
+// Takes the connection away under the program: the server ends its session (PostgreSQL), or
+// the connection is closed (SQLite); the next statement on it finds it gone.
+void DropConnection(DbConnection& connection);
 
 // Reads one value with a query, for checks.
 QVariant scalar(DbConnection& connection, const QString& sql);

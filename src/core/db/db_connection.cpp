@@ -52,6 +52,13 @@ QString openError(const QSqlDatabase& db)
     return text.isEmpty() ? QStringLiteral("接続できませんでした。") : text;
 }
 
+const QString& reconnectedText()
+{
+    static const QString text =
+        QStringLiteral("データベースとの接続が切れました。再接続しました。もう一度保存してください。");
+    return text;
+}
+
 QVariant normalizeValue(const QString& name, const QVariant& value)
 {
     if (!value.isValid() || value.isNull()) {
@@ -134,15 +141,8 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params,
         }
         std::unique_ptr<DbConnection> connection(
             new DbConnection(params, Dialect::forEngine(Engine::SQLite), name, path));
-        QSqlQuery q(connection->database());
-        // The second, private connections of the recalculation and the member replacement work
-        // beside this one: WAL lets them read and write while it is open, and the busy
-        // timeout lets one wait for the other.
-        if (!q.exec(QStringLiteral("PRAGMA foreign_keys = ON")) ||
-            !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) ||
-            !q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-            const QString error = q.lastError().databaseText();
-            q = QSqlQuery();
+        QString error;
+        if (!connection->prepareSession(&error)) {
             connection.reset();
             failConnection(QStringLiteral("%1: %2").arg(path, error));
         }
@@ -183,9 +183,7 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params,
         }
         std::unique_ptr<DbConnection> connection(
             new DbConnection(params, Dialect::forEngine(Engine::PostgreSQL), name, location));
-        // A server or role may still read backslashes in literals as escapes. The dialect's
-        // E'…' literals are safe either way, so a refusal here is not fatal.
-        QSqlQuery(connection->database()).exec(QStringLiteral("SET standard_conforming_strings = on"));
+        connection->prepareSession(nullptr);
         return connection;
     }
 
@@ -230,11 +228,79 @@ QSqlDatabase DbConnection::database() const
     return QSqlDatabase::database(m_name, false);
 }
 
+bool DbConnection::prepareSession(QString* error)
+{
+    QSqlQuery q(database());
+    if (engine() == Engine::SQLite) {
+        // The second, private connections of the recalculation and the member replacement work
+        // beside this one: WAL lets them read and write while it is open, and the busy
+        // timeout lets one wait for the other.
+        if (!q.exec(QStringLiteral("PRAGMA foreign_keys = ON")) ||
+            !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) ||
+            !q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            if (error) {
+                *error = q.lastError().databaseText();
+            }
+            return false;
+        }
+    } else if (engine() == Engine::PostgreSQL) {
+        // A server or role may still read backslashes in literals as escapes. The dialect's
+        // E'…' literals are safe either way, so a refusal here is not fatal.
+        q.exec(QStringLiteral("SET standard_conforming_strings = on"));
+        // A save that waits for another user's (who may be answering a question meanwhile)
+        // gives up after as long as the embedded engine's busy timeout.
+        q.exec(QStringLiteral("SET lock_timeout = 5000"));
+    }
+    return true;
+}
+
+bool DbConnection::lostConnection(const QSqlError& error) const
+{
+    return !database().isOpen() || DbError::meansConnectionLost(engine(), error);
+}
+
+void DbConnection::reconnect()
+{
+    m_inTransaction = false;
+    QSqlDatabase db = database();
+    db.close();
+    QString error;
+    if (!db.open()) {
+        error = openError(db);
+    } else if (!prepareSession(&error)) {
+        db.close();
+    } else {
+        return;
+    }
+    throw DbError(DbError::ConnectionLost,
+                  QStringLiteral("データベースとの接続が切れました。サーバに接続できません。\n") + error);
+}
+
 void DbConnection::beginTransaction()
 {
-    QSqlDatabase db = database();
-    if (!db.transaction()) {
-        throw DbError::fromSqlError(engine(), db.lastError(), QStringLiteral("BEGIN TRANSACTION"));
+    const QString statement = QStringLiteral("BEGIN TRANSACTION");
+    QSqlError error;
+    const auto begin = [this, &error] {
+        QSqlDatabase db = database();
+        if (engine() != Engine::SQLite) {
+            const bool begun = db.transaction();
+            error = db.lastError();
+            return begun;
+        }
+        QSqlQuery q(db);
+        const bool begun = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        error = q.lastError();
+        return begun;
+    };
+    bool begun = begin();
+    // Nothing of the transaction has happened yet: a lost connection is reopened and the
+    // transaction begun on the new one.
+    if (!begun && lostConnection(error)) {
+        reconnect();
+        begun = begin();
+    }
+    if (!begun) {
+        throw DbError::fromSqlError(engine(), error, statement);
     }
     m_inTransaction = true;
 }
@@ -243,7 +309,13 @@ void DbConnection::commit()
 {
     QSqlDatabase db = database();
     if (!db.commit()) {
-        throw DbError::fromSqlError(engine(), db.lastError(), QStringLiteral("COMMIT TRANSACTION"));
+        const QSqlError error = db.lastError();
+        const QString statement = QStringLiteral("COMMIT TRANSACTION");
+        if (lostConnection(error)) {
+            reconnect();
+            throw DbError(DbError::ConnectionLost, reconnectedText(), statement);
+        }
+        throw DbError::fromSqlError(engine(), error, statement);
     }
     m_inTransaction = false;
 }
@@ -302,11 +374,21 @@ DbConnection::QueryObserver& queryObserver()
     return observer;
 }
 
+QSqlQuery newQuery(DbConnection& connection)
+{
+    QSqlQuery query(connection.database());
+    query.setForwardOnly(true);
+    if (queryObserver()) {
+        queryObserver()(query);
+    }
+    return query;
+}
+
 // Shows the statement to the test hook, rewrites it for the engine and runs it; a failure
 // carries the program's own statement text. Every statement runs forward-only: an ODBC driver
 // runs a scrollable one through a server cursor (sp_cursoropen on SQL Server), after which the
-// SET options it made are undone.
-void execute(DbConnection& connection, QSqlQuery& query, const QString& sql)
+// SET options it made are undone. A read outside a transaction survives a lost connection.
+QSqlQuery execute(DbConnection& connection, const QString& sql, bool read)
 {
     connection.runHook(sql);
     QString text;
@@ -316,13 +398,29 @@ void execute(DbConnection& connection, QSqlQuery& query, const QString& sql)
         e.setStatement(sql);
         throw;
     }
-    query.setForwardOnly(true);
-    if (queryObserver()) {
-        queryObserver()(query);
+    QSqlQuery query = newQuery(connection);
+    if (query.exec(text)) {
+        return query;
     }
+    if (!connection.lostConnection(query.lastError())) {
+        throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
+    }
+    const bool retry = read && !connection.inTransaction();
+    query = QSqlQuery();
+    try {
+        connection.reconnect();
+    } catch (DbError& e) {
+        e.setStatement(sql);
+        throw;
+    }
+    if (!retry) {
+        throw DbError(DbError::ConnectionLost, reconnectedText(), sql);
+    }
+    query = newQuery(connection);
     if (!query.exec(text)) {
         throw DbError::fromSqlError(connection.engine(), query.lastError(), sql);
     }
+    return query;
 }
 
 } // namespace
@@ -332,16 +430,14 @@ void DbConnection::setQueryObserver(QueryObserver observer)
     queryObserver() = std::move(observer);
 }
 
-void ExecSql(DbConnection& connection, const QString& sql)
+int ExecSql(DbConnection& connection, const QString& sql)
 {
-    QSqlQuery query(connection.database());
-    execute(connection, query, sql);
+    return execute(connection, sql, false).numRowsAffected();
 }
 
 Recordset OpenRs(DbConnection& connection, const QString& sql)
 {
-    QSqlQuery query(connection.database());
-    execute(connection, query, sql);
+    QSqlQuery query = execute(connection, sql, true);
     Recordset rs;
     rs.m_sql = sql;
     const QSqlRecord record = query.record();
@@ -382,6 +478,26 @@ int GetIdentity(DbConnection& connection, const QString& table)
             sql);
     }
     return static_cast<int>(id);
+}
+
+void LockTableForWriting(DbConnection& connection, const QString& table)
+{
+    if (!connection.inTransaction()) {
+        throw DbError(DbError::Other, QStringLiteral("表のロックにはトランザクションが必要です。"),
+                      QStringLiteral("LOCK ") + table);
+    }
+    switch (connection.engine()) {
+    case Engine::SQLite:
+        return; // the transaction holds the database's write lock since it began
+    case Engine::PostgreSQL:
+        ExecSql(connection,
+                QStringLiteral("LOCK TABLE ") + table + QStringLiteral(" IN SHARE ROW EXCLUSIVE MODE"));
+        return;
+    case Engine::SQLServer:
+        OpenRs(connection, QStringLiteral("SELECT COUNT(*) AS CNT FROM ") + table +
+                               QStringLiteral(" WITH (UPDLOCK, HOLDLOCK)"));
+        return;
+    }
 }
 
 Transaction::Transaction(DbConnection& connection) : m_connection(connection)

@@ -43,6 +43,8 @@ public:
     QString location() const { return m_location; } // the file or server, for messages
     const ConnectionParams& params() const { return m_params; }
 
+    // On the embedded engine a transaction takes the database's write lock when it begins, so
+    // that what a save checks inside it cannot change before the save writes.
     void beginTransaction();
     void commit();
     void rollback();
@@ -59,10 +61,17 @@ public:
 
     // Used by the data-access functions below.
     void runHook(const QString& sql) const;
+    // The statement failed because the connection is gone (also when it was closed under us).
+    bool lostConnection(const QSqlError& error) const;
+    // Opens the connection again after it was lost; a transaction that was open is gone with it.
+    // Raises DbError (ConnectionLost) saying that the server cannot be reached when it fails.
+    void reconnect();
 
 private:
     DbConnection(const ConnectionParams& params, std::unique_ptr<Dialect> dialect, const QString& name,
                  const QString& location);
+    // The settings every session of the engine starts with; false when one was refused.
+    bool prepareSession(QString* error);
 
     ConnectionParams m_params;
     std::unique_ptr<Dialect> m_dialect;
@@ -83,6 +92,7 @@ public:
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     QVariant field(const QString& name) const; // raises DbError for an unknown name
     QVariant operator[](const QString& name) const { return field(name); }
+    const QStringList& columns() const { return m_names; } // upper case, in select order
 
 private:
     friend Recordset OpenRs(DbConnection& connection, const QString& sql);
@@ -94,10 +104,17 @@ private:
 };
 
 // The data access of the program. Errors propagate as DbError; the statement text in the
-// error is the program's own (SQL Server) text.
-void ExecSql(DbConnection& connection, const QString& sql);
+// error is the program's own (SQL Server) text. A statement that finds the connection gone
+// has it reopened once: a read outside a transaction is then run again, anything else raises
+// DbError (ConnectionLost), since the work it belonged to is lost.
+// ExecSql returns the number of rows the statement changed.
+int ExecSql(DbConnection& connection, const QString& sql);
 Recordset OpenRs(DbConnection& connection, const QString& sql);
 int GetIdentity(DbConnection& connection, const QString& table); // raises DbError above 32767
+
+// Inside a transaction: other writers of the table wait until it ends, readers do not; so a
+// check that no row holds a name stays true until the insert that relies on it is committed.
+void LockTableForWriting(DbConnection& connection, const QString& table);
 
 // Rolls back unless commit() was reached.
 class Transaction {

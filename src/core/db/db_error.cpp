@@ -100,3 +100,36 @@ DbError DbError::fromSqlError(Engine engine, const QSqlError& error, const QStri
                                error.databaseText() + QLatin1Char(' ') + error.driverText());
     return DbError(kind, description, statement, error.nativeErrorCode());
 }
+
+bool DbError::meansConnectionLost(Engine engine, const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    const QString text = error.databaseText() + QLatin1Char(' ') + error.driverText();
+    switch (engine) {
+    case Engine::SQLite:
+        return false;
+    case Engine::PostgreSQL: {
+        // Class 08 is a connection exception, 57P01-57P03 a server shutting down or restarting.
+        // Every error the server reports carries a code: one without is the client's own report,
+        // of a socket that is gone.
+        if (code.isEmpty() || code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
+            code == QLatin1String("57P02") || code == QLatin1String("57P03")) {
+            return true;
+        }
+        static const QRegularExpression dropped(
+            QStringLiteral("server closed the connection|no connection to the server|"
+                           "terminating connection|could not (?:send|receive) data|connection not open|"
+                           "connection to server .* (?:failed|lost)"),
+            QRegularExpression::CaseInsensitiveOption);
+        return dropped.match(text).hasMatch();
+    }
+    case Engine::SQLServer: {
+        static const QRegularExpression dropped(
+            QStringLiteral("\\b08(?:S01|001|003|007)\\b|Communication link failure|"
+                           "connection is (?:broken|dead)|Unable to connect"),
+            QRegularExpression::CaseInsensitiveOption);
+        return dropped.match(code + QLatin1Char(' ') + text).hasMatch();
+    }
+    }
+    return false;
+}

@@ -11,7 +11,9 @@ class QSqlError;
 // apart, a description and the statement that was running.
 class DbError : public std::exception {
 public:
-    enum Kind { Other, IntegrityViolation, DataOverflow, ConnectionFailed };
+    // ConnectionLost: the connection broke under a statement that could not simply be run again;
+    // the description says whether it has been reopened or the server cannot be reached.
+    enum Kind { Other, IntegrityViolation, DataOverflow, ConnectionFailed, ConnectionLost };
 
     static constexpr long kIntegrityViolation = -2147217873; // DB_E_INTEGRITYVIOLATION
     static constexpr long kDataOverflow = -2147217833;       // DB_E_DATAOVERFLOW
@@ -31,6 +33,8 @@ public:
     // The driver's error, classified by engine.
     static DbError fromSqlError(Engine engine, const QSqlError& error, const QString& statement);
     static Kind classify(Engine engine, const QString& nativeCode, const QString& text);
+    // The driver's error says that the connection to the server is gone.
+    static bool meansConnectionLost(Engine engine, const QSqlError& error);
 
 private:
     Kind m_kind;

@@ -325,6 +325,62 @@ QString escapedLiteral(const QString& literal)
     return QLatin1Char('E') + text;
 }
 
+// "FROM <table> WITH (UPDLOCK)" and the like: SQL Server's row locks of a read inside a
+// transaction. The embedded engine needs none (a transaction holds the database's write lock);
+// PostgreSQL locks the rows read with the clause of the same strength at the end: XLOCK for a
+// row about to be deleted, UPDLOCK for one about to be updated, HOLDLOCK for a row that must
+// stay while rows are written under it.
+void replaceLockHints(Tokens& tokens, Engine engine)
+{
+    QString clause;
+    for (int i = 0; i < tokens.size(); ++i) {
+        if (!tokens.at(i).is("WITH")) {
+            continue;
+        }
+        const int open = nextSolid(tokens, i + 1);
+        if (open < 0 || !tokens.at(open).sym('(')) {
+            continue;
+        }
+        bool hints = true;
+        bool xlock = false;
+        bool updlock = false;
+        bool holdlock = false;
+        int close = open + 1;
+        for (; close < tokens.size() && !tokens.at(close).sym(')'); ++close) {
+            const Token& t = tokens.at(close);
+            if (t.kind == Token::Space || t.sym(',')) {
+                continue;
+            }
+            xlock = xlock || t.is("XLOCK");
+            updlock = updlock || t.is("UPDLOCK");
+            holdlock = holdlock || t.is("HOLDLOCK");
+            hints = hints && (t.is("XLOCK") || t.is("UPDLOCK") || t.is("HOLDLOCK") || t.is("ROWLOCK"));
+        }
+        if (!hints || close >= tokens.size()) {
+            continue;
+        }
+        if (xlock) {
+            clause = QStringLiteral(" FOR UPDATE");
+        } else if (updlock) {
+            clause = QStringLiteral(" FOR NO KEY UPDATE");
+        } else if (holdlock) {
+            clause = QStringLiteral(" FOR KEY SHARE");
+        }
+        int from = i;
+        if (from > 0 && tokens.at(from - 1).kind == Token::Space) {
+            --from;
+        }
+        tokens.remove(from, close - from + 1);
+        i = from - 1;
+    }
+    if (engine == Engine::PostgreSQL && !clause.isEmpty()) {
+        while (!tokens.isEmpty() && tokens.constLast().kind == Token::Space) {
+            tokens.removeLast();
+        }
+        tokens.append(Token{Token::Word, clause});
+    }
+}
+
 class PortableDialect : public Dialect {
 public:
     explicit PortableDialect(Engine engine) : m_engine(engine) {}
@@ -337,6 +393,7 @@ public:
             return join(tokens);
         }
         addDeleteFrom(tokens);
+        replaceLockHints(tokens, m_engine);
         replaceDateConverts(tokens, m_engine);
         if (m_engine == Engine::PostgreSQL) {
             orderNullsLowest(tokens);

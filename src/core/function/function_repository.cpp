@@ -32,6 +32,11 @@ QString FunctionRepository::where() const
 
 FunctionRepository::Loaded FunctionRepository::loadDraft(FunctionDraft& draft)
 {
+    // Read before the rows shown: a change made in between is asked about at the save.
+    m_stored.reset();
+    if (m_state.FuncEditMode != 0) {
+        m_stored = ReadStoredFunction(m_state);
+    }
     loadCharges();
     loadChoices(draft);
     loadDrivers(draft);
@@ -294,7 +299,9 @@ QString FunctionRepository::fpPoints(int kind, int complexity)
     return ToText(rs.field(QStringLiteral("NFP")));
 }
 
-void FunctionRepository::save(int mode, const FunctionData& data, QString* lastStatement)
+bool FunctionRepository::save(int mode, const FunctionData& data, QString* lastStatement,
+                              const OverwriteQuestion& overwriteChanged)
 {
-    WriteFunctionData(m_state, mode, data, lastStatement);
+    return WriteFunctionData(m_state, mode, data, lastStatement, m_stored ? &*m_stored : nullptr,
+                             overwriteChanged);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "db/concurrent_change.h"
+#include "function/stored_function.h"
+
 #include <QString>
+#include <optional>
 
 struct AppState;
 struct CodeChoice;
@@ -41,8 +45,10 @@ public:
     QString fpPoints(int kind, int complexity);
 
     // Writes the function with all its rows in one transaction (mode 0 new, 1 update), or
-    // deletes it (2); see WriteFunctionData.
-    void save(int mode, const FunctionData& data, QString* lastStatement);
+    // deletes it (2); see WriteFunctionData. An update compares with the function as loadDraft
+    // read it; false when the user would not write over another user's change.
+    bool save(int mode, const FunctionData& data, QString* lastStatement,
+              const OverwriteQuestion& overwriteChanged = OverwriteQuestion());
 
 private:
     QString where() const;
@@ -55,4 +61,5 @@ private:
     void loadFpRows(FunctionDraft& draft);
 
     AppState& m_state;
+    std::optional<StoredFunction> m_stored;
 };

@@ -1,5 +1,6 @@
 #include "function/function_save.h"
 
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 #include "project/project_rows.h"
@@ -14,24 +15,71 @@ QString num(int value)
     return QString::number(value);
 }
 
+// The tables a save rewrites whole for the function: an existing function in charge mode keeps
+// its hours rows, and only charge mode writes assignments.
+QStringList rewrittenTables(const AppState& state)
+{
+    QStringList tables{QStringLiteral("TFP"), QStringLiteral("TFPADJ"), QStringLiteral("TCOCOMO")};
+    if (!(state.policy.Charge && state.FuncEditMode != 0)) {
+        tables << QStringLiteral("THOUR");
+    }
+    if (state.policy.Charge) {
+        tables << QStringLiteral("TCHARGE");
+    }
+    return tables;
+}
+
+QString functionCondition(const AppState& state)
+{
+    return QStringLiteral("NPROJECT = ") + num(state.CurProject) + QStringLiteral(" AND NFUNCTION = ") +
+           num(state.CurFunction);
+}
+
+QList<RowImage> rewrittenRows(const AppState& state)
+{
+    QList<RowImage> images;
+    for (const QString& table : rewrittenTables(state)) {
+        images << RowImage::read(*state.Conn, QStringLiteral("SELECT * FROM ") + table +
+                                                  QStringLiteral(" WHERE ") + functionCondition(state));
+    }
+    return images;
+}
+
+const char* const kFunctionColumns[] = {"NPROJECT",  "CVALID",  "NNUP",   "NIMP",   "NDEF",
+                                        "NRSK",      "NTRM",    "NLNG",   "CSFUNC", "CLFUNC",
+                                        "NDISCOUNT", "NHTOTAL", "NTOTAL", "NPRICE"};
+
+QStringList functionColumnNames()
+{
+    QStringList names;
+    for (const char* column : kFunctionColumns) {
+        names << QLatin1String(column);
+    }
+    return names;
+}
+
 QVector<QPair<QString, QVariant>> functionColumns(const AppState& state, const FunctionData& d)
 {
-    return {
-        {QStringLiteral("NPROJECT"), state.CurProject},
-        {QStringLiteral("CVALID"), d.onHold ? QVariant() : QVariant(QStringLiteral("1"))},
-        {QStringLiteral("NNUP"), d.nup},
-        {QStringLiteral("NIMP"), d.imp},
-        {QStringLiteral("NDEF"), d.def},
-        {QStringLiteral("NRSK"), d.rsk},
-        {QStringLiteral("NTRM"), d.trm},
-        {QStringLiteral("NLNG"), d.lang},
-        {QStringLiteral("CSFUNC"), d.title},
-        {QStringLiteral("CLFUNC"), d.description},
-        {QStringLiteral("NDISCOUNT"), d.discount},
-        {QStringLiteral("NHTOTAL"), d.hoursTotal},
-        {QStringLiteral("NTOTAL"), d.total},
-        {QStringLiteral("NPRICE"), d.price},
-    };
+    const QVariant values[] = {state.CurProject,
+                               d.onHold ? QVariant() : QVariant(QStringLiteral("1")),
+                               d.nup,
+                               d.imp,
+                               d.def,
+                               d.rsk,
+                               d.trm,
+                               d.lang,
+                               d.title,
+                               d.description,
+                               d.discount,
+                               d.hoursTotal,
+                               d.total,
+                               d.price};
+    QVector<QPair<QString, QVariant>> columns;
+    int i = 0;
+    for (const QString& name : functionColumnNames()) {
+        columns.append({name, values[i++]});
+    }
+    return columns;
 }
 
 class Writer {
@@ -77,7 +125,10 @@ void writeFunctionRow(AppState& state, Writer& w, QString& last, int mode, const
     for (const auto& c : columns) {
         sets << c.first + QStringLiteral(" = ") + SqlLiteral(c.second, c.first);
     }
-    w.exec(QStringLiteral("UPDATE TFUNCTION SET ") + sets.join(QStringLiteral(", ")) + w.where());
+    last = QStringLiteral("UPDATE TFUNCTION SET ") + sets.join(QStringLiteral(", ")) + w.where();
+    if (ExecSql(*state.Conn, last) != 1) {
+        throw ConcurrentChangeError(ConcurrentChangeError::Function);
+    }
     w.exec(QStringLiteral("DELETE TFP") + w.where());
     w.exec(QStringLiteral("DELETE TFPADJ") + w.where());
     w.exec(QStringLiteral("DELETE TCOCOMO") + w.where());
@@ -146,15 +197,44 @@ void saveCharges(AppState& state, Writer& w)
 
 } // namespace
 
-void WriteFunctionData(AppState& state, int mode, const FunctionData& data, QString* lastStatement)
+StoredFunction ReadStoredFunction(const AppState& state)
+{
+    const Recordset row =
+        OpenRs(*state.Conn, QStringLiteral("SELECT * FROM TFUNCTION WHERE ") + functionCondition(state));
+    return {RowImage::currentRow(row, functionColumnNames()), rewrittenRows(state)};
+}
+
+bool WriteFunctionData(AppState& state, int mode, const FunctionData& data, QString* lastStatement,
+                       const StoredFunction* stored, const OverwriteQuestion& overwriteChanged)
 {
     QString& last = *lastStatement;
     last.clear();
     Writer w(state, last);
+    DbConnection& conn = *state.Conn;
     try {
-        Transaction transaction(*state.Conn);
+        Transaction transaction(conn);
+        // The project first: a deletion of the project takes it before it reaches the functions.
+        if (LockRows(conn, QStringLiteral("TPROJECT"), QStringLiteral("NPROJECT = ") + num(state.CurProject),
+                     RowLock::Keep, QStringLiteral("NPROJECT"))
+                .eof()) {
+            throw ConcurrentChangeError(mode == SaveNew ? ConcurrentChangeError::ParentProject
+                                                        : ConcurrentChangeError::Function);
+        }
+        if (mode != SaveNew) {
+            const Recordset row = LockRows(conn, QStringLiteral("TFUNCTION"), functionCondition(state),
+                                           mode == SaveDelete ? RowLock::Delete : RowLock::Update);
+            if (row.eof()) {
+                throw ConcurrentChangeError(ConcurrentChangeError::Function);
+            }
+            const bool changed = mode == SaveUpdate && stored &&
+                                 (RowImage::currentRow(row, functionColumnNames()) != stored->row ||
+                                  rewrittenRows(state) != stored->rows);
+            if (changed && !(overwriteChanged && overwriteChanged())) {
+                return false;
+            }
+        }
         if (mode == SaveDelete) {
-            DeleteProjectRows(*state.Conn, state.CurProject, state.CurFunction);
+            DeleteProjectRows(conn, state.CurProject, state.CurFunction);
         } else {
             writeFunctionRow(state, w, last, mode, data);
             writeChildRows(w, data);
@@ -169,4 +249,5 @@ void WriteFunctionData(AppState& state, int mode, const FunctionData& data, QStr
         throw;
     }
     state.Updated = true;
+    return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "calc/estimate_calc.h"
+#include "db/concurrent_change.h"
+#include "function/stored_function.h"
 
 #include <QString>
 #include <QVector>
@@ -46,10 +48,19 @@ struct FunctionData {
 
 enum SaveMode { SaveNew = 0, SaveUpdate = 1, SaveDelete = 2 };
 
+// Reads the stored image of state.CurFunction, for a later WriteFunctionData to compare with.
+StoredFunction ReadStoredFunction(const AppState& state);
+
 // Writes the function of state.CurProject / state.CurFunction with all its rows in one
 // transaction on state.Conn, or deletes it (mode 2; data is not read). A new function's key
 // goes into state.CurFunction; success sets state.Updated. On any failure the transaction is
 // rolled back, state.CurFunction is 0 again after a failed insert, and the error propagates:
 // DbError carrying its statement, or another error (ConversionError) for which lastStatement
 // holds the statement that ran last.
-void WriteFunctionData(AppState& state, int mode, const FunctionData& data, QString* lastStatement);
+// Inside the transaction the project and (but for a new one) the function are locked first:
+// when either is gone, ConcurrentChangeError. When stored is given and another user has changed
+// the function since, an update goes on only if overwriteChanged says so; otherwise nothing is
+// written and the result is false.
+bool WriteFunctionData(AppState& state, int mode, const FunctionData& data, QString* lastStatement,
+                       const StoredFunction* stored = nullptr,
+                       const OverwriteQuestion& overwriteChanged = OverwriteQuestion());

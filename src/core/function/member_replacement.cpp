@@ -1,6 +1,7 @@
 #include "function/member_replacement.h"
 
 #include "convert/conversions.h"
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 
 #include <QVector>
@@ -43,12 +44,27 @@ ReplacementResult ReplaceMember(DbConnection& connection, int project, int relea
     std::unique_ptr<DbConnection> own = connection.openSecond();
     Transaction transaction(*own);
 
+    // The project and the new member's place in it stay while the work moves; the released
+    // member's rows are held, so that no function save rewrites them meanwhile.
+    if (LockRows(*own, QStringLiteral("TPROJECT"), QStringLiteral("NPROJECT = ") + projectId, RowLock::Keep,
+                 QStringLiteral("NPROJECT"))
+            .eof()) {
+        throw ConcurrentChangeError(ConcurrentChangeError::Project);
+    }
+    if (LockRows(*own, QStringLiteral("TMEMBER"),
+                 QStringLiteral("NPROJECT = ") + projectId + QStringLiteral(" AND NMEMBER = ") + dst,
+                 RowLock::Keep, QStringLiteral("NMEMBER"))
+            .eof()) {
+        throw ConcurrentChangeError(ConcurrentChangeError::MasterRow);
+    }
+
     // All of the released member's rows are read before the first write.
     QVector<Assignment> released;
     {
         Recordset rs =
-            OpenRs(*own, QStringLiteral("SELECT * FROM TCHARGE") + QStringLiteral(" WHERE NPROJECT = ") +
-                             projectId + QStringLiteral(" AND NMEMBER = ") + src);
+            LockRows(*own, QStringLiteral("TCHARGE"),
+                     QStringLiteral("NPROJECT = ") + projectId + QStringLiteral(" AND NMEMBER = ") + src,
+                     RowLock::Update);
         for (; !rs.eof(); rs.moveNext()) {
             released.append({ToText(rs.field(QStringLiteral("NFUNCTION"))),
                              ToText(rs.field(QStringLiteral("NPROC"))),
@@ -71,7 +87,9 @@ ReplacementResult ReplaceMember(DbConnection& connection, int project, int relea
             sql = QStringLiteral("UPDATE TCHARGE SET NHOUR = ") + PlainNumber(hours) + place +
                   QStringLiteral(" AND NMEMBER = ") + dst;
         }
-        ExecSql(*own, sql);
+        if (ExecSql(*own, sql) == 0) {
+            throw ConcurrentChangeError(ConcurrentChangeError::Function);
+        }
     }
     // Removes the rows merged above; the moved ones no longer carry the released member.
     ExecSql(*own, QStringLiteral("DELETE TCHARGE") + QStringLiteral(" WHERE NPROJECT = ") + projectId +

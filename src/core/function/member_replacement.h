@@ -24,5 +24,6 @@ enum class ReplacementResult { Replaced, NothingToReplace };
 // function and process, the hours are added to that row and the released member's row goes.
 // Runs in one transaction on a private second connection; on any error it rolls back and the
 // DbError propagates, so that either everything moved or nothing did. A member replaced by
-// itself is nothing to do.
+// itself is nothing to do. ConcurrentChangeError when another user has deleted the project or
+// taken the new member out of it meanwhile.
 ReplacementResult ReplaceMember(DbConnection& connection, int project, int releasedMember, int newMember);

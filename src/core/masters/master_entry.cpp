@@ -1,6 +1,7 @@
 #include "masters/master_entry.h"
 
 #include "convert/conversions.h"
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 
@@ -23,6 +24,8 @@ MasterEntry enter(DbConnection& connection, const EntryTable& m, int pickedId, c
     Transaction transaction(connection);
     MasterEntry entry{pickedId, false};
     if (pickedId == 0) {
+        // Two users typing the same new name at once register it once.
+        LockTableForWriting(connection, m.table);
         Recordset rs =
             OpenRs(connection, QStringLiteral("SELECT * FROM ") + m.table + QStringLiteral(" WHERE ") +
                                    m.nameColumn + QStringLiteral(" = ") + SqlLiteral(name, kC));
@@ -41,8 +44,11 @@ MasterEntry enter(DbConnection& connection, const EntryTable& m, int pickedId, c
             entry.keyOverflowed = key.overflowed;
         }
     }
-    ExecSql(connection, update + QStringLiteral(" WHERE ") + m.keyColumn + QStringLiteral(" = ") +
-                            QString::number(entry.id));
+    if (ExecSql(connection, update + QStringLiteral(" WHERE ") + m.keyColumn + QStringLiteral(" = ") +
+                                QString::number(entry.id)) == 0 &&
+        !entry.keyOverflowed) {
+        throw ConcurrentChangeError(ConcurrentChangeError::MasterRow);
+    }
     transaction.commit();
     return entry;
 }

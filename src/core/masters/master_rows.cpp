@@ -1,5 +1,6 @@
 #include "masters/master_rows.h"
 
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 
@@ -84,15 +85,39 @@ void MasterRepository::update(int key, const QStringList& values)
         assignments << m_table.columns.at(i) + QStringLiteral(" = ") +
                            SqlLiteral(values.value(i), m_table.columns.at(i));
     }
-    ExecSql(m_connection, QStringLiteral("UPDATE ") + m_table.table + QStringLiteral(" SET ") +
-                              assignments.join(m_table.updateJoin) + QStringLiteral(" WHERE ") +
-                              m_table.keyColumn + QStringLiteral(" = ") + QString::number(key));
+    if (ExecSql(m_connection, QStringLiteral("UPDATE ") + m_table.table + QStringLiteral(" SET ") +
+                                  assignments.join(m_table.updateJoin) + QStringLiteral(" WHERE ") +
+                                  m_table.keyColumn + QStringLiteral(" = ") + QString::number(key)) == 0) {
+        throw ConcurrentChangeError(ConcurrentChangeError::MasterRow);
+    }
 }
 
 void MasterRepository::remove(int key)
 {
-    ExecSql(m_connection, QStringLiteral("DELETE ") + m_table.table + QStringLiteral(" WHERE ") +
-                              m_table.keyColumn + QStringLiteral(" = ") + QString::number(key));
+    if (ExecSql(m_connection, QStringLiteral("DELETE ") + m_table.table + QStringLiteral(" WHERE ") +
+                                  m_table.keyColumn + QStringLiteral(" = ") + QString::number(key)) == 0) {
+        throw ConcurrentChangeError(ConcurrentChangeError::MasterRow);
+    }
+}
+
+MasterRepository::Written MasterRepository::write(int key, const QStringList& values, bool uniqueName)
+{
+    Written written;
+    Transaction transaction(m_connection);
+    if (uniqueName) {
+        LockTableForWriting(m_connection, m_table.table);
+        if (nameTaken(values.value(0), key)) {
+            written.duplicate = true;
+            return written;
+        }
+    }
+    if (key == 0) {
+        written.order = add(values);
+    } else {
+        update(key, values);
+    }
+    transaction.commit();
+    return written;
 }
 
 OrderExchange MasterRepository::exchangeOrder(int a, int b)
@@ -116,9 +141,12 @@ OrderExchange MasterRepository::exchangeOrder(int a, int b)
     }
     Transaction transaction(m_connection);
     for (int i = 0; i < 2; ++i) {
-        ExecSql(m_connection, QStringLiteral("UPDATE ") + m_table.table + QStringLiteral(" SET NSORT = ") +
-                                  QString::number(sorts[i]) + QStringLiteral(" WHERE ") + m_table.keyColumn +
-                                  QStringLiteral(" = ") + QString::number(keys[1 - i]));
+        if (ExecSql(m_connection, QStringLiteral("UPDATE ") + m_table.table +
+                                      QStringLiteral(" SET NSORT = ") + QString::number(sorts[i]) +
+                                      QStringLiteral(" WHERE ") + m_table.keyColumn + QStringLiteral(" = ") +
+                                      QString::number(keys[1 - i])) == 0) {
+            throw ConcurrentChangeError(ConcurrentChangeError::MasterRow);
+        }
     }
     transaction.commit();
     result.exchanged = true;

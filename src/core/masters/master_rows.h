@@ -56,8 +56,19 @@ public:
     // Appends a row after the last in display order. Returns the order the row got, as
     // NextSortOrder gave it, for the caller to report an overflow.
     WholeNumber add(const QStringList& values);
+    // Both raise ConcurrentChangeError when the row is gone.
     void update(int key, const QStringList& values);
     void remove(int key);
+
+    struct Written {
+        bool duplicate = false; // the name is another row's: nothing was written
+        WholeNumber order;      // of a row added
+    };
+    // Adds (key 0) or updates a row in one transaction. With uniqueName, the name must not be
+    // another row's; the check and the write are made while other writers of the table wait,
+    // so that two users cannot both save the same name.
+    Written write(int key, const QStringList& values, bool uniqueName);
+
     // Rows a and b exchange their display orders, in one transaction; nothing is exchanged
     // unless both rows are there.
     OrderExchange exchangeOrder(int a, int b);

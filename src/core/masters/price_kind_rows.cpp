@@ -69,10 +69,16 @@ PriceKindSave PriceKindRepository::save(int mode, int kind, const PriceKindValue
     if (mode == 2) {
         ExecSql(m_connection, QStringLiteral("DELETE MPRIPROG WHERE NPRIKIND = ") + QString::number(kind));
         m_kinds.remove(kind);
-    } else if (m_kinds.nameTaken(values.name, mode == 1 ? kind : 0)) {
+        transaction.commit();
+        return result;
+    }
+    // Two users saving the same name at once: the second finds the first's row.
+    LockTableForWriting(m_connection, QStringLiteral("MPRIBASE"));
+    if (m_kinds.nameTaken(values.name, mode == 1 ? kind : 0)) {
         result.duplicate = true;
         return result;
-    } else if (mode == 0) {
+    }
+    if (mode == 0) {
         result.orderOverflowed = m_kinds.add({values.name, values.base}).overflowed;
         result.kind = GetIdentity(m_connection, QStringLiteral("MPRIBASE"));
         insertPrices(result.kind, values.prices);

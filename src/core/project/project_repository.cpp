@@ -1,6 +1,8 @@
 #include "project/project_repository.h"
 
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
+#include "db/row_image.h"
 #include "divisions/division_ids.h"
 #include "project/project_rows.h"
 #include "project/project_save.h"
@@ -50,7 +52,25 @@ QString labelledRows(int project, const QStringList& columns, const LabelledTabl
            QStringLiteral(" WHERE E.NPROJECT = ") + num(project) + QStringLiteral(" ORDER BY E.NADD");
 }
 
+// The component tables a save rewrites whole.
+const char* const kComponentTables[] = {"TCONTRACT", "TDATE", "TDELIV", "TEXPENSE", "TMEMBER"};
+
+QString projectCondition(int project)
+{
+    return QStringLiteral("NPROJECT = ") + num(project);
+}
+
 } // namespace
+
+QList<RowImage> ProjectRepository::componentImages(int project) const
+{
+    QList<RowImage> images;
+    for (const char* table : kComponentTables) {
+        images << RowImage::read(m_connection, QStringLiteral("SELECT * FROM ") + QLatin1String(table) +
+                                                   QStringLiteral(" WHERE ") + projectCondition(project));
+    }
+    return images;
+}
 
 std::optional<LoadedProject> ProjectRepository::load(int project) const
 {
@@ -60,6 +80,8 @@ std::optional<LoadedProject> ProjectRepository::load(int project) const
         return std::nullopt;
     }
     LoadedProject p;
+    p.storedRow = RowImage::currentRow(row, ProjectColumns());
+    p.storedComponents = componentImages(project);
     p.id = project;
     p.parent = value(row, "NPARPROJ");
     p.name = value(row, "CPROJNAME");
@@ -201,21 +223,46 @@ double ProjectRepository::workTotal(int project) const
     return ProjectWorkTotal(m_connection, project);
 }
 
-int ProjectRepository::save(SaveMode mode, const LoadedProject& loaded, const ProjectRecord& record,
-                            const ProjectComponents& components, const WithinSave& beforeCommit)
+std::optional<int> ProjectRepository::save(SaveMode mode, const LoadedProject& loaded,
+                                           const ProjectRecord& record, const ProjectComponents& components,
+                                           const WithinSave& beforeCommit,
+                                           const OverwriteQuestion& overwriteChanged)
 {
+    const QString table = QStringLiteral("TPROJECT");
     Transaction transaction(m_connection);
     int project = loaded.id;
     if (mode == SaveMode::Delete) {
+        if (LockRows(m_connection, table, projectCondition(project), RowLock::Delete).eof()) {
+            throw ConcurrentChangeError(ConcurrentChangeError::Project);
+        }
+        if (hasSubProjects(project)) {
+            throw ConcurrentChangeError(ConcurrentChangeError::SubProjectAdded);
+        }
         DeleteProjectRows(m_connection, project, 0);
         transaction.commit();
         return project;
     }
+    if (record.parent != 0 && LockRows(m_connection, table, projectCondition(record.parent), RowLock::Keep,
+                                       QStringLiteral("NPROJECT"))
+                                  .eof()) {
+        throw ConcurrentChangeError(ConcurrentChangeError::ParentProject);
+    }
     if (mode == SaveMode::Insert) {
         ExecSql(m_connection, ProjectInsertStatement(record));
-        project = GetIdentity(m_connection, QStringLiteral("TPROJECT"));
+        project = GetIdentity(m_connection, table);
     } else {
-        ExecSql(m_connection, ProjectUpdateStatement(record, project));
+        const Recordset stored = LockRows(m_connection, table, projectCondition(project), RowLock::Update);
+        if (stored.eof()) {
+            throw ConcurrentChangeError(ConcurrentChangeError::Project);
+        }
+        const bool changed = RowImage::currentRow(stored, ProjectColumns()) != loaded.storedRow ||
+                             componentImages(project) != loaded.storedComponents;
+        if (changed && !(overwriteChanged && overwriteChanged())) {
+            return std::nullopt;
+        }
+        if (ExecSql(m_connection, ProjectUpdateStatement(record, project)) != 1) {
+            throw ConcurrentChangeError(ConcurrentChangeError::Project);
+        }
     }
     QStringList statements;
     statements << ContractStatements(project, components.contracts)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/concurrent_change.h"
 #include "project/project_data.h"
 #include "project/project_stored.h"
 
@@ -23,7 +24,7 @@ class ProjectRepository {
 public:
     explicit ProjectRepository(DbConnection& connection) : m_connection(connection) {}
 
-    // The stored row; none when the project is gone.
+    // The stored row, with the image of what a save rewrites; none when the project is gone.
     std::optional<LoadedProject> load(int project) const;
     // Each process of division 7 in code order, with the project's (function 0) or a function's
     // date.
@@ -48,9 +49,18 @@ public:
     // in one transaction with beforeCommit; nothing is written when a statement fails. The
     // components are rewritten in the order contract options, dates, deliverables, expenses,
     // members. Returns the project's id: the new identity after an insert.
-    int save(SaveMode mode, const LoadedProject& loaded, const ProjectRecord& record,
-             const ProjectComponents& components, const WithinSave& beforeCommit = WithinSave());
+    // Inside the transaction the save first makes sure that the parent it writes under and the
+    // project it updates or deletes are still there, and holds them; when not, it raises
+    // ConcurrentChangeError. An update whose project row or components another user has changed
+    // since the load goes on only when overwriteChanged says so, and otherwise writes nothing and
+    // returns none.
+    std::optional<int> save(SaveMode mode, const LoadedProject& loaded, const ProjectRecord& record,
+                            const ProjectComponents& components,
+                            const WithinSave& beforeCommit = WithinSave(),
+                            const OverwriteQuestion& overwriteChanged = OverwriteQuestion());
 
 private:
+    QList<RowImage> componentImages(int project) const;
+
     DbConnection& m_connection;
 };

@@ -27,6 +27,15 @@ QString deleteStatement(const QString& table, int project)
 
 } // namespace
 
+QStringList ProjectColumns()
+{
+    QStringList columns;
+    for (const char* column : kProjectColumns) {
+        columns << QLatin1String(column);
+    }
+    return columns;
+}
+
 QString ProjectInsertStatement(const ProjectRecord& record)
 {
     const QList<QVariant> values = projectValues(record);

@@ -6,6 +6,8 @@
 
 // The statements of a project save, in the order they run. They raise ConversionError for an
 // amount text that is not a number.
+// The TPROJECT columns a save writes, in statement order.
+QStringList ProjectColumns();
 QString ProjectInsertStatement(const ProjectRecord& record);
 QString ProjectUpdateStatement(const ProjectRecord& record, int project);
 QStringList ContractStatements(int project, const QList<ContractRow>& rows);

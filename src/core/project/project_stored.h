@@ -1,7 +1,9 @@
 #pragma once
 
 #include "convert/conversions.h"
+#include "db/row_image.h"
 
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -27,6 +29,10 @@ struct LoadedProject {
     // CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1: the quotation switches as stored.
     std::array<QVariant, 6> quote;
     QVariant discount; // NDISCOUNT
+    // The columns a save writes and the component rows it rewrites, as read: the save tells
+    // from them whether another user has changed the project since.
+    RowImage storedRow;
+    QList<RowImage> storedComponents;
 };
 
 // A process of division 7 with the project's date for it ("" when none).

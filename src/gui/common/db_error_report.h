@@ -8,12 +8,17 @@ class QWidget;
 // constraint refused; on INSERT or UPDATE it would be false, so those get the generic report.
 void ShowDbError(const DbError& error, const QString& statement = QString(), QWidget* parent = nullptr);
 
-// Any other failure a save catches (a conversion error): the generic report.
+// Any other failure a save catches: what another user has deleted meanwhile as "更新エラー",
+// a conversion error with the generic report.
 void ShowDbError(const std::exception& error, const QString& statement, QWidget* parent = nullptr);
 
 // The generic report with a first line saying what did or did not happen before the failure.
 void ShowDbErrorWithNote(const QString& note, const std::exception& error, const QString& statement,
                          QWidget* parent = nullptr);
+
+// Asks whether to write over what another user has saved since the editor read it ("更新競合");
+// subject names it, as "このプロジェクト". true on Yes.
+bool AskOverwrite(QWidget* parent, const QString& subject);
 
 // The work of an event handler: whatever it raises is reported through ShowDbError and goes no
 // further, so the window stays open with what the user entered. false after a failure.

@@ -2,6 +2,7 @@
 
 #include "common/db_error_report.h"
 #include "common/messages.h"
+#include "db/concurrent_change.h"
 
 namespace {
 
@@ -34,6 +35,8 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
         return QApplication::notify(receiver, event);
     } catch (const DbError& e) {
         ShowDbError(e, e.statement(), reportParent());
+    } catch (const ConcurrentChangeError& e) {
+        ShowDbError(e, QString(), reportParent());
     } catch (const std::exception& e) {
         reportUnexpected(QString::fromUtf8(e.what()));
     } catch (...) {

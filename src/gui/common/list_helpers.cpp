@@ -1,9 +1,11 @@
 #include "common/list_helpers.h"
 
+#include "common/db_error_report.h"
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
+#include "db/concurrent_change.h"
 #include "db/db_error.h"
 
 #include <QHeaderView>
@@ -103,6 +105,9 @@ bool SwapSortOrder(QTreeWidget* list, int offset, const std::function<OrderExcha
             ShowOverflow();
         }
         return result.exchanged;
+    } catch (const ConcurrentChangeError& e) {
+        ShowDbError(e, QString(), parent);
+        return false;
     } catch (const DbError& e) {
         Messages::critical(parent, QStringLiteral("DBエラー"),
                            e.description() + QLatin1Char('\n') + e.statement());

@@ -276,7 +276,10 @@ bool FunctionEditor::saveFunction(int mode)
     // the statement that ran last.
     QString last;
     try {
-        m_repository.save(mode, data, &last);
+        if (!m_repository.save(mode, data, &last,
+                               [this] { return AskOverwrite(this, QStringLiteral("この機能項目")); })) {
+            return false;
+        }
     } catch (const DbError& e) {
         ShowDbError(e, e.statement().isEmpty() ? last : e.statement(), this);
         return false;

@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/wait_cursor.h"
+#include "db/concurrent_change.h"
 #include "help/help.h"
 #include "state/app_state.h"
 
@@ -116,6 +117,9 @@ void MemberReplacementDialog::execute()
         result = ReplaceMember(m_state.conn(), m_state.CurProject, src, dst);
     } catch (const DbError& error) {
         ShowDbError(error, error.statement(), this);
+        return;
+    } catch (const ConcurrentChangeError& error) {
+        ShowDbError(error, QString(), this);
         return;
     }
     if (result == ReplacementResult::Replaced) {

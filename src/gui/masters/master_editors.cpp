@@ -8,6 +8,7 @@
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "masters/master_tables.h"
 #include "state/app_state.h"
@@ -121,18 +122,9 @@ bool MasterEditor::rowClicked(QTreeWidgetItem* item)
     return true;
 }
 
-bool MasterEditor::nameTaken(int mode, const QString& name)
+void MasterEditor::showDuplicate()
 {
-    const MasterEditorDesign::Duplicates rule = mode == 0 ? m_design.onAdd : m_design.onUpdate;
-    switch (rule) {
-    case MasterEditorDesign::InDatabase:
-        return rows().nameTaken(name, mode == 1 ? m_selId : 0);
-    case MasterEditorDesign::InList:
-        return !ListTextFree(list(), name, mode);
-    case MasterEditorDesign::NoCheck:
-        break;
-    }
-    return false;
+    Messages::show(this, m_design.duplicateIcon, QStringLiteral("重複"), m_design.duplicateMessage);
 }
 
 void MasterEditor::SaveMasterRow(int mode)
@@ -159,25 +151,33 @@ void MasterEditor::SaveMasterRow(int mode)
         }
     }
 
-    // No transaction: each of these is a single statement.
     try {
-        if (mode != 2 && nameTaken(mode, values.first())) {
-            Messages::show(this, m_design.duplicateIcon, QStringLiteral("重複"), m_design.duplicateMessage);
-            return;
-        }
-        switch (mode) {
-        case 0:
-            WarnOnOverflow(rows().add(values));
-            break;
-        case 1:
-            rows().update(m_selId, values);
-            break;
-        default:
+        if (mode == 2) {
             rows().remove(m_selId);
             updateButton()->setEnabled(false);
             deleteButton()->setEnabled(false);
-            break;
+        } else {
+            // The list may not show what another user has saved meanwhile: wherever the editor
+            // refuses a duplicate, the database is asked as well, while no one else can write.
+            const MasterEditorDesign::Duplicates rule = mode == 0 ? m_design.onAdd : m_design.onUpdate;
+            if (rule == MasterEditorDesign::InList && !ListTextFree(list(), values.first(), mode)) {
+                showDuplicate();
+                return;
+            }
+            const MasterRepository::Written written =
+                rows().write(mode == 0 ? 0 : m_selId, values, rule != MasterEditorDesign::NoCheck);
+            if (written.duplicate) {
+                showDuplicate();
+                return;
+            }
+            if (mode == 0) {
+                WarnOnOverflow(written.order);
+            }
         }
+    } catch (const ConcurrentChangeError& error) {
+        ShowDbError(error, QString(), this);
+        reloadAfterSave([this] { FillMasterList(); });
+        return;
     } catch (const DbError& error) {
         ShowDbError(error, error.statement(), this);
         return;

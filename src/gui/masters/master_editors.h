@@ -60,7 +60,7 @@ protected:
 
 private:
     MasterRepository rows() const;
-    bool nameTaken(int mode, const QString& name);
+    void showDuplicate();
     int listWidthTwips() const;
 
     MasterEditorDesign m_design;

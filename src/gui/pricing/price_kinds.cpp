@@ -9,6 +9,7 @@
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "state/app_state.h"
 
@@ -234,6 +235,10 @@ void PriceKindEditor::SavePriceKind(int mode)
     PriceKindSave saved;
     try {
         saved = kinds().save(mode, m_selPriKind, typedValues());
+    } catch (const ConcurrentChangeError& error) {
+        ShowDbError(error, QString(), this);
+        reloadAfterSave([this] { FillPriceList(); });
+        return;
     } catch (const DbError& error) {
         ShowDbError(error, error.statement(), this);
         return;

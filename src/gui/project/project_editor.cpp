@@ -279,10 +279,11 @@ void ProjectEditor::ProjectSave(int mode)
             repricing = false;
         };
     }
-    int project = 0;
+    std::optional<int> project;
     try {
         project = ProjectRepository(m_state.conn())
-                      .save(static_cast<SaveMode>(mode), m_loaded, record, components, reprice);
+                      .save(static_cast<SaveMode>(mode), m_loaded, record, components, reprice,
+                            [this] { return AskOverwrite(this, QStringLiteral("このプロジェクト")); });
     } catch (const std::exception& e) {
         if (repricing) {
             ShowDbErrorWithNote(
@@ -293,13 +294,16 @@ void ProjectEditor::ProjectSave(int mode)
         }
         return;
     }
+    if (!project) {
+        return;
+    }
     if (mode == 2) {
         m_state.CurProject = 0;
         m_state.Updated = true;
         closeSaved();
         return;
     }
-    m_state.CurProject = project;
+    m_state.CurProject = *project;
     if (mode == 1) {
         m_state.CurPriKind = m_base->priceKind();
         if (!reason.isEmpty()) {

@@ -14,6 +14,7 @@
 #include "workspace/function_list_view.h"
 #include "workspace/project_summary.h"
 #include "workspace/project_tree_view.h"
+#include "workspace/run_command.h"
 #include "workspace/workspace_commands.h"
 #include "workspace/workspace_panes.h"
 
@@ -129,6 +130,11 @@ void MainWindow::createActions()
     m_viewStatusBar->setCheckable(true);
     m_viewStatusBar->setChecked(true);
     connect(m_viewStatusBar, &QAction::toggled, statusBar(), &QWidget::setVisible);
+    m_viewRefresh = new QAction(QStringLiteral("最新の情報に更新(&R)"), this);
+    m_viewRefresh->setObjectName(QStringLiteral("mnuViewRefresh"));
+    m_viewRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(m_viewRefresh, &QAction::triggered, this,
+            [this] { RunCommand(this, [this] { m_panes->refreshAll(); }); });
 }
 
 // The commands of each pane on its context menu as well; a double click or Enter on a row of
@@ -163,6 +169,8 @@ void MainWindow::createMenus()
     QMenu* view = menu("mnuView", QStringLiteral("表示(&V)"));
     view->addAction(m_viewToolbar);
     view->addAction(m_viewStatusBar);
+    view->addSeparator();
+    view->addAction(m_viewRefresh);
 
     QMenu* func = menu("mnuFunc", QStringLiteral("機能項目(&F)"));
     func->addAction(action("mnuFuncNew"));

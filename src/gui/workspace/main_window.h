@@ -63,4 +63,5 @@ private:
     QTimer* m_clock = nullptr;
     QAction* m_viewToolbar = nullptr;
     QAction* m_viewStatusBar = nullptr;
+    QAction* m_viewRefresh = nullptr; // F5: what other users have saved meanwhile
 };

@@ -98,6 +98,13 @@ void WorkspacePanes::refreshSummary()
     ShowProfit();
 }
 
+void WorkspacePanes::refreshAll()
+{
+    BuildProjectTree();
+    RefreshFunctionList(0);
+    refreshSummary();
+}
+
 int WorkspacePanes::SelectedFunctionId() const
 {
     return m_widgets.list->SelectedFunctionId();

@@ -37,6 +37,9 @@ public:
     void ShowProfit();
     // The remaining hours, then the profit.
     void refreshSummary();
+    // Reads the tree, the list and the panels again, for what other users have saved meanwhile;
+    // the chosen project and function stay chosen where they are still there.
+    void refreshAll();
     int SelectedFunctionId() const;
 
 private:

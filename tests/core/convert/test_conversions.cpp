@@ -192,6 +192,24 @@ private slots:
             << translated(ms, u"UPDATE TFP SET CTITLE = "_s + SqlLiteral(kHostile, u"C"_s))
             << u"UPDATE TFP SET CTITLE = N'x\\''); DELETE FROM TFP; --'"_s;
 
+        // The row locks a save takes: SQL Server's table hints, PostgreSQL's locking clause of
+        // the same strength, none on the embedded engine (its transaction holds the write lock).
+        const QString locked = u"SELECT * FROM TPROJECT WITH (UPDLOCK, ROWLOCK) WHERE NPROJECT = 4"_s;
+        QTest::newRow("mssql lock hint") << translated(ms, locked) << locked;
+        QTest::newRow("pg update lock")
+            << translated(pg, locked) << u"SELECT * FROM TPROJECT WHERE NPROJECT = 4 FOR NO KEY UPDATE"_s;
+        QTest::newRow("pg delete lock")
+            << translated(pg, u"SELECT * FROM TFUNCTION WITH (XLOCK, ROWLOCK) WHERE NFUNCTION = 2"_s)
+            << u"SELECT * FROM TFUNCTION WHERE NFUNCTION = 2 FOR UPDATE"_s;
+        QTest::newRow("pg keep lock")
+            << translated(pg, u"SELECT NPROJECT FROM TPROJECT WITH (HOLDLOCK, ROWLOCK) WHERE NPROJECT = 4"_s)
+            << u"SELECT NPROJECT FROM TPROJECT WHERE NPROJECT = 4 FOR KEY SHARE"_s;
+        QTest::newRow("sqlite lock hint")
+            << translated(lite, locked) << u"SELECT * FROM TPROJECT WHERE NPROJECT = 4"_s;
+        QTest::newRow("pg with in a literal")
+            << translated(pg, u"SELECT * FROM MLANG WHERE CLANG = 'WITH (UPDLOCK)'"_s)
+            << u"SELECT * FROM MLANG WHERE CLANG = 'WITH (UPDLOCK)'"_s;
+
         // Database errors by kind: what a save reports as a refused delete, a too long text or else
         // (the master editors' refusals show the embedded and the server kinds through the windows).
         QTest::newRow("sqlite unique")

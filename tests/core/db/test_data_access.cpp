@@ -154,30 +154,72 @@ private slots:
                  (QStringList{u"kept"_s, title, u"\\"_s}));
     }
 
-    // A server that drops the connection leaves the driver without a description: every later
-    // failure still says what went wrong.
-    void lostConnectionIsNamed()
+    // A connection the server dropped (a killed session, a restart) or that broke under the
+    // program heals: a read runs again on the reopened connection; a write inside a transaction
+    // is lost with its transaction and says so, and the next transaction works. A server that
+    // cannot be reached is named as such.
+    void droppedConnectionHeals_data() { addEngineRows(); }
+    void droppedConnectionHeals()
     {
-        m_db = TestDatabase::create(Engine::PostgreSQL);
+        FETCH_ENGINE();
+        m_db = TestDatabase::create(dbEngine);
         m_conn = m_db->connect();
-        const QString pid = scalar(*m_conn, u"SELECT pg_backend_pid() AS V"_s).toString();
-        ExecSql(*m_conn->openSecond(), u"SELECT pg_terminate_backend(%1)"_s.arg(pid));
-        QString description;
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            const QString sql = u"SELECT COUNT(*) AS CNT FROM MCUSTOMER"_s;
-            std::optional<DbError> lost;
+        DbConnection& c = *m_conn;
+        const QString insert = u"INSERT INTO MCUSTOMER (NSORT, CCUSTNAME, CMEMO) VALUES (9, '%1', '')"_s;
+        const auto named = [&c](const QString& name) {
+            return rowCount(c, u"MCUSTOMER"_s, u"CCUSTNAME = '%1'"_s.arg(name));
+        };
+        const int customers = rowCount(c, u"MCUSTOMER"_s);
+
+        DropConnection(c);
+        QCOMPARE(scalar(c, u"SELECT COUNT(*) AS V FROM MCUSTOMER"_s).toInt(), customers);
+
+        {
+            Transaction transaction(c);
+            ExecSql(c, insert.arg(u"A"_s));
+            DropConnection(c);
             try {
-                OpenRs(*m_conn, sql);
+                ExecSql(c, insert.arg(u"B"_s));
+                QFAIL("a write on a dropped connection went through");
             } catch (const DbError& e) {
-                lost = e;
+                QCOMPARE(int(e.kind()), int(DbError::ConnectionLost));
+                QCOMPARE(e.description(),
+                         u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s);
+                QCOMPARE(e.statement(), insert.arg(u"B"_s));
             }
-            QVERIFY(lost);
-            QVERIFY2(!lost->description().trimmed().isEmpty(), qPrintable(lost->statement()));
-            QCOMPARE(lost->statement(), sql);
-            QCOMPARE(int(lost->kind()), int(DbError::Other));
-            description = lost->description();
+            QVERIFY(!c.inTransaction());
         }
-        QCOMPARE(description, u"データベースとの接続が切れています。"_s);
+        QCOMPARE(named(u"A"_s) + named(u"B"_s), 0);
+        {
+            Transaction transaction(c);
+            ExecSql(c, insert.arg(u"C"_s));
+            transaction.commit();
+        }
+        // Nothing of a transaction has happened before it begins: it begins on the reopened one.
+        DropConnection(c);
+        {
+            Transaction transaction(c);
+            ExecSql(c, insert.arg(u"D"_s));
+            transaction.commit();
+        }
+        QCOMPARE(named(u"C"_s) + named(u"D"_s), 2);
+
+        QSqlDatabase db = c.database();
+        if (dbEngine == Engine::PostgreSQL) {
+            db.setPort(1);
+        } else {
+            db.setDatabaseName(m_env->path(u"no such folder/vorna.db"_s));
+        }
+        DropConnection(c);
+        try {
+            OpenRs(c, u"SELECT COUNT(*) AS V FROM MCUSTOMER"_s);
+            QFAIL("read from a server that cannot be reached");
+        } catch (const DbError& e) {
+            QCOMPARE(int(e.kind()), int(DbError::ConnectionLost));
+            QVERIFY2(
+                e.description().startsWith(u"データベースとの接続が切れました。サーバに接続できません。\n"_s),
+                qPrintable(e.description()));
+        }
     }
 
     void codeDivisions_data() { addEngineRows(); }

@@ -114,9 +114,16 @@ private slots:
                            u"SELECT * FROM MPRIPROG WHERE NPRIKIND = 1 AND CCKIND = '1' ORDER BY NDKIND"_s,
                            u"SELECT * FROM VFP WHERE NPROJECT = 2 AND NFUNCTION = 0 ORDER BY NADD"_s,
                            u"SELECT NCOEF FROM MLANG WHERE NLANG = 1"_s};
+            // An existing function is first read as a save will compare it: the row and the
+            // rows a save in charge mode rewrites.
             QTest::addRow("%s existing, assignments", qPrintable(name))
                 << int(engine) << 1 << true << existingFacts
-                << QStringList{u"SELECT * FROM VCHARGE"_s + where +
+                << QStringList{u"SELECT * FROM TFUNCTION"_s + where,
+                               u"SELECT * FROM TFP"_s + where,
+                               u"SELECT * FROM TFPADJ"_s + where,
+                               u"SELECT * FROM TCOCOMO"_s + where,
+                               u"SELECT * FROM TCHARGE"_s + where,
+                               u"SELECT * FROM VCHARGE"_s + where +
                                    u" AND NPRIKIND = 1 ORDER BY NPROC, NADD"_s,
                                u"SELECT COUNT(*) AS CNT FROM TCHARGE"_s + where} +
                        divisions +

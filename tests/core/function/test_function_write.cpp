@@ -1,8 +1,11 @@
 #include "convert/conversions.h"
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
+#include "function/function_draft.h"
 #include "function/function_repository.h"
 #include "function/function_save.h"
+#include "project/project_rows.h"
 #include "small_tree.h"
 #include "test_support.h"
 
@@ -98,6 +101,92 @@ private slots:
         // Deleted with everything it owns.
         repository.save(SaveDelete, FunctionData(), &last);
         QCOMPARE(rowCounts(c, w.t.stock, function), u"0 0 0 0 0 0"_s);
+    }
+
+    // Two users on one database: what B does to 在庫照会 between A's load and A's save.
+    void twoUsers_data()
+    {
+        addOtherUserRows({
+            {"nothing", "", false, "saved"},
+            {"deleted", "delete", false, "この機能項目は他の利用者によって削除されています。"},
+            {"project deleted", "project", false, "この機能項目は他の利用者によって削除されています。"},
+            {"saved, kept", "save", false, "declined"},
+            {"saved, overwritten", "save", true, "saved"},
+            {"hours added by a script, kept", "script", false, "declined"},
+            {"a new one, project deleted", "new", false,
+             "親プロジェクトは他の利用者によって削除されています。"},
+        });
+    }
+    void twoUsers()
+    {
+        QFETCH(int, engine);
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, overwrite);
+        QFETCH(QString, outcome);
+        TreeWorld w(static_cast<Engine>(engine));
+        const std::unique_ptr<AppState> other = w.db->makeState();
+        const int stock = w.t.stock;
+        const int inquiry = w.t.inquiry;
+        for (AppState* s : {w.state.get(), other.get()}) {
+            s->CurProject = stock;
+            s->CurPriKind = w.t.priceKind2;
+            s->CurFunction = meanwhile == u"new"_s ? 0 : inquiry;
+            s->FuncEditMode = meanwhile == u"new"_s ? 0 : 1;
+            s->policy.Charge = false;
+        }
+        AppState& a = *w.state;
+        AppState& b = *other;
+        FunctionRepository userA(a);
+        FunctionDraft draftA(a.chargeTable, false, a.policy.MtoH);
+        userA.loadDraft(draftA);
+
+        QString last;
+        if (meanwhile == u"delete"_s) {
+            FunctionRepository(b).save(SaveDelete, FunctionData(), &last);
+        } else if (meanwhile == u"project"_s || meanwhile == u"new"_s) {
+            DeleteProjectRows(*b.Conn, stock, 0);
+        } else if (meanwhile == u"save"_s) {
+            FunctionRepository userB(b);
+            FunctionDraft draftB(b.chargeTable, false, b.policy.MtoH);
+            userB.loadDraft(draftB);
+            FunctionData data = sampleFunction();
+            data.title = u"Bの機能"_s;
+            QVERIFY(userB.save(SaveUpdate, data, &last));
+        } else if (meanwhile == u"script"_s) {
+            ExecSql(*b.Conn,
+                    u"INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, %2, 9, 1, 1)"_s
+                        .arg(stock)
+                        .arg(inquiry));
+        }
+        const QString afterB =
+            rowCounts(*a.Conn, stock, inquiry) + u' ' +
+            scalar(*a.Conn, u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = %1"_s.arg(inquiry))
+                .toString();
+        const int functions = rowCount(*a.Conn, u"TFUNCTION"_s);
+
+        int asked = 0;
+        bool saved = false;
+        try {
+            saved = userA.save(a.FuncEditMode, sampleFunction(), &last, [&asked, overwrite] {
+                ++asked;
+                return overwrite;
+            });
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(e.text(), outcome);
+            // Nothing was written back under the project or the function that is gone.
+            QCOMPARE(rowCount(*a.Conn, u"TFUNCTION"_s), functions);
+            QCOMPARE(rowCounts(*a.Conn, stock, a.CurFunction), u"0 0 0 0 0 0"_s);
+            QCOMPARE(a.CurFunction, meanwhile == u"new"_s ? 0 : inquiry);
+            return;
+        }
+        QCOMPARE(asked, meanwhile.isEmpty() ? 0 : 1);
+        QCOMPARE(saved, outcome == u"saved"_s);
+        const QString now =
+            rowCounts(*a.Conn, stock, inquiry) + u' ' +
+            scalar(*a.Conn, u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = %1"_s.arg(inquiry))
+                .toString();
+        // Process mode leaves the assignment as it was.
+        QCOMPARE(now, saved ? u"1 2 14 22 2 1 新機能"_s : afterB);
     }
 
 private:

@@ -1,3 +1,4 @@
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "masters/master_entry.h"
 #include "masters/master_rows.h"
@@ -118,6 +119,47 @@ private slots:
             QCOMPARE(beyond.id, 0);
             QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 40000"_s).toDouble(), 1.0);
         }
+    }
+
+    // Two users on one database. The same new name saved by both at once: the one who checks
+    // second waits for the first (here in vain, since the first waits for it in the test's hook,
+    // so it gives up) and cannot add the name as well; afterwards it is refused as a duplicate.
+    // A row another user has deleted is neither updated nor deleted without a word.
+    void twoUsers_data() { addEngineRows(); }
+    void twoUsers()
+    {
+        DbConnection& a = freshDatabase();
+        const std::unique_ptr<DbConnection> b = m_db->connect();
+        MasterRepository userA(a, CustomerTable());
+        MasterRepository userB(*b, CustomerTable());
+        const QStringList same{u"同時商事"_s, QString()};
+        bool bTried = false;
+        bool bWrote = false;
+        DbConnection::setStatementHook([&](const DbConnection& on, const QString& sql) {
+            if (&on != &a || bTried || !sql.startsWith(u"INSERT INTO MCUSTOMER"_s)) {
+                return;
+            }
+            bTried = true;
+            try {
+                bWrote = !userB.write(0, same, true).duplicate;
+            } catch (const DbError&) {
+            }
+        });
+        const MasterRepository::Written written = userA.write(0, same, true);
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(bTried);
+        QVERIFY(!written.duplicate);
+        QVERIFY(!bWrote);
+        QCOMPARE(rowCount(a, u"MCUSTOMER"_s, u"CCUSTNAME = '同時商事'"_s), 1);
+        QVERIFY(userB.write(0, same, true).duplicate);
+
+        const int key =
+            scalar(a, u"SELECT NCUSTOMER AS V FROM MCUSTOMER WHERE CCUSTNAME = '同時商事'"_s).toInt();
+        userB.remove(key);
+        QVERIFY_THROWS_EXCEPTION(ConcurrentChangeError, userA.write(key, {u"改名商事"_s, QString()}, false));
+        QVERIFY_THROWS_EXCEPTION(ConcurrentChangeError, userA.remove(key));
+        QVERIFY_THROWS_EXCEPTION(ConcurrentChangeError, EnterItem(a, 99, QString(), u"1"_s));
+        QCOMPARE(rowCount(a, u"MCUSTOMER"_s, u"CCUSTNAME = '改名商事'"_s), 0);
     }
 
 private:

@@ -1,3 +1,4 @@
+#include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "project/project_lookups.h"
 #include "project/project_repository.h"
@@ -171,15 +172,16 @@ private slots:
         const ProjectRecord record = recordOf(*loaded);
         const ProjectComponents components = componentsOf(repository, sales);
         bool inside = false;
-        const int saved = repository.save(SaveMode::Update, *loaded, record, components,
-                                          [&inside, sales](DbConnection& connection, int project) {
-                                              inside = connection.inTransaction() && project == sales;
-                                          });
-        QCOMPARE(saved, sales);
+        const std::optional<int> saved =
+            repository.save(SaveMode::Update, *loaded, record, components,
+                            [&inside, sales](DbConnection& connection, int project) {
+                                inside = connection.inTransaction() && project == sales;
+                            });
+        QCOMPARE(saved, std::optional<int>(sales));
         QVERIFY(inside);
         QCOMPARE(ownedRows(c, sales), before);
 
-        const int copy = repository.save(SaveMode::Insert, LoadedProject(), record, components);
+        const int copy = repository.save(SaveMode::Insert, LoadedProject(), record, components).value_or(0);
         QVERIFY(copy > w.t.billing);
         QCOMPARE(ownedRows(c, copy), before);
 
@@ -187,6 +189,179 @@ private slots:
         QVERIFY(ownedRows(c, copy).isEmpty());
         QCOMPARE(ownedRows(c, sales), before);
         QCOMPARE(ownedRows(c, w.t.stock), others);
+    }
+
+    // Two users on one database, each on a connection of its own: what B does between A's load
+    // of 在庫管理 and A's save, which renames it.
+    void twoUsers_data()
+    {
+        addOtherUserRows({
+            {"nothing", "", false, "saved"},
+            {"deleted", "delete", false, "gone"},
+            {"renamed, kept", "rename", false, "declined"},
+            {"renamed, overwritten", "rename", true, "saved"},
+            {"a member added, kept", "member", false, "declined"},
+            {"a member added, overwritten", "member", true, "saved"},
+            {"changed by a script", "script", false, "declined"},
+        });
+    }
+    void twoUsers()
+    {
+        QFETCH(int, engine);
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, overwrite);
+        QFETCH(QString, outcome);
+        TreeWorld w(static_cast<Engine>(engine));
+        DbConnection& a = *w.state->Conn;
+        const std::unique_ptr<DbConnection> b = w.db->connect();
+        const int stock = w.t.stock;
+        ProjectRepository userA(a);
+        ProjectRepository userB(*b);
+        const std::optional<LoadedProject> loadedA = userA.load(stock);
+        QVERIFY(loadedA);
+        const ProjectComponents componentsA = componentsOf(userA, stock);
+
+        const std::optional<LoadedProject> loadedB = userB.load(stock);
+        ProjectRecord recordB = recordOf(*loadedB);
+        ProjectComponents componentsB = componentsOf(userB, stock);
+        if (meanwhile == u"delete"_s) {
+            userB.save(SaveMode::Delete, *loadedB, ProjectRecord(), ProjectComponents());
+        } else if (meanwhile == u"rename"_s) {
+            recordB.name = u"在庫管理B"_s;
+            QVERIFY(userB.save(SaveMode::Update, *loadedB, recordB, componentsB));
+        } else if (meanwhile == u"member"_s) {
+            componentsB.members.append({1, 1, u"6000"_s, u"80"_s, QString()});
+            QVERIFY(userB.save(SaveMode::Update, *loadedB, recordB, componentsB));
+        } else if (meanwhile == u"script"_s) {
+            ExecSql(*b, u"UPDATE TPROJECT SET NPRICE = 123 WHERE NPROJECT = %1"_s.arg(stock));
+        }
+        const QStringList afterB = ownedRows(a, stock);
+
+        ProjectRecord recordA = recordOf(*loadedA);
+        recordA.name = u"在庫管理A"_s;
+        int asked = 0;
+        std::optional<int> saved;
+        try {
+            saved = userA.save(SaveMode::Update, *loadedA, recordA, componentsA, WithinSave(),
+                               [&asked, overwrite] {
+                                   ++asked;
+                                   return overwrite;
+                               });
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(outcome, u"gone"_s);
+            QCOMPARE(e.text(), u"このプロジェクトは他の利用者によって削除されています。"_s);
+            // Nothing written back: no orphan rows of the deleted project.
+            QVERIFY(ownedRows(a, stock).isEmpty());
+            QCOMPARE(rowCount(a, u"TDATE"_s, u"NPROJECT = %1"_s.arg(stock)), 0);
+            return;
+        }
+        QVERIFY(outcome != u"gone"_s);
+        QCOMPARE(asked, meanwhile.isEmpty() ? 0 : 1);
+        QCOMPARE(saved.has_value(), outcome == u"saved"_s);
+        const QString name =
+            scalar(a, u"SELECT CPROJNAME AS V FROM TPROJECT WHERE NPROJECT = %1"_s.arg(stock)).toString();
+        if (outcome == u"declined"_s) {
+            QCOMPARE(ownedRows(a, stock), afterB);
+        } else {
+            QCOMPARE(name, u"在庫管理A"_s);
+            // A's components as A loaded them: B's added member went with the overwrite.
+            QCOMPARE(rowCount(a, u"TMEMBER"_s, u"NPROJECT = %1"_s.arg(stock)), 1);
+        }
+        // B, still holding what it loaded, is asked in turn after A's change.
+        if (saved) {
+            int askedB = 0;
+            QVERIFY(!userB.save(SaveMode::Update, *loadedB, recordB, componentsB, WithinSave(), [&askedB] {
+                ++askedB;
+                return false;
+            }));
+            QCOMPARE(askedB, 1);
+        }
+    }
+
+    // A sub-project is not added under a project another user has deleted, and a project is not
+    // deleted while another user has added a sub-project under it: either would leave a project
+    // hanging under nothing.
+    void parentGone_data() { addEngineRows(); }
+    void parentGone()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        DbConnection& a = *w.state->Conn;
+        const std::unique_ptr<DbConnection> b = w.db->connect();
+        ProjectRepository userA(a);
+        ProjectRepository userB(*b);
+        const int projects = rowCount(a, u"TPROJECT"_s);
+
+        const std::optional<LoadedProject> stockB = userB.load(w.t.stock);
+        ProjectRecord sub = recordOf(*userA.load(w.t.stock));
+        sub.parent = w.t.stock;
+        sub.name = u"棚卸"_s;
+        userB.save(SaveMode::Delete, *stockB, ProjectRecord(), ProjectComponents());
+        try {
+            userA.save(SaveMode::Insert, LoadedProject(), sub, ProjectComponents());
+            QFAIL("saved under a deleted project");
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(e.text(), u"親プロジェクトは他の利用者によって削除されています。"_s);
+        }
+        QCOMPARE(rowCount(a, u"TPROJECT"_s), projects - 1);
+
+        const std::optional<LoadedProject> maintenanceB = userB.load(w.t.maintenance);
+        sub.parent = w.t.maintenance;
+        const int added = userA.save(SaveMode::Insert, LoadedProject(), sub, ProjectComponents()).value_or(0);
+        QVERIFY(added > 0);
+        QVERIFY_THROWS_EXCEPTION(ConcurrentChangeError, userB.save(SaveMode::Delete, *maintenanceB,
+                                                                   ProjectRecord(), ProjectComponents()));
+        QCOMPARE(scalar(a, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = %1"_s.arg(added)).toInt(),
+                 w.t.maintenance);
+        QCOMPARE(rowCount(a, u"TPROJECT"_s, u"NPROJECT = %1"_s.arg(w.t.maintenance)), 1);
+    }
+
+    // Two users saving the same project in turn, each from what it last loaded: every change the
+    // other made is either kept or was asked about, and no save leaves rows of its own behind.
+    void alternatingSaves_data() { addEngineRows(); }
+    void alternatingSaves()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        const std::unique_ptr<DbConnection> other = w.db->connect();
+        DbConnection* const connections[2] = {w.state->Conn.get(), other.get()};
+        const int stock = w.t.stock;
+        std::optional<LoadedProject> loaded[2] = {ProjectRepository(*connections[0]).load(stock),
+                                                  ProjectRepository(*connections[1]).load(stock)};
+        QString lastWritten = ToText(loaded[0]->name);
+        for (int round = 0; round < 24; ++round) {
+            const int user = round % 2;
+            ProjectRepository repository(*connections[user]);
+            ProjectRecord record = recordOf(*loaded[user]);
+            record.name = u"在庫管理 %1"_s.arg(round);
+            ProjectComponents components = componentsOf(repository, stock);
+            components.members = {{1 + round % 3, 1, u"5000"_s, QString::number(round), QString()}};
+            bool asked = false;
+            // Every third conflict is written over; the others reload and try again.
+            const bool overwrite = round % 3 == 0;
+            const std::optional<int> saved =
+                repository.save(SaveMode::Update, *loaded[user], record, components, WithinSave(), [&] {
+                    asked = true;
+                    return overwrite;
+                });
+            const QString stored =
+                scalar(*connections[0],
+                       u"SELECT CPROJNAME AS V FROM TPROJECT WHERE NPROJECT = %1"_s.arg(stock))
+                    .toString();
+            // The other user wrote since this one loaded, unless this one wrote last too.
+            QCOMPARE(asked, round > 0 && ToText(loaded[user]->name) != lastWritten);
+            if (saved) {
+                lastWritten = record.name;
+            }
+            QCOMPARE(stored, lastWritten);
+            loaded[user] = repository.load(stock);
+        }
+        for (const char* table : {"TCONTRACT", "TDATE", "TDELIV", "TEXPENSE", "TMEMBER"}) {
+            QCOMPARE(rowCount(*connections[0], QString::fromLatin1(table),
+                              u"NPROJECT NOT IN (SELECT NPROJECT FROM TPROJECT)"_s),
+                     0);
+        }
+        QCOMPARE(rowCount(*connections[0], u"TMEMBER"_s, u"NPROJECT = %1"_s.arg(stock)), 1);
     }
 
     // The figures the editor asks before a save and for its proposals.

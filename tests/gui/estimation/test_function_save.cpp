@@ -1,5 +1,6 @@
 #include "estimation/function_editor.h"
 #include "estimation_fixtures.h"
+#include "project/project_rows.h"
 
 namespace {
 
@@ -75,13 +76,17 @@ private slots:
     {
         addColumns<int, int, bool, int>({"engine", "mode", "charge", "statements"});
         for (const auto& [name, engine] : kEngines) {
-            // Insert, key, 2 rows, 14, 22, then the hours (and the assignments).
-            QTest::addRow("%s new", name) << int(engine) << 0 << false << 40 + 9;
-            QTest::addRow("%s new in charge mode", name) << int(engine) << 0 << true << 40 + 9 + 1;
-            // Update, 3 deletes, 5 rows, 14, 22, then the hours or the assignments.
-            QTest::addRow("%s update", name) << int(engine) << 1 << false << 45 + 9;
-            QTest::addRow("%s update in charge mode", name) << int(engine) << 1 << true << 45 + 1 + 13;
-            QTest::addRow("%s delete", name) << int(engine) << 2 << false << 6;
+            // The project locked, insert, key, 2 rows, 14, 22, then the hours (and the
+            // assignments).
+            QTest::addRow("%s new", name) << int(engine) << 0 << false << 1 + 40 + 9;
+            QTest::addRow("%s new in charge mode", name) << int(engine) << 0 << true << 1 + 40 + 9 + 1;
+            // The project and the function locked, the 4 tables rewritten read to compare with
+            // the load; update, 3 deletes, 5 rows, 14, 22, then the hours or the assignments.
+            QTest::addRow("%s update", name) << int(engine) << 1 << false << 2 + 4 + 45 + 9;
+            QTest::addRow("%s update in charge mode", name)
+                << int(engine) << 1 << true << 2 + 4 + 45 + 1 + 13;
+            // The project and the function locked, then the deletes.
+            QTest::addRow("%s delete", name) << int(engine) << 2 << false << 2 + 6;
         }
     }
     void failureAtEveryStatement()
@@ -241,6 +246,106 @@ private slots:
         QCOMPARE(e.result(), 0);
         QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
         QVERIFY(!s.state->Updated);
+    }
+    // Two users: B, on a connection of its own, deletes or changes what A has open in the
+    // editor. A is told, and the editor stays open with what A typed; a change is written over
+    // only when A says Yes.
+    void otherUser_data()
+    {
+        addColumns<int, int, QString, int>({"engine", "function", "meanwhile", "answer"});
+        for (const auto& [name, engine] : kEngines) {
+            QTest::addRow("%s function deleted", name) << int(engine) << 2 << u"function"_s << 0;
+            QTest::addRow("%s project deleted", name) << int(engine) << 2 << u"project"_s << 0;
+            QTest::addRow("%s new one, project deleted", name) << int(engine) << 0 << u"project"_s << 0;
+            QTest::addRow("%s changed, No", name) << int(engine) << 2 << u"change"_s << int(QMessageBox::No);
+            QTest::addRow("%s changed, Yes", name)
+                << int(engine) << 2 << u"change"_s << int(QMessageBox::Yes);
+        }
+    }
+    void otherUser()
+    {
+        FETCH_ENGINE();
+        QFETCH(int, function);
+        QFETCH(QString, meanwhile);
+        QFETCH(int, answer);
+        DemoSession s(dbEngine);
+        FunctionEditor e(s.open(function, false));
+        if (function == 0) {
+            typeNewFunction(e);
+        }
+        setText(&e, u"txtSFunc"_s, u"Aの機能"_s);
+        const std::unique_ptr<DbConnection> b = s.db->connect();
+        if (meanwhile == u"function"_s) {
+            ExecSql(*b, u"DELETE TFP WHERE NFUNCTION = 2"_s);
+            ExecSql(*b, u"DELETE TFUNCTION WHERE NFUNCTION = 2"_s);
+        } else if (meanwhile == u"project"_s) {
+            DeleteProjectRows(*b, 2, 0);
+        } else {
+            ExecSql(*b, u"UPDATE TFUNCTION SET NDISCOUNT = 777 WHERE NFUNCTION = 2"_s);
+        }
+        const QString afterB = FunctionRowsSnapshot(s.conn());
+        const int functions = rowCount(s.conn(), u"TFUNCTION"_s);
+        Messages::clearShown();
+        if (answer != 0) {
+            Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        }
+        const bool saved = e.saveFunction(function == 0 ? 0 : 1);
+        QCOMPARE(saved, answer == int(QMessageBox::Yes));
+        if (meanwhile == u"change"_s) {
+            QCOMPARE(Messages::shown().size(), 1);
+            COMPARE_LAST_MESSAGE(u"更新競合"_s,
+                                 u"他の利用者がこの機能項目を先に更新しました。\n上書きしますか？"_s,
+                                 Messages::Exclamation);
+            QCOMPARE(Messages::last().buttons, QMessageBox::Yes | QMessageBox::No);
+        } else {
+            COMPARE_LAST_MESSAGE(u"更新エラー"_s,
+                                 function == 0 ? u"親プロジェクトは他の利用者によって削除されています。"_s
+                                               : u"この機能項目は他の利用者によって削除されています。"_s,
+                                 Messages::Exclamation);
+        }
+        if (saved) {
+            QCOMPARE(e.result(), int(QDialog::Accepted));
+            QCOMPARE(scalar(s.conn(), u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = 2"_s).toString(),
+                     u"Aの機能"_s);
+            return;
+        }
+        QCOMPARE(e.result(), 0);
+        QVERIFY(!s.state->Updated);
+        QCOMPARE(controlText(&e, u"txtSFunc"_s), u"Aの機能"_s);
+        QCOMPARE(FunctionRowsSnapshot(s.conn()), afterB);
+        QCOMPARE(rowCount(s.conn(), u"TFUNCTION"_s), functions);
+    }
+
+    // The connection goes in the middle of a save: the save is reported as lost with the editor
+    // still open, and the next save goes through on the reopened connection.
+    void droppedConnection_data() { addEngineRows(); }
+    void droppedConnection()
+    {
+        FETCH_ENGINE();
+        DemoSession s(dbEngine);
+        FunctionEditor e(s.open(2, false));
+        setText(&e, u"txtSFunc"_s, u"再接続"_s);
+        bool dropped = false;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (!dropped && sql.startsWith(u"INSERT INTO TFPADJ"_s)) {
+                dropped = true;
+                DropConnection(s.conn());
+            }
+        });
+        const QString before = FunctionRowsSnapshot(*s.db->connect());
+        Messages::clearShown();
+        QVERIFY(!e.saveFunction(1));
+        DbConnection::setStatementHook(nullptr);
+        COMPARE_LAST_MESSAGE(
+            u"ＤＢエラー"_s,
+            u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s,
+            Messages::Exclamation);
+        QCOMPARE(e.result(), 0);
+        QCOMPARE(controlText(&e, u"txtSFunc"_s), u"再接続"_s);
+        QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
+        QVERIFY(e.saveFunction(1));
+        QCOMPARE(scalar(s.conn(), u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = 2"_s).toString(),
+                 u"再接続"_s);
     }
 };
 

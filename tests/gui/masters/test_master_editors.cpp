@@ -305,6 +305,53 @@ private slots:
         }
     }
 
+    // Two users: B, on a connection of its own, deletes the row A is renaming, or saves the name A
+    // is about to give a row. A is told, and nothing is written; where the editor refuses a
+    // duplicate name it does so also for a name its list does not show yet.
+    void otherUser_data() { addKindRows(); }
+    void otherUser()
+    {
+        QFETCH(int, engine);
+        QFETCH(int, kind);
+        World w(kind, static_cast<Engine>(engine));
+        const std::unique_ptr<DbConnection> b = w.db->connect();
+        const QString table = w.k.table;
+        ExecSql(w.conn(), u"INSERT INTO %1 (NSORT, %2) VALUES (99, '消える行')"_s.arg(table, w.k.nameColumn));
+        const int doomed =
+            scalar(w.conn(),
+                   u"SELECT %1 AS V FROM %2 WHERE %3 = '消える行'"_s.arg(w.k.key, table, w.k.nameColumn))
+                .toInt();
+        MasterEditor* editor = w.open();
+
+        w.clickKey(doomed);
+        w.typeRow(u"改名"_s);
+        ExecSql(*b, u"DELETE %1 WHERE %2 = %3"_s.arg(table, w.k.key).arg(doomed));
+        Messages::clearShown();
+        clickButton(editor, u"cmdUp"_s);
+        COMPARE_LAST_MESSAGE(u"更新エラー"_s, u"この項目は他の利用者によって削除されています。"_s,
+                             Messages::Exclamation);
+        QVERIFY(editor->isVisible());
+        QCOMPARE(controlText(editor, w.k.nameBox), u"改名"_s);
+        QCOMPARE(rowCount(w.conn(), table, w.k.nameColumn + u" = '改名'"_s), 0);
+        // The list no longer shows the row that is gone.
+        QCOMPARE(rowOfKey(editor->list(), w.k.letter + QString::number(doomed)), -1);
+
+        w.clickKey(2);
+        w.typeRow(u"Bの名前"_s);
+        ExecSql(*b, u"INSERT INTO %1 (NSORT, %2) VALUES (98, 'Bの名前')"_s.arg(table, w.k.nameColumn));
+        Messages::clearShown();
+        clickButton(editor, u"cmdUp"_s);
+        const QString refusal = kDuplicates[kind][0];
+        if (refusal.isEmpty()) {
+            QVERIFY(Messages::shown().isEmpty());
+            QCOMPARE(w.nameOf(2), u"Bの名前"_s);
+        } else {
+            QCOMPARE(Messages::last().title, u"重複"_s);
+            QCOMPARE(Messages::last().text, refusal);
+            QVERIFY(w.nameOf(2) != u"Bの名前"_s);
+        }
+    }
+
     // The coefficient is a whole number of 1 to 32767 (it feeds 16-bit figures).
     void languageCoefficient_data()
     {

@@ -1,3 +1,4 @@
+#include "project/project_repository.h"
 #include "project_fixture.h"
 
 namespace {
@@ -128,7 +129,9 @@ private slots:
             clickButton(e, "cmdOK");
             QCOMPARE(editor->result(), int(QDialog::Accepted));
         }
-        QCOMPARE(s.size(), newProject ? 28 : 1 + 9 + 8 + 10 + 5 + 6);
+        // The parent locked first; an update then locks the project and reads the five component
+        // tables to compare them with the load.
+        QCOMPARE(s.size(), newProject ? 1 + 28 : 1 + 1 + 5 + 1 + 9 + 8 + 10 + 5 + 6);
         if (newProject) {
             checkNewProject(*state, contents);
         } else {
@@ -231,6 +234,131 @@ private slots:
         QVERIFY(scalar(c, priceSum).toDouble() > oldPrices * 1.9);
         QCOMPARE(state->CurPriKind, 2);
         QVERIFY(state->PricesChanged);
+    }
+
+    // Two users: B, on a connection of its own, deletes or changes project 2 while A has it open,
+    // or deletes A's proposed parent while A types a new sub-project. A is told; the editor stays
+    // open with what A typed; a change is written over only when A says Yes.
+    void otherUser_data()
+    {
+        addColumns<int, QString, int>({"engine", "meanwhile", "answer"});
+        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+            const QByteArray e = EngineName(engine).toLatin1();
+            for (const char* meanwhile : {"deleted", "parent deleted"}) {
+                QTest::addRow("%s: %s", e.constData(), meanwhile)
+                    << int(engine) << QString::fromLatin1(meanwhile) << 0;
+            }
+            QTest::addRow("%s: changed, No", e.constData())
+                << int(engine) << u"changed"_s << int(QMessageBox::No);
+            QTest::addRow("%s: changed, Yes", e.constData())
+                << int(engine) << u"changed"_s << int(QMessageBox::Yes);
+            QTest::addRow("%s: members changed, No", e.constData())
+                << int(engine) << u"members"_s << int(QMessageBox::No);
+        }
+    }
+    void otherUser()
+    {
+        QFETCH(int, engine);
+        QFETCH(QString, meanwhile);
+        QFETCH(int, answer);
+        auto db = TestDatabase::create(static_cast<Engine>(engine), true);
+        auto state = db->makeState();
+        DbConnection& c = state->conn();
+        const std::unique_ptr<DbConnection> b = db->connect();
+        const bool newProject = meanwhile == u"parent deleted"_s;
+        auto editor = newProject ? openNewProject(*state, 2) : openProject(*state, 2);
+        QWidget* e = editor.get();
+        setText(e, "txtPName", u"Aの案件"_s);
+        if (newProject) {
+            pick(control<QComboBox>(e, "cmbContCust"), u"東和システム株式会社"_s);
+            pick(control<QComboBox>(e, "cmbEndCust"), u"株式会社ミナト物流"_s);
+        }
+        const QString special = controlText(e, u"txtSpecial"_s);
+        if (meanwhile == u"changed"_s) {
+            ExecSql(*b, u"UPDATE TPROJECT SET CSPECIAL = 'Bの特記' WHERE NPROJECT = 2"_s);
+        } else if (meanwhile == u"members"_s) {
+            ExecSql(*b, u"UPDATE TMEMBER SET NMEMBOCCU = 999 WHERE NPROJECT = 2 AND NADD = 1"_s);
+        } else {
+            ProjectRepository other(*b);
+            QVERIFY(!other.hasSubProjects(2));
+            other.save(SaveMode::Delete, *other.load(2), ProjectRecord(), ProjectComponents());
+        }
+        const QString afterB = snapshot(c);
+        Messages::clearShown();
+        if (answer != 0) {
+            Messages::setNextAnswer(static_cast<QMessageBox::StandardButton>(answer));
+        }
+        clickButton(e, "cmdOK");
+        if (answer == 0) {
+            COMPARE_LAST_MESSAGE(u"更新エラー"_s,
+                                 newProject ? u"親プロジェクトは他の利用者によって削除されています。"_s
+                                            : u"このプロジェクトは他の利用者によって削除されています。"_s,
+                                 Messages::Exclamation);
+        } else {
+            QCOMPARE(Messages::shown().size(), 1);
+            COMPARE_LAST_MESSAGE(u"更新競合"_s,
+                                 u"他の利用者がこのプロジェクトを先に更新しました。\n上書きしますか？"_s,
+                                 Messages::Exclamation);
+            QCOMPARE(Messages::last().buttons, QMessageBox::Yes | QMessageBox::No);
+        }
+        if (answer == int(QMessageBox::Yes)) {
+            QCOMPARE(editor->result(), int(QDialog::Accepted));
+            QCOMPARE(scalar(c, u"SELECT CPROJNAME AS V FROM TPROJECT WHERE NPROJECT = 2"_s).toString(),
+                     u"Aの案件"_s);
+            QCOMPARE(scalar(c, u"SELECT CSPECIAL AS V FROM TPROJECT WHERE NPROJECT = 2"_s).toString(),
+                     special);
+            return;
+        }
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->result(), 0);
+        QCOMPARE(controlText(e, u"txtPName"_s), u"Aの案件"_s);
+        QVERIFY(!state->Updated);
+        // Nothing written: no orphan rows of the deleted project, B's change kept.
+        QCOMPARE(snapshot(c), afterB);
+    }
+
+    // The connection goes in the middle of a save: the save is reported as lost with the editor
+    // still open, and the next save goes through on the reopened connection. A connection gone
+    // before the save, or before a window reads, heals unseen.
+    void droppedConnection_data() { addEngineRows(); }
+    void droppedConnection()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine, true);
+        auto state = db->makeState();
+        DbConnection& c = state->conn();
+        auto editor = openProject(*state, 2);
+        QWidget* e = editor.get();
+        setText(e, "txtPName", u"再接続の案件"_s);
+        const QString before = snapshot(*db->connect());
+        bool dropped = false;
+        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
+            if (!dropped && sql.startsWith(u"INSERT INTO TDELIV"_s)) {
+                dropped = true;
+                DropConnection(c);
+            }
+        });
+        Messages::clearShown();
+        clickButton(e, "cmdOK");
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(dropped);
+        COMPARE_LAST_MESSAGE(
+            u"ＤＢエラー"_s,
+            u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s,
+            Messages::Exclamation);
+        QVERIFY(editor->isVisible());
+        QCOMPARE(controlText(e, u"txtPName"_s), u"再接続の案件"_s);
+        QCOMPARE(snapshot(c), before);
+
+        DropConnection(c);
+        clickButton(e, "cmdOK");
+        QCOMPARE(editor->result(), int(QDialog::Accepted));
+        QCOMPARE(scalar(c, u"SELECT CPROJNAME AS V FROM TPROJECT WHERE NPROJECT = 2"_s).toString(),
+                 u"再接続の案件"_s);
+
+        DropConnection(c);
+        auto again = openProject(*state, 2);
+        QCOMPARE(controlText(again.get(), u"txtPName"_s), u"再接続の案件"_s);
     }
 
 private:

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
@@ -312,7 +313,8 @@ private slots:
         save = [](AppState&) {};
         {
             StatementLog log;
-            log.failOn(u"SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = %1 ORDER BY"_s.arg(f.t.sales));
+            log.failOn(
+                u"SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = %1 ORDER BY"_s.arg(f.t.sales));
             Messages::clearShown();
             f.trigger("PU");
             QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
@@ -817,6 +819,52 @@ private slots:
         const ProfitTexts texts = ProfitPanelTexts(*w.state);
         QCOMPARE((QStringList{RemainingHoursText(*w.state), texts.money, texts.rate}),
                  (QStringList{u"残工数："_s + e[0], u"純利益："_s + e[1], u"利益率："_s + e[2]}));
+    }
+
+    // 表示 → "最新の情報に更新" (F5) shows what another user, on a connection of its own, has
+    // saved meanwhile: a new project in the tree, a changed function in the list, the panels; the
+    // chosen project and function stay chosen. A chosen project another user deleted leaves
+    // nothing chosen. The connection dropped before it is reopened unseen.
+    void refreshShowsOthersWork_data() { addEngineRows(); }
+    void refreshShowsOthersWork()
+    {
+        FETCH_ENGINE();
+        Fixture f(dbEngine);
+        f.open();
+        QAction* refresh = f.action("mnuViewRefresh");
+        QCOMPARE(refresh->text(), u"最新の情報に更新(&R)"_s);
+        QCOMPARE(refresh->shortcut(), QKeySequence(Qt::Key_F5));
+        QVERIFY(f.find<QMenu>("mnuView")->actions().contains(refresh));
+
+        f.select(f.t.sales);
+        f.list()->setCurrentItem(f.rowOf(f.t.closing));
+        QCOMPARE(f.state->CurFunction, f.t.closing);
+        const QStringList panels = f.panels();
+        const std::unique_ptr<DbConnection> b = f.db->connect();
+        const int added = insertProject(*b, f.t.head, u"新規案件"_s, 1, 0, 0, u"9"_s);
+        execArgs(*b, u"UPDATE TFUNCTION SET CSFUNC = '受注入力B' WHERE NFUNCTION = %1"_s, f.t.order);
+        execArgs(*b, u"UPDATE TMEMBER SET NMEMBOCCU = NMEMBOCCU + 100 WHERE NPROJECT = %1"_s, f.t.sales);
+        QVERIFY(!f.node(added));
+
+        DropConnection(*f.state->Conn);
+        Messages::clearShown();
+        f.trigger("mnuViewRefresh");
+        QVERIFY(Messages::shown().isEmpty());
+        QVERIFY(f.node(added));
+        QCOMPARE(f.state->CurProject, f.t.sales);
+        QCOMPARE(ItemKey(f.tree()->currentItem()), u"P%1"_s.arg(f.t.sales));
+        QVERIFY(f.titles().contains(u"受注入力B"_s));
+        QCOMPARE(f.state->CurFunction, f.t.closing);
+        QCOMPARE(ItemKey(f.list()->currentItem()), u"F%1"_s.arg(f.t.closing));
+        QVERIFY(f.panels() != panels);
+
+        f.select(f.t.stock);
+        DeleteProjectRows(*b, f.t.stock, 0);
+        f.trigger("mnuViewRefresh");
+        QVERIFY(!f.node(f.t.stock));
+        QCOMPARE(f.state->CurProject, 0);
+        QCOMPARE(f.list()->topLevelItemCount(), 0);
+        QCOMPARE(f.panels(), kNothingSelected);
     }
 
 private:
