@@ -123,7 +123,7 @@ ParsedReport ParseReportCommand(const QStringList& arguments, QTextStream& out, 
     request.connStr = parser.value(conn);
     request.issueDate = QDate::currentDate();
     if (parser.isSet(date)) {
-        request.issueDate = QDate::fromString(parser.value(date), Qt::ISODate);
+        request.issueDate = QDate::fromString(parser.value(date), QStringLiteral("yyyy-MM-dd"));
         if (!request.issueDate.isValid()) {
             parsed.exitCode = wrongCommandLine(
                 err, QStringLiteral("'%1' is no date (yyyy-mm-dd).").arg(parser.value(date)), parser);

@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -188,6 +189,11 @@ private:
         }
         environment.insert(u"XDG_CONFIG_HOME"_s, m_env->path(u"xdg"_s));
         environment.insert(u"XDG_DATA_HOME"_s, m_env->path(u"data"_s));
+        // A session's own folder, as a desktop login gives one: Qt warns without it.
+        const QString runtime = m_env->path(u"runtime"_s);
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(u"" VORNA_REPORT_TOOL ""_s, arguments);

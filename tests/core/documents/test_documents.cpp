@@ -170,8 +170,8 @@ private slots:
                            .arg(ticks[3])
                            .arg(ticks[4])
                            .arg(ticks[5])
-                           .arg(price)
-                           .arg(discount));
+                           .arg(price, 0, 'f', 0)
+                           .arg(discount, 0, 'f', 0));
         const QuotationDocument doc = BuildQuotation(*conn, 2, QDate(2026, 12, 7));
         const double components[6] = {
             scalarOf(*conn, u"SELECT NBASE AS V FROM TPROJECT WHERE NPROJECT = 2"_s),
@@ -230,7 +230,8 @@ private slots:
         QCOMPARE(doc.tax, qint64(797000));
         QCOMPARE(doc.total, qint64(8767000));
         QCOMPARE(doc.remarks, QStringList{u"返品受付は範囲未確定のため保留。"_s});
-        const QDate last = scalar(*conn, u"SELECT MAX(DDATE) AS DDATE FROM TDATE WHERE NPROJECT = 2"_s).toDate();
+        const QDate last =
+            OpenRs(*conn, u"SELECT MAX(DDATE) AS DDATE FROM TDATE WHERE NPROJECT = 2"_s).field(u"DDATE"_s).toDate();
         QVERIFY(last.isValid());
         QCOMPARE(doc.delivery, last);
 
