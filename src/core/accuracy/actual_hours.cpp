@@ -4,6 +4,7 @@
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 #include "divisions/division_ids.h"
+#include "workspace/project_summary.h"
 
 #include <QSet>
 #include <QStringList>
@@ -26,9 +27,22 @@ template <typename T, typename Key> QString idList(const QVector<T>& items, Key 
 
 } // namespace
 
+QString ProjectPath(DbConnection& connection, int project)
+{
+    Recordset rs =
+        OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") + num(project));
+    if (rs.eof()) {
+        return QString();
+    }
+    const QString name = ToText(rs.field(QStringLiteral("CPROJNAME")));
+    const int parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
+    return parent != 0 ? ProjectPathName(connection, parent, name) : name;
+}
+
 ActualSheet LoadActualSheet(DbConnection& connection, int project)
 {
     ActualSheet sheet;
+    sheet.path = ProjectPath(connection, project);
     for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NVAL, CNAME FROM MDIV WHERE NDID = ") +
                                                num(Division::Process) +
                                                QStringLiteral(" AND CDEF = '1' ORDER BY NSORT, NVAL"));

@@ -24,6 +24,7 @@ struct ActualSheet {
         double planned = 0;    // NHTOTAL
         QMap<int, int> hours;  // process code -> hours; a process missing has none recorded
     };
+    QString path;               // the project's path in the project tree
     QVector<Process> processes; // in display order
     QVector<Row> rows;          // the counted functions, in the order of the function list
     bool done = false;
@@ -37,6 +38,9 @@ ActualSheet LoadActualSheet(DbConnection& connection, int project);
 // transaction; hours of processes no longer in use and of functions not counted stay. Raises
 // DbError, leaving the database as it was.
 void SaveActualSheet(DbConnection& connection, int project, const ActualSheet& sheet);
+
+// "A - B - C" for project C under B under top-level A; "" when the project is gone.
+QString ProjectPath(DbConnection& connection, int project);
 
 // The hours of each function with any recorded, summed over its processes.
 QMap<int, double> ActualHoursByFunction(DbConnection& connection, int project);

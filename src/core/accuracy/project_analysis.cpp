@@ -53,13 +53,7 @@ bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& po
     }
     ProjectAnalysis& a = *analysis;
     a = ProjectAnalysis();
-    Recordset head = OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
-                                            QString::number(project));
-    a.path = ToText(head.field(QStringLiteral("CPROJNAME")));
-    const int parent = head.field(QStringLiteral("NPARPROJ")).toInt();
-    if (parent != 0) {
-        a.path = ProjectPathName(connection, parent, a.path);
-    }
+    a.path = ProjectPath(connection, project);
     a.constantInUse = CocomoAInUse(connection);
     const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH, a.constantInUse);
     const QMap<int, double> actual = ActualHoursByFunction(connection, project);

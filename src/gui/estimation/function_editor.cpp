@@ -1,5 +1,6 @@
 #include "estimation/function_editor.h"
 
+#include "accuracy/cocomo_constant.h"
 #include "common/db_error_report.h"
 #include "common/division_combos.h"
 #include "common/form_widgets.h"
@@ -17,6 +18,7 @@
 #include "db/sql_literal.h"
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
+#include "estimation/cocomo_range.h"
 #include "estimation/work_assignment.h"
 #include "help/help.h"
 #include "state/app_state.h"
@@ -455,7 +457,8 @@ QWidget* FunctionEditor::buildCocomoPage()
     figure(m_coLang, QStringLiteral("lblCoLang"), QStringLiteral("言語"));
     text(QStringLiteral(") / %1) ↑").arg(kStepsPerKStep));
     figure(m_coScale, QStringLiteral("lblCoSRes"), QStringLiteral("Scale"));
-    text(QStringLiteral("× %1 ×").arg(TwoDecimals(kCocomoA)));
+    m_range = new CocomoRangeRow(page);
+    formula->addWidget(m_range->constantLabel(), 0, column++);
     figure(m_coCost, QStringLiteral("lblCoCRes"), QStringLiteral("Cost"));
     text(QStringLiteral("×"));
     figure(m_coMtoH, QStringLiteral("lblCoMtoH"), QStringLiteral("人月"));
@@ -465,6 +468,7 @@ QWidget* FunctionEditor::buildCocomoPage()
     formula->setColumnStretch(column, 1);
     layout->addSpacing(6);
     layout->addLayout(formula);
+    layout->addWidget(m_range);
     layout->addStretch(1);
     return page;
 }
@@ -563,6 +567,9 @@ void FunctionEditor::load()
     }
 
     loadDrivers();
+    const std::optional<double> calibrated = StoredCocomoA(conn);
+    m_cocomoA = calibrated.value_or(kCocomoA);
+    m_range->setConstant(m_cocomoA, calibrated.has_value());
     loadProcesses();
     if (m_state.FuncEditMode == 0) {
         loadNewFunction();
@@ -902,6 +909,7 @@ EstimateInput FunctionEditor::estimateInput() const
     in.charges = &m_state.chargeTable;
     in.discountText = m_discount->text();
     in.mtoH = m_state.policy.MtoH;
+    in.cocomoA = m_cocomoA;
     return in;
 }
 
@@ -929,6 +937,7 @@ void FunctionEditor::recalc()
     m_coMtoH->setText(r.mtoHText);
     m_coHours->setText(r.cocomoHoursText);
     m_cocomoHour->setText(r.cocomoHoursText);
+    m_range->showHours(r.cocomoHours);
     for (int i = 0; i < kProcessRows; ++i) {
         m_rows[i].price->setText(r.processPriceText[i]);
         m_rows[i].chargedHours->setText(r.processHoursText[i]);

@@ -8,6 +8,7 @@
 #include <array>
 
 struct AppState;
+class CocomoRangeRow;
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -154,6 +155,8 @@ private:
     QLabel* m_coCost = nullptr;
     QLabel* m_coMtoH = nullptr;
     QLabel* m_coHours = nullptr;
+    CocomoRangeRow* m_range = nullptr;
+    double m_cocomoA = kCocomoA; // the team's calibrated constant, or the standard one
 
     QLabel* m_ufp = nullptr;
     QLabel* m_fpCoef = nullptr;
