@@ -10,8 +10,8 @@
 struct FinishedProjects {
     int customerA = 0;
     int customerB = 0;
-    int big = 0;   // 基幹更改
-    int small = 0; // 小口改修
+    int big = 0;               // 基幹更改
+    int small = 0;             // 小口改修
     QVector<int> bigFunctions; // the five counted ones, in list order
     int onHold = 0;
     QVector<int> smallFunctions;
@@ -30,12 +30,13 @@ struct FinishedProjects {
         w.big = project(c, u"基幹更改"_s, w.customerA, 5000000);
         w.small = project(c, u"小口改修"_s, w.customerB, 800000);
         for (int i = 0; i < 5; ++i) {
-            const int f = insertFunction(c, w.big, u"'1'"_s, u"1, 1, 1, 1, 1"_s, u"機能%1"_s.arg(i + 1), u"0"_s,
-                                         u"%1, 0, 0"_s.arg(100 * (i + 1)), i + 1);
+            const int f = insertFunction(c, w.big, u"'1'"_s, u"1, 1, 1, 1, 1"_s, u"機能%1"_s.arg(i + 1),
+                                         u"0"_s, u"%1, 0, 0"_s.arg(100 * (i + 1)), i + 1);
             fpRows(c, w.big, f, kFpRows[i]);
             w.bigFunctions << f;
         }
-        w.onHold = insertFunction(c, w.big, u"NULL"_s, u"1, 1, 1, 1, 1"_s, u"保留機能"_s, u"0"_s, u"40, 0, 0"_s, 6);
+        w.onHold =
+            insertFunction(c, w.big, u"NULL"_s, u"1, 1, 1, 1, 1"_s, u"保留機能"_s, u"0"_s, u"40, 0, 0"_s, 6);
         fpRows(c, w.big, w.onHold, 10);
         for (int i = 0; i < 2; ++i) {
             const int f = insertFunction(c, w.small, u"'1'"_s, u"1, 1, 1, 1, 1"_s, u"改修%1"_s.arg(i + 1),

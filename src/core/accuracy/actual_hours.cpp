@@ -30,7 +30,8 @@ template <typename T, typename Key> QString idList(const QVector<T>& items, Key 
 QString ProjectPath(DbConnection& connection, int project)
 {
     Recordset rs =
-        OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") + num(project));
+        OpenRs(connection,
+               QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") + num(project));
     if (rs.eof()) {
         return QString();
     }
@@ -47,12 +48,14 @@ ActualSheet LoadActualSheet(DbConnection& connection, int project)
                                                num(Division::Process) +
                                                QStringLiteral(" AND CDEF = '1' ORDER BY NSORT, NVAL"));
          !rs.eof(); rs.moveNext()) {
-        sheet.processes.append({rs.field(QStringLiteral("NVAL")).toInt(), ToText(rs.field(QStringLiteral("CNAME")))});
+        sheet.processes.append(
+            {rs.field(QStringLiteral("NVAL")).toInt(), ToText(rs.field(QStringLiteral("CNAME")))});
     }
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NFUNCTION, CSFUNC, NHTOTAL FROM TFUNCTION "
-                                                          "WHERE NPROJECT = ") +
-                                               num(project) +
-                                               QStringLiteral(" AND CVALID IS NOT NULL ORDER BY NSORT, NFUNCTION"));
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, CSFUNC, NHTOTAL FROM TFUNCTION "
+                                               "WHERE NPROJECT = ") +
+                                    num(project) +
+                                    QStringLiteral(" AND CVALID IS NOT NULL ORDER BY NSORT, NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
         ActualSheet::Row row;
         row.function = rs.field(QStringLiteral("NFUNCTION")).toInt();
@@ -78,7 +81,8 @@ ActualSheet LoadActualSheet(DbConnection& connection, int project)
             sheet.rows[it.value()].hours.insert(process, rs.field(QStringLiteral("NHOUR")).toInt());
         }
     }
-    Recordset done = OpenRs(connection, QStringLiteral("SELECT DDONE FROM TPROJDONE WHERE NPROJECT = ") + num(project));
+    Recordset done =
+        OpenRs(connection, QStringLiteral("SELECT DDONE FROM TPROJDONE WHERE NPROJECT = ") + num(project));
     if (!done.eof()) {
         sheet.done = true;
         sheet.doneDate = done.field(QStringLiteral("DDONE")).toDate();
@@ -92,7 +96,8 @@ void SaveActualSheet(DbConnection& connection, int project, const ActualSheet& s
     Transaction transaction(connection);
     if (!sheet.rows.isEmpty() && !sheet.processes.isEmpty()) {
         ExecSql(connection,
-                QStringLiteral("DELETE TACTUAL WHERE NPROJECT = ") + p + QStringLiteral(" AND NFUNCTION IN (") +
+                QStringLiteral("DELETE TACTUAL WHERE NPROJECT = ") + p +
+                    QStringLiteral(" AND NFUNCTION IN (") +
                     idList(sheet.rows, [](const ActualSheet::Row& r) { return r.function; }) +
                     QStringLiteral(") AND NDKIND IN (") +
                     idList(sheet.processes, [](const ActualSheet::Process& r) { return r.code; }) +
@@ -120,11 +125,13 @@ void SaveActualSheet(DbConnection& connection, int project, const ActualSheet& s
 QMap<int, double> ActualHoursByFunction(DbConnection& connection, int project)
 {
     QMap<int, double> hours;
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NFUNCTION, SUM(NHOUR) AS NHOUR FROM TACTUAL "
-                                                          "WHERE NPROJECT = ") +
-                                               num(project) + QStringLiteral(" GROUP BY NFUNCTION"));
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, SUM(NHOUR) AS NHOUR FROM TACTUAL "
+                                               "WHERE NPROJECT = ") +
+                                    num(project) + QStringLiteral(" GROUP BY NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
-        hours.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(), rs.field(QStringLiteral("NHOUR")).toDouble());
+        hours.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(),
+                     rs.field(QStringLiteral("NHOUR")).toDouble());
     }
     return hours;
 }

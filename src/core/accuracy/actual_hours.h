@@ -21,8 +21,8 @@ struct ActualSheet {
     struct Row {
         int function = 0;
         QString title;
-        double planned = 0;    // NHTOTAL
-        QMap<int, int> hours;  // process code -> hours; a process missing has none recorded
+        double planned = 0;   // NHTOTAL
+        QMap<int, int> hours; // process code -> hours; a process missing has none recorded
     };
     QString path;               // the project's path in the project tree
     QVector<Process> processes; // in display order

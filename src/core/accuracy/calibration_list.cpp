@@ -21,8 +21,9 @@ struct FinishedProject {
 
 QVector<FinishedProject> finishedProjects(DbConnection& connection, const CalibrationFilter& filter)
 {
-    QString sql = QStringLiteral("SELECT P.NPROJECT, P.NPARPROJ, P.CPROJNAME, D.DDONE FROM TPROJECT P, TPROJDONE D "
-                                 "WHERE P.NPROJECT = D.NPROJECT");
+    QString sql =
+        QStringLiteral("SELECT P.NPROJECT, P.NPARPROJ, P.CPROJNAME, D.DDONE FROM TPROJECT P, TPROJDONE D "
+                       "WHERE P.NPROJECT = D.NPROJECT");
     if (filter.customer != 0) {
         const QString c = QString::number(filter.customer);
         sql += QStringLiteral(" AND (P.NENDCUST = ") + c + QStringLiteral(" OR P.NCONTCUST = ") + c +
@@ -38,7 +39,8 @@ QVector<FinishedProject> finishedProjects(DbConnection& connection, const Calibr
     QVector<FinishedProject> projects;
     QVector<int> parents;
     for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
-        projects.append({rs.field(QStringLiteral("NPROJECT")).toInt(), ToText(rs.field(QStringLiteral("CPROJNAME"))),
+        projects.append({rs.field(QStringLiteral("NPROJECT")).toInt(),
+                         ToText(rs.field(QStringLiteral("CPROJNAME"))),
                          rs.field(QStringLiteral("DDONE")).toDate()});
         parents.append(rs.field(QStringLiteral("NPARPROJ")).toInt());
     }
@@ -72,7 +74,8 @@ QVector<double> column(const QVector<CalibrationRow>& rows, double CalibrationRo
 
 } // namespace
 
-CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationFilter& filter, int hoursPerMonth)
+CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationFilter& filter,
+                                    int hoursPerMonth)
 {
     CalibrationList list;
     list.constantInUse = CocomoAInUse(connection);
@@ -80,11 +83,12 @@ CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationF
         const QMap<int, double> actual = ActualHoursByFunction(connection, project.project);
         const QHash<int, EstimateResult> sizes =
             ProjectFunctionSizes(connection, project.project, hoursPerMonth, list.constantInUse);
-        for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NFUNCTION, CSFUNC, NHTOTAL FROM TFUNCTION "
-                                                              "WHERE NPROJECT = ") +
-                                                   QString::number(project.project) +
-                                                   QStringLiteral(" AND CVALID IS NOT NULL "
-                                                                  "ORDER BY NSORT, NFUNCTION"));
+        for (Recordset rs =
+                 OpenRs(connection, QStringLiteral("SELECT NFUNCTION, CSFUNC, NHTOTAL FROM TFUNCTION "
+                                                   "WHERE NPROJECT = ") +
+                                        QString::number(project.project) +
+                                        QStringLiteral(" AND CVALID IS NOT NULL "
+                                                       "ORDER BY NSORT, NFUNCTION"));
              !rs.eof(); rs.moveNext()) {
             CalibrationRow row;
             row.function = rs.field(QStringLiteral("NFUNCTION")).toInt();
@@ -116,8 +120,8 @@ CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationF
     if (list.calibrated) {
         QVector<double> after;
         for (const CalibrationRow& row : list.rows) {
-            after.append(CocomoHours(row.point.kStep, row.point.scaleExp, row.point.effortMult, *list.calibrated,
-                                     hoursPerMonth));
+            after.append(CocomoHours(row.point.kStep, row.point.scaleExp, row.point.effortMult,
+                                     *list.calibrated, hoursPerMonth));
         }
         list.cocomoCalibrated = Accuracy(actuals, after);
     }
@@ -126,10 +130,11 @@ CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationF
 
 QList<QStringList> CalibrationCsvRows(const CalibrationList& list)
 {
-    QList<QStringList> rows{{QStringLiteral("プロジェクト"), QStringLiteral("機能項目"), QStringLiteral("完了日"),
-                             QStringLiteral("見積工数"), QStringLiteral("COCOMO工数(楽観)"),
-                             QStringLiteral("COCOMO工数(標準)"), QStringLiteral("COCOMO工数(悲観)"),
-                             QStringLiteral("実績工数"), QStringLiteral("MRE(見積)"), QStringLiteral("MRE(COCOMO)")}};
+    QList<QStringList> rows{{QStringLiteral("プロジェクト"), QStringLiteral("機能項目"),
+                             QStringLiteral("完了日"), QStringLiteral("見積工数"),
+                             QStringLiteral("COCOMO工数(楽観)"), QStringLiteral("COCOMO工数(標準)"),
+                             QStringLiteral("COCOMO工数(悲観)"), QStringLiteral("実績工数"),
+                             QStringLiteral("MRE(見積)"), QStringLiteral("MRE(COCOMO)")}};
     for (const CalibrationRow& row : list.rows) {
         const HourRange range = CocomoRange(row.cocomo);
         rows << QStringList{row.path,

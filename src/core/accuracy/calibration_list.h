@@ -39,13 +39,14 @@ struct CalibrationList {
     double constantInUse = 0;
     AccuracyFigures planned;
     AccuracyFigures cocomo;
-    int calibrating = 0;                  // rows that take part in the calibration
-    std::optional<double> calibrated;     // A fitted to them
-    AccuracyFigures cocomoCalibrated;     // COCOMO hours at the fitted A
+    int calibrating = 0;              // rows that take part in the calibration
+    std::optional<double> calibrated; // A fitted to them
+    AccuracyFigures cocomoCalibrated; // COCOMO hours at the fitted A
 };
 
 // Raises DbError.
-CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationFilter& filter, int hoursPerMonth);
+CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationFilter& filter,
+                                    int hoursPerMonth);
 
 // The list as CSV rows, heading first.
 QList<QStringList> CalibrationCsvRows(const CalibrationList& list);

@@ -36,7 +36,8 @@ void StoreCocomoA(DbConnection& connection, double a)
     Transaction transaction(connection);
     ExecSql(connection, QStringLiteral("DELETE MCALIB WHERE NCALIB = ") + kKey);
     ExecSql(connection, QStringLiteral("INSERT INTO MCALIB (NCALIB, NCOCOMOA) VALUES (") + kKey +
-                            QStringLiteral(", ") + SqlLiteral(a, QStringLiteral("NCOCOMOA")) + QStringLiteral(")"));
+                            QStringLiteral(", ") + SqlLiteral(a, QStringLiteral("NCOCOMOA")) +
+                            QStringLiteral(")"));
     transaction.commit();
 }
 

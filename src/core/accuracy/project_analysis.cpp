@@ -45,7 +45,8 @@ QVector<AmountPart> OrderAmountParts(const ProfitInputs& in, const Policy& polic
     return parts;
 }
 
-bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& policy, ProjectAnalysis* analysis)
+bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& policy,
+                         ProjectAnalysis* analysis)
 {
     ProfitInputs inputs;
     if (!ReadProfitInputs(connection, project, &inputs)) {
@@ -55,12 +56,14 @@ bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& po
     a = ProjectAnalysis();
     a.path = ProjectPath(connection, project);
     a.constantInUse = CocomoAInUse(connection);
-    const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH, a.constantInUse);
+    const QHash<int, EstimateResult> sizes =
+        ProjectFunctionSizes(connection, project, policy.MtoH, a.constantInUse);
     const QMap<int, double> actual = ActualHoursByFunction(connection, project);
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NFUNCTION, CSFUNC, NHTOTAL FROM TFUNCTION "
-                                                          "WHERE NPROJECT = ") +
-                                               QString::number(project) +
-                                               QStringLiteral(" AND CVALID IS NOT NULL ORDER BY NSORT, NFUNCTION"));
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, CSFUNC, NHTOTAL FROM TFUNCTION "
+                                               "WHERE NPROJECT = ") +
+                                    QString::number(project) +
+                                    QStringLiteral(" AND CVALID IS NOT NULL ORDER BY NSORT, NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
         AnalysisRow row;
         row.function = rs.field(QStringLiteral("NFUNCTION")).toInt();
@@ -87,9 +90,9 @@ bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& po
 
 QList<QStringList> AnalysisCsvRows(const ProjectAnalysis& analysis)
 {
-    QList<QStringList> rows{{QStringLiteral("機能項目"), QStringLiteral("見積工数"), QStringLiteral("COCOMO工数(楽観)"),
-                             QStringLiteral("COCOMO工数(標準)"), QStringLiteral("COCOMO工数(悲観)"),
-                             QStringLiteral("実績工数")}};
+    QList<QStringList> rows{{QStringLiteral("機能項目"), QStringLiteral("見積工数"),
+                             QStringLiteral("COCOMO工数(楽観)"), QStringLiteral("COCOMO工数(標準)"),
+                             QStringLiteral("COCOMO工数(悲観)"), QStringLiteral("実績工数")}};
     for (const AnalysisRow& row : analysis.rows) {
         rows << QStringList{row.title,
                             hoursField(row.planned),

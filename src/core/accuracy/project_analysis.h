@@ -44,7 +44,8 @@ struct ProjectAnalysis {
 };
 
 // false when the project is gone. Raises DbError.
-bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& policy, ProjectAnalysis* analysis);
+bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& policy,
+                         ProjectAnalysis* analysis);
 
 // The parts of the order amount under the policy.
 QVector<AmountPart> OrderAmountParts(const ProfitInputs& inputs, const Policy& policy);

@@ -1,5 +1,8 @@
 #include "calc/estimate_accuracy.h"
 
+#include "calc/estimate_calc.h"
+#include "convert/conversions.h"
+
 #include <cmath>
 
 namespace {
@@ -9,6 +12,11 @@ namespace {
 constexpr double kTolerance = 1e-9;
 
 } // namespace
+
+QString CocomoAText(double a)
+{
+    return a == kCocomoA ? TwoDecimals(a) : FormatNumber(a, 3, false);
+}
 
 HourRange CocomoRange(double hours)
 {

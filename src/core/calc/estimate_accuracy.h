@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QVector>
 #include <optional>
 
@@ -15,6 +16,10 @@ constexpr double kPredLimit = 0.25;
 
 // The fewest finished functions with a size that calibrate the constant.
 constexpr int kCalibrationMinimum = 5;
+
+// The COCOMO constant as the windows show it: "2.94" for the standard, three decimals for a
+// calibrated one.
+QString CocomoAText(double a);
 
 struct HourRange {
     double optimistic = 0;

@@ -132,6 +132,7 @@ void ShowHoursChart(QChartView* view, const ProjectAnalysis& analysis)
     y->setTitleText(QStringLiteral("時間"));
     y->setRange(0, high > 0 ? high * 1.05 : 1);
     y->setLabelFormat(QStringLiteral("%.0f"));
+    y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     attach(chart, bars, x, y);
@@ -174,6 +175,7 @@ void ShowAmountChart(QChartView* view, const ProjectAnalysis& analysis)
         low = std::min(low, down);
     }
     y->setRange(low * 1.05, high > 0 ? high * 1.05 : 1);
+    y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     attach(chart, stack, x, y);

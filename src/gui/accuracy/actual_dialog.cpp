@@ -47,7 +47,8 @@ ActualDialog::ActualDialog(AppState& state, QWidget* parent)
     auto* project = NamedLabel(this, QStringLiteral("lblActProject"), m_sheet.path);
     MakeBold(project);
     layout->addWidget(project);
-    layout->addWidget(new QLabel(QStringLiteral("工程毎の実績工数を時間（整数）で入力します。空欄は未記録です。"), this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("工程毎の実績工数を時間（整数）で入力します。空欄は未記録です。"), this));
 
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrActual"));
@@ -95,7 +96,8 @@ QWidget* ActualDialog::buildGrid()
     const int processes = m_sheet.processes.size();
     g->addWidget(HeadingLabel(grid, QStringLiteral("機能項目")), 0, 0);
     for (int p = 0; p < processes; ++p) {
-        auto* heading = HeadingLabel(grid, m_sheet.processes.at(p).name, QStringLiteral("lblActProc_%1").arg(p));
+        auto* heading =
+            HeadingLabel(grid, m_sheet.processes.at(p).name, QStringLiteral("lblActProc_%1").arg(p));
         heading->setAlignment(Qt::AlignCenter);
         g->addWidget(heading, 0, p + 1);
     }
@@ -126,13 +128,14 @@ QWidget* ActualDialog::buildGrid()
         auto* total = ValueLabel(grid, QStringLiteral("lvlActTotal_%1").arg(r), 70);
         m_rowTotals << total;
         g->addWidget(total, r + 1, processes + 1);
-        g->addWidget(ValueLabel(grid, QStringLiteral("lvlPlanned_%1").arg(r), 70, hoursText(row.planned)), r + 1,
-                     processes + 2);
+        g->addWidget(ValueLabel(grid, QStringLiteral("lvlPlanned_%1").arg(r), 70, hoursText(row.planned)),
+                     r + 1, processes + 2);
         plannedAll += row.planned;
     }
     const int last = m_sheet.rows.size() + 1;
     if (m_sheet.rows.isEmpty()) {
-        g->addWidget(new QLabel(QStringLiteral("集計対象の機能項目がありません。"), grid), last, 0, 1, processes + 3);
+        g->addWidget(new QLabel(QStringLiteral("集計対象の機能項目がありません。"), grid), last, 0, 1,
+                     processes + 3);
     } else {
         g->addWidget(SeparatorLine(grid), last, 0, 1, processes + 3);
         auto* caption = new QLabel(QStringLiteral("合計"), grid);
@@ -184,9 +187,11 @@ bool ActualDialog::readSheet(ActualSheet* sheet)
                 continue;
             }
             double value = -1;
-            if (!ParseNumber(text, &value) || value < 0 || value > kMaxActualHours || value != std::floor(value)) {
-                Messages::exclamation(this, QStringLiteral("入力確認"),
-                                      QStringLiteral("実績工数は0～999,999の整数（時間）で入力してください。"));
+            if (!ParseNumber(text, &value) || value < 0 || value > kMaxActualHours ||
+                value != std::floor(value)) {
+                Messages::exclamation(
+                    this, QStringLiteral("入力確認"),
+                    QStringLiteral("実績工数は0～999,999の整数（時間）で入力してください。"));
                 box->setFocus();
                 box->selectAll();
                 return false;
@@ -205,7 +210,8 @@ bool ActualDialog::readSheet(ActualSheet* sheet)
         }
         sheet->doneDate = dateOf(text);
         if (!sheet->doneDate.isValid()) {
-            Messages::exclamation(this, QStringLiteral("入力確認"), QStringLiteral("完了日の値が正しくありません。"));
+            Messages::exclamation(this, QStringLiteral("入力確認"),
+                                  QStringLiteral("完了日の値が正しくありません。"));
             m_doneDate->setFocus();
             m_doneDate->selectAll();
             return false;

@@ -66,9 +66,11 @@ CalibrationDialog::CalibrationDialog(AppState& state, QWidget* parent) : PlacedD
     auto* filters = new QHBoxLayout;
     m_customer = NamedCombo(this, QStringLiteral("cmbCust"));
     m_customer->addItem(QStringLiteral("(すべて)"), 0);
-    for (Recordset rs = OpenRs(*state.Conn, QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT,NCUSTOMER"));
+    for (Recordset rs =
+             OpenRs(*state.Conn, QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT,NCUSTOMER"));
          !rs.eof(); rs.moveNext()) {
-        m_customer->addItem(ToText(rs.field(QStringLiteral("CCUSTNAME"))), rs.field(QStringLiteral("NCUSTOMER")).toInt());
+        m_customer->addItem(ToText(rs.field(QStringLiteral("CCUSTNAME"))),
+                            rs.field(QStringLiteral("NCUSTOMER")).toInt());
     }
     m_from = NamedBox(this, QStringLiteral("txtDateFrom"), 100);
     m_to = NamedBox(this, QStringLiteral("txtDateTo"), 100);
@@ -114,12 +116,15 @@ CalibrationDialog::CalibrationDialog(AppState& state, QWidget* parent) : PlacedD
     connect(m_use, &QPushButton::clicked, this, &CalibrationDialog::useCalibrated);
     connect(m_reset, &QPushButton::clicked, this, &CalibrationDialog::resetConstant);
     connect(csv, &QPushButton::clicked, this, [this] {
-        SaveCsv(this, DocumentFileName(QStringLiteral("見積精度"), QString(), QDate::currentDate(), QStringLiteral("csv")),
+        SaveCsv(this,
+                DocumentFileName(QStringLiteral("見積精度"), QString(), QDate::currentDate(),
+                                 QStringLiteral("csv")),
                 CalibrationCsvRows(m_list));
     });
     connect(png, &QPushButton::clicked, this, [this] {
         SaveChartPng(this, m_chart,
-                     DocumentFileName(QStringLiteral("見積精度"), QString(), QDate::currentDate(), QStringLiteral("png")));
+                     DocumentFileName(QStringLiteral("見積精度"), QString(), QDate::currentDate(),
+                                      QStringLiteral("png")));
     });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -138,7 +143,8 @@ QWidget* CalibrationDialog::buildFigures()
     for (int c = 0; c < 3; ++c) {
         g->addWidget(HeadingLabel(box, columns.at(c)), 0, c + 1, Qt::AlignRight);
     }
-    const QStringList rows = {QStringLiteral("見積工数"), QStringLiteral("COCOMO工数"), QStringLiteral("校正後COCOMO")};
+    const QStringList rows = {QStringLiteral("見積工数"), QStringLiteral("COCOMO工数"),
+                              QStringLiteral("校正後COCOMO")};
     const QStringList names = {QStringLiteral("Plan"), QStringLiteral("Coco"), QStringLiteral("Calib")};
     const QStringList kinds = {QStringLiteral("Mmre"), QStringLiteral("Pred"), QStringLiteral("Count")};
     for (int r = 0; r < 3; ++r) {
@@ -178,7 +184,8 @@ bool CalibrationDialog::readFilter(CalibrationFilter* filter)
         const QString text = box->text().trimmed();
         const QDate date = dateOf(text);
         if (!text.isEmpty() && !date.isValid()) {
-            Messages::exclamation(this, QStringLiteral("入力確認"), QStringLiteral("完了日の値が正しくありません。"));
+            Messages::exclamation(this, QStringLiteral("入力確認"),
+                                  QStringLiteral("完了日の値が正しくありません。"));
             box->setFocus();
             box->selectAll();
             return false;
@@ -237,8 +244,8 @@ void CalibrationDialog::showList()
         item->setData(0, Qt::UserRole, QStringLiteral("F%1").arg(row.function));
         SetRowTexts(item,
                     {row.path, row.title, row.done.toString(QStringLiteral("yyyy/MM/dd")), hours(row.planned),
-                     hours(range.optimistic), hours(range.likely), hours(range.pessimistic), hours(row.actual),
-                     ratio(row.plannedError()), ratio(row.cocomoError())});
+                     hours(range.optimistic), hours(range.likely), hours(range.pessimistic),
+                     hours(row.actual), ratio(row.plannedError()), ratio(row.cocomoError())});
     }
     FitListColumns(m_rows);
 
@@ -249,9 +256,9 @@ void CalibrationDialog::showList()
         m_figures[r][1]->setText(shown ? share(figures[r]->pred25) : QString());
         m_figures[r][2]->setText(shown ? QString::number(figures[r]->count) : QString());
     }
-    m_inUse->setText(FormatNumber(m_list.constantInUse, 3, false) +
+    m_inUse->setText(CocomoAText(m_list.constantInUse) +
                      (m_stored ? QStringLiteral(" (校正済み)") : QStringLiteral(" (標準)")));
-    m_calibrated->setText(m_list.calibrated ? FormatNumber(*m_list.calibrated, 3, false) : QString());
+    m_calibrated->setText(m_list.calibrated ? CocomoAText(*m_list.calibrated) : QString());
     if (m_list.calibrated) {
         m_note->setText(QStringLiteral("%1件の機能項目から校正しました。").arg(m_list.calibrating));
     } else if (m_list.calibrating >= kCalibrationMinimum) {

@@ -25,9 +25,9 @@ public:
 
     const CalibrationList& list() const { return m_list; }
 
-    void reload();         // cmdFilter
-    void useCalibrated();  // cmdUseA
-    void resetConstant();  // cmdResetA
+    void reload();        // cmdFilter
+    void useCalibrated(); // cmdUseA
+    void resetConstant(); // cmdResetA
 
     static QString tooFew();
 

@@ -36,7 +36,7 @@ CocomoRangeRow::CocomoRangeRow(QWidget* parent) : QWidget(parent)
 
 void CocomoRangeRow::setConstant(double a, bool calibrated)
 {
-    const QString text = calibrated ? FormatNumber(a, 3, false) : TwoDecimals(a);
+    const QString text = CocomoAText(a);
     m_constant->setText(QStringLiteral("× %1 ×").arg(text));
     m_calibrated->setText(calibrated ? QStringLiteral("校正済み A=%1").arg(text) : QString());
     m_calibrated->setVisible(calibrated);

@@ -34,7 +34,8 @@ QString sheetText(const ActualSheet& sheet)
         }
         parts << row.title + u":"_s + cells.join(u',');
     }
-    return parts.join(u' ') + (sheet.done ? u" done "_s + sheet.doneDate.toString(Qt::ISODate) : u" running"_s);
+    return parts.join(u' ') +
+           (sheet.done ? u" done "_s + sheet.doneDate.toString(Qt::ISODate) : u" running"_s);
 }
 
 } // namespace
@@ -51,12 +52,12 @@ private slots:
     {
         addColumns<QVector<double>, QVector<double>, int, double, double>(
             {"actuals", "estimates", "count", "mmre", "pred"});
-        QTest::newRow("quarter off both ways") << QVector<double>{100, 200, 50, 80}
-                                               << QVector<double>{125, 150, 50, 40} << 4 << 0.25 << 0.75;
+        QTest::newRow("quarter off both ways")
+            << QVector<double>{100, 200, 50, 80} << QVector<double>{125, 150, 50, 40} << 4 << 0.25 << 0.75;
         QTest::newRow("all exact") << QVector<double>{10, 20} << QVector<double>{10, 20} << 2 << 0.0 << 1.0;
         QTest::newRow("estimate nothing") << QVector<double>{10} << QVector<double>{0} << 1 << 1.0 << 0.0;
-        QTest::newRow("just outside") << QVector<double>{1000, 1000} << QVector<double>{1251, 749} << 2 << 0.251
-                                      << 0.0;
+        QTest::newRow("just outside")
+            << QVector<double>{1000, 1000} << QVector<double>{1251, 749} << 2 << 0.251 << 0.0;
         QTest::newRow("none") << QVector<double>{} << QVector<double>{} << 0 << 0.0 << 0.0;
     }
     void accuracy()

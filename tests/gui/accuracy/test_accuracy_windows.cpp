@@ -78,7 +78,9 @@ private slots:
         }();
         QVERIFY(project.contains(u"mnuActual"_s));
         QVERIFY(project.contains(u"mnuAnalysis"_s));
-        QVERIFY(control<QMenu>(&window, u"mnuTool"_s)->actions().contains(control<QAction>(&window, u"mnuCalib"_s)));
+        QVERIFY(control<QMenu>(&window, u"mnuTool"_s)
+                    ->actions()
+                    .contains(control<QAction>(&window, u"mnuCalib"_s)));
         QCOMPARE(control<QAction>(&window, u"mnuActual"_s)->text(), u"実績工数の入力(&A)..."_s);
         QCOMPARE(control<QAction>(&window, u"mnuCalib"_s)->text(), u"見積精度と校正(&E)..."_s);
         QCOMPARE(control<QAction>(&window, u"mnuAnalysis"_s)->text(), u"プロジェクトの分析(&G)..."_s);
@@ -110,8 +112,9 @@ private slots:
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QVERIFY(Messages::shown().isEmpty());
         const int f = world.w.bigFunctions[0];
-        QCOMPARE(columnValues(world.conn(), u"SELECT NDKIND || ':' || NHOUR AS V FROM TACTUAL WHERE NFUNCTION = %1 "
-                                            u"ORDER BY NDKIND"_s.arg(f)),
+        QCOMPARE(columnValues(world.conn(),
+                              u"SELECT NDKIND || ':' || NHOUR AS V FROM TACTUAL WHERE NFUNCTION = %1 "
+                              u"ORDER BY NDKIND"_s.arg(f)),
                  (QStringList{u"1:12"_s, u"4:30"_s}));
         QCOMPARE(LoadActualSheet(world.conn(), world.w.big).doneDate, QDate(2024, 4, 30));
     }
@@ -125,10 +128,10 @@ private slots:
         for (const int engine : {int(Engine::SQLite), int(Engine::PostgreSQL)}) {
             const char* e = engine == int(Engine::SQLite) ? "SQLite" : "PostgreSQL";
             const QString range = u"実績工数は0～999,999の整数（時間）で入力してください。"_s;
-            QTest::addRow("%s a million hours", e) << engine << u"txtActual_1_2"_s << u"1000000"_s << false
-                                                   << QString() << range;
-            QTest::addRow("%s finished without date", e) << engine << u"txtActual_1_2"_s << u"5"_s << true
-                                                         << QString() << u"完了日は必須入力です。"_s;
+            QTest::addRow("%s a million hours", e)
+                << engine << u"txtActual_1_2"_s << u"1000000"_s << false << QString() << range;
+            QTest::addRow("%s finished without date", e)
+                << engine << u"txtActual_1_2"_s << u"5"_s << true << QString() << u"完了日は必須入力です。"_s;
             QTest::addRow("%s no such day", e) << engine << u"txtActual_1_2"_s << u"5"_s << true
                                                << u"2024/02/30"_s << u"完了日の値が正しくありません。"_s;
         }
@@ -142,8 +145,9 @@ private slots:
         QFETCH(QString, date);
         QFETCH(QString, message);
         World world(dbEngine);
-        const QStringList before = columnValues(world.conn(), u"SELECT NFUNCTION || ':' || NDKIND || ':' || NHOUR "
-                                                              u"AS V FROM TACTUAL ORDER BY 1"_s);
+        const QStringList before =
+            columnValues(world.conn(), u"SELECT NFUNCTION || ':' || NDKIND || ':' || NHOUR "
+                                       u"AS V FROM TACTUAL ORDER BY 1"_s);
         ActualDialog d(*world.state);
         setText(&d, box, text);
         control<QCheckBox>(&d, u"chkDone"_s)->setChecked(done);
@@ -153,8 +157,9 @@ private slots:
         QCOMPARE(Messages::last().title, u"入力確認"_s);
         QCOMPARE(Messages::last().text, message);
         QCOMPARE(d.result(), 0);
-        QCOMPARE(columnValues(world.conn(), u"SELECT NFUNCTION || ':' || NDKIND || ':' || NHOUR AS V FROM TACTUAL "
-                                            u"ORDER BY 1"_s),
+        QCOMPARE(columnValues(world.conn(),
+                              u"SELECT NFUNCTION || ':' || NDKIND || ':' || NHOUR AS V FROM TACTUAL "
+                              u"ORDER BY 1"_s),
                  before);
         QCOMPARE(rowCount(world.conn(), u"TPROJDONE"_s), 1);
     }
@@ -168,7 +173,8 @@ private slots:
         CalibrationDialog d(*state);
         QCOMPARE(d.windowTitle(), u"見積精度と校正"_s);
         QCOMPARE(control<QTreeWidget>(&d, u"lvwCalib"_s)->topLevelItemCount(), 0);
-        QCOMPARE(controlText(&d, u"lblCalibNote"_s), u"校正には実績のある完了した機能項目が5件以上必要です。"_s);
+        QCOMPARE(controlText(&d, u"lblCalibNote"_s),
+                 u"校正には実績のある完了した機能項目が5件以上必要です。"_s);
         QVERIFY(!control<QPushButton>(&d, u"cmdUseA"_s)->isEnabled());
         QVERIFY(!control<QPushButton>(&d, u"cmdResetA"_s)->isEnabled());
         QCOMPARE(controlText(&d, u"lvlCalibA"_s), QString());
@@ -198,7 +204,8 @@ private slots:
         QCOMPARE(texts(&d, {u"lvlCocoPred"_s, u"lvlCocoCount"_s, u"lvlPlanCount"_s}),
                  (QStringList{u"100％"_s, u"5"_s, u"5"_s}));
         QCOMPARE(controlText(&d, u"lvlCocoMmre"_s), u"0.17"_s);
-        QVERIFY2(controlText(&d, u"lvlCalibA"_s).startsWith(u"3.5"_s), qPrintable(controlText(&d, u"lvlCalibA"_s)));
+        QVERIFY2(controlText(&d, u"lvlCalibA"_s).startsWith(u"3.5"_s),
+                 qPrintable(controlText(&d, u"lvlCalibA"_s)));
         QCOMPARE(controlText(&d, u"lblStdA"_s), u"（標準値 2.94）"_s);
         QVERIFY(!control<QPushButton>(&d, u"cmdResetA"_s)->isEnabled());
 
@@ -231,7 +238,8 @@ private slots:
         const double after = calibrated.section(u' ', 0, 0).toDouble();
         // Both figures are shown rounded to whole hours.
         QVERIFY2(std::abs(after - before * a / 2.94) < 2, qPrintable(standard + u" | "_s + calibrated));
-        QVERIFY2(calibrated.contains(u"校正済み A=%1"_s.arg(FormatNumber(a, 3, false))), qPrintable(calibrated));
+        QVERIFY2(calibrated.contains(u"校正済み A=%1"_s.arg(FormatNumber(a, 3, false))),
+                 qPrintable(calibrated));
         QCOMPARE(FunctionRowsSnapshot(world.conn()), stored);
 
         clickButton(&d, u"cmdResetA"_s);
@@ -257,7 +265,8 @@ private slots:
         QCOMPARE(rowTexts(list, 5)[3], FormatNumber(a.cocomoTotal.likely, 0));
         QCOMPARE(rowTexts(list, 5)[5], FormatNumber(a.actualTotal, 0));
 
-        auto* bars = qobject_cast<QBarSeries*>(control<QChartView>(&d, u"chtHours"_s)->chart()->series().first());
+        auto* bars =
+            qobject_cast<QBarSeries*>(control<QChartView>(&d, u"chtHours"_s)->chart()->series().first());
         QVERIFY(bars);
         QStringList sets;
         for (QBarSet* set : bars->barSets()) {
@@ -270,10 +279,11 @@ private slots:
             QCOMPARE(bars->barSets()[2]->at(i), *a.rows[i].actual);
         }
         auto* range = seriesNamed<QLineSeries>(&d, u"chtHours"_s, u"COCOMO範囲"_s);
-        QCOMPARE(range->points(), (QList<QPointF>{{0, a.rows[0].cocomo.optimistic}, {0, a.rows[0].cocomo.pessimistic}}));
+        QCOMPARE(range->points(),
+                 (QList<QPointF>{{0, a.rows[0].cocomo.optimistic}, {0, a.rows[0].cocomo.pessimistic}}));
 
-        auto* stack =
-            qobject_cast<QStackedBarSeries*>(control<QChartView>(&d, u"chtAmount"_s)->chart()->series().first());
+        auto* stack = qobject_cast<QStackedBarSeries*>(
+            control<QChartView>(&d, u"chtAmount"_s)->chart()->series().first());
         QVERIFY(stack);
         auto* amounts = control<QTreeWidget>(&d, u"lvwAmount"_s);
         QCOMPARE(rowTexts(amounts, 0), (QStringList{u"受注金額"_s, u"5,000,000"_s}));
