@@ -14,6 +14,7 @@
 #include "state/app_state.h"
 #include "workspace/main_window.h"
 #include "workspace/recalculation.h"
+#include "workspace/workspace_panes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -122,7 +123,8 @@ int main(int argc, char* argv[])
         };
 
         out << "engine " << args.first().section(QLatin1Char(';'), 0, 0) << ", " << rounds << " rounds\n";
-        line("build the project tree", measure(rounds, nullptr, [&] { window.BuildProjectTree(); }), 200);
+        line("build the project tree", measure(rounds, nullptr, [&] { window.panes().BuildProjectTree(); }),
+             200);
 
         QTreeWidgetItem* root = findNode(tree, QStringLiteral("ROOT"));
         const Figures click = measure(

@@ -56,7 +56,7 @@ void writeCsv(const QString& path, const QList<QStringList>& rows)
 
 void requireProject(DbConnection& connection, int project)
 {
-    StoredQuoteSettings(connection, project); // raises DocumentError for a project that is gone
+    StoredProject(connection, project); // raises DocumentError for a project that is gone
 }
 
 } // namespace

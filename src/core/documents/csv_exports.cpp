@@ -2,18 +2,17 @@
 
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "divisions/code_divisions.h"
-#include "divisions/division_ids.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
 #include "documents/quotation_document.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 #include "settings/policy.h"
-#include "workspace/price_recalc.h"
 #include "workspace/project_summary.h"
+#include "workspace/workspace_queries.h"
 
 #include <QHash>
 #include <QSet>
-#include <functional>
 
 namespace {
 
@@ -22,24 +21,19 @@ QString number(const QVariant& value)
     return value.isValid() ? CsvNumber(value.toDouble()) : QString();
 }
 
-QHash<int, QString> names(DbConnection& conn, const QString& sql, const QString& key, const QString& name)
+QHash<int, QString> namesByKey(const QList<NamedKey>& rows)
 {
     QHash<int, QString> found;
-    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
-        found.insert(rs.field(key).toInt(), rs.field(name).toString());
+    for (const NamedKey& row : rows) {
+        found.insert(row.key.value, row.name);
     }
     return found;
 }
 
-struct ProjectNode {
-    int id = 0;
-    int parent = 0;
-    QString name;
-    int endCustomer = 0;
-    int contractCustomer = 0;
-    int priceKind = 0;
-    QVariant price;
-};
+int keyOf(const QVariant& value)
+{
+    return value.isValid() ? ToInt(value).value : 0;
+}
 
 QString kindText(QuoteLine::Kind kind, const QString& name)
 {
@@ -51,29 +45,30 @@ QString kindText(QuoteLine::Kind kind, const QString& name)
 
 QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const Policy& policy)
 {
-    QList<QStringList> rows{{QStringLiteral("機能ID"), QStringLiteral("保"), QStringLiteral("機能表題"),
-                             QStringLiteral("改新"), QStringLiteral("重度"), QStringLiteral("難度"),
-                             QStringLiteral("安全"), QStringLiteral("期間"), QStringLiteral("総工数(H)"),
-                             QStringLiteral("価格(円)"), QStringLiteral("値引前価格(円)"), QStringLiteral("値引(円)"),
-                             QStringLiteral("未調整FP"), QStringLiteral("調整後FP"), QStringLiteral("KStep"),
-                             QStringLiteral("COCOMO工数(H)")}};
+    QList<QStringList> rows{
+        {QStringLiteral("機能ID"), QStringLiteral("保"), QStringLiteral("機能表題"), QStringLiteral("改新"),
+         QStringLiteral("重度"), QStringLiteral("難度"), QStringLiteral("安全"), QStringLiteral("期間"),
+         QStringLiteral("総工数(H)"), QStringLiteral("価格(円)"), QStringLiteral("値引前価格(円)"),
+         QStringLiteral("値引(円)"), QStringLiteral("未調整FP"), QStringLiteral("調整後FP"),
+         QStringLiteral("KStep"), QStringLiteral("COCOMO工数(H)")}};
     const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH);
-    const char* const classColumns[Division::ClassCount] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT * FROM TFUNCTION WHERE NPROJECT = ") +
-                                               QString::number(project) +
-                                               QStringLiteral(" ORDER BY NSORT, NFUNCTION"));
+    // The list's rows with what the list does not show: the price before the discount and the
+    // discount.
+    QHash<int, std::pair<QVariant, QVariant>> discounts;
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NTOTAL, NDISCOUNT FROM TFUNCTION "
+                                               "WHERE NPROJECT = ") +
+                                    QString::number(project));
          !rs.eof(); rs.moveNext()) {
-        const int function = rs.field(QStringLiteral("NFUNCTION")).toInt();
-        QStringList row{QString::number(function),
-                        rs.field(QStringLiteral("CVALID")).isValid() ? QString() : QStringLiteral("×"),
-                        rs.field(QStringLiteral("CSFUNC")).toString()};
-        for (int i = 0; i < Division::ClassCount; ++i) {
-            row << DivName(connection, Division::FirstClass + i,
-                           rs.field(QLatin1String(classColumns[i])).toInt());
-        }
-        row << number(rs.field(QStringLiteral("NHTOTAL"))) << number(rs.field(QStringLiteral("NPRICE")))
-            << number(rs.field(QStringLiteral("NTOTAL"))) << number(rs.field(QStringLiteral("NDISCOUNT")));
-        const EstimateResult size = sizes.value(function);
+        discounts.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(),
+                         {rs.field(QStringLiteral("NTOTAL")), rs.field(QStringLiteral("NDISCOUNT"))});
+    }
+    for (const FunctionRow& function : WorkspaceQueries(connection).functions(project, FunctionOrder())) {
+        QStringList row{QString::number(function.id), function.onHold ? QStringLiteral("×") : QString(),
+                        function.title};
+        row << function.classLabels << number(function.hours) << number(function.price)
+            << number(discounts.value(function.id).first) << number(discounts.value(function.id).second);
+        const EstimateResult size = sizes.value(function.id);
         row << CsvNumber(size.ufp) << size.fpText << FormatNumber(size.kStep, 2, false)
             << FormatNumber(size.cocomoHours, 0, false);
         rows << row;
@@ -83,71 +78,54 @@ QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const 
 
 QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy)
 {
-    QList<QStringList> rows{{QStringLiteral("プロジェクトID"), QStringLiteral("プロジェクト"),
-                             QStringLiteral("最終顧客"), QStringLiteral("契約顧客"), QStringLiteral("価格種別"),
-                             QStringLiteral("受注金額"), QStringLiteral("作業費計"), QStringLiteral("純利益"),
-                             QStringLiteral("利益率(%)"), QStringLiteral("残工数(H)"),
-                             QStringLiteral("占有工数(H)"), QStringLiteral("見積工数(H)")}};
-    const QHash<int, QString> customers = names(
-        connection, QStringLiteral("SELECT NCUSTOMER, CCUSTNAME FROM MCUSTOMER"), QStringLiteral("NCUSTOMER"),
-        QStringLiteral("CCUSTNAME"));
-    const QHash<int, QString> priceKinds = names(
-        connection, QStringLiteral("SELECT NPRIKIND, CPRINAME FROM MPRIBASE"), QStringLiteral("NPRIKIND"),
-        QStringLiteral("CPRINAME"));
-
-    QList<ProjectNode> all;
-    QHash<int, QList<int>> children; // parent -> positions in all, in display order
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME, NENDCUST, "
-                                                          "NCONTCUST, NPRIKIND, NPRICE FROM TPROJECT ORDER BY "
-                                                          "NSORT, NPROJECT"));
-         !rs.eof(); rs.moveNext()) {
-        ProjectNode node;
-        node.id = rs.field(QStringLiteral("NPROJECT")).toInt();
-        node.parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
-        node.name = rs.field(QStringLiteral("CPROJNAME")).toString();
-        node.endCustomer = rs.field(QStringLiteral("NENDCUST")).toInt();
-        node.contractCustomer = rs.field(QStringLiteral("NCONTCUST")).toInt();
-        node.priceKind = rs.field(QStringLiteral("NPRIKIND")).toInt();
-        node.price = rs.field(QStringLiteral("NPRICE"));
-        children[node.parent] << static_cast<int>(all.size());
-        all << node;
+    QList<QStringList> rows{
+        {QStringLiteral("プロジェクトID"), QStringLiteral("プロジェクト"), QStringLiteral("最終顧客"),
+         QStringLiteral("契約顧客"), QStringLiteral("価格種別"), QStringLiteral("受注金額"),
+         QStringLiteral("作業費計"), QStringLiteral("純利益"), QStringLiteral("利益率(%)"),
+         QStringLiteral("残工数(H)"), QStringLiteral("占有工数(H)"), QStringLiteral("見積工数(H)")}};
+    const ProjectLookups lookups(connection);
+    const ProjectRepository repository(connection);
+    const QHash<int, QString> customers = namesByKey(lookups.customers());
+    QHash<int, QString> priceKinds;
+    for (const PriceKindChoice& kind : lookups.priceKinds()) {
+        priceKinds.insert(kind.key.value, kind.name);
     }
 
-    // Depth first, as the tree shows them; a project under a missing parent, or in a circle
-    // of parents, comes after the tree so that none is left out.
     QList<int> order;
     QSet<int> placed;
-    std::function<void(int)> walk = [&](int parent) {
-        for (const int index : children.value(parent)) {
-            if (!placed.contains(index)) {
-                placed.insert(index);
-                order << index;
-                walk(all.at(index).id);
-            }
-        }
-    };
-    walk(0);
-    for (int i = 0; i < all.size(); ++i) {
-        if (!placed.contains(i)) {
-            placed.insert(i);
-            order << i;
+    for (const ProjectNode& node : WorkspaceQueries(connection).projects()) {
+        order << node.id;
+        placed.insert(node.id);
+    }
+    // A project under a missing parent, or in a circle of parents, is in no tree: it comes after
+    // the tree so that none is left out.
+    QHash<int, QString> paths;
+    for (const ParentChoice& choice : lookups.parentChoices(0)) {
+        const int id = choice.project.value;
+        paths.insert(id, choice.text);
+        if (!placed.contains(id)) {
+            placed.insert(id);
+            order << id;
         }
     }
 
-    for (const int index : order) {
-        const ProjectNode& node = all.at(index);
+    for (const int id : order) {
+        const std::optional<LoadedProject> project = repository.load(id);
+        if (!project) {
+            continue;
+        }
         ProfitInputs in;
-        ReadProfitInputs(connection, node.id, &in);
-        const double work = ProjectWorkTotal(connection, node.id);
+        ReadProfitInputs(connection, id, &in);
+        const double work = repository.workTotal(id);
         const double net = NetProfit(in, policy);
         const double base = RateBase(in, policy, work);
-        const HourFigures hours = ReadHourFigures(connection, node.id, policy);
-        rows << QStringList{QString::number(node.id),
-                            node.parent != 0 ? ProjectPathName(connection, node.parent, node.name) : node.name,
-                            customers.value(node.endCustomer),
-                            customers.value(node.contractCustomer),
-                            priceKinds.value(node.priceKind),
-                            number(node.price),
+        const HourFigures hours = ReadHourFigures(connection, id, policy);
+        rows << QStringList{QString::number(id),
+                            paths.value(id),
+                            customers.value(keyOf(project->endCustomer)),
+                            customers.value(keyOf(project->contractCustomer)),
+                            priceKinds.value(keyOf(project->priceKind)),
+                            number(project->price),
                             CsvNumber(work),
                             FormatNumber(net, 0, false),
                             base != 0.0 ? FormatNumber(net * 100.0 / base, 2, false) : QString(),
@@ -177,11 +155,4 @@ QList<QStringList> QuoteLineCsvRows(const QuotationDocument& document)
          << total(QStringLiteral("消費税（%1%）").arg(document.taxRate), document.tax)
          << total(QStringLiteral("合計"), document.total);
     return rows;
-}
-
-QString ProjectNameOf(DbConnection& connection, int project)
-{
-    Recordset rs = OpenRs(connection, QStringLiteral("SELECT CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
-                                          QString::number(project));
-    return rs.eof() ? QString() : rs.field(QStringLiteral("CPROJNAME")).toString();
 }

@@ -19,6 +19,3 @@ QList<QStringList> ProjectCsvRows(DbConnection& connection, const Policy& policy
 
 // The lines of a quotation, then its subtotal, tax and total.
 QList<QStringList> QuoteLineCsvRows(const QuotationDocument& document);
-
-// The name of a stored project, for the file a document of it is saved to; "" when it is gone.
-QString ProjectNameOf(DbConnection& connection, int project);

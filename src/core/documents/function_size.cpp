@@ -24,12 +24,14 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
 
     // The ranks the editor offers: those with a label.
     QMap<DriverKey, double> driverValues;
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NDKIND, NDRIVER, NDRANK, NVALUE FROM MCOCOMO C, "
-                                                          "MDIV D WHERE D.NDID = ") +
-                                               QString::number(Division::CocomoRank) +
-                                               QStringLiteral(" AND D.NVAL = C.NDRANK"));
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NDKIND, NDRIVER, NDRANK, NVALUE FROM MCOCOMO C, "
+                                               "MDIV D WHERE D.NDID = ") +
+                                    QString::number(Division::CocomoRank) +
+                                    QStringLiteral(" AND D.NVAL = C.NDRANK"));
          !rs.eof(); rs.moveNext()) {
-        driverValues.insert({rs.field(QStringLiteral("NDKIND")).toInt(), rs.field(QStringLiteral("NDRIVER")).toInt(),
+        driverValues.insert({rs.field(QStringLiteral("NDKIND")).toInt(),
+                             rs.field(QStringLiteral("NDRIVER")).toInt(),
                              rs.field(QStringLiteral("NDRANK")).toInt()},
                             ToDbl(rs.field(QStringLiteral("NVALUE"))));
     }
@@ -42,8 +44,8 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
     }
 
     QHash<int, EstimateInput> inputs;
-    for (Recordset rs = OpenRs(connection,
-                               QStringLiteral("SELECT NFUNCTION, NLNG FROM TFUNCTION WHERE NPROJECT = ") + id);
+    for (Recordset rs = OpenRs(
+             connection, QStringLiteral("SELECT NFUNCTION, NLNG FROM TFUNCTION WHERE NPROJECT = ") + id);
          !rs.eof(); rs.moveNext()) {
         EstimateInput in;
         in.adjustDegrees.fill(kDefaultDegree);
@@ -59,16 +61,18 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
         inputs.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(), in);
     }
 
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NFP FROM VFP WHERE NPROJECT = ") + id +
-                                               QStringLiteral(" ORDER BY NFUNCTION, NADD"));
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NFP FROM VFP WHERE NPROJECT = ") + id +
+                                    QStringLiteral(" ORDER BY NFUNCTION, NADD"));
          !rs.eof(); rs.moveNext()) {
         const auto it = inputs.find(rs.field(QStringLiteral("NFUNCTION")).toInt());
         if (it != inputs.end()) {
             it->fpWeights.append(NumberOrZero(ToText(rs.field(QStringLiteral("NFP")))));
         }
     }
-    for (Recordset rs = OpenRs(connection,
-                               QStringLiteral("SELECT NFUNCTION, NKIND, NFPADJ FROM TFPADJ WHERE NPROJECT = ") + id);
+    for (Recordset rs =
+             OpenRs(connection,
+                    QStringLiteral("SELECT NFUNCTION, NKIND, NFPADJ FROM TFPADJ WHERE NPROJECT = ") + id);
          !rs.eof(); rs.moveNext()) {
         const auto it = inputs.find(rs.field(QStringLiteral("NFUNCTION")).toInt());
         const int factor = rs.field(QStringLiteral("NKIND")).toInt() - 1;
@@ -77,9 +81,10 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
             it->adjustDegrees[factor] = degree;
         }
     }
-    for (Recordset rs = OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NDKIND, NDRIVER, NDRANK FROM TCOCOMO "
-                                                          "WHERE NPROJECT = ") +
-                                               id);
+    for (Recordset rs =
+             OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NDKIND, NDRIVER, NDRANK FROM TCOCOMO "
+                                               "WHERE NPROJECT = ") +
+                                    id);
          !rs.eof(); rs.moveNext()) {
         const auto it = inputs.find(rs.field(QStringLiteral("NFUNCTION")).toInt());
         const int kind = rs.field(QStringLiteral("NDKIND")).toInt();

@@ -16,10 +16,10 @@ struct Column {
 };
 
 const Column kTextColumns[] = {
-    {"CCOMPANY", &IssuerDetails::company},    {"CPOSTAL", &IssuerDetails::postalCode},
-    {"CADDRESS1", &IssuerDetails::address1},  {"CADDRESS2", &IssuerDetails::address2},
-    {"CTEL", &IssuerDetails::telephone},      {"CREGNO", &IssuerDetails::registrationNumber},
-    {"CPERSON", &IssuerDetails::person},      {"CPAYTERMS", &IssuerDetails::paymentTerms},
+    {"CCOMPANY", &IssuerDetails::company},   {"CPOSTAL", &IssuerDetails::postalCode},
+    {"CADDRESS1", &IssuerDetails::address1}, {"CADDRESS2", &IssuerDetails::address2},
+    {"CTEL", &IssuerDetails::telephone},     {"CREGNO", &IssuerDetails::registrationNumber},
+    {"CPERSON", &IssuerDetails::person},     {"CPAYTERMS", &IssuerDetails::paymentTerms},
     {"CREMARKS", &IssuerDetails::remarks},
 };
 

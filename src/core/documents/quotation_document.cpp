@@ -2,6 +2,8 @@
 
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 
 DocumentError::DocumentError(const QString& message)
     : std::runtime_error(message.toStdString()), m_message(message)
@@ -25,8 +27,9 @@ QString DocumentFileName(const QString& projectName, const QString& kind, const 
     QString name;
     for (const QChar c : projectName.simplified()) {
         // Neither a folder separator nor what other systems refuse in a name.
-        name += QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control ? QChar(u'_')
-                                                                                                  : c;
+        name += QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control
+                    ? QChar(u'_')
+                    : c;
     }
     if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) {
         name.prepend(QStringLiteral("project"));
@@ -35,21 +38,35 @@ QString DocumentFileName(const QString& projectName, const QString& kind, const 
     return QStringLiteral("%1_%2.%3").arg(stem, day.toString(QStringLiteral("yyyyMMdd")), extension);
 }
 
+namespace {
+
+// A stored date as the editor shows it ("2026/12/07"), or as an engine hands back its text.
+QDate storedDate(const QString& text)
+{
+    const QDate shown = QDate::fromString(text, QStringLiteral("yyyy/MM/dd"));
+    return shown.isValid() ? shown : QDate::fromString(text.left(10), Qt::ISODate);
+}
+
+QString customerName(DbConnection& connection, const QVariant& customer)
+{
+    for (const NamedKey& row : ProjectLookups(connection).customers()) {
+        if (customer.isValid() && row.key.value == ToInt(customer).value) {
+            return row.name;
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
 QuotationDocument BuildQuotation(DbConnection& connection, int project, const QDate& issueDate)
 {
+    const LoadedProject stored = StoredProject(connection, project);
     QuotationDocument doc;
     doc.project = project;
-    const QString id = QString::number(project);
-    Recordset p = OpenRs(connection, QStringLiteral("SELECT P.CPROJNAME, P.CSPECIAL, C.CCUSTNAME FROM TPROJECT P "
-                                                    "LEFT JOIN MCUSTOMER C ON C.NCUSTOMER = P.NCONTCUST "
-                                                    "WHERE P.NPROJECT = ") +
-                                         id);
-    if (p.eof()) {
-        throw DocumentError(QStringLiteral("プロジェクト %1 がありません。").arg(project));
-    }
-    doc.subject = p.field(QStringLiteral("CPROJNAME")).toString();
-    doc.customer = p.field(QStringLiteral("CCUSTNAME")).toString();
-    const QString special = p.field(QStringLiteral("CSPECIAL")).toString();
+    doc.subject = ToText(stored.name);
+    doc.customer = customerName(connection, stored.contractCustomer);
+    const QString special = ToText(stored.special);
 
     doc.issuer = LoadIssuer(connection);
     const IssuerDetails terms = doc.issuer.value_or(IssuerDetails());
@@ -58,11 +75,11 @@ QuotationDocument BuildQuotation(DbConnection& connection, int project, const QD
                      .arg(project, 5, 10, QLatin1Char('0'))
                      .arg(issueDate.toString(QStringLiteral("yyyyMMdd")));
     doc.validUntil = issueDate.addDays(terms.validityDays);
-    Recordset d = OpenRs(connection, QStringLiteral("SELECT MAX(DDATE) AS DDATE FROM TDATE WHERE NFUNCTION = 0 "
-                                                    "AND NPROJECT = ") +
-                                         id);
-    if (!d.eof() && d.field(QStringLiteral("DDATE")).isValid()) {
-        doc.delivery = d.field(QStringLiteral("DDATE")).toDate();
+    for (const ScheduleRow& row : ProjectRepository(connection).scheduleDates(project, 0)) {
+        const QDate date = storedDate(row.date);
+        if (date.isValid() && (!doc.delivery.isValid() || date > doc.delivery)) {
+            doc.delivery = date;
+        }
     }
     doc.paymentTerms = terms.paymentTerms;
     for (const QString& remark : {terms.remarks, special}) {
@@ -71,7 +88,7 @@ QuotationDocument BuildQuotation(DbConnection& connection, int project, const QD
         }
     }
 
-    QuoteLines lines = ProjectQuoteLines(connection, project);
+    QuoteLines lines = ProjectQuoteLines(connection, stored);
     doc.lines = lines.lines;
     doc.subtotal = lines.subtotal;
     doc.taxRate = terms.taxRate;

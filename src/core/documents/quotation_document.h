@@ -2,6 +2,7 @@
 
 #include "calc/consumption_tax.h"
 #include "documents/issuer.h"
+#include "project/project_stored.h"
 #include "state/app_state.h"
 
 #include <QDate>
@@ -35,7 +36,7 @@ struct QuotationDocument {
     QDate validUntil;
     QDate delivery; // the last date of the schedule; invalid when there is none
     QString customer;
-    QString subject; // the project's name
+    QString subject;                     // the project's name
     std::optional<IssuerDetails> issuer; // none entered: no letterhead
     QList<QuoteLine> lines;
     qint64 subtotal = 0; // the order amount before tax
@@ -62,15 +63,19 @@ private:
 // none takes the components' sum. Raises DocumentError for an unknown project, DbError.
 QuotationDocument BuildQuotation(DbConnection& connection, int project, const QDate& issueDate);
 
-// The quotation ticks and discount stored with the project. Raises DocumentError, DbError.
-QuoteSettings StoredQuoteSettings(DbConnection& connection, int project);
+// The stored project row a document is made of. Raises DocumentError for an unknown project,
+// DbError.
+LoadedProject StoredProject(DbConnection& connection, int project);
+
+// The quotation ticks and discount stored with the project.
+QuoteSettings StoredQuoteSettings(const LoadedProject& project);
 
 // The lines alone, and the order amount they add up to.
 struct QuoteLines {
     QList<QuoteLine> lines;
     qint64 subtotal = 0;
 };
-QuoteLines ProjectQuoteLines(DbConnection& connection, int project);
+QuoteLines ProjectQuoteLines(DbConnection& connection, const LoadedProject& project);
 
 // "2026年12月7日".
 QString JapaneseDate(const QDate& date);

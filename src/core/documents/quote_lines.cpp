@@ -4,6 +4,8 @@
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 
 #include <cmath>
 
@@ -52,29 +54,27 @@ void addWork(DbConnection& conn, const QString& id, QList<QuoteLine>& lines)
          !rs.eof(); rs.moveNext()) {
         QuoteLine l = line(QuoteLine::Work, rs.field(QStringLiteral("CSFUNC")).toString(),
                            wholeYen(rs.field(QStringLiteral("NPRICE"))));
-        l.quantity = rs.field(QStringLiteral("NHTOTAL")).isValid() ? rs.field(QStringLiteral("NHTOTAL")).toDouble()
-                                                                     : 0.0;
+        l.quantity = rs.field(QStringLiteral("NHTOTAL")).isValid()
+                         ? rs.field(QStringLiteral("NHTOTAL")).toDouble()
+                         : 0.0;
         l.unit = QStringLiteral("時間");
         lines << l;
     }
 }
 
-void addOptions(DbConnection& conn, const QString& id, QList<QuoteLine>& lines)
+void addOptions(DbConnection& conn, const QList<StoredContract>& contracts, QList<QuoteLine>& lines)
 {
-    for (Recordset rs =
-             OpenRs(conn, QStringLiteral("SELECT NCID, NVAL, CNAME, NPRI FROM TCONTRACT WHERE NPROJECT = ") +
-                              id + QStringLiteral(" ORDER BY NCID"));
-         !rs.eof(); rs.moveNext()) {
-        const qint64 amount = wholeYen(rs.field(QStringLiteral("NPRI")));
+    for (const StoredContract& contract : contracts) {
+        const qint64 amount = wholeYen(contract.price);
         if (amount == 0) {
             continue;
         }
-        const int option = rs.field(QStringLiteral("NCID")).toInt();
-        QString name = rs.field(QStringLiteral("CNAME")).toString();
+        const int option = contract.option.value;
+        QString name = contract.name;
         if (option >= 1 && option <= kFixedOptions) {
             name = QString::fromUtf8(kContractOptions[option - 1]);
-            const QString level = DivName(conn, Division::FirstContractOption + option - 1,
-                                          rs.field(QStringLiteral("NVAL")).toInt());
+            const QString level =
+                DivName(conn, Division::FirstContractOption + option - 1, ToInt(contract.level).value);
             if (!level.isEmpty()) {
                 name += QStringLiteral("（") + level + QStringLiteral("）");
             }
@@ -83,43 +83,43 @@ void addOptions(DbConnection& conn, const QString& id, QList<QuoteLine>& lines)
     }
 }
 
-void addDeliverables(DbConnection& conn, const QString& id, QList<QuoteLine>& lines)
+void addDeliverables(const QList<StoredDeliverable>& deliverables, const QList<NamedKey>& kinds,
+                     QList<QuoteLine>& lines)
 {
-    for (Recordset rs =
-             OpenRs(conn, QStringLiteral("SELECT NVAL, CDELIV, NPRI FROM TDELIV WHERE NPROJECT = ") + id +
-                              QStringLiteral(" ORDER BY NADD"));
-         !rs.eof(); rs.moveNext()) {
-        const qint64 amount = wholeYen(rs.field(QStringLiteral("NPRI")));
+    for (const StoredDeliverable& deliverable : deliverables) {
+        const qint64 amount = wholeYen(deliverable.price);
         if (amount == 0) {
             continue;
         }
-        const QVariant kind = rs.field(QStringLiteral("NVAL"));
-        const QString name = kind.isValid() ? DivName(conn, Division::Deliverable, kind.toInt())
-                                            : rs.field(QStringLiteral("CDELIV")).toString();
+        QString name = deliverable.name;
+        if (deliverable.kind) {
+            name.clear();
+            for (const NamedKey& kind : kinds) {
+                if (kind.key.value == deliverable.kind->value) {
+                    name = kind.name;
+                }
+            }
+        }
         lines << lotLine(QuoteLine::Deliverable, name, amount);
     }
 }
 
-void addExpenses(DbConnection& conn, const QString& id, bool ownCompany, bool customer, QList<QuoteLine>& lines)
+void addExpenses(const QList<StoredExpense>& expenses, bool ownCompany, bool customer,
+                 QList<QuoteLine>& lines)
 {
-    for (Recordset rs = OpenRs(conn, QStringLiteral("SELECT E.NBUY, E.NNUM, E.NAPIECE, E.NDISCP, E.NPRICEP, "
-                                                    "I.CITEM FROM TEXPENSE E, MITEM I WHERE E.NITEM = I.NITEM "
-                                                    "AND E.NPROJECT = ") +
-                                         id + QStringLiteral(" ORDER BY E.NADD"));
-         !rs.eof(); rs.moveNext()) {
-        const int buyer = rs.field(QStringLiteral("NBUY")).toInt();
+    for (const StoredExpense& expense : expenses) {
+        const int buyer = expense.buyer.value;
         if (!((buyer == 0 && ownCompany) || (buyer == 1 && customer))) {
             continue;
         }
-        QuoteLine l = line(QuoteLine::Expense, rs.field(QStringLiteral("CITEM")).toString(),
-                           wholeYen(rs.field(QStringLiteral("NPRICEP"))));
-        const qint64 discount = wholeYen(rs.field(QStringLiteral("NDISCP")));
+        QuoteLine l = line(QuoteLine::Expense, expense.itemName, wholeYen(expense.amount));
+        const qint64 discount = wholeYen(expense.discount);
         if (discount != 0) {
             // Quantity times unit price is not the amount: the name tells why.
             l.name += QStringLiteral("（値引 ") + YenText(discount) + QStringLiteral("）");
         }
-        l.quantity = rs.field(QStringLiteral("NNUM")).toDouble();
-        l.unitPrice = wholeYen(rs.field(QStringLiteral("NAPIECE")));
+        l.quantity = NumberOrZero(expense.quantity);
+        l.unitPrice = wholeYen(expense.unitPrice);
         lines << l;
     }
 }
@@ -142,48 +142,48 @@ QString QuoteLineGroup(QuoteLine::Kind kind)
     }
 }
 
-QuoteSettings StoredQuoteSettings(DbConnection& connection, int project)
+QuoteSettings StoredQuoteSettings(const LoadedProject& project)
 {
-    Recordset p = OpenRs(connection, QStringLiteral("SELECT CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT "
-                                                    "FROM TPROJECT WHERE NPROJECT = ") +
-                                         QString::number(project));
-    if (p.eof()) {
-        throw DocumentError(QStringLiteral("プロジェクト %1 がありません。").arg(project));
-    }
     QuoteSettings quote;
-    quote.Base = ticked(p.field(QStringLiteral("CBASE")));
-    quote.Work = ticked(p.field(QStringLiteral("CWORK")));
-    quote.Opt = ticked(p.field(QStringLiteral("COPT")));
-    quote.Deliv = ticked(p.field(QStringLiteral("CDELIV")));
-    quote.Expe0 = ticked(p.field(QStringLiteral("CEXPE0")));
-    quote.Expe1 = ticked(p.field(QStringLiteral("CEXPE1")));
-    const QVariant discount = p.field(QStringLiteral("NDISCOUNT"));
-    quote.Discount = discount.isValid() ? discount.toDouble() : 0.0;
+    bool* const ticks[] = {&quote.Base, &quote.Work, &quote.Opt, &quote.Deliv, &quote.Expe0, &quote.Expe1};
+    for (int i = 0; i < 6; ++i) {
+        *ticks[i] = ticked(project.quote[i]);
+    }
+    quote.Discount = project.discount.isValid() ? project.discount.toDouble() : 0.0;
     return quote;
 }
 
-QuoteLines ProjectQuoteLines(DbConnection& connection, int project)
+LoadedProject StoredProject(DbConnection& connection, int project)
 {
-    const QString id = QString::number(project);
-    const QuoteSettings quote = StoredQuoteSettings(connection, project);
-    Recordset p = OpenRs(connection, QStringLiteral("SELECT NBASE, NPRICE FROM TPROJECT WHERE NPROJECT = ") + id);
+    std::optional<LoadedProject> loaded = ProjectRepository(connection).load(project);
+    if (!loaded) {
+        throw DocumentError(QStringLiteral("プロジェクト %1 がありません。").arg(project));
+    }
+    return *loaded;
+}
+
+QuoteLines ProjectQuoteLines(DbConnection& connection, const LoadedProject& project)
+{
+    const ProjectRepository repository(connection);
+    const QuoteSettings quote = StoredQuoteSettings(project);
     QuoteLines result;
     QList<QuoteLine>& lines = result.lines;
-    const qint64 base = p.eof() ? 0 : wholeYen(p.field(QStringLiteral("NBASE")));
+    const qint64 base = wholeYen(project.base);
     if (quote.Base && base != 0) {
         lines << lotLine(QuoteLine::Base, QStringLiteral("基本料金"), base);
     }
     if (quote.Work) {
-        addWork(connection, id, lines);
+        addWork(connection, QString::number(project.id), lines);
     }
     if (quote.Opt) {
-        addOptions(connection, id, lines);
+        addOptions(connection, repository.contracts(project.id), lines);
     }
     if (quote.Deliv) {
-        addDeliverables(connection, id, lines);
+        addDeliverables(repository.deliverables(project.id), ProjectLookups(connection).deliverableKinds(),
+                        lines);
     }
     if (quote.Expe0 || quote.Expe1) {
-        addExpenses(connection, id, quote.Expe0, quote.Expe1, lines);
+        addExpenses(repository.expenses(project.id), quote.Expe0, quote.Expe1, lines);
     }
     const qint64 discount = std::llround(quote.Discount);
     if (discount != 0) {
@@ -194,7 +194,7 @@ QuoteLines ProjectQuoteLines(DbConnection& connection, int project)
     for (const QuoteLine& l : lines) {
         components += l.amount;
     }
-    const qint64 order = p.eof() ? 0 : wholeYen(p.field(QStringLiteral("NPRICE")));
+    const qint64 order = wholeYen(project.price);
     result.subtotal = components;
     if (order != 0 && order != components) {
         lines << line(QuoteLine::Adjustment, QStringLiteral("調整額"), order - components);

@@ -16,6 +16,20 @@ struct Assignment {
 
 } // namespace
 
+QVector<ReplacementMember> ReplacementMembers(DbConnection& connection, int project)
+{
+    const QString sql = QStringLiteral("SELECT T.NMEMBER, M.CMEMBER FROM TMEMBER T, MMEMBER M") +
+                        QStringLiteral(" WHERE T.NMEMBER = M.NMEMBER") +
+                        QStringLiteral(" AND T.NPROJECT = ") + QString::number(project) +
+                        QStringLiteral(" ORDER BY T.NADD, M.NMEMBER");
+    QVector<ReplacementMember> members;
+    for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
+        members.append(
+            {ToInt(rs.field(QStringLiteral("NMEMBER"))), ToText(rs.field(QStringLiteral("CMEMBER")))});
+    }
+    return members;
+}
+
 ReplacementResult ReplaceMember(DbConnection& connection, int project, int releasedMember, int newMember)
 {
     // Replacing a member by itself would add its hours to its own rows and then delete them.

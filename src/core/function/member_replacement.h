@@ -1,6 +1,21 @@
 #pragma once
 
+#include "convert/conversions.h"
+
+#include <QString>
+#include <QVector>
+
 class DbConnection;
+
+// A member the replacement can release or give the work to; the key as read, which may
+// have overflowed.
+struct ReplacementMember {
+    WholeNumber member;
+    QString name;
+};
+
+// The members of the project, in their order in the project.
+QVector<ReplacementMember> ReplacementMembers(DbConnection& connection, int project);
 
 enum class ReplacementResult { Replaced, NothingToReplace };
 

@@ -9,7 +9,7 @@ namespace {
 const QString kC = QStringLiteral("C");
 const QString kN = QStringLiteral("N");
 
-struct MasterTable {
+struct EntryTable {
     QString table;      // MMEMBER
     QString keyColumn;  // NMEMBER
     QString nameColumn; // CMEMBER
@@ -17,7 +17,7 @@ struct MasterTable {
 
 // The key of the picked entry, or of the typed name, which is registered when new with the
 // columns given and sorted last; then the master row takes the values of update.
-MasterEntry enter(DbConnection& connection, const MasterTable& m, int pickedId, const QString& name,
+MasterEntry enter(DbConnection& connection, const EntryTable& m, int pickedId, const QString& name,
                   const QString& insertColumns, const QStringList& insertValues, const QString& update)
 {
     Transaction transaction(connection);

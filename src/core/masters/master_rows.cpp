@@ -1,10 +1,10 @@
 #include "masters/master_rows.h"
 
-#include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 
 #include <QVariant>
+#include <QVector>
 
 namespace {
 
@@ -28,41 +28,99 @@ WholeNumber NextSortOrder(DbConnection& connection, const QString& table)
     return order;
 }
 
-bool MasterNameTaken(DbConnection& connection, const MasterTable& master, const QString& name, int exceptKey)
+QList<MasterListRow> MasterRepository::list() const
 {
-    QString sql = QStringLiteral("SELECT * FROM ") + master.table + QStringLiteral(" WHERE ") +
-                  master.nameColumn + QStringLiteral(" = ") + SqlLiteral(name, QStringLiteral("C"));
-    if (exceptKey != 0) {
-        sql +=
-            QStringLiteral(" AND ") + master.keyColumn + QStringLiteral(" != ") + QString::number(exceptKey);
+    QList<MasterListRow> rows;
+    for (Recordset rs = OpenRs(m_connection, m_table.listSql); !rs.eof(); rs.moveNext()) {
+        MasterListRow row{ToText(rs.field(m_table.keyColumn)), {}};
+        for (const QString& column : m_table.columns) {
+            row.values << ToText(rs.field(column));
+        }
+        rows.append(row);
     }
-    return !OpenRs(connection, sql).eof();
+    return rows;
 }
 
-WholeNumber InsertMasterRow(DbConnection& connection, const MasterTable& master, const QStringList& values)
+std::optional<QStringList> MasterRepository::row(int key) const
 {
-    const WholeNumber order = NextSortOrder(connection, master.table);
-    ExecSql(connection, QStringLiteral("INSERT INTO ") + master.table + QStringLiteral(" (NSORT,") +
-                            master.columns.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
-                            QString::number(order.value) + QStringLiteral(", ") + literals(master, values) +
-                            QStringLiteral(")"));
+    const Recordset rs =
+        OpenRs(m_connection, QStringLiteral("SELECT * FROM ") + m_table.table + QStringLiteral(" WHERE ") +
+                                 m_table.keyColumn + QStringLiteral(" = ") + QString::number(key));
+    if (rs.eof()) {
+        return std::nullopt;
+    }
+    QStringList values;
+    for (const QString& column : m_table.columns) {
+        values << ToText(rs.field(column));
+    }
+    return values;
+}
+
+bool MasterRepository::nameTaken(const QString& name, int exceptKey) const
+{
+    QString sql = QStringLiteral("SELECT * FROM ") + m_table.table + QStringLiteral(" WHERE ") +
+                  m_table.nameColumn + QStringLiteral(" = ") + SqlLiteral(name, QStringLiteral("C"));
+    if (exceptKey != 0) {
+        sql +=
+            QStringLiteral(" AND ") + m_table.keyColumn + QStringLiteral(" != ") + QString::number(exceptKey);
+    }
+    return !OpenRs(m_connection, sql).eof();
+}
+
+WholeNumber MasterRepository::add(const QStringList& values)
+{
+    const WholeNumber order = NextSortOrder(m_connection, m_table.table);
+    ExecSql(m_connection, QStringLiteral("INSERT INTO ") + m_table.table + QStringLiteral(" (NSORT,") +
+                              m_table.columns.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
+                              QString::number(order.value) + QStringLiteral(", ") +
+                              literals(m_table, values) + QStringLiteral(")"));
     return order;
 }
 
-void UpdateMasterRow(DbConnection& connection, const MasterTable& master, int key, const QStringList& values)
+void MasterRepository::update(int key, const QStringList& values)
 {
     QStringList assignments;
-    for (int i = 0; i < master.columns.size(); ++i) {
-        assignments << master.columns.at(i) + QStringLiteral(" = ") +
-                           SqlLiteral(values.value(i), master.columns.at(i));
+    for (int i = 0; i < m_table.columns.size(); ++i) {
+        assignments << m_table.columns.at(i) + QStringLiteral(" = ") +
+                           SqlLiteral(values.value(i), m_table.columns.at(i));
     }
-    ExecSql(connection, QStringLiteral("UPDATE ") + master.table + QStringLiteral(" SET ") +
-                            assignments.join(master.updateJoin) + QStringLiteral(" WHERE ") +
-                            master.keyColumn + QStringLiteral(" = ") + QString::number(key));
+    ExecSql(m_connection, QStringLiteral("UPDATE ") + m_table.table + QStringLiteral(" SET ") +
+                              assignments.join(m_table.updateJoin) + QStringLiteral(" WHERE ") +
+                              m_table.keyColumn + QStringLiteral(" = ") + QString::number(key));
 }
 
-void DeleteMasterRow(DbConnection& connection, const MasterTable& master, int key)
+void MasterRepository::remove(int key)
 {
-    ExecSql(connection, QStringLiteral("DELETE ") + master.table + QStringLiteral(" WHERE ") +
-                            master.keyColumn + QStringLiteral(" = ") + QString::number(key));
+    ExecSql(m_connection, QStringLiteral("DELETE ") + m_table.table + QStringLiteral(" WHERE ") +
+                              m_table.keyColumn + QStringLiteral(" = ") + QString::number(key));
+}
+
+OrderExchange MasterRepository::exchangeOrder(int a, int b)
+{
+    OrderExchange result;
+    QVector<int> keys;
+    QVector<int> sorts;
+    for (Recordset rs = OpenRs(
+             m_connection, QStringLiteral("SELECT NSORT, ") + m_table.keyColumn +
+                               QStringLiteral(" AS NKEY FROM ") + m_table.table + QStringLiteral(" WHERE ") +
+                               m_table.keyColumn + QStringLiteral(" IN (") + QString::number(a) +
+                               QStringLiteral(", ") + QString::number(b) + QStringLiteral(")"));
+         !rs.eof(); rs.moveNext()) {
+        keys.append(rs.field(QStringLiteral("NKEY")).toInt());
+        const WholeNumber sort = ToInt(rs.field(QStringLiteral("NSORT")));
+        sorts.append(sort.value);
+        result.overflowed = result.overflowed || sort.overflowed;
+    }
+    if (keys.size() != 2) {
+        return result;
+    }
+    Transaction transaction(m_connection);
+    for (int i = 0; i < 2; ++i) {
+        ExecSql(m_connection, QStringLiteral("UPDATE ") + m_table.table + QStringLiteral(" SET NSORT = ") +
+                                  QString::number(sorts[i]) + QStringLiteral(" WHERE ") + m_table.keyColumn +
+                                  QStringLiteral(" = ") + QString::number(keys[1 - i]));
+    }
+    transaction.commit();
+    result.exchanged = true;
+    return result;
 }

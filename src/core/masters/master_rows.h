@@ -2,8 +2,10 @@
 
 #include "convert/conversions.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class DbConnection;
 
@@ -16,22 +18,51 @@ struct MasterTable {
     QStringList columns; // the edited columns in statement order; the first is the name
     // Between the assignments of an UPDATE. Some editors join their pieces with ",  ".
     QString updateJoin = QStringLiteral(", ");
+    QString listSql; // the rows in display order
 };
 
-// The statements below run on the connection as they are, one at a time; database errors
-// propagate as DbError carrying the statement. Values are literal-typed by their column's
-// first letter.
+// A row of the list: the key as stored and the edited columns, as texts.
+struct MasterListRow {
+    QString key;
+    QStringList values;
+};
+
+// The outcome of an exchange of two rows' display order.
+struct OrderExchange {
+    bool exchanged = false;
+    // An order beyond the 16-bit range counted 0: the caller warns.
+    bool overflowed = false;
+};
 
 // MAX(NSORT) + 1, or 1 for an empty table. A MAX(NSORT) beyond the 16-bit range counts 0 and
 // is reported as overflowed.
 WholeNumber NextSortOrder(DbConnection& connection, const QString& table);
 
-// true when another row carries the name; exceptKey (when not 0) is the row being renamed.
-bool MasterNameTaken(DbConnection& connection, const MasterTable& master, const QString& name,
-                     int exceptKey = 0);
+// The rows of one master table. The statements run on the connection as they are, one at a
+// time; database errors propagate as DbError carrying the statement. Values are literal-typed by
+// their column's first letter.
+class MasterRepository {
+public:
+    MasterRepository(DbConnection& connection, const MasterTable& table)
+        : m_connection(connection), m_table(table)
+    {
+    }
 
-// Appends a row after the last in display order. Returns the order the row got, as
-// NextSortOrder gave it, for the caller to report an overflow.
-WholeNumber InsertMasterRow(DbConnection& connection, const MasterTable& master, const QStringList& values);
-void UpdateMasterRow(DbConnection& connection, const MasterTable& master, int key, const QStringList& values);
-void DeleteMasterRow(DbConnection& connection, const MasterTable& master, int key);
+    QList<MasterListRow> list() const;
+    // The edited columns of one row as texts; none when the row is gone.
+    std::optional<QStringList> row(int key) const;
+    // true when another row carries the name; exceptKey (when not 0) is the row being renamed.
+    bool nameTaken(const QString& name, int exceptKey = 0) const;
+    // Appends a row after the last in display order. Returns the order the row got, as
+    // NextSortOrder gave it, for the caller to report an overflow.
+    WholeNumber add(const QStringList& values);
+    void update(int key, const QStringList& values);
+    void remove(int key);
+    // Rows a and b exchange their display orders, in one transaction; nothing is exchanged
+    // unless both rows are there.
+    OrderExchange exchangeOrder(int a, int b);
+
+private:
+    DbConnection& m_connection;
+    MasterTable m_table;
+};

@@ -64,3 +64,33 @@ QString ChildProjectIds(DbConnection& connection, int project)
     appendChildren(connection, project, seen, ids);
     return ids;
 }
+
+QString ProjectPathName(DbConnection& connection, int parent, const QString& text)
+{
+    // Walked as a loop with a record of the projects seen, so that a parent chain that runs in
+    // a circle (edited outside the program) ends instead of recursing for ever.
+    QString result = text;
+    QSet<int> seen;
+    while (parent != 0 && !seen.contains(parent)) {
+        seen.insert(parent);
+        Recordset rs =
+            OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
+                                   QString::number(parent));
+        if (rs.eof()) {
+            break;
+        }
+        result = rs.field(QStringLiteral("CPROJNAME")).toString() + QStringLiteral(" - ") + result;
+        parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
+    }
+    return result;
+}
+
+double ProjectWorkTotal(DbConnection& connection, int project)
+{
+    Recordset rs = OpenRs(connection, QStringLiteral("SELECT SUM(NPRICE) AS NWORK FROM TFUNCTION") +
+                                          QStringLiteral(" WHERE CVALID IS NOT NULL AND NPROJECT = ") +
+                                          QString::number(project));
+    // NULL: no counted function.
+    const QVariant sum = rs.eof() ? QVariant() : rs.field(QStringLiteral("NWORK"));
+    return sum.isValid() ? sum.toDouble() : 0.0;
+}

@@ -1,8 +1,6 @@
 #include "project/project_save.h"
 
-#include "db/db_connection.h"
 #include "db/sql_literal.h"
-#include "project/project_rows.h"
 
 namespace {
 
@@ -145,35 +143,4 @@ QStringList MemberStatements(int project, const QList<MemberRow>& rows)
                           SqlLiteral(row.indirectHours, n) + QStringLiteral(")");
     }
     return statements;
-}
-
-int WriteProject(DbConnection& connection, SaveMode mode, int project, const ProjectRecord& record,
-                 const ProjectComponents& components, const WithinSave& beforeCommit)
-{
-    Transaction transaction(connection);
-    if (mode == SaveMode::Delete) {
-        DeleteProjectRows(connection, project, 0);
-        transaction.commit();
-        return project;
-    }
-    if (mode == SaveMode::Insert) {
-        ExecSql(connection, ProjectInsertStatement(record));
-        project = GetIdentity(connection, QStringLiteral("TPROJECT"));
-    } else {
-        ExecSql(connection, ProjectUpdateStatement(record, project));
-    }
-    QStringList statements;
-    statements << ContractStatements(project, components.contracts)
-               << ScheduleStatements(project, components.dates)
-               << DeliverableStatements(project, components.deliverables)
-               << ExpenseStatements(project, components.expenses)
-               << MemberStatements(project, components.members);
-    for (const QString& sql : statements) {
-        ExecSql(connection, sql);
-    }
-    if (beforeCommit) {
-        beforeCommit(connection, project);
-    }
-    transaction.commit();
-    return project;
 }

@@ -197,16 +197,3 @@ void RecalcPricesInTransaction(DbConnection& connection, bool charge, int projec
     Recordset functions = readFunctions(connection, project);
     writePrices(connection, connection, functions, charge, project, RecalcProgress(), sql);
 }
-
-double ProjectWorkTotal(AppState& state)
-{
-    return ProjectWorkTotal(*state.Conn, state.CurProject);
-}
-
-double ProjectWorkTotal(DbConnection& connection, int project)
-{
-    Recordset rs = OpenRs(connection, QStringLiteral("SELECT SUM(NPRICE) AS NWORK FROM TFUNCTION") +
-                                          QStringLiteral(" WHERE CVALID IS NOT NULL AND NPROJECT = ") +
-                                          QString::number(project));
-    return rs.eof() ? 0.0 : numberOrZero(rs.field(QStringLiteral("NWORK")));
-}

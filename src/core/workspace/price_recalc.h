@@ -3,7 +3,6 @@
 #include <functional>
 
 class DbConnection;
-struct AppState;
 
 // How far a long recalculation has come: start once the number of steps is known, then step
 // after each. Either may be empty.
@@ -25,7 +24,3 @@ void RecalculatePrices(DbConnection& shared, bool charge, int project,
 // transaction, so that the caller's commit or rollback takes the prices with its own rows.
 // Errors propagate (DbError) and are the caller's to report.
 void RecalcPricesInTransaction(DbConnection& connection, bool charge, int project);
-
-// The sum of the prices of the counted (not on hold) functions of CurProject; 0 when none.
-double ProjectWorkTotal(AppState& state);
-double ProjectWorkTotal(DbConnection& connection, int project);

@@ -2,11 +2,9 @@
 
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "project/project_rows.h"
 #include "settings/policy.h"
 #include "state/app_state.h"
-#include "workspace/price_recalc.h"
-
-#include <QSet>
 
 namespace {
 
@@ -21,50 +19,6 @@ QString idText(int id)
 }
 
 } // namespace
-
-QString ProjectPathName(DbConnection& connection, int parent, const QString& text)
-{
-    // Walked as a loop with a record of the projects seen, so that a parent chain that runs in
-    // a circle (edited outside the program) ends instead of recursing for ever.
-    QString result = text;
-    QSet<int> seen;
-    while (parent != 0 && !seen.contains(parent)) {
-        seen.insert(parent);
-        Recordset rs =
-            OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
-                                   idText(parent));
-        if (rs.eof()) {
-            break;
-        }
-        result = rs.field(QStringLiteral("CPROJNAME")).toString() + QStringLiteral(" - ") + result;
-        parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
-    }
-    return result;
-}
-
-QString UpdateListTitle(AppState& state)
-{
-    QString name = Summary::kNotSelected;
-    if (state.CurProject >= 1) {
-        Recordset rs =
-            OpenRs(*state.Conn,
-                   QStringLiteral("SELECT NPARPROJ,CPROJNAME,NPRIKIND FROM TPROJECT WHERE NPROJECT = ") +
-                       idText(state.CurProject));
-        if (rs.eof()) {
-            state.CurPriKind = 0;
-        } else {
-            state.CurPriKind = rs.field(QStringLiteral("NPRIKIND")).toInt();
-            name = rs.field(QStringLiteral("CPROJNAME")).toString();
-            const int parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
-            if (parent != 0) {
-                name = ProjectPathName(*state.Conn, parent, name);
-            }
-        }
-    } else {
-        state.CurPriKind = 0;
-    }
-    return name + QStringLiteral(" 機能項目一覧： ");
-}
 
 bool ReadProfitInputs(DbConnection& connection, int project, ProfitInputs* inputs)
 {
@@ -220,7 +174,8 @@ ProfitTexts ProfitPanelTexts(AppState& state)
         return {Summary::kInitialProfit, Summary::kInitialRate};
     }
     const double n = NetProfit(in, state.policy);
-    const double r = RateBase(in, state.policy, state.policy.Rate == 1 ? ProjectWorkTotal(state) : 0.0);
+    const double r = RateBase(in, state.policy,
+                              state.policy.Rate == 1 ? ProjectWorkTotal(*state.Conn, state.CurProject) : 0.0);
     ProfitTexts texts;
     texts.money = QStringLiteral("純利益：") + FormatNumber(n, 0, true) + QStringLiteral("円");
     texts.rate =

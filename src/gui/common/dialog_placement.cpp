@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -29,11 +30,9 @@ QMargins frameOf(const QWidget* window)
     }
     windows << QApplication::topLevelWidgets();
     for (const QWidget* w : windows) {
-        const QRect frame = w->frameGeometry();
-        const QRect inside = w->geometry();
-        if (frame != inside) {
-            return QMargins(inside.left() - frame.left(), inside.top() - frame.top(),
-                            frame.right() - inside.right(), frame.bottom() - inside.bottom());
+        const QMargins frame = WindowFrame(w);
+        if (!frame.isNull()) {
+            return frame;
         }
     }
     return QMargins();
@@ -50,6 +49,29 @@ int storedPixels(Settings::Key key, int fallback)
 }
 
 } // namespace
+
+QMargins WindowFrame(const QWidget* window)
+{
+    // The widget's own frame figures are only brought up to date when the window moves or is
+    // resized, so a frame drawn after the last of those would be missed: the platform window
+    // asks the window manager. The widget's figures stay for a window shown before and hidden.
+    if (const QWindow* handle = window->windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        if (!frame.isNull()) {
+            return frame;
+        }
+    }
+    const QRect frame = window->frameGeometry();
+    const QRect inside = window->geometry();
+    return QMargins(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                    frame.bottom() - inside.bottom());
+}
+
+QPoint FramePosition(const QWidget* window)
+{
+    const QMargins frame = WindowFrame(window);
+    return window->geometry().topLeft() - QPoint(frame.left(), frame.top());
+}
 
 void RestoreSubPos(QWidget* dialog)
 {
@@ -74,8 +96,9 @@ QSize ScreenRoom(const QWidget* window)
 
 void SaveSubPos(const QWidget* dialog)
 {
-    if (!Settings::write({{Settings::SubLeft, PlainNumber(PixelsToTwips(dialog->x()))},
-                          {Settings::SubTop, PlainNumber(PixelsToTwips(dialog->y()))}})) {
+    const QPoint place = FramePosition(dialog);
+    if (!Settings::write({{Settings::SubLeft, PlainNumber(PixelsToTwips(place.x()))},
+                          {Settings::SubTop, PlainNumber(PixelsToTwips(place.y()))}})) {
         Messages::settingsNotSaved(const_cast<QWidget*>(dialog));
     }
 }

@@ -4,6 +4,11 @@
 
 struct Policy;
 
+// The frame the window manager has drawn around a shown window (none before it is shown or
+// without a window manager), and the place of that frame's top-left corner.
+QMargins WindowFrame(const QWidget* window);
+QPoint FramePosition(const QWidget* window);
+
 // Editor dialogs open where the last of them was closed ("SubLeft", "SubTop" in twips, section
 // "Settings": the place of the window's frame); with no stored place, centred on the screen. A
 // stored place that would put the dialog out of reach (another monitor, a larger screen) is

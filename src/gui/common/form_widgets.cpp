@@ -333,6 +333,24 @@ void RowListPanel::setColumns(const QList<ListColumn>& columns)
     forgetRow();
 }
 
+void RowListPanel::setRows(const QList<Row>& rows)
+{
+    {
+        const QScopedValueRollback<bool> quiet(m_quiet, true);
+        while (m_list->topLevelItemCount() > rows.size()) {
+            delete m_list->takeTopLevelItem(m_list->topLevelItemCount() - 1);
+        }
+        for (int i = 0; i < rows.size(); ++i) {
+            QTreeWidgetItem* item =
+                i < m_list->topLevelItemCount() ? m_list->topLevelItem(i) : new QTreeWidgetItem(m_list);
+            SetItemKey(item, rows[i].key);
+            SetRowTexts(item, rows[i].texts);
+        }
+    }
+    FitListColumns(m_list);
+    chooseRow(chosenRow());
+}
+
 void RowListPanel::selectionChanged()
 {
     if (m_quiet) {
@@ -358,6 +376,10 @@ void RowListPanel::selectionChanged()
 void RowListPanel::move(int offset)
 {
     if (m_moveCheck && !m_moveCheck(offset)) {
+        return;
+    }
+    if (m_mover) {
+        m_mover(offset);
         return;
     }
     const QScopedValueRollback<bool> quiet(m_quiet, true);

@@ -124,6 +124,17 @@ public:
     // Clears the rows and sets the columns (SetListColumns); nothing is chosen.
     void setColumns(const QList<ListColumn>& columns);
 
+    // Rows the window keeps in a model of its own: the list shows them, and the arrows hand the
+    // move to mover, which moves the row in the model; the list follows through setRows.
+    struct Row {
+        QString key;
+        QStringList texts;
+    };
+    // Shows the rows in place of those listed, widening the columns for them; the chosen row
+    // stays chosen while a row has its key.
+    void setRows(const QList<Row>& rows);
+    void setMover(std::function<void(int offset)> mover) { m_mover = std::move(mover); }
+
 signals:
     // 0 add, 1 update, 2 delete.
     void applyRow(int mode);
@@ -145,6 +156,7 @@ private:
     QHBoxLayout* m_buttonRow;
     QHBoxLayout* m_listRow;
     std::function<bool(int)> m_moveCheck;
+    std::function<void(int)> m_mover;
     QString m_chosenKey;
     bool m_quiet = false; // the block itself changes the selection
 };

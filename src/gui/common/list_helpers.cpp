@@ -4,7 +4,6 @@
 #include "common/overflow.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
-#include "db/db_connection.h"
 #include "db/db_error.h"
 
 #include <QHeaderView>
@@ -81,8 +80,8 @@ void MoveListRow(QTreeWidget* list, int offset)
     list->scrollToItem(item);
 }
 
-bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, const QString& table,
-                   const QString& keyColumn, QWidget* parent)
+bool SwapSortOrder(QTreeWidget* list, int offset, const std::function<OrderExchange(int a, int b)>& exchange,
+                   QWidget* parent)
 {
     QTreeWidgetItem* selected = SelectedItem(list);
     if (!selected) {
@@ -98,31 +97,15 @@ bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, cons
         !KeyNumber(ItemKey(list->topLevelItem(target)), &b, parent)) {
         return false;
     }
-    QString statement = QStringLiteral("SELECT NSORT, ") + keyColumn + QStringLiteral(" AS NKEY FROM ") +
-                        table + QStringLiteral(" WHERE ") + keyColumn + QStringLiteral(" IN (") +
-                        QString::number(a) + QStringLiteral(", ") + QString::number(b) + QStringLiteral(")");
     try {
-        QVector<int> keys;
-        QVector<int> sorts;
-        for (Recordset rs = OpenRs(connection, statement); !rs.eof(); rs.moveNext()) {
-            keys.append(rs.field(QStringLiteral("NKEY")).toInt());
-            sorts.append(WarnOnOverflow(ToInt(rs.field(QStringLiteral("NSORT")))));
+        const OrderExchange result = exchange(a, b);
+        if (result.overflowed) {
+            ShowOverflow();
         }
-        if (keys.size() != 2) {
-            return false;
-        }
-        Transaction transaction(connection);
-        for (int i = 0; i < 2; ++i) {
-            statement = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET NSORT = ") +
-                        QString::number(sorts[i]) + QStringLiteral(" WHERE ") + keyColumn +
-                        QStringLiteral(" = ") + QString::number(keys[1 - i]);
-            ExecSql(connection, statement);
-        }
-        transaction.commit();
-        return true;
+        return result.exchanged;
     } catch (const DbError& e) {
         Messages::critical(parent, QStringLiteral("DBエラー"),
-                           e.description() + QLatin1Char('\n') + statement);
+                           e.description() + QLatin1Char('\n') + e.statement());
         return false;
     }
 }

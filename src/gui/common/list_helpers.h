@@ -1,9 +1,11 @@
 #pragma once
 
+#include "masters/master_rows.h"
+
 #include <QString>
 #include <QVariant>
+#include <functional>
 
-class DbConnection;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -30,11 +32,12 @@ QVariant SelectedKey(const QTreeWidget* list);
 // at either end.
 void MoveListRow(QTreeWidget* list, int offset);
 
-// The master editors' arrows: exchanges the NSORT values of the selected row and its
-// neighbour in the table, in one transaction. false when there is no neighbour, the rows are
-// not both found, or the update failed (reported as "DBエラー").
-bool SwapSortOrder(DbConnection& connection, QTreeWidget* list, int offset, const QString& table,
-                   const QString& keyColumn, QWidget* parent = nullptr);
+// The master editors' arrows: the selected row and its neighbour exchange their display order
+// through exchange (given the two rows' key numbers), which raises DbError when it fails. false
+// when there is no neighbour, a key is unreadable, the rows were not exchanged, or the exchange
+// failed (reported as "DBエラー").
+bool SwapSortOrder(QTreeWidget* list, int offset, const std::function<OrderExchange(int a, int b)>& exchange,
+                   QWidget* parent = nullptr);
 
 // true when no row has the key; in mode 1 the selected row may hold it (it is the row being
 // updated).

@@ -62,7 +62,7 @@ void AddDocumentCommands(QMainWindow* window, AppState& state)
     QAction* functions = command(window, "mnuCsvFunctions", QStringLiteral("機能項目一覧(&F)..."), [s, window] {
         if (projectSelected(*s, window)) {
             const QList<QStringList> rows = FunctionCsvRows(*s->Conn, s->CurProject, s->policy);
-            SaveCsv(window, today(ProjectNameOf(*s->Conn, s->CurProject), QStringLiteral("機能項目"),
+            SaveCsv(window, today(StoredProject(*s->Conn, s->CurProject).name.toString(), QStringLiteral("機能項目"),
                                   QStringLiteral("csv")),
                     rows);
         }

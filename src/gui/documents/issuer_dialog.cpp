@@ -47,7 +47,8 @@ bool wholeNumber(const QLineEdit* box, int* value)
 
 } // namespace
 
-IssuerDialog::IssuerDialog(AppState& state, QWidget* parent) : GuardedDialog(state.policy, parent), m_state(state)
+IssuerDialog::IssuerDialog(AppState& state, QWidget* parent)
+    : GuardedDialog(state.policy, parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmIssuer"));
     setWindowTitle(QStringLiteral("発行者情報"));
@@ -82,10 +83,13 @@ IssuerDialog::IssuerDialog(AppState& state, QWidget* parent) : GuardedDialog(sta
     LimitText(m_payTerms, 500);
     LimitText(m_remarks, 1000);
 
+    // A short box keeps its own width, with its unit after it.
     const auto withUnit = [this](QWidget* box, const QString& unit) {
         auto* row = new QHBoxLayout;
         row->addWidget(box);
-        row->addWidget(new QLabel(unit, this));
+        if (!unit.isEmpty()) {
+            row->addWidget(new QLabel(unit, this));
+        }
         row->addStretch();
         return row;
     };
@@ -102,7 +106,8 @@ IssuerDialog::IssuerDialog(AppState& state, QWidget* parent) : GuardedDialog(sta
                  withUnit(m_validDays, QStringLiteral("日（発行日から）")));
     form->addRow(NamedLabel(this, QStringLiteral("lblTaxRate"), QStringLiteral("消費税率")),
                  withUnit(m_taxRate, QStringLiteral("%")));
-    form->addRow(NamedLabel(this, QStringLiteral("lblTaxRound"), QStringLiteral("端数処理")), m_taxRound);
+    form->addRow(NamedLabel(this, QStringLiteral("lblTaxRound"), QStringLiteral("端数処理")),
+                 withUnit(m_taxRound, QString()));
     form->addRow(NamedLabel(this, QStringLiteral("lblRemarks"), QStringLiteral("備考")), m_remarks);
 
     auto* ok = NamedButton(this, QStringLiteral("cmdOK"), QStringLiteral("保存"));
@@ -112,7 +117,8 @@ IssuerDialog::IssuerDialog(AppState& state, QWidget* parent) : GuardedDialog(sta
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
 
-    auto* note = new QLabel(QStringLiteral("見積書の発行者として印刷されます。データベースを使う全員に共通です。"), this);
+    auto* note = new QLabel(
+        QStringLiteral("見積書の発行者として印刷されます。データベースを使う全員に共通です。"), this);
     note->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(note);
@@ -158,7 +164,8 @@ bool IssuerDialog::validate()
         return false;
     }
     int value = 0;
-    if (!wholeNumber(m_validDays, &value) || value < Issuer::kMinValidityDays || value > Issuer::kMaxValidityDays) {
+    if (!wholeNumber(m_validDays, &value) || value < Issuer::kMinValidityDays ||
+        value > Issuer::kMaxValidityDays) {
         Messages::information(this, kTitle,
                               QStringLiteral("有効期限は%1から%2までの日数で入力してください。")
                                   .arg(Issuer::kMinValidityDays)
@@ -175,8 +182,8 @@ bool IssuerDialog::validate()
         return false;
     }
     const QList<std::pair<const char*, QWidget*>> texts = {
-        {"会社名", m_company}, {"郵便番号", m_postal},   {"住所", m_address[0]}, {"住所", m_address[1]},
-        {"電話番号", m_tel},   {"担当者", m_person},     {"支払条件", m_payTerms}, {"備考", m_remarks}};
+        {"会社名", m_company}, {"郵便番号", m_postal}, {"住所", m_address[0]},   {"住所", m_address[1]},
+        {"電話番号", m_tel},   {"担当者", m_person},   {"支払条件", m_payTerms}, {"備考", m_remarks}};
     for (const auto& [caption, box] : texts) {
         if (!CheckTextBox(this, engine, QString::fromUtf8(caption), box)) {
             return false;

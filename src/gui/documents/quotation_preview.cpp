@@ -1,5 +1,6 @@
 #include "documents/quotation_preview.h"
 
+#include "common/dialog_placement.h"
 #include "common/messages.h"
 #include "common/wait_cursor.h"
 #include "convert/conversions.h"
@@ -18,11 +19,10 @@ namespace {
 
 void savePdf(const QuotationDocument& document, QWidget* parent)
 {
-    const QString path =
-        ChooseSaveFile(parent, QStringLiteral("PDFに保存"),
-                       DocumentFileName(document.subject, QStringLiteral("見積書"), document.issueDate,
-                                        QStringLiteral("pdf")),
-                       QStringLiteral("PDF (*.pdf)"));
+    const QString path = ChooseSaveFile(parent, QStringLiteral("PDFに保存"),
+                                        DocumentFileName(document.subject, QStringLiteral("見積書"),
+                                                         document.issueDate, QStringLiteral("pdf")),
+                                        QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty()) {
         return;
     }
@@ -37,9 +37,10 @@ void savePdf(const QuotationDocument& document, QWidget* parent)
 void preview(const QuotationDocument& document, QWidget* parent)
 {
     if (!document.issuer) {
-        Messages::information(parent, QStringLiteral("発行者情報"),
-                              QStringLiteral("発行者情報が登録されていないため、見積書に発行者が印刷されません。\n"
-                                             "マスタ メニューの「発行者情報」で登録してください。"));
+        Messages::information(
+            parent, QStringLiteral("発行者情報"),
+            QStringLiteral("発行者情報が登録されていないため、見積書に発行者が印刷されません。\n"
+                           "マスタ メニューの「発行者情報」で登録してください。"));
     }
     QPrinter printer(QPrinter::HighResolution);
     SetQuotationPage(printer);
@@ -56,9 +57,11 @@ void preview(const QuotationDocument& document, QWidget* parent)
         toolBar->addSeparator();
         QAction* save = toolBar->addAction(QStringLiteral("PDFに保存..."));
         save->setObjectName(QStringLiteral("cmdSavePdf"));
-        QObject::connect(save, &QAction::triggered, &dialog, [&document, &dialog] { savePdf(document, &dialog); });
+        QObject::connect(save, &QAction::triggered, &dialog,
+                         [&document, &dialog] { savePdf(document, &dialog); });
     }
-    dialog.resize(860, 900);
+    // Room for a whole page at a readable size, as far as the screen has it.
+    dialog.resize(QSize(860, 900).boundedTo(ScreenRoom(&dialog)));
     const WaitCursor::Pause pointer;
     dialog.exec();
 }
@@ -70,7 +73,8 @@ void ShowQuotationDocument(AppState& state, int project, QWidget* parent)
     preview(BuildQuotation(*state.Conn, project, QDate::currentDate()), parent);
 }
 
-void ShowQuotationFromCalc(AppState& state, const QuoteSettings& shown, const QString& shownTotal, QWidget* parent)
+void ShowQuotationFromCalc(AppState& state, const QuoteSettings& shown, const QString& shownTotal,
+                           QWidget* parent)
 {
     if (state.EditMode != 1 || state.CurProject == 0) {
         Messages::information(parent, QStringLiteral("確認"),
@@ -78,7 +82,7 @@ void ShowQuotationFromCalc(AppState& state, const QuoteSettings& shown, const QS
         return;
     }
     const QuotationDocument document = BuildQuotation(*state.Conn, state.CurProject, QDate::currentDate());
-    const QuoteSettings stored = StoredQuoteSettings(*state.Conn, state.CurProject);
+    const QuoteSettings stored = StoredQuoteSettings(StoredProject(*state.Conn, state.CurProject));
     qint64 components = 0;
     for (const QuoteLine& line : document.lines) {
         if (line.kind != QuoteLine::Adjustment) {
@@ -90,9 +94,10 @@ void ShowQuotationFromCalc(AppState& state, const QuoteSettings& shown, const QS
                       shown.Expe1 == stored.Expe1 && shown.Discount == stored.Discount &&
                       shownTotal == FormatAmount(static_cast<double>(components));
     if (!same) {
-        Messages::information(parent, QStringLiteral("確認"),
-                              QStringLiteral("見積書は保存済みの内容で作成します。\n"
-                                             "画面で変更した内容は、プロジェクトを保存すると見積書に反映されます。"));
+        Messages::information(
+            parent, QStringLiteral("確認"),
+            QStringLiteral("見積書は保存済みの内容で作成します。\n"
+                           "画面で変更した内容は、プロジェクトを保存すると見積書に反映されます。"));
     }
     preview(document, parent);
 }

@@ -6,8 +6,6 @@
 #include "common/messages.h"
 #include "common/overflow.h"
 #include "common/wait_cursor.h"
-#include "convert/conversions.h"
-#include "db/db_connection.h"
 #include "help/help.h"
 #include "state/app_state.h"
 
@@ -77,24 +75,18 @@ MemberReplacementDialog::MemberReplacementDialog(AppState& state, QWidget* paren
 
 void MemberReplacementDialog::loadMembers()
 {
-    const QString sql = QStringLiteral("SELECT T.NMEMBER, M.CMEMBER FROM TMEMBER T, MMEMBER M") +
-                        QStringLiteral(" WHERE T.NMEMBER = M.NMEMBER") +
-                        QStringLiteral(" AND T.NPROJECT = ") + QString::number(m_state.CurProject) +
-                        QStringLiteral(" ORDER BY T.NADD, M.NMEMBER");
     m_source->clear();
     m_target->clear();
     int count = 0;
     try {
-        Recordset rs = OpenRs(m_state.conn(), sql);
-        for (; !rs.eof(); rs.moveNext()) {
-            const QString name = ToText(rs.field(QStringLiteral("CMEMBER")));
-            const int key = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMEMBER"))));
-            m_source->addItem(name, key);
-            m_target->addItem(name, key);
+        for (const ReplacementMember& member : ReplacementMembers(m_state.conn(), m_state.CurProject)) {
+            const int key = WarnOnOverflow(member.member);
+            m_source->addItem(member.name, key);
+            m_target->addItem(member.name, key);
             ++count;
         }
     } catch (const DbError& error) {
-        ShowDbError(error, sql, this);
+        ShowDbError(error, error.statement(), this);
         m_ok->setEnabled(false);
         return;
     }

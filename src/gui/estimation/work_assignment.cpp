@@ -12,6 +12,7 @@
 #include "common/wait_cursor.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "function/assignment_queries.h"
 #include "help/help.h"
 #include "state/app_state.h"
 
@@ -31,11 +32,6 @@ QList<ListColumn> chargeColumns()
     return {{QStringLiteral("メンバ"), 1800},
             {QStringLiteral("作業時間"), 900, Qt::AlignRight},
             {QStringLiteral("作業費単価"), 1200, Qt::AlignRight}};
-}
-
-QString num(int value)
-{
-    return QString::number(value);
 }
 
 } // namespace
@@ -103,15 +99,10 @@ WorkAssignment::WorkAssignment(AppState& state, QWidget* parent) : QDialog(paren
     connect(m_fix, &QPushButton::clicked, this, &WorkAssignment::fix);
     connect(m_cancel, &QPushButton::clicked, this, &WorkAssignment::reject);
 
-    const QString sql = QStringLiteral("SELECT M.CMEMBER, T.NMEMBER FROM TMEMBER T, MMEMBER M") +
-                        QStringLiteral(" WHERE T.NMEMBER = M.NMEMBER") +
-                        QStringLiteral(" AND T.NPROJECT = ") + num(m_state.CurProject) +
-                        QStringLiteral(" ORDER BY NADD");
     try {
         m_selecting = true;
-        for (Recordset rs = OpenRs(*m_state.Conn, sql); !rs.eof(); rs.moveNext()) {
-            m_memberBox->addItem(rs.field(QStringLiteral("CMEMBER")).toString(),
-                                 rs.field(QStringLiteral("NMEMBER")).toInt());
+        for (const AssignableMember& member : AssignableMembers(*m_state.Conn, m_state.CurProject)) {
+            m_memberBox->addItem(member.name, member.member);
         }
         m_memberBox->setCurrentIndex(-1);
         m_selecting = false;
@@ -152,40 +143,20 @@ void WorkAssignment::selectMember()
     const WaitCursor wait;
     m_rows->addButton()->setEnabled(true);
     m_member = ComboKey(m_memberBox);
-    const QString member = num(m_member);
-    const QString project = num(m_state.CurProject);
-    QString sql = QStringLiteral("SELECT NMEMBOCCU, NINDIRECT, NMKIND FROM TMEMBER") +
-                  QStringLiteral(" WHERE NPROJECT = ") + project + QStringLiteral(" AND NMEMBER = ") + member;
+    m_memberHours = 0;
+    MemberAvailability member;
     try {
-        int kind = 0;
-        m_memberHours = 0;
-        Recordset rs = OpenRs(*m_state.Conn, sql);
-        if (!rs.eof()) {
-            m_memberHours = ToDbl(rs.field(QStringLiteral("NMEMBOCCU")));
-            if (!m_state.policy.Hour) {
-                m_memberHours -= ToDbl(rs.field(QStringLiteral("NINDIRECT")));
-            }
-            kind = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMKIND"))));
-        }
-        sql = QStringLiteral("SELECT SUM(NHOUR) AS HOUR FROM TCHARGE C, TFUNCTION F") +
-              QStringLiteral(" WHERE C.NPROJECT = ") + project +
-              QStringLiteral(" AND C.NPROJECT = F.NPROJECT") +
-              QStringLiteral(" AND C.NFUNCTION = F.NFUNCTION") + QStringLiteral(" AND C.NFUNCTION != ") +
-              num(m_state.CurFunction) + QStringLiteral(" AND F.CVALID IS NOT NULL") +
-              QStringLiteral(" AND C.NMEMBER = ") + member;
-        rs = OpenRs(*m_state.Conn, sql);
-        if (!rs.eof()) {
-            m_memberHours -= ToDbl(rs.field(QStringLiteral("HOUR")));
-        }
-        sql = QStringLiteral("SELECT NDPRI FROM MPRIPROG") + QStringLiteral(" WHERE NPRIKIND = ") +
-              num(m_state.CurPriKind) + QStringLiteral(" AND CCKIND = '0'") +
-              QStringLiteral(" AND NDKIND = ") + num(kind);
-        rs = OpenRs(*m_state.Conn, sql);
-        m_memberPrice = rs.eof() ? 0.0 : ToDbl(rs.field(QStringLiteral("NDPRI")));
+        member = MemberForAssignment(*m_state.Conn, m_state.CurProject, m_state.CurFunction,
+                                     m_state.CurPriKind, m_member, m_state.policy.Hour);
     } catch (const DbError& e) {
         ShowDbError(e, QString(), this);
         return;
     }
+    if (member.kindOverflow) {
+        ShowOverflow();
+    }
+    m_memberHours = member.hours;
+    m_memberPrice = member.unitPrice;
     showMemberLeft();
 }
 
@@ -220,7 +191,7 @@ void WorkAssignment::editChargeRow(int op)
 {
     if (op == 0 && m_rows->list()->topLevelItemCount() >= kMaxAssignments) {
         Messages::exclamation(this, QStringLiteral("定員オーバー"),
-                              QStringLiteral("担当として登録できるのは") + num(kMaxAssignments) +
+                              QStringLiteral("担当として登録できるのは") + QString::number(kMaxAssignments) +
                                   QStringLiteral("人までです。\nこれ以上登録できません"));
         return;
     }

@@ -26,7 +26,8 @@ ListEditorDialog::ListEditorDialog(AppState& state, const ListEditorLayout& layo
     // The new order is stored before the row moves.
     m_rows->setMoveCheck([this](int offset) {
         const WaitCursor wait;
-        return SwapSortOrder(m_state.conn(), m_rows->list(), offset, orderTable(), orderKeyColumn(), this);
+        return SwapSortOrder(
+            m_rows->list(), offset, [this](int a, int b) { return exchangeOrder(a, b); }, this);
     });
 
     auto* close = NamedButton(this, QStringLiteral("cmdCancel"), QStringLiteral("閉じる"));

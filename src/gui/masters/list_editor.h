@@ -2,6 +2,7 @@
 
 #include "common/dialog_placement.h"
 #include "common/form_widgets.h"
+#include "masters/master_rows.h"
 
 #include <QList>
 #include <QString>
@@ -62,9 +63,8 @@ protected:
     virtual bool rowClicked(QTreeWidgetItem* item) = 0;
     // 0 add, 1 update, 2 delete.
     virtual void saveRow(int mode) = 0;
-    // The table and key column whose NSORT the arrows exchange.
-    virtual QString orderTable() const = 0;
-    virtual QString orderKeyColumn() const = 0;
+    // The arrows: rows a and b exchange their display order in the table.
+    virtual OrderExchange exchangeOrder(int a, int b) = 0;
 
     // The window keeps its designed size; on a smaller screen the list gives up the difference.
     void fitInto(const QSize& room) override;

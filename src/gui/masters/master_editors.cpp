@@ -9,6 +9,7 @@
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "masters/master_tables.h"
 #include "state/app_state.h"
 
 #include <QGridLayout>
@@ -84,15 +85,15 @@ void MasterEditor::FillMasterList()
     }
     resetList(columns);
 
-    Recordset rs = OpenRs(state().conn(), m_design.listSql);
-    for (; !rs.eof(); rs.moveNext()) {
-        QStringList texts;
-        for (const QString& column : m_design.table.columns) {
-            texts << ToText(rs.field(column));
-        }
-        addRow(m_design.keyLetter + ToText(rs.field(m_design.table.keyColumn)), texts);
+    for (const MasterListRow& row : rows().list()) {
+        addRow(m_design.keyLetter + row.key, row.values);
     }
     finishList();
+}
+
+MasterRepository MasterEditor::rows() const
+{
+    return MasterRepository(state().conn(), m_design.table);
 }
 
 bool MasterEditor::rowClicked(QTreeWidgetItem* item)
@@ -106,17 +107,15 @@ bool MasterEditor::rowClicked(QTreeWidgetItem* item)
         m_boxes.first()->setText(item->text(0));
         return true;
     }
-    const QString sql = QStringLiteral("SELECT * FROM ") + m_design.table.table + QStringLiteral(" WHERE ") +
-                        m_design.table.keyColumn + QStringLiteral(" = ") + QString::number(m_selId);
     try {
-        Recordset rs = OpenRs(state().conn(), sql);
-        if (!rs.eof()) {
+        const std::optional<QStringList> values = rows().row(m_selId);
+        if (values) {
             for (int i = 0; i < m_boxes.size(); ++i) {
-                m_boxes.at(i)->setText(ToText(rs.field(m_design.table.columns.at(i))));
+                m_boxes.at(i)->setText(values->at(i));
             }
         }
     } catch (const DbError& error) {
-        ShowDbError(error, sql, this);
+        ShowDbError(error, error.statement(), this);
         return false;
     }
     return true;
@@ -127,7 +126,7 @@ bool MasterEditor::nameTaken(int mode, const QString& name)
     const MasterEditorDesign::Duplicates rule = mode == 0 ? m_design.onAdd : m_design.onUpdate;
     switch (rule) {
     case MasterEditorDesign::InDatabase:
-        return MasterNameTaken(state().conn(), m_design.table, name, mode == 1 ? m_selId : 0);
+        return rows().nameTaken(name, mode == 1 ? m_selId : 0);
     case MasterEditorDesign::InList:
         return !ListTextFree(list(), name, mode);
     case MasterEditorDesign::NoCheck:
@@ -168,13 +167,13 @@ void MasterEditor::SaveMasterRow(int mode)
         }
         switch (mode) {
         case 0:
-            WarnOnOverflow(InsertMasterRow(state().conn(), m_design.table, values));
+            WarnOnOverflow(rows().add(values));
             break;
         case 1:
-            UpdateMasterRow(state().conn(), m_design.table, m_selId, values);
+            rows().update(m_selId, values);
             break;
         default:
-            DeleteMasterRow(state().conn(), m_design.table, m_selId);
+            rows().remove(m_selId);
             updateButton()->setEnabled(false);
             deleteButton()->setEnabled(false);
             break;
@@ -203,11 +202,7 @@ MasterEditorDesign customerDesign()
                      true,
                      12300,
                      3600};
-    design.table = {QStringLiteral("MCUSTOMER"),
-                    QStringLiteral("NCUSTOMER"),
-                    QStringLiteral("CCUSTNAME"),
-                    {QStringLiteral("CCUSTNAME"), QStringLiteral("CMEMO")}};
-    design.listSql = QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT, NCUSTOMER");
+    design.table = CustomerTable();
     design.keyLetter = QStringLiteral("C");
     design.fields = {
         {QStringLiteral("lblCust"), QStringLiteral("顧客名称"), QStringLiteral("txtCustName"),
@@ -233,12 +228,7 @@ MasterEditorDesign languageDesign()
                      true,
                      6600,
                      3600};
-    design.table = {QStringLiteral("MLANG"),
-                    QStringLiteral("NLANG"),
-                    QStringLiteral("CLANG"),
-                    {QStringLiteral("CLANG"), QStringLiteral("NCOEF")},
-                    QStringLiteral(",  ")};
-    design.listSql = QStringLiteral("SELECT * FROM MLANG ORDER BY NSORT,NLANG");
+    design.table = LanguageTable();
     design.keyLetter = QStringLiteral("L");
     design.fields = {
         {QStringLiteral("lblLangName"), QStringLiteral("言語名称"), QStringLiteral("txtLangName"),
@@ -263,40 +253,19 @@ struct RenameOnly {
     const char* caption;
     int help;
     const char* list;
-    const char* table;
-    const char* key;
-    const char* column;
+    const MasterTable& (*table)();
     const char* letter;
     const char* labelName;
     const char* label;
-    const char* listSql;
     const char* duplicate;
 };
 
-const RenameOnly kMembers{"frmMember",
-                          "作業メンバ名編集",
-                          20,
-                          "lvwMbList",
-                          "MMEMBER",
-                          "NMEMBER",
-                          "CMEMBER",
-                          "M",
-                          "lblMember",
-                          "メンバ名称",
-                          "SELECT * FROM MMEMBER ORDER BY NSORT, NMEMBPRI, NMEMBER",
-                          "同名のメンバが既に存在します。"};
-const RenameOnly kItems{"frmItem",
-                        "経費項目名編集",
-                        22,
-                        "lvwItList",
-                        "MITEM",
-                        "NITEM",
-                        "CITEM",
-                        "I",
-                        "lblItem",
-                        "項目名称",
-                        "SELECT * FROM MITEM ORDER BY NSORT, NITEM",
-                        "同名の項目が既に存在します。"};
+const RenameOnly kMembers{"frmMember", "作業メンバ名編集", 20,
+                          "lvwMbList", MemberTable,        "M",
+                          "lblMember", "メンバ名称",       "同名のメンバが既に存在します。"};
+const RenameOnly kItems{"frmItem",   "経費項目名編集", 22,
+                        "lvwItList", ItemTable,        "I",
+                        "lblItem",   "項目名称",       "同名の項目が既に存在します。"};
 
 MasterEditorDesign renameOnlyDesign(const RenameOnly& names)
 {
@@ -311,8 +280,7 @@ MasterEditorDesign renameOnlyDesign(const RenameOnly& names)
                      false,
                      5400,
                      3600};
-    design.table = {text(names.table), text(names.key), text(names.column), {text(names.column)}};
-    design.listSql = text(names.listSql);
+    design.table = names.table();
     design.keyLetter = text(names.letter);
     design.fields = {{text(names.labelName), text(names.label), QStringLiteral("txtName"),
                       MasterField::ListMinus, 100, false, true, 300, 50}};

@@ -30,7 +30,6 @@ struct MasterEditorDesign {
 
     ListEditorLayout layout;
     MasterTable table; // columns in the order of fields
-    QString listSql;
     QString keyLetter; // "C", "L", "M", "I"
     QList<MasterField> fields;
     bool fillFromDatabase = false; // a click reads the row; otherwise the name is the row's text
@@ -57,10 +56,10 @@ protected:
 
     bool rowClicked(QTreeWidgetItem* item) override;
     void saveRow(int mode) override { SaveMasterRow(mode); }
-    QString orderTable() const override { return m_design.table.table; }
-    QString orderKeyColumn() const override { return m_design.table.keyColumn; }
+    OrderExchange exchangeOrder(int a, int b) override { return rows().exchangeOrder(a, b); }
 
 private:
+    MasterRepository rows() const;
     bool nameTaken(int mode, const QString& name);
     int listWidthTwips() const;
 

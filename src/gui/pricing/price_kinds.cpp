@@ -10,8 +10,6 @@
 #include "common/twips.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
-#include "divisions/division_ids.h"
-#include "masters/master_rows.h"
 #include "state/app_state.h"
 
 #include <QFrame>
@@ -98,28 +96,31 @@ PriceKindEditor::PriceKindEditor(AppState& state, QWidget* parent)
     }
 }
 
+PriceKindRepository PriceKindEditor::kinds() const
+{
+    return PriceKindRepository(state().conn(), m_charge);
+}
+
 void PriceKindEditor::loadSlots()
 {
-    QString sql;
     if (m_charge) {
-        sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") + QString::number(Division::MemberKind) +
-              QStringLiteral(" ORDER BY NSORT");
         m_help->setText(
             QStringLiteral("作業担当者の職種別時間単価を設定します。\n"
                            "これを元に顧客に請求する作業費を計算します。単位は「円/時間」です。"));
     } else {
-        sql = QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") + QString::number(Division::Process) +
-              QStringLiteral(" AND CDEF = '1' ORDER BY NSORT");
         m_help->setText(
             QStringLiteral("工程別の時間単価の初期値を設定します。\n"
                            "単にプロジェクト新規作成時の初期値を決定するものです。単位は「円/時間」です。"));
     }
     // A slot without a division row means nothing: it is hidden, neither asked for nor stored.
-    Recordset rs = OpenRs(state().conn(), sql);
+    const QList<PriceSlot> slotRows = kinds().priceSlots();
     m_slotCount = 0;
-    for (; !rs.eof() && m_slotCount < kSlots; rs.moveNext()) {
-        m_procLabels[m_slotCount]->setText(ToText(rs.field(QStringLiteral("CNAME"))));
-        m_codes[m_slotCount] = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NVAL"))));
+    for (const PriceSlot& slot : slotRows) {
+        if (m_slotCount == kSlots) {
+            break;
+        }
+        m_procLabels[m_slotCount]->setText(slot.name);
+        m_codes[m_slotCount] = WarnOnOverflow(slot.code);
         ++m_slotCount;
     }
     for (int i = m_slotCount; i < kSlots; ++i) {
@@ -136,28 +137,20 @@ void PriceKindEditor::FillPriceList()
     }
     resetList(columns);
 
-    DbConnection& connection = state().conn();
-    Recordset rs = OpenRs(connection, QStringLiteral("SELECT * FROM MPRIBASE ORDER BY NSORT,NPRIKIND"));
-    for (; !rs.eof(); rs.moveNext()) {
-        const QString kind = ToText(rs.field(QStringLiteral("NPRIKIND")));
-        QStringList texts{ToText(rs.field(QStringLiteral("CPRINAME"))),
-                          FormatAmount(rs.field(QStringLiteral("NBASE")))};
-        Recordset prices = OpenRs(
-            connection, QStringLiteral("SELECT * FROM MPRIPROG") + QStringLiteral(" WHERE NPRIKIND = ") +
-                            kind + QStringLiteral(" AND CCKIND = ") + PriKindLiteral(m_charge) +
-                            QStringLiteral(" ORDER BY NDKIND"));
+    for (const PriceKindListRow& kind : kinds().list()) {
+        QStringList texts{kind.name, FormatAmount(kind.base)};
         for (int i = 0; i < m_slotCount; ++i) {
             texts << QString();
         }
-        for (; !prices.eof(); prices.moveNext()) {
-            const int code = WarnOnOverflow(ToInt(prices.field(QStringLiteral("NDKIND"))));
+        for (const PriceKindListRow::Price& price : kind.prices) {
+            const int code = WarnOnOverflow(price.code);
             for (int i = 0; i < m_slotCount; ++i) {
                 if (m_codes[i] == code) {
-                    texts[i + 2] = FormatAmount(prices.field(QStringLiteral("NDPRI")));
+                    texts[i + 2] = FormatAmount(price.price);
                 }
             }
         }
-        addRow(QStringLiteral("R") + kind, texts);
+        addRow(QStringLiteral("R") + kind.key, texts);
     }
     finishList();
 }
@@ -238,29 +231,9 @@ void PriceKindEditor::SavePriceKind(int mode)
     if (mode != 2 && !validate()) {
         return;
     }
-    DbConnection& connection = state().conn();
-    const PriceKindValues values = typedValues();
-    bool duplicate = false;
+    PriceKindSave saved;
     try {
-        Transaction transaction(connection);
-        if (mode == 2) {
-            DeletePriceKind(connection, m_selPriKind);
-            updateButton()->setEnabled(false);
-            deleteButton()->setEnabled(false);
-        } else if (MasterNameTaken(connection, PriceKindTable(), values.name, mode == 1 ? m_selPriKind : 0)) {
-            duplicate = true;
-        } else if (mode == 0) {
-            bool orderOverflowed = false;
-            m_selPriKind = AddPriceKind(connection, m_charge, values, &orderOverflowed);
-            if (orderOverflowed) {
-                ShowOverflow();
-            }
-        } else {
-            UpdatePriceKind(connection, m_charge, m_selPriKind, values);
-        }
-        if (!duplicate) {
-            transaction.commit();
-        }
+        saved = kinds().save(mode, m_selPriKind, typedValues());
     } catch (const DbError& error) {
         ShowDbError(error, error.statement(), this);
         return;
@@ -268,10 +241,19 @@ void PriceKindEditor::SavePriceKind(int mode)
         ShowDbError(error, QString(), this);
         return;
     }
-    if (duplicate) {
+    if (saved.duplicate) {
         Messages::information(this, QStringLiteral("重複"),
                               QStringLiteral("同名の価格種別が既に登録されています。"));
         return;
+    }
+    if (mode == 0) {
+        m_selPriKind = saved.kind;
+        if (saved.orderOverflowed) {
+            ShowOverflow();
+        }
+    } else if (mode == 2) {
+        updateButton()->setEnabled(false);
+        deleteButton()->setEnabled(false);
     }
     reloadAfterSave([this] { FillPriceList(); });
 }

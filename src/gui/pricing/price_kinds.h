@@ -26,10 +26,10 @@ public:
 protected:
     bool rowClicked(QTreeWidgetItem* item) override;
     void saveRow(int mode) override;
-    QString orderTable() const override { return QStringLiteral("MPRIBASE"); }
-    QString orderKeyColumn() const override { return QStringLiteral("NPRIKIND"); }
+    OrderExchange exchangeOrder(int a, int b) override { return kinds().exchangeOrder(a, b); }
 
 private:
+    PriceKindRepository kinds() const;
     void loadSlots();
     bool validate();
     PriceKindValues typedValues() const;

@@ -7,9 +7,9 @@
 #include "documents/quotation_preview.h"
 #include "help/help.h"
 #include "pricing/check_values.h"
+#include "project/project_repository.h"
 #include "settings/policy.h"
 #include "state/app_state.h"
-#include "workspace/price_recalc.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -41,7 +41,7 @@ QuotationDialog::QuotationDialog(AppState& state, const QuoteSources& sources, Q
 
     QuoteBase = NumberOrZero(sources.baseText);
     QuoteExpe = sources.expenses;
-    QuoteWork = state.EditMode == 1 ? ProjectWorkTotal(state) : 0.0;
+    QuoteWork = state.EditMode == 1 ? ProjectRepository(state.conn()).workTotal(state.CurProject) : 0.0;
     QuoteDeliv = sources.deliverables;
     QuoteOpt = sources.options;
 

@@ -11,9 +11,8 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "project/form_parts.h"
-#include "project/project_rows.h"
+#include "project/project_lookups.h"
 #include "state/app_state.h"
-#include "workspace/project_summary.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -125,33 +124,22 @@ BasePage::BasePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(
 
 void BasePage::prepare(int editMode, int proposedParent)
 {
-    loadParentList(editMode, proposedParent);
-    loadCustomers();
-    loadPriceKinds();
+    const ProjectLookups lookups(m_state.conn());
+    loadParentList(lookups, editMode, proposedParent);
+    loadCustomers(lookups);
+    loadPriceKinds(lookups);
 }
 
-void BasePage::loadParentList(int editMode, int proposedParent)
+void BasePage::loadParentList(const ProjectLookups& lookups, int editMode, int proposedParent)
 {
-    DbConnection& conn = m_state.conn();
-    QString sql = QStringLiteral("SELECT NPARPROJ, NPROJECT, CPROJNAME FROM TPROJECT");
-    if (editMode != 0) {
-        sql += QStringLiteral(" WHERE NPROJECT NOT IN (") + QString::number(m_state.CurProject) +
-               ChildProjectIds(conn, m_state.CurProject) + QStringLiteral(")");
-    }
-    sql += QStringLiteral(" ORDER BY NSORT, NPARPROJ, NPROJECT");
+    const QList<ParentChoice> choices = lookups.parentChoices(editMode != 0 ? m_state.CurProject : 0);
     m_parent->clear();
     m_parent->addItem(QStringLiteral("ROOT"), 0);
     int selected = -1;
-    // Read every row first: the path names query the same connection.
-    QList<std::tuple<int, int, QString>> rows;
-    for (Recordset rs = OpenRs(conn, sql); !rs.eof(); rs.moveNext()) {
-        rows.append({WarnOnOverflow(ToInt(rs.field(QStringLiteral("NPARPROJ")))),
-                     WarnOnOverflow(ToInt(rs.field(QStringLiteral("NPROJECT")))),
-                     ToText(rs.field(QStringLiteral("CPROJNAME")))});
-    }
-    for (const auto& [parent, project, name] : rows) {
-        const QString text = parent == 0 ? name : ProjectPathName(conn, parent, name);
-        m_parent->addItem(text, project);
+    for (const ParentChoice& choice : choices) {
+        WarnOnOverflow(choice.parent);
+        const int project = WarnOnOverflow(choice.project);
+        m_parent->addItem(choice.text, project);
         if (editMode == 0 && project == proposedParent) {
             selected = m_parent->count() - 1;
         }
@@ -159,37 +147,28 @@ void BasePage::loadParentList(int editMode, int proposedParent)
     m_parent->setCurrentIndex(selected < 0 ? 0 : selected);
 }
 
-void BasePage::loadCustomers()
+void BasePage::loadCustomers(const ProjectLookups& lookups)
 {
     m_endCustomer->clear();
     m_contractCustomer->clear();
-    for (Recordset rs =
-             OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MCUSTOMER ORDER BY NSORT,NCUSTOMER"));
-         !rs.eof(); rs.moveNext()) {
-        const QString name = ToText(rs.field(QStringLiteral("CCUSTNAME")));
-        const int key = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NCUSTOMER"))));
-        m_endCustomer->addItem(name, key);
-        m_contractCustomer->addItem(name, key);
+    for (const NamedKey& customer : lookups.customers()) {
+        const int key = WarnOnOverflow(customer.key);
+        m_endCustomer->addItem(customer.name, key);
+        m_contractCustomer->addItem(customer.name, key);
     }
     m_endCustomer->setCurrentIndex(-1);
     m_contractCustomer->setCurrentIndex(-1);
 }
 
-void BasePage::loadPriceKinds()
+void BasePage::loadPriceKinds(const ProjectLookups& lookups)
 {
     m_priceKind->clear();
-    bool first = true;
-    for (Recordset rs =
-             OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MPRIBASE ORDER BY NSORT,NPRIKIND"));
-         !rs.eof(); rs.moveNext()) {
-        m_priceKind->addItem(ToText(rs.field(QStringLiteral("CPRINAME"))),
-                             WarnOnOverflow(ToInt(rs.field(QStringLiteral("NPRIKIND")))));
-        if (first) {
-            m_base->setText(FormatAmount(rs.field(QStringLiteral("NBASE"))));
-            first = false;
-        }
+    const QList<PriceKindChoice> kinds = lookups.priceKinds();
+    for (const PriceKindChoice& kind : kinds) {
+        m_priceKind->addItem(kind.name, WarnOnOverflow(kind.key));
     }
-    if (m_priceKind->count() > 0) {
+    if (!kinds.isEmpty()) {
+        m_base->setText(FormatAmount(kinds.first().base));
         m_priceKind->setCurrentIndex(0);
         priceKindPicked();
     }
@@ -201,24 +180,23 @@ void BasePage::priceKindPicked()
     if (m_priceKind->currentIndex() < 0) {
         return;
     }
-    Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT NBASE FROM MPRIBASE WHERE NPRIKIND = ") +
-                                              QString::number(ComboKey(m_priceKind)));
-    if (!rs.eof()) {
-        m_base->setText(FormatAmount(rs.field(QStringLiteral("NBASE"))));
+    const std::optional<QVariant> base = ProjectLookups(m_state.conn()).priceKindBase(ComboKey(m_priceKind));
+    if (base) {
+        m_base->setText(FormatAmount(*base));
     }
 }
 
-void BasePage::loadProject(const Recordset& row)
+void BasePage::loadProject(const LoadedProject& row)
 {
-    SelectComboByKey(m_parent, WarnOnOverflow(ToInt(row.field(QStringLiteral("NPARPROJ")))));
-    m_name->setText(ToText(row.field(QStringLiteral("CPROJNAME"))));
-    SelectComboByKey(m_contractCustomer, row.field(QStringLiteral("NCONTCUST")));
-    SelectComboByKey(m_endCustomer, row.field(QStringLiteral("NENDCUST")));
-    SelectComboByKey(m_priceKind, row.field(QStringLiteral("NPRIKIND")));
-    m_base->setText(FormatAmount(row.field(QStringLiteral("NBASE"))));
-    m_price->setText(FormatAmount(row.field(QStringLiteral("NPRICE"))));
-    m_outline->setPlainText(ToText(row.field(QStringLiteral("COUTLINE"))));
-    m_special->setPlainText(ToText(row.field(QStringLiteral("CSPECIAL"))));
+    SelectComboByKey(m_parent, WarnOnOverflow(ToInt(row.parent)));
+    m_name->setText(ToText(row.name));
+    SelectComboByKey(m_contractCustomer, row.contractCustomer);
+    SelectComboByKey(m_endCustomer, row.endCustomer);
+    SelectComboByKey(m_priceKind, row.priceKind);
+    m_base->setText(FormatAmount(row.base));
+    m_price->setText(FormatAmount(row.price));
+    m_outline->setPlainText(ToText(row.outline));
+    m_special->setPlainText(ToText(row.special));
 }
 
 ProjectRecord BasePage::record() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "project/project_data.h"
+#include "project/project_stored.h"
 
 #include <QWidget>
 
@@ -9,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 struct AppState;
-class Recordset;
+class ProjectLookups;
 
 // The first tab of the project editor: the project record.
 class BasePage : public QWidget {
@@ -21,7 +22,7 @@ public:
     // customers and the price kinds.
     void prepare(int editMode, int proposedParent);
     // The stored project row.
-    void loadProject(const Recordset& row);
+    void loadProject(const LoadedProject& row);
 
     // The project row as the boxes now hold it.
     ProjectRecord record() const;
@@ -35,9 +36,9 @@ public:
     void setPriceText(const QString& text);
 
 private:
-    void loadParentList(int editMode, int proposedParent);
-    void loadCustomers();
-    void loadPriceKinds();
+    void loadParentList(const ProjectLookups& lookups, int editMode, int proposedParent);
+    void loadCustomers(const ProjectLookups& lookups);
+    void loadPriceKinds(const ProjectLookups& lookups);
     void priceKindPicked();
     void contractCustomerLeft();
     bool eventFilter(QObject* watched, QEvent* event) override;

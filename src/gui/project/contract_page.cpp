@@ -14,8 +14,8 @@
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
 #include "project/form_parts.h"
+#include "project/project_repository.h"
 #include "state/app_state.h"
-#include "workspace/price_recalc.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -123,20 +123,18 @@ void ContractPage::prepare()
 
 void ContractPage::LoadContractOptions()
 {
-    const QString sql = QStringLiteral("SELECT * FROM TCONTRACT WHERE NPROJECT = ") +
-                        QString::number(m_state.CurProject) + QStringLiteral(" ORDER BY NCID");
-    for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const int id = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NCID"))));
+    for (const StoredContract& stored : ProjectRepository(m_state.conn()).contracts(m_state.CurProject)) {
+        const int id = WarnOnOverflow(stored.option);
         QLineEdit* memo = nullptr;
         QLineEdit* price = nullptr;
         if (id >= 1 && id <= kFixed) {
-            SelectComboByKey(m_levels[id - 1], rs.field(QStringLiteral("NVAL")));
+            SelectComboByKey(m_levels[id - 1], stored.level);
             memo = m_memos[id - 1];
             price = m_prices[id - 1];
         } else {
             for (int i = 0; i < kFree; ++i) {
                 if (m_freeNames[i]->text().isEmpty()) {
-                    m_freeNames[i]->setText(ToText(rs.field(QStringLiteral("CNAME"))));
+                    m_freeNames[i]->setText(stored.name);
                     memo = m_freeMemos[i];
                     price = m_freePrices[i];
                     break;
@@ -145,9 +143,9 @@ void ContractPage::LoadContractOptions()
         }
         if (memo) {
             memo->setEnabled(true);
-            memo->setText(ToText(rs.field(QStringLiteral("CMEMO"))));
+            memo->setText(stored.memo);
             price->setEnabled(true);
-            price->setText(FormatAmount(rs.field(QStringLiteral("NPRI"))));
+            price->setText(FormatAmount(stored.price));
         }
     }
 }
@@ -192,7 +190,7 @@ void ContractPage::proposePrices()
         return;
     }
     try {
-        const double work = ProjectWorkTotal(m_state);
+        const double work = ProjectRepository(m_state.conn()).workTotal(m_state.CurProject);
         for (int i = 0; i < kMeeting; ++i) {
             m_prices[i]->setText(OptionPriceFromCoef(work, m_levels[i], kOptions[i].division));
         }

@@ -13,8 +13,9 @@
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
 #include "project/form_parts.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 #include "state/app_state.h"
-#include "workspace/price_recalc.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -88,29 +89,23 @@ void DeliverablePage::makeKindRow(int row, int kind, const QString& name)
 
 void DeliverablePage::prepare()
 {
-    Recordset rs =
-        OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM MDIV WHERE NDID = ") +
-                                   QString::number(Division::Deliverable) + QStringLiteral(" ORDER BY NVAL"));
+    const QList<NamedKey> kinds = ProjectLookups(m_state.conn()).deliverableKinds();
     for (int i = 0; i < kRows; ++i) {
-        if (rs.eof()) {
+        if (i >= kinds.size()) {
             DelivKind[i] = 0;
             continue;
         }
-        makeKindRow(i, WarnOnOverflow(ToInt(rs.field(QStringLiteral("NVAL")))),
-                    ToText(rs.field(QStringLiteral("CNAME"))));
-        rs.moveNext();
+        makeKindRow(i, WarnOnOverflow(kinds.at(i).key), kinds.at(i).name);
     }
 }
 
 void DeliverablePage::LoadDeliverables()
 {
-    const QString sql = QStringLiteral("SELECT * FROM TDELIV WHERE NPROJECT = ") +
-                        QString::number(m_state.CurProject) + QStringLiteral(" ORDER BY NADD");
-    for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const QVariant kind = rs.field(QStringLiteral("NVAL"));
+    for (const StoredDeliverable& stored :
+         ProjectRepository(m_state.conn()).deliverables(m_state.CurProject)) {
         int row = -1;
-        if (kind.isValid()) {
-            const int code = WarnOnOverflow(ToInt(kind));
+        if (stored.kind) {
+            const int code = WarnOnOverflow(*stored.kind);
             for (int i = 0; i < kRows && row < 0; ++i) {
                 if (DelivKind[i] == code) {
                     row = i;
@@ -127,8 +122,8 @@ void DeliverablePage::LoadDeliverables()
             if (row < 0) {
                 continue;
             }
-            m_delivered[row]->setChecked(ToText(rs.field(QStringLiteral("CHAVE"))) == QLatin1String("1"));
-            m_formats[row]->setChecked(ToText(rs.field(QStringLiteral("CFMT"))) == QLatin1String("1"));
+            m_delivered[row]->setChecked(stored.delivered);
+            m_formats[row]->setChecked(stored.formatSpecified);
         } else {
             for (int i = 0; i < kRows && row < 0; ++i) {
                 if (DelivKind[i] == 0 && m_freeNames[i]->text().isEmpty()) {
@@ -138,10 +133,10 @@ void DeliverablePage::LoadDeliverables()
             if (row < 0) {
                 continue;
             }
-            m_freeNames[row]->setText(ToText(rs.field(QStringLiteral("CDELIV"))));
+            m_freeNames[row]->setText(stored.name);
         }
         m_prices[row]->setEnabled(true);
-        m_prices[row]->setText(FormatAmount(rs.field(QStringLiteral("NPRI"))));
+        m_prices[row]->setText(FormatAmount(stored.price));
     }
 }
 
@@ -187,7 +182,7 @@ void DeliverablePage::proposePrices()
         return;
     }
     try {
-        const double work = ProjectWorkTotal(m_state);
+        const double work = ProjectRepository(m_state.conn()).workTotal(m_state.CurProject);
         for (int i = 0; i < kRows; ++i) {
             if (!proposable(i)) {
                 continue;

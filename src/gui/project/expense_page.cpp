@@ -15,6 +15,8 @@
 #include "divisions/division_ids.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 #include "state/app_state.h"
 
 #include <QComboBox>
@@ -94,9 +96,7 @@ void ExpensePage::prepare()
 
 void ExpensePage::FillItemCombo(int id)
 {
-    FillEntryCombo(m_state.conn(), m_item,
-                   QStringLiteral("SELECT NITEM, CITEM FROM MITEM ORDER BY NSORT, NITEM"),
-                   QStringLiteral("NITEM"), QStringLiteral("CITEM"), id);
+    FillEntryCombo(m_item, ProjectLookups(m_state.conn()).itemChoices(), id);
 }
 
 void ExpensePage::LoadExpenseList()
@@ -111,29 +111,15 @@ void ExpensePage::LoadExpenseList()
     if (m_state.EditMode != 1) {
         return;
     }
-    // Outer joins: a row whose item or buyer lost its label is still shown and kept.
-    const QString sql =
-        QStringLiteral("SELECT ") +
-        QStringList{QStringLiteral("E.NITEM"),   QStringLiteral("I.CITEM"), QStringLiteral("D.CNAME"),
-                    QStringLiteral("E.NAPIECE"), QStringLiteral("E.NNUM"),  QStringLiteral("E.NDISCP"),
-                    QStringLiteral("E.NPRICEP")}
-            .join(QStringLiteral(", ")) +
-        QStringLiteral(", E.NBUY AS NBUY") + QStringLiteral(" FROM TEXPENSE E") +
-        QStringLiteral(" LEFT OUTER JOIN MITEM I ON E.NITEM = I.NITEM") +
-        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") + QString::number(Division::Buyer) +
-        QStringLiteral(" AND D.NVAL = E.NBUY") + QStringLiteral(" WHERE E.NPROJECT = ") +
-        QString::number(m_state.CurProject) + QStringLiteral(" ORDER BY E.NADD");
+    const QList<StoredExpense> stored = ProjectRepository(m_state.conn()).expenses(m_state.CurProject);
     QSignalBlocker blocker(m_list);
-    for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const int buyer = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NBUY"))));
+    for (const StoredExpense& expense : stored) {
+        const int buyer = WarnOnOverflow(expense.buyer);
         auto* item = new QTreeWidgetItem(m_list);
-        SetItemKey(item, ExpenseRowKey(WarnOnOverflow(ToInt(rs.field(QStringLiteral("NITEM")))), buyer));
+        SetItemKey(item, ExpenseRowKey(WarnOnOverflow(expense.item), buyer));
         SetRowCode(item, buyer);
-        SetRowTexts(
-            item, {ToText(rs.field(QStringLiteral("CITEM"))), ToText(rs.field(QStringLiteral("CNAME"))),
-                   FormatAmount(rs.field(QStringLiteral("NAPIECE"))),
-                   ToText(rs.field(QStringLiteral("NNUM"))), FormatAmount(rs.field(QStringLiteral("NDISCP"))),
-                   FormatAmount(rs.field(QStringLiteral("NPRICEP")))});
+        SetRowTexts(item, {expense.itemName, expense.buyerName, FormatAmount(expense.unitPrice),
+                           expense.quantity, FormatAmount(expense.discount), FormatAmount(expense.amount)});
     }
     FitListColumns(m_list);
 }
@@ -142,10 +128,9 @@ void ExpensePage::itemPicked()
 {
     const WaitCursor wait;
     try {
-        Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT NAPIECE FROM MITEM WHERE NITEM = ") +
-                                                  QString::number(ComboKey(m_item)));
-        if (!rs.eof()) {
-            m_unitPrice->setText(FormatAmount(rs.field(QStringLiteral("NAPIECE"))));
+        const std::optional<QVariant> price = ProjectLookups(m_state.conn()).itemUnitPrice(ComboKey(m_item));
+        if (price) {
+            m_unitPrice->setText(FormatAmount(*price));
         }
     } catch (const std::exception& e) {
         ShowDbError(e, QString(), this);

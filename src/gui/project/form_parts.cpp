@@ -7,7 +7,6 @@
 #include "common/text_limits.h"
 #include "common/twips.h"
 #include "convert/conversions.h"
-#include "db/db_connection.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -35,15 +34,14 @@ QComboBox* EntryCombo(QWidget* parent, const QString& name, int minimumWidth)
     return combo;
 }
 
-void FillEntryCombo(DbConnection& connection, QComboBox* combo, const QString& sql, const QString& keyColumn,
-                    const QString& nameColumn, int id)
+void FillEntryCombo(QComboBox* combo, const QList<NamedKey>& entries, int id)
 {
     QSignalBlocker blocker(combo);
     combo->clear();
     int selected = -1;
-    for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
-        const int key = WarnOnOverflow(ToInt(rs.field(keyColumn)));
-        combo->addItem(ToText(rs.field(nameColumn)), key);
+    for (const NamedKey& entry : entries) {
+        const int key = WarnOnOverflow(entry.key);
+        combo->addItem(entry.name, key);
         if (key == id) {
             selected = combo->count() - 1;
         }

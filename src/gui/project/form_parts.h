@@ -1,9 +1,10 @@
 #pragma once
 
+#include "project/project_lookups.h"
+
 #include <QList>
 #include <QString>
 
-class DbConnection;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -20,10 +21,9 @@ class QWidget;
 // characters of a master name).
 QComboBox* EntryCombo(QWidget* parent, const QString& name, int minimumWidth);
 
-// Refills the combo from a query of keys and names; the entry of id is selected, none (and
-// an empty box) when the query has no such key.
-void FillEntryCombo(DbConnection& connection, QComboBox* combo, const QString& sql, const QString& keyColumn,
-                    const QString& nameColumn, int id);
+// Refills the combo with the entries; the entry of id is selected, none (and an empty box)
+// when there is no such key.
+void FillEntryCombo(QComboBox* combo, const QList<NamedKey>& entries, int id);
 
 // The key of the entry picked, 0 when the text was typed.
 int PickedEntryKey(const QComboBox* combo);

@@ -15,6 +15,8 @@
 #include "divisions/division_ids.h"
 #include "masters/master_entry.h"
 #include "project/form_parts.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
 #include "state/app_state.h"
 
 #include <QComboBox>
@@ -71,9 +73,7 @@ void MemberPage::prepare()
 
 void MemberPage::FillMemberCombo(int id)
 {
-    FillEntryCombo(m_state.conn(), m_member,
-                   QStringLiteral("SELECT NMEMBER, CMEMBER FROM MMEMBER ORDER BY NSORT,NMEMBPRI,NMEMBER"),
-                   QStringLiteral("NMEMBER"), QStringLiteral("CMEMBER"), id);
+    FillEntryCombo(m_member, ProjectLookups(m_state.conn()).memberChoices(), id);
 }
 
 void MemberPage::LoadMemberList()
@@ -88,31 +88,16 @@ void MemberPage::LoadMemberList()
     if (m_state.EditMode != 1) {
         return;
     }
-    // Outer joins: a row whose member or job kind lost its label is still shown, so that the
-    // next save keeps it.
-    const QString sql = QStringLiteral("SELECT ") +
-                        QStringList{QStringLiteral("E.NMEMBER"),   QStringLiteral("I.CMEMBER"),
-                                    QStringLiteral("D.CNAME"),     QStringLiteral("E.NMEMBPRI"),
-                                    QStringLiteral("E.NMEMBOCCU"), QStringLiteral("E.NINDIRECT")}
-                            .join(QStringLiteral(", ")) +
-                        QStringLiteral(", E.NMKIND AS NMKIND") + QStringLiteral(" FROM TMEMBER E") +
-                        QStringLiteral(" LEFT OUTER JOIN MMEMBER I ON E.NMEMBER = I.NMEMBER") +
-                        QStringLiteral(" LEFT OUTER JOIN MDIV D ON D.NDID = ") +
-                        QString::number(Division::MemberKind) + QStringLiteral(" AND D.NVAL = E.NMKIND") +
-                        QStringLiteral(" WHERE E.NPROJECT = ") + QString::number(m_state.CurProject) +
-                        QStringLiteral(" ORDER BY E.NADD");
+    const QList<StoredMember> stored = ProjectRepository(m_state.conn()).members(m_state.CurProject);
     QSignalBlocker blocker(m_list);
-    for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof(); rs.moveNext()) {
-        const int member = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMEMBER"))));
-        const int kind = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NMKIND"))));
+    for (const StoredMember& row : stored) {
+        const int member = WarnOnOverflow(row.member);
+        const int kind = WarnOnOverflow(row.kind);
         auto* item = new QTreeWidgetItem(m_list);
         SetItemKey(item, MemberRowKey(member));
         SetRowCode(item, kind);
-        SetRowTexts(item,
-                    {ToText(rs.field(QStringLiteral("CMEMBER"))), ToText(rs.field(QStringLiteral("CNAME"))),
-                     FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))),
-                     ToText(rs.field(QStringLiteral("NMEMBOCCU"))),
-                     ToText(rs.field(QStringLiteral("NINDIRECT")))});
+        SetRowTexts(item, {row.name, row.kindName, FormatAmount(row.pricePerHour), row.occupiedHours,
+                           row.indirectHours});
         m_loadedKinds.insert(member, kind);
     }
     FitListColumns(m_list);
@@ -122,12 +107,11 @@ void MemberPage::memberPicked()
 {
     const WaitCursor wait;
     try {
-        Recordset rs =
-            OpenRs(m_state.conn(), QStringLiteral("SELECT NMKIND,NMEMBPRI FROM MMEMBER WHERE NMEMBER = ") +
-                                       QString::number(ComboKey(m_member)));
-        if (!rs.eof()) {
-            SelectComboByKey(m_kind, rs.field(QStringLiteral("NMKIND")));
-            m_price->setText(FormatAmount(rs.field(QStringLiteral("NMEMBPRI"))));
+        const std::optional<MemberDefaults> defaults =
+            ProjectLookups(m_state.conn()).memberDefaults(ComboKey(m_member));
+        if (defaults) {
+            SelectComboByKey(m_kind, defaults->kind);
+            m_price->setText(FormatAmount(defaults->pricePerHour));
         }
     } catch (const std::exception& e) {
         ShowDbError(e, QString(), this);
@@ -146,11 +130,7 @@ void MemberPage::rowClicked(QTreeWidgetItem* item)
 
 bool MemberPage::MemberIsCharged(int id)
 {
-    Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM TCHARGE") +
-                                              QStringLiteral(" WHERE NPROJECT = ") +
-                                              QString::number(m_state.CurProject) +
-                                              QStringLiteral(" AND NMEMBER = ") + QString::number(id));
-    return !rs.eof();
+    return ProjectRepository(m_state.conn()).memberIsCharged(m_state.CurProject, id);
 }
 
 void MemberPage::ApplyMemberRow(int mode)

@@ -8,7 +8,6 @@
 #include "common/tab_pages.h"
 #include "common/wait_cursor.h"
 #include "convert/conversions.h"
-#include "db/db_connection.h"
 #include "divisions/code_divisions.h"
 #include "help/help.h"
 #include "pricing/check_values.h"
@@ -19,7 +18,7 @@
 #include "project/expense_page.h"
 #include "project/form_parts.h"
 #include "project/member_page.h"
-#include "project/project_save.h"
+#include "project/project_repository.h"
 #include "project/schedule_page.h"
 #include "settings/policy.h"
 #include "state/app_state.h"
@@ -179,10 +178,7 @@ void ProjectEditor::load()
         m_delete->setEnabled(false);
         if (updating) {
             m_ok->setText(QStringLiteral("更新保存"));
-            Recordset children =
-                OpenRs(m_state.conn(), QStringLiteral("SELECT NPROJECT FROM TPROJECT WHERE NPARPROJ = ") +
-                                           QString::number(m_state.CurProject));
-            m_delete->setEnabled(children.eof());
+            m_delete->setEnabled(!ProjectRepository(m_state.conn()).hasSubProjects(m_state.CurProject));
             if (!loadProjectRow()) {
                 m_loadFailed = true;
                 Messages::exclamation(this, QStringLiteral("確認"),
@@ -216,22 +212,20 @@ void ProjectEditor::load()
 
 bool ProjectEditor::loadProjectRow()
 {
-    Recordset row = OpenRs(m_state.conn(), QStringLiteral("SELECT * FROM TPROJECT WHERE NPROJECT = ") +
-                                               QString::number(m_state.CurProject));
-    if (row.eof()) {
+    const std::optional<LoadedProject> row = ProjectRepository(m_state.conn()).load(m_state.CurProject);
+    if (!row) {
         return false;
     }
-    OrigParent = WarnOnOverflow(ToInt(row.field(QStringLiteral("NPARPROJ"))));
-    OrigName = ToText(row.field(QStringLiteral("CPROJNAME")));
-    m_base->loadProject(row);
+    m_loaded = *row;
+    OrigParent = WarnOnOverflow(ToInt(row->parent));
+    OrigName = ToText(row->name);
+    m_base->loadProject(*row);
     QuoteSettings& quote = m_state.ProjQuote;
-    quote.Base = CheckToBool(row.field(QStringLiteral("CBASE")));
-    quote.Work = CheckToBool(row.field(QStringLiteral("CWORK")));
-    quote.Opt = CheckToBool(row.field(QStringLiteral("COPT")));
-    quote.Deliv = CheckToBool(row.field(QStringLiteral("CDELIV")));
-    quote.Expe0 = CheckToBool(row.field(QStringLiteral("CEXPE0")));
-    quote.Expe1 = CheckToBool(row.field(QStringLiteral("CEXPE1")));
-    quote.Discount = NumberOrZero(ToText(row.field(QStringLiteral("NDISCOUNT"))));
+    bool* const flags[6] = {&quote.Base, &quote.Work, &quote.Opt, &quote.Deliv, &quote.Expe0, &quote.Expe1};
+    for (int i = 0; i < 6; ++i) {
+        *flags[i] = CheckToBool(row->quote[i]);
+    }
+    quote.Discount = NumberOrZero(ToText(row->discount));
     return true;
 }
 
@@ -287,8 +281,8 @@ void ProjectEditor::ProjectSave(int mode)
     }
     int project = 0;
     try {
-        project = WriteProject(m_state.conn(), static_cast<SaveMode>(mode), m_state.CurProject, record,
-                               components, reprice);
+        project = ProjectRepository(m_state.conn())
+                      .save(static_cast<SaveMode>(mode), m_loaded, record, components, reprice);
     } catch (const std::exception& e) {
         if (repricing) {
             ShowDbErrorWithNote(
@@ -322,11 +316,7 @@ QString ProjectEditor::repricingReason()
         return QString();
     }
     if (m_base->priceKind() != m_state.CurPriKind) {
-        Recordset rs = OpenRs(m_state.conn(), QStringLiteral("SELECT COUNT(*) AS CNT FROM TFUNCTION") +
-                                                  QStringLiteral(" WHERE NPROJECT = ") +
-                                                  QString::number(m_state.CurProject) +
-                                                  QStringLiteral(" AND Coalesce(NPRICE,0) != 0"));
-        if (WarnOnOverflow(ToLng(rs.field(QStringLiteral("CNT")))) > 0) {
+        if (WarnOnOverflow(ProjectRepository(m_state.conn()).pricedFunctionCount(m_state.CurProject)) > 0) {
             return QStringLiteral("価格種別が変更されました。");
         }
     }

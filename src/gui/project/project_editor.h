@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/dialog_placement.h"
+#include "project/project_stored.h"
 
 class BasePage;
 class ContractPage;
@@ -60,6 +61,8 @@ private:
     QPushButton* m_cancel;
     QPushButton* m_delete;
     QPushButton* m_calc;
+    // The project row as loaded; empty for a new project.
+    LoadedProject m_loaded;
     int OrigParent = 0;
     QString OrigName;
     bool m_loadFailed = false;

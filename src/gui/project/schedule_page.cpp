@@ -6,9 +6,8 @@
 #include "common/overflow.h"
 #include "common/tab_pages.h"
 #include "convert/conversions.h"
-#include "db/db_connection.h"
-#include "divisions/division_ids.h"
 #include "project/form_parts.h"
+#include "project/project_repository.h"
 #include "state/app_state.h"
 
 #include <QDate>
@@ -75,20 +74,18 @@ SchedulePage::SchedulePage(AppState& state, QWidget* parent) : QWidget(parent), 
 
 void SchedulePage::LoadScheduleDates(int function)
 {
-    // Ordered by the process code, so that each row is saved under the code it was loaded with.
-    const QString sql = QStringLiteral("SELECT CNAME, DDATE, NVAL FROM TDATE RIGHT OUTER JOIN MDIV") +
-                        QStringLiteral(" ON NDKIND = NVAL ") + QStringLiteral(" AND NPROJECT = ") +
-                        QString::number(m_state.CurProject) + QStringLiteral(" AND NFUNCTION = ") +
-                        QString::number(function) + QStringLiteral(" WHERE NDID = ") +
-                        QString::number(Division::Process) + QStringLiteral(" ") +
-                        QStringLiteral("ORDER BY NVAL");
+    const QList<ScheduleRow> rows =
+        ProjectRepository(m_state.conn()).scheduleDates(m_state.CurProject, function);
     m_shown = 0;
-    for (Recordset rs = OpenRs(m_state.conn(), sql); !rs.eof() && m_shown < kRows; rs.moveNext()) {
+    for (const ScheduleRow& row : rows) {
+        if (m_shown == kRows) {
+            break;
+        }
         const int i = m_shown++;
-        m_names[i]->setText(ToText(rs.field(QStringLiteral("CNAME"))));
-        m_codes[i] = WarnOnOverflow(ToInt(rs.field(QStringLiteral("NVAL"))));
+        m_names[i]->setText(row.name);
+        m_codes[i] = WarnOnOverflow(row.process);
         if (m_state.EditMode != 0) {
-            m_dates[i]->setText(ToText(rs.field(QStringLiteral("DDATE"))));
+            m_dates[i]->setText(row.date);
         } else if (i == 0) {
             m_dates[i]->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
         }

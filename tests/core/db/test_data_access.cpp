@@ -3,7 +3,6 @@
 #include "db/schema_setup.h"
 #include "db/sql_literal.h"
 #include "divisions/code_divisions.h"
-#include "project/project_rows.h"
 #include "test_support.h"
 
 #include <QRegularExpression>
@@ -205,56 +204,6 @@ private slots:
             (QStringList{DivName(conn, 90, 1), DivName(conn, 90, 9), coef(3), coef(1), coef(9), coef(2)}),
             (QStringList{"a", "", "1.23", "12,345.68", "0", "0.00"}));
         QCOMPARE(DivNumber(conn, 90, 1, u"NCOEF"_s), 12345.68);
-    }
-
-    // The descendants of a project, and the rows a function owns deleted; the function's dates
-    // and the other functions are not touched. The project editor's tests prove a whole
-    // project's deletion.
-    void projectRows_data() { addEngineRows(); }
-    void projectRows()
-    {
-        DbConnection& conn = freshDatabase();
-        ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"_s);
-        // 1 ─ 2 ─ 4, 1 ─ 3; 5 alone.
-        for (const int parent : {0, 1, 1, 2, 0}) {
-            ExecSql(conn, u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "_s
-                          u"VALUES (%1, 'p', 1, 1, 1)"_s.arg(parent));
-        }
-        QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
-        QCOMPARE(ChildProjectIds(conn, 5), QString());
-        // A loop made outside the program ends instead of recursing for ever.
-        ExecSql(conn, u"UPDATE TPROJECT SET NPARPROJ = 4 WHERE NPROJECT = 1"_s);
-        QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
-
-        // A row in every table a function owns for functions 11 and 12 of project 1 and 12 of
-        // project 2; function keys are unique, so only project 1 has TFUNCTION rows.
-        for (const auto& [project, function] : {std::pair{1, 11}, {1, 12}, {2, 12}}) {
-            for (const char* values :
-                 {"TCOCOMO VALUES (%1, 1, 1, 2)", "TFPADJ VALUES (%1, 1, 2)",
-                  "TFP VALUES (%1, 1, 'fp', 1, 2)", "TCHARGE VALUES (%1, 1, 1, NULL, 8)",
-                  "THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, 1, 8, 5000)",
-                  "TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))"}) {
-                ExecSql(conn, u"INSERT INTO "_s +
-                                  QString::fromLatin1(values).arg(u"%1, %2"_s.arg(project).arg(function)));
-            }
-        }
-        for (const int function : {11, 12}) {
-            ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NFUNCTION, CSFUNC) VALUES (1, %1, 'f')"_s.arg(
-                              function));
-        }
-        const auto rows = [&](const QString& where) {
-            int total = 0;
-            for (const char* table : {"TCOCOMO", "TFPADJ", "TFP", "TCHARGE", "THOUR", "TFUNCTION", "TDATE"}) {
-                total += rowCount(conn, QLatin1String(table), where);
-            }
-            return total;
-        };
-        Transaction transaction(conn);
-        DeleteProjectRows(conn, 1, 12);
-        transaction.commit();
-        QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 12"_s), 1);
-        QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 11"_s), 7);
-        QCOMPARE(rows(u"NPROJECT = 2"_s), 6);
     }
 
     // The three engines' scripts create the same tables, columns (in the same order), views and

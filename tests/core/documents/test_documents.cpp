@@ -8,7 +8,7 @@
 #include "settings/policy.h"
 #include "state/app_state.h"
 #include "test_support.h"
-#include "workspace/price_recalc.h"
+#include "project/project_rows.h"
 #include "workspace/project_summary.h"
 
 #include <QFile>
@@ -312,7 +312,7 @@ private slots:
                                               : u"利益率："_s + FormatNumber(row.at(8).toDouble(), 2, true) + u"％"_s,
                          panels.rate);
                 QCOMPARE(u"残工数：%1/%2時間"_s.arg(row.at(9), row.at(10)), RemainingHoursText(*state));
-                QCOMPARE(row.at(6).toDouble(), ProjectWorkTotal(*state));
+                QCOMPARE(row.at(6).toDouble(), ProjectWorkTotal(state->conn(), state->CurProject));
             }
             QCOMPARE(rows.at(3).at(1), u"ミナト物流 配送管理システム再構築 - 倉庫, \"在庫\"\n管理"_s);
             QCOMPARE(rows.at(4).at(1),

@@ -1,6 +1,7 @@
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
+#include "function/function_repository.h"
 #include "function/function_save.h"
 #include "small_tree.h"
 #include "test_support.h"
@@ -57,12 +58,13 @@ private slots:
         s.CurProject = w.t.stock;
         s.policy.Charge = true;
         s.chargeTable[1][1] = {1, 1, u"m"_s, 6, 5000};
+        FunctionRepository repository(s);
         QString last;
 
         // A new function gets its key and every row.
         s.CurFunction = 0;
         s.FuncEditMode = 0;
-        WriteFunctionData(s, SaveNew, sampleFunction(), &last);
+        repository.save(SaveNew, sampleFunction(), &last);
         const int function = s.CurFunction;
         QVERIFY(function > 0 && s.Updated);
         QCOMPARE(rowCounts(c, w.t.stock, function), u"1 2 14 22 2 1"_s);
@@ -75,7 +77,7 @@ private slots:
         {
             StatementLog log;
             log.failOn(u"INSERT INTO TFPADJ"_s);
-            QVERIFY_THROWS_EXCEPTION(DbError, WriteFunctionData(s, SaveNew, sampleFunction(), &last));
+            QVERIFY_THROWS_EXCEPTION(DbError, repository.save(SaveNew, sampleFunction(), &last));
         }
         QCOMPARE(s.CurFunction, 0);
         QVERIFY(!s.Updated);
@@ -88,13 +90,13 @@ private slots:
         s.policy.Charge = false;
         FunctionData bad = sampleFunction();
         bad.hours[1].hourText = u"8時間"_s;
-        QVERIFY_THROWS_EXCEPTION(ConversionError, WriteFunctionData(s, SaveUpdate, bad, &last));
+        QVERIFY_THROWS_EXCEPTION(ConversionError, repository.save(SaveUpdate, bad, &last));
         QVERIFY2(last.startsWith(u"INSERT INTO THOUR"_s), qPrintable(last));
         QCOMPARE(s.CurFunction, function);
         QCOMPARE(rowCounts(c, w.t.stock, function), u"1 2 14 22 2 1"_s);
 
         // Deleted with everything it owns.
-        WriteFunctionData(s, SaveDelete, FunctionData(), &last);
+        repository.save(SaveDelete, FunctionData(), &last);
         QCOMPARE(rowCounts(c, w.t.stock, function), u"0 0 0 0 0 0"_s);
     }
 

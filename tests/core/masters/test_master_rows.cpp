@@ -1,13 +1,8 @@
 #include "db/db_connection.h"
 #include "masters/master_entry.h"
 #include "masters/master_rows.h"
+#include "masters/master_tables.h"
 #include "test_support.h"
-
-namespace {
-
-const MasterTable kLanguages{u"MLANG"_s, u"NLANG"_s, u"CLANG"_s, {u"CLANG"_s, u"NCOEF"_s}};
-
-} // namespace
 
 // The rows of the master tables as the editors write them, on the embedded and the server
 // database.
@@ -28,12 +23,13 @@ private slots:
     void rowsSortedLast()
     {
         DbConnection& conn = freshDatabase();
+        MasterRepository languages(conn, LanguageTable());
         ExecSql(conn, u"DELETE MLANG"_s);
-        WholeNumber order = InsertMasterRow(conn, kLanguages, {u"C"_s, u"120"_s});
+        WholeNumber order = languages.add({u"C"_s, u"120"_s});
         QCOMPARE(order.value, 1);
         QVERIFY(!order.overflowed);
         ExecSql(conn, u"UPDATE MLANG SET NSORT = 41"_s);
-        order = InsertMasterRow(conn, kLanguages, {u"Java"_s, u"55"_s});
+        order = languages.add({u"Java"_s, u"55"_s});
         QCOMPARE(order.value, 42);
         QVERIFY(!order.overflowed);
         QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MLANG WHERE CLANG = 'Java'"_s).toInt(), 42);
@@ -42,15 +38,58 @@ private slots:
         order = NextSortOrder(conn, u"MLANG"_s);
         QCOMPARE(order.value, 1);
         QVERIFY(order.overflowed);
-        order = InsertMasterRow(conn, kLanguages, {u"Go"_s, u"50"_s});
+        order = languages.add({u"Go"_s, u"50"_s});
         QVERIFY(order.overflowed);
         QCOMPARE(scalar(conn, u"SELECT NSORT AS V FROM MLANG WHERE CLANG = 'Go'"_s).toInt(), 1);
 
         // The name is taken by another row, not by the row being renamed.
         const int go = scalar(conn, u"SELECT NLANG AS V FROM MLANG WHERE CLANG = 'Go'"_s).toInt();
-        QVERIFY(MasterNameTaken(conn, kLanguages, u"Go"_s));
-        QVERIFY(!MasterNameTaken(conn, kLanguages, u"Go"_s, go));
-        QVERIFY(!MasterNameTaken(conn, kLanguages, u"Rust"_s));
+        QVERIFY(languages.nameTaken(u"Go"_s));
+        QVERIFY(!languages.nameTaken(u"Go"_s, go));
+        QVERIFY(!languages.nameTaken(u"Rust"_s));
+    }
+
+    // The list in display order with every edited column as text (NULL as empty), one row read
+    // by its key, and two rows exchanging their orders: only when both are there, an order
+    // beyond the 16-bit range counting 0 and told to the caller.
+    void listAndOrder_data() { addEngineRows(); }
+    void listAndOrder()
+    {
+        DbConnection& conn = freshDatabase();
+        MasterRepository customers(conn, CustomerTable());
+        ExecSql(conn, u"DELETE MCUSTOMER"_s);
+        customers.add({u"乙"_s, u"b"_s});
+        ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (0, '甲', NULL)"_s);
+        const int first =
+            scalar(conn, u"SELECT NCUSTOMER AS V FROM MCUSTOMER WHERE CCUSTNAME = '甲'"_s).toInt();
+        const int second =
+            scalar(conn, u"SELECT NCUSTOMER AS V FROM MCUSTOMER WHERE CCUSTNAME = '乙'"_s).toInt();
+        const auto listed = [&] {
+            QStringList rows;
+            for (const MasterListRow& row : customers.list()) {
+                rows << row.key + u':' + row.values.join(u'/');
+            }
+            return rows;
+        };
+        QCOMPARE(listed(), (QStringList{u"%1:甲/"_s.arg(first), u"%1:乙/b"_s.arg(second)}));
+        QCOMPARE(*customers.row(second), (QStringList{u"乙"_s, u"b"_s}));
+        QVERIFY(!customers.row(999));
+
+        StatementLog log;
+        const OrderExchange missing = customers.exchangeOrder(first, 999);
+        QVERIFY(!missing.exchanged && !missing.overflowed);
+        QCOMPARE(log.statements().size(), 1);
+        const OrderExchange exchanged = customers.exchangeOrder(first, second);
+        QVERIFY(exchanged.exchanged && !exchanged.overflowed);
+        QCOMPARE(listed(), (QStringList{u"%1:乙/b"_s.arg(second), u"%1:甲/"_s.arg(first)}));
+
+        ExecSql(conn, u"UPDATE MCUSTOMER SET NSORT = 40000 WHERE NCUSTOMER = %1"_s.arg(second));
+        const OrderExchange beyond = customers.exchangeOrder(first, second);
+        QVERIFY(beyond.exchanged && beyond.overflowed);
+        const auto order = [&](int key) {
+            return scalar(conn, u"SELECT NSORT AS V FROM MCUSTOMER WHERE NCUSTOMER = %1"_s.arg(key)).toInt();
+        };
+        QCOMPARE((QList<int>{order(first), order(second)}), (QList<int>{0, 1}));
     }
 
     // The quick registration from the project editor: a picked entry keeps its key, a typed name

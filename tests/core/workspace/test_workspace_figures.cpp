@@ -124,15 +124,6 @@ private slots:
         }
     }
 
-    void pathNameEndsOnACircle()
-    {
-        TreeWorld w;
-        // A parent chain edited into a circle outside the program.
-        ExecSql(*w.state->Conn,
-                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(w.t.billing).arg(w.t.head));
-        QCOMPARE(ProjectPathName(*w.state->Conn, w.t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
-    }
-
 private:
     std::unique_ptr<TestEnvironment> m_env;
 };

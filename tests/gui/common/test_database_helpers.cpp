@@ -3,6 +3,7 @@
 #include "common/list_helpers.h"
 #include "db/db_connection.h"
 #include "gui_helpers.h"
+#include "masters/master_tables.h"
 #include "test_support.h"
 
 #include <QComboBox>
@@ -162,7 +163,9 @@ private slots:
         const auto swap = [&](int row, int offset) {
             list.clearSelection();
             list.topLevelItem(row)->setSelected(true);
-            return SwapSortOrder(conn, &list, offset, u"MCUSTOMER"_s, u"NCUSTOMER"_s);
+            return SwapSortOrder(&list, offset, [&](int a, int b) {
+                return MasterRepository(conn, CustomerTable()).exchangeOrder(a, b);
+            });
         };
         const auto sorts = [&] {
             return columnValues(conn, u"SELECT NSORT AS V FROM MCUSTOMER ORDER BY CCUSTNAME"_s);

@@ -7,6 +7,7 @@
 #include "db/db_connection.h"
 #include "db/db_error.h"
 #include "db/schema_setup.h"
+#include "db/schema_upgrade.h"
 #include "gui_helpers.h"
 #include "pricing/policy_dialog.h"
 #include "settings/policy.h"
@@ -90,6 +91,44 @@ private slots:
         window.reset(start(again));
         QVERIFY(window);
         QVERIFY(Messages::shown().isEmpty());
+    }
+
+    // A database of the first schema is brought up to date by the start and used; one a later
+    // program has upgraded is refused with the reason, and left as it was.
+    void startUpgradesOrRefusesTheSchema_data()
+    {
+        addColumns<bool>({"later"});
+        QTest::newRow("earlier database") << false;
+        QTest::newRow("later database") << true;
+    }
+    void startUpgradesOrRefusesTheSchema()
+    {
+        QFETCH(bool, later);
+        {
+            AppState first;
+            std::unique_ptr<QWidget> window(start(first));
+            QVERIFY(window);
+            if (later) {
+                ExecSql(*first.Conn, u"UPDATE MSCHEMA SET NVERSION = %1"_s.arg(kSchemaVersion + 1));
+            } else {
+                ExecSql(*first.Conn, u"DROP TABLE MISSUER"_s);
+                ExecSql(*first.Conn, u"DROP TABLE MSCHEMA"_s);
+                QCOMPARE(StoredSchemaVersion(*first.Conn), 1);
+            }
+        }
+        Messages::setNextAnswer(QMessageBox::No);
+        AppState state;
+        std::unique_ptr<QWidget> window(start(state));
+        QCOMPARE(bool(window), !later);
+        QCOMPARE(StoredSchemaVersion(*state.Conn), later ? kSchemaVersion + 1 : kSchemaVersion);
+        QCOMPARE(ExistingTables(*state.Conn).contains(u"MISSUER"_s), true);
+        if (later) {
+            QCOMPARE(Messages::shown().size(), 1);
+            QCOMPARE(Messages::last().title, u"接続失敗"_s);
+            QVERIFY2(Messages::last().text.contains(u"新しい版のVORNA"_s), qPrintable(Messages::last().text));
+        } else {
+            QVERIFY(Messages::shown().isEmpty());
+        }
     }
 
     // The embedded database is private: the folder, the file and its -wal and -shm are made for

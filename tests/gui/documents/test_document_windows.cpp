@@ -8,6 +8,7 @@
 
 #include <QFileDialog>
 #include <QPrintPreviewDialog>
+#include <QScreen>
 #include <QTreeWidgetItemIterator>
 
 namespace {
@@ -40,15 +41,16 @@ void verifyIn(const QString& text, const QString& expected)
 class SaveAs : public ModalSteps {
 public:
     SaveAs(const QString& path, QString* proposed)
-        : ModalSteps([path, proposed](QWidget* modal) {
-              auto* dialog = qobject_cast<QFileDialog*>(modal);
-              QVERIFY(dialog);
-              QCOMPARE(dialog->objectName(), u"dlgSaveFile"_s);
-              *proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
-              dialog->selectFile(path);
-              static_cast<QDialog*>(dialog)->accept(); // the dialog's own check of the name runs
-          },
-                      kPatience)
+        : ModalSteps(
+              [path, proposed](QWidget* modal) {
+                  auto* dialog = qobject_cast<QFileDialog*>(modal);
+                  QVERIFY(dialog);
+                  QCOMPARE(dialog->objectName(), u"dlgSaveFile"_s);
+                  *proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+                  dialog->selectFile(path);
+                  static_cast<QDialog*>(dialog)->accept(); // the dialog's own check of the name runs
+              },
+              kPatience)
     {
     }
 };
@@ -94,7 +96,8 @@ private slots:
     {
         addColumns<QString, double, double, int, bool, bool, qint64>(
             {"ticks", "price", "discount", "rounding", "dates", "hostile", "tax"});
-        QTest::newRow("as stored") << u"111101"_s << 7970000.0 << 800.0 << 0 << true << false << qint64(797000);
+        QTest::newRow("as stored") << u"111101"_s << 7970000.0 << 800.0 << 0 << true << false
+                                   << qint64(797000);
         QTest::newRow("nothing ticked") << u"000000"_s << 0.0 << 0.0 << 0 << true << false << qint64(0);
         QTest::newRow("work and expenses, price above")
             << u"010011"_s << 9000000.0 << 0.0 << 0 << true << false << qint64(900000);
@@ -102,10 +105,12 @@ private slots:
             << u"111111"_s << 1000000.0 << 1234.0 << 0 << true << false << qint64(100000);
         QTest::newRow("options and deliverables, no dates")
             << u"001100"_s << 0.0 << 5000.0 << 0 << false << false << qint64(-1);
-        QTest::newRow("1,234,567 down") << u"111101"_s << 1234567.0 << 800.0 << 0 << true << false << qint64(123456);
+        QTest::newRow("1,234,567 down")
+            << u"111101"_s << 1234567.0 << 800.0 << 0 << true << false << qint64(123456);
         QTest::newRow("1,234,567 half up")
             << u"111101"_s << 1234567.0 << 800.0 << 1 << true << false << qint64(123457);
-        QTest::newRow("1,234,567 up") << u"111101"_s << 1234567.0 << 800.0 << 2 << true << false << qint64(123457);
+        QTest::newRow("1,234,567 up")
+            << u"111101"_s << 1234567.0 << 800.0 << 2 << true << false << qint64(123457);
         QTest::newRow("hostile names") << u"111111"_s << 0.0 << 0.0 << 0 << true << true << qint64(-1);
     }
     void documentShowsTheQuotation()
@@ -122,11 +127,13 @@ private slots:
         for (const QChar c : ticks) {
             flags << u"'"_s + c + u"'"_s;
         }
-        ExecSql(conn, u"UPDATE TPROJECT SET CBASE = %1, CWORK = %2, COPT = %3, CDELIV = %4, CEXPE0 = %5, CEXPE1 = %6, "
-                      u"NPRICE = %7, NDISCOUNT = %8 WHERE NPROJECT = 2"_s.arg(flags[0], flags[1], flags[2], flags[3],
-                                                                             flags[4], flags[5])
-                          .arg(price, 0, 'f', 0)
-                          .arg(discount, 0, 'f', 0));
+        ExecSql(
+            conn,
+            u"UPDATE TPROJECT SET CBASE = %1, CWORK = %2, COPT = %3, CDELIV = %4, CEXPE0 = %5, CEXPE1 = %6, "
+            u"NPRICE = %7, NDISCOUNT = %8 WHERE NPROJECT = 2"_s
+                .arg(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5])
+                .arg(price, 0, 'f', 0)
+                .arg(discount, 0, 'f', 0));
         if (!dates) {
             ExecSql(conn, u"DELETE TDATE WHERE NPROJECT = 2"_s);
         }
@@ -172,7 +179,7 @@ private slots:
 
         // The document's groups add up to the dialog's figures of the ticked components.
         const QuotationDocument doc = BuildQuotation(conn, 2, QDate::currentDate());
-        const QuoteLine::Kind kinds[6] = {QuoteLine::Base, QuoteLine::Work, QuoteLine::Option,
+        const QuoteLine::Kind kinds[6] = {QuoteLine::Base,        QuoteLine::Work,    QuoteLine::Option,
                                           QuoteLine::Deliverable, QuoteLine::Expense, QuoteLine::Expense};
         double expected[6] = {};
         for (int i = 0; i < 6; ++i) {
@@ -241,8 +248,8 @@ private slots:
         QWidget* e = m_f.open(2, 0);
         setText(e, "txtWritePri", u"10,000"_s);
         const ModalSteps quotation([](QWidget* calc) {
-            const ModalSteps preview([](QWidget* dialog) { QCOMPARE(dialog->objectName(), u"frmQuoteDoc"_s); },
-                                     kPatience);
+            const ModalSteps preview(
+                [](QWidget* dialog) { QCOMPARE(dialog->objectName(), u"frmQuoteDoc"_s); }, kPatience);
             clickButton(calc, u"cmdDoc"_s);
             QVERIFY(preview.ran());
         });
@@ -322,8 +329,9 @@ private slots:
         QCOMPARE(stored->taxRate, 8);
         QCOMPARE(int(stored->rounding), int(TaxRounding::HalfUp));
         triggerWithModal(&window, u"mnuIssuer"_s, [](QWidget* d) {
-            QCOMPARE(texts(d, {u"txtCompany"_s, u"txtRegNo"_s, u"txtValidDays"_s, u"cmbTaxRound"_s}),
-                     (QStringList{u"株式会社 見積, \"本社\""_s, u"T1234567890123"_s, u"60"_s, u"四捨五入"_s}));
+            QCOMPARE(
+                texts(d, {u"txtCompany"_s, u"txtRegNo"_s, u"txtValidDays"_s, u"cmbTaxRound"_s}),
+                (QStringList{u"株式会社 見積, \"本社\""_s, u"T1234567890123"_s, u"60"_s, u"四捨五入"_s}));
             clickButton(d, u"cmdCancel"_s);
         });
     }
@@ -334,14 +342,21 @@ private slots:
     {
         MainWindow window(*m_f.state);
         window.show();
-        control<QTreeWidget>(&window, u"tvwPList"_s)->setCurrentItem(
-            control<QTreeWidget>(&window, u"tvwPList"_s)->topLevelItem(0));
+        control<QTreeWidget>(&window, u"tvwPList"_s)
+            ->setCurrentItem(control<QTreeWidget>(&window, u"tvwPList"_s)->topLevelItem(0));
         control<QAction>(&window, u"mnuQuoteDoc"_s)->trigger();
         COMPARE_LAST_MESSAGE(u"未選択"_s, u"プロジェクトが選択されていません。"_s, Messages::Information);
 
         selectProject(&window, 2);
         {
-            const ModalSteps preview([](QWidget* d) { QCOMPARE(d->objectName(), u"frmQuoteDoc"_s); }, kPatience);
+            // The preview fits the screen, which here is smaller than a page at a readable size.
+            const ModalSteps preview(
+                [](QWidget* d) {
+                    QCOMPARE(d->objectName(), u"frmQuoteDoc"_s);
+                    QVERIFY(d->frameGeometry().height() <= d->screen()->availableGeometry().height());
+                    QVERIFY(d->frameGeometry().width() <= d->screen()->availableGeometry().width());
+                },
+                kPatience);
             control<QAction>(&window, u"mnuQuoteDoc"_s)->trigger();
             QVERIFY(preview.ran());
         }
@@ -357,8 +372,8 @@ private slots:
             control<QAction>(&window, u"mnuCsvFunctions"_s)->trigger();
             QVERIFY(save.ran());
         }
-        QCOMPARE(proposed, u"受注・出荷管理サブシステム_機能項目_"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) +
-                               u".csv"_s);
+        QCOMPARE(proposed, u"受注・出荷管理サブシステム_機能項目_"_s +
+                               QDate::currentDate().toString(u"yyyyMMdd"_s) + u".csv"_s);
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QStringList> rows = ReadCsv(file.readAll());
@@ -399,8 +414,8 @@ private slots:
         }
         QCOMPARE(Messages::last().title, u"書き出しエラー"_s);
         QVERIFY(Messages::last().text.startsWith(u"ファイルに書き出せませんでした。\n"_s));
-        QCOMPARE(proposed, u"受注・出荷管理サブシステム_見積明細_"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) +
-                               u".csv"_s);
+        QCOMPARE(proposed, u"受注・出荷管理サブシステム_見積明細_"_s +
+                               QDate::currentDate().toString(u"yyyyMMdd"_s) + u".csv"_s);
     }
 
 private:

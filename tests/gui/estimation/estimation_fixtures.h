@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
+#include "demo_function.h"
 #include "gui_helpers.h"
 #include "state/app_state.h"
 #include "test_support.h"
@@ -28,16 +29,7 @@ struct DemoSession {
     DbConnection& conn() { return *state->Conn; }
 
     // Chooses a function of project 2 (0: a new one) for the editor, under price kind 1.
-    AppState& open(int function, bool charge)
-    {
-        state->CurProject = 2;
-        state->CurPriKind = 1;
-        state->CurFunction = function;
-        state->FuncEditMode = function == 0 ? 0 : 1;
-        state->policy.Charge = charge;
-        state->Updated = false;
-        return *state;
-    }
+    AppState& open(int function, bool charge) { return ChooseDemoFunction(*state, function, charge); }
 };
 
 // Every row of the tables a function owns, in key order: equal snapshots mean nothing changed.

@@ -1,4 +1,5 @@
 #include "../estimation/estimation_fixtures.h"
+#include "common/dialog_placement.h"
 #include "common/twips.h"
 #include "estimation/member_replacement.h"
 #include "masters/master_editors.h"
@@ -16,7 +17,7 @@ namespace {
 void waitFramed(QWidget* window)
 {
     QVERIFY(QTest::qWaitForWindowExposed(window, 30000));
-    QTRY_VERIFY_WITH_TIMEOUT(window->frameGeometry() != window->geometry(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!WindowFrame(window).isNull(), 30000);
 }
 
 QPoint storedPlace()
@@ -49,13 +50,13 @@ private slots:
             editor.show();
             waitFramed(&editor);
             if (open > 0) {
-                QTRY_COMPARE_WITH_TIMEOUT(editor.pos(), closedAt.last(), 30000);
+                QTRY_COMPARE_WITH_TIMEOUT(FramePosition(&editor), closedAt.last(), 30000);
             }
             if (open == 1) {
                 editor.windowHandle()->setFramePosition(moved);
-                QTRY_COMPARE_WITH_TIMEOUT(editor.pos(), moved, 30000);
+                QTRY_COMPARE_WITH_TIMEOUT(FramePosition(&editor), moved, 30000);
             }
-            closedAt << editor.pos();
+            closedAt << FramePosition(&editor);
             editor.reject();
             QCOMPARE(storedPlace(), closedAt.last());
         }
@@ -74,16 +75,17 @@ private slots:
         waitFramed(&main);
         // The main window does not stand in the middle of the screen, where an editor would open.
         const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
-        QVERIFY((main.frameGeometry().center() - screenCentre).manhattanLength() > 100);
+        QVERIFY((main.windowHandle()->frameGeometry().center() - screenCentre).manhattanLength() > 100);
         {
             MemberReplacementDialog dialog(state, &main);
             dialog.show();
             waitFramed(&dialog);
             // Centred on the inside of the main window, whose title bar moves it a little.
             const auto offset = [&] {
-                return dialog.frameGeometry().center() - main.frameGeometry().center();
+                return dialog.windowHandle()->frameGeometry().center() -
+                       main.windowHandle()->frameGeometry().center();
             };
-            const int title = main.geometry().top() - main.pos().y();
+            const int title = WindowFrame(&main).top();
             QTRY_VERIFY2_WITH_TIMEOUT(qAbs(offset().x()) <= 4 && qAbs(offset().y()) <= title + 4,
                                       qPrintable(u"%1,%2"_s.arg(offset().x()).arg(offset().y())), 30000);
             dialog.reject();

@@ -1,0 +1,324 @@
+#include "db/db_connection.h"
+#include "project/project_lookups.h"
+#include "project/project_repository.h"
+#include "project/project_rows.h"
+#include "small_tree.h"
+#include "test_support.h"
+
+namespace {
+
+// The rows a project owns, without its id, so that a copy of the project compares equal. A
+// function's dates are not the project's own.
+QStringList ownedRows(DbConnection& c, int project)
+{
+    const QList<QPair<QString, QStringList>> tables = {
+        {u"TPROJECT"_s,
+         {"NPARPROJ", "CPROJNAME", "NENDCUST", "NCONTCUST", "NPRIKIND", "NBASE", "NPRICE", "COUTLINE",
+          "CSPECIAL", "CBASE", "CWORK", "COPT", "CDELIV", "CEXPE0", "CEXPE1", "NDISCOUNT"}},
+        {u"TCONTRACT"_s, {"NCID", "NVAL", "CNAME", "CMEMO", "NPRI"}},
+        {u"TDATE"_s, {"NFUNCTION", "NDKIND", "DDATE"}},
+        {u"TDELIV"_s, {"NADD", "NVAL", "CHAVE", "CFMT", "CDELIV", "NPRI"}},
+        {u"TEXPENSE"_s, {"NADD", "NITEM", "NBUY", "NAPIECE", "NNUM", "NDISCP", "NPRICEP"}},
+        {u"TMEMBER"_s, {"NADD", "NMEMBER", "NMKIND", "NMEMBPRI", "NMEMBOCCU", "NINDIRECT"}},
+    };
+    QStringList rows;
+    for (const auto& [table, columns] : tables) {
+        QString sql = u"SELECT * FROM %1 WHERE NPROJECT = %2"_s.arg(table).arg(project);
+        if (table == u"TDATE"_s) {
+            sql += u" AND NFUNCTION = 0"_s;
+        }
+        for (Recordset rs = OpenRs(c, sql); !rs.eof(); rs.moveNext()) {
+            QStringList cells{table};
+            for (const QString& column : columns) {
+                const QVariant v = rs.field(column);
+                cells << (v.isValid() ? v.toString() : u"NULL"_s);
+            }
+            rows << cells.join(u'|');
+        }
+    }
+    rows.sort();
+    return rows;
+}
+
+// What the editor writes back when the user changes nothing: the loaded values in the form its
+// boxes show them.
+ProjectRecord recordOf(const LoadedProject& p)
+{
+    ProjectRecord r;
+    r.parent = ToInt(p.parent).value;
+    r.name = ToText(p.name);
+    r.endCustomer = ToInt(p.endCustomer).value;
+    r.contractCustomer = ToInt(p.contractCustomer).value;
+    r.priceKind = ToInt(p.priceKind).value;
+    r.base = FormatAmount(p.base);
+    r.price = FormatAmount(p.price);
+    r.outline = ToText(p.outline);
+    r.special = ToText(p.special);
+    bool* const flags[6] = {&r.quote.Base,  &r.quote.Work,  &r.quote.Opt,
+                            &r.quote.Deliv, &r.quote.Expe0, &r.quote.Expe1};
+    for (int i = 0; i < 6; ++i) {
+        *flags[i] = ToInt(p.quote[i]).value != 0;
+    }
+    r.quote.Discount = ToDbl(p.discount);
+    return r;
+}
+
+ProjectComponents componentsOf(const ProjectRepository& repository, int project)
+{
+    ProjectComponents c;
+    for (const StoredContract& row : repository.contracts(project)) {
+        c.contracts.append(
+            {row.option.value, ToInt(row.level).value, row.name, row.memo, FormatAmount(row.price)});
+    }
+    for (const ScheduleRow& row : repository.scheduleDates(project, 0)) {
+        c.dates.append({row.process.value, QDate::fromString(row.date, u"yyyy/MM/dd"_s)});
+    }
+    int position = 0;
+    for (const StoredDeliverable& row : repository.deliverables(project)) {
+        c.deliverables.append({++position, row.kind ? row.kind->value : 0, row.delivered, row.formatSpecified,
+                               row.name, FormatAmount(row.price)});
+    }
+    for (const StoredExpense& row : repository.expenses(project)) {
+        c.expenses.append({row.item.value, row.buyer.value, FormatAmount(row.unitPrice), row.quantity,
+                           FormatAmount(row.discount), FormatAmount(row.amount)});
+    }
+    for (const StoredMember& row : repository.members(project)) {
+        c.members.append({row.member.value, row.kind.value, FormatAmount(row.pricePerHour), row.occupiedHours,
+                          row.indirectHours});
+    }
+    return c;
+}
+
+} // namespace
+
+// The project as the editor reads and writes it, over the small tree (the editor's use of it:
+// tests/gui/project).
+class TestProjectRepository : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { m_env.reset(); }
+
+    // What is read is what the save writes back: a project saved unchanged keeps every row, a
+    // copy saved as new gets the same rows under its own id, and deleting the copy takes them
+    // all and nothing else. NULL stays NULL, a job kind or buyer that lost its label keeps its
+    // code, and a function's date is not one of the project's.
+    void savesWhatItLoads_data() { addEngineRows(); }
+    void savesWhatItLoads()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        DbConnection& c = *w.state->Conn;
+        const int sales = w.t.sales;
+        execArgs(c,
+                 u"UPDATE TPROJECT SET NPRICE = NULL, CEXPE0 = '1', NDISCOUNT = 1500 WHERE NPROJECT = %1"_s,
+                 sales);
+        ExecSql(c, u"INSERT INTO MMEMBER (CMEMBER, NMKIND, NMEMBPRI, NSORT) VALUES ('臨時', 9, 1000, 4)"_s);
+        const int temporary = GetIdentity(c, u"MMEMBER"_s);
+        execArgs(c, u"INSERT INTO TMEMBER VALUES (%1, 4, %2, 9, 1000, 10, NULL)"_s, sales, temporary);
+        execArgs(c, u"INSERT INTO TEXPENSE VALUES (%1, 5, 1, 5, 100, 1, 0, 100)"_s, sales);
+        for (const auto& [function, process, date] :
+             {std::tuple{0, 4, "2003/09/01"}, {0, 1, "2003/04/15"}, {w.t.order, 2, "2030/01/31"}}) {
+            execArgs(c, u"INSERT INTO TDATE VALUES (%1, %2, %3, Convert(DateTime,'%4',111))"_s, sales,
+                     function, process, QLatin1String(date));
+        }
+        ProjectRepository repository(c);
+
+        const std::optional<LoadedProject> loaded = repository.load(sales);
+        QVERIFY(loaded);
+        QCOMPARE(loaded->id, sales);
+        QCOMPARE(ToText(loaded->name), u"販売管理"_s);
+        QVERIFY(!loaded->price.isValid());
+        QCOMPARE(ToInt(loaded->quote[4]).value, 1);
+        QVERIFY(!repository.load(999));
+
+        // Every process in code order, with the project's dates only.
+        QStringList dates;
+        for (const ScheduleRow& row : repository.scheduleDates(sales, 0)) {
+            dates << u"%1 %2 %3"_s.arg(row.process.value).arg(row.name, row.date);
+        }
+        QCOMPARE(dates.size(), 8);
+        QCOMPARE(dates.mid(0, 4), (QStringList{u"1 要件定義 2003/04/15"_s, u"2 基本設計 "_s, u"3 詳細設計 "_s,
+                                               u"4 製造 2003/09/01"_s}));
+        QCOMPARE(repository.scheduleDates(sales, w.t.order).at(1).date, u"2030/01/31"_s);
+
+        const QList<StoredMember> members = repository.members(sales);
+        QCOMPARE(members.size(), 4);
+        QCOMPARE((QStringList{members.at(1).name, members.at(1).kindName}),
+                 (QStringList{u"川口 SE"_s, u"SE"_s}));
+        QCOMPARE((QList<int>{members.at(3).member.value, members.at(3).kind.value}),
+                 (QList<int>{temporary, 9}));
+        QCOMPARE((QStringList{members.at(3).kindName, members.at(3).indirectHours}), (QStringList{"", ""}));
+        const QList<StoredExpense> expenses = repository.expenses(sales);
+        QCOMPARE(expenses.size(), 5);
+        QCOMPARE(expenses.at(1).buyerName, u"顧客"_s);
+        QCOMPARE(expenses.at(4).buyer.value, 5);
+        QCOMPARE(expenses.at(4).buyerName, QString());
+        const QList<StoredDeliverable> deliverables = repository.deliverables(sales);
+        QCOMPARE(deliverables.size(), 2);
+        QVERIFY(deliverables.at(0).kind && deliverables.at(0).delivered &&
+                !deliverables.at(0).formatSpecified);
+        QVERIFY(!deliverables.at(1).kind);
+        QCOMPARE(deliverables.at(1).name, u"移行手順書"_s);
+        const QList<StoredContract> contracts = repository.contracts(sales);
+        QCOMPARE(contracts.size(), 2);
+        QCOMPARE((QList<int>{contracts.at(0).option.value, contracts.at(1).option.value}),
+                 (QList<int>{2, 100}));
+        QCOMPARE(contracts.at(1).name, u"移行支援"_s);
+
+        const QStringList before = ownedRows(c, sales);
+        const QStringList others = ownedRows(c, w.t.stock);
+        const ProjectRecord record = recordOf(*loaded);
+        const ProjectComponents components = componentsOf(repository, sales);
+        bool inside = false;
+        const int saved = repository.save(SaveMode::Update, *loaded, record, components,
+                                          [&inside, sales](DbConnection& connection, int project) {
+                                              inside = connection.inTransaction() && project == sales;
+                                          });
+        QCOMPARE(saved, sales);
+        QVERIFY(inside);
+        QCOMPARE(ownedRows(c, sales), before);
+
+        const int copy = repository.save(SaveMode::Insert, LoadedProject(), record, components);
+        QVERIFY(copy > w.t.billing);
+        QCOMPARE(ownedRows(c, copy), before);
+
+        repository.save(SaveMode::Delete, *repository.load(copy), ProjectRecord(), ProjectComponents());
+        QVERIFY(ownedRows(c, copy).isEmpty());
+        QCOMPARE(ownedRows(c, sales), before);
+        QCOMPARE(ownedRows(c, w.t.stock), others);
+    }
+
+    // The figures the editor asks before a save and for its proposals.
+    void projectFigures_data() { addEngineRows(); }
+    void projectFigures()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        const ProjectRepository repository(*w.state->Conn);
+        // 受注入力 401,400 and 請求締め -5,000 count; 出荷指示 is on hold, 帳票出力 has no price.
+        QCOMPARE(repository.workTotal(w.t.sales), 396400.0);
+        QCOMPARE(repository.workTotal(w.t.head), 0.0);
+        QCOMPARE(repository.pricedFunctionCount(w.t.sales).value, 3);
+        QCOMPARE(repository.pricedFunctionCount(w.t.head).value, 0);
+        QVERIFY(repository.memberIsCharged(w.t.sales, 3));
+        QVERIFY(repository.memberIsCharged(w.t.stock, 2));
+        QVERIFY(!repository.memberIsCharged(w.t.stock, 1));
+        QVERIFY(repository.hasSubProjects(w.t.sales));
+        QVERIFY(!repository.hasSubProjects(w.t.billing));
+    }
+
+    // The lists the editor picks from, in display order, with NULL orders first on every engine.
+    void lookups_data() { addEngineRows(); }
+    void lookups()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        const ProjectLookups lookups(*w.state->Conn);
+        const auto parents = [&](int editing) {
+            QStringList texts;
+            for (const ParentChoice& choice : lookups.parentChoices(editing)) {
+                texts << u"%1:%2"_s.arg(choice.project.value).arg(choice.text);
+            }
+            return texts;
+        };
+        const QString head = u"本社システム"_s;
+        QCOMPARE(parents(0), (QStringList{u"%1:%2 - 販売管理 - 請求"_s.arg(w.t.billing).arg(head),
+                                          u"%1:保守案件"_s.arg(w.t.maintenance),
+                                          u"%1:%2 - 在庫管理"_s.arg(w.t.stock).arg(head),
+                                          u"%1:%2"_s.arg(w.t.head).arg(head),
+                                          u"%1:%2 - 販売管理"_s.arg(w.t.sales).arg(head)}));
+        QCOMPARE(parents(w.t.head), QStringList{u"%1:保守案件"_s.arg(w.t.maintenance)});
+
+        const auto names = [](const QList<NamedKey>& entries) {
+            QStringList texts;
+            for (const NamedKey& entry : entries) {
+                texts << u"%1:%2"_s.arg(entry.key.value).arg(entry.name);
+            }
+            return texts;
+        };
+        QCOMPARE(names(lookups.customers()), QStringList{u"1:テスト顧客"_s});
+        QCOMPARE(names(lookups.memberChoices()), (QStringList{u"1:山田 PM"_s, u"2:川口 SE"_s, u"3:森 PG"_s}));
+        QCOMPARE(names(lookups.itemChoices()), QStringList{u"1:検証機材"_s});
+        QCOMPARE(names(lookups.deliverableKinds()).size(), 8);
+        const QList<PriceKindChoice> kinds = lookups.priceKinds();
+        QCOMPARE(kinds.size(), 2);
+        QCOMPARE(kinds.at(1).name, u"特急単価"_s);
+        QCOMPARE(kinds.at(1).base.toDouble(), 200000.0);
+        QCOMPARE(lookups.priceKindBase(w.t.priceKind2)->toDouble(), 200000.0);
+        QVERIFY(!lookups.priceKindBase(99));
+        QCOMPARE(ToInt(lookups.memberDefaults(2)->kind).value, 3);
+        QCOMPARE(lookups.memberDefaults(2)->pricePerHour.toDouble(), 4000.0);
+        QVERIFY(!lookups.memberDefaults(99));
+        QCOMPARE(lookups.itemUnitPrice(1)->toDouble(), 10000.0);
+        QVERIFY(!lookups.itemUnitPrice(99));
+    }
+
+    // The descendants of a project, and the rows a function owns deleted; the function's dates
+    // and the other functions are not touched. The project editor's tests prove a whole
+    // project's deletion.
+    void projectRows_data() { addEngineRows(); }
+    void projectRows()
+    {
+        FETCH_ENGINE();
+        auto db = TestDatabase::create(dbEngine);
+        auto connection = db->connect();
+        DbConnection& conn = *connection;
+        ExecSql(conn, u"INSERT INTO MCUSTOMER (NSORT,CCUSTNAME,CMEMO) VALUES (1, 'c', '')"_s);
+        // 1 ─ 2 ─ 4, 1 ─ 3; 5 alone.
+        for (const int parent : {0, 1, 1, 2, 0}) {
+            ExecSql(conn, u"INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND) "_s
+                          u"VALUES (%1, 'p', 1, 1, 1)"_s.arg(parent));
+        }
+        QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
+        QCOMPARE(ChildProjectIds(conn, 5), QString());
+        // A loop made outside the program ends instead of recursing for ever.
+        ExecSql(conn, u"UPDATE TPROJECT SET NPARPROJ = 4 WHERE NPROJECT = 1"_s);
+        QCOMPARE(ChildProjectIds(conn, 1), u", 2, 4, 3"_s);
+
+        // A row in every table a function owns for functions 11 and 12 of project 1 and 12 of
+        // project 2; function keys are unique, so only project 1 has TFUNCTION rows.
+        for (const auto& [project, function] : {std::pair{1, 11}, {1, 12}, {2, 12}}) {
+            for (const char* values :
+                 {"TCOCOMO VALUES (%1, 1, 1, 2)", "TFPADJ VALUES (%1, 1, 2)",
+                  "TFP VALUES (%1, 1, 'fp', 1, 2)", "TCHARGE VALUES (%1, 1, 1, NULL, 8)",
+                  "THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI) VALUES (%1, 1, 8, 5000)",
+                  "TDATE VALUES (%1, 1, Convert(DateTime,'2003/04/15',111))"}) {
+                ExecSql(conn, u"INSERT INTO "_s +
+                                  QString::fromLatin1(values).arg(u"%1, %2"_s.arg(project).arg(function)));
+            }
+        }
+        for (const int function : {11, 12}) {
+            ExecSql(conn, u"INSERT INTO TFUNCTION (NPROJECT, NFUNCTION, CSFUNC) VALUES (1, %1, 'f')"_s.arg(
+                              function));
+        }
+        const auto rows = [&](const QString& where) {
+            int total = 0;
+            for (const char* table : {"TCOCOMO", "TFPADJ", "TFP", "TCHARGE", "THOUR", "TFUNCTION", "TDATE"}) {
+                total += rowCount(conn, QLatin1String(table), where);
+            }
+            return total;
+        };
+        Transaction transaction(conn);
+        DeleteProjectRows(conn, 1, 12);
+        transaction.commit();
+        QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 12"_s), 1);
+        QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 11"_s), 7);
+        QCOMPARE(rows(u"NPROJECT = 2"_s), 6);
+    }
+
+    void pathNameEndsOnACircle()
+    {
+        TreeWorld w;
+        // A parent chain edited into a circle outside the program.
+        ExecSql(*w.state->Conn,
+                u"UPDATE TPROJECT SET NPARPROJ = %1 WHERE NPROJECT = %2"_s.arg(w.t.billing).arg(w.t.head));
+        QCOMPARE(ProjectPathName(*w.state->Conn, w.t.sales, u"x"_s), u"請求 - 本社システム - 販売管理 - x"_s);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(TestProjectRepository)
+#include "test_project_repository.moc"
