@@ -4,7 +4,7 @@
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 #include "divisions/division_ids.h"
-#include "workspace/project_summary.h"
+#include "project/project_rows.h"
 
 #include <QSet>
 #include <QStringList>

@@ -7,7 +7,7 @@
 #include "db/sql_literal.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
-#include "workspace/project_summary.h"
+#include "project/project_rows.h"
 
 #include <cmath>
 
