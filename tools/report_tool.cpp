@@ -1,5 +1,6 @@
 #include "report_tool.h"
 
+#include "accuracy/calibration_list.h"
 #include "convert/conversions.h"
 #include "db/connection_string.h"
 #include "db/db_connection.h"
@@ -28,7 +29,8 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {{"quotation", ReportRequest::Quotation, true},
                                    {"functions", ReportRequest::Functions, true},
                                    {"projects", ReportRequest::Projects, false},
-                                   {"quote-lines", ReportRequest::QuoteLines, true}};
+                                   {"quote-lines", ReportRequest::QuoteLines, true},
+                                   {"accuracy", ReportRequest::Accuracy, false}};
 
 int wrongCommandLine(QTextStream& err, const QString& message, const QCommandLineParser& parser)
 {
@@ -68,6 +70,7 @@ ParsedReport ParseReportCommand(const QStringList& arguments, QTextStream& out, 
         "  functions    the functions of a project as a CSV file\n"
         "  projects     all projects with their figures as a CSV file\n"
         "  quote-lines  the quotation lines of a project as a CSV file\n"
+        "  accuracy     the estimate accuracy of the finished projects' functions as a CSV file\n"
         "The database is the one of --conn, or of this user's settings; the calculation policy is\n"
         "this user's. A password given as $PASSWD$ is taken from VORNA_DB_PASSWORD, or asked for\n"
         "on the terminal."));
@@ -82,7 +85,7 @@ ParsedReport ParseReportCommand(const QStringList& arguments, QTextStream& out, 
                                   QStringLiteral("yyyy-mm-dd"));
     parser.addOptions({project, output, conn, date});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("quotation, functions, projects or quote-lines."));
+                                 QStringLiteral("quotation, functions, projects, quote-lines or accuracy."));
 
     ParsedReport parsed;
     if ((parsed.exitCode = CommandLine::read(parser, QStringList{kProgram} + arguments.mid(1), {1, false}, out, err))) {
@@ -174,6 +177,9 @@ int RunReport(const ReportRequest& request, QTextStream& out, QTextStream& err, 
             break;
         case ReportRequest::Projects:
             writeCsv(request.out, ProjectCsvRows(*connection, policy));
+            break;
+        case ReportRequest::Accuracy:
+            writeCsv(request.out, CalibrationCsvRows(LoadCalibrationList(*connection, {}, policy.MtoH)));
             break;
         case ReportRequest::QuoteLines: {
             const QuotationDocument document = BuildQuotation(*connection, request.project, request.issueDate);

@@ -7,13 +7,14 @@
 #include <QTextStream>
 #include <optional>
 
-// vorna-report quotation|functions|projects|quote-lines [--project N] --out FILE
+// vorna-report quotation|functions|projects|quote-lines|accuracy [--project N] --out FILE
 //              [--conn "Provider=…"] [--date yyyy-mm-dd]
 // Writes the 見積書 of a project as a PDF, or the functions of a project, all projects or the
-// quotation lines of a project as CSV, with the same code as the program's windows. The
+// quotation lines of a project as CSV, or the estimate accuracy of the finished projects (the
+// list of the window 見積精度と校正) as CSV, with the same code as the program's windows. The
 // database is the connection string's or this user's; the policy is this user's.
 struct ReportRequest {
-    enum Kind { Quotation, Functions, Projects, QuoteLines };
+    enum Kind { Quotation, Functions, Projects, QuoteLines, Accuracy };
     Kind kind = Quotation;
     int project = 0;
     QString out;

@@ -268,6 +268,31 @@ CREATE INDEX IX_TEXPENSE_NITEM ON TEXPENSE (NITEM);
 -- A member appears once per project; VCHARGE relies on it to give one row per assignment.
 CREATE UNIQUE INDEX UX_TMEMBER_NMEMBER ON TMEMBER (NMEMBER, NPROJECT);
 
+-- Actual hours of a counted function per process (division 7 code), whole hours; a process
+-- without a row has none recorded. Filled by INSERT ... VALUES without a column list.
+CREATE TABLE TACTUAL (
+    NPROJECT INTEGER NOT NULL,
+    NFUNCTION INTEGER NOT NULL,
+    NDKIND INTEGER NOT NULL,
+    NHOUR INTEGER NOT NULL,
+    CONSTRAINT PK_TACTUAL PRIMARY KEY (NPROJECT, NFUNCTION, NDKIND)
+);
+
+-- A finished project (完了) with the date it was finished; no row while it runs.
+CREATE TABLE TPROJDONE (
+    NPROJECT INTEGER NOT NULL,
+    DDONE TEXT CONSTRAINT CK_FMT_TPROJDONE_DDONE CHECK (DDONE IS NULL OR date(DDONE) IS DDONE),
+    CONSTRAINT PK_TPROJDONE PRIMARY KEY (NPROJECT)
+);
+
+-- The COCOMO constant A calibrated on the finished projects (NCALIB 1), shared by everyone
+-- using the database; no row: the standard 2.94.
+CREATE TABLE MCALIB (
+    NCALIB INTEGER NOT NULL,
+    NCOCOMOA REAL,
+    CONSTRAINT PK_MCALIB PRIMARY KEY (NCALIB)
+);
+
 -- Views
 
 -- Every assignment once per price kind, priced by the member's kind in that project;
@@ -287,4 +312,4 @@ FROM TFP AS F
 LEFT JOIN MFPMATRIX AS X ON X.NKIND = F.NKIND AND X.NCOMPLEX = F.NCOMPLEX;
 
 -- The version this script sets up.
-INSERT INTO MSCHEMA (NVERSION) VALUES (2);
+INSERT INTO MSCHEMA (NVERSION) VALUES (3);

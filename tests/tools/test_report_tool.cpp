@@ -1,9 +1,11 @@
+#include "accuracy/calibration_list.h"
 #include "db/db_connection.h"
 #include "documents/csv_exports.h"
 #include "documents/issuer.h"
 #include "documents/quotation_document.h"
 #include "settings/policy.h"
 #include "settings/settings.h"
+#include "finished_projects.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -120,6 +122,15 @@ private slots:
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QCOMPARE(csvOf(csv), FunctionCsvRows(*conn, 2, policy));
         QVERIFY(csvOf(csv) != FunctionCsvRows(*conn, 2, Policy()));
+
+        // The accuracy list of the finished projects, COCOMO hours at the user's hours per month.
+        FinishedProjects::build(*conn);
+        run = tool({u"accuracy"_s, u"--out"_s, csv});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QList<QStringList> accuracy = CalibrationCsvRows(LoadCalibrationList(*conn, {}, 150));
+        QCOMPARE(accuracy.size(), 6);
+        QCOMPARE(csvOf(csv), accuracy);
+        QVERIFY(csvOf(csv) != CalibrationCsvRows(LoadCalibrationList(*conn, {}, 160)));
     }
 
     // A wrong command line (exit 2), or a report that cannot be made (exit 1): the reason on

@@ -60,7 +60,7 @@ private slots:
                  qPrintable(output));
         {
             auto conn = DbConnection::open(ConnectionParams::parse(target));
-            QCOMPARE(ExistingTables(*conn).size(), 23);
+            QCOMPARE(ExistingTables(*conn).size(), 26);
             QVERIFY(rowCount(*conn, u"TFUNCTION"_s) > 0);
         }
         {

@@ -100,6 +100,11 @@ double EstimateResult::savedTotal() const
     return std::round(total);
 }
 
+double CocomoHours(double kStep, double scaleExp, double effortMult, double a, int hoursPerMonth)
+{
+    return kStep > 0 ? std::pow(kStep, scaleExp) * a * effortMult * hoursPerMonth : 0.0;
+}
+
 EstimateResult CalculateEstimate(const EstimateInput& in)
 {
     EstimateResult r;
@@ -136,7 +141,7 @@ EstimateResult CalculateEstimate(const EstimateInput& in)
     r.effortMultText = FormatNumber(r.effortMult, 2, false);
 
     r.mtoHText = FormatNumber(in.mtoH, 0, false);
-    r.cocomoHours = r.kStep > 0 ? std::pow(r.kStep, r.scaleExp) * kCocomoA * r.effortMult * in.mtoH : 0.0;
+    r.cocomoHours = CocomoHours(r.kStep, r.scaleExp, r.effortMult, in.cocomoA, in.mtoH);
     r.cocomoHoursText = FormatNumber(r.cocomoHours, 0, false);
 
     // Plan strand.

@@ -45,6 +45,7 @@ struct EstimateInput {
     const ChargeTable* charges = nullptr;             // charge mode
     QString discountText;
     int mtoH = 160;
+    double cocomoA = kCocomoA; // the constant in use: the standard or the team's calibrated one
 };
 
 struct EstimateResult {
@@ -94,6 +95,9 @@ struct EstimateResult {
 };
 
 EstimateResult CalculateEstimate(const EstimateInput& input);
+
+// COCOMO hours: kStep ^ scaleExp x a x effortMult x hoursPerMonth; 0 without a size.
+double CocomoHours(double kStep, double scaleExp, double effortMult, double a, int hoursPerMonth);
 
 // The value adjustment factor of the fourteen degrees, as shown (two decimals).
 double AdjustmentFactor(const std::array<int, kAdjustFactors>& degrees);

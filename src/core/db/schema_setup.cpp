@@ -24,7 +24,8 @@ const QStringList& programTables()
         QStringLiteral("TFPADJ"),   QStringLiteral("TCOCOMO"),   QStringLiteral("TCHARGE"),
         QStringLiteral("THOUR"),    QStringLiteral("TCONTRACT"), QStringLiteral("TDELIV"),
         QStringLiteral("TEXPENSE"), QStringLiteral("TMEMBER"),   QStringLiteral("TDATE"),
-        QStringLiteral("MSCHEMA"),  QStringLiteral("MISSUER")};
+        QStringLiteral("MSCHEMA"),  QStringLiteral("MISSUER"),   QStringLiteral("TACTUAL"),
+        QStringLiteral("TPROJDONE"), QStringLiteral("MCALIB")};
     return tables;
 }
 

@@ -5,7 +5,7 @@ class DbConnection;
 // The version of the schema this program reads and writes. The set-up scripts create it
 // directly and record it in MSCHEMA; a database set up by an earlier program is brought up to
 // it by the upgrade steps database/<engine>/upgrade_<version>.sql.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 // The version a database holds: 0 when none of the program's tables exist (nothing set up
 // yet), 1 for the tables of the first schema, which kept no version, otherwise the recorded

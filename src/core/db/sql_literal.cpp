@@ -48,3 +48,9 @@ QString SqlLiteral(const QVariant& value, const QString& typeName)
         return value.toString();
     }
 }
+
+QString SqlDateLiteral(const QDate& date)
+{
+    return QStringLiteral("Convert(DateTime,'") + date.toString(QStringLiteral("yyyy/MM/dd")) +
+           QStringLiteral("',111)");
+}

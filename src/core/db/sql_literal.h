@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QDate>
 #include <QVariant>
 
 // The SQL literal of a value for a column. The type code is the upper-cased first letter of
@@ -8,3 +9,7 @@
 // "N" numeric, "C" character, "D" date. Raises ConversionError for a text that is to be a
 // number and is not.
 QString SqlLiteral(const QVariant& value, const QString& typeName);
+
+// A date as the program's statements write it, Convert(DateTime,'yyyy/mm/dd',111), which each
+// engine's dialect turns into its own date.
+QString SqlDateLiteral(const QDate& date);

@@ -17,7 +17,8 @@ using DriverKey = std::tuple<int, int, int>; // kind, driver, rank
 
 } // namespace
 
-QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int project, int hoursPerMonth)
+QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int project, int hoursPerMonth,
+                                                double cocomoA)
 {
     const QString id = QString::number(project);
 
@@ -56,6 +57,7 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
         }
         in.langCoef = languages.value(rs.field(QStringLiteral("NLNG")).toInt());
         in.mtoH = hoursPerMonth;
+        in.cocomoA = cocomoA;
         inputs.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(), in);
     }
 

@@ -119,6 +119,7 @@ EstimateResult FunctionDraft::estimate() const
     in.charges = &m_charges;
     in.discountText = m_discount;
     in.mtoH = m_mtoH;
+    in.cocomoA = cocomoA();
     return CalculateEstimate(in);
 }
 

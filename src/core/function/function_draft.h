@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <optional>
 
 struct FunctionData;
 
@@ -82,6 +83,10 @@ public:
     const CocomoDriver& costDriver(int i) const { return m_cost[i]; }
     void chooseScaleRank(int i, int index);
     void chooseCostRank(int i, int index);
+    // The team's calibrated constant A, or none: the standard one.
+    void setCalibratedA(std::optional<double> a) { m_calibratedA = a; }
+    bool calibrated() const { return m_calibratedA.has_value(); }
+    double cocomoA() const { return m_calibratedA.value_or(kCocomoA); }
 
     EstimateResult estimate() const;
     // What a save writes, with the figures of the estimate.
@@ -99,6 +104,7 @@ private:
     const ChargeTable& m_charges;
     const bool m_chargeMode;
     const int m_mtoH;
+    std::optional<double> m_calibratedA;
 
     QString m_title;
     QString m_description;

@@ -1,5 +1,6 @@
 #include "function/function_repository.h"
 
+#include "accuracy/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
@@ -40,6 +41,7 @@ FunctionRepository::Loaded FunctionRepository::loadDraft(FunctionDraft& draft)
     loadCharges();
     loadChoices(draft);
     loadDrivers(draft);
+    draft.setCalibratedA(StoredCocomoA(*m_state.Conn));
     loadProcesses(draft);
     if (m_state.FuncEditMode == 0) {
         loadUnitPrices(draft);

@@ -10,10 +10,12 @@ void DeleteProjectRows(DbConnection& connection, int project, int function)
 {
     static const QStringList functionTables = {QStringLiteral("TCOCOMO"), QStringLiteral("TFPADJ"),
                                                QStringLiteral("TFP"),     QStringLiteral("TCHARGE"),
-                                               QStringLiteral("THOUR"),   QStringLiteral("TFUNCTION")};
+                                               QStringLiteral("THOUR"),   QStringLiteral("TACTUAL"),
+                                               QStringLiteral("TFUNCTION")};
     static const QStringList projectTables = {QStringLiteral("TEXPENSE"),  QStringLiteral("TDELIV"),
                                               QStringLiteral("TCONTRACT"), QStringLiteral("TDATE"),
-                                              QStringLiteral("TMEMBER"),   QStringLiteral("TPROJECT")};
+                                              QStringLiteral("TMEMBER"),   QStringLiteral("TPROJDONE"),
+                                              QStringLiteral("TPROJECT")};
     for (const QString& table : functionTables) {
         QString sql = QStringLiteral("DELETE ") + table + QStringLiteral(" WHERE NPROJECT = ") +
                       QString::number(project);

@@ -2,6 +2,7 @@
 
 #include "common/form_widgets.h"
 #include "estimation/choice_combo.h"
+#include "estimation/cocomo_range.h"
 #include "function/function_draft.h"
 
 #include <QComboBox>
@@ -115,7 +116,8 @@ void FunctionCocomoPage::buildFormula(QVBoxLayout* layout)
     figure(m_lang, QStringLiteral("lblCoLang"), QStringLiteral("言語"));
     text(QStringLiteral(") / %1) ↑").arg(kStepsPerKStep));
     figure(m_scaleExp, QStringLiteral("lblCoSRes"), QStringLiteral("Scale"));
-    text(QStringLiteral("× %1 ×").arg(TwoDecimals(kCocomoA)));
+    m_range = new CocomoRangeRow(this);
+    formula->addWidget(m_range->constantLabel(), 0, column++);
     figure(m_effort, QStringLiteral("lblCoCRes"), QStringLiteral("Cost"));
     text(QStringLiteral("×"));
     figure(m_mtoH, QStringLiteral("lblCoMtoH"), QStringLiteral("人月"));
@@ -125,11 +127,13 @@ void FunctionCocomoPage::buildFormula(QVBoxLayout* layout)
     formula->setColumnStretch(column, 1);
     layout->addSpacing(6);
     layout->addLayout(formula);
+    layout->addWidget(m_range);
     layout->addStretch(1);
 }
 
 void FunctionCocomoPage::showDraft()
 {
+    m_range->setConstant(m_draft.cocomoA(), m_draft.calibrated());
     // A driver without ranks shows no value.
     for (int i = 0; i < kScaleDrivers; ++i) {
         ShowChoice(m_scale[i], m_draft.scaleDriver(i).ranks);
@@ -163,4 +167,5 @@ void FunctionCocomoPage::showEstimate(const EstimateResult& r)
     m_effort->setText(r.effortMultText);
     m_mtoH->setText(r.mtoHText);
     m_hours->setText(r.cocomoHoursText);
+    m_range->showHours(r.cocomoHours);
 }

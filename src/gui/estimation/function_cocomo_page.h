@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 
+class CocomoRangeRow;
 class FunctionDraft;
 class QComboBox;
 class QLabel;
@@ -36,4 +37,5 @@ private:
     QLabel* m_effort = nullptr;
     QLabel* m_mtoH = nullptr;
     QLabel* m_hours = nullptr;
+    CocomoRangeRow* m_range = nullptr;
 };

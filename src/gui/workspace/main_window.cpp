@@ -1,5 +1,6 @@
 #include "workspace/main_window.h"
 
+#include "accuracy/accuracy_commands.h"
 #include "common/dialog_placement.h"
 #include "common/form_widgets.h"
 #include "common/icons.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
     createActions();
     createMenus();
     AddDocumentCommands(this, m_state);
+    AddAccuracyCommands(this, m_state);
     createToolBar();
     addPaneCommands();
 

@@ -253,7 +253,7 @@ private slots:
     void scriptsAreInStep()
     {
         const auto lite = scriptObjects(Engine::SQLite);
-        QCOMPARE(lite.size(), 34);
+        QCOMPARE(lite.size(), 37);
         QCOMPARE(scriptObjects(Engine::PostgreSQL), lite);
         QCOMPARE(scriptObjects(Engine::SQLServer), lite);
     }

@@ -180,29 +180,69 @@ private slots:
     // alike; each set-up script records the program's version.
     void upgradeStepsMatchTheSetUpScripts_data()
     {
-        QTest::addColumn<int>("engine");
-        QTest::newRow("sqlite") << int(Engine::SQLite);
-        QTest::newRow("postgresql") << int(Engine::PostgreSQL);
-        QTest::newRow("sqlserver") << int(Engine::SQLServer);
+        addColumns<int, int, QStringList>({"engine", "version", "tables"});
+        const QStringList steps[] = {{u"MISSUER"_s, u"MSCHEMA"_s}, {u"MCALIB"_s, u"TACTUAL"_s, u"TPROJDONE"_s}};
+        for (const int version : {2, 3}) {
+            for (const auto& [engine, name] : {std::pair{Engine::SQLite, "sqlite"},
+                                               std::pair{Engine::PostgreSQL, "postgresql"},
+                                               std::pair{Engine::SQLServer, "sqlserver"}}) {
+                QTest::addRow("%s %d", name, version) << int(engine) << version << steps[version - 2];
+            }
+        }
     }
     void upgradeStepsMatchTheSetUpScripts()
     {
         FETCH_ENGINE();
+        QFETCH(int, version);
+        QFETCH(QStringList, tables);
         const QString schema = SetupScriptText(dbEngine, SetupScript::Schema);
         const auto all = ScriptObjects(schema);
-        const auto added = ScriptObjects(UpgradeStepText(dbEngine, 2));
-        QCOMPARE(added.keys(), (QStringList{u"MISSUER"_s, u"MSCHEMA"_s}));
+        const auto added = ScriptObjects(UpgradeStepText(dbEngine, version));
+        QCOMPARE(added.keys(), tables);
         for (auto it = added.cbegin(); it != added.cend(); ++it) {
             QCOMPARE(it.value(), all.value(it.key()));
         }
-        QCOMPARE(added, ScriptObjects(UpgradeStepText(Engine::SQLite, 2)));
+        QCOMPARE(added, ScriptObjects(UpgradeStepText(Engine::SQLite, version)));
         // The step's text of each table is the set-up script's, to the letter.
-        for (const QString& statement : SplitSqlScript(UpgradeStepText(dbEngine, 2))) {
+        for (const QString& statement : SplitSqlScript(UpgradeStepText(dbEngine, version))) {
             QVERIFY2(SplitSqlScript(schema).contains(statement), qPrintable(statement));
         }
         static const QRegularExpression recorded(u"^INSERT INTO MSCHEMA \\(NVERSION\\) VALUES \\((\\d+)\\);$"_s,
                                                  QRegularExpression::MultilineOption);
         QCOMPARE(recorded.match(schema).captured(1).toInt(), kSchemaVersion);
+    }
+
+    // A database of version 2 in use (an issuer stored) gets the tables of the actual hours and
+    // the calibrated constant, empty, and keeps every row.
+    void secondVersionDatabaseIsUpgraded_data() { addEngineRows(); }
+    void secondVersionDatabaseIsUpgraded()
+    {
+        FETCH_ENGINE();
+        auto db = firstVersionDatabase(dbEngine);
+        auto conn = db->connect();
+        {
+            Transaction transaction(*conn);
+            for (const QString& statement : SplitSqlScript(UpgradeStepText(dbEngine, 2))) {
+                ExecSql(*conn, statement);
+            }
+            ExecSql(*conn, u"INSERT INTO MSCHEMA (NVERSION) VALUES (2)"_s);
+            ExecSql(*conn, u"INSERT INTO MISSUER (NISSUER, CCOMPANY, NTAXRATE) VALUES (1, '株式会社テスト', 10)"_s);
+            transaction.commit();
+        }
+        const QStringList before = everyRow(*conn, dbEngine);
+        QCOMPARE(StoredSchemaVersion(*conn), 2);
+        QVERIFY(!ExistingTables(*conn).contains(u"TACTUAL"_s));
+
+        QCOMPARE(UpgradeSchema(*conn), 2);
+        QCOMPARE(StoredSchemaVersion(*conn), kSchemaVersion);
+        QCOMPARE(everyRow(*conn, dbEngine), before);
+        QCOMPARE(columnValues(*conn, u"SELECT CCOMPANY AS V FROM MISSUER"_s), QStringList{u"株式会社テスト"_s});
+        for (const QString& table : {u"TACTUAL"_s, u"TPROJDONE"_s, u"MCALIB"_s}) {
+            QCOMPARE(rowCount(*conn, table), 0);
+        }
+        auto today = TestDatabase::create(dbEngine);
+        auto todayConn = today->connect();
+        QCOMPARE(structure(*conn, dbEngine), structure(*todayConn, dbEngine));
     }
 
 private:

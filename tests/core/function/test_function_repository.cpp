@@ -86,6 +86,7 @@ private slots:
             u"SELECT * FROM MLANG ORDER BY NSORT,NLANG"_s,
             u"SELECT NDKIND, NDRIVER, NDRANK, NVALUE, CNAME FROM MCOCOMO C, MDIV D WHERE D.NDID = 15 AND "
             u"D.NVAL = C.NDRANK ORDER BY NDKIND, NDRIVER, NDRANK"_s,
+            u"SELECT NCOCOMOA FROM MCALIB WHERE NCALIB = 1"_s,
             u"SELECT * FROM MDIV WHERE NDID = 7 AND CDEF = '1' ORDER BY NSORT"_s};
         const QStringList newFacts = {u"title "_s,
                                       u"classes 1@1.00 2@1.00 2@1.00 2@1.00 2@1.00"_s,

@@ -81,7 +81,7 @@ private slots:
         std::unique_ptr<QWidget> window(start(state));
         QVERIFY(window && window->isVisible());
         QCOMPARE(state.Conn->location(), m_env->path(u"data/kaldb.sqlite"_s));
-        QCOMPARE(ExistingTables(*state.Conn).size(), 23);
+        QCOMPARE(ExistingTables(*state.Conn).size(), 26);
         QVERIFY(rowCount(*state.Conn, u"MDIV"_s) > 0);
         QVERIFY(Messages::shown().isEmpty());
         // Nothing is written to the store by a start.
@@ -111,8 +111,10 @@ private slots:
             if (later) {
                 ExecSql(*first.Conn, u"UPDATE MSCHEMA SET NVERSION = %1"_s.arg(kSchemaVersion + 1));
             } else {
-                ExecSql(*first.Conn, u"DROP TABLE MISSUER"_s);
-                ExecSql(*first.Conn, u"DROP TABLE MSCHEMA"_s);
+                for (const QString& table :
+                     {u"MISSUER"_s, u"MSCHEMA"_s, u"TACTUAL"_s, u"TPROJDONE"_s, u"MCALIB"_s}) {
+                    ExecSql(*first.Conn, u"DROP TABLE "_s + table);
+                }
                 QCOMPARE(StoredSchemaVersion(*first.Conn), 1);
             }
         }
@@ -122,6 +124,7 @@ private slots:
         QCOMPARE(bool(window), !later);
         QCOMPARE(StoredSchemaVersion(*state.Conn), later ? kSchemaVersion + 1 : kSchemaVersion);
         QCOMPARE(ExistingTables(*state.Conn).contains(u"MISSUER"_s), true);
+        QCOMPARE(ExistingTables(*state.Conn).contains(u"TACTUAL"_s), true);
         if (later) {
             QCOMPARE(Messages::shown().size(), 1);
             QCOMPARE(Messages::last().title, u"接続失敗"_s);

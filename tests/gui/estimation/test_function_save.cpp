@@ -85,8 +85,9 @@ private slots:
             QTest::addRow("%s update", name) << int(engine) << 1 << false << 2 + 4 + 45 + 9;
             QTest::addRow("%s update in charge mode", name)
                 << int(engine) << 1 << true << 2 + 4 + 45 + 1 + 13;
-            // The project and the function locked, then the deletes.
-            QTest::addRow("%s delete", name) << int(engine) << 2 << false << 2 + 6;
+            // The project and the function locked, then the six tables of the function and its
+            // actual hours.
+            QTest::addRow("%s delete", name) << int(engine) << 2 << false << 2 + 7;
         }
     }
     void failureAtEveryStatement()
@@ -96,6 +97,7 @@ private slots:
         QFETCH(bool, charge);
         QFETCH(int, statements);
         DemoSession s(dbEngine);
+        ExecSql(s.conn(), u"INSERT INTO TACTUAL VALUES (2, 2, 1, 10)"_s);
         const QString before = FunctionRowsSnapshot(s.conn());
         const int function = mode == 0 ? 0 : 2;
         FunctionEditor e(s.open(function, charge));
@@ -147,6 +149,7 @@ private slots:
         if (mode == 2) {
             QCOMPARE(rowCount(s.conn(), u"TFUNCTION"_s, u"NFUNCTION = 2"_s), 0);
             QCOMPARE(rowCount(s.conn(), u"TCHARGE"_s, u"NFUNCTION = 2"_s), 0);
+            QCOMPARE(rowCount(s.conn(), u"TACTUAL"_s, u"NFUNCTION = 2"_s), 0);
             QCOMPARE(rowCount(s.conn(), u"TMEMBER"_s, u"NPROJECT = 2"_s), 5);
         } else {
             QCOMPARE(
