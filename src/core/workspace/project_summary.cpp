@@ -2,6 +2,7 @@
 
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "project/project_forest.h"
 #include "project/project_rows.h"
 #include "settings/policy.h"
 #include "state/app_state.h"
@@ -31,9 +32,9 @@ QString UpdateListTitle(AppState& state)
         if (rs.eof()) {
             state.CurPriKind = 0;
         } else {
-            state.CurPriKind = rs.field(QStringLiteral("NPRIKIND")).toInt();
+            state.CurPriKind = rs.key(QStringLiteral("NPRIKIND"));
             name = rs.field(QStringLiteral("CPROJNAME")).toString();
-            const int parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
+            const int parent = rs.key(QStringLiteral("NPARPROJ"));
             if (parent != 0) {
                 name = ProjectPathName(*state.Conn, parent, name);
             }
