@@ -19,6 +19,7 @@
 #include "state/app_state.h"
 #include "workspace/main_window.h"
 #include "workspace/recalculation.h"
+#include "workspace/workspace_panes.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -21,30 +21,6 @@ QString idText(int id)
 
 } // namespace
 
-QString UpdateListTitle(AppState& state)
-{
-    QString name = Summary::kNotSelected;
-    if (state.CurProject >= 1) {
-        Recordset rs =
-            OpenRs(*state.Conn,
-                   QStringLiteral("SELECT NPARPROJ,CPROJNAME,NPRIKIND FROM TPROJECT WHERE NPROJECT = ") +
-                       idText(state.CurProject));
-        if (rs.eof()) {
-            state.CurPriKind = 0;
-        } else {
-            state.CurPriKind = rs.key(QStringLiteral("NPRIKIND"));
-            name = rs.field(QStringLiteral("CPROJNAME")).toString();
-            const int parent = rs.key(QStringLiteral("NPARPROJ"));
-            if (parent != 0) {
-                name = ProjectPathName(*state.Conn, parent, name);
-            }
-        }
-    } else {
-        state.CurPriKind = 0;
-    }
-    return name + QStringLiteral(" 機能項目一覧： ");
-}
-
 bool ReadProfitInputs(DbConnection& connection, int project, ProfitInputs* inputs)
 {
     ProfitInputs in;

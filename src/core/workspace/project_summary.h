@@ -20,9 +20,6 @@ inline const QString kProfitTip = QStringLiteral("受注金額-（経費計+契�
 inline const QString kRateTip = QStringLiteral("純利益*100/(受注金額-（経費計+契約ｵﾌﾟｼｮﾝ))");
 } // namespace Summary
 
-// The function list's title for CurProject; sets CurPriKind (0 when there is no project).
-QString UpdateListTitle(AppState& state);
-
 // The amounts the profit figures are made of, each NULL counted as 0.
 struct ProfitInputs {
     double price = 0;               // P: contract price

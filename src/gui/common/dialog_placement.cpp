@@ -53,10 +53,18 @@ int storedPixels(Settings::Key key, int fallback)
 QMargins WindowFrame(const QWidget* window)
 {
     // The widget's own frame figures are only brought up to date when the window moves or is
-    // resized, so a frame drawn after the last of those would be missed; the platform window
-    // asks the window manager.
-    const QWindow* handle = window->windowHandle();
-    return handle && window->isVisible() ? handle->frameMargins() : QMargins();
+    // resized, so a frame drawn after the last of those would be missed: the platform window
+    // asks the window manager. The widget's figures stay for a window shown before and hidden.
+    if (const QWindow* handle = window->windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        if (!frame.isNull()) {
+            return frame;
+        }
+    }
+    const QRect frame = window->frameGeometry();
+    const QRect inside = window->geometry();
+    return QMargins(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                    frame.bottom() - inside.bottom());
 }
 
 QPoint FramePosition(const QWidget* window)

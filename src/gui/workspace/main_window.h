@@ -3,18 +3,20 @@
 #include <QMainWindow>
 
 struct AppState;
-enum class Editor;
+class FunctionListView;
+class ProjectTreeView;
 class QAction;
 class QLabel;
 class QSplitter;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
 class QWidget;
+class WorkspaceCommands;
+class WorkspacePanes;
 
 // frmMain: the project tree, the function list and the summary; the hub of every editor. The
-// editors are modal dialogs opened through OpenEditor; after each one the window decides from
-// the shared flags what to reload.
+// window builds and places the panes, the menus, the toolbar and the status bar; the panes load
+// what they show (WorkspacePanes) and the commands open the editors and reload after them
+// (WorkspaceCommands).
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -23,13 +25,8 @@ public:
     explicit MainWindow(AppState& state, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    void BuildProjectTree();
-    // 0 reloads the whole list; a function id refreshes, adds or removes that one row.
-    void RefreshFunctionList(int functionId);
-    void UpdateListTitle();
-    void ShowRemainingHours();
-    void ShowProfit();
-    int SelectedFunctionId() const;
+    // What the window shows of the data, loaded again on request.
+    WorkspacePanes& panes() const { return *m_panes; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -42,46 +39,18 @@ private:
     void createToolBar();
     void createCentralArea();
     void createStatusBar();
+    void addPaneCommands();
     void restorePlacement();
     void savePlacement();
     void SizeControls();
     void updateClock();
 
-    // Every command runs through here, under one hourglass (an editor it opens runs with the
-    // normal pointer): a database error after start-up is reported, never lost in the event
-    // loop.
-    template <typename Command> void run(Command command);
-
-    void newProject();
-    void editProject();
-    void newFunction();
-    void editFunction();
-    void editPriceKinds();
-    void editPolicy();
-    void replaceMembers();
-    void openPlainEditor(int editor);
-    void showHelpContents();
-    void openHomePage();
-
-    void projectSelected(QTreeWidgetItem* item);
-    void functionSelected(QTreeWidgetItem* item);
-    void sortByColumn(int column);
-    void refreshSummary();
-
-    void addChildren(QTreeWidgetItem* node, int parentId, bool isRoot);
-    QTreeWidgetItem* findNode(const QString& key) const;
-    void selectProjectNode(int project);
-    void fillRow(QTreeWidgetItem* item, const class Recordset& rs);
-    void showSortIndicator();
-    bool mastersExist(const QStringList& tables, const QStringList& names);
-    bool readyForProject(Editor editor);
-
     AppState& m_state;
-    QString m_sortKey;
-    bool m_sortAsc = true;
+    WorkspacePanes* m_panes = nullptr;
+    WorkspaceCommands* m_commands = nullptr;
 
-    QTreeWidget* m_tree = nullptr;
-    QTreeWidget* m_list = nullptr;
+    ProjectTreeView* m_tree = nullptr;
+    FunctionListView* m_list = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_titles = nullptr;
     QLabel* m_treeTitle = nullptr;

@@ -308,6 +308,21 @@ private slots:
         QCOMPARE(f.state->CurPriKind, f.t.priceKind2);
         QVERIFY(!f.state->Updated && !f.state->PricesChanged);
 
+        // A tree that cannot be read again is reported and keeps every project it showed.
+        save = [](AppState&) {};
+        {
+            StatementLog log;
+            log.failOn(u"SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = %1 ORDER BY"_s.arg(f.t.sales));
+            Messages::clearShown();
+            f.trigger("PU");
+            QCOMPARE(Messages::last().title, u"ＤＢエラー"_s);
+            QVERIFY(Messages::last().text.startsWith(u"injected failure\n"_s + log.failedStatement()));
+        }
+        QCOMPARE(childTexts(f.node(f.t.head)), (QStringList{u"在庫管理"_s, u"販売管理システム"_s}));
+        QCOMPARE(childTexts(f.node(f.t.sales)), (QStringList{u"請求"_s, u"新規案件"_s}));
+        QCOMPARE(f.tree()->currentItem(), f.node(f.t.sales));
+        Messages::clearShown();
+
         // A deleted project leaves nothing selected, whether or not the editor clears CurProject.
         for (const int project : {f.t.billing, f.t.stock}) {
             save = [&](AppState& s) {
