@@ -137,15 +137,20 @@ int main(int argc, char* argv[])
                 .key(QStringLiteral("F"));
         const QString inBig = QStringLiteral(" WHERE NPROJECT = ") + QString::number(big);
         const QString ofFunction = inBig + QStringLiteral(" AND NFUNCTION = ") + QString::number(function);
-        out << "engine " << EngineName(conn.engine()) << ", platform " << QGuiApplication::platformName() << ", "
-            << rounds << " rounds; projects "
-            << OpenRs(conn, QStringLiteral("SELECT COUNT(*) AS N FROM TPROJECT")).field(QStringLiteral("N")).toInt()
+        out << "engine " << EngineName(conn.engine()) << ", platform " << QGuiApplication::platformName()
+            << ", " << rounds << " rounds; projects "
+            << OpenRs(conn, QStringLiteral("SELECT COUNT(*) AS N FROM TPROJECT"))
+                   .field(QStringLiteral("N"))
+                   .toInt()
             << ", functions "
-            << OpenRs(conn, QStringLiteral("SELECT COUNT(*) AS N FROM TFUNCTION")).field(QStringLiteral("N")).toInt()
+            << OpenRs(conn, QStringLiteral("SELECT COUNT(*) AS N FROM TFUNCTION"))
+                   .field(QStringLiteral("N"))
+                   .toInt()
             << "; biggest project P" << big << " with " << bigCount << " functions\n";
 
-        const Limit tree{{QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY NSORT, NPROJECT")},
-                         {}};
+        const Limit tree{
+            {QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY NSORT, NPROJECT")},
+            {}};
         std::unique_ptr<MainWindow> window;
         bench.run(
             "start to the first window", [&] { window.reset(); },
@@ -156,15 +161,18 @@ int main(int argc, char* argv[])
             },
             tree);
         auto* treeView = window->findChild<QTreeWidget*>(QStringLiteral("tvwPList"));
-        bench.run("build the project tree", nullptr, [&] { window->BuildProjectTree(); }, tree);
+        bench.run(
+            "build the project tree", nullptr, [&] { window->panes().BuildProjectTree(); }, tree);
 
         const QString bigKey = QStringLiteral("P") + QString::number(big);
-        Limit click{{QStringLiteral("SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE "
-                                    "FROM TFUNCTION") +
-                         inBig + QStringLiteral(" ORDER BY NSORT,NFUNCTION ASC")},
-                    {}};
-        click.reads << ownRows({QStringLiteral("TPROJECT"), QStringLiteral("TMEMBER"), QStringLiteral("TEXPENSE"),
-                                QStringLiteral("TCONTRACT"), QStringLiteral("TDELIV")},
+        Limit click{
+            {QStringLiteral("SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE "
+                            "FROM TFUNCTION") +
+             inBig + QStringLiteral(" ORDER BY NSORT,NFUNCTION ASC")},
+            {}};
+        click.reads << ownRows({QStringLiteral("TPROJECT"), QStringLiteral("TMEMBER"),
+                                QStringLiteral("TEXPENSE"), QStringLiteral("TCONTRACT"),
+                                QStringLiteral("TDELIV")},
                                inBig);
         bench.run(
             "click the biggest project",
@@ -183,23 +191,27 @@ int main(int argc, char* argv[])
             projectEditor->show();
             QCoreApplication::processEvents();
         };
-        Limit projectData{{QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY NSORT, "
-                                          "NPARPROJ, NPROJECT")},
-                          {}};
+        Limit projectData{
+            {QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY NSORT, "
+                            "NPARPROJ, NPROJECT")},
+            {}};
         projectData.reads << ownRows({QStringLiteral("TPROJECT"), QStringLiteral("TMEMBER"),
                                       QStringLiteral("TEXPENSE"), QStringLiteral("TCONTRACT"),
                                       QStringLiteral("TDELIV"), QStringLiteral("TDATE")},
                                      inBig)
                           << ownRows({QStringLiteral("MCUSTOMER"), QStringLiteral("MPRIBASE"),
-                                      QStringLiteral("MMEMBER"), QStringLiteral("MITEM"), QStringLiteral("MDIV")},
+                                      QStringLiteral("MMEMBER"), QStringLiteral("MITEM"),
+                                      QStringLiteral("MDIV")},
                                      QString());
-        bench.run("open the project editor", [&] { projectEditor.reset(); }, openProject, projectData);
+        bench.run(
+            "open the project editor", [&] { projectEditor.reset(); }, openProject, projectData);
         const QStringList projectSave = writesOf(StatementsOf([&] {
             openProject();
             projectEditor->ProjectSave(1);
         }));
-        bench.run("save the project editor", openProject, [&] { projectEditor->ProjectSave(1); },
-                  Limit{{}, projectSave});
+        bench.run(
+            "save the project editor", openProject, [&] { projectEditor->ProjectSave(1); },
+            Limit{{}, projectSave});
         projectEditor.reset();
 
         std::unique_ptr<FunctionEditor> functionEditor;
@@ -211,34 +223,40 @@ int main(int argc, char* argv[])
             functionEditor->show();
             QCoreApplication::processEvents();
         };
-        Limit functionData{ownRows({QStringLiteral("TFUNCTION"), QStringLiteral("TFP"), QStringLiteral("TFPADJ"),
-                                    QStringLiteral("TCOCOMO"), QStringLiteral("THOUR"), QStringLiteral("TCHARGE"),
-                                    QStringLiteral("TDATE")},
-                                   ofFunction),
-                           {}};
+        Limit functionData{
+            ownRows({QStringLiteral("TFUNCTION"), QStringLiteral("TFP"), QStringLiteral("TFPADJ"),
+                     QStringLiteral("TCOCOMO"), QStringLiteral("THOUR"), QStringLiteral("TCHARGE"),
+                     QStringLiteral("TDATE")},
+                    ofFunction),
+            {}};
         functionData.reads << ownRows({QStringLiteral("TMEMBER")}, inBig)
-                           << ownRows({QStringLiteral("MLANG"), QStringLiteral("MCOCOMO"), QStringLiteral("MDIV"),
-                                       QStringLiteral("MFPMATRIX"), QStringLiteral("MPRIPROG")},
+                           << ownRows({QStringLiteral("MLANG"), QStringLiteral("MCOCOMO"),
+                                       QStringLiteral("MDIV"), QStringLiteral("MFPMATRIX"),
+                                       QStringLiteral("MPRIPROG")},
                                       QString());
-        bench.run("open the function editor", [&] { functionEditor.reset(); }, openFunction, functionData);
+        bench.run(
+            "open the function editor", [&] { functionEditor.reset(); }, openFunction, functionData);
         const QStringList functionSave = writesOf(StatementsOf([&] {
             openFunction();
             functionEditor->saveFunction(1);
         }));
-        bench.run("save the function editor", openFunction, [&] { functionEditor->saveFunction(1); },
-                  Limit{{}, functionSave});
+        bench.run(
+            "save the function editor", openFunction, [&] { functionEditor->saveFunction(1); },
+            Limit{{}, functionSave});
         functionEditor.reset();
 
         for (const bool charge : {false, true}) {
             state.policy.Charge = charge;
             const auto recalcAll = [&] { RecalcFunctionPrices(state, 0, window.get()); };
             const Limit limit{{}, writesOf(StatementsOf(recalcAll))};
-            bench.run(charge ? "recalculate all, member assignments" : "recalculate all, per process", nullptr,
-                      recalcAll, limit);
+            bench.run(charge ? "recalculate all, member assignments" : "recalculate all, per process",
+                      nullptr, recalcAll, limit);
             const int before = ResidentMemoryMb();
             ResetPeakMemory();
             recalcAll();
-            out << QStringLiteral("  memory: %1 MB before, peak %2 MB during\n").arg(before).arg(PeakMemoryMb());
+            out << QStringLiteral("  memory: %1 MB before, peak %2 MB during\n")
+                       .arg(before)
+                       .arg(PeakMemoryMb());
         }
         state.CurProject = big;
         const auto recalcOne = [&] { RecalcFunctionPrices(state, big, window.get()); };

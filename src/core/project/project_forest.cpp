@@ -12,8 +12,8 @@ constexpr int kMaxAncestors = 90;
 
 ProjectForest ProjectForest::read(DbConnection& connection, const QString& orderBy)
 {
-    Recordset rs =
-        OpenRs(connection, QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY ") + orderBy);
+    Recordset rs = OpenRs(
+        connection, QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY ") + orderBy);
     return fromRows(rs);
 }
 
@@ -113,21 +113,6 @@ QString ProjectForest::pathName(int parent, const QString& text) const
     return result;
 }
 
-QSet<int> ProjectForest::matching(const QString& text) const
-{
-    QSet<int> shown;
-    const QString wanted = FoldedName(text);
-    for (const Node& node : m_nodes) {
-        if (!wanted.isEmpty() && !FoldedName(node.name).contains(wanted)) {
-            continue;
-        }
-        for (const Node* n = &node; n && !shown.contains(n->id); n = n->parent != 0 ? find(n->parent) : nullptr) {
-            shown.insert(n->id);
-        }
-    }
-    return shown;
-}
-
 QString ChildProjectIds(DbConnection& connection, int project)
 {
     return ProjectForest::read(connection).descendantIds(project);
@@ -147,9 +132,4 @@ QString ProjectPathName(DbConnection& connection, int parent, const QString& tex
             QStringLiteral(" FROM TPROJECT P, A WHERE P.NPROJECT = A.NPARPROJ AND A.NLEVEL < ") +
             QString::number(kMaxAncestors) + QStringLiteral(") SELECT NPROJECT, NPARPROJ, CPROJNAME FROM A"));
     return ProjectForest::fromRows(rs).pathName(parent, text);
-}
-
-QString FoldedName(const QString& text)
-{
-    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
 }

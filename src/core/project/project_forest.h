@@ -44,16 +44,12 @@ public:
     // seen twice; one that leads to a missing project ends there.
     QString pathName(int parent, const QString& text) const;
 
-    // The projects whose name contains text, compared without regard to case or to full- and
-    // half-width forms, together with their ancestors; every project for an empty text.
-    QSet<int> matching(const QString& text) const;
-
 private:
     void appendDescendants(int project, QSet<int>& seen, QString* ids) const;
 
     QVector<Node> m_nodes;
-    QHash<int, int> m_index;              // id -> position in m_nodes
-    QHash<int, QVector<int>> m_children;  // parent id -> positions, in the order read
+    QHash<int, int> m_index;             // id -> position in m_nodes
+    QHash<int, QVector<int>> m_children; // parent id -> positions, in the order read
 };
 
 // ", 4, 9, 5" for the project (ProjectForest::descendantIds) from one query.
@@ -62,7 +58,3 @@ QString ChildProjectIds(DbConnection& connection, int project);
 // The path name of text under parent (ProjectForest::pathName) from one query of parent and its
 // ancestors.
 QString ProjectPathName(DbConnection& connection, int parent, const QString& text);
-
-// The form in which project names are compared by the filter: full-width letters and digits
-// and half-width katakana in their usual width, and case folded.
-QString FoldedName(const QString& text);

@@ -136,7 +136,8 @@ struct PerRowForm {
         QSet<int> seen;
         while (parent != 0 && !seen.contains(parent)) {
             seen.insert(parent);
-            Recordset rs = OpenRs(c, u"SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = %1"_s.arg(parent));
+            Recordset rs =
+                OpenRs(c, u"SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = %1"_s.arg(parent));
             if (rs.eof()) {
                 break;
             }
@@ -152,7 +153,8 @@ struct PerRowForm {
             sql += u" WHERE NPROJECT NOT IN (%1%2)"_s.arg(editing).arg(childIds(editing));
         }
         QStringList entries;
-        for (Recordset rs = OpenRs(c, sql + u" ORDER BY NSORT, NPARPROJ, NPROJECT"_s); !rs.eof(); rs.moveNext()) {
+        for (Recordset rs = OpenRs(c, sql + u" ORDER BY NSORT, NPARPROJ, NPROJECT"_s); !rs.eof();
+             rs.moveNext()) {
             const int parent = rs.key(u"NPARPROJ"_s);
             const QString name = rs[u"CPROJNAME"_s].toString();
             entries << u"%1:%2"_s.arg(rs.key(u"NPROJECT"_s)).arg(parent != 0 ? pathName(parent, name) : name);
@@ -464,43 +466,6 @@ private slots:
             QCOMPARE(ProjectPathName(c, project, u"x"_s), path);
             QCOMPARE(log.statements().size(), 1);
         }
-    }
-
-    // The filter of the tree: names containing the text whatever the case and the width of its
-    // letters, digits and katakana, with their ancestors; everything for no text.
-    void forestFilter_data()
-    {
-        addColumns<QString, QStringList>({"text", "shown"});
-        QTest::newRow("none") << QString()
-                              << QStringList{u"保守案件"_s, u"本社システム"_s, u"在庫管理"_s, u"販売管理"_s, u"請求"_s};
-        QTest::newRow("leaf brings its ancestors") << u"請求"_s
-                                                   << QStringList{u"本社システム"_s, u"販売管理"_s, u"請求"_s};
-        QTest::newRow("half-width katakana finds full-width")
-            << u"ｼｽﾃﾑ"_s << QStringList{u"本社システム"_s};
-        QTest::newRow("full-width letters, other case") << u"ＥＲＰ"_s
-                                                        << QStringList{u"本社システム"_s, u"在庫管理"_s, u"erp 刷新"_s};
-        QTest::newRow("nothing") << u"該当なし"_s << QStringList();
-    }
-    void forestFilter()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, shown);
-        TreeWorld w;
-        DbConnection& c = *w.state->Conn;
-        if (QByteArray(QTest::currentDataTag()).startsWith("full-width")) {
-            insertProject(c, w.t.stock, u"erp 刷新"_s, 1, 0, 0, u"1"_s);
-        }
-        const ProjectForest forest = ProjectForest::read(c);
-        const QSet<int> ids = forest.matching(text);
-        QStringList names;
-        for (const ProjectForest::Node& node : forest.nodes()) {
-            if (ids.contains(node.id)) {
-                names << node.name;
-            }
-        }
-        names.sort();
-        shown.sort();
-        QCOMPARE(names, shown);
     }
 
     // A key beyond 32 bits (possible only in an embedded database) is reported, never wrapped

@@ -215,9 +215,10 @@ private slots:
                 QCOMPARE(editor->result(), int(QDialog::Accepted));
                 break;
             }
-            // The recalculation starts by reading the functions it prices.
-            inRecalculation =
-                inRecalculation || log.failedStatement().startsWith(u"SELECT NPROJECT, NFUNCTION, NNUP"_s);
+            // The recalculation starts by reading the class coefficients (once a run), or by its
+            // totals when they are known.
+            inRecalculation = inRecalculation || log.failedStatement().startsWith(u"SELECT * FROM MDIV"_s) ||
+                              log.failedStatement().startsWith(u"UPDATE TFUNCTION SET NHTOTAL"_s);
             QVERIFY2(editor->isVisible(), qPrintable(log.failedStatement()));
             QCOMPARE(snapshot(c), before);
             QCOMPARE(state->CurPriKind, 1);
@@ -257,15 +258,22 @@ private slots:
         QCOMPARE(control<QComboBox>(editor.get(), "cmbPriKind")->currentData().toInt(), 1);
         pick(parent, u"本社システム - 在庫管理"_s);
         pick(control<QComboBox>(editor.get(), "cmbPriKind"), u"特急単価"_s);
+        Messages::clearShown();
         clickButton(editor.get(), "cmdOK");
-        QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::last().text));
+        // Only the question whether to reprice under the new kind (answered yes).
+        QCOMPARE(Messages::shown().size(), 1);
+        QVERIFY2(Messages::last().title != u"ＤＢエラー"_s, qPrintable(Messages::last().text));
         QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(), w.t.stock);
         QCOMPARE(scalar(c, u"SELECT NPRIKIND AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(), 40001);
         QVERIFY(w.state->Updated && w.state->PricesChanged);
 
         auto added = openNewProject(*w.state, w.t.billing);
         setText(added.get(), "txtPName", u"追加案件"_s);
+        pick(control<QComboBox>(added.get(), "cmbEndCust"), u"テスト顧客"_s);
+        pick(control<QComboBox>(added.get(), "cmbContCust"), u"テスト顧客"_s);
+        Messages::clearShown();
         clickButton(added.get(), "cmdOK");
+        QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::last().text));
         QCOMPARE(w.state->CurProject, 40006);
         QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40006"_s).toInt(), w.t.billing);
     }
