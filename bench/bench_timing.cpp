@@ -10,26 +10,26 @@
 
 namespace {
 
-qint64 cpuMilliseconds()
+double cpuMilliseconds()
 {
-    return static_cast<qint64>(std::clock()) * 1000 / CLOCKS_PER_SEC;
+    return static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC;
 }
 
 } // namespace
 
 Figures Measure(int rounds, const std::function<void()>& prepare, const std::function<void()>& work)
 {
-    QList<qint64> times;
-    QList<qint64> cpu;
+    QList<double> times;
+    QList<double> cpu;
     for (int i = 0; i < rounds; ++i) {
         if (prepare) {
             prepare();
         }
         QElapsedTimer clock;
-        const qint64 cpuStart = cpuMilliseconds();
+        const double cpuStart = cpuMilliseconds();
         clock.start();
         work();
-        times << clock.elapsed();
+        times << static_cast<double>(clock.nsecsElapsed()) / 1e6;
         cpu << cpuMilliseconds() - cpuStart;
     }
     Figures f;

@@ -9,10 +9,10 @@ class DbConnection;
 
 // Wall-clock figures of a few rounds of one piece of work, in milliseconds.
 struct Figures {
-    qint64 best = 0;
-    qint64 median = 0;
-    qint64 worst = 0;
-    qint64 cpuMedian = 0; // this process only: a server's own work is not in it
+    double best = 0;
+    double median = 0;
+    double worst = 0;
+    double cpuMedian = 0; // this process only: a server's own work is not in it
 };
 
 // Runs prepare (untimed) and work (timed) rounds times.

@@ -74,15 +74,15 @@ public:
         const int statements = StatementsOf(work).size();
         const Figures f = Measure(m_rounds, prepare, work);
         const Figures l = Measure(m_rounds, nullptr, [&] { RunLimit(m_state.conn(), limit); });
-        const double ratio = static_cast<double>(f.median) / static_cast<double>(qMax<qint64>(1, l.median));
+        const double ratio = f.median / qMax(0.1, l.median);
         m_out << QStringLiteral("%1 %2 ms (%3-%4) cpu %5 | limit %6 ms | x%7 | %8 statements\n")
-                     .arg(QString::fromUtf8(what), -34)
-                     .arg(f.median, 6)
-                     .arg(f.best)
-                     .arg(f.worst)
-                     .arg(f.cpuMedian, 5)
-                     .arg(l.median, 5)
-                     .arg(ratio, 4, 'f', 1)
+                     .arg(QString::fromUtf8(what), -36)
+                     .arg(f.median, 8, 'f', 1)
+                     .arg(f.best, 0, 'f', 1)
+                     .arg(f.worst, 0, 'f', 1)
+                     .arg(f.cpuMedian, 6, 'f', 0)
+                     .arg(l.median, 8, 'f', 1)
+                     .arg(ratio, 5, 'f', 1)
                      .arg(statements, 6);
         m_out.flush();
     }

@@ -74,10 +74,13 @@ void StartKeysAt(DbConnection& c, const QString& table, const QString& column, q
     switch (c.engine()) {
     case Engine::SQLite:
         ExecSql(c, QStringLiteral("DELETE FROM sqlite_sequence WHERE name = '%1'").arg(table));
-        ExecSql(c, QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('%1', %2)").arg(table).arg(next - 1));
+        ExecSql(c, QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('%1', %2)")
+                       .arg(table)
+                       .arg(next - 1));
         return;
     case Engine::PostgreSQL:
-        ExecSql(c, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3").arg(table, column).arg(next));
+        ExecSql(
+            c, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3").arg(table, column).arg(next));
         return;
     case Engine::SQLServer:
         break;
@@ -272,7 +275,8 @@ void FillLargeDatabase(DbConnection& c, const LargeDatabaseShape& shape,
                 continue;
             }
             for (int process = 1; process <= 8; ++process) {
-                const QString h = n(2 + random.next(40)) + (random.next(4) == 0 ? QStringLiteral(".5") : QString());
+                const QString h =
+                    n(2 + random.next(40)) + (random.next(4) == 0 ? QStringLiteral(".5") : QString());
                 hours.add(key +
                           QStringLiteral(", %1, %2, %3").arg(process).arg(h).arg(processPrice[process - 1]));
                 charges.add(key + QStringLiteral(", %1, 1, %2, %3")

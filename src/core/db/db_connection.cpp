@@ -403,9 +403,9 @@ int GetIdentity(DbConnection& connection, const QString& table)
     const qlonglong id = rs.field(QStringLiteral("ID")).toLongLong(&ok);
     constexpr qlonglong largest = std::numeric_limits<qint32>::max();
     if (!ok || id < 1 || id > largest) {
-        throw DbError(DbError::Other,
-                      QStringLiteral("%1 のキーが扱える上限(%2)を超えました: %3").arg(table).arg(largest).arg(id),
-                      sql);
+        throw DbError(
+            DbError::Other,
+            QStringLiteral("%1 のキーが扱える上限(%2)を超えました: %3").arg(table).arg(largest).arg(id), sql);
     }
     return static_cast<int>(id);
 }

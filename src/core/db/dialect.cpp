@@ -366,7 +366,8 @@ protected:
             return true;
         }
         return m_engine == Engine::PostgreSQL &&
-               (holdsAny(sql, {QLatin1String("ORDER"), QLatin1String("WITH")}) || sql.contains(QLatin1Char('\\')));
+               (holdsAny(sql, {QLatin1String("ORDER"), QLatin1String("WITH")}) ||
+                sql.contains(QLatin1Char('\\')));
     }
 
     QString rewrite(const QString& sql) const override

@@ -7,7 +7,8 @@
 QList<ParentChoice> ProjectLookups::parentChoices(int editing) const
 {
     // One query; the descendants left out and the path names come from the same rows.
-    const ProjectForest forest = ProjectForest::read(m_connection, QStringLiteral("NSORT, NPARPROJ, NPROJECT"));
+    const ProjectForest forest =
+        ProjectForest::read(m_connection, QStringLiteral("NSORT, NPARPROJ, NPROJECT"));
     QSet<int> excluded;
     if (editing != 0) {
         excluded = forest.descendants(editing);

@@ -22,12 +22,15 @@ QString scopeWhere(int project)
 QString functionSum(bool charge, const QString& summed)
 {
     if (charge) {
-        return QStringLiteral("COALESCE((SELECT SUM(") + summed + QStringLiteral(") FROM VCHARGE V, TPROJECT P") +
-               QStringLiteral(" WHERE V.NPROJECT = TFUNCTION.NPROJECT AND V.NFUNCTION = TFUNCTION.NFUNCTION") +
+        return QStringLiteral("COALESCE((SELECT SUM(") + summed +
+               QStringLiteral(") FROM VCHARGE V, TPROJECT P") +
+               QStringLiteral(
+                   " WHERE V.NPROJECT = TFUNCTION.NPROJECT AND V.NFUNCTION = TFUNCTION.NFUNCTION") +
                QStringLiteral(" AND P.NPROJECT = V.NPROJECT AND V.NPRIKIND = P.NPRIKIND), 0)");
     }
     return QStringLiteral("COALESCE((SELECT SUM(") + summed + QStringLiteral(") FROM THOUR H") +
-           QStringLiteral(" WHERE H.NPROJECT = TFUNCTION.NPROJECT AND H.NFUNCTION = TFUNCTION.NFUNCTION), 0)");
+           QStringLiteral(
+               " WHERE H.NPROJECT = TFUNCTION.NPROJECT AND H.NFUNCTION = TFUNCTION.NFUNCTION), 0)");
 }
 
 // The class coefficient of a function's code in one division, as the editor shows it (two

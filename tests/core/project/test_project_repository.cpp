@@ -402,16 +402,7 @@ private slots:
     // the descendants, the path names and the parent list, on the small tree (with a project
     // whose parent is NULL and one whose parent is gone, both outside the tree) and on a
     // generated database with keys beyond 32767.
-    void forestMatchesPerRowForm_data()
-    {
-        addColumns<int, bool>({"engine", "generated"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            for (const bool generated : {true, false}) {
-                QTest::addRow("%s %s", qPrintable(EngineName(engine)), generated ? "generated" : "small tree")
-                    << static_cast<int>(engine) << generated;
-            }
-        }
-    }
+    void forestMatchesPerRowForm_data() { addEngineRowsOnData("generated", "generated", "small tree"); }
     void forestMatchesPerRowForm()
     {
         QFETCH(int, engine);

@@ -30,29 +30,32 @@ void recalcPerRow(DbConnection& c, bool charge, int project)
                  u" FROM VCHARGE V, TPROJECT P WHERE V.NPROJECT = P.NPROJECT AND V.NPRIKIND = P.NPRIKIND"_s +
                      (project != 0 ? u" AND V.NPROJECT = %1"_s.arg(project) : QString()) +
                      u" GROUP BY V.NPROJECT, V.NFUNCTION"_s
-               : u"SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NPRI) AS PRI FROM THOUR"_s + where +
-                     u" GROUP BY NPROJECT, NFUNCTION"_s;
+               : u"SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NPRI) AS PRI FROM THOUR"_s +
+                     where + u" GROUP BY NPROJECT, NFUNCTION"_s;
     const auto number = [](const QVariant& v) { return v.isValid() ? v.toDouble() : 0.0; };
     QHash<int, double> totals;
     for (Recordset rs = OpenRs(c, sums); !rs.eof(); rs.moveNext()) {
         const double hours = number(rs[u"HOUR"_s]);
         const double total = number(rs[u"PRI"_s]);
-        ExecSql(c, u"UPDATE TFUNCTION SET NHTOTAL = %1, NTOTAL = %2 WHERE NPROJECT = %3 AND NFUNCTION = %4"_s.arg(
-                       PlainNumber(hours), PlainNumber(total), rs[u"NPROJECT"_s].toString(),
-                       rs[u"NFUNCTION"_s].toString()));
+        ExecSql(
+            c, u"UPDATE TFUNCTION SET NHTOTAL = %1, NTOTAL = %2 WHERE NPROJECT = %3 AND NFUNCTION = %4"_s.arg(
+                   PlainNumber(hours), PlainNumber(total), rs[u"NPROJECT"_s].toString(),
+                   rs[u"NFUNCTION"_s].toString()));
         totals.insert(rs.key(u"NFUNCTION"_s), total);
     }
     static const char* const classes[5] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
     for (Recordset rs = OpenRs(c, u"SELECT * FROM TFUNCTION"_s + where); !rs.eof(); rs.moveNext()) {
         double coefficients[5];
         for (int i = 0; i < 5; ++i) {
-            coefficients[i] = DivNumber(c, Division::FirstClass + i, rs[QLatin1String(classes[i])].toInt(),
-                                        u"NCOEF"_s);
+            coefficients[i] =
+                DivNumber(c, Division::FirstClass + i, rs[QLatin1String(classes[i])].toInt(), u"NCOEF"_s);
         }
         const int function = rs.key(u"NFUNCTION"_s);
         const double price = FunctionPrice(totals.value(function), CorrectionProduct(coefficients),
                                            number(rs[u"NDISCOUNT"_s]));
-        ExecSql(c, u"UPDATE TFUNCTION SET NPRICE = %1 WHERE NFUNCTION = %2"_s.arg(PlainNumber(price)).arg(function));
+        ExecSql(
+            c,
+            u"UPDATE TFUNCTION SET NPRICE = %1 WHERE NFUNCTION = %2"_s.arg(PlainNumber(price)).arg(function));
     }
     transaction.commit();
 }
@@ -143,16 +146,7 @@ private slots:
     // form, in both modes, for every project and for one, on a generated database whose keys lie
     // beyond 32767 (prices with fractions to round, negative prices, functions without hours),
     // and on the small tree (NULL hours, codes without a coefficient).
-    void sameFiguresAsPerRow_data()
-    {
-        addColumns<int, bool>({"engine", "generated"});
-        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
-            for (const bool generated : {true, false}) {
-                QTest::addRow("%s %s", qPrintable(EngineName(engine)), generated ? "generated" : "small tree")
-                    << static_cast<int>(engine) << generated;
-            }
-        }
-    }
+    void sameFiguresAsPerRow_data() { addEngineRowsOnData("generated", "generated", "small tree"); }
     void sameFiguresAsPerRow()
     {
         QFETCH(int, engine);

@@ -263,7 +263,8 @@ private slots:
         // Only the question whether to reprice under the new kind (answered yes).
         QCOMPARE(Messages::shown().size(), 1);
         QVERIFY2(Messages::last().title != u"ＤＢエラー"_s, qPrintable(Messages::last().text));
-        QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(), w.t.stock);
+        QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(),
+                 w.t.stock);
         QCOMPARE(scalar(c, u"SELECT NPRIKIND AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(), 40001);
         QVERIFY(w.state->Updated && w.state->PricesChanged);
 
@@ -275,7 +276,8 @@ private slots:
         clickButton(added.get(), "cmdOK");
         QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::last().text));
         QCOMPARE(w.state->CurProject, 40006);
-        QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40006"_s).toInt(), w.t.billing);
+        QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40006"_s).toInt(),
+                 w.t.billing);
     }
 
 private:

@@ -13,10 +13,10 @@
 #include "test_support.h"
 #include "workspace/editors.h"
 #include "workspace/main_window.h"
-#include "workspace/workspace_panes.h"
 #include "workspace/price_recalc.h"
 #include "workspace/project_summary.h"
 #include "workspace/recalculation.h"
+#include "workspace/workspace_panes.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -226,7 +226,8 @@ private slots:
             }
             return names;
         };
-        const QStringList whole{u"ﾌﾟﾛｼﾞｪｸﾄ一覧"_s, u"保守案件"_s, u"本社システム"_s, u"在庫管理"_s, u"販売管理"_s};
+        const QStringList whole{u"ﾌﾟﾛｼﾞｪｸﾄ一覧"_s, u"保守案件"_s, u"本社システム"_s, u"在庫管理"_s,
+                                u"販売管理"_s};
         QCOMPARE(shown(), whole);
         auto* filter = f.find<QLineEdit>("txtPFilter");
         QCOMPARE(filter->placeholderText(), u"プロジェクト名で絞り込み"_s);
