@@ -1,15 +1,20 @@
-// Times the main window's work on the benchmark database (see README.md):
+// Times the program's work on the benchmark database (see README.md):
 //   vorna-bench-workspace [--rounds N] "<connection string>"
-// Building the project tree, a click on the project with 500 functions (the full list and
-// the three summary panels), and the recalculation of every project in both "Charge" modes.
-// The database is changed by the recalculation only; it ends in member-assignment mode.
+// Start to the first window, the project tree, a click on the biggest project, opening and
+// saving the project editor and the function editor on it, the recalculation of every project
+// in both "Charge" modes and of the biggest project. Beside each: its limit, the set-based
+// statements that return the same data or make the same change, timed in the same run, and the
+// ratio. Runs offscreen unless QT_QPA_PLATFORM says otherwise (xcb under Xvfb). The database is
+// changed only by the saves (which write what was there) and the recalculations.
 
+#include "bench_timing.h"
 #include "common/list_helpers.h"
 #include "common/messages.h"
 #include "db/connection_string.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
-#include "settings/policy.h"
+#include "estimation/function_editor.h"
+#include "project/project_editor.h"
 #include "settings/settings.h"
 #include "state/app_state.h"
 #include "workspace/main_window.h"
@@ -17,54 +22,12 @@
 #include "workspace/workspace_panes.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTreeWidget>
-#include <algorithm>
-#include <ctime>
-#include <functional>
+#include <memory>
 
 namespace {
-
-struct Figures {
-    qint64 first = 0;
-    qint64 best = 0;
-    qint64 median = 0;
-    qint64 worst = 0;
-    qint64 cpuMedian = 0; // this process only: a server's own work is not in it
-};
-
-qint64 cpuMilliseconds()
-{
-    return static_cast<qint64>(std::clock()) * 1000 / CLOCKS_PER_SEC;
-}
-
-Figures measure(int rounds, const std::function<void()>& prepare, const std::function<void()>& work)
-{
-    QList<qint64> times;
-    QList<qint64> cpu;
-    for (int i = 0; i < rounds; ++i) {
-        if (prepare) {
-            prepare();
-        }
-        QElapsedTimer clock;
-        const qint64 cpuStart = cpuMilliseconds();
-        clock.start();
-        work();
-        times << clock.elapsed();
-        cpu << cpuMilliseconds() - cpuStart;
-    }
-    Figures f;
-    std::sort(cpu.begin(), cpu.end());
-    f.cpuMedian = cpu[cpu.size() / 2];
-    f.first = times.first();
-    std::sort(times.begin(), times.end());
-    f.best = times.first();
-    f.median = times[times.size() / 2];
-    f.worst = times.last();
-    return f;
-}
 
 QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& key)
 {
@@ -75,6 +38,60 @@ QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& key)
     }
     return nullptr;
 }
+
+QStringList writesOf(const QStringList& statements)
+{
+    QStringList writes;
+    for (const QString& sql : statements) {
+        if (!sql.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) &&
+            !sql.startsWith(QLatin1String("WITH"), Qt::CaseInsensitive)) {
+            writes << sql;
+        }
+    }
+    return writes;
+}
+
+QStringList ownRows(const QStringList& tables, const QString& where)
+{
+    QStringList reads;
+    for (const QString& table : tables) {
+        reads << QStringLiteral("SELECT * FROM ") + table + where;
+    }
+    return reads;
+}
+
+class Bench {
+public:
+    Bench(AppState& state, int rounds, QTextStream& out) : m_state(state), m_rounds(rounds), m_out(out) {}
+
+    // Times the work and its limit, counts the statements the work sends, prints one line.
+    void run(const char* what, const std::function<void()>& prepare, const std::function<void()>& work,
+             const Limit& limit)
+    {
+        if (prepare) {
+            prepare();
+        }
+        const int statements = StatementsOf(work).size();
+        const Figures f = Measure(m_rounds, prepare, work);
+        const Figures l = Measure(m_rounds, nullptr, [&] { RunLimit(m_state.conn(), limit); });
+        const double ratio = f.median / qMax(0.1, l.median);
+        m_out << QStringLiteral("%1 %2 ms (%3-%4) cpu %5 | limit %6 ms | x%7 | %8 statements\n")
+                     .arg(QString::fromUtf8(what), -36)
+                     .arg(f.median, 8, 'f', 1)
+                     .arg(f.best, 0, 'f', 1)
+                     .arg(f.worst, 0, 'f', 1)
+                     .arg(f.cpuMedian, 6, 'f', 0)
+                     .arg(l.median, 8, 'f', 1)
+                     .arg(ratio, 5, 'f', 1)
+                     .arg(statements, 6);
+        m_out.flush();
+    }
+
+private:
+    AppState& m_state;
+    int m_rounds;
+    QTextStream& m_out;
+};
 
 } // namespace
 
@@ -106,52 +123,153 @@ int main(int argc, char* argv[])
     try {
         AppState state;
         state.Conn = DbConnection::open(ConnectionParams::parse(args.first()));
-        MainWindow window(state);
-        auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("tvwPList"));
-        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("lvwFList"));
+        DbConnection& conn = state.conn();
+        Bench bench(state, rounds, out);
 
-        const auto line = [&](const char* what, const Figures& f, int target) {
-            out << QStringLiteral("%1 first %2 ms, best %3, median %4, worst %5, cpu %6 (target %7 ms)\n")
-                       .arg(QString::fromUtf8(what), -37)
-                       .arg(f.first, 5)
-                       .arg(f.best, 5)
-                       .arg(f.median, 5)
-                       .arg(f.worst, 5)
-                       .arg(f.cpuMedian, 5)
-                       .arg(target);
-            out.flush();
-        };
+        // The biggest project and its first function.
+        Recordset biggest = OpenRs(conn, QStringLiteral("SELECT NPROJECT, COUNT(*) AS CNT FROM TFUNCTION "
+                                                        "GROUP BY NPROJECT ORDER BY CNT DESC, NPROJECT"));
+        const int big = biggest.key(QStringLiteral("NPROJECT"));
+        const int bigCount = biggest.field(QStringLiteral("CNT")).toInt();
+        const int function =
+            OpenRs(conn, QStringLiteral("SELECT MIN(NFUNCTION) AS F FROM TFUNCTION WHERE NPROJECT = ") +
+                             QString::number(big))
+                .key(QStringLiteral("F"));
+        const QString inBig = QStringLiteral(" WHERE NPROJECT = ") + QString::number(big);
+        const QString ofFunction = inBig + QStringLiteral(" AND NFUNCTION = ") + QString::number(function);
+        out << "engine " << EngineName(conn.engine()) << ", platform " << QGuiApplication::platformName()
+            << ", " << rounds << " rounds; projects "
+            << OpenRs(conn, QStringLiteral("SELECT COUNT(*) AS N FROM TPROJECT"))
+                   .field(QStringLiteral("N"))
+                   .toInt()
+            << ", functions "
+            << OpenRs(conn, QStringLiteral("SELECT COUNT(*) AS N FROM TFUNCTION"))
+                   .field(QStringLiteral("N"))
+                   .toInt()
+            << "; biggest project P" << big << " with " << bigCount << " functions\n";
 
-        out << "engine " << args.first().section(QLatin1Char(';'), 0, 0) << ", " << rounds << " rounds\n";
-        line("build the project tree", measure(rounds, nullptr, [&] { window.panes().BuildProjectTree(); }),
-             200);
-
-        QTreeWidgetItem* root = findNode(tree, QStringLiteral("ROOT"));
-        const Figures click = measure(
-            rounds, [&] { tree->setCurrentItem(root); },
+        const Limit tree{
+            {QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY NSORT, NPROJECT")},
+            {}};
+        std::unique_ptr<MainWindow> window;
+        bench.run(
+            "start to the first window", [&] { window.reset(); },
             [&] {
-                tree->setCurrentItem(findNode(tree, QStringLiteral("P11")));
+                window = std::make_unique<MainWindow>(state);
+                window->show();
                 QCoreApplication::processEvents();
-            });
-        line("click a project with 500 functions", click, 100);
-        out << "  (" << list->topLevelItemCount() << " rows listed)\n";
+            },
+            tree);
+        auto* treeView = window->findChild<QTreeWidget*>(QStringLiteral("tvwPList"));
+        bench.run(
+            "build the project tree", nullptr, [&] { window->panes().BuildProjectTree(); }, tree);
 
-        state.policy.Charge = false;
-        line("recalculate all, per process",
-             measure(rounds, nullptr, [&] { RecalcFunctionPrices(state, 0); }), 2000);
-        state.policy.Charge = true;
-        line("recalculate all, member assignments",
-             measure(rounds, nullptr, [&] { RecalcFunctionPrices(state, 0); }), 2000);
-        state.CurProject = 11;
-        line("recalculate the 500-function project",
-             measure(rounds, nullptr, [&] { RecalcFunctionPrices(state, 11); }), 2000);
+        const QString bigKey = QStringLiteral("P") + QString::number(big);
+        Limit click{
+            {QStringLiteral("SELECT NFUNCTION, CVALID, CSFUNC, NNUP, NIMP, NDEF, NRSK, NTRM, NHTOTAL, NPRICE "
+                            "FROM TFUNCTION") +
+             inBig + QStringLiteral(" ORDER BY NSORT,NFUNCTION ASC")},
+            {}};
+        click.reads << ownRows({QStringLiteral("TPROJECT"), QStringLiteral("TMEMBER"),
+                                QStringLiteral("TEXPENSE"), QStringLiteral("TCONTRACT"),
+                                QStringLiteral("TDELIV")},
+                               inBig);
+        bench.run(
+            "click the biggest project",
+            [&] { treeView->setCurrentItem(findNode(treeView, QStringLiteral("ROOT"))); },
+            [&] {
+                treeView->setCurrentItem(findNode(treeView, bigKey));
+                QCoreApplication::processEvents();
+            },
+            click);
+
+        std::unique_ptr<ProjectEditor> projectEditor;
+        const auto openProject = [&] {
+            state.EditMode = 1;
+            state.CurProject = big;
+            projectEditor = std::make_unique<ProjectEditor>(state, window.get());
+            projectEditor->show();
+            QCoreApplication::processEvents();
+        };
+        Limit projectData{
+            {QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME FROM TPROJECT ORDER BY NSORT, "
+                            "NPARPROJ, NPROJECT")},
+            {}};
+        projectData.reads << ownRows({QStringLiteral("TPROJECT"), QStringLiteral("TMEMBER"),
+                                      QStringLiteral("TEXPENSE"), QStringLiteral("TCONTRACT"),
+                                      QStringLiteral("TDELIV"), QStringLiteral("TDATE")},
+                                     inBig)
+                          << ownRows({QStringLiteral("MCUSTOMER"), QStringLiteral("MPRIBASE"),
+                                      QStringLiteral("MMEMBER"), QStringLiteral("MITEM"),
+                                      QStringLiteral("MDIV")},
+                                     QString());
+        bench.run(
+            "open the project editor", [&] { projectEditor.reset(); }, openProject, projectData);
+        const QStringList projectSave = writesOf(StatementsOf([&] {
+            openProject();
+            projectEditor->ProjectSave(1);
+        }));
+        bench.run(
+            "save the project editor", openProject, [&] { projectEditor->ProjectSave(1); },
+            Limit{{}, projectSave});
+        projectEditor.reset();
+
+        std::unique_ptr<FunctionEditor> functionEditor;
+        const auto openFunction = [&] {
+            state.CurProject = big;
+            state.CurFunction = function;
+            state.FuncEditMode = 1;
+            functionEditor = std::make_unique<FunctionEditor>(state, window.get());
+            functionEditor->show();
+            QCoreApplication::processEvents();
+        };
+        Limit functionData{
+            ownRows({QStringLiteral("TFUNCTION"), QStringLiteral("TFP"), QStringLiteral("TFPADJ"),
+                     QStringLiteral("TCOCOMO"), QStringLiteral("THOUR"), QStringLiteral("TCHARGE"),
+                     QStringLiteral("TDATE")},
+                    ofFunction),
+            {}};
+        functionData.reads << ownRows({QStringLiteral("TMEMBER")}, inBig)
+                           << ownRows({QStringLiteral("MLANG"), QStringLiteral("MCOCOMO"),
+                                       QStringLiteral("MDIV"), QStringLiteral("MFPMATRIX"),
+                                       QStringLiteral("MPRIPROG")},
+                                      QString());
+        bench.run(
+            "open the function editor", [&] { functionEditor.reset(); }, openFunction, functionData);
+        const QStringList functionSave = writesOf(StatementsOf([&] {
+            openFunction();
+            functionEditor->saveFunction(1);
+        }));
+        bench.run(
+            "save the function editor", openFunction, [&] { functionEditor->saveFunction(1); },
+            Limit{{}, functionSave});
+        functionEditor.reset();
+
+        for (const bool charge : {false, true}) {
+            state.policy.Charge = charge;
+            const auto recalcAll = [&] { RecalcFunctionPrices(state, 0, window.get()); };
+            const Limit limit{{}, writesOf(StatementsOf(recalcAll))};
+            bench.run(charge ? "recalculate all, member assignments" : "recalculate all, per process",
+                      nullptr, recalcAll, limit);
+            const int before = ResidentMemoryMb();
+            ResetPeakMemory();
+            recalcAll();
+            out << QStringLiteral("  memory: %1 MB before, peak %2 MB during\n")
+                       .arg(before)
+                       .arg(PeakMemoryMb());
+        }
+        state.CurProject = big;
+        const auto recalcOne = [&] { RecalcFunctionPrices(state, big, window.get()); };
+        bench.run("recalculate the biggest project", nullptr, recalcOne,
+                  Limit{{}, writesOf(StatementsOf(recalcOne))});
+
         if (!Messages::shown().isEmpty()) {
             err << "a message was shown: " << Messages::last().text << "\n";
             return 1;
         }
         return 0;
     } catch (const DbError& e) {
-        err << e.description() << "\n" << e.statement() << "\n";
+        err << e.description() << "\n" << e.statement().left(300) << "\n";
         return 1;
     } catch (const std::exception& e) {
         err << e.what() << "\n";

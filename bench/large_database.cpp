@@ -1,7 +1,9 @@
 #include "large_database.h"
 
 #include "db/db_connection.h"
+#include "db/db_error.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -52,6 +54,40 @@ QString n(int value)
 
 } // namespace
 
+int LargeDatabaseShape::topLevel() const
+{
+    return qMax(1, projects / 100);
+}
+
+int LargeDatabaseShape::secondLevel() const
+{
+    return qBound(0, projects / 10 - topLevel(), projects - topLevel());
+}
+
+int LargeDatabaseShape::bigProjectKey() const
+{
+    return firstProjectKey + (secondLevel() > 0 ? topLevel() : 0);
+}
+
+void StartKeysAt(DbConnection& c, const QString& table, const QString& column, qint64 next)
+{
+    switch (c.engine()) {
+    case Engine::SQLite:
+        ExecSql(c, QStringLiteral("DELETE FROM sqlite_sequence WHERE name = '%1'").arg(table));
+        ExecSql(c, QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('%1', %2)")
+                       .arg(table)
+                       .arg(next - 1));
+        return;
+    case Engine::PostgreSQL:
+        ExecSql(
+            c, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3").arg(table, column).arg(next));
+        return;
+    case Engine::SQLServer:
+        break;
+    }
+    throw DbError(DbError::Other, QStringLiteral("StartKeysAt: SQLite and PostgreSQL only"));
+}
+
 void FillLargeDatabase(DbConnection& c, const LargeDatabaseShape& shape,
                        const std::function<void(const QString&)>& report)
 {
@@ -92,53 +128,64 @@ void FillLargeDatabase(DbConnection& c, const LargeDatabaseShape& shape,
     }
     report(QStringLiteral("masters"));
 
-    // Projects level by level: 1..topLevel, then their children, then the grandchildren.
-    QList<int> parents;
-    for (int i = 0; i < shape.topLevel; ++i) {
-        parents << 0;
+    // Projects level by level, each level's projects in blocks under the level above; the
+    // order (NSORT) counts within each parent.
+    const int projects = qMax(1, shape.projects);
+    const int top = shape.topLevel();
+    const int second = shape.secondLevel();
+    const int third = projects - top - second;
+    QList<int> parents; // by index from 0; -1 for the top
+    QList<int> sorts;
+    QHash<int, int> childCount;
+    const auto place = [&](int parent) {
+        parents << parent;
+        sorts << ++childCount[parent];
+    };
+    for (int i = 0; i < top; ++i) {
+        place(-1);
     }
-    const int secondCount = shape.topLevel * shape.perTop;
-    for (int i = 0; i < secondCount; ++i) {
-        parents << 1 + i / shape.perTop;
+    for (int i = 0; i < second; ++i) {
+        place(static_cast<int>(static_cast<qint64>(i) * top / second));
     }
-    for (int i = 0; i < secondCount * shape.perSecond; ++i) {
-        parents << 1 + shape.topLevel + i / shape.perSecond;
+    for (int i = 0; i < third; ++i) {
+        place(second > 0 ? top + static_cast<int>(static_cast<qint64>(i) * second / third)
+                         : static_cast<int>(static_cast<qint64>(i) * top / third));
     }
-    const int projects = parents.size();
-    for (int p = 1; p <= projects; ++p) {
-        const int parent = parents[p - 1];
-        const int sort = p <= shape.topLevel ? p
-                         : p <= shape.topLevel + secondCount
-                             ? 1 + (p - shape.topLevel - 1) % shape.perTop
-                             : 1 + (p - shape.topLevel - secondCount - 1) % shape.perSecond;
-        ExecSql(c, QStringLiteral(
-                       "INSERT INTO TPROJECT (NPARPROJ, CPROJNAME, NENDCUST, NCONTCUST, NPRIKIND, NBASE, "
-                       "NPRICE, COUTLINE, CSPECIAL, CBASE, CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT, "
-                       "NSORT) VALUES (%1, 'プロジェクト%2', %3, %3, %4, 100000, %5, '', '', '1', '1', '1', "
-                       "'1', '0', '1', 0, %6)")
-                       .arg(parent)
-                       .arg(p, 4, 10, QLatin1Char('0'))
-                       .arg(1 + random.next(20))
-                       .arg(p % 4 == 0 ? 2 : 1)
-                       .arg(1000000 * (1 + random.next(30)))
-                       .arg(sort));
+    const auto projectKey = [&](int index) { return shape.firstProjectKey + index; };
+    {
+        BatchInsert rows(c, QStringLiteral("INSERT INTO TPROJECT (NPROJECT, NPARPROJ, CPROJNAME, NENDCUST, "
+                                           "NCONTCUST, NPRIKIND, NBASE, NPRICE, COUTLINE, CSPECIAL, CBASE, "
+                                           "CWORK, COPT, CDELIV, CEXPE0, CEXPE1, NDISCOUNT, NSORT)"));
+        for (int p = 0; p < projects; ++p) {
+            rows.add(QStringLiteral("%1, %2, 'プロジェクト%3', %4, %4, %5, 100000, %6, '', '', '1', '1', "
+                                    "'1', '1', '0', '1', 0, %7")
+                         .arg(projectKey(p))
+                         .arg(parents[p] < 0 ? 0 : projectKey(parents[p]))
+                         .arg(p + 1, 5, 10, QLatin1Char('0'))
+                         .arg(1 + random.next(20))
+                         .arg(p % 4 == 3 ? 2 : 1)
+                         .arg(1000000 * (1 + random.next(30)))
+                         .arg(sorts[p]));
+        }
     }
+    StartKeysAt(c, QStringLiteral("TPROJECT"), QStringLiteral("NPROJECT"), projectKey(projects));
     report(QStringLiteral("%1 projects").arg(projects));
 
     // Five members per project; the assignments below use them.
-    QList<QList<int>> projectMembers(projects + 1);
+    QList<QList<int>> projectMembers(projects);
     {
         BatchInsert members(c, QStringLiteral("INSERT INTO TMEMBER"));
         BatchInsert expenses(c, QStringLiteral("INSERT INTO TEXPENSE"));
         BatchInsert options(c, QStringLiteral("INSERT INTO TCONTRACT"));
         BatchInsert deliverables(c, QStringLiteral("INSERT INTO TDELIV"));
-        for (int p = 1; p <= projects; ++p) {
+        for (int p = 0; p < projects; ++p) {
+            const int key = projectKey(p);
             const int first = random.next(memberCount);
             for (int m = 0; m < 5; ++m) {
                 const int member = 1 + (first + m * 6) % memberCount;
                 projectMembers[p] << member;
                 members.add(QStringLiteral("%1, %2, %3, %4, %5, %6, %7")
-                                .arg(p)
+                                .arg(key)
                                 .arg(m + 1)
                                 .arg(member)
                                 .arg(memberKind[member - 1])
@@ -150,7 +197,7 @@ void FillLargeDatabase(DbConnection& c, const LargeDatabaseShape& shape,
                 const int item = 1 + random.next(10);
                 const int count = 1 + random.next(5);
                 expenses.add(QStringLiteral("%1, %2, %3, %4, %5, %6, 0, %7")
-                                 .arg(p)
+                                 .arg(key)
                                  .arg(e + 1)
                                  .arg(item)
                                  .arg(e)
@@ -158,69 +205,78 @@ void FillLargeDatabase(DbConnection& c, const LargeDatabaseShape& shape,
                                  .arg(count)
                                  .arg(5000 * item * count));
             }
-            options.add(QStringLiteral("%1, 2, 2, NULL, '', %2").arg(p).arg(10000 * random.next(30)));
-            options.add(QStringLiteral("%1, 6, 2, NULL, '', %2").arg(p).arg(20000 * random.next(10)));
+            options.add(QStringLiteral("%1, 2, 2, NULL, '', %2").arg(key).arg(10000 * random.next(30)));
+            options.add(QStringLiteral("%1, 6, 2, NULL, '', %2").arg(key).arg(20000 * random.next(10)));
             deliverables.add(
-                QStringLiteral("%1, 1, 1, '1', '0', NULL, %2").arg(p).arg(10000 * random.next(20)));
+                QStringLiteral("%1, 1, 1, '1', '0', NULL, %2").arg(key).arg(10000 * random.next(20)));
             deliverables.add(
-                QStringLiteral("%1, 2, 2, '1', '1', NULL, %2").arg(p).arg(10000 * random.next(40)));
+                QStringLiteral("%1, 2, 2, '1', '1', NULL, %2").arg(key).arg(10000 * random.next(40)));
         }
     }
     report(QStringLiteral("members, expenses, options, deliverables"));
 
-    // Functions: bigFunctions of them in bigProject, the rest spread over the other projects.
-    QList<int> owner;
+    // Functions: bigFunctions of them in the biggest project, the rest spread over the others.
+    const int bigIndex = shape.bigProjectKey() - shape.firstProjectKey;
+    QList<int> owner; // project index
     owner.reserve(shape.functions);
-    for (int i = 0; i < shape.bigFunctions; ++i) {
-        owner << shape.bigProject;
+    for (int i = 0; i < qMin(shape.bigFunctions, shape.functions); ++i) {
+        owner << bigIndex;
     }
     for (int i = 0; owner.size() < shape.functions; ++i) {
-        int p = 1 + i % projects;
-        if (p == shape.bigProject) {
-            continue;
+        const int p = i % projects;
+        if (p != bigIndex || projects == 1) {
+            owner << p;
         }
-        owner << p;
     }
+    const auto functionKey = [&](int index) { return shape.firstFunctionKey + index; };
     {
-        QList<int> sortInProject(projects + 1, 0);
+        QList<int> sortInProject(projects, 0);
         BatchInsert functions(
-            c, QStringLiteral("INSERT INTO TFUNCTION (NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, NTRM, "
-                              "NLNG, CSFUNC, CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE, NSORT)"));
-        for (int f = 1; f <= shape.functions; ++f) {
-            const int p = owner[f - 1];
+            c, QStringLiteral("INSERT INTO TFUNCTION (NFUNCTION, NPROJECT, CVALID, NNUP, NIMP, NDEF, NRSK, "
+                              "NTRM, NLNG, CSFUNC, CLFUNC, NDISCOUNT, NHTOTAL, NTOTAL, NPRICE, NSORT)"));
+        for (int f = 0; f < shape.functions; ++f) {
+            const int p = owner[f];
             functions.add(
-                QStringLiteral("%1, %2, %3, %4, %5, %6, %7, %8, '機能項目%9', '', %10, 0, 0, 0, %11")
-                    .arg(p)
-                    .arg(f % 10 == 0 ? QStringLiteral("NULL") : QStringLiteral("'1'"))
+                QStringLiteral("%1, %2, %3, %4, %5, %6, %7, %8, %9, '機能項目%10', '', %11, 0, 0, 0, %12")
+                    .arg(functionKey(f))
+                    .arg(projectKey(p))
+                    .arg(f % 10 == 9 ? QStringLiteral("NULL") : QStringLiteral("'1'"))
                     .arg(1 + random.next(3))
                     .arg(1 + random.next(4))
                     .arg(1 + random.next(4))
                     .arg(1 + random.next(3))
                     .arg(1 + random.next(4))
                     .arg(1 + random.next(8))
-                    .arg(f, 5, 10, QLatin1Char('0'))
+                    .arg(f + 1, 6, 10, QLatin1Char('0'))
                     .arg(1000 * random.next(20))
                     .arg(++sortInProject[p]));
         }
     }
+    StartKeysAt(c, QStringLiteral("TFUNCTION"), QStringLiteral("NFUNCTION"), functionKey(shape.functions));
     report(QStringLiteral("%1 functions").arg(shape.functions));
 
+    // Every 50th function has no hour rows; a quarter of the hours carry a half hour, so that
+    // prices come out with fractions to round.
     {
         BatchInsert fp(c, QStringLiteral("INSERT INTO TFP"));
         BatchInsert hours(c, QStringLiteral("INSERT INTO THOUR (NPROJECT, NFUNCTION, NDKIND, NHOUR, NPRI)"));
         BatchInsert charges(c, QStringLiteral("INSERT INTO TCHARGE"));
         const int processPrice[8] = {9000, 8500, 7500, 6000, 5500, 6000, 6500, 7000};
-        for (int f = 1; f <= shape.functions; ++f) {
-            const int p = owner[f - 1];
-            const QString key = n(p) + QStringLiteral(", ") + n(f);
+        for (int f = 0; f < shape.functions; ++f) {
+            const int p = owner[f];
+            const QString key = n(projectKey(p)) + QStringLiteral(", ") + n(functionKey(f));
             for (int a = 1; a <= 4; ++a) {
                 fp.add(key + QStringLiteral(", %1, 'FP%1', %2, %3")
                                  .arg(a)
                                  .arg(1 + random.next(5))
                                  .arg(1 + random.next(3)));
             }
+            if (f % 50 == 49) {
+                continue;
+            }
             for (int process = 1; process <= 8; ++process) {
-                const int h = 2 + random.next(40);
+                const QString h =
+                    n(2 + random.next(40)) + (random.next(4) == 0 ? QStringLiteral(".5") : QString());
                 hours.add(key +
                           QStringLiteral(", %1, %2, %3").arg(process).arg(h).arg(processPrice[process - 1]));
                 charges.add(key + QStringLiteral(", %1, 1, %2, %3")

@@ -1,6 +1,9 @@
-// Builds the benchmark database: vorna-bench-makedb "<connection string>"
-// The database must be empty (SQLite: the file must not exist yet; PostgreSQL: an empty
-// database); schema and reference data are applied first.
+// Builds the benchmark database:
+//   vorna-bench-makedb [--projects N] [--functions M] [--first-key K] "<connection string>"
+// (default 1,000 projects and 20,000 functions; with --first-key the project and function keys
+// start at K, as in a database in use for years). The database must be empty (SQLite: the file
+// must not exist yet; PostgreSQL: an empty database); schema and reference data are applied
+// first, the totals of every function last.
 
 #include "db/connection_string.h"
 #include "db/db_connection.h"
@@ -21,9 +24,30 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    LargeDatabaseShape shape;
+    while (args.size() >= 3 && args.first().startsWith(QLatin1String("--"))) {
+        bool ok = false;
+        const int value = args.at(1).toInt(&ok);
+        const QString option = args.first();
+        if (!ok || value < 1) {
+            break;
+        }
+        if (option == QLatin1String("--projects")) {
+            shape.projects = value;
+        } else if (option == QLatin1String("--functions")) {
+            shape.functions = value;
+        } else if (option == QLatin1String("--first-key")) {
+            shape.firstProjectKey = value;
+            shape.firstFunctionKey = value;
+        } else {
+            break;
+        }
+        args = args.mid(2);
+    }
     if (args.size() != 1) {
-        err << "usage: vorna-bench-makedb \"<connection string>\"\n";
+        err << "usage: vorna-bench-makedb [--projects N] [--functions M] [--first-key K] "
+               "\"<connection string>\"\n";
         return 2;
     }
     try {
@@ -50,7 +74,7 @@ int main(int argc, char* argv[])
 
         AppState state;
         state.Conn = DbConnection::open(params);
-        FillLargeDatabase(*state.Conn, LargeDatabaseShape(), report);
+        FillLargeDatabase(*state.Conn, shape, report);
         RecalculatePrices(*state.Conn, state.policy.Charge, 0);
         report(QStringLiteral("totals of every function"));
         return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "large_database.h"
 #include "state/app_state.h"
 #include "test_support.h"
 
@@ -31,7 +32,9 @@ struct SmallTree {
     int inquiry = 0; // 在庫照会
     int invoice = 0; // 請求書発行
 
-    static SmallTree build(DbConnection& connection);
+    // With a first key, the price kind, the projects and the functions take keys from there on
+    // (functions 30,000 further), as in a database used for years.
+    static SmallTree build(DbConnection& connection, int firstKey = 0);
 };
 
 // Runs a statement whose %1, %2, ... take the values in turn.
@@ -79,9 +82,14 @@ inline void assign(DbConnection& c, int project, int function, int process, int 
              member, hours);
 }
 
-inline SmallTree SmallTree::build(DbConnection& c)
+inline SmallTree SmallTree::build(DbConnection& c, int firstKey)
 {
     SmallTree t;
+    if (firstKey != 0) {
+        StartKeysAt(c, u"MPRIBASE"_s, u"NPRIKIND"_s, firstKey);
+        StartKeysAt(c, u"TPROJECT"_s, u"NPROJECT"_s, firstKey);
+        StartKeysAt(c, u"TFUNCTION"_s, u"NFUNCTION"_s, firstKey + 30000);
+    }
     ExecSql(c, u"INSERT INTO MCUSTOMER (CCUSTNAME, CMEMO, NSORT) VALUES ('テスト顧客', '', 1)"_s);
     ExecSql(c, u"INSERT INTO MITEM (CITEM, NAPIECE, NSORT) VALUES ('検証機材', 10000, 1)"_s);
     ExecSql(c, u"INSERT INTO MPRIBASE (CPRINAME, NBASE, NSORT) VALUES ('特急単価', 200000, 2)"_s);
@@ -162,9 +170,9 @@ inline SmallTree SmallTree::build(DbConnection& c)
 // A fresh database of the engine holding the small tree (or the reference data alone), and a
 // state connected to it.
 struct TreeWorld {
-    explicit TreeWorld(Engine engine = Engine::SQLite, bool withTree = true)
+    explicit TreeWorld(Engine engine = Engine::SQLite, bool withTree = true, int firstKey = 0)
         : db(TestDatabase::create(engine)), state(db->makeState()),
-          t(withTree ? SmallTree::build(*state->Conn) : SmallTree())
+          t(withTree ? SmallTree::build(*state->Conn, firstKey) : SmallTree())
     {
     }
     std::unique_ptr<TestDatabase> db;

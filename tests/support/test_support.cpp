@@ -249,6 +249,18 @@ void addOtherUserRows(std::initializer_list<OtherUserScenario> scenarios)
     }
 }
 
+void addEngineRowsOnData(const char* flag, const char* whenTrue, const char* whenFalse)
+{
+    QTest::addColumn<int>("engine");
+    QTest::addColumn<bool>(flag);
+    for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+        for (const bool on : {true, false}) {
+            QTest::addRow("%s %s", qPrintable(EngineName(engine)), on ? whenTrue : whenFalse)
+                << static_cast<int>(engine) << on;
+        }
+    }
+}
+
 QString StoredSetting(const QString& section, const QString& key)
 {
     const QSettings store(Settings::filePath(), QSettings::IniFormat);

@@ -85,6 +85,9 @@ template <typename... T> void addColumns(const std::array<const char*, sizeof...
 
 // Data-driven tests over both engines: adds the column "engine" and one row per engine.
 void addEngineRows(const char* column = "engine");
+// The same over two kinds of data: the columns "engine" and flag, four rows named by the
+// engine and whenTrue or whenFalse.
+void addEngineRowsOnData(const char* flag, const char* whenTrue, const char* whenFalse);
 #define FETCH_ENGINE()                                                                                       \
     QFETCH(int, engine);                                                                                     \
     const Engine dbEngine = static_cast<Engine>(engine)

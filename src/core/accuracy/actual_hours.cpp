@@ -4,6 +4,7 @@
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 #include "divisions/division_ids.h"
+#include "project/project_forest.h"
 #include "project/project_rows.h"
 
 #include <QSet>
@@ -36,7 +37,7 @@ QString ProjectPath(DbConnection& connection, int project)
         return QString();
     }
     const QString name = ToText(rs.field(QStringLiteral("CPROJNAME")));
-    const int parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
+    const int parent = rs.key(QStringLiteral("NPARPROJ"));
     return parent != 0 ? ProjectPathName(connection, parent, name) : name;
 }
 
@@ -58,7 +59,7 @@ ActualSheet LoadActualSheet(DbConnection& connection, int project)
                                     QStringLiteral(" AND CVALID IS NOT NULL ORDER BY NSORT, NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
         ActualSheet::Row row;
-        row.function = rs.field(QStringLiteral("NFUNCTION")).toInt();
+        row.function = rs.key(QStringLiteral("NFUNCTION"));
         row.title = ToText(rs.field(QStringLiteral("CSFUNC")));
         row.planned = rs.field(QStringLiteral("NHTOTAL")).toDouble();
         sheet.rows.append(row);
@@ -75,7 +76,7 @@ ActualSheet LoadActualSheet(DbConnection& connection, int project)
                                                           "WHERE NPROJECT = ") +
                                                num(project));
          !rs.eof(); rs.moveNext()) {
-        const auto it = rowOf.constFind(rs.field(QStringLiteral("NFUNCTION")).toInt());
+        const auto it = rowOf.constFind(rs.key(QStringLiteral("NFUNCTION")));
         const int process = rs.field(QStringLiteral("NDKIND")).toInt();
         if (it != rowOf.constEnd() && inUse.contains(process)) {
             sheet.rows[it.value()].hours.insert(process, rs.field(QStringLiteral("NHOUR")).toInt());
@@ -130,7 +131,7 @@ QMap<int, double> ActualHoursByFunction(DbConnection& connection, int project)
                                                "WHERE NPROJECT = ") +
                                     num(project) + QStringLiteral(" GROUP BY NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
-        hours.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(),
+        hours.insert(rs.key(QStringLiteral("NFUNCTION")),
                      rs.field(QStringLiteral("NHOUR")).toDouble());
     }
     return hours;

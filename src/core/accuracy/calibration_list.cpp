@@ -7,6 +7,7 @@
 #include "db/sql_literal.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
+#include "project/project_forest.h"
 #include "project/project_rows.h"
 
 #include <cmath>
@@ -39,10 +40,10 @@ QVector<FinishedProject> finishedProjects(DbConnection& connection, const Calibr
     QVector<FinishedProject> projects;
     QVector<int> parents;
     for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
-        projects.append({rs.field(QStringLiteral("NPROJECT")).toInt(),
+        projects.append({rs.key(QStringLiteral("NPROJECT")),
                          ToText(rs.field(QStringLiteral("CPROJNAME"))),
                          rs.field(QStringLiteral("DDONE")).toDate()});
-        parents.append(rs.field(QStringLiteral("NPARPROJ")).toInt());
+        parents.append(rs.key(QStringLiteral("NPARPROJ")));
     }
     for (int i = 0; i < projects.size(); ++i) {
         if (parents.at(i) != 0) {
@@ -91,7 +92,7 @@ CalibrationList LoadCalibrationList(DbConnection& connection, const CalibrationF
                                                        "ORDER BY NSORT, NFUNCTION"));
              !rs.eof(); rs.moveNext()) {
             CalibrationRow row;
-            row.function = rs.field(QStringLiteral("NFUNCTION")).toInt();
+            row.function = rs.key(QStringLiteral("NFUNCTION"));
             row.actual = actual.value(row.function);
             if (!(row.actual > 0)) {
                 continue; // nothing recorded: nothing to compare with

@@ -66,7 +66,7 @@ bool LoadProjectAnalysis(DbConnection& connection, int project, const Policy& po
                                     QStringLiteral(" AND CVALID IS NOT NULL ORDER BY NSORT, NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
         AnalysisRow row;
-        row.function = rs.field(QStringLiteral("NFUNCTION")).toInt();
+        row.function = rs.key(QStringLiteral("NFUNCTION"));
         row.title = ToText(rs.field(QStringLiteral("CSFUNC")));
         row.planned = rs.field(QStringLiteral("NHTOTAL")).toDouble();
         row.cocomo = CocomoRange(sizes.value(row.function).cocomoHours);

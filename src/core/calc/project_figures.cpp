@@ -3,6 +3,7 @@
 #include "convert/conversions.h"
 
 #include <cmath>
+#include <limits>
 
 QString MemberRowKey(int member)
 {
@@ -16,14 +17,14 @@ QString ExpenseRowKey(int item, int buyer)
 
 int KeyToId(const QString& key)
 {
-    int id = 0;
+    qint64 id = 0;
     for (int i = 1; i < key.size() && key.at(i).isDigit(); ++i) {
         id = id * 10 + key.at(i).digitValue();
-        if (id > kShortMax) {
+        if (id > std::numeric_limits<qint32>::max()) {
             return 0;
         }
     }
-    return id;
+    return static_cast<int>(id);
 }
 
 double MemberCost(double pricePerHour, double occupiedHours, double indirectHours, bool countIndirect)

@@ -14,7 +14,7 @@ QString MemberRowKey(int member);
 QString ExpenseRowKey(int item, int buyer);
 
 // The id in a row key: every digit after the key's letter, up to the buyer letter of an
-// expense key. 0 for a key without digits.
+// expense key. 0 for a key without digits or with a number beyond 32 bits.
 int KeyToId(const QString& key);
 
 // Personnel cost of one member row: price x occupied hours, without the indirect hours unless

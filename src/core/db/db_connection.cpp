@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <atomic>
+#include <limits>
 
 namespace {
 
@@ -353,17 +354,42 @@ void Recordset::close()
     m_pos = 0;
 }
 
-QVariant Recordset::field(const QString& name) const
+int Recordset::column(const QString& name) const
 {
     const auto it = m_index.constFind(name.toUpper());
     if (it == m_index.constEnd()) {
         throw DbError(DbError::Other, QStringLiteral("要求された名前の項目がありません: %1").arg(name),
                       m_sql);
     }
+    return it.value();
+}
+
+QVariant Recordset::field(const QString& name) const
+{
+    const int at = column(name);
     if (eof()) {
         throw DbError(DbError::Other, QStringLiteral("現在のレコードがありません。"), m_sql);
     }
-    return m_rows.at(m_pos).at(it.value());
+    return m_rows.at(m_pos).at(at);
+}
+
+int Recordset::key(int column) const
+{
+    const QVariant v = value(column);
+    if (!v.isValid()) {
+        return 0;
+    }
+    bool ok = false;
+    const qlonglong number = v.toLongLong(&ok);
+    if (!ok || number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max() ||
+        v.toDouble() != static_cast<double>(number)) {
+        throw DbError(DbError::Other,
+                      QStringLiteral("%1 の値 %2 はキーとして扱える範囲(%3まで)を超えています。")
+                          .arg(m_names.value(column), v.toString())
+                          .arg(std::numeric_limits<qint32>::max()),
+                      m_sql);
+    }
+    return static_cast<int>(number);
 }
 
 namespace {
@@ -471,11 +497,11 @@ int GetIdentity(DbConnection& connection, const QString& table)
     }
     bool ok = false;
     const qlonglong id = rs.field(QStringLiteral("ID")).toLongLong(&ok);
-    if (!ok || id < 1 || id > kShortMax) {
+    constexpr qlonglong largest = std::numeric_limits<qint32>::max();
+    if (!ok || id < 1 || id > largest) {
         throw DbError(
             DbError::Other,
-            QStringLiteral("%1 のキーが扱える上限(%2)を超えました: %3").arg(table).arg(kShortMax).arg(id),
-            sql);
+            QStringLiteral("%1 のキーが扱える上限(%2)を超えました: %3").arg(table).arg(largest).arg(id), sql);
     }
     return static_cast<int>(id);
 }

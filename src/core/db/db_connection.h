@@ -94,6 +94,15 @@ public:
     QVariant operator[](const QString& name) const { return field(name); }
     const QStringList& columns() const { return m_names; } // upper case, in select order
 
+    // Hot loops find a column once and read the rows by its position.
+    int column(const QString& name) const; // raises DbError for an unknown name
+    QVariant value(int column) const { return m_rows.at(m_pos).at(column); }
+
+    // A key column of the current row: NULL gives 0; a value that does not fit 32 bits raises
+    // DbError rather than wrapping into the key of another row.
+    int key(int column) const;
+    int key(const QString& name) const { return key(this->column(name)); }
+
 private:
     friend Recordset OpenRs(DbConnection& connection, const QString& sql);
     QStringList m_names;
@@ -110,7 +119,9 @@ private:
 // ExecSql returns the number of rows the statement changed.
 int ExecSql(DbConnection& connection, const QString& sql);
 Recordset OpenRs(DbConnection& connection, const QString& sql);
-int GetIdentity(DbConnection& connection, const QString& table); // raises DbError above 32767
+// The key the last INSERT on the connection made; raises DbError when there is none or it does
+// not fit 32 bits.
+int GetIdentity(DbConnection& connection, const QString& table);
 
 // Inside a transaction: other writers of the table wait until it ends, readers do not; so a
 // check that no row holds a name stays true until the insert that relies on it is committed.

@@ -200,6 +200,21 @@ bool replaceIdentity(Tokens& tokens, Engine engine)
     return true;
 }
 
+// A query over a common table expression that refers to itself: SQL Server and SQLite see
+// that from the query; PostgreSQL must be told.
+void markRecursive(Tokens& tokens)
+{
+    const int with = nextSolid(tokens, 0);
+    if (with < 0 || !tokens.at(with).is("WITH")) {
+        return;
+    }
+    const int next = nextSolid(tokens, with + 1);
+    if (next < 0 || tokens.at(next).is("RECURSIVE")) {
+        return;
+    }
+    tokens.insert(with + 1, Token{Token::Word, QStringLiteral(" RECURSIVE")});
+}
+
 // SQL Server sorts NULL lowest; PostgreSQL is told to do the same.
 void orderNullsLowest(Tokens& tokens)
 {
@@ -301,10 +316,24 @@ QString unicodeLiteral(const QString& literal)
     return QLatin1Char('(') + parts.join(QStringLiteral(" + ")) + QLatin1Char(')');
 }
 
+// Whether the text holds one of the words (without regard to case) or characters.
+bool holdsAny(const QString& sql, std::initializer_list<QLatin1String> words)
+{
+    for (const QLatin1String& word : words) {
+        if (sql.contains(word, Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class SqlServerDialect : public Dialect {
 public:
     Engine engine() const override { return Engine::SQLServer; }
-    QString translate(const QString& sql) const override
+
+protected:
+    bool mayRewrite(const QString& sql) const override { return sql.contains(QLatin1Char('\'')); }
+    QString rewrite(const QString& sql) const override
     {
         Tokens tokens = tokenize(sql);
         rewriteLiterals(tokens, unicodeLiteral);
@@ -386,7 +415,19 @@ public:
     explicit PortableDialect(Engine engine) : m_engine(engine) {}
     Engine engine() const override { return m_engine; }
 
-    QString translate(const QString& sql) const override
+protected:
+    bool mayRewrite(const QString& sql) const override
+    {
+        // WITH: the lock hints of a read, which every engine but SQL Server rewrites.
+        if (holdsAny(sql, {QLatin1String("@@IDENTITY"), QLatin1String("DELETE"), QLatin1String("Convert"),
+                           QLatin1String("WITH")})) {
+            return true;
+        }
+        return m_engine == Engine::PostgreSQL &&
+               (holdsAny(sql, {QLatin1String("ORDER")}) || sql.contains(QLatin1Char('\\')));
+    }
+
+    QString rewrite(const QString& sql) const override
     {
         Tokens tokens = tokenize(sql);
         if (replaceIdentity(tokens, m_engine)) {
@@ -396,6 +437,7 @@ public:
         replaceLockHints(tokens, m_engine);
         replaceDateConverts(tokens, m_engine);
         if (m_engine == Engine::PostgreSQL) {
+            markRecursive(tokens);
             orderNullsLowest(tokens);
             rewriteLiterals(tokens, escapedLiteral);
         }
@@ -407,6 +449,26 @@ private:
 };
 
 } // namespace
+
+QString Dialect::translate(const QString& sql) const
+{
+    if (!mayRewrite(sql)) {
+        return sql;
+    }
+    const auto known = m_rewritten.constFind(sql);
+    if (known != m_rewritten.constEnd()) {
+        return known.value();
+    }
+    // Texts that carry their values (every save) would fill the memory for nothing: the
+    // remembered texts are forgotten now and then.
+    constexpr int kRemembered = 2000;
+    if (m_rewritten.size() >= kRemembered) {
+        m_rewritten.clear();
+    }
+    const QString text = rewrite(sql);
+    m_rewritten.insert(sql, text);
+    return text;
+}
 
 std::unique_ptr<Dialect> Dialect::forEngine(Engine engine)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -12,11 +13,23 @@ QString EngineName(Engine engine);
 // engine cannot run as written, and never the text a quoted literal stands for: SQL Server
 // gets every literal as Unicode (N'…'), PostgreSQL a literal holding a backslash as E'…'. A
 // literal that the rewrite must read and cannot (an invalid date) raises DbError.
+//
+// Statements that hold nothing a rewrite looks for pass as they are, and the rewrites of the
+// others are remembered by their text: the tree, the lists and the saves send the same texts
+// again and again.
 class Dialect {
 public:
     virtual ~Dialect() = default;
     virtual Engine engine() const = 0;
-    virtual QString translate(const QString& sql) const = 0;
+    QString translate(const QString& sql) const;
 
     static std::unique_ptr<Dialect> forEngine(Engine engine);
+
+protected:
+    // false when the statement holds nothing this dialect rewrites.
+    virtual bool mayRewrite(const QString& sql) const = 0;
+    virtual QString rewrite(const QString& sql) const = 0;
+
+private:
+    mutable QHash<QString, QString> m_rewritten;
 };

@@ -60,7 +60,7 @@ QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const 
                                                "WHERE NPROJECT = ") +
                                     QString::number(project));
          !rs.eof(); rs.moveNext()) {
-        discounts.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(),
+        discounts.insert(rs.key(QStringLiteral("NFUNCTION")),
                          {rs.field(QStringLiteral("NTOTAL")), rs.field(QStringLiteral("NDISCOUNT"))});
     }
     for (const FunctionRow& function : WorkspaceQueries(connection).functions(project, FunctionOrder())) {

@@ -40,7 +40,7 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
          rs.moveNext()) {
         int coefficient = 0;
         LanguageCoefficient(rs.field(QStringLiteral("NCOEF")), &coefficient);
-        languages.insert(rs.field(QStringLiteral("NLANG")).toInt(), coefficient);
+        languages.insert(rs.key(QStringLiteral("NLANG")), coefficient);
     }
 
     QHash<int, EstimateInput> inputs;
@@ -55,17 +55,17 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
         for (int d = 0; d < kCostDrivers; ++d) {
             in.costValues[d] = driverValues.value({2, d + 1, kNominalRank});
         }
-        in.langCoef = languages.value(rs.field(QStringLiteral("NLNG")).toInt());
+        in.langCoef = languages.value(rs.key(QStringLiteral("NLNG")));
         in.mtoH = hoursPerMonth;
         in.cocomoA = cocomoA;
-        inputs.insert(rs.field(QStringLiteral("NFUNCTION")).toInt(), in);
+        inputs.insert(rs.key(QStringLiteral("NFUNCTION")), in);
     }
 
     for (Recordset rs =
              OpenRs(connection, QStringLiteral("SELECT NFUNCTION, NFP FROM VFP WHERE NPROJECT = ") + id +
                                     QStringLiteral(" ORDER BY NFUNCTION, NADD"));
          !rs.eof(); rs.moveNext()) {
-        const auto it = inputs.find(rs.field(QStringLiteral("NFUNCTION")).toInt());
+        const auto it = inputs.find(rs.key(QStringLiteral("NFUNCTION")));
         if (it != inputs.end()) {
             it->fpWeights.append(NumberOrZero(ToText(rs.field(QStringLiteral("NFP")))));
         }
@@ -74,7 +74,7 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
              OpenRs(connection,
                     QStringLiteral("SELECT NFUNCTION, NKIND, NFPADJ FROM TFPADJ WHERE NPROJECT = ") + id);
          !rs.eof(); rs.moveNext()) {
-        const auto it = inputs.find(rs.field(QStringLiteral("NFUNCTION")).toInt());
+        const auto it = inputs.find(rs.key(QStringLiteral("NFUNCTION")));
         const int factor = rs.field(QStringLiteral("NKIND")).toInt() - 1;
         const int degree = rs.field(QStringLiteral("NFPADJ")).toInt();
         if (it != inputs.end() && factor >= 0 && factor < kAdjustFactors && degree >= 0 && degree <= 5) {
@@ -86,7 +86,7 @@ QHash<int, EstimateResult> ProjectFunctionSizes(DbConnection& connection, int pr
                                                "WHERE NPROJECT = ") +
                                     id);
          !rs.eof(); rs.moveNext()) {
-        const auto it = inputs.find(rs.field(QStringLiteral("NFUNCTION")).toInt());
+        const auto it = inputs.find(rs.key(QStringLiteral("NFUNCTION")));
         const int kind = rs.field(QStringLiteral("NDKIND")).toInt();
         const int driver = rs.field(QStringLiteral("NDRIVER")).toInt();
         const DriverKey key{kind, driver, rs.field(QStringLiteral("NDRANK")).toInt()};

@@ -20,8 +20,7 @@ QVector<AssignableMember> AssignableMembers(DbConnection& connection, int projec
                         QStringLiteral(" ORDER BY NADD");
     QVector<AssignableMember> members;
     for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
-        members.append(
-            {rs.field(QStringLiteral("NMEMBER")).toInt(), rs.field(QStringLiteral("CMEMBER")).toString()});
+        members.append({rs.key(QStringLiteral("NMEMBER")), rs.field(QStringLiteral("CMEMBER")).toString()});
     }
     return members;
 }

@@ -89,7 +89,7 @@ void FunctionRepository::loadCharges()
         }
         ChargeSlot& s = m_state.chargeTable[process][slot];
         s.NADD = slot;
-        s.NMEMBER = rs.field(QStringLiteral("NMEMBER")).toInt();
+        s.NMEMBER = rs.key(QStringLiteral("NMEMBER"));
         s.CMEMBER = rs.field(QStringLiteral("CMEMBER")).toString();
         s.NHOUR = ToDbl(rs.field(QStringLiteral("NHOUR")));
         s.NDPRI = ToDbl(rs.field(QStringLiteral("NDPRI")));
@@ -121,7 +121,7 @@ void FunctionRepository::loadChoices(FunctionDraft& draft)
     CodeChoice& language = draft.language();
     for (Recordset rs = OpenRs(conn, QStringLiteral("SELECT * FROM MLANG ORDER BY NSORT,NLANG")); !rs.eof();
          rs.moveNext()) {
-        language.add(rs.field(QStringLiteral("NLANG")).toInt(), rs.field(QStringLiteral("CLANG")).toString());
+        language.add(rs.key(QStringLiteral("NLANG")), rs.field(QStringLiteral("CLANG")).toString());
         if (language.index < 0) {
             language.index = 0;
         }

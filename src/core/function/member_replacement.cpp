@@ -26,7 +26,7 @@ QVector<ReplacementMember> ReplacementMembers(DbConnection& connection, int proj
     QVector<ReplacementMember> members;
     for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
         members.append(
-            {ToInt(rs.field(QStringLiteral("NMEMBER"))), ToText(rs.field(QStringLiteral("CMEMBER")))});
+            {ToLng(rs.field(QStringLiteral("NMEMBER"))), ToText(rs.field(QStringLiteral("CMEMBER")))});
     }
     return members;
 }

@@ -39,7 +39,7 @@ MasterEntry enter(DbConnection& connection, const EntryTable& m, int pickedId, c
             ExecSql(connection, QStringLiteral("UPDATE ") + m.table + QStringLiteral(" SET NSORT = ") + id +
                                     QStringLiteral(" WHERE ") + m.keyColumn + QStringLiteral(" = ") + id);
         } else {
-            const WholeNumber key = ToInt(rs.field(m.keyColumn));
+            const WholeNumber key = ToLng(rs.field(m.keyColumn));
             entry.id = key.value;
             entry.keyOverflowed = key.overflowed;
         }

@@ -6,6 +6,7 @@
 
 #include <QVariant>
 #include <QVector>
+#include <limits>
 
 namespace {
 
@@ -24,7 +25,11 @@ WholeNumber NextSortOrder(DbConnection& connection, const QString& table)
 {
     Recordset rs = OpenRs(connection, QStringLiteral("SELECT MAX(NSORT) AS MSORT FROM ") + table);
     const QVariant last = rs.eof() ? QVariant() : rs.field(QStringLiteral("MSORT"));
-    WholeNumber order = ToInt(last);
+    // New rows take their key as their order, so the order runs as far as the keys do.
+    WholeNumber order = ToLng(last);
+    if (order.value == std::numeric_limits<qint32>::max()) {
+        order = {0, true};
+    }
     ++order.value;
     return order;
 }
@@ -131,8 +136,8 @@ OrderExchange MasterRepository::exchangeOrder(int a, int b)
                                m_table.keyColumn + QStringLiteral(" IN (") + QString::number(a) +
                                QStringLiteral(", ") + QString::number(b) + QStringLiteral(")"));
          !rs.eof(); rs.moveNext()) {
-        keys.append(rs.field(QStringLiteral("NKEY")).toInt());
-        const WholeNumber sort = ToInt(rs.field(QStringLiteral("NSORT")));
+        keys.append(rs.key(QStringLiteral("NKEY")));
+        const WholeNumber sort = ToLng(rs.field(QStringLiteral("NSORT")));
         sorts.append(sort.value);
         result.overflowed = result.overflowed || sort.overflowed;
     }

@@ -34,8 +34,8 @@ struct OrderExchange {
     bool overflowed = false;
 };
 
-// MAX(NSORT) + 1, or 1 for an empty table. A MAX(NSORT) beyond the 16-bit range counts 0 and
-// is reported as overflowed.
+// MAX(NSORT) + 1, or 1 for an empty table. A MAX(NSORT) whose successor does not fit 32 bits
+// counts 0 and is reported as overflowed.
 WholeNumber NextSortOrder(DbConnection& connection, const QString& table);
 
 // The rows of one master table. The statements run on the connection as they are, one at a

@@ -2,26 +2,26 @@
 
 #include "db/db_connection.h"
 #include "divisions/division_ids.h"
-#include "project/project_rows.h"
+#include "project/project_forest.h"
 
 QList<ParentChoice> ProjectLookups::parentChoices(int editing) const
 {
-    QString sql = QStringLiteral("SELECT NPARPROJ, NPROJECT, CPROJNAME FROM TPROJECT");
+    // One query; the descendants left out and the path names come from the same rows.
+    const ProjectForest forest =
+        ProjectForest::read(m_connection, QStringLiteral("NSORT, NPARPROJ, NPROJECT"));
+    QSet<int> excluded;
     if (editing != 0) {
-        sql += QStringLiteral(" WHERE NPROJECT NOT IN (") + QString::number(editing) +
-               ChildProjectIds(m_connection, editing) + QStringLiteral(")");
+        excluded = forest.descendants(editing);
+        excluded.insert(editing);
     }
-    sql += QStringLiteral(" ORDER BY NSORT, NPARPROJ, NPROJECT");
-    // Read every row first: the path names query the same connection.
     QList<ParentChoice> rows;
-    for (Recordset rs = OpenRs(m_connection, sql); !rs.eof(); rs.moveNext()) {
-        rows.append({ToInt(rs.field(QStringLiteral("NPARPROJ"))), ToInt(rs.field(QStringLiteral("NPROJECT"))),
-                     ToText(rs.field(QStringLiteral("CPROJNAME")))});
-    }
-    for (ParentChoice& row : rows) {
-        if (row.parent.value != 0) {
-            row.text = ProjectPathName(m_connection, row.parent.value, row.text);
+    rows.reserve(forest.nodes().size());
+    for (const ProjectForest::Node& node : forest.nodes()) {
+        if (excluded.contains(node.id)) {
+            continue;
         }
+        rows.append({WholeNumber{node.parent, false}, WholeNumber{node.id, false},
+                     node.parent != 0 ? forest.pathName(node.parent, node.name) : node.name});
     }
     return rows;
 }
@@ -38,7 +38,7 @@ QList<PriceKindChoice> ProjectLookups::priceKinds() const
     for (Recordset rs =
              OpenRs(m_connection, QStringLiteral("SELECT * FROM MPRIBASE ORDER BY NSORT,NPRIKIND"));
          !rs.eof(); rs.moveNext()) {
-        rows.append({ToInt(rs.field(QStringLiteral("NPRIKIND"))),
+        rows.append({ToLng(rs.field(QStringLiteral("NPRIKIND"))),
                      ToText(rs.field(QStringLiteral("CPRINAME"))), rs.field(QStringLiteral("NBASE"))});
     }
     return rows;
@@ -99,7 +99,7 @@ QList<NamedKey> ProjectLookups::choices(const QString& sql, const QString& keyCo
 {
     QList<NamedKey> rows;
     for (Recordset rs = OpenRs(m_connection, sql); !rs.eof(); rs.moveNext()) {
-        rows.append({ToInt(rs.field(keyColumn)), ToText(rs.field(nameColumn))});
+        rows.append({ToLng(rs.field(keyColumn)), ToText(rs.field(nameColumn))});
     }
     return rows;
 }

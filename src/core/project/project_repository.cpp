@@ -31,6 +31,12 @@ WholeNumber whole(const Recordset& rs, const char* column)
     return ToInt(rs.field(QLatin1String(column)));
 }
 
+// Keys are 32-bit.
+WholeNumber key(const Recordset& rs, const char* column)
+{
+    return ToLng(rs.field(QLatin1String(column)));
+}
+
 // A component table whose rows name a master row and a code of a division.
 struct LabelledTable {
     QString table;    // TMEMBER
@@ -148,7 +154,7 @@ QList<StoredExpense> ProjectRepository::expenses(int project) const
     for (Recordset rs = OpenRs(m_connection, sql); !rs.eof(); rs.moveNext()) {
         StoredExpense row;
         row.buyer = whole(rs, "NBUY");
-        row.item = whole(rs, "NITEM");
+        row.item = key(rs, "NITEM");
         row.itemName = text(rs, "CITEM");
         row.buyerName = text(rs, "CNAME");
         row.unitPrice = value(rs, "NAPIECE");
@@ -171,7 +177,7 @@ QList<StoredMember> ProjectRepository::members(int project) const
     QList<StoredMember> rows;
     for (Recordset rs = OpenRs(m_connection, sql); !rs.eof(); rs.moveNext()) {
         StoredMember row;
-        row.member = whole(rs, "NMEMBER");
+        row.member = key(rs, "NMEMBER");
         row.kind = whole(rs, "NMKIND");
         row.name = text(rs, "CMEMBER");
         row.kindName = text(rs, "CNAME");

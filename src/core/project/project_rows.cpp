@@ -2,9 +2,7 @@
 
 #include "db/db_connection.h"
 
-#include <QSet>
 #include <QStringList>
-#include <QVector>
 
 void DeleteProjectRows(DbConnection& connection, int project, int function)
 {
@@ -30,59 +28,6 @@ void DeleteProjectRows(DbConnection& connection, int project, int function)
                                     QString::number(project));
         }
     }
-}
-
-namespace {
-
-// A parent chain that loops (possible only through edits outside the program) must not
-// recurse for ever: a project already listed is not descended into again.
-void appendChildren(DbConnection& connection, int project, QSet<int>& seen, QString& ids)
-{
-    QVector<int> children;
-    for (Recordset rs =
-             OpenRs(connection, QStringLiteral("SELECT NPROJECT FROM TPROJECT WHERE NPARPROJ = ") +
-                                    QString::number(project) + QStringLiteral(" ORDER BY NSORT, NPROJECT"));
-         !rs.eof(); rs.moveNext()) {
-        children.append(rs.field(QStringLiteral("NPROJECT")).toInt());
-    }
-    for (const int child : children) {
-        if (seen.contains(child)) {
-            continue;
-        }
-        seen.insert(child);
-        ids += QStringLiteral(", ") + QString::number(child);
-        appendChildren(connection, child, seen, ids);
-    }
-}
-
-} // namespace
-
-QString ChildProjectIds(DbConnection& connection, int project)
-{
-    QSet<int> seen{project};
-    QString ids;
-    appendChildren(connection, project, seen, ids);
-    return ids;
-}
-
-QString ProjectPathName(DbConnection& connection, int parent, const QString& text)
-{
-    // Walked as a loop with a record of the projects seen, so that a parent chain that runs in
-    // a circle (edited outside the program) ends instead of recursing for ever.
-    QString result = text;
-    QSet<int> seen;
-    while (parent != 0 && !seen.contains(parent)) {
-        seen.insert(parent);
-        Recordset rs =
-            OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
-                                   QString::number(parent));
-        if (rs.eof()) {
-            break;
-        }
-        result = rs.field(QStringLiteral("CPROJNAME")).toString() + QStringLiteral(" - ") + result;
-        parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
-    }
-    return result;
 }
 
 double ProjectWorkTotal(DbConnection& connection, int project)

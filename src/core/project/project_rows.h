@@ -10,13 +10,5 @@ class DbConnection;
 // propagate. Descendant projects are not touched.
 void DeleteProjectRows(DbConnection& connection, int project, int function);
 
-// ", 4, 9, 5": every descendant of the project, depth first, each preceded by ", "; empty
-// for a project without children.
-QString ChildProjectIds(DbConnection& connection, int project);
-
-// The names of the parent and its ancestors in front of text, joined with " - ": "A - B - C"
-// for text C under parent B under top-level A.
-QString ProjectPathName(DbConnection& connection, int parent, const QString& text);
-
 // The sum of the prices of the counted (not on hold) functions of the project; 0 when none.
 double ProjectWorkTotal(DbConnection& connection, int project);

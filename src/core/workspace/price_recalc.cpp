@@ -1,6 +1,5 @@
 #include "workspace/price_recalc.h"
 
-#include "calc/function_price.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
@@ -8,156 +7,89 @@
 #include "divisions/division_ids.h"
 #include "state/app_state.h"
 
-#include <QHash>
+#include <QStringList>
 #include <memory>
 
 namespace {
-
-constexpr int kPricesPerStatement = 400;
-
-qint64 functionKey(int project, int function)
-{
-    return (static_cast<qint64>(project) << 32) | static_cast<quint32>(function);
-}
-
-// NULL sums (a group whose hours are all NULL) count as 0.
-double numberOrZero(const QVariant& value)
-{
-    return value.isValid() ? value.toDouble() : 0.0;
-}
-
-// The class coefficients (divisions 1-5), looked up once per code for the whole run. DivNumber
-// reads the cached division rows through their shown text; five lookups per function made
-// that a fifth of a whole-database recalculation.
-class Coefficients {
-public:
-    explicit Coefficients(DbConnection& connection) : m_connection(connection) {}
-    double of(int division, int code)
-    {
-        const qint64 key = (static_cast<qint64>(division) << 32) | static_cast<quint32>(code);
-        auto it = m_values.constFind(key);
-        if (it == m_values.constEnd()) {
-            it = m_values.insert(key, DivNumber(m_connection, division, code, QStringLiteral("NCOEF")));
-        }
-        return it.value();
-    }
-
-private:
-    DbConnection& m_connection;
-    QHash<qint64, double> m_values;
-};
-
-QString functionWhere(int project, int function)
-{
-    return QStringLiteral(" WHERE NPROJECT = ") + QString::number(project) +
-           QStringLiteral(" AND NFUNCTION = ") + QString::number(function);
-}
 
 QString scopeWhere(int project)
 {
     return project != 0 ? QStringLiteral(" WHERE NPROJECT = ") + QString::number(project) : QString();
 }
 
-// The price of every function in scope follows from its new total, its five class coefficients
-// and its discount, exactly as the function editor saves it.
-Recordset readFunctions(DbConnection& reader, int project)
+// The sum of an hour column (or product) over the rows of the function being updated: its
+// per-process rows, or its member assignments priced under its own project's price kind.
+QString functionSum(bool charge, const QString& summed)
 {
-    return OpenRs(reader,
-                  QStringLiteral("SELECT NPROJECT, NFUNCTION, NNUP, NIMP, NDEF, NRSK, NTRM, NDISCOUNT "
-                                 "FROM TFUNCTION") +
-                      scopeWhere(project) + QStringLiteral(" ORDER BY NPROJECT, NFUNCTION"));
+    if (charge) {
+        return QStringLiteral("COALESCE((SELECT SUM(") + summed +
+               QStringLiteral(") FROM VCHARGE V, TPROJECT P") +
+               QStringLiteral(
+                   " WHERE V.NPROJECT = TFUNCTION.NPROJECT AND V.NFUNCTION = TFUNCTION.NFUNCTION") +
+               QStringLiteral(" AND P.NPROJECT = V.NPROJECT AND V.NPRIKIND = P.NPRIKIND), 0)");
+    }
+    return QStringLiteral("COALESCE((SELECT SUM(") + summed + QStringLiteral(") FROM THOUR H") +
+           QStringLiteral(
+               " WHERE H.NPROJECT = TFUNCTION.NPROJECT AND H.NFUNCTION = TFUNCTION.NFUNCTION), 0)");
 }
 
-// Rewrites the totals and prices of the functions read: reader reads the hours, writer writes.
-// sql follows the statement being built, for the report of a failure.
-void writePrices(DbConnection& reader, DbConnection& writer, Recordset& functions, bool charge, int project,
-                 const RecalcProgress& progress, QString& sql)
+// The class coefficient of a function's code in one division, as the editor shows it (two
+// decimals), 0 for a code without a row; the values come from the division cache, so they are
+// the very doubles the function editor multiplies.
+QString coefficient(DbConnection& connection, int division, const QString& column)
+{
+    QString sql = QStringLiteral("CAST(CASE COALESCE(") + column + QStringLiteral(", 0)");
+    for (const DivisionRow& row : DivisionRows(connection, division)) {
+        sql += QStringLiteral(" WHEN ") + QString::number(row.code) + QStringLiteral(" THEN ") +
+               PlainNumber(DivNumber(connection, division, row.code, QStringLiteral("NCOEF")));
+    }
+    return sql + QStringLiteral(" ELSE 0 END AS FLOAT)");
+}
+
+// Whole yen, half away from zero, as FunctionPrice rounds (and never -0).
+QString roundedHalfAway(const QString& x)
+{
+    return QStringLiteral("CASE WHEN ") + x + QStringLiteral(" >= 0.5 THEN FLOOR(") + x +
+           QStringLiteral(" + 0.5) WHEN ") + x + QStringLiteral(" > -0.5 THEN 0 ELSE -FLOOR(0.5 - ") + x +
+           QStringLiteral(") END");
+}
+
+// The statements of the recalculation, in order: the totals of every function in scope from
+// its hours, then its price from the new total by the price rule of the function editor
+// (FunctionPrice): total x the product of its five class coefficients - discount, in whole yen.
+// Set-based, so the work stays inside the database however many functions there are.
+QStringList recalcStatements(DbConnection& reader, bool charge, int project)
 {
     const QString where = scopeWhere(project);
-    sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NHTOTAL = 0,") +
-          QStringLiteral(" NTOTAL = 0,") + QStringLiteral(" NPRICE = 0") + where;
-    ExecSql(writer, sql);
-
-    if (charge) {
-        sql =
-            QStringLiteral("SELECT V.NPROJECT, V.NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NDPRI) AS PRI") +
-            QStringLiteral(" FROM VCHARGE V, TPROJECT P") + QStringLiteral(" WHERE V.NPROJECT = P.NPROJECT") +
-            QStringLiteral(" AND V.NPRIKIND = P.NPRIKIND") +
-            (project != 0 ? QStringLiteral(" AND V.NPROJECT = ") + QString::number(project) : QString()) +
-            QStringLiteral(" GROUP BY V.NPROJECT, V.NFUNCTION") +
-            QStringLiteral(" ORDER BY V.NPROJECT, V.NFUNCTION");
-    } else {
-        sql = QStringLiteral("SELECT NPROJECT, NFUNCTION, SUM(NHOUR) AS HOUR, SUM(NHOUR * NPRI) AS PRI") +
-              QStringLiteral(" FROM THOUR") + where + QStringLiteral(" GROUP BY NPROJECT, NFUNCTION") +
-              QStringLiteral(" ORDER BY NPROJECT, NFUNCTION");
-    }
-    Recordset sums = OpenRs(reader, sql);
-
-    if (progress.start) {
-        progress.start(sums.recordCount() + functions.recordCount());
-    }
-
-    QHash<qint64, double> totals;
-    totals.reserve(sums.recordCount());
-    for (; !sums.eof(); sums.moveNext()) {
-        const int p = sums.field(QStringLiteral("NPROJECT")).toInt();
-        const int f = sums.field(QStringLiteral("NFUNCTION")).toInt();
-        const double hours = numberOrZero(sums.field(QStringLiteral("HOUR")));
-        const double total = numberOrZero(sums.field(QStringLiteral("PRI")));
-        sql = QStringLiteral("UPDATE TFUNCTION SET") + QStringLiteral(" NHTOTAL = ") + PlainNumber(hours) +
-              QStringLiteral(",") + QStringLiteral(" NTOTAL = ") + PlainNumber(total) + functionWhere(p, f);
-        ExecSql(writer, sql);
-        totals.insert(functionKey(p, f), total);
-        if (progress.step) {
-            progress.step();
-        }
-    }
-    sums.close();
-
-    // Prices go out a few hundred functions to a statement: one statement per function
-    // would double the round trips of the whole recalculation. NFUNCTION is the key.
+    const QString hours = charge ? QStringLiteral("V.NHOUR") : QStringLiteral("H.NHOUR");
+    const QString amount = charge ? QStringLiteral("V.NHOUR * V.NDPRI") : QStringLiteral("H.NHOUR * H.NPRI");
     static const char* const kClassColumns[5] = {"NNUP", "NIMP", "NDEF", "NRSK", "NTRM"};
-    Coefficients classes(reader);
-    QString cases;
-    QStringList ids;
-    const auto flushPrices = [&] {
-        if (ids.isEmpty()) {
-            return;
-        }
-        sql = QStringLiteral("UPDATE TFUNCTION SET NPRICE = CASE NFUNCTION") + cases +
-              QStringLiteral(" END") +
-              (project != 0 ? where + QStringLiteral(" AND") : QStringLiteral(" WHERE")) +
-              QStringLiteral(" NFUNCTION IN (") + ids.join(QStringLiteral(", ")) + QStringLiteral(")");
+    QStringList factors;
+    for (int i = 0; i < 5; ++i) {
+        factors << coefficient(reader, Division::FirstClass + i, QLatin1String(kClassColumns[i]));
+    }
+    const QString price = QStringLiteral("(NTOTAL * (") + factors.join(QStringLiteral(" * ")) +
+                          QStringLiteral(") - COALESCE(NDISCOUNT, 0))");
+    return {QStringLiteral("UPDATE TFUNCTION SET NHTOTAL = ") + functionSum(charge, hours) +
+                QStringLiteral(", NTOTAL = ") + functionSum(charge, amount) + where,
+            QStringLiteral("UPDATE TFUNCTION SET NPRICE = ") + roundedHalfAway(price) + where};
+}
+
+// Runs the statements on writer; sql follows the statement being run, for the report of a
+// failure.
+void writePrices(DbConnection& writer, const QStringList& statements, const RecalcProgress& progress,
+                 QString& sql)
+{
+    if (progress.start) {
+        progress.start(statements.size());
+    }
+    for (const QString& statement : statements) {
+        sql = statement;
         ExecSql(writer, sql);
-        cases.clear();
-        ids.clear();
-    };
-    for (; !functions.eof(); functions.moveNext()) {
-        const int p = functions.field(QStringLiteral("NPROJECT")).toInt();
-        const int f = functions.field(QStringLiteral("NFUNCTION")).toInt();
-        double coefficients[5];
-        for (int i = 0; i < 5; ++i) {
-            coefficients[i] = classes.of(Division::FirstClass + i,
-                                         functions.field(QLatin1String(kClassColumns[i])).toInt());
-        }
-        const double price =
-            FunctionPrice(totals.value(functionKey(p, f), 0.0), CorrectionProduct(coefficients),
-                          numberOrZero(functions.field(QStringLiteral("NDISCOUNT"))));
-        // The reset has already written 0.
-        if (price != 0.0) {
-            const QString id = QString::number(f);
-            cases += QStringLiteral(" WHEN ") + id + QStringLiteral(" THEN ") + PlainNumber(price);
-            ids << id;
-            if (ids.size() >= kPricesPerStatement) {
-                flushPrices();
-            }
-        }
         if (progress.step) {
             progress.step();
         }
     }
-    flushPrices();
-    functions.close();
 }
 
 } // namespace
@@ -171,13 +103,11 @@ void RecalculatePrices(DbConnection& shared, bool charge, int project, const Rec
     }
     QString sql;
     try {
-        // Read before the private connection writes the functions: a server that locks rows
-        // (SQL Server) would keep this read waiting for a commit that can never come.
-        Recordset functions = readFunctions(shared, project);
-
+        // The coefficients are read (once per run) before the private connection writes.
+        const QStringList statements = recalcStatements(shared, charge, project);
         const std::unique_ptr<DbConnection> own = shared.openSecond();
         Transaction transaction(*own);
-        writePrices(shared, *own, functions, charge, project, progress, sql);
+        writePrices(*own, statements, progress, sql);
         sql = QStringLiteral("COMMIT TRANSACTION");
         transaction.commit();
     } catch (DbError& e) {
@@ -194,6 +124,5 @@ void RecalcPricesInTransaction(DbConnection& connection, bool charge, int projec
         throw DbError(DbError::Other, QStringLiteral("価格の再計算には保存のトランザクションが必要です。"));
     }
     QString sql;
-    Recordset functions = readFunctions(connection, project);
-    writePrices(connection, connection, functions, charge, project, RecalcProgress(), sql);
+    writePrices(connection, recalcStatements(connection, charge, project), RecalcProgress(), sql);
 }

@@ -4,8 +4,8 @@
 
 class DbConnection;
 
-// How far a long recalculation has come: start once the number of steps is known, then step
-// after each. Either may be empty.
+// How far a long recalculation has come: start once the number of steps (statements) is known,
+// then step after each. Either may be empty.
 struct RecalcProgress {
     std::function<void(int steps)> start;
     std::function<void()> step;
@@ -14,7 +14,8 @@ struct RecalcProgress {
 // Rebuilds the stored totals of the functions of one project (0: of every project) from their
 // stored hours: NHTOTAL and NTOTAL from the member assignments priced under the project's
 // price kind (charge on) or from the per-process hour rows (off), and NPRICE by the price rule
-// of the function editor. Runs in one transaction on a private second connection; call it only
+// of the function editor (FunctionPrice), in a few set-based statements whatever the number of
+// functions. Runs in one transaction on a private second connection; call it only
 // after the caller's own transaction has ended. A failure leaves every total as it was and
 // raises DbError carrying the statement that failed.
 void RecalculatePrices(DbConnection& shared, bool charge, int project,

@@ -2,6 +2,7 @@
 
 #include "convert/conversions.h"
 #include "db/db_connection.h"
+#include "project/project_forest.h"
 #include "project/project_rows.h"
 #include "settings/policy.h"
 #include "state/app_state.h"

@@ -3,8 +3,10 @@
 #include "db/db_connection.h"
 #include "divisions/code_divisions.h"
 #include "divisions/division_ids.h"
-#include "project/project_rows.h"
+#include "project/project_forest.h"
 #include "workspace/project_summary.h"
+
+#include <QHash>
 
 namespace {
 
@@ -19,7 +21,32 @@ QString functionSelect(int project)
            QStringLiteral(" FROM TFUNCTION WHERE NPROJECT = ") + idText(project);
 }
 
+QString folded(const QString& text)
+{
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
 } // namespace
+
+QSet<int> ProjectsMatching(const QList<ProjectNode>& projects, const QString& text)
+{
+    QHash<int, const ProjectNode*> byId;
+    byId.reserve(projects.size());
+    for (const ProjectNode& node : projects) {
+        byId.insert(node.id, &node);
+    }
+    const QString wanted = folded(text);
+    QSet<int> shown;
+    for (const ProjectNode& node : projects) {
+        if (!wanted.isEmpty() && !folded(node.name).contains(wanted)) {
+            continue;
+        }
+        for (const ProjectNode* n = &node; n && !shown.contains(n->id); n = byId.value(n->parent)) {
+            shown.insert(n->id);
+        }
+    }
+    return shown;
+}
 
 WorkspaceQueries::WorkspaceQueries(DbConnection& connection) : m_connection(connection)
 {
@@ -37,24 +64,20 @@ const QStringList& WorkspaceQueries::functionFields()
 
 QList<ProjectNode> WorkspaceQueries::projects() const
 {
+    const ProjectForest forest = ProjectForest::read(m_connection);
     QList<ProjectNode> nodes;
-    addChildren(0, &nodes);
+    nodes.reserve(forest.nodes().size());
+    addChildren(forest, 0, &nodes);
     return nodes;
 }
 
-// Depth first: a project's children are read before its next sibling.
-void WorkspaceQueries::addChildren(int parent, QList<ProjectNode>* nodes) const
+// Depth first: a project's children come before its next sibling. Only what hangs under the
+// top is reached, as a query per parent from the top would reach it.
+void WorkspaceQueries::addChildren(const ProjectForest& forest, int parent, QList<ProjectNode>* nodes) const
 {
-    Recordset rs =
-        OpenRs(m_connection, QStringLiteral("SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = ") +
-                                 idText(parent) + QStringLiteral(" ORDER BY NSORT, NPROJECT"));
-    for (; !rs.eof(); rs.moveNext()) {
-        ProjectNode node;
-        node.id = rs.field(QStringLiteral("NPROJECT")).toInt();
-        node.parent = parent;
-        node.name = rs.field(QStringLiteral("CPROJNAME")).toString();
-        nodes->append(node);
-        addChildren(node.id, nodes);
+    for (const ProjectForest::Node* child : forest.childrenOf(parent)) {
+        nodes->append({child->id, parent, child->name});
+        addChildren(forest, child->id, nodes);
     }
 }
 
@@ -81,17 +104,26 @@ QList<FunctionRow> WorkspaceQueries::readFunctions(const QString& statement) con
     QList<FunctionRow> rows;
     Recordset rs = OpenRs(m_connection, statement);
     rows.reserve(rs.recordCount());
+    // A list of hundreds of rows: each column is found once.
+    const int id = rs.column(QStringLiteral("NFUNCTION"));
+    const int title = rs.column(QStringLiteral("CSFUNC"));
+    const int valid = rs.column(QStringLiteral("CVALID"));
+    const int hours = rs.column(QStringLiteral("NHTOTAL"));
+    const int price = rs.column(QStringLiteral("NPRICE"));
+    int classes[Division::ClassCount];
+    for (int i = 0; i < Division::ClassCount; ++i) {
+        classes[i] = rs.column(fields[firstClass + i]);
+    }
     for (; !rs.eof(); rs.moveNext()) {
         FunctionRow row;
-        row.id = rs.field(QStringLiteral("NFUNCTION")).toInt();
-        row.title = rs.field(QStringLiteral("CSFUNC")).toString();
-        row.onHold = !rs.field(QStringLiteral("CVALID")).isValid();
+        row.id = rs.key(id);
+        row.title = rs.value(title).toString();
+        row.onHold = !rs.value(valid).isValid();
         for (int i = 0; i < Division::ClassCount; ++i) {
-            row.classLabels << DivName(m_connection, Division::FirstClass + i,
-                                       rs.field(fields[firstClass + i]).toInt());
+            row.classLabels << DivName(m_connection, Division::FirstClass + i, rs.value(classes[i]).toInt());
         }
-        row.hours = rs.field(QStringLiteral("NHTOTAL"));
-        row.price = rs.field(QStringLiteral("NPRICE"));
+        row.hours = rs.value(hours);
+        row.price = rs.value(price);
         rows.append(row);
     }
     return rows;
@@ -107,9 +139,9 @@ ListTitle WorkspaceQueries::listTitle(int project) const
                    QStringLiteral("SELECT NPARPROJ,CPROJNAME,NPRIKIND FROM TPROJECT WHERE NPROJECT = ") +
                        idText(project));
         if (!rs.eof()) {
-            title.priceKind = rs.field(QStringLiteral("NPRIKIND")).toInt();
+            title.priceKind = rs.key(QStringLiteral("NPRIKIND"));
             name = rs.field(QStringLiteral("CPROJNAME")).toString();
-            const int parent = rs.field(QStringLiteral("NPARPROJ")).toInt();
+            const int parent = rs.key(QStringLiteral("NPARPROJ"));
             if (parent != 0) {
                 name = ProjectPathName(m_connection, parent, name);
             }

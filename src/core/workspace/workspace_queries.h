@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <optional>
 
 class DbConnection;
+class ProjectForest;
 
 // A project as the tree shows it.
 struct ProjectNode {
@@ -14,6 +16,11 @@ struct ProjectNode {
     int parent = 0; // 0 for a top-level project
     QString name;
 };
+
+// The projects whose name contains text, compared without regard to case or to full- and
+// half-width forms (letters, digits, katakana), together with their ancestors; every project
+// for an empty text.
+QSet<int> ProjectsMatching(const QList<ProjectNode>& projects, const QString& text);
 
 // A row of the function list: what its cells are made of.
 struct FunctionRow {
@@ -47,7 +54,7 @@ public:
     static const QStringList& functionFields();
 
     // Every project under the top, each after its parent and its earlier siblings' subtrees;
-    // siblings in display order. One statement per project and one for the top.
+    // siblings in display order (NSORT, NPROJECT). One statement, whatever the number of projects.
     QList<ProjectNode> projects() const;
 
     // The functions of a project in the given order.
@@ -63,7 +70,7 @@ public:
     bool hasRows(const QString& table) const;
 
 private:
-    void addChildren(int parent, QList<ProjectNode>* nodes) const;
+    void addChildren(const ProjectForest& forest, int parent, QList<ProjectNode>* nodes) const;
     QList<FunctionRow> readFunctions(const QString& statement) const;
 
     DbConnection& m_connection;

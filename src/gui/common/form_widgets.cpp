@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -191,17 +192,56 @@ void SetRowTexts(QTreeWidgetItem* item, const QStringList& texts, const QTreeWid
     }
 }
 
+namespace {
+
+// How wide a text runs, in half-width characters: a full-width one counts two.
+int textSpan(const QString& text)
+{
+    int span = 0;
+    for (const QChar c : text) {
+        span += c.unicode() < 0x2E80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) ? 1 : 2;
+    }
+    return span;
+}
+
+// The widest cell of a column, measured by the view only for the few rows with the longest
+// texts: a list of hundreds of rows is not measured cell by cell on every reload.
+int widestCell(const QTreeWidget* list, int column)
+{
+    constexpr int kMeasured = 3;
+    QVector<QPair<int, int>> longest; // (span, row), longest first
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const int span = textSpan(list->topLevelItem(row)->text(column));
+        if (longest.size() == kMeasured && span <= longest.constLast().first) {
+            continue;
+        }
+        auto at =
+            std::find_if(longest.begin(), longest.end(), [span](const auto& p) { return p.first < span; });
+        longest.insert(at, {span, row});
+        if (longest.size() > kMeasured) {
+            longest.removeLast();
+        }
+    }
+    // Called through the base class, where the size hint is public.
+    const QAbstractItemView* view = list;
+    int width = 0;
+    for (const auto& [span, row] : longest) {
+        width = qMax(width, view->sizeHintForIndex(list->model()->index(row, column)).width());
+    }
+    return width;
+}
+
+} // namespace
+
 void FitListColumns(QTreeWidget* list)
 {
     ProgramSizing sizing(list);
     QHeaderView* header = list->header();
-    // Called through the base class, where the size hint is public.
-    const QAbstractItemView* view = list;
     for (int i = 0; i < list->columnCount(); ++i) {
         if (list->isColumnHidden(i) || userSized(list, i)) {
             continue;
         }
-        const int wanted = qMax(view->sizeHintForColumn(i), header->sectionSizeHint(i));
+        const int wanted = qMax(widestCell(list, i), header->sectionSizeHint(i));
         if (list->columnWidth(i) < wanted) {
             list->setColumnWidth(i, wanted);
         }

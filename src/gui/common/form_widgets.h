@@ -64,8 +64,8 @@ void SetListColumns(QTreeWidget* list, const QList<ListColumn>& columns);
 // goes into, when it is in none yet.
 void SetRowTexts(QTreeWidgetItem* item, const QStringList& texts, const QTreeWidget* list = nullptr);
 
-// Widens each column the user has not sized to show its heading and cells whole; never narrows
-// one.
+// Widens each column the user has not sized to show its heading and cells whole (the cells
+// with the longest texts are measured); never narrows one.
 void FitListColumns(QTreeWidget* list);
 
 // The row-editing block of the editors: "行追加", "行更新", "行削除", a report list and, beside

@@ -35,8 +35,9 @@ QTreeWidgetItem* FindItemByKey(const QTreeWidget* list, const QString& key)
 bool KeyNumber(const QString& key, int* number, QWidget* parent)
 {
     bool ok = false;
+    // QString::toInt refuses a number beyond 32 bits instead of wrapping it.
     const int value = key.mid(1).toInt(&ok);
-    if (!ok || value < kShortMin || value > kShortMax) {
+    if (!ok) {
         Messages::critical(parent, QStringLiteral("キーエラー"),
                            QStringLiteral("一覧の行のキー「%1」を番号として読み取れません。").arg(key));
         return false;

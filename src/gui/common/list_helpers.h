@@ -17,7 +17,7 @@ QString ItemKey(const QTreeWidgetItem* item);
 void SetItemKey(QTreeWidgetItem* item, const QString& key);
 QTreeWidgetItem* FindItemByKey(const QTreeWidget* list, const QString& key);
 
-// The number of a key: everything after its first letter as a 16-bit integer. A key whose
+// The number of a key: everything after its first letter as a 32-bit integer. A key whose
 // number does not fit (or is no number) is reported to the user and gives false, never a
 // wrapped number that would pick another row.
 bool KeyNumber(const QString& key, int* number, QWidget* parent = nullptr);

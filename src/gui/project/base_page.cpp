@@ -188,7 +188,7 @@ void BasePage::priceKindPicked()
 
 void BasePage::loadProject(const LoadedProject& row)
 {
-    SelectComboByKey(m_parent, WarnOnOverflow(ToInt(row.parent)));
+    SelectComboByKey(m_parent, WarnOnOverflow(ToLng(row.parent)));
     m_name->setText(ToText(row.name));
     SelectComboByKey(m_contractCustomer, row.contractCustomer);
     SelectComboByKey(m_endCustomer, row.endCustomer);

@@ -217,7 +217,7 @@ bool ProjectEditor::loadProjectRow()
         return false;
     }
     m_loaded = *row;
-    OrigParent = WarnOnOverflow(ToInt(row->parent));
+    OrigParent = WarnOnOverflow(ToLng(row->parent));
     OrigName = ToText(row->name);
     m_base->loadProject(*row);
     QuoteSettings& quote = m_state.ProjQuote;

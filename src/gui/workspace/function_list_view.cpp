@@ -137,10 +137,14 @@ void FunctionListView::fillRow(QTreeWidgetItem* item, const FunctionRow& row)
     QStringList texts{row.title, row.onHold ? QStringLiteral("×") : QString(), row.title};
     texts << row.classLabels << amountText(row.hours) << amountText(row.price);
     SetRowTexts(item, texts, this);
-    for (int c = 1; c < kColumnCount; ++c) {
-        // Functions on hold count in no total: shown greyed.
-        item->setForeground(c, row.onHold ? palette().brush(QPalette::Disabled, QPalette::Text)
-                                          : palette().brush(QPalette::Active, QPalette::Text));
+    // Functions on hold count in no total: shown greyed. The others keep the list's own colour,
+    // so only their rows carry colours of their own.
+    if (row.onHold || item->data(1, Qt::ForegroundRole).isValid()) {
+        for (int c = 1; c < kColumnCount; ++c) {
+            item->setData(c, Qt::ForegroundRole,
+                          row.onHold ? QVariant(palette().brush(QPalette::Disabled, QPalette::Text))
+                                     : QVariant());
+        }
     }
     item->setIcon(kTitleColumn, Icons::function());
 }

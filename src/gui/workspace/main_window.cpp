@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -271,12 +272,29 @@ void MainWindow::createCentralArea()
     m_splitter->setHandleWidth(5);
     layout->addWidget(m_splitter, 1);
 
-    m_tree = new ProjectTreeView(m_splitter);
-    m_tree->setMinimumWidth(TwipsToPixels(kMinPaneTwips));
+    // The filter box sits above the tree, in the tree's pane, so that both keep one width.
+    auto* treePane = new QWidget(m_splitter);
+    auto* treeLayout = new QVBoxLayout(treePane);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->setSpacing(2);
+    m_filter = new QLineEdit(treePane);
+    m_filter->setObjectName(QStringLiteral("txtPFilter"));
+    m_filter->setPlaceholderText(QStringLiteral("プロジェクト名で絞り込み"));
+    m_filter->setClearButtonEnabled(true);
+    auto* clearFilter = new QAction(m_filter);
+    clearFilter->setShortcut(QKeySequence(Qt::Key_Escape));
+    clearFilter->setShortcutContext(Qt::WidgetShortcut);
+    m_filter->addAction(clearFilter);
+    connect(clearFilter, &QAction::triggered, m_filter, &QLineEdit::clear);
+    m_tree = new ProjectTreeView(treePane);
+    connect(m_filter, &QLineEdit::textChanged, m_tree, &ProjectTreeView::setFilter);
+    treeLayout->addWidget(m_filter);
+    treeLayout->addWidget(m_tree, 1);
+    treePane->setMinimumWidth(TwipsToPixels(kMinPaneTwips));
     m_list = new FunctionListView(m_splitter);
     m_list->setMinimumWidth(TwipsToPixels(kMinPaneTwips - kPaneGapTwips));
 
-    m_splitter->addWidget(m_tree);
+    m_splitter->addWidget(treePane);
     m_splitter->addWidget(m_list);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);

@@ -7,6 +7,7 @@ class FunctionListView;
 class ProjectTreeView;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QSplitter;
 class QTimer;
 class QWidget;
@@ -50,6 +51,7 @@ private:
     WorkspaceCommands* m_commands = nullptr;
 
     ProjectTreeView* m_tree = nullptr;
+    QLineEdit* m_filter = nullptr; // txtPFilter
     FunctionListView* m_list = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_titles = nullptr;

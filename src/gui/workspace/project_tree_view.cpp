@@ -4,6 +4,7 @@
 #include "common/list_helpers.h"
 
 #include <QSignalBlocker>
+#include <optional>
 
 namespace {
 
@@ -28,9 +29,29 @@ ProjectTreeView::ProjectTreeView(QWidget* parent) : QTreeWidget(parent)
 
 void ProjectTreeView::showProjects(const QList<ProjectNode>& projects)
 {
+    m_projects = projects;
+    build();
+}
+
+void ProjectTreeView::setFilter(const QString& text)
+{
+    if (text == m_filter) {
+        return;
+    }
+    m_filter = text;
+    build();
+    showChosen();
+}
+
+void ProjectTreeView::build()
+{
     QHash<int, QList<const ProjectNode*>> children;
-    for (const ProjectNode& node : projects) {
+    for (const ProjectNode& node : m_projects) {
         children[node.parent].append(&node);
+    }
+    std::optional<QSet<int>> shown;
+    if (!m_filter.isEmpty()) {
+        shown = ProjectsMatching(m_projects, m_filter);
     }
     const QSignalBlocker quiet(this);
     setUpdatesEnabled(false);
@@ -39,20 +60,26 @@ void ProjectTreeView::showProjects(const QList<ProjectNode>& projects)
     SetItemKey(root, kRootKey);
     root->setIcon(0, Icons::projectList());
     root->setExpanded(true);
-    addChildren(root, 0, children);
+    addChildren(root, 0, children, shown ? &*shown : nullptr);
     setUpdatesEnabled(true);
 }
 
+// A project the filter leaves out is hidden, not dropped: it is still there to be chosen when
+// the filter is cleared.
 void ProjectTreeView::addChildren(QTreeWidgetItem* node, int parent,
-                                  const QHash<int, QList<const ProjectNode*>>& children)
+                                  const QHash<int, QList<const ProjectNode*>>& children,
+                                  const QSet<int>* shown)
 {
     const bool isRoot = parent == 0;
     for (const ProjectNode* project : children.value(parent)) {
         auto* child = new QTreeWidgetItem(node, QStringList(project->name));
         SetItemKey(child, projectKey(project->id));
         child->setIcon(0, Icons::project());
-        addChildren(child, project->id, children);
-        if (isRoot) {
+        addChildren(child, project->id, children, shown);
+        if (shown) {
+            child->setHidden(!shown->contains(project->id));
+            child->setExpanded(!child->isHidden());
+        } else if (isRoot) {
             child->setExpanded(true);
         }
     }
@@ -75,8 +102,15 @@ QTreeWidgetItem* ProjectTreeView::findNode(const QString& key) const
 
 void ProjectTreeView::selectProject(int project)
 {
-    QTreeWidgetItem* target = findNode(project != 0 ? projectKey(project) : kRootKey);
-    if (!target) {
+    m_chosen = project != 0 ? projectKey(project) : kRootKey;
+    showChosen();
+}
+
+// A project the filter hides stays chosen, and shows as chosen again once it is in sight.
+void ProjectTreeView::showChosen()
+{
+    QTreeWidgetItem* target = findNode(m_chosen);
+    if (!target || target->isHidden()) {
         return;
     }
     const QSignalBlocker quiet(this);
@@ -93,6 +127,7 @@ void ProjectTreeView::nodeChanged(QTreeWidgetItem* current)
         return;
     }
     const QString key = ItemKey(current);
+    m_chosen = key;
     int id = 0;
     if (key != kRootKey && !KeyNumber(key, &id, window())) {
         return;

@@ -3,6 +3,7 @@
 #include "workspace/workspace_queries.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTreeWidget>
 
 // tvwPList: every project under the root "ﾌﾟﾛｼﾞｪｸﾄ一覧", the root and the top-level projects
@@ -12,8 +13,12 @@ class ProjectTreeView : public QTreeWidget {
 public:
     explicit ProjectTreeView(QWidget* parent = nullptr);
 
-    // Shows the projects in place of what the tree showed; nothing is chosen.
+    // Shows the projects in place of what the tree showed; nothing is chosen. A filter in
+    // force stays.
     void showProjects(const QList<ProjectNode>& projects);
+    // Shows only the projects whose name contains the text, with their ancestors, all open;
+    // an empty text shows the whole tree as it was built. The chosen project stays chosen.
+    void setFilter(const QString& text);
     bool hasProject(int project) const;
     // Chooses the project's node (the root for 0) without telling: the callers reload what
     // they need themselves.
@@ -24,8 +29,14 @@ signals:
     void projectChosen(int project);
 
 private:
-    void addChildren(QTreeWidgetItem* node, int parent,
-                     const QHash<int, QList<const ProjectNode*>>& children);
+    void build();
+    void addChildren(QTreeWidgetItem* node, int parent, const QHash<int, QList<const ProjectNode*>>& children,
+                     const QSet<int>* shown);
     QTreeWidgetItem* findNode(const QString& key) const;
     void nodeChanged(QTreeWidgetItem* current);
+    void showChosen();
+
+    QList<ProjectNode> m_projects;
+    QString m_filter;
+    QString m_chosen; // the key of the chosen node
 };

@@ -22,6 +22,9 @@ private slots:
         QTest::newRow("four digits") << u"M0007"_s << 7;
         QTest::newRow("member 10000 and above") << u"M12345"_s << 12345;
         QTest::newRow("expense with its buyer") << u"E10001C"_s << 10001;
+        QTest::newRow("beyond 16 bits") << u"M40001"_s << 40001;
+        QTest::newRow("largest 32-bit key") << u"E2147483647O"_s << 2147483647;
+        QTest::newRow("beyond 32 bits is no id") << u"M2147483648"_s << 0;
         QTest::newRow("no digits") << u"M"_s << 0;
     }
     void keyIds()

@@ -3,6 +3,7 @@
 #include "db/schema_setup.h"
 #include "db/sql_literal.h"
 #include "divisions/code_divisions.h"
+#include "large_database.h"
 #include "test_support.h"
 
 #include <QRegularExpression>
@@ -102,13 +103,22 @@ private slots:
         const std::optional<DbError> bad = statementError(conn, u"SELEC nonsense"_s);
         QVERIFY(bad && !bad->description().isEmpty() && bad->kind() == DbError::Other);
 
-        // Keys are 16 bits: one past 32767 is an error, not a wrapped key.
-        if (conn.engine() == Engine::SQLite) {
-            ExecSql(conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (32767, 'last', 1)"_s);
-            QCOMPARE(GetIdentity(conn, u"MITEM"_s), 32767);
+        // Keys are 32 bits: past 32767 they go on, and one past 2147483647 is an error, never a
+        // wrapped key (SQLite hands it out and the program refuses it; PostgreSQL's integer
+        // identity refuses the insert itself).
+        StartKeysAt(conn, u"MITEM"_s, u"NITEM"_s, 32767);
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('last 16-bit', 1)"_s);
+        QCOMPARE(GetIdentity(conn, u"MITEM"_s), 32767);
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('beyond 16-bit', 1)"_s);
+        QCOMPARE(GetIdentity(conn, u"MITEM"_s), 32768);
+        StartKeysAt(conn, u"MITEM"_s, u"NITEM"_s, 2147483647);
+        ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('last 32-bit', 1)"_s);
+        QCOMPARE(GetIdentity(conn, u"MITEM"_s), 2147483647);
+        const auto beyond = [&] {
             ExecSql(conn, u"INSERT INTO MITEM (CITEM,NAPIECE) VALUES ('beyond', 1)"_s);
-            QVERIFY_THROWS_EXCEPTION(DbError, GetIdentity(conn, u"MITEM"_s));
-        }
+            return GetIdentity(conn, u"MITEM"_s);
+        };
+        QVERIFY_THROWS_EXCEPTION(DbError, beyond());
     }
 
     // Every statement runs forward-only, as ODBC drivers run a scrollable one through a server

@@ -18,8 +18,9 @@ private slots:
         m_env.reset();
     }
 
-    // A new row goes after the last in display order; an order beyond the 16-bit range counts 0,
-    // so the row comes first, and is told to the caller, which warns.
+    // A new row goes after the last in display order, beyond 32767 too (rows take their key as
+    // their order); an order without a 32-bit successor counts 0, so the row comes first, and is
+    // told to the caller, which warns.
     void rowsSortedLast_data() { addEngineRows(); }
     void rowsSortedLast()
     {
@@ -37,6 +38,10 @@ private slots:
 
         ExecSql(conn, u"UPDATE MLANG SET NSORT = 40000 WHERE CLANG = 'Java'"_s);
         order = NextSortOrder(conn, u"MLANG"_s);
+        QCOMPARE(order.value, 40001);
+        QVERIFY(!order.overflowed);
+        ExecSql(conn, u"UPDATE MLANG SET NSORT = 2147483647 WHERE CLANG = 'Java'"_s);
+        order = NextSortOrder(conn, u"MLANG"_s);
         QCOMPARE(order.value, 1);
         QVERIFY(order.overflowed);
         order = languages.add({u"Go"_s, u"50"_s});
@@ -51,8 +56,8 @@ private slots:
     }
 
     // The list in display order with every edited column as text (NULL as empty), one row read
-    // by its key, and two rows exchanging their orders: only when both are there, an order
-    // beyond the 16-bit range counting 0 and told to the caller.
+    // by its key, and two rows exchanging their orders: only when both are there, orders beyond
+    // 32767 exchanged as they are, an order beyond 32 bits counting 0 and told to the caller.
     void listAndOrder_data() { addEngineRows(); }
     void listAndOrder()
     {
@@ -85,16 +90,24 @@ private slots:
         QCOMPARE(listed(), (QStringList{u"%1:乙/b"_s.arg(second), u"%1:甲/"_s.arg(first)}));
 
         ExecSql(conn, u"UPDATE MCUSTOMER SET NSORT = 40000 WHERE NCUSTOMER = %1"_s.arg(second));
-        const OrderExchange beyond = customers.exchangeOrder(first, second);
-        QVERIFY(beyond.exchanged && beyond.overflowed);
+        const OrderExchange wide = customers.exchangeOrder(first, second);
+        QVERIFY(wide.exchanged && !wide.overflowed);
         const auto order = [&](int key) {
-            return scalar(conn, u"SELECT NSORT AS V FROM MCUSTOMER WHERE NCUSTOMER = %1"_s.arg(key)).toInt();
+            return scalar(conn, u"SELECT NSORT AS V FROM MCUSTOMER WHERE NCUSTOMER = %1"_s.arg(key))
+                .toLongLong();
         };
-        QCOMPARE((QList<int>{order(first), order(second)}), (QList<int>{0, 1}));
+        QCOMPARE((QList<qlonglong>{order(first), order(second)}), (QList<qlonglong>{40000, 1}));
+        if (conn.engine() == Engine::SQLite) {
+            ExecSql(conn, u"UPDATE MCUSTOMER SET NSORT = 3000000000 WHERE NCUSTOMER = %1"_s.arg(first));
+            const OrderExchange beyond = customers.exchangeOrder(first, second);
+            QVERIFY(beyond.exchanged && beyond.overflowed);
+            QCOMPARE((QList<qlonglong>{order(first), order(second)}), (QList<qlonglong>{1, 0}));
+        }
     }
 
     // The quick registration from the project editor: a picked entry keeps its key, a typed name
-    // is found or registered sorted last, and a key beyond the 16-bit range is told.
+    // is found or registered sorted last, a key beyond 32767 is used as it is and one beyond 32
+    // bits is told.
     void quickRegistration_data() { addEngineRows(); }
     void quickRegistration()
     {
@@ -112,12 +125,18 @@ private slots:
         QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = %1"_s.arg(added.id)).toDouble(),
                  900.0);
 
+        ExecSql(conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (40000, '宿泊費', 1)"_s);
+        const MasterEntry wide = EnterItem(conn, 0, u"宿泊費"_s, u"5"_s);
+        QVERIFY(!wide.inserted && !wide.keyOverflowed);
+        QCOMPARE(wide.id, 40000);
+        QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 40000"_s).toDouble(), 5.0);
         if (conn.engine() == Engine::SQLite) {
-            ExecSql(conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (40000, '宿泊費', 1)"_s);
-            const MasterEntry beyond = EnterItem(conn, 0, u"宿泊費"_s, u"5"_s);
+            ExecSql(conn, u"INSERT INTO MITEM (NITEM,CITEM,NAPIECE) VALUES (3000000000, '日当', 1)"_s);
+            const MasterEntry beyond = EnterItem(conn, 0, u"日当"_s, u"5"_s);
             QVERIFY(!beyond.inserted && beyond.keyOverflowed);
             QCOMPARE(beyond.id, 0);
-            QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 40000"_s).toDouble(), 1.0);
+            QCOMPARE(scalar(conn, u"SELECT NAPIECE AS V FROM MITEM WHERE NITEM = 3000000000"_s).toDouble(),
+                     1.0);
         }
     }
 

@@ -1,5 +1,7 @@
 #include "db/concurrent_change.h"
 #include "db/db_connection.h"
+#include "large_database.h"
+#include "project/project_forest.h"
 #include "project/project_lookups.h"
 #include "project/project_repository.h"
 #include "project/project_rows.h"
@@ -88,6 +90,95 @@ ProjectComponents componentsOf(const ProjectRepository& repository, int project)
                           row.indirectHours});
     }
     return c;
+}
+
+// The tree, the descendants, the path names and the parent list as they were read before one
+// query served them all: a query per parent and per ancestor. The forest must give the same.
+struct PerRowForm {
+    DbConnection& c;
+
+    QList<QPair<int, QString>> children(int parent) const
+    {
+        QList<QPair<int, QString>> rows;
+        for (Recordset rs = OpenRs(c, u"SELECT NPROJECT, CPROJNAME FROM TPROJECT WHERE NPARPROJ = %1"
+                                      u" ORDER BY NSORT, NPROJECT"_s.arg(parent));
+             !rs.eof(); rs.moveNext()) {
+            rows.append({rs.key(u"NPROJECT"_s), rs[u"CPROJNAME"_s].toString()});
+        }
+        return rows;
+    }
+    void tree(int parent, int depth, QStringList& lines) const
+    {
+        for (const auto& [id, name] : children(parent)) {
+            lines << QString(depth, u' ') + u"P%1 %2"_s.arg(id).arg(name);
+            tree(id, depth + 1, lines);
+        }
+    }
+    void childIds(int project, QSet<int>& seen, QString& ids) const
+    {
+        for (const auto& [child, name] : children(project)) {
+            if (!seen.contains(child)) {
+                seen.insert(child);
+                ids += u", %1"_s.arg(child);
+                childIds(child, seen, ids);
+            }
+        }
+    }
+    QString childIds(int project) const
+    {
+        QSet<int> seen{project};
+        QString ids;
+        childIds(project, seen, ids);
+        return ids;
+    }
+    QString pathName(int parent, const QString& text) const
+    {
+        QString result = text;
+        QSet<int> seen;
+        while (parent != 0 && !seen.contains(parent)) {
+            seen.insert(parent);
+            Recordset rs =
+                OpenRs(c, u"SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = %1"_s.arg(parent));
+            if (rs.eof()) {
+                break;
+            }
+            result = rs[u"CPROJNAME"_s].toString() + u" - "_s + result;
+            parent = rs.key(u"NPARPROJ"_s);
+        }
+        return result;
+    }
+    QStringList parentChoices(int editing) const
+    {
+        QString sql = u"SELECT NPARPROJ, NPROJECT, CPROJNAME FROM TPROJECT"_s;
+        if (editing != 0) {
+            sql += u" WHERE NPROJECT NOT IN (%1%2)"_s.arg(editing).arg(childIds(editing));
+        }
+        QStringList entries;
+        for (Recordset rs = OpenRs(c, sql + u" ORDER BY NSORT, NPARPROJ, NPROJECT"_s); !rs.eof();
+             rs.moveNext()) {
+            const int parent = rs.key(u"NPARPROJ"_s);
+            const QString name = rs[u"CPROJNAME"_s].toString();
+            entries << u"%1:%2"_s.arg(rs.key(u"NPROJECT"_s)).arg(parent != 0 ? pathName(parent, name) : name);
+        }
+        return entries;
+    }
+};
+
+void treeLines(const ProjectForest& forest, int parent, int depth, QStringList& lines)
+{
+    for (const ProjectForest::Node* node : forest.childrenOf(parent)) {
+        lines << QString(depth, u' ') + u"P%1 %2"_s.arg(node->id).arg(node->name);
+        treeLines(forest, node->id, depth + 1, lines);
+    }
+}
+
+QStringList choiceTexts(const QList<ParentChoice>& choices)
+{
+    QStringList texts;
+    for (const ParentChoice& choice : choices) {
+        texts << u"%1:%2"_s.arg(choice.project.value).arg(choice.text);
+    }
+    return texts;
 }
 
 } // namespace
@@ -480,6 +571,84 @@ private slots:
         QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 12"_s), 1);
         QCOMPARE(rows(u"NPROJECT = 1 AND NFUNCTION = 11"_s), 7);
         QCOMPARE(rows(u"NPROJECT = 2"_s), 6);
+    }
+
+    // One query gives what a query per parent and per ancestor gave: the tree in display order,
+    // the descendants, the path names and the parent list, on the small tree (with a project
+    // whose parent is NULL and one whose parent is gone, both outside the tree) and on a
+    // generated database with keys beyond 32767.
+    void forestMatchesPerRowForm_data() { addEngineRowsOnData("generated", "generated", "small tree"); }
+    void forestMatchesPerRowForm()
+    {
+        QFETCH(int, engine);
+        QFETCH(bool, generated);
+        TreeWorld w(static_cast<Engine>(engine), !generated);
+        DbConnection& c = *w.state->Conn;
+        QList<int> probes;
+        if (generated) {
+            LargeDatabaseShape shape;
+            shape.projects = 300;
+            shape.functions = 10;
+            shape.bigFunctions = 5;
+            shape.firstProjectKey = 40001;
+            FillLargeDatabase(c, shape, [](const QString&) {});
+            // Orders repeat under every parent; a few equal orders under one parent too.
+            ExecSql(c, u"UPDATE TPROJECT SET NSORT = 1 WHERE NPROJECT IN (40010, 40011, 40012)"_s);
+            ExecSql(c, u"UPDATE TPROJECT SET NSORT = NULL WHERE NPROJECT = 40150"_s);
+            probes = {40001, 40002, shape.bigProjectKey(), 40050, 40299};
+        } else {
+            insertProject(c, 0, u"親なし"_s, 1, 0, 0, u"NULL"_s);
+            ExecSql(c, u"UPDATE TPROJECT SET NPARPROJ = NULL WHERE CPROJNAME = '親なし'"_s);
+            insertProject(c, 999, u"親が消えた"_s, 1, 0, 0, u"3"_s);
+            probes = {w.t.head, w.t.sales, w.t.billing, w.t.maintenance};
+        }
+        const PerRowForm old{c};
+        QStringList expected;
+        old.tree(0, 0, expected);
+        QVERIFY(expected.size() >= (generated ? 300 : 5));
+
+        StatementLog log;
+        const ProjectForest forest = ProjectForest::read(c);
+        QStringList lines;
+        treeLines(forest, 0, 0, lines);
+        QCOMPARE(lines, expected);
+        QCOMPARE(log.statements().size(), 1);
+
+        const ProjectLookups lookups(c);
+        for (const int project : QList<int>{0} + probes) {
+            const QStringList choices = old.parentChoices(project);
+            log.reset();
+            QCOMPARE(choiceTexts(lookups.parentChoices(project)), choices);
+            QCOMPARE(log.statements().size(), 1);
+            if (project == 0) {
+                continue;
+            }
+            const QString ids = old.childIds(project);
+            const QString path = old.pathName(project, u"x"_s);
+            log.reset();
+            QCOMPARE(ChildProjectIds(c, project), ids);
+            QCOMPARE(log.statements().size(), 1);
+            log.reset();
+            QCOMPARE(ProjectPathName(c, project, u"x"_s), path);
+            QCOMPARE(log.statements().size(), 1);
+        }
+    }
+
+    // A key beyond 32 bits (possible only in an embedded database) is reported, never wrapped
+    // into the key of another project.
+    void keyBeyond32BitsIsReported()
+    {
+        TreeWorld w;
+        DbConnection& c = *w.state->Conn;
+        ExecSql(c, u"UPDATE TPROJECT SET NPROJECT = 4294967296 + %1 WHERE NPROJECT = %1"_s.arg(w.t.billing));
+        try {
+            ProjectForest::read(c);
+            QFAIL("no error");
+        } catch (const DbError& e) {
+            QVERIFY2(e.description().contains(QString::number(4294967296LL + w.t.billing)) &&
+                         e.description().contains(u"NPROJECT"_s),
+                     qPrintable(e.description()));
+        }
     }
 
     void pathNameEndsOnACircle()

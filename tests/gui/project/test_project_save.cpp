@@ -1,5 +1,6 @@
 #include "project/project_repository.h"
 #include "project_fixture.h"
+#include "small_tree.h"
 
 namespace {
 
@@ -217,9 +218,10 @@ private slots:
                 QCOMPARE(editor->result(), int(QDialog::Accepted));
                 break;
             }
-            // The recalculation starts by reading the functions it prices.
-            inRecalculation =
-                inRecalculation || log.failedStatement().startsWith(u"SELECT NPROJECT, NFUNCTION, NNUP"_s);
+            // The recalculation starts by reading the class coefficients (once a run), or by its
+            // totals when they are known.
+            inRecalculation = inRecalculation || log.failedStatement().startsWith(u"SELECT * FROM MDIV"_s) ||
+                              log.failedStatement().startsWith(u"UPDATE TFUNCTION SET NHTOTAL"_s);
             QVERIFY2(editor->isVisible(), qPrintable(log.failedStatement()));
             QCOMPARE(snapshot(c), before);
             QCOMPARE(state->CurPriKind, 1);
@@ -359,6 +361,51 @@ private slots:
         DropConnection(c);
         auto again = openProject(*state, 2);
         QCOMPARE(controlText(again.get(), u"txtPName"_s), u"再接続の案件"_s);
+    }
+
+    // A database used for years: the projects' keys lie beyond 32767 (40001 on) and the editor
+    // lists, selects, moves and saves them as any other, keys of the price kind included.
+    void keysBeyond16Bits_data() { addEngineRows(); }
+    void keysBeyond16Bits()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine, true, 40001);
+        DbConnection& c = *w.state->Conn;
+        QCOMPARE(w.t.sales, 40003);
+        auto editor = openProject(*w.state, w.t.sales);
+        auto* parent = control<QComboBox>(editor.get(), "cmbParProj");
+        QCOMPARE(parent->currentText(), u"本社システム"_s);
+        QCOMPARE(parent->currentData().toInt(), w.t.head);
+        QStringList choices;
+        for (int i = 0; i < parent->count(); ++i) {
+            choices << u"%1:%2"_s.arg(parent->itemData(i).toInt()).arg(parent->itemText(i));
+        }
+        // Neither the project nor its sub-project 請求 can become its parent.
+        QCOMPARE(choices, (QStringList{u"0:ROOT"_s, u"40001:保守案件"_s, u"40004:本社システム - 在庫管理"_s,
+                                       u"40002:本社システム"_s}));
+        QCOMPARE(control<QComboBox>(editor.get(), "cmbPriKind")->currentData().toInt(), 1);
+        pick(parent, u"本社システム - 在庫管理"_s);
+        pick(control<QComboBox>(editor.get(), "cmbPriKind"), u"特急単価"_s);
+        Messages::clearShown();
+        clickButton(editor.get(), "cmdOK");
+        // Only the question whether to reprice under the new kind (answered yes).
+        QCOMPARE(Messages::shown().size(), 1);
+        QVERIFY2(Messages::last().title != u"ＤＢエラー"_s, qPrintable(Messages::last().text));
+        QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(),
+                 w.t.stock);
+        QCOMPARE(scalar(c, u"SELECT NPRIKIND AS V FROM TPROJECT WHERE NPROJECT = 40003"_s).toInt(), 40001);
+        QVERIFY(w.state->Updated && w.state->PricesChanged);
+
+        auto added = openNewProject(*w.state, w.t.billing);
+        setText(added.get(), "txtPName", u"追加案件"_s);
+        pick(control<QComboBox>(added.get(), "cmbEndCust"), u"テスト顧客"_s);
+        pick(control<QComboBox>(added.get(), "cmbContCust"), u"テスト顧客"_s);
+        Messages::clearShown();
+        clickButton(added.get(), "cmdOK");
+        QVERIFY2(Messages::shown().isEmpty(), qPrintable(Messages::last().text));
+        QCOMPARE(w.state->CurProject, 40006);
+        QCOMPARE(scalar(c, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = 40006"_s).toInt(),
+                 w.t.billing);
     }
 
 private:
