@@ -1,7 +1,7 @@
 #include "accuracy/calibration_list.h"
 
 #include "accuracy/actual_hours.h"
-#include "accuracy/cocomo_constant.h"
+#include "function/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"

@@ -1,7 +1,7 @@
 #include "accuracy/project_analysis.h"
 
 #include "accuracy/actual_hours.h"
-#include "accuracy/cocomo_constant.h"
+#include "function/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "documents/csv_writer.h"

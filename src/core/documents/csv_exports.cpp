@@ -4,6 +4,7 @@
 #include "db/db_connection.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
+#include "function/cocomo_constant.h"
 #include "documents/quotation_document.h"
 #include "project/project_lookups.h"
 #include "project/project_repository.h"
@@ -51,7 +52,7 @@ QList<QStringList> FunctionCsvRows(DbConnection& connection, int project, const 
          QStringLiteral("総工数(H)"), QStringLiteral("価格(円)"), QStringLiteral("値引前価格(円)"),
          QStringLiteral("値引(円)"), QStringLiteral("未調整FP"), QStringLiteral("調整後FP"),
          QStringLiteral("KStep"), QStringLiteral("COCOMO工数(H)")}};
-    const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH);
+    const QHash<int, EstimateResult> sizes = ProjectFunctionSizes(connection, project, policy.MtoH, CocomoAInUse(connection));
     // The list's rows with what the list does not show: the price before the discount and the
     // discount.
     QHash<int, std::pair<QVariant, QVariant>> discounts;

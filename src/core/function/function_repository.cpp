@@ -1,6 +1,6 @@
 #include "function/function_repository.h"
 
-#include "accuracy/cocomo_constant.h"
+#include "function/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"

@@ -1,7 +1,7 @@
 #include "accuracy/calibration_dialog.h"
 
 #include "accuracy/accuracy_charts.h"
-#include "accuracy/cocomo_constant.h"
+#include "function/cocomo_constant.h"
 #include "calc/estimate_calc.h"
 #include "common/db_error_report.h"
 #include "common/form_widgets.h"

@@ -1,12 +1,13 @@
 #include "accuracy/actual_hours.h"
 #include "accuracy/calibration_list.h"
-#include "accuracy/cocomo_constant.h"
 #include "accuracy/project_analysis.h"
 #include "calc/estimate_accuracy.h"
 #include "db/db_connection.h"
 #include "db/db_error.h"
+#include "documents/csv_exports.h"
 #include "documents/csv_writer.h"
 #include "finished_projects.h"
+#include "function/cocomo_constant.h"
 #include "project/project_rows.h"
 #include "settings/policy.h"
 #include "test_support.h"
@@ -277,6 +278,17 @@ private slots:
         const FinishedProjects w = FinishedProjects::build(*c);
         QVERIFY(!StoredCocomoA(*c));
         const double before = LoadCalibrationList(*c, {}, 160).rows[2].cocomo;
+        // The COCOMO hours of the functions' CSV, which follow the constant like the editor's.
+        const auto csvHours = [&] {
+            QList<double> hours;
+            const QList<QStringList> rows = FunctionCsvRows(*c, w.big, Policy());
+            for (int i = 1; i < rows.size(); ++i) {
+                hours << rows.at(i).constLast().toDouble();
+            }
+            return hours;
+        };
+        const QList<double> csvBefore = csvHours();
+        QVERIFY(std::any_of(csvBefore.cbegin(), csvBefore.cend(), [](double h) { return h > 100; }));
         StoreCocomoA(*c, 3.528);
         StoreCocomoA(*c, 3.6);
         QCOMPARE(rowCount(*c, u"MCALIB"_s), 1);
@@ -287,6 +299,12 @@ private slots:
         ProjectAnalysis analysis;
         QVERIFY(LoadProjectAnalysis(*c, w.big, Policy(), &analysis));
         QVERIFY(std::abs(analysis.rows[2].cocomo.likely - after.rows[2].cocomo) < 1e-6);
+        const QList<double> csvAfter = csvHours();
+        QCOMPARE(csvAfter.size(), csvBefore.size());
+        for (int i = 0; i < csvAfter.size(); ++i) {
+            QVERIFY2(std::abs(csvAfter.at(i) - csvBefore.at(i) * 3.6 / 2.94) <= 1,
+                     qPrintable(u"%1 -> %2"_s.arg(csvBefore.at(i)).arg(csvAfter.at(i))));
+        }
         ResetCocomoA(*c);
         QCOMPARE(CocomoAInUse(*c), 2.94);
         ExecSql(*c, u"INSERT INTO MCALIB (NCALIB, NCOCOMOA) VALUES (1, 0)"_s);

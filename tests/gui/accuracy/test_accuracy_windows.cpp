@@ -2,7 +2,7 @@
 #include "accuracy/actual_dialog.h"
 #include "accuracy/analysis_dialog.h"
 #include "accuracy/calibration_dialog.h"
-#include "accuracy/cocomo_constant.h"
+#include "function/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "estimation/function_editor.h"
 #include "finished_projects.h"

@@ -1,4 +1,4 @@
-#include "accuracy/cocomo_constant.h"
+#include "function/cocomo_constant.h"
 
 #include "calc/estimate_calc.h"
 #include "db/db_connection.h"
