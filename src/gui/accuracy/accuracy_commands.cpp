@@ -26,8 +26,7 @@ QAction* command(QMainWindow* window, AppState& state, const char* name, const Q
     AppState* s = &state;
     QObject::connect(action, &QAction::triggered, window, [window, s, forProject] {
         if (forProject && s->CurProject == 0) {
-            Messages::information(window, QStringLiteral("未選択"),
-                                  QStringLiteral("プロジェクトが選択されていません。"));
+            Messages::noProjectSelected(window);
             return;
         }
         RunHandler(window, [&] {

@@ -103,6 +103,11 @@ void Messages::required(QWidget* parent, const QString& caption)
     information(parent, QStringLiteral("入力確認"), caption + QStringLiteral("は必須入力です。"));
 }
 
+void Messages::noProjectSelected(QWidget* parent)
+{
+    information(parent, QStringLiteral("未選択"), QStringLiteral("プロジェクトが選択されていません。"));
+}
+
 void Messages::settingsNotSaved(QWidget* parent)
 {
     critical(parent, QStringLiteral("設定エラー"),

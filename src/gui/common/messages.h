@@ -36,6 +36,8 @@ public:
     static void required(QWidget* parent, const QString& caption);
     // A write to the settings store that did not happen, naming the file.
     static void settingsNotSaved(QWidget* parent);
+    // A command on the selected project while none is selected.
+    static void noProjectSelected(QWidget* parent);
 
     // Test hooks.
     static void setNextAnswer(Button answer);

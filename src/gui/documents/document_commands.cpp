@@ -22,7 +22,7 @@ bool projectSelected(const AppState& state, QWidget* parent)
     if (state.CurProject != 0) {
         return true;
     }
-    Messages::information(parent, QStringLiteral("未選択"), QStringLiteral("プロジェクトが選択されていません。"));
+    Messages::noProjectSelected(parent);
     return false;
 }
 

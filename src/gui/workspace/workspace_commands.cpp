@@ -83,12 +83,6 @@ bool WorkspaceCommands::mastersExist(const QStringList& tables, const QStringLis
     return false;
 }
 
-void WorkspaceCommands::notSelectedProject()
-{
-    Messages::information(m_window, QStringLiteral("未選択"),
-                          QStringLiteral("プロジェクトが選択されていません。"));
-}
-
 // A command on the selected project: its editor is part of the build and a project is selected.
 bool WorkspaceCommands::readyForProject(Editor editor)
 {
@@ -96,7 +90,7 @@ bool WorkspaceCommands::readyForProject(Editor editor)
         return false;
     }
     if (m_state.CurProject == 0) {
-        notSelectedProject();
+        Messages::noProjectSelected(m_window);
         return false;
     }
     return true;
@@ -233,7 +227,7 @@ void WorkspaceCommands::replaceMembers()
         return;
     }
     if (m_state.CurProject == 0) {
-        notSelectedProject();
+        Messages::noProjectSelected(m_window);
         return;
     }
     OpenEditor(Editor::MemberReplacement, m_state, m_window);

@@ -39,7 +39,6 @@ private:
 
     bool mastersExist(const QStringList& tables, const QStringList& names);
     bool readyForProject(Editor editor);
-    void notSelectedProject();
 
     AppState& m_state;
     WorkspacePanes& m_panes;
