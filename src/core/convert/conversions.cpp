@@ -277,6 +277,11 @@ bool IsDateText(const QString& text)
     return year >= 1753 && QDate(year, m.captured(2).toInt(), m.captured(3).toInt()).isValid();
 }
 
+QDate DateFromText(const QString& text)
+{
+    return IsDateText(text) ? QDate::fromString(text, QStringLiteral("yyyy/M/d")) : QDate();
+}
+
 QString AutoSlashDate(const QString& text, int lastKey, int* caret)
 {
     if (caret) {

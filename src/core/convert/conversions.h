@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 #include <stdexcept>
@@ -57,6 +58,8 @@ QString AutoSlashDate(const QString& text, int lastKey, int* caret = nullptr);
 // A yyyy/mm/dd text (one or two digit month and day accepted) that names a real date from
 // 1753/01/01 to 9999/12/31, the dates every engine can store.
 bool IsDateText(const QString& text);
+// The date such a text names; an invalid date for any other text.
+QDate DateFromText(const QString& text);
 
 // The 16-bit range in which hours, keys, codes and row numbers are handled.
 constexpr int kShortMin = -32768;

@@ -28,11 +28,6 @@ QString hoursText(double hours)
     return FormatNumber(hours, 0);
 }
 
-QDate dateOf(const QString& text)
-{
-    return IsDateText(text) ? QDate::fromString(text, QStringLiteral("yyyy/M/d")) : QDate();
-}
-
 } // namespace
 
 ActualDialog::ActualDialog(AppState& state, QWidget* parent)
@@ -208,7 +203,7 @@ bool ActualDialog::readSheet(ActualSheet* sheet)
             m_doneDate->setFocus();
             return false;
         }
-        sheet->doneDate = dateOf(text);
+        sheet->doneDate = DateFromText(text);
         if (!sheet->doneDate.isValid()) {
             Messages::exclamation(this, QStringLiteral("入力確認"),
                                   QStringLiteral("完了日の値が正しくありません。"));

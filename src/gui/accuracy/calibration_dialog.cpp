@@ -44,11 +44,6 @@ QString share(double value)
     return FormatNumber(value * 100, 0, false) + QStringLiteral("％");
 }
 
-QDate dateOf(const QString& text)
-{
-    return IsDateText(text) ? QDate::fromString(text, QStringLiteral("yyyy/M/d")) : QDate();
-}
-
 } // namespace
 
 QString CalibrationDialog::tooFew()
@@ -182,7 +177,7 @@ bool CalibrationDialog::readFilter(CalibrationFilter* filter)
     filter->customer = m_customer->currentData().toInt();
     for (QLineEdit* box : {m_from, m_to}) {
         const QString text = box->text().trimmed();
-        const QDate date = dateOf(text);
+        const QDate date = DateFromText(text);
         if (!text.isEmpty() && !date.isValid()) {
             Messages::exclamation(this, QStringLiteral("入力確認"),
                                   QStringLiteral("完了日の値が正しくありません。"));

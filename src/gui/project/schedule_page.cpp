@@ -20,15 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-
-QDate dateOf(const QString& text)
-{
-    return IsDateText(text) ? QDate::fromString(text, QStringLiteral("yyyy/M/d")) : QDate();
-}
-
-} // namespace
-
 SchedulePage::SchedulePage(AppState& state, QWidget* parent) : QWidget(parent), m_state(state)
 {
     setObjectName(QStringLiteral("picOptions_2"));
@@ -102,7 +93,7 @@ QList<ScheduleDate> SchedulePage::dates() const
 {
     QList<ScheduleDate> result;
     for (int i = 0; i < m_shown; ++i) {
-        const QDate date = dateOf(m_dates[i]->text());
+        const QDate date = DateFromText(m_dates[i]->text());
         if (date.isValid()) {
             result.append({m_codes[i], date});
         }
