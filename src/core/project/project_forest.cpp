@@ -2,6 +2,9 @@
 
 #include "db/db_connection.h"
 
+#include <QVarLengthArray>
+#include <algorithm>
+
 namespace {
 
 // A parent chain longer than this is taken for a circle (SQL Server stops a recursive query
@@ -99,17 +102,25 @@ QSet<int> ProjectForest::descendants(int project) const
 
 QString ProjectForest::pathName(int parent, const QString& text) const
 {
-    QString result = text;
-    QSet<int> seen;
-    while (parent != 0 && !seen.contains(parent)) {
-        seen.insert(parent);
+    // Called for every row of the parent list: no set and one string built at the end.
+    QVarLengthArray<const Node*, 16> chain;
+    qsizetype length = text.size();
+    while (parent != 0) {
         const Node* node = find(parent);
-        if (!node) {
+        if (!node || std::find(chain.cbegin(), chain.cend(), node) != chain.cend()) {
             break;
         }
-        result = node->name + QStringLiteral(" - ") + result;
+        chain.append(node);
+        length += node->name.size() + 3;
         parent = node->parent;
     }
+    QString result;
+    result.reserve(length);
+    for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
+        result += (*it)->name;
+        result += QLatin1String(" - ");
+    }
+    result += text;
     return result;
 }
 

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 namespace {
@@ -32,6 +33,14 @@ QComboBox* listCombo(QWidget* parent, const QString& name)
     auto* combo = NamedCombo(parent, name);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return combo;
+}
+
+// The entry QComboBox::addItem makes: the text, and the key as its data.
+QStandardItem* parentItem(const QString& text, int project)
+{
+    auto* item = new QStandardItem(text);
+    item->setData(project, Qt::UserRole);
+    return item;
 }
 
 QPlainTextEdit* memoBox(QWidget* parent, const QString& name)
@@ -134,16 +143,20 @@ void BasePage::loadParentList(const ProjectLookups& lookups, int editMode, int p
 {
     const QList<ParentChoice> choices = lookups.parentChoices(editMode != 0 ? m_state.CurProject : 0);
     m_parent->clear();
-    m_parent->addItem(QStringLiteral("ROOT"), 0);
+    // Thousands of projects: the entries go into the model in one insertion, not one by one.
+    QList<QStandardItem*> items;
+    items.reserve(choices.size() + 1);
+    items.append(parentItem(QStringLiteral("ROOT"), 0));
     int selected = -1;
     for (const ParentChoice& choice : choices) {
         WarnOnOverflow(choice.parent);
         const int project = WarnOnOverflow(choice.project);
-        m_parent->addItem(choice.text, project);
+        items.append(parentItem(choice.text, project));
         if (editMode == 0 && project == proposedParent) {
-            selected = m_parent->count() - 1;
+            selected = items.size() - 1;
         }
     }
+    qobject_cast<QStandardItemModel*>(m_parent->model())->invisibleRootItem()->appendRows(items);
     m_parent->setCurrentIndex(selected < 0 ? 0 : selected);
 }
 
