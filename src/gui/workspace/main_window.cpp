@@ -280,6 +280,8 @@ void MainWindow::createCentralArea()
     m_filter = new QLineEdit(treePane);
     m_filter->setObjectName(QStringLiteral("txtPFilter"));
     m_filter->setPlaceholderText(QStringLiteral("プロジェクト名で絞り込み"));
+    // The placeholder is cut where the tree pane is narrow; the tip shows it whole.
+    m_filter->setToolTip(QStringLiteral("プロジェクト名で絞り込み（Escで解除）"));
     m_filter->setClearButtonEnabled(true);
     auto* clearFilter = new QAction(m_filter);
     clearFilter->setShortcut(QKeySequence(Qt::Key_Escape));
