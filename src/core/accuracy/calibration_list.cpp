@@ -1,15 +1,16 @@
 #include "accuracy/calibration_list.h"
 
 #include "accuracy/actual_hours.h"
-#include "function/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "db/sql_literal.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
+#include "function/cocomo_constant.h"
 #include "project/project_forest.h"
 #include "project/project_rows.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -45,9 +46,13 @@ QVector<FinishedProject> finishedProjects(DbConnection& connection, const Calibr
                          rs.field(QStringLiteral("DDONE")).toDate()});
         parents.append(rs.key(QStringLiteral("NPARPROJ")));
     }
-    for (int i = 0; i < projects.size(); ++i) {
-        if (parents.at(i) != 0) {
-            projects[i].path = ProjectPathName(connection, parents.at(i), projects.at(i).path);
+    // The paths of all of them from one read of the projects, not a query each.
+    if (std::any_of(parents.cbegin(), parents.cend(), [](int parent) { return parent != 0; })) {
+        const ProjectForest forest = ProjectForest::read(connection);
+        for (int i = 0; i < projects.size(); ++i) {
+            if (parents.at(i) != 0) {
+                projects[i].path = forest.pathName(parents.at(i), projects.at(i).path);
+            }
         }
     }
     return projects;
