@@ -28,19 +28,6 @@ template <typename T, typename Key> QString idList(const QVector<T>& items, Key 
 
 } // namespace
 
-QString ProjectPath(DbConnection& connection, int project)
-{
-    Recordset rs =
-        OpenRs(connection,
-               QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") + num(project));
-    if (rs.eof()) {
-        return QString();
-    }
-    const QString name = ToText(rs.field(QStringLiteral("CPROJNAME")));
-    const int parent = rs.key(QStringLiteral("NPARPROJ"));
-    return parent != 0 ? ProjectPathName(connection, parent, name) : name;
-}
-
 ActualSheet LoadActualSheet(DbConnection& connection, int project)
 {
     ActualSheet sheet;

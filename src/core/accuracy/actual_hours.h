@@ -39,8 +39,5 @@ ActualSheet LoadActualSheet(DbConnection& connection, int project);
 // DbError, leaving the database as it was.
 void SaveActualSheet(DbConnection& connection, int project, const ActualSheet& sheet);
 
-// "A - B - C" for project C under B under top-level A; "" when the project is gone.
-QString ProjectPath(DbConnection& connection, int project);
-
 // The hours of each function with any recorded, summed over its processes.
 QMap<int, double> ActualHoursByFunction(DbConnection& connection, int project);

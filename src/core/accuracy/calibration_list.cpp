@@ -41,8 +41,7 @@ QVector<FinishedProject> finishedProjects(DbConnection& connection, const Calibr
     QVector<FinishedProject> projects;
     QVector<int> parents;
     for (Recordset rs = OpenRs(connection, sql); !rs.eof(); rs.moveNext()) {
-        projects.append({rs.key(QStringLiteral("NPROJECT")),
-                         ToText(rs.field(QStringLiteral("CPROJNAME"))),
+        projects.append({rs.key(QStringLiteral("NPROJECT")), ToText(rs.field(QStringLiteral("CPROJNAME"))),
                          rs.field(QStringLiteral("DDONE")).toDate()});
         parents.append(rs.key(QStringLiteral("NPARPROJ")));
     }

@@ -1,11 +1,12 @@
 #include "accuracy/project_analysis.h"
 
 #include "accuracy/actual_hours.h"
-#include "function/cocomo_constant.h"
 #include "convert/conversions.h"
 #include "db/db_connection.h"
 #include "documents/csv_writer.h"
 #include "documents/function_size.h"
+#include "function/cocomo_constant.h"
+#include "project/project_forest.h"
 #include "settings/policy.h"
 #include "workspace/project_summary.h"
 

@@ -1,5 +1,6 @@
 #include "project/project_forest.h"
 
+#include "convert/conversions.h"
 #include "db/db_connection.h"
 
 #include <QVarLengthArray>
@@ -143,4 +144,17 @@ QString ProjectPathName(DbConnection& connection, int parent, const QString& tex
             QStringLiteral(" FROM TPROJECT P, A WHERE P.NPROJECT = A.NPARPROJ AND A.NLEVEL < ") +
             QString::number(kMaxAncestors) + QStringLiteral(") SELECT NPROJECT, NPARPROJ, CPROJNAME FROM A"));
     return ProjectForest::fromRows(rs).pathName(parent, text);
+}
+
+QString ProjectPath(DbConnection& connection, int project)
+{
+    Recordset rs =
+        OpenRs(connection, QStringLiteral("SELECT NPARPROJ, CPROJNAME FROM TPROJECT WHERE NPROJECT = ") +
+                               QString::number(project));
+    if (rs.eof()) {
+        return QString();
+    }
+    const QString name = ToText(rs.field(QStringLiteral("CPROJNAME")));
+    const int parent = rs.key(QStringLiteral("NPARPROJ"));
+    return parent != 0 ? ProjectPathName(connection, parent, name) : name;
 }

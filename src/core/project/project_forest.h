@@ -58,3 +58,6 @@ QString ChildProjectIds(DbConnection& connection, int project);
 // The path name of text under parent (ProjectForest::pathName) from one query of parent and its
 // ancestors.
 QString ProjectPathName(DbConnection& connection, int parent, const QString& text);
+
+// "A - B - C" for project C under B under top-level A; "" when the project is gone.
+QString ProjectPath(DbConnection& connection, int project);
