@@ -45,10 +45,18 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> "$w
 server=$!
 await Xvfb "$server" test -s "$work/display"
 display=":$(head -n 1 "$work/display")"
+# The number can come a moment before the server answers: wait until it does.
+await Xvfb "$server" sh -c "xprop -display '$display' -root > /dev/null 2>&1"
 
-DISPLAY=$display openbox --sm-disable > "$work/openbox.log" 2>&1 &
-manager=$!
-await openbox "$manager" sh -c "xprop -display '$display' -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'"
+# A window manager that still misses the server is started again, a few times.
+for attempt in 1 2 3; do
+    DISPLAY=$display openbox --sm-disable > "$work/openbox.log" 2>&1 &
+    manager=$!
+    if await openbox "$manager" sh -c "xprop -display '$display' -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id'"; then
+        break
+    fi
+    [ "$attempt" = 3 ] && exit 1
+done
 
 status=0
 DISPLAY=$display QT_QPA_PLATFORM=xcb "$@" || status=$?
