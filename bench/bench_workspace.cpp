@@ -1,5 +1,5 @@
 // Times the program's work on the benchmark database (see README.md):
-//   vorna-bench-workspace [--rounds N] "<connection string>"
+//   vorna-bench-workspace [--rounds N] [--only TEXT] "<connection string>"
 // Start to the first window, the project tree, a click on the biggest project, opening and
 // saving the project editor and the function editor on it, the recalculation of every project
 // in both "Charge" modes and of the biggest project. Beside each: its limit, the set-based
@@ -63,7 +63,17 @@ QStringList ownRows(const QStringList& tables, const QString& where)
 
 class Bench {
 public:
-    Bench(AppState& state, int rounds, QTextStream& out) : m_state(state), m_rounds(rounds), m_out(out) {}
+    Bench(AppState& state, int rounds, const QString& only, QTextStream& out)
+        : m_state(state), m_rounds(rounds), m_only(only), m_out(out)
+    {
+    }
+
+    // With --only, just the operations whose name holds its text are timed (a profiler can then
+    // watch one of them); the others run once, untimed.
+    bool wanted(const char* what) const
+    {
+        return m_only.isEmpty() || QString::fromUtf8(what).contains(m_only);
+    }
 
     // Times the work and its limit, counts the statements the work sends, prints one line.
     void run(const char* what, const std::function<void()>& prepare, const std::function<void()>& work,
@@ -71,6 +81,10 @@ public:
     {
         if (prepare) {
             prepare();
+        }
+        if (!wanted(what)) {
+            work(); // once, untimed: what follows finds the program as a full run leaves it
+            return;
         }
         const int statements = StatementsOf(work).size();
         const Figures f = Measure(m_rounds, prepare, work);
@@ -91,6 +105,7 @@ public:
 private:
     AppState& m_state;
     int m_rounds;
+    QString m_only;
     QTextStream& m_out;
 };
 
@@ -107,12 +122,17 @@ int main(int argc, char* argv[])
 
     QStringList args = app.arguments().mid(1);
     int rounds = 5;
-    if (args.size() >= 2 && args.first() == QLatin1String("--rounds")) {
-        rounds = qMax(1, args[1].toInt());
+    QString only;
+    while (args.size() >= 2 && (args.first() == QLatin1String("--rounds") || args.first() == QLatin1String("--only"))) {
+        if (args.first() == QLatin1String("--rounds")) {
+            rounds = qMax(1, args[1].toInt());
+        } else {
+            only = args[1];
+        }
         args = args.mid(2);
     }
     if (args.size() != 1) {
-        err << "usage: vorna-bench-workspace [--rounds N] \"<connection string>\"\n";
+        err << "usage: vorna-bench-workspace [--rounds N] [--only TEXT] \"<connection string>\"\n";
         return 2;
     }
 
@@ -128,7 +148,7 @@ int main(int argc, char* argv[])
         // A database made by an earlier version is brought up to date, as the program does at
         // its start.
         UpgradeSchema(conn);
-        Bench bench(state, rounds, out);
+        Bench bench(state, rounds, only, out);
 
         // The biggest project and its first function.
         Recordset biggest = OpenRs(conn, QStringLiteral("SELECT NPROJECT, COUNT(*) AS CNT FROM TFUNCTION "
@@ -250,11 +270,14 @@ int main(int argc, char* argv[])
         functionEditor.reset();
 
         for (const bool charge : {false, true}) {
+            const char* what = charge ? "recalculate all, member assignments" : "recalculate all, per process";
+            if (!bench.wanted(what)) {
+                continue;
+            }
             state.policy.Charge = charge;
             const auto recalcAll = [&] { RecalcFunctionPrices(state, 0, window.get()); };
             const Limit limit{{}, writesOf(StatementsOf(recalcAll))};
-            bench.run(charge ? "recalculate all, member assignments" : "recalculate all, per process",
-                      nullptr, recalcAll, limit);
+            bench.run(what, nullptr, recalcAll, limit);
             const int before = ResidentMemoryMb();
             ResetPeakMemory();
             recalcAll();

@@ -110,6 +110,26 @@ QString storeKey(Settings::Key key)
     return Settings::section(key) + QLatin1Char('/') + Settings::name(key);
 }
 
+// Whether the file already holds every value as given. Closing a dialog where it stood, or
+// saving unchanged options, would otherwise rewrite and flush the file each time.
+bool storedAlready(const QString& path, const Settings::Values& values)
+{
+    if (!QFileInfo::exists(path)) {
+        return false;
+    }
+    const QSettings store(path, QSettings::IniFormat);
+    if (store.status() != QSettings::NoError) {
+        return false;
+    }
+    for (const auto& [key, value] : values) {
+        const QString name = storeKey(key);
+        if (!store.contains(name) || store.value(name).toString() != value) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 const QString Settings::kApplication = QStringLiteral("vorna");
@@ -183,6 +203,9 @@ QString Settings::text(Key key)
 bool Settings::write(const Values& values)
 {
     const QString path = filePath();
+    if (storedAlready(path, values)) {
+        return true;
+    }
     if (!preparePrivateFile(path)) {
         return false;
     }

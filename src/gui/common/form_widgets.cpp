@@ -1,5 +1,6 @@
 #include "common/form_widgets.h"
 
+#include "common/icons.h"
 #include "common/list_helpers.h"
 #include "common/twips.h"
 
@@ -257,7 +258,7 @@ RowListPanel::RowListPanel(QWidget* parent, const Names& names) : QObject(parent
     };
     const auto arrow = [parent](const QString& name, QStyle::StandardPixmap icon, const QString& tip) {
         QPushButton* button = NamedButton(parent, name, QString());
-        button->setIcon(parent->style()->standardIcon(icon));
+        button->setIcon(Icons::styleIcon(parent, icon));
         button->setToolTip(tip);
         button->setFixedSize(34, 30);
         return button;

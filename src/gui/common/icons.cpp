@@ -1,8 +1,11 @@
 #include "common/icons.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPointer>
+#include <QWidget>
 #include <functional>
 
 namespace {
@@ -156,6 +159,25 @@ QIcon editFunction()
         pencilBadge(p);
     });
     return icon;
+}
+
+QIcon styleIcon(const QWidget* widget, QStyle::StandardPixmap which)
+{
+    struct Cached {
+        QPointer<QStyle> style;
+        QHash<int, QIcon> icons;
+    };
+    static Cached cached;
+    QStyle* style = widget->style();
+    if (cached.style != style) {
+        cached.style = style;
+        cached.icons.clear();
+    }
+    auto it = cached.icons.find(int(which));
+    if (it == cached.icons.end()) {
+        it = cached.icons.insert(int(which), style->standardIcon(which, nullptr, widget));
+    }
+    return it.value();
 }
 
 } // namespace Icons

@@ -1,6 +1,7 @@
 #include "common/input_filters.h"
 
 #include "common/messages.h"
+#include "common/tab_pages.h"
 #include "convert/conversions.h"
 
 #include <QAction>
@@ -252,6 +253,7 @@ namespace {
 
 bool refuseBox(QWidget* parent, const QString& caption, QLineEdit* box)
 {
+    ShowTabPage(box);
     Messages::information(parent, QStringLiteral("入力確認"),
                           caption + QStringLiteral("の値が正しくありません。"));
     box->setFocus();

@@ -1,6 +1,7 @@
 #include "common/text_limits.h"
 
 #include "common/messages.h"
+#include "common/tab_pages.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -196,14 +197,19 @@ bool CheckTextBox(QWidget* parent, Engine engine, const QString& caption, QWidge
 {
     const QString text = boxText(box);
     const int limit = TextLimit(box);
-    if (HasLoneSurrogate(text)) {
+    const bool malformed = HasLoneSurrogate(text);
+    const bool tooLong = !malformed && limit > 0 && ColumnLength(engine, text) > limit;
+    if (!malformed && !tooLong) {
+        return true;
+    }
+    // The refused box's page comes to the front first, where the box is on a tab of its window.
+    ShowTabPage(box);
+    if (malformed) {
         Messages::information(parent, QStringLiteral("入力確認"),
                               caption + QStringLiteral("の値が正しくありません。"));
-    } else if (limit > 0 && ColumnLength(engine, text) > limit) {
+    } else {
         Messages::exclamation(parent, QStringLiteral("サイズオーバ"),
                               caption + QStringLiteral("の文字列が長すぎます。"));
-    } else {
-        return true;
     }
     box->setFocus();
     return false;

@@ -2,6 +2,7 @@
 
 #include "common/dialog_placement.h"
 #include "common/form_widgets.h"
+#include "common/icons.h"
 #include "help/help.h"
 
 #include <QDir>
@@ -19,9 +20,9 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window)
     setWindowTitle(QStringLiteral("VORNA ヘルプ"));
 
     m_back = NamedButton(this, QStringLiteral("cmdBack"), QStringLiteral("戻る"));
-    m_back->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    m_back->setIcon(Icons::styleIcon(this, QStyle::SP_ArrowBack));
     m_forward = NamedButton(this, QStringLiteral("cmdForward"), QStringLiteral("進む"));
-    m_forward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    m_forward->setIcon(Icons::styleIcon(this, QStyle::SP_ArrowForward));
     auto* contents = NamedButton(this, QStringLiteral("cmdContents"), QStringLiteral("目次"));
     auto* external = NamedButton(this, QStringLiteral("cmdBrowser"), QStringLiteral("ブラウザで開く"));
     external->setToolTip(QStringLiteral("表示中のページをシステムのブラウザで開きます"));

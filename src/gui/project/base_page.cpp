@@ -3,6 +3,7 @@
 #include "common/db_error_report.h"
 #include "common/division_combos.h"
 #include "common/form_widgets.h"
+#include "common/tab_pages.h"
 #include "common/input_filters.h"
 #include "common/messages.h"
 #include "common/overflow.h"
@@ -230,6 +231,7 @@ ProjectRecord BasePage::record() const
 bool BasePage::validate()
 {
     if (m_name->text().isEmpty()) {
+        ShowTabPage(m_name);
         Messages::required(this, m_nameLabel->text());
         m_name->setFocus();
         return false;
@@ -246,6 +248,7 @@ bool BasePage::validate()
     } required[] = {{m_endCustomer, "最終顧客"}, {m_contractCustomer, "契約顧客"}, {m_priceKind, "価格種別"}};
     for (const auto& r : required) {
         if (r.combo->currentIndex() < 0) {
+            ShowTabPage(r.combo);
             Messages::required(this, QString::fromUtf8(r.caption));
             r.combo->setFocus();
             return false;

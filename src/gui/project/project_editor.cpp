@@ -231,19 +231,12 @@ bool ProjectEditor::loadProjectRow()
 
 bool ProjectEditor::validateAll()
 {
-    // Each page is brought to the front while it is checked, so a refused box can take the focus.
+    // A refused box brings its own page to the front before its message and takes the focus; the
+    // pages that pass are not shown (showing each one lays it out, most of a save's time).
     const int shown = m_tabs->currentIndex();
-    const std::pair<QWidget*, std::function<bool()>> checks[] = {
-        {m_base, [this] { return m_base->validate(); }},
-        {m_dates, [this] { return m_dates->confirmDates(); }},
-        {m_contract, [this] { return m_contract->validate(); }},
-        {m_deliverables, [this] { return m_deliverables->validate(); }},
-    };
-    for (const auto& [page, check] : checks) {
-        ShowTabPage(page);
-        if (!check()) {
-            return false;
-        }
+    if (!m_base->validate() || !m_dates->confirmDates() || !m_contract->validate() ||
+        !m_deliverables->validate()) {
+        return false;
     }
     m_tabs->setCurrentIndex(shown);
     return true;

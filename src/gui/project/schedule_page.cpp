@@ -131,6 +131,10 @@ void SchedulePage::checkDate(int row)
 bool SchedulePage::confirmDates()
 {
     for (int i = 0; i < m_shown; ++i) {
+        if (!needsQuestion(i)) {
+            continue;
+        }
+        ShowTabPage(this); // the question is about a box of this page
         if (!askAboutDate(i)) {
             return false;
         }
@@ -138,13 +142,19 @@ bool SchedulePage::confirmDates()
     return true;
 }
 
+bool SchedulePage::needsQuestion(int row) const
+{
+    const QString text = m_dates[row]->text();
+    return row < m_shown && !text.isEmpty() && !IsDateText(text) && m_asked[row] != text;
+}
+
 bool SchedulePage::askAboutDate(int row)
 {
-    QLineEdit* box = m_dates[row];
-    const QString text = box->text();
-    if (row >= m_shown || text.isEmpty() || IsDateText(text) || m_asked[row] == text) {
+    if (!needsQuestion(row)) {
         return true;
     }
+    QLineEdit* box = m_dates[row];
+    const QString text = box->text();
     // Marked before asking: the check queued when the box lost the focus may come round while
     // the question is open.
     m_asked[row] = text;

@@ -30,6 +30,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void checkDate(int row);
     // The question about one box; false when the user chose to correct it.
+    bool needsQuestion(int row) const;
     bool askAboutDate(int row);
 
     AppState& m_state;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <sys/stat.h>
 
 // The settings store: every key in its place with its default, the policy read and written
 // through it, and a write that does not reach the file told as such.
@@ -96,6 +97,20 @@ private slots:
         QCOMPARE(QFileInfo(Settings::filePath()).permissions() &
                      (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFileDevice::Permissions());
+
+        // Values the file holds already are not written again (a dialog closed where it stood
+        // would otherwise rewrite and flush the file each time); a changed one is.
+        const auto fileId = [] {
+            struct stat st {};
+            return ::stat(QFile::encodeName(Settings::filePath()).constData(), &st) == 0 ? st.st_ino : 0;
+        };
+        const auto before = fileId();
+        QVERIFY(before != 0);
+        QVERIFY(Settings::write({{Settings::SubLeft, u"600"_s}, {Settings::DBName, u"db"_s}}));
+        QCOMPARE(fileId(), before);
+        QVERIFY(Settings::write({{Settings::SubLeft, u"600"_s}, {Settings::SubTop, u"1320"_s}}));
+        QVERIFY(fileId() != before);
+        QCOMPARE(StoredSetting(u"Settings"_s, u"SubTop"_s), u"1320"_s);
 
         // A folder where the file should be.
         Settings::setFilePath(m_env->path(u"taken/vorna.ini"_s));
