@@ -304,30 +304,3 @@ inline void triggerWithModal(const QWidget* window, const QString& action,
         QCOMPARE(Messages::last().text, QString(expectedText));                                              \
         QCOMPARE(int(Messages::last().icon), int(expectedIcon));                                             \
     } while (false)
-
-// Every caption the window shows is shown whole and inside its page; with VORNA_SCREENSHOTS set,
-// the window is also saved there as <picture>.png.
-inline void checkCaptionsFit(QWidget* window, const QString& picture)
-{
-    QApplication::processEvents();
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        auto* label = qobject_cast<QLabel*>(w);
-        const bool caption =
-            qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) || (label && !label->wordWrap());
-        if (!caption || !w->isVisible()) {
-            continue;
-        }
-        const QString where = picture + QLatin1Char(' ') + w->objectName();
-        QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(where));
-        if (auto* button = qobject_cast<QPushButton*>(w)) {
-            QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()) + 8,
-                     qPrintable(where));
-        }
-        const QWidget* page = w->parentWidget();
-        QVERIFY2(page->rect().contains(QRect(w->pos(), w->size())), qPrintable(where));
-    }
-    const QString folder = qEnvironmentVariable("VORNA_SCREENSHOTS");
-    if (!folder.isEmpty()) {
-        window->grab().save(QDir(folder).filePath(picture + QStringLiteral(".png")));
-    }
-}
