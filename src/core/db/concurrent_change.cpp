@@ -20,6 +20,9 @@ QString ConcurrentChangeError::text() const
     case SubProjectAdded:
         return QStringLiteral(
             "このプロジェクトには他の利用者がサブプロジェクトを追加したため、削除できません。");
+    case ParentBelow:
+        return QStringLiteral("親プロジェクトは他の利用者によってこのプロジェクトの下に移されています。\n"
+                              "別の親プロジェクトを選んでください。");
     }
     return QString();
 }

@@ -9,11 +9,12 @@
 class ConcurrentChangeError : public std::exception {
 public:
     enum Gone {
-        Project,        // the project being saved
-        Function,       // the function being saved
-        ParentProject,  // the project a new function or sub-project goes under
-        MasterRow,      // the master row being changed
-        SubProjectAdded // another user put a sub-project under the project being deleted
+        Project,         // the project being saved
+        Function,        // the function being saved
+        ParentProject,   // the project a new function or sub-project goes under
+        MasterRow,       // the master row being changed
+        SubProjectAdded, // another user put a sub-project under the project being deleted
+        ParentBelow      // another user moved the chosen parent under the project being saved
     };
 
     explicit ConcurrentChangeError(Gone gone);

@@ -130,20 +130,40 @@ QString ChildProjectIds(DbConnection& connection, int project)
     return ProjectForest::read(connection).descendantIds(project);
 }
 
+namespace {
+
+// The project and its ancestors, nearest first, from one query (NPROJECT, NPARPROJ, CPROJNAME).
+Recordset parentChain(DbConnection& connection, int project)
+{
+    return OpenRs(
+        connection,
+        QStringLiteral("WITH A (NPROJECT, NPARPROJ, CPROJNAME, NLEVEL) AS (") +
+            QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME, 1 FROM TPROJECT WHERE NPROJECT = ") +
+            QString::number(project) +
+            QStringLiteral(" UNION ALL SELECT P.NPROJECT, P.NPARPROJ, P.CPROJNAME, A.NLEVEL + 1") +
+            QStringLiteral(" FROM TPROJECT P, A WHERE P.NPROJECT = A.NPARPROJ AND A.NLEVEL < ") +
+            QString::number(kMaxAncestors) + QStringLiteral(") SELECT NPROJECT, NPARPROJ, CPROJNAME FROM A"));
+}
+
+} // namespace
+
 QString ProjectPathName(DbConnection& connection, int parent, const QString& text)
 {
     if (parent == 0) {
         return text;
     }
-    Recordset rs = OpenRs(
-        connection,
-        QStringLiteral("WITH A (NPROJECT, NPARPROJ, CPROJNAME, NLEVEL) AS (") +
-            QStringLiteral("SELECT NPROJECT, NPARPROJ, CPROJNAME, 1 FROM TPROJECT WHERE NPROJECT = ") +
-            QString::number(parent) +
-            QStringLiteral(" UNION ALL SELECT P.NPROJECT, P.NPARPROJ, P.CPROJNAME, A.NLEVEL + 1") +
-            QStringLiteral(" FROM TPROJECT P, A WHERE P.NPROJECT = A.NPARPROJ AND A.NLEVEL < ") +
-            QString::number(kMaxAncestors) + QStringLiteral(") SELECT NPROJECT, NPARPROJ, CPROJNAME FROM A"));
+    Recordset rs = parentChain(connection, parent);
     return ProjectForest::fromRows(rs).pathName(parent, text);
+}
+
+bool IsInParentChain(DbConnection& connection, int project, int candidate)
+{
+    for (Recordset rs = parentChain(connection, project); !rs.eof(); rs.moveNext()) {
+        if (rs.key(QStringLiteral("NPROJECT")) == candidate) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QString ProjectPath(DbConnection& connection, int project)

@@ -59,5 +59,8 @@ QString ChildProjectIds(DbConnection& connection, int project);
 // ancestors.
 QString ProjectPathName(DbConnection& connection, int parent, const QString& text);
 
+// Whether candidate is the project itself or one of its ancestors, from one query of the chain.
+bool IsInParentChain(DbConnection& connection, int project, int candidate);
+
 // "A - B - C" for project C under B under top-level A; "" when the project is gone.
 QString ProjectPath(DbConnection& connection, int project);

@@ -4,6 +4,7 @@
 #include "db/db_connection.h"
 #include "db/row_image.h"
 #include "divisions/division_ids.h"
+#include "project/project_forest.h"
 #include "project/project_rows.h"
 #include "project/project_save.h"
 
@@ -265,6 +266,15 @@ std::optional<int> ProjectRepository::save(SaveMode mode, const LoadedProject& l
                              componentImages(project) != loaded.storedComponents;
         if (changed && !(overwriteChanged && overwriteChanged())) {
             return std::nullopt;
+        }
+        // The editor offered no parent below the project, but another user may have moved the
+        // chosen one there since: the tree would then run in a circle and both would vanish
+        // from it. Saves that move a project take turns, so two of them cannot cross.
+        if (record.parent != 0 && record.parent != stored.key(QStringLiteral("NPARPROJ"))) {
+            LockTableForWriting(m_connection, table);
+            if (IsInParentChain(m_connection, record.parent, project)) {
+                throw ConcurrentChangeError(ConcurrentChangeError::ParentBelow);
+            }
         }
         if (ExecSql(m_connection, ProjectUpdateStatement(record, project)) != 1) {
             throw ConcurrentChangeError(ConcurrentChangeError::Project);

@@ -407,6 +407,78 @@ private slots:
         QCOMPARE(rowCount(a, u"TPROJECT"_s, u"NPROJECT = %1"_s.arg(w.t.maintenance)), 1);
     }
 
+    // A moves 保守案件 under 販売管理 while B has moved 本社システム, above 販売管理, under 保守案件:
+    // A's save would close a circle in which both would vanish from the tree, so it is refused
+    // and writes nothing. When both save at once, the second waits for the first (here in vain,
+    // since the first waits for it in the test's hook, so it gives up) and cannot close the
+    // circle either; afterwards it is refused.
+    void parentMovedBelow_data() { addEngineRows(); }
+    void parentMovedBelow()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        DbConnection& a = *w.state->Conn;
+        const std::unique_ptr<DbConnection> b = w.db->connect();
+        ProjectRepository userA(a);
+        ProjectRepository userB(*b);
+        // A save that moves the project under parent, from what the user's editor loaded.
+        const auto mover = [](ProjectRepository& user, int project, int parent) {
+            const std::optional<LoadedProject> loaded = user.load(project);
+            ProjectRecord record = recordOf(*loaded);
+            record.parent = parent;
+            const ProjectComponents components = componentsOf(user, project);
+            return [&user, loaded, record, components] {
+                return user.save(SaveMode::Update, *loaded, record, components);
+            };
+        };
+        const auto parentOf = [&a](int project) {
+            return scalar(a, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = %1"_s.arg(project)).toInt();
+        };
+        const QString refusal = u"親プロジェクトは他の利用者によってこのプロジェクトの下に移されています。\n"
+                                u"別の親プロジェクトを選んでください。"_s;
+
+        const auto underSales = mover(userA, w.t.maintenance, w.t.sales);
+        QVERIFY(mover(userB, w.t.head, w.t.maintenance)());
+        const QStringList before = ownedRows(a, w.t.maintenance);
+        try {
+            underSales();
+            QFAIL("moved under its own descendant");
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(e.text(), refusal);
+        }
+        QCOMPARE(ownedRows(a, w.t.maintenance), before);
+        QCOMPARE(parentOf(w.t.maintenance), 0);
+
+        QVERIFY(mover(userB, w.t.head, 0)());
+        const auto headUnderMaintenance = mover(userB, w.t.head, w.t.maintenance);
+        bool bTried = false;
+        bool bWrote = false;
+        DbConnection::setStatementHook([&](const DbConnection& on, const QString& sql) {
+            if (&on != &a || bTried || !sql.startsWith(u"UPDATE TPROJECT"_s)) {
+                return;
+            }
+            bTried = true;
+            try {
+                bWrote = headUnderMaintenance().has_value();
+            } catch (const std::exception&) {
+            }
+        });
+        const std::optional<int> saved = mover(userA, w.t.maintenance, w.t.sales)();
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(bTried);
+        QVERIFY(!bWrote);
+        QCOMPARE(saved, std::optional<int>(w.t.maintenance));
+        QCOMPARE((QList<int>{parentOf(w.t.maintenance), parentOf(w.t.sales), parentOf(w.t.head)}),
+                 (QList<int>{w.t.sales, w.t.head, 0}));
+        try {
+            mover(userB, w.t.head, w.t.maintenance)();
+            QFAIL("moved under its own descendant");
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(e.text(), refusal);
+        }
+        QCOMPARE(parentOf(w.t.head), 0);
+    }
+
     // Two users saving the same project in turn, each from what it last loaded: every change the
     // other made is either kept or was asked about, and no save leaves rows of its own behind.
     void alternatingSaves_data() { addEngineRows(); }
