@@ -12,8 +12,8 @@
 #include "common/messages.h"
 #include "db/connection_string.h"
 #include "db/db_connection.h"
-#include "db/schema_upgrade.h"
 #include "db/db_error.h"
+#include "db/schema_upgrade.h"
 #include "estimation/function_editor.h"
 #include "project/project_editor.h"
 #include "settings/settings.h"
@@ -123,7 +123,8 @@ int main(int argc, char* argv[])
     QStringList args = app.arguments().mid(1);
     int rounds = 5;
     QString only;
-    while (args.size() >= 2 && (args.first() == QLatin1String("--rounds") || args.first() == QLatin1String("--only"))) {
+    while (args.size() >= 2 &&
+           (args.first() == QLatin1String("--rounds") || args.first() == QLatin1String("--only"))) {
         if (args.first() == QLatin1String("--rounds")) {
             rounds = qMax(1, args[1].toInt());
         } else {
@@ -270,7 +271,8 @@ int main(int argc, char* argv[])
         functionEditor.reset();
 
         for (const bool charge : {false, true}) {
-            const char* what = charge ? "recalculate all, member assignments" : "recalculate all, per process";
+            const char* what =
+                charge ? "recalculate all, member assignments" : "recalculate all, per process";
             if (!bench.wanted(what)) {
                 continue;
             }

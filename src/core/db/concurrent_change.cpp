@@ -20,6 +20,10 @@ QString ConcurrentChangeError::text() const
     case SubProjectAdded:
         return QStringLiteral(
             "このプロジェクトには他の利用者がサブプロジェクトを追加したため、削除できません。");
+    case MemberGone:
+        return QStringLiteral("割り当てたメンバは他の利用者によってプロジェクトから外されています。");
+    case MemberCharged:
+        return QStringLiteral("外したメンバには他の利用者が作業を割り当てたため、保存できません。");
     case ParentBelow:
         return QStringLiteral("親プロジェクトは他の利用者によってこのプロジェクトの下に移されています。\n"
                               "別の親プロジェクトを選んでください。");
@@ -32,6 +36,7 @@ Recordset LockRows(DbConnection& connection, const QString& table, const QString
 {
     const QString hint = lock == RowLock::Delete   ? QStringLiteral("XLOCK, ROWLOCK")
                          : lock == RowLock::Update ? QStringLiteral("UPDLOCK, ROWLOCK")
+                         : lock == RowLock::Share  ? QStringLiteral("REPEATABLEREAD, ROWLOCK")
                                                    : QStringLiteral("HOLDLOCK, ROWLOCK");
     return OpenRs(connection, QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM ") + table +
                                   QStringLiteral(" WITH (") + hint + QStringLiteral(") WHERE ") + condition);

@@ -14,7 +14,9 @@ public:
         ParentProject,   // the project a new function or sub-project goes under
         MasterRow,       // the master row being changed
         SubProjectAdded, // another user put a sub-project under the project being deleted
-        ParentBelow      // another user moved the chosen parent under the project being saved
+        ParentBelow,     // another user moved the chosen parent under the project being saved
+        MemberGone,      // another user took a member the assignments name out of the project
+        MemberCharged    // another user assigned work to a member the project save takes out
     };
 
     explicit ConcurrentChangeError(Gone gone);
@@ -38,8 +40,10 @@ class DbConnection;
 class Recordset;
 
 // How a save holds a row it has read until its transaction ends: Keep, so that no one deletes
-// it while rows are written under it; Update or Delete, so that no one else writes it meanwhile.
-enum class RowLock { Keep, Update, Delete };
+// it while rows are written under it; Share, so that no one updates it either (a project save,
+// which rewrites the project's members, waits meanwhile); Update or Delete, so that no one else
+// writes it meanwhile.
+enum class RowLock { Keep, Share, Update, Delete };
 
 // The rows of the table that the condition finds, read and locked for the rest of the
 // transaction.

@@ -357,8 +357,8 @@ QString escapedLiteral(const QString& literal)
 // "FROM <table> WITH (UPDLOCK)" and the like: SQL Server's row locks of a read inside a
 // transaction. The embedded engine needs none (a transaction holds the database's write lock);
 // PostgreSQL locks the rows read with the clause of the same strength at the end: XLOCK for a
-// row about to be deleted, UPDLOCK for one about to be updated, HOLDLOCK for a row that must
-// stay while rows are written under it.
+// row about to be deleted, UPDLOCK for one about to be updated, REPEATABLEREAD for a row that no
+// one may change meanwhile, HOLDLOCK for a row that must stay while rows are written under it.
 void replaceLockHints(Tokens& tokens, Engine engine)
 {
     QString clause;
@@ -373,6 +373,7 @@ void replaceLockHints(Tokens& tokens, Engine engine)
         bool hints = true;
         bool xlock = false;
         bool updlock = false;
+        bool repeatable = false;
         bool holdlock = false;
         int close = open + 1;
         for (; close < tokens.size() && !tokens.at(close).sym(')'); ++close) {
@@ -382,8 +383,10 @@ void replaceLockHints(Tokens& tokens, Engine engine)
             }
             xlock = xlock || t.is("XLOCK");
             updlock = updlock || t.is("UPDLOCK");
+            repeatable = repeatable || t.is("REPEATABLEREAD");
             holdlock = holdlock || t.is("HOLDLOCK");
-            hints = hints && (t.is("XLOCK") || t.is("UPDLOCK") || t.is("HOLDLOCK") || t.is("ROWLOCK"));
+            hints = hints && (t.is("XLOCK") || t.is("UPDLOCK") || t.is("REPEATABLEREAD") ||
+                              t.is("HOLDLOCK") || t.is("ROWLOCK"));
         }
         if (!hints || close >= tokens.size()) {
             continue;
@@ -392,6 +395,8 @@ void replaceLockHints(Tokens& tokens, Engine engine)
             clause = QStringLiteral(" FOR UPDATE");
         } else if (updlock) {
             clause = QStringLiteral(" FOR NO KEY UPDATE");
+        } else if (repeatable) {
+            clause = QStringLiteral(" FOR SHARE");
         } else if (holdlock) {
             clause = QStringLiteral(" FOR KEY SHARE");
         }

@@ -7,6 +7,7 @@
 #include "state/app_state.h"
 
 #include <QPair>
+#include <QSet>
 
 namespace {
 
@@ -174,6 +175,46 @@ void saveHours(const AppState& state, Writer& w, const FunctionData& d)
     }
 }
 
+// The members the assignments name, each once, in the order met.
+QList<int> assignedMembers(const AppState& state)
+{
+    QList<int> members;
+    for (int p = 1; p <= kCountedProcesses; ++p) {
+        for (int s = 1; s <= kMaxAssignments; ++s) {
+            const ChargeSlot& slot = state.chargeTable[p][s];
+            if (slot.NADD > 0 && !members.contains(slot.NMEMBER)) {
+                members << slot.NMEMBER;
+            }
+        }
+    }
+    return members;
+}
+
+// Every member the assignments name is still in the project: another user may have taken one
+// out since the editor listed them. The project row is held (Share) from the start of the save,
+// so no project save changes the members until this one ends.
+void checkAssignedMembers(const AppState& state)
+{
+    const QList<int> members = assignedMembers(state);
+    if (members.isEmpty()) {
+        return;
+    }
+    QStringList ids;
+    for (const int member : members) {
+        ids << num(member);
+    }
+    QSet<int> present;
+    for (Recordset rs = OpenRs(*state.Conn, QStringLiteral("SELECT NMEMBER FROM TMEMBER WHERE NPROJECT = ") +
+                                                num(state.CurProject) + QStringLiteral(" AND NMEMBER IN (") +
+                                                ids.join(QStringLiteral(", ")) + QStringLiteral(")"));
+         !rs.eof(); rs.moveNext()) {
+        present.insert(rs.key(0));
+    }
+    if (present.size() != members.size()) {
+        throw ConcurrentChangeError(ConcurrentChangeError::MemberGone);
+    }
+}
+
 // Member assignments are stored by process row and slot; empty slots are skipped.
 void saveCharges(AppState& state, Writer& w)
 {
@@ -214,8 +255,10 @@ bool WriteFunctionData(AppState& state, int mode, const FunctionData& data, QStr
     try {
         Transaction transaction(conn);
         // The project first: a deletion of the project takes it before it reaches the functions.
+        // Assignments rely on the project's members as well, which a project save rewrites.
+        const bool assigns = state.policy.Charge && mode != SaveDelete;
         if (LockRows(conn, QStringLiteral("TPROJECT"), QStringLiteral("NPROJECT = ") + num(state.CurProject),
-                     RowLock::Keep, QStringLiteral("NPROJECT"))
+                     assigns ? RowLock::Share : RowLock::Keep, QStringLiteral("NPROJECT"))
                 .eof()) {
             throw ConcurrentChangeError(mode == SaveNew ? ConcurrentChangeError::ParentProject
                                                         : ConcurrentChangeError::Function);
@@ -236,6 +279,9 @@ bool WriteFunctionData(AppState& state, int mode, const FunctionData& data, QStr
         if (mode == SaveDelete) {
             DeleteProjectRows(conn, state.CurProject, state.CurFunction);
         } else {
+            if (assigns) {
+                checkAssignedMembers(state);
+            }
             writeFunctionRow(state, w, last, mode, data);
             writeChildRows(w, data);
             saveHours(state, w, data);

@@ -46,7 +46,8 @@ struct FunctionData {
     QVector<HourRowData> hours; // the rows in use, in page order
 };
 
-enum SaveMode { SaveNew = 0, SaveUpdate = 1, SaveDelete = 2 };
+// What a function save does; a project's save has SaveMode (project/project_repository.h).
+enum FunctionSaveMode { SaveNew = 0, SaveUpdate = 1, SaveDelete = 2 };
 
 // Reads the stored image of state.CurFunction, for a later WriteFunctionData to compare with.
 StoredFunction ReadStoredFunction(const AppState& state);

@@ -44,9 +44,10 @@ ReplacementResult ReplaceMember(DbConnection& connection, int project, int relea
     std::unique_ptr<DbConnection> own = connection.openSecond();
     Transaction transaction(*own);
 
-    // The project and the new member's place in it stay while the work moves; the released
-    // member's rows are held, so that no function save rewrites them meanwhile.
-    if (LockRows(*own, QStringLiteral("TPROJECT"), QStringLiteral("NPROJECT = ") + projectId, RowLock::Keep,
+    // The project and its members stay while the work moves (Share: no project save rewrites
+    // the members meanwhile); the released member's rows are held, so that no function save
+    // rewrites them meanwhile.
+    if (LockRows(*own, QStringLiteral("TPROJECT"), QStringLiteral("NPROJECT = ") + projectId, RowLock::Share,
                  QStringLiteral("NPROJECT"))
             .eof()) {
         throw ConcurrentChangeError(ConcurrentChangeError::Project);

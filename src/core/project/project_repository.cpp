@@ -230,6 +230,24 @@ double ProjectRepository::workTotal(int project) const
     return ProjectWorkTotal(m_connection, project);
 }
 
+// The editor refuses to take out a member with assigned work, but another user may have
+// assigned some since it read the project. Asked after the project's row is written, when any
+// save that assigns work in the project (which holds the row shared) has ended.
+bool ProjectRepository::assignedToDroppedMember(int project, const QList<MemberRow>& kept) const
+{
+    QString sql = QStringLiteral("SELECT NMEMBER FROM TCHARGE WHERE NPROJECT = ") + num(project) +
+                  QStringLiteral(" AND NMEMBER IN (SELECT NMEMBER FROM TMEMBER WHERE NPROJECT = ") +
+                  num(project) + QStringLiteral(")");
+    QStringList ids;
+    for (const MemberRow& row : kept) {
+        ids << num(row.member);
+    }
+    if (!ids.isEmpty()) {
+        sql += QStringLiteral(" AND NMEMBER NOT IN (") + ids.join(QStringLiteral(", ")) + QStringLiteral(")");
+    }
+    return !OpenRs(m_connection, sql).eof();
+}
+
 std::optional<int> ProjectRepository::save(SaveMode mode, const LoadedProject& loaded,
                                            const ProjectRecord& record, const ProjectComponents& components,
                                            const WithinSave& beforeCommit,
@@ -278,6 +296,9 @@ std::optional<int> ProjectRepository::save(SaveMode mode, const LoadedProject& l
         }
         if (ExecSql(m_connection, ProjectUpdateStatement(record, project)) != 1) {
             throw ConcurrentChangeError(ConcurrentChangeError::Project);
+        }
+        if (assignedToDroppedMember(project, components.members)) {
+            throw ConcurrentChangeError(ConcurrentChangeError::MemberCharged);
         }
     }
     QStringList statements;

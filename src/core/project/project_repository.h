@@ -53,7 +53,9 @@ public:
     // project it updates or deletes are still there, and holds them; when not, it raises
     // ConcurrentChangeError. An update whose project row or components another user has changed
     // since the load goes on only when overwriteChanged says so, and otherwise writes nothing and
-    // returns none.
+    // returns none. An update that would take a project under its own descendant (another user
+    // moved the parent there) or take out a member with assigned work (assigned meanwhile by
+    // another user) raises ConcurrentChangeError too.
     std::optional<int> save(SaveMode mode, const LoadedProject& loaded, const ProjectRecord& record,
                             const ProjectComponents& components,
                             const WithinSave& beforeCommit = WithinSave(),
@@ -61,6 +63,7 @@ public:
 
 private:
     QList<RowImage> componentImages(int project) const;
+    bool assignedToDroppedMember(int project, const QList<MemberRow>& kept) const;
 
     DbConnection& m_connection;
 };

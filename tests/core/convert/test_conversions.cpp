@@ -204,6 +204,10 @@ private slots:
         QTest::newRow("pg keep lock")
             << translated(pg, u"SELECT NPROJECT FROM TPROJECT WITH (HOLDLOCK, ROWLOCK) WHERE NPROJECT = 4"_s)
             << u"SELECT NPROJECT FROM TPROJECT WHERE NPROJECT = 4 FOR KEY SHARE"_s;
+        QTest::newRow("pg share lock")
+            << translated(
+                   pg, u"SELECT NPROJECT FROM TPROJECT WITH (REPEATABLEREAD, ROWLOCK) WHERE NPROJECT = 4"_s)
+            << u"SELECT NPROJECT FROM TPROJECT WHERE NPROJECT = 4 FOR SHARE"_s;
         QTest::newRow("sqlite lock hint")
             << translated(lite, locked) << u"SELECT * FROM TPROJECT WHERE NPROJECT = 4"_s;
         QTest::newRow("pg with in a literal")

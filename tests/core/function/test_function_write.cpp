@@ -60,7 +60,7 @@ private slots:
         DbConnection& c = *s.Conn;
         s.CurProject = w.t.stock;
         s.policy.Charge = true;
-        s.chargeTable[1][1] = {1, 1, u"m"_s, 6, 5000};
+        s.chargeTable[1][1] = {1, 2, u"m"_s, 6, 5000}; // the SE, a member of 在庫管理
         FunctionRepository repository(s);
         QString last;
 

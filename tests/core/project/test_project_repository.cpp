@@ -1,5 +1,8 @@
 #include "db/concurrent_change.h"
 #include "db/db_connection.h"
+#include "function/function_draft.h"
+#include "function/function_repository.h"
+#include "function/function_save.h"
 #include "large_database.h"
 #include "project/project_forest.h"
 #include "project/project_lookups.h"
@@ -432,7 +435,8 @@ private slots:
             };
         };
         const auto parentOf = [&a](int project) {
-            return scalar(a, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = %1"_s.arg(project)).toInt();
+            return scalar(a, u"SELECT NPARPROJ AS V FROM TPROJECT WHERE NPROJECT = %1"_s.arg(project))
+                .toInt();
         };
         const QString refusal = u"親プロジェクトは他の利用者によってこのプロジェクトの下に移されています。\n"
                                 u"別の親プロジェクトを選んでください。"_s;
@@ -479,6 +483,96 @@ private slots:
         QCOMPARE(parentOf(w.t.head), 0);
     }
 
+    // B takes the PG out of 在庫管理 while A assigns work to the PG in 在庫照会: A's save is
+    // refused and writes nothing. When both save at once, the second waits for the first (here in
+    // vain, since the first waits for it in the test's hook, so it gives up) and cannot take the
+    // PG out from under the new assignment; afterwards it is refused. No assignment is left
+    // naming someone who is not in its project.
+    void memberTakenOut_data() { addEngineRows(); }
+    void memberTakenOut()
+    {
+        FETCH_ENGINE();
+        TreeWorld w(dbEngine);
+        AppState& a = *w.state;
+        a.CurProject = w.t.stock;
+        a.CurPriKind = w.t.priceKind2;
+        a.CurFunction = w.t.inquiry;
+        a.FuncEditMode = 1;
+        a.policy.Charge = true;
+        const std::unique_ptr<DbConnection> b = w.db->connect();
+        ProjectRepository userB(*b);
+        // B's save of 在庫管理 with the SE (member 2, whose work is assigned) and the others given.
+        const auto withMembers = [&](const QList<int>& members) {
+            const std::optional<LoadedProject> loaded = userB.load(w.t.stock);
+            ProjectComponents components = componentsOf(userB, w.t.stock);
+            components.members.clear();
+            for (const int member : members) {
+                components.members.append({member, member + 1, u"4000"_s, u"80"_s, QString()});
+            }
+            return [&userB, loaded, components, record = recordOf(*loaded)] {
+                return userB.save(SaveMode::Update, *loaded, record, components);
+            };
+        };
+        // A's save of 在庫照会 with four more hours in process 3, assigned to the PG (member 3).
+        const auto assignPg = [&] {
+            auto userA = std::make_shared<FunctionRepository>(a);
+            auto draft = std::make_shared<FunctionDraft>(a.chargeTable, true, a.policy.MtoH);
+            userA->loadDraft(*draft);
+            a.chargeTable[3][2] = ChargeSlot{2, 3, u"森 PG"_s, 4, 3000};
+            return [userA, draft] {
+                QString last;
+                return userA->save(SaveUpdate, draft->dataToSave(draft->estimate()), &last);
+            };
+        };
+        const auto pgIn = [&] {
+            return rowCount(a.conn(), u"TMEMBER"_s, u"NPROJECT = %1 AND NMEMBER = 3"_s.arg(w.t.stock)) +
+                   rowCount(a.conn(), u"TCHARGE"_s, u"NPROJECT = %1 AND NMEMBER = 3"_s.arg(w.t.stock)) * 10;
+        };
+
+        QVERIFY(withMembers({2, 3})());
+        const auto saveA = assignPg();
+        QVERIFY(withMembers({2})());
+        try {
+            saveA();
+            QFAIL("work assigned to a member no longer in the project");
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(e.text(), u"割り当てたメンバは他の利用者によってプロジェクトから外されています。"_s);
+        }
+        QCOMPARE(pgIn(), 0);
+
+        QVERIFY(withMembers({2, 3})());
+        const auto withoutPg = withMembers({2});
+        bool bTried = false;
+        bool bWrote = false;
+        DbConnection::setStatementHook([&](const DbConnection& on, const QString& sql) {
+            if (&on != &a.conn() || bTried || !sql.startsWith(u"INSERT INTO TCHARGE"_s)) {
+                return;
+            }
+            bTried = true;
+            try {
+                bWrote = withoutPg().has_value();
+            } catch (const std::exception&) {
+            }
+        });
+        const bool saved = assignPg()();
+        DbConnection::setStatementHook(nullptr);
+        QVERIFY(bTried);
+        QVERIFY(!bWrote);
+        QVERIFY(saved);
+        QCOMPARE(pgIn(), 11);
+        try {
+            withoutPg();
+            QFAIL("a member taken out from under assigned work");
+        } catch (const ConcurrentChangeError& e) {
+            QCOMPARE(e.text(), u"外したメンバには他の利用者が作業を割り当てたため、保存できません。"_s);
+        }
+        QCOMPARE(pgIn(), 11);
+        QCOMPARE(rowCount(a.conn(), u"TCHARGE"_s,
+                          u"NOT EXISTS (SELECT * FROM TMEMBER M WHERE M.NPROJECT = TCHARGE.NPROJECT "
+                          u"AND M.NMEMBER = TCHARGE.NMEMBER)"_s),
+                 0);
+    }
+
     // Two users saving the same project in turn, each from what it last loaded: every change the
     // other made is either kept or was asked about, and no save leaves rows of its own behind.
     void alternatingSaves_data() { addEngineRows(); }
@@ -498,7 +592,8 @@ private slots:
             ProjectRecord record = recordOf(*loaded[user]);
             record.name = u"在庫管理 %1"_s.arg(round);
             ProjectComponents components = componentsOf(repository, stock);
-            components.members = {{1 + round % 3, 1, u"5000"_s, QString::number(round), QString()}};
+            // The SE keeps the work assigned in 在庫照会; the hours differ in every round.
+            components.members = {{2, 3, u"4000"_s, QString::number(round), QString()}};
             bool asked = false;
             // Every third conflict is written over; the others reload and try again.
             const bool overwrite = round % 3 == 0;

@@ -81,10 +81,11 @@ private slots:
             QTest::addRow("%s new", name) << int(engine) << 0 << false << 1 + 40 + 9;
             QTest::addRow("%s new in charge mode", name) << int(engine) << 0 << true << 1 + 40 + 9 + 1;
             // The project and the function locked, the 4 tables rewritten read to compare with
-            // the load; update, 3 deletes, 5 rows, 14, 22, then the hours or the assignments.
+            // the load (in charge mode: the assigned members looked up in the project); update,
+            // 3 deletes, 5 rows, 14, 22, then the hours or the assignments.
             QTest::addRow("%s update", name) << int(engine) << 1 << false << 2 + 4 + 45 + 9;
             QTest::addRow("%s update in charge mode", name)
-                << int(engine) << 1 << true << 2 + 4 + 45 + 1 + 13;
+                << int(engine) << 1 << true << 2 + 4 + 1 + 45 + 1 + 13;
             // The project and the function locked, then the six tables of the function and its
             // actual hours.
             QTest::addRow("%s delete", name) << int(engine) << 2 << false << 2 + 7;
