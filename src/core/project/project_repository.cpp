@@ -8,6 +8,7 @@
 #include "project/project_rows.h"
 #include "project/project_save.h"
 
+#include <QSet>
 #include <QStringList>
 
 namespace {
@@ -235,17 +236,25 @@ double ProjectRepository::workTotal(int project) const
 // save that assigns work in the project (which holds the row shared) has ended.
 bool ProjectRepository::assignedToDroppedMember(int project, const QList<MemberRow>& kept) const
 {
-    QString sql = QStringLiteral("SELECT NMEMBER FROM TCHARGE WHERE NPROJECT = ") + num(project) +
-                  QStringLiteral(" AND NMEMBER IN (SELECT NMEMBER FROM TMEMBER WHERE NPROJECT = ") +
-                  num(project) + QStringLiteral(")");
-    QStringList ids;
+    QSet<int> keptIds;
     for (const MemberRow& row : kept) {
-        ids << num(row.member);
+        keptIds.insert(row.member);
     }
-    if (!ids.isEmpty()) {
-        sql += QStringLiteral(" AND NMEMBER NOT IN (") + ids.join(QStringLiteral(", ")) + QStringLiteral(")");
+    QStringList dropped;
+    for (Recordset rs = OpenRs(m_connection, QStringLiteral("SELECT NMEMBER FROM TMEMBER WHERE NPROJECT = ") +
+                                                 num(project));
+         !rs.eof(); rs.moveNext()) {
+        const int member = rs.key(0);
+        if (!keptIds.contains(member)) {
+            dropped << num(member);
+        }
     }
-    return !OpenRs(m_connection, sql).eof();
+    // Most saves keep every member: the assignments, many rows, are read only when one goes.
+    return !dropped.isEmpty() &&
+           !OpenRs(m_connection, QStringLiteral("SELECT NMEMBER FROM TCHARGE WHERE NPROJECT = ") +
+                                     num(project) + QStringLiteral(" AND NMEMBER IN (") +
+                                     dropped.join(QStringLiteral(", ")) + QStringLiteral(")"))
+                .eof();
 }
 
 std::optional<int> ProjectRepository::save(SaveMode mode, const LoadedProject& loaded,
