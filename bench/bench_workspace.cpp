@@ -107,7 +107,8 @@ public:
             Settle();
         };
         const Figures f = Measure(m_rounds, prepareAndSettle, work);
-        const Figures l = Measure(m_rounds, nullptr, [&] { RunLimit(m_state.conn(), limit); });
+        // The limit starts from the same quiet as the work.
+        const Figures l = Measure(m_rounds, Settle, [&] { RunLimit(m_state.conn(), limit); });
         const double ratio = f.median / qMax(0.1, l.median);
         m_out << QStringLiteral("%1 %2 ms (%3-%4) cpu %5 | limit %6 ms | x%7 | %8 statements\n")
                      .arg(QString::fromUtf8(what), -36)
