@@ -19,11 +19,11 @@ QString num(int value)
 
 template <typename T, typename Key> QString idList(const QVector<T>& items, Key key)
 {
-    QStringList ids;
+    QList<int> ids;
     for (const T& item : items) {
-        ids << num(key(item));
+        ids << key(item);
     }
-    return ids.join(QStringLiteral(", "));
+    return SqlKeyList(ids);
 }
 
 } // namespace
@@ -118,8 +118,7 @@ QMap<int, double> ActualHoursByFunction(DbConnection& connection, int project)
                                                "WHERE NPROJECT = ") +
                                     num(project) + QStringLiteral(" GROUP BY NFUNCTION"));
          !rs.eof(); rs.moveNext()) {
-        hours.insert(rs.key(QStringLiteral("NFUNCTION")),
-                     rs.field(QStringLiteral("NHOUR")).toDouble());
+        hours.insert(rs.key(QStringLiteral("NFUNCTION")), rs.field(QStringLiteral("NHOUR")).toDouble());
     }
     return hours;
 }

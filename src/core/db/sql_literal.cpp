@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QStringList>
 
 namespace {
 
@@ -53,4 +54,14 @@ QString SqlDateLiteral(const QDate& date)
 {
     return QStringLiteral("Convert(DateTime,'") + date.toString(QStringLiteral("yyyy/MM/dd")) +
            QStringLiteral("',111)");
+}
+
+QString SqlKeyList(const QList<int>& keys)
+{
+    QStringList texts;
+    texts.reserve(keys.size());
+    for (const int key : keys) {
+        texts << QString::number(key);
+    }
+    return texts.join(QStringLiteral(", "));
 }

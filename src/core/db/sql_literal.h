@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <QDate>
+#include <QList>
+#include <QString>
 #include <QVariant>
 
 // The SQL literal of a value for a column. The type code is the upper-cased first letter of
@@ -13,3 +14,6 @@ QString SqlLiteral(const QVariant& value, const QString& typeName);
 // A date as the program's statements write it, Convert(DateTime,'yyyy/mm/dd',111), which each
 // engine's dialect turns into its own date.
 QString SqlDateLiteral(const QDate& date);
+
+// Keys as the list of an IN (...): "1, 4, 9".
+QString SqlKeyList(const QList<int>& keys);

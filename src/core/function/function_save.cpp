@@ -199,14 +199,10 @@ void checkAssignedMembers(const AppState& state)
     if (members.isEmpty()) {
         return;
     }
-    QStringList ids;
-    for (const int member : members) {
-        ids << num(member);
-    }
     QSet<int> present;
     for (Recordset rs = OpenRs(*state.Conn, QStringLiteral("SELECT NMEMBER FROM TMEMBER WHERE NPROJECT = ") +
                                                 num(state.CurProject) + QStringLiteral(" AND NMEMBER IN (") +
-                                                ids.join(QStringLiteral(", ")) + QStringLiteral(")"));
+                                                SqlKeyList(members) + QStringLiteral(")"));
          !rs.eof(); rs.moveNext()) {
         present.insert(rs.key(0));
     }

@@ -3,6 +3,7 @@
 #include "db/concurrent_change.h"
 #include "db/db_connection.h"
 #include "db/row_image.h"
+#include "db/sql_literal.h"
 #include "divisions/division_ids.h"
 #include "project/project_forest.h"
 #include "project/project_rows.h"
@@ -240,20 +241,20 @@ bool ProjectRepository::assignedToDroppedMember(int project, const QList<MemberR
     for (const MemberRow& row : kept) {
         keptIds.insert(row.member);
     }
-    QStringList dropped;
+    QList<int> dropped;
     for (Recordset rs = OpenRs(m_connection, QStringLiteral("SELECT NMEMBER FROM TMEMBER WHERE NPROJECT = ") +
                                                  num(project));
          !rs.eof(); rs.moveNext()) {
         const int member = rs.key(0);
         if (!keptIds.contains(member)) {
-            dropped << num(member);
+            dropped << member;
         }
     }
     // Most saves keep every member: the assignments, many rows, are read only when one goes.
     return !dropped.isEmpty() &&
            !OpenRs(m_connection, QStringLiteral("SELECT NMEMBER FROM TCHARGE WHERE NPROJECT = ") +
                                      num(project) + QStringLiteral(" AND NMEMBER IN (") +
-                                     dropped.join(QStringLiteral(", ")) + QStringLiteral(")"))
+                                     SqlKeyList(dropped) + QStringLiteral(")"))
                 .eof();
 }
 
