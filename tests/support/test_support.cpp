@@ -166,8 +166,8 @@ QList<QStringList> ReadCsv(const QByteArray& bytes)
 QString PdfText(const QString& path)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                                QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     if (!process.waitForFinished(60000) || process.exitCode() != 0) {
         qWarning("pdftotext failed on %s: %s", qPrintable(path), process.readAllStandardError().constData());
         return QString();
@@ -277,6 +277,26 @@ void StoreSetting(const QString& section, const QString& key, const QString& val
         }
     }
     QFAIL(qPrintable(u"no setting %1/%2"_s.arg(section, key)));
+}
+
+bool RunWhenSent(const DbConnection* connection, const QString& start, const std::function<void()>& action,
+                 const std::function<void()>& work)
+{
+    bool ran = false;
+    DbConnection::setStatementHook([&](const DbConnection& on, const QString& sql) {
+        if (!ran && (!connection || &on == connection) && sql.startsWith(start)) {
+            ran = true;
+            action();
+        }
+    });
+    try {
+        work();
+    } catch (...) {
+        DbConnection::setStatementHook(nullptr);
+        throw;
+    }
+    DbConnection::setStatementHook(nullptr);
+    return ran;
 }
 
 void DropConnection(DbConnection& connection)

@@ -135,6 +135,12 @@ private:
 QString StoredSetting(const QString& section, const QString& key);
 void StoreSetting(const QString& section, const QString& key, const QString& value);
 
+// Runs the work and, from inside it, the action once: when the connection given (any, when
+// null) sends a statement that starts with the text. Two users saving at once, or a connection
+// lost in the middle of a save. Tells whether the action ran.
+bool RunWhenSent(const DbConnection* connection, const QString& start, const std::function<void()>& action,
+                 const std::function<void()>& work);
+
 // Takes the connection away under the program: the server ends its session (PostgreSQL), or
 // the connection is closed (SQLite); the next statement on it finds it gone.
 void DropConnection(DbConnection& connection);

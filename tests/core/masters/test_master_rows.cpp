@@ -152,21 +152,17 @@ private slots:
         MasterRepository userA(a, CustomerTable());
         MasterRepository userB(*b, CustomerTable());
         const QStringList same{u"同時商事"_s, QString()};
-        bool bTried = false;
         bool bWrote = false;
-        DbConnection::setStatementHook([&](const DbConnection& on, const QString& sql) {
-            if (&on != &a || bTried || !sql.startsWith(u"INSERT INTO MCUSTOMER"_s)) {
-                return;
-            }
-            bTried = true;
-            try {
-                bWrote = !userB.write(0, same, true).duplicate;
-            } catch (const DbError&) {
-            }
-        });
-        const MasterRepository::Written written = userA.write(0, same, true);
-        DbConnection::setStatementHook(nullptr);
-        QVERIFY(bTried);
+        MasterRepository::Written written;
+        QVERIFY(RunWhenSent(
+            &a, u"INSERT INTO MCUSTOMER"_s,
+            [&] {
+                try {
+                    bWrote = !userB.write(0, same, true).duplicate;
+                } catch (const DbError&) {
+                }
+            },
+            [&] { written = userA.write(0, same, true); }));
         QVERIFY(!written.duplicate);
         QVERIFY(!bWrote);
         QCOMPARE(rowCount(a, u"MCUSTOMER"_s, u"CCUSTNAME = '同時商事'"_s), 1);

@@ -329,17 +329,13 @@ private slots:
         DemoSession s(dbEngine);
         FunctionEditor e(s.open(2, false));
         setText(&e, u"txtSFunc"_s, u"再接続"_s);
-        bool dropped = false;
-        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (!dropped && sql.startsWith(u"INSERT INTO TFPADJ"_s)) {
-                dropped = true;
-                DropConnection(s.conn());
-            }
-        });
         const QString before = FunctionRowsSnapshot(*s.db->connect());
         Messages::clearShown();
-        QVERIFY(!e.saveFunction(1));
-        DbConnection::setStatementHook(nullptr);
+        bool saved = true;
+        QVERIFY(RunWhenSent(
+            nullptr, u"INSERT INTO TFPADJ"_s, [&] { DropConnection(s.conn()); },
+            [&] { saved = e.saveFunction(1); }));
+        QVERIFY(!saved);
         COMPARE_LAST_MESSAGE(
             u"ＤＢエラー"_s,
             u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s,

@@ -334,17 +334,9 @@ private slots:
         QWidget* e = editor.get();
         setText(e, "txtPName", u"再接続の案件"_s);
         const QString before = snapshot(*db->connect());
-        bool dropped = false;
-        DbConnection::setStatementHook([&](const DbConnection&, const QString& sql) {
-            if (!dropped && sql.startsWith(u"INSERT INTO TDELIV"_s)) {
-                dropped = true;
-                DropConnection(c);
-            }
-        });
         Messages::clearShown();
-        clickButton(e, "cmdOK");
-        DbConnection::setStatementHook(nullptr);
-        QVERIFY(dropped);
+        QVERIFY(RunWhenSent(
+            nullptr, u"INSERT INTO TDELIV"_s, [&] { DropConnection(c); }, [&] { clickButton(e, "cmdOK"); }));
         COMPARE_LAST_MESSAGE(
             u"ＤＢエラー"_s,
             u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s,
