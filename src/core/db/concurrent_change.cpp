@@ -21,7 +21,8 @@ QString ConcurrentChangeError::text() const
         return QStringLiteral(
             "このプロジェクトには他の利用者がサブプロジェクトを追加したため、削除できません。");
     case MemberGone:
-        return QStringLiteral("割り当てたメンバは他の利用者によってプロジェクトから外されています。");
+        return QStringLiteral("割り当てたメンバは他の利用者によってプロジェクトから外されています。\n"
+                              "そのメンバの割り当てを担当入力で削除してから保存してください。");
     case MemberCharged:
         return QStringLiteral("外したメンバには他の利用者が作業を割り当てたため、保存できません。");
     case ParentBelow:

@@ -534,7 +534,8 @@ private slots:
         QVERIFY(withMembers({2, 3})());
         const auto saveA = assignPg();
         QVERIFY(withMembers({2})());
-        QCOMPARE(refusalOf(saveA), u"割り当てたメンバは他の利用者によってプロジェクトから外されています。"_s);
+        QCOMPARE(refusalOf(saveA), u"割り当てたメンバは他の利用者によってプロジェクトから外されています。\n"
+                                   u"そのメンバの割り当てを担当入力で削除してから保存してください。"_s);
         QCOMPARE(pgIn(), 0);
 
         QVERIFY(withMembers({2, 3})());

@@ -347,6 +347,51 @@ private slots:
         QCOMPARE(scalar(s.conn(), u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = 2"_s).toString(),
                  u"再接続"_s);
     }
+
+    // An assignment of a member who is no longer in the project (taken out by another user, or
+    // left so by an earlier version): the editor opens and shows it, priced at nothing; a save is
+    // refused with what to do, and goes through once the assignment is deleted in its dialog.
+    void assignmentOfMemberOutsideProject_data() { addEngineRows(); }
+    void assignmentOfMemberOutsideProject()
+    {
+        FETCH_ENGINE();
+        DemoSession s(dbEngine);
+        // 田中 優子 (member 4) is not in project 2.
+        ExecSql(s.conn(), u"INSERT INTO TCHARGE VALUES (2, 1, 3, 2, 4, 12)"_s);
+        const QString before = FunctionRowsSnapshot(s.conn());
+        FunctionEditor e(s.open(1, true));
+        QVERIFY(e.isReady());
+        // Process 3: member 3 (SE, 7,500) 40 hours, and member 4's 12 hours at no price.
+        QCOMPARE(texts(&e, {u"lblUHour_2"_s, u"lvlPrice_2"_s}), (QStringList{u"52"_s, u"300,000"_s}));
+        Messages::clearShown();
+        QVERIFY(!e.saveFunction(1));
+        COMPARE_LAST_MESSAGE(u"更新エラー"_s,
+                             u"割り当てたメンバは他の利用者によってプロジェクトから外されています。\n"
+                             u"そのメンバの割り当てを担当入力で削除してから保存してください。"_s,
+                             Messages::Exclamation);
+        QCOMPARE(e.result(), 0);
+        QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
+
+        e.show();
+        showTab(&e, 1);
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        const ModalSteps modal([&](QWidget* dialog) {
+            auto* list = control<QTreeWidget>(dialog, u"lvwChList"_s);
+            QCOMPARE(rowKeys(list), (QStringList{u"M0003"_s, u"M0004"_s}));
+            QCOMPARE(rowTexts(list, 1), (QStringList{u"田中 優子"_s, u"12"_s, u"0"_s}));
+            clickRow(list, 1);
+            clickButton(dialog, u"cmdChgDel"_s);
+            clickButton(dialog, u"cmdFix"_s);
+        });
+        clickButton(&e, u"cmdHour_2"_s);
+        QVERIFY(modal.ran());
+        QVERIFY(e.saveFunction(1));
+        QCOMPARE(rowCount(s.conn(), u"TCHARGE"_s, u"NMEMBER = 4 AND NPROJECT = 2"_s), 0);
+        QCOMPARE(scalar(s.conn(), u"SELECT NHOUR AS V FROM TCHARGE WHERE NPROJECT = 2 AND NFUNCTION = 1 "
+                                  u"AND NPROC = 3"_s)
+                     .toInt(),
+                 40);
+    }
 };
 
 QTEST_MAIN(TestFunctionSave)
