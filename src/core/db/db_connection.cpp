@@ -206,8 +206,10 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params,
                 failConnection(error);
             }
         }
-        return std::unique_ptr<DbConnection>(
+        std::unique_ptr<DbConnection> connection(
             new DbConnection(params, Dialect::forEngine(Engine::SQLServer), name, target.location));
+        connection->prepareSession(nullptr);
+        return connection;
     }
 
     if (provider.isEmpty()) {
@@ -232,6 +234,7 @@ QSqlDatabase DbConnection::database() const
 bool DbConnection::prepareSession(QString* error)
 {
     QSqlQuery q(database());
+    q.setForwardOnly(true); // a server cursor would undo the session's SET options (see newQuery)
     if (engine() == Engine::SQLite) {
         // The second, private connections of the recalculation and the member replacement work
         // beside this one: WAL lets them read and write while it is open, and the busy
@@ -251,6 +254,9 @@ bool DbConnection::prepareSession(QString* error)
         // A save that waits for another user's (who may be answering a question meanwhile)
         // gives up after as long as the embedded engine's busy timeout.
         q.exec(QStringLiteral("SET lock_timeout = 5000"));
+    } else if (engine() == Engine::SQLServer) {
+        // The same on SQL Server, which would otherwise wait without end.
+        q.exec(QStringLiteral("SET LOCK_TIMEOUT 5000"));
     }
     return true;
 }

@@ -35,11 +35,17 @@ DbError::Kind classifySqlServerText(const QString& text)
                        "Violation of (?:PRIMARY|UNIQUE) KEY constraint|Cannot insert duplicate key row)"));
     static const QRegularExpression overflow(
         QStringLiteral("(?:^|\\])\\s*String or binary data would be truncated"));
+    static const QRegularExpression busy(
+        QStringLiteral("(?:^|\\])\\s*(?:Lock request time out period exceeded|"
+                       "Transaction \\(Process ID \\d+\\) was deadlocked)"));
     if (integrity.match(text).hasMatch()) {
         return DbError::IntegrityViolation;
     }
     if (overflow.match(text).hasMatch()) {
         return DbError::DataOverflow;
+    }
+    if (busy.match(text).hasMatch()) {
+        return DbError::Busy;
     }
     return DbError::Other;
 }
@@ -59,6 +65,11 @@ DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const 
             text.contains(QStringLiteral("UNIQUE constraint failed"))) {
             return IntegrityViolation;
         }
+        // SQLITE_BUSY after the busy timeout; SQLITE_LOCKED within one connection's own tables.
+        if (text.contains(QStringLiteral("database is locked")) ||
+            text.contains(QStringLiteral("database table is locked"))) {
+            return Busy;
+        }
         return Other;
     case Engine::PostgreSQL:
         if (nativeCode == QLatin1String("23503") || nativeCode == QLatin1String("23505")) {
@@ -66,6 +77,10 @@ DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const 
         }
         if (nativeCode == QLatin1String("22001")) {
             return DataOverflow;
+        }
+        // lock_not_available (the session's lock_timeout) and deadlock_detected.
+        if (nativeCode == QLatin1String("55P03") || nativeCode == QLatin1String("40P01")) {
+            return Busy;
         }
         return Other;
     case Engine::SQLServer: {
@@ -78,6 +93,9 @@ DbError::Kind DbError::classify(Engine engine, const QString& nativeCode, const 
             }
             if (code == QLatin1String("8152") || code == QLatin1String("2628")) {
                 return DataOverflow;
+            }
+            if (code == QLatin1String("1222") || code == QLatin1String("1205")) {
+                return Busy;
             }
         }
         return classifySqlServerText(text);

@@ -13,7 +13,9 @@ class DbError : public std::exception {
 public:
     // ConnectionLost: the connection broke under a statement that could not simply be run again;
     // the description says whether it has been reopened or the server cannot be reached.
-    enum Kind { Other, IntegrityViolation, DataOverflow, ConnectionFailed, ConnectionLost };
+    // Busy: another connection held what the statement needed for longer than the session waits
+    // (or the two were deadlocked); the statement's transaction has been given up.
+    enum Kind { Other, IntegrityViolation, DataOverflow, ConnectionFailed, ConnectionLost, Busy };
 
     static constexpr long kIntegrityViolation = -2147217873; // DB_E_INTEGRITYVIOLATION
     static constexpr long kDataOverflow = -2147217833;       // DB_E_DATAOVERFLOW

@@ -20,6 +20,13 @@ void ShowDbError(const DbError& error, const QString& statement, QWidget* parent
         Messages::exclamation(parent, QStringLiteral("ＤＢエラー"), error.description());
         return;
     }
+    if (error.kind() == DbError::Busy) {
+        Messages::exclamation(
+            parent, QStringLiteral("ＤＢエラー"),
+            QStringLiteral("他の利用者が同じデータを更新しているため、処理できませんでした。\n"
+                           "しばらくしてからもう一度お試しください。"));
+        return;
+    }
     if (error.kind() == DbError::IntegrityViolation && isDelete(sql)) {
         Messages::exclamation(parent, QStringLiteral("削除不可"),
                               QStringLiteral("本項目は既に使用されているため削除できません。"));

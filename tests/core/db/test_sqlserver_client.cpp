@@ -63,6 +63,14 @@ private slots:
         QCOMPARE(login.language, u"us_english"_s);
     }
 
+    // A session waits five seconds at most for what another holds, as on the other engines.
+    void lockWaitIsBounded()
+    {
+        auto conn = connectTo(local(*m_server));
+        QVERIFY2(m_server->batches().contains(u"SET LOCK_TIMEOUT 5000"_s),
+                 qPrintable(m_server->batches().join(u" | "_s)));
+    }
+
     // Every text reaches the server as a Unicode literal, a backslash included, and every
     // statement runs directly, never through a server cursor.
     void statementsArriveAsWritten()
@@ -105,6 +113,14 @@ private slots:
             << u"Violation of PRIMARY KEY constraint 'PK_MDIV'. Cannot insert duplicate key in object "
                u"'dbo.MDIV'. The duplicate key value is (1, 1)."_s
             << int(DbError::IntegrityViolation);
+        QTest::newRow("lock wait timed out")
+            << u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = 2"_s << 1222
+            << u"Lock request time out period exceeded."_s << int(DbError::Busy);
+        QTest::newRow("deadlock victim")
+            << u"UPDATE TPROJECT SET CPROJNAME = N'x' WHERE NPROJECT = 2"_s << 1205
+            << u"Transaction (Process ID 57) was deadlocked on lock resources with another process and "
+               u"has been chosen as the deadlock victim. Rerun the transaction."_s
+            << int(DbError::Busy);
     }
     void refusalsAreRecognised()
     {

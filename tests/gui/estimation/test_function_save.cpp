@@ -320,6 +320,39 @@ private slots:
         QCOMPARE(rowCount(s.conn(), u"TFUNCTION"_s), functions);
     }
 
+    // B's save of the same function is under way (its transaction open) for longer than A waits:
+    // A is told to try again, with the editor open on what A typed and nothing written; once B
+    // has given up, A's save goes through. The wait is shortened here from five seconds.
+    void anotherSaveUnderWay_data() { addEngineRows(); }
+    void anotherSaveUnderWay()
+    {
+        FETCH_ENGINE();
+        DemoSession s(dbEngine);
+        ExecSql(s.conn(),
+                dbEngine == Engine::SQLite ? u"PRAGMA busy_timeout = 200"_s : u"SET lock_timeout = 200"_s);
+        FunctionEditor e(s.open(2, false));
+        setText(&e, u"txtSFunc"_s, u"Aの機能"_s);
+        const QString before = FunctionRowsSnapshot(s.conn());
+        Messages::clearShown();
+        {
+            const std::unique_ptr<DbConnection> b = s.db->connect();
+            Transaction saving(*b);
+            ExecSql(*b, u"UPDATE TFUNCTION SET NDISCOUNT = 777 WHERE NFUNCTION = 2"_s);
+            QVERIFY(!e.saveFunction(1));
+        }
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s,
+                             u"他の利用者が同じデータを更新しているため、処理できませんでした。\n"
+                             u"しばらくしてからもう一度お試しください。"_s,
+                             Messages::Exclamation);
+        QCOMPARE(e.result(), 0);
+        QCOMPARE(controlText(&e, u"txtSFunc"_s), u"Aの機能"_s);
+        QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
+        QVERIFY(e.saveFunction(1));
+        QCOMPARE(scalar(s.conn(), u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = 2"_s).toString(),
+                 u"Aの機能"_s);
+    }
+
     // The connection goes in the middle of a save: the save is reported as lost with the editor
     // still open, and the next save goes through on the reopened connection.
     void droppedConnection_data() { addEngineRows(); }
