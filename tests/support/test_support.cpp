@@ -316,6 +316,13 @@ void DropConnection(DbConnection& connection)
     }
 }
 
+void ShortenLockWait(DbConnection& connection, int milliseconds)
+{
+    ExecSql(connection, (connection.engine() == Engine::SQLite ? QStringLiteral("PRAGMA busy_timeout = %1")
+                                                               : QStringLiteral("SET lock_timeout = %1"))
+                            .arg(milliseconds));
+}
+
 QVariant scalar(DbConnection& connection, const QString& sql)
 {
     Recordset rs = OpenRs(connection, sql);

@@ -145,6 +145,10 @@ bool RunWhenSent(const DbConnection* connection, const QString& start, const std
 // the connection is closed (SQLite); the next statement on it finds it gone.
 void DropConnection(DbConnection& connection);
 
+// Lets the connection wait only this long for what another holds (every session waits five
+// seconds), so that a test of a wait that runs out is quick.
+void ShortenLockWait(DbConnection& connection, int milliseconds);
+
 // Reads one value with a query, for checks.
 QVariant scalar(DbConnection& connection, const QString& sql);
 // The first column (V) of a query's rows, top to bottom, as texts.

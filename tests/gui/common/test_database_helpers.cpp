@@ -93,16 +93,14 @@ private slots:
 
     // Another user's transaction holds what a write needs for longer than this session waits: the
     // write fails as busy and is told in words, without the engine's text or the statement; once
-    // the other transaction ends it goes through. The wait is shortened here from the five
-    // seconds every session gets.
+    // the other transaction ends it goes through.
     void busyReported_data() { addEngineRows(); }
     void busyReported()
     {
         DbConnection& conn = freshDatabase();
         ExecSql(conn, u"INSERT INTO MCUSTOMER (CCUSTNAME, CMEMO, NSORT) VALUES ('得意先', '', 1)"_s);
         const std::unique_ptr<DbConnection> other = m_db->connect();
-        ExecSql(conn, conn.engine() == Engine::SQLite ? u"PRAGMA busy_timeout = 200"_s
-                                                      : u"SET lock_timeout = 200"_s);
+        ShortenLockWait(conn, 200);
         const QString sql = u"UPDATE MCUSTOMER SET CMEMO = 'mine'"_s;
         {
             Transaction holding(*other);

@@ -320,65 +320,55 @@ private slots:
         QCOMPARE(rowCount(s.conn(), u"TFUNCTION"_s), functions);
     }
 
-    // B's save of the same function is under way (its transaction open) for longer than A waits:
-    // A is told to try again, with the editor open on what A typed and nothing written; once B
-    // has given up, A's save goes through. The wait is shortened here from five seconds.
-    void anotherSaveUnderWay_data() { addEngineRows(); }
-    void anotherSaveUnderWay()
+    // A save that fails for a passing reason is told so, with the editor still open on what was
+    // typed and nothing written; the next save goes through. "lost": the connection goes in the
+    // middle of the save and is reopened. "busy": B's save of the same function is under way (its
+    // transaction open) for longer than A waits, until B gives up.
+    void passingFailure_data()
     {
-        FETCH_ENGINE();
-        DemoSession s(dbEngine);
-        ExecSql(s.conn(),
-                dbEngine == Engine::SQLite ? u"PRAGMA busy_timeout = 200"_s : u"SET lock_timeout = 200"_s);
-        FunctionEditor e(s.open(2, false));
-        setText(&e, u"txtSFunc"_s, u"Aの機能"_s);
-        const QString before = FunctionRowsSnapshot(s.conn());
-        Messages::clearShown();
-        {
-            const std::unique_ptr<DbConnection> b = s.db->connect();
-            Transaction saving(*b);
-            ExecSql(*b, u"UPDATE TFUNCTION SET NDISCOUNT = 777 WHERE NFUNCTION = 2"_s);
-            QVERIFY(!e.saveFunction(1));
+        addColumns<int, QString, QString, QString>({"engine", "failure", "typed", "message"});
+        for (const auto& [name, engine] : kEngines) {
+            QTest::addRow("%s connection lost", name)
+                << int(engine) << u"lost"_s << u"再接続"_s
+                << u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s;
+            QTest::addRow("%s another save under way", name)
+                << int(engine) << u"busy"_s << u"Aの機能"_s
+                << u"他の利用者が同じデータを更新しているため、処理できませんでした。\n"
+                   u"しばらくしてからもう一度お試しください。"_s;
         }
-        QCOMPARE(Messages::shown().size(), 1);
-        COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s,
-                             u"他の利用者が同じデータを更新しているため、処理できませんでした。\n"
-                             u"しばらくしてからもう一度お試しください。"_s,
-                             Messages::Exclamation);
-        QCOMPARE(e.result(), 0);
-        QCOMPARE(controlText(&e, u"txtSFunc"_s), u"Aの機能"_s);
-        QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
-        QVERIFY(e.saveFunction(1));
-        QCOMPARE(scalar(s.conn(), u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = 2"_s).toString(),
-                 u"Aの機能"_s);
     }
-
-    // The connection goes in the middle of a save: the save is reported as lost with the editor
-    // still open, and the next save goes through on the reopened connection.
-    void droppedConnection_data() { addEngineRows(); }
-    void droppedConnection()
+    void passingFailure()
     {
         FETCH_ENGINE();
+        QFETCH(QString, failure);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
         DemoSession s(dbEngine);
         FunctionEditor e(s.open(2, false));
-        setText(&e, u"txtSFunc"_s, u"再接続"_s);
+        setText(&e, u"txtSFunc"_s, typed);
         const QString before = FunctionRowsSnapshot(*s.db->connect());
         Messages::clearShown();
         bool saved = true;
-        QVERIFY(RunWhenSent(
-            nullptr, u"INSERT INTO TFPADJ"_s, [&] { DropConnection(s.conn()); },
-            [&] { saved = e.saveFunction(1); }));
+        if (failure == u"lost"_s) {
+            QVERIFY(RunWhenSent(
+                nullptr, u"INSERT INTO TFPADJ"_s, [&] { DropConnection(s.conn()); },
+                [&] { saved = e.saveFunction(1); }));
+        } else {
+            ShortenLockWait(s.conn(), 200);
+            const std::unique_ptr<DbConnection> b = s.db->connect();
+            Transaction saving(*b); // given up at the end of this block
+            ExecSql(*b, u"UPDATE TFUNCTION SET NDISCOUNT = 777 WHERE NFUNCTION = 2"_s);
+            saved = e.saveFunction(1);
+        }
         QVERIFY(!saved);
-        COMPARE_LAST_MESSAGE(
-            u"ＤＢエラー"_s,
-            u"データベースとの接続が切れました。再接続しました。もう一度保存してください。"_s,
-            Messages::Exclamation);
+        QCOMPARE(Messages::shown().size(), 1);
+        COMPARE_LAST_MESSAGE(u"ＤＢエラー"_s, message, Messages::Exclamation);
         QCOMPARE(e.result(), 0);
-        QCOMPARE(controlText(&e, u"txtSFunc"_s), u"再接続"_s);
+        QCOMPARE(controlText(&e, u"txtSFunc"_s), typed);
         QCOMPARE(FunctionRowsSnapshot(s.conn()), before);
         QVERIFY(e.saveFunction(1));
         QCOMPARE(scalar(s.conn(), u"SELECT CSFUNC AS V FROM TFUNCTION WHERE NFUNCTION = 2"_s).toString(),
-                 u"再接続"_s);
+                 typed);
     }
 
     // An assignment of a member who is no longer in the project (taken out by another user, or
