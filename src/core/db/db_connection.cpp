@@ -17,6 +17,10 @@
 
 namespace {
 
+// How long a statement waits for what another connection holds (a save of another user, who may
+// be answering a question meanwhile) before it gives up; the same on every engine.
+constexpr int kLockWaitMs = 5000;
+
 DbConnection::StatementHook& statementHook()
 {
     static DbConnection::StatementHook hook;
@@ -132,7 +136,7 @@ std::unique_ptr<DbConnection> DbConnection::open(const ConnectionParams& params,
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             db.setDatabaseName(path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
             if (!db.open()) {
                 const QString error = openError(db);
                 db = QSqlDatabase();
@@ -251,12 +255,10 @@ bool DbConnection::prepareSession(QString* error)
         // A server or role may still read backslashes in literals as escapes. The dialect's
         // E'…' literals are safe either way, so a refusal here is not fatal.
         q.exec(QStringLiteral("SET standard_conforming_strings = on"));
-        // A save that waits for another user's (who may be answering a question meanwhile)
-        // gives up after as long as the embedded engine's busy timeout.
-        q.exec(QStringLiteral("SET lock_timeout = 5000"));
+        q.exec(QStringLiteral("SET lock_timeout = %1").arg(kLockWaitMs));
     } else if (engine() == Engine::SQLServer) {
-        // The same on SQL Server, which would otherwise wait without end.
-        q.exec(QStringLiteral("SET LOCK_TIMEOUT 5000"));
+        // SQL Server would otherwise wait without end.
+        q.exec(QStringLiteral("SET LOCK_TIMEOUT %1").arg(kLockWaitMs));
     }
     return true;
 }

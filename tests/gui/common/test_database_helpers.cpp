@@ -49,8 +49,8 @@ private slots:
     }
 
     // The refusals SQL Server sends (test_sqlserver_client reads them into these kinds): a row in
-    // use on a DELETE, a text too long and a lock wait that ran out are told in words, anything
-    // else with the server's text and the statement.
+    // use on a DELETE and a text too long are told in words, anything else with the server's
+    // text and the statement (a lock wait that ran out: busyReported).
     void serverRefusalsReported_data()
     {
         addColumns<QString, QString, int, QString>({"statement", "serverText", "kind", "shown"});
@@ -70,11 +70,6 @@ private slots:
             << u"Violation of PRIMARY KEY constraint 'PK_MDIV'. Cannot insert duplicate key in object "
                u"'dbo.MDIV'. The duplicate key value is (1, 1)."_s
             << int(DbError::IntegrityViolation) << QString();
-        QTest::newRow("lock wait timed out")
-            << u"UPDATE TFUNCTION SET NDISCOUNT = 0 WHERE NFUNCTION = 2"_s
-            << u"Lock request time out period exceeded."_s << int(DbError::Busy)
-            << u"ＤＢエラー|他の利用者が同じデータを更新しているため、処理できませんでした。\n"
-               u"しばらくしてからもう一度お試しください。"_s;
     }
     void serverRefusalsReported()
     {
